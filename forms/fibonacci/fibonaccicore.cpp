@@ -1,0 +1,1 @@
+// Widget-free fibonacci calculations live in this folder.

@@ -1,0 +1,1 @@
+// Widget-free gann calculations live in this folder.

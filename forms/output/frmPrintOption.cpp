@@ -1,0 +1,1 @@
+// The print destination dialog lives here.

@@ -1,0 +1,1 @@
+// Widget-free report texts live in this folder.

@@ -1,0 +1,78 @@
+#pragma once
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+// The chart box's drawing surface: coordinates in twips, origin top left, y down.
+// Like a picture box with persistent drawing it keeps two images: the drawing
+// (everything drawn so far) and the picture (a copy kept on request, the
+// background that an erase returns to). Widget-free, so the command-line tool and
+// tests draw charts without a display.
+class PictureSurface {
+public:
+    explicit PictureSurface(double twipsPerPixel = 15.0);
+
+    // Size in twips. Changing it keeps what was drawn; a new strip is background (white).
+    void setSizeTwips(int widthTwips, int heightTwips);
+    int widthTwips() const { return m_widthTwips; }
+    int heightTwips() const { return m_heightTwips; }
+    double twipsPerPixel() const { return m_tpp; }
+    int widthPixels() const { return m_image.width(); }
+    int heightPixels() const { return m_image.height(); }
+
+    // Erase: the drawing becomes the picture (or plain background when there is none);
+    // the current position goes back to (0, 0).
+    void cls();
+    void setPictureNone();
+    void keepPicture();              // picture := copy of the drawing
+    const QImage& image() const { return m_image; }
+    const QImage& picture() const { return m_picture; }
+
+    void setForeColor(const QColor& c) { m_foreColor = c; }
+    QColor foreColor() const { return m_foreColor; }
+    void setFillColor(const QColor& c) { m_fillColor = c; }
+    void setFillSolid(bool solid) { m_fillSolid = solid; }
+
+    // Lines, boxes and circles in twips, in the fore colour unless one is given.
+    void line(int x1, int y1, int x2, int y2);
+    void line(int x1, int y1, int x2, int y2, const QColor& color);
+    void box(int x1, int y1, int x2, int y2, const QColor& color);        // outline
+    void filledBox(int x1, int y1, int x2, int y2, const QColor& color);  // solid
+    void circle(int x, int y, int radius);   // outline in fore colour, filled when fill is solid
+
+    // Text, at the current position, in the current font and fore colour.
+    void setFont(const QString& name, double points, bool bold = false, bool underline = false);
+    void setFontSize(double points);
+    void setFontBold(bool bold);
+    void setFontUnderline(bool underline);
+    QFont font() const { return m_font; }
+    void setCurrentX(int x) { m_currentX = x; }
+    void setCurrentY(int y) { m_currentY = y; }
+    int currentX() const { return m_currentX; }
+    int currentY() const { return m_currentY; }
+    // Prints one line: text top-left at the current position; afterwards x goes to 0 and
+    // y moves down by the font's line height (textHeight).
+    void print(const QString& text);
+    // Text drawn without moving the current position.
+    void drawText(int x, int y, const QString& text);
+    int textHeight() const;                      // line height in twips
+    int textWidth(const QString& text) const;    // in twips
+
+    // Direct pixel access for the few drawings made in device pixels (rotated text).
+    QImage& canvas() { return m_image; }
+    int toPixels(double twips) const;
+
+    // Writes the picture (not the drawing) as a Windows bitmap; false with *error.
+    bool savePicture(const QString& path, QString* error = nullptr) const;
+
+private:
+    void resizeImage(QImage& img, int w, int h) const;
+    double m_tpp;
+    int m_widthTwips = 0, m_heightTwips = 0;
+    QImage m_image, m_picture;
+    QColor m_foreColor = Qt::black, m_fillColor = Qt::black;
+    bool m_fillSolid = false;
+    QFont m_font;
+    int m_currentX = 0, m_currentY = 0;
+};

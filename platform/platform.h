@@ -1,0 +1,55 @@
+#pragma once
+#include <QDate>
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <optional>
+
+// The outside world as the windows see it: message boxes, file dialogs, the clock,
+// the program's directory, the screen and the printer. The program runs on
+// QtPlatform; tests install a scripted fake so that nothing ever waits for a person.
+
+inline const QString ProgramTitle = QStringLiteral("Marlowind - Tessaray");
+
+enum class MsgButtons { Ok, YesNoCancel };
+enum class MsgIcon { None, Critical };
+enum class MsgResult { Ok, Yes, No, Cancel };
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual MsgResult messageBox(const QString& text, const QString& caption,
+                                 MsgButtons buttons, MsgIcon icon) = 0;
+
+    // filter in the original form "Fibonacci Project File| *.fib"; initialName is a
+    // full path proposed to the user. std::nullopt when the user cancels.
+    virtual std::optional<QString> openFileName(const QString& filter, const QString& initialName) = 0;
+    virtual std::optional<QString> saveFileName(const QString& filter, const QString& initialName) = 0;
+
+    virtual QDate today() = 0;
+    // Directory of the executable, without a trailing separator.
+    virtual QString programDir() = 0;
+    // Primary screen in pixels.
+    virtual QSize screenSize() = 0;
+    // 1440 / logical DPI: 15 at 96 DPI.
+    virtual double twipsPerPixel() = 0;
+
+    // Prints one page with image at its own size, top-left at (1000, 200) twips from the
+    // printable area's corner. false with *error set to the platform's description.
+    virtual bool printImage(const QImage& image, bool monochrome, QString* error) = 0;
+};
+
+// The platform in force; QtPlatform unless a test installed another one.
+Platform& platform();
+void setPlatform(Platform* p);   // nullptr restores the real one
+
+// Shorthands for the program's two kinds of message.
+// An input message: OK only, no icon, the program's title as caption.
+MsgResult ShowMessage(const QString& text, MsgButtons buttons = MsgButtons::Ok);
+// "Action failed:" + line break + sentence, critical icon, caption "Action failed".
+void ShowActionFailed(const QString& sentence);
+
+// Window and control geometry is given in twips; these convert with the screen's scale.
+int TwipsToPixels(double twips);
+double PixelsToTwips(int pixels);
