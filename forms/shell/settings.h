@@ -1,0 +1,32 @@
+#pragma once
+#include <QString>
+
+// The three program-wide Fibonacci ratios. Zero until the main menu loads them;
+// every Fibonacci calculation reads them at the moment it runs.
+extern double FibRatio1;
+extern double FibRatio2;
+extern double FibRatio3;
+
+struct FibRatios {
+    double r1 = 0.382;
+    double r2 = 0.5;
+    double r3 = 0.618;
+};
+
+inline const QString SettingsFileName = QStringLiteral("quillomat.ini");
+inline const FibRatios DefaultRatios{};
+
+// The settings file path for a program directory.
+QString SettingsPath(const QString& programDir);
+
+// Reads the settings file into `ratios`. A missing key leaves its ratio as it was.
+// Returns false (and sets the defaults) when the file is missing, unreadable, or one
+// of FIB1..FIB3 holds something that is not a number.
+bool ReadRatiosFile(const QString& path, FibRatios& ratios);
+
+// Writes the three lines FIB1=, FIB2=, FIB3= in general number form, atomically.
+bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* error = nullptr);
+
+// The program-wide ratios as one value, and back.
+FibRatios CurrentRatios();
+void SetCurrentRatios(const FibRatios& ratios);
