@@ -2,7 +2,6 @@
 #include "modules/modFunctions.h"
 #include "modules/numbers.h"
 #include <QPainter>
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -24,18 +23,16 @@ qint32 NearestTwip(double v)
 // The vertical "Price" title, written upwards in the current title font and colour.
 void DrawPriceTitle(PictureSurface& pb)
 {
-    if (pb.widthTwips() <= 0 || pb.heightTwips() <= 0) return;
+    if (pb.widthTwips() <= 0 || pb.heightTwips() <= 0 || pb.canvas().isNull()) return;
     // 50 twips from the left edge, in the box's pixels; starting at the vertical middle.
     const int x = int(RoundHalfEven(double(pb.widthPixels()) * 50 / pb.widthTwips()));
     const int y = int(RoundHalfEven(pb.heightPixels() / 2.0));
-    QFont font = pb.font();
-    // Points to pixels at the surface's own scale (20 twips per point).
-    font.setPixelSize(std::max(1, int(std::lround(font.pointSizeF() * 20 / pb.twipsPerPixel()))));
     QPainter painter(&pb.canvas());
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setFont(font);
+    painter.setFont(pb.drawingFont());
     painter.setPen(pb.foreColor());
     DrawRotatedText(&painter, QStringLiteral("Price"), x, y, 90.0f);
+    painter.end();
+    pb.changed();
 }
 
 }  // namespace

@@ -5,14 +5,6 @@
 
 namespace {
 
-// Counts the chart works with are 16-bit; beyond that the chart cannot be laid out.
-qint16 Int16OrThrow(double value, const QString& whatToDo)
-{
-    const std::optional<qint16> v = ToInt16(value);
-    if (!v) throw CalcError(whatToDo);
-    return *v;
-}
-
 const QString PricesTooFarApart = QStringLiteral(
     "Enter prices closer together: the chart cannot show this price range.");
 const QString DatesTooFarApart = QStringLiteral(
@@ -92,8 +84,8 @@ void ComputePriceScale(FibonacciState& s)
 
     // Ticks fall on a power of ten just below the range; a range of fewer than three
     // such units would give too few ticks, so go one power lower.
-    qint16 e = Int16OrThrow(IntFloor(std::log(hi - lo) / std::log(10.0)), PricesTooFarApart);
-    if (IntFloor((hi - lo) / std::pow(10.0, e)) < 3) e = Int16OrThrow(e - 1.0, PricesTooFarApart);
+    qint16 e = ToInt16OrThrow(IntFloor(std::log(hi - lo) / std::log(10.0)), PricesTooFarApart);
+    if (IntFloor((hi - lo) / std::pow(10.0, e)) < 3) e = ToInt16OrThrow(e - 1.0, PricesTooFarApart);
     const double unit = std::pow(10.0, e);
 
     s.ChartMaxPrice = (IntFloor(RoundTo2(hi / unit)) + 1) * unit;
@@ -101,47 +93,47 @@ void ComputePriceScale(FibonacciState& s)
     if (s.ChartMinPrice < 0) s.ChartMinPrice = 0;
 
     s.PriceStep = unit;
-    s.PriceSteps = Int16OrThrow((s.ChartMaxPrice - s.ChartMinPrice) / s.PriceStep, PricesTooFarApart);
+    s.PriceSteps = ToInt16OrThrow((s.ChartMaxPrice - s.ChartMinPrice) / s.PriceStep, PricesTooFarApart);
     // More than 15 ticks crowd the axis: use every second one. The top is not moved,
     // so the last tick may lie a little above the axis.
     if (s.PriceSteps > 15) {
         s.PriceStep = 2 * s.PriceStep;
-        s.PriceSteps = Int16OrThrow((s.ChartMaxPrice - s.ChartMinPrice) / s.PriceStep, PricesTooFarApart);
+        s.PriceSteps = ToInt16OrThrow((s.ChartMaxPrice - s.ChartMinPrice) / s.PriceStep, PricesTooFarApart);
     }
 }
 
 void ComputeTimeScale(FibonacciState& s)
 {
     const QDate last = s.PotentialDate[3];
-    const qint16 months = Int16OrThrow(double(MonthsBetween(s.Date1, last)), DatesTooFarApart);
+    const qint16 months = ToInt16OrThrow(double(MonthsBetween(s.Date1, last)), DatesTooFarApart);
 
     if (months >= 3) {
         // Long projections: ticks on the first of the month, starting a month early.
         s.DateAxisMode = QStringLiteral("M");
-        s.MonthStep = Int16OrThrow(IntFloor(months / 10.0) + 1, DatesTooFarApart);
-        s.MonthSteps = Int16OrThrow(IntFloor(double(months) / s.MonthStep) + 2, DatesTooFarApart);
+        s.MonthStep = ToInt16OrThrow(IntFloor(months / 10.0) + 1, DatesTooFarApart);
+        s.MonthSteps = ToInt16OrThrow(IntFloor(double(months) / s.MonthStep) + 2, DatesTooFarApart);
         s.ChartStartDate = AddMonths(QDate(s.Date1.year(), s.Date1.month(), 1), -1);
         s.ChartEndDate = AddMonths(
             s.ChartStartDate,
-            Int16OrThrow(double(s.MonthSteps) * s.MonthStep, DatesTooFarApart));
+            ToInt16OrThrow(double(s.MonthSteps) * s.MonthStep, DatesTooFarApart));
         return;
     }
 
     // Short projections: ticks whole days apart, starting 10 % of the span early.
     s.DateAxisMode = QStringLiteral("D");
-    const qint16 days = Int16OrThrow(double(DaysBetween(s.Date1, last)), DatesTooFarApart);
+    const qint16 days = ToInt16OrThrow(double(DaysBetween(s.Date1, last)), DatesTooFarApart);
     s.ChartStartDate = AddDaysRounded(s.Date1, days * -0.1);
     if (s.ChartStartDate == s.Date1) s.ChartStartDate = AddDays(s.Date1, -1);
-    s.DayStep = Int16OrThrow(IntFloor(days * 1.2 / 10) + 1, DatesTooFarApart);
+    s.DayStep = ToInt16OrThrow(IntFloor(days * 1.2 / 10) + 1, DatesTooFarApart);
     if (s.DayStep == 0) throw CalcError(OddRatios);
-    s.DaySteps = Int16OrThrow(IntFloor(days * 1.2 / s.DayStep) + 1, DatesTooFarApart);
+    s.DaySteps = ToInt16OrThrow(IntFloor(days * 1.2 / s.DayStep) + 1, DatesTooFarApart);
     s.ChartEndDate = AddDays(s.ChartStartDate,
-                             Int16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
+                             ToInt16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
     // A level line on the very edge of the chart would be lost: push the end one tick on.
     if (s.ChartEndDate == last) {
-        s.DaySteps = Int16OrThrow(s.DaySteps + 1.0, DatesTooFarApart);
+        s.DaySteps = ToInt16OrThrow(s.DaySteps + 1.0, DatesTooFarApart);
         s.ChartEndDate = AddDays(s.ChartStartDate,
-                                 Int16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
+                                 ToInt16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
     }
 }
 
