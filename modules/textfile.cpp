@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F, where it places the euro
@@ -105,6 +107,13 @@ QByteArray EncodeFileText(const QString& text)
             return text.toUtf8();
         bytes.append(static_cast<char>(b));
     }
+    // Some 1252 texts are valid UTF-8 as well (the 1252 bytes of "Ã©" are the UTF-8 of
+    // "é") and would read back as other letters; they are written in UTF-8 too. Plain
+    // ASCII is the same in both and stays as it is.
+    const bool allAscii = std::all_of(bytes.cbegin(), bytes.cend(),
+                                      [](char b) { return static_cast<unsigned char>(b) < 0x80; });
+    if (!allAscii && IsValidUtf8(bytes))
+        return text.toUtf8();
     return bytes;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 double FibRatio1 = 0;
 double FibRatio2 = 0;
@@ -16,6 +17,17 @@ QString SettingsPath(const QString& programDir)
     return QDir(programDir).filePath(SettingsFileName);
 }
 
+QString SettingsPathFor(const QString& programDir)
+{
+    const QFileInfo folder(programDir);
+    if (!folder.isDir() || folder.isWritable())
+        return SettingsPath(programDir);
+    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (userFolder.isEmpty() || !QDir().mkpath(userFolder))
+        return SettingsPath(programDir);
+    return SettingsPath(userFolder);
+}
+
 bool ReadRatiosFile(const QString& path, FibRatios& ratios)
 {
     const auto lines = QFileInfo::exists(path) ? ReadTextLines(path) : std::nullopt;
@@ -23,10 +35,15 @@ bool ReadRatiosFile(const QString& path, FibRatios& ratios)
         ratios = DefaultRatios;
         return false;
     }
+    return ReadRatiosLines(*lines, ratios);
+}
+
+bool ReadRatiosLines(const QStringList& lines, FibRatios& ratios)
+{
     // Read into a copy: one bad value sends all three back to the defaults,
     // even those read correctly before it.
     FibRatios read = ratios;
-    for (const QString& line : *lines) {
+    for (const QString& line : lines) {
         KeyLine kv;
         if (!SplitKeyLine(line, kv))
             continue;

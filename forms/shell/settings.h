@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 
 // The three program-wide Fibonacci ratios. Zero until the main menu loads them;
 // every Fibonacci calculation reads them at the moment it runs.
@@ -19,10 +20,19 @@ inline const FibRatios DefaultRatios{};
 // The settings file path for a program directory.
 QString SettingsPath(const QString& programDir);
 
+// Where the program keeps its settings: beside the executable, as always; but when
+// that folder exists and cannot be written (a copy installed under /usr), in the
+// user's configuration folder under the same file name, created when needed. A
+// folder that is missing altogether stays the answer, so saving reports the failure.
+QString SettingsPathFor(const QString& programDir);
+
 // Reads the settings file into `ratios`. A missing key leaves its ratio as it was.
 // Returns false (and sets the defaults) when the file is missing, unreadable, or one
 // of FIB1..FIB3 holds something that is not a number.
 bool ReadRatiosFile(const QString& path, FibRatios& ratios);
+// The same for the file's lines once read (the command-line tool and the fuzz test
+// hand in text that never was a file).
+bool ReadRatiosLines(const QStringList& lines, FibRatios& ratios);
 
 // Writes the three lines FIB1=, FIB2=, FIB3= in general number form, atomically.
 bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* error = nullptr);

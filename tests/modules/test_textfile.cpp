@@ -33,6 +33,11 @@ void TestTextFile::encoding_data()
                                         << QByteArray("\xE2\x82\xAC \xCE\xA9");
     QTest::newRow("C1 control outside 1252 forces UTF-8") << QString(QChar(0x80))
                                                            << QByteArray("\xC2\x80");
+    // Found by fuzzing: these 1252 bytes are valid UTF-8 and read back as other letters.
+    QTest::newRow("1252 bytes that read as UTF-8 force UTF-8")
+        << QString::fromUtf8("\u00C3\u00A9t\u00C3\u00A9") << QByteArray("\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9");
+    QTest::newRow("1252 bytes of a byte-order mark force UTF-8")
+        << QString::fromUtf8("\u00EF\u00BB\u00BFNM") << QByteArray("\xC3\xAF\xC2\xBB\xC2\xBFNM");
     QTest::newRow("emoji forces UTF-8") << QString::fromUtf8("\U0001F4C8")
                                         << QByteArray("\xF0\x9F\x93\x88");
 }
