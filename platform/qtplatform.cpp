@@ -1,6 +1,9 @@
 #include "platform/qtplatform.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -51,9 +54,26 @@ QString ToQtFileFilter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+// The windows propose their default file names in the program's folder. An installed
+// copy lives under /usr where the user cannot write, so there the dialogs start in the
+// user's documents folder with the same file name instead.
+namespace {
+QString DialogStartName(const QString& initialName) {
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QFileInfo proposed(initialName);
+    const QFileInfo folder(programDir);
+    if (QDir(proposed.absolutePath()) != QDir(programDir) || !folder.isDir() || folder.isWritable())
+        return initialName;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty()) return initialName;
+    return QDir(documents).filePath(proposed.fileName());
+}
+} // namespace
+
 std::optional<QString> QtPlatform::openFileName(const QString& filter, const QString& initialName) {
     const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                                      initialName, ToQtFileFilter(filter));
+                                                      DialogStartName(initialName),
+                                                      ToQtFileFilter(filter));
     if (name.isEmpty()) return std::nullopt;
     return name;
 }
@@ -62,7 +82,8 @@ std::optional<QString> QtPlatform::saveFileName(const QString& filter, const QSt
     // The name is taken as typed: no extension is added, and replacing a file
     // asks nothing (the program's own prompts decide what may be overwritten).
     const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
-                                                      initialName, ToQtFileFilter(filter), nullptr,
+                                                      DialogStartName(initialName),
+                                                      ToQtFileFilter(filter), nullptr,
                                                       QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty()) return std::nullopt;
     return name;

@@ -130,7 +130,7 @@ void frmFibRatios::cmdOk_Click()
 
 void frmFibRatios::SaveRatios()
 {
-    if (!WriteRatiosFile(SettingsPath(platform().programDir()), CurrentRatios()))
+    if (!WriteRatiosFile(SettingsPathFor(platform().programDir()), CurrentRatios()))
         ShowActionFailed(QStringLiteral("Can't save ratios"));
 }
 

@@ -113,7 +113,7 @@ void frmMain::Form_Load()
 void frmMain::LoadRatios()
 {
     FibRatios ratios = CurrentRatios();
-    ReadRatiosFile(SettingsPath(platform().programDir()), ratios);
+    ReadRatiosFile(SettingsPathFor(platform().programDir()), ratios);
     SetCurrentRatios(ratios);
 }
 
