@@ -394,7 +394,7 @@ void GannWindow::cmdOpen_Click()
 
 void GannWindow::cmdSave_Click()
 {
-    const QString name = TrimBlanks(txtProject->text());
+    const QString name = TrimProjectText(txtProject->text());
     if (name.isEmpty() || name == GannProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
         return;
