@@ -8,6 +8,17 @@
 // arithmetic below throws CalcError (modules/errors.h) with a sentence for the
 // trader instead of wrapping or producing an invalid date.
 
+// What the trader is told when a date would leave the years the program can
+// show and store; windows and the command-line tool show these texts as they are.
+inline constexpr const char DateAfterRangeMessage[] =
+    "The projected date would fall after 12/31/9999. Choose an earlier date.";
+inline constexpr const char DateBeforeRangeMessage[] =
+    "The projected date would fall before 1/1/100. Choose a later date.";
+
+// Throws CalcError with one of the two messages above when d is not a valid date
+// in the years 100 to 9999; returns d otherwise.
+QDate CheckDateRange(const QDate& d);
+
 QDate NullDate();                 // 1/1/1900
 bool IsNullDate(const QDate& d);
 

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QImage>
 #include <QString>
+#include <functional>
 
 // The chart box's drawing surface: coordinates in twips, origin top left, y down.
 // Like a picture box with persistent drawing it keeps two images: the drawing
@@ -33,8 +34,12 @@ public:
     QColor foreColor() const { return m_foreColor; }
     void setFillColor(const QColor& c) { m_fillColor = c; }
     void setFillSolid(bool solid) { m_fillSolid = solid; }
+    QColor fillColor() const { return m_fillColor; }
+    bool fillSolid() const { return m_fillSolid; }
 
     // Lines, boxes and circles in twips, in the fore colour unless one is given.
+    // As on the original picture box, a line or box leaves the current position at
+    // its end point (x2, y2) and a circle at its centre.
     void line(int x1, int y1, int x2, int y2);
     void line(int x1, int y1, int x2, int y2, const QColor& color);
     void box(int x1, int y1, int x2, int y2, const QColor& color);        // outline
@@ -47,6 +52,9 @@ public:
     void setFontBold(bool bold);
     void setFontUnderline(bool underline);
     QFont font() const { return m_font; }
+    // The font as text is really drawn: no antialiasing, so every pixel of a
+    // character has the fore colour exactly. Use it for text drawn on canvas().
+    QFont drawingFont() const;
     void setCurrentX(int x) { m_currentX = x; }
     void setCurrentY(int y) { m_currentY = y; }
     int currentX() const { return m_currentX; }
@@ -60,14 +68,21 @@ public:
     int textWidth(const QString& text) const;    // in twips
 
     // Direct pixel access for the few drawings made in device pixels (rotated text).
+    // Call changed() after painting on it so a widget showing the surface repaints.
     QImage& canvas() { return m_image; }
-    int toPixels(double twips) const;
+    int toPixels(double twips) const;   // nearest pixel, halves to even
+
+    // Called after every change of the drawing (the picture-box widget repaints).
+    void setChangeHandler(std::function<void()> handler) { m_onChanged = std::move(handler); }
+    void changed() const { if (m_onChanged) m_onChanged(); }
 
     // Writes the picture (not the drawing) as a Windows bitmap; false with *error.
     bool savePicture(const QString& path, QString* error = nullptr) const;
 
 private:
     void resizeImage(QImage& img, int w, int h) const;
+    QImage blankImage(int w, int h) const;
+    std::function<void()> m_onChanged;
     double m_tpp;
     int m_widthTwips = 0, m_heightTwips = 0;
     QImage m_image, m_picture;

@@ -1,0 +1,342 @@
+#include "modules/numbers.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <system_error>
+
+namespace {
+
+bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// Blanks, tabs and line feeds may sit anywhere in a typed or pasted number
+// ("1 000", a price copied with a trailing line break) and are simply skipped.
+bool IsIgnorable(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
+}
+
+// Converts a cleaned number text ("-12.5e3": ASCII digits, at most one point,
+// optional exponent) to the nearest double. std::from_chars is locale-free, so a
+// machine set to a comma decimal separator reads the same value.
+// Returns false when the value does not fit in a double; *value is then +-inf.
+bool ConvertCleanNumber(const std::string& text, double* value)
+{
+    double result = 0.0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(first, last, result, std::chars_format::general);
+    Q_UNUSED(ptr);
+    if (ec == std::errc()) {
+        *value = result;
+        return true;
+    }
+
+    // Out of range: either far too large or far too small. The decimal exponent
+    // of the first significant digit tells which.
+    const bool negative = !text.empty() && text[0] == '-';
+    std::size_t i = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+    const std::size_t mantissaEnd = std::min(text.find_first_of("eE", i), text.size());
+    const std::size_t point = std::min(text.find('.', i), mantissaEnd);
+    bool foundSignificant = false;
+    long long magnitude = 0;
+    for (std::size_t j = i; j < mantissaEnd && !foundSignificant; ++j) {
+        if (text[j] == '.' || text[j] == '0')
+            continue;
+        foundSignificant = true;
+        magnitude = j < point ? static_cast<long long>(point - j - 1)
+                              : -static_cast<long long>(j - point);
+    }
+    i = mantissaEnd;
+    long long exponent = 0;
+    if (i < text.size()) {
+        ++i;
+        bool expNegative = false;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            expNegative = text[i] == '-';
+            ++i;
+        }
+        for (; i < text.size(); ++i) {
+            if (exponent < 1000000000LL)
+                exponent = exponent * 10 + (text[i] - '0');
+        }
+        if (expNegative)
+            exponent = -exponent;
+    }
+    if (foundSignificant && magnitude + exponent > 0) {
+        *value = negative ? -std::numeric_limits<double>::infinity()
+                          : std::numeric_limits<double>::infinity();
+        return false;
+    }
+    *value = negative ? -0.0 : 0.0;   // underflow: too small to matter, reads as zero
+    return true;
+}
+
+} // namespace
+
+double ReadLeadingNumber(const QString& text, bool* tooLarge)
+{
+    if (tooLarge)
+        *tooLarge = false;
+
+    // Collect the characters that continue the number, skipping blanks anywhere.
+    std::string mantissa;
+    std::string exponentDigits;
+    bool negative = false;
+    bool exponentNegative = false;
+    bool seenSign = false;
+    bool seenDigit = false;
+    bool seenPoint = false;
+    bool inExponent = false;
+    bool seenExponentSign = false;
+
+    for (const QChar c : text) {
+        if (IsIgnorable(c))
+            continue;
+        if (inExponent) {
+            if (IsDigit(c)) {
+                exponentDigits += char(c.unicode());
+                continue;
+            }
+            if ((c == QLatin1Char('+') || c == QLatin1Char('-')) && !seenExponentSign
+                && exponentDigits.empty()) {
+                seenExponentSign = true;
+                exponentNegative = c == QLatin1Char('-');
+                continue;
+            }
+            break;
+        }
+        if (IsDigit(c)) {
+            seenDigit = true;
+            mantissa += char(c.unicode());
+            seenSign = true;   // a sign can only lead the number
+            continue;
+        }
+        if ((c == QLatin1Char('+') || c == QLatin1Char('-')) && !seenSign && !seenPoint) {
+            seenSign = true;
+            negative = c == QLatin1Char('-');
+            continue;
+        }
+        if (c == QLatin1Char('.') && !seenPoint) {
+            seenPoint = true;
+            seenSign = true;
+            mantissa += '.';
+            continue;
+        }
+        if ((c == QLatin1Char('e') || c == QLatin1Char('E')) && seenDigit) {
+            inExponent = true;
+            continue;
+        }
+        break;
+    }
+
+    if (!seenDigit)
+        return 0.0;   // no number at all: "", ".", "-", "abc"
+
+    std::string clean;
+    clean.reserve(mantissa.size() + exponentDigits.size() + 4);
+    if (negative)
+        clean += '-';
+    if (mantissa[0] == '.')
+        clean += '0';
+    clean += mantissa;
+    if (!exponentDigits.empty()) {
+        clean += 'e';
+        if (exponentNegative)
+            clean += '-';
+        clean += exponentDigits;
+    }
+
+    double value = 0.0;
+    const bool fits = ConvertCleanNumber(clean, &value);
+    if (!fits && tooLarge)
+        *tooLarge = true;
+    if (value == 0.0)
+        value = 0.0;   // "-0" reads as plain 0
+    return value;
+}
+
+double RoundHalfEven(double x)
+{
+    if (!std::isfinite(x))
+        return x;
+    const double lower = std::floor(x);
+    const double diff = x - lower;
+    if (diff < 0.5)
+        return lower;
+    if (diff > 0.5)
+        return lower + 1.0;
+    // Exactly half way: take the even neighbour.
+    return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
+}
+
+double RoundTo2(double x)
+{
+    const double scaled = x * 100.0;
+    if (!std::isfinite(scaled))
+        return x;   // beyond any price; already far past two decimals of precision
+    return RoundHalfEven(scaled) / 100.0;
+}
+
+double IntFloor(double x) { return std::floor(x); }
+
+std::optional<qint16> ToInt16(double x)
+{
+    if (!std::isfinite(x))
+        return std::nullopt;
+    const double r = RoundHalfEven(x);
+    if (r < -32768.0 || r > 32767.0)
+        return std::nullopt;
+    return static_cast<qint16>(r);
+}
+
+std::optional<qint32> ToInt32(double x)
+{
+    if (!std::isfinite(x))
+        return std::nullopt;
+    const double r = RoundHalfEven(x);
+    if (r < -2147483648.0 || r > 2147483647.0)
+        return std::nullopt;
+    return static_cast<qint32>(r);
+}
+
+QString GeneralNumber(double x)
+{
+    if (std::isnan(x))
+        return QStringLiteral("NaN");
+    if (std::isinf(x))
+        return x > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    if (x == 0.0)
+        return QStringLiteral("0");
+
+    // 15 significant digits in scientific form: "d.dddddddddddddde+XX". Rounding may
+    // carry into a new digit (999999999999999.9 -> 1e+15), so the exponent is read
+    // back from the rounded text rather than computed from x.
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x,
+                                         std::chars_format::scientific, 14);
+    if (ec != std::errc())
+        return QString();
+    const std::string sci(buffer, end);
+
+    const bool negative = sci[0] == '-';
+    const std::size_t start = negative ? 1 : 0;
+    const std::size_t ePos = sci.find('e');
+    std::string digits;
+    for (std::size_t i = start; i < ePos; ++i) {
+        if (sci[i] != '.')
+            digits += sci[i];
+    }
+    const int exponent = std::stoi(sci.substr(ePos + 1));
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    std::string out = negative ? "-" : "";
+    if (exponent >= -5 && exponent <= 14) {
+        if (exponent < 0) {
+            out += "0.";
+            out.append(static_cast<std::size_t>(-exponent - 1), '0');
+            out += digits;
+        } else if (static_cast<int>(digits.size()) <= exponent + 1) {
+            out += digits;
+            out.append(static_cast<std::size_t>(exponent + 1 - static_cast<int>(digits.size())), '0');
+        } else {
+            out += digits.substr(0, static_cast<std::size_t>(exponent + 1));
+            out += '.';
+            out += digits.substr(static_cast<std::size_t>(exponent + 1));
+        }
+    } else {
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += '.';
+            out += digits.substr(1);
+        }
+        out += exponent < 0 ? "E-" : "E+";
+        const int magnitude = exponent < 0 ? -exponent : exponent;
+        if (magnitude < 10)
+            out += '0';
+        out += std::to_string(magnitude);
+    }
+    return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+QString Format00(double x)
+{
+    if (!std::isfinite(x))
+        return GeneralNumber(x);
+    double rounded = RoundTo2(x);
+    if (rounded == 0.0)
+        rounded = 0.0;   // a tiny negative price prints "0.00", not "-0.00"
+    char buffer[400];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, rounded,
+                                         std::chars_format::fixed, 2);
+    if (ec != std::errc())
+        return QString();
+    return QString::fromLatin1(buffer, static_cast<qsizetype>(end - buffer));
+}
+
+std::optional<double> ParseFileNumber(const QString& text)
+{
+    // Files are written by the program itself in plain US form; anything else
+    // ("12abc", "1,5", an empty value) means the file was damaged and fails the read.
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == QLatin1Char(' '))
+        ++i;
+    qsizetype end = n;
+    while (end > i && text[end - 1] == QLatin1Char(' '))
+        --end;
+
+    std::string clean;
+    if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        if (text[i] == QLatin1Char('-'))
+            clean += '-';
+        ++i;
+    }
+    int mantissaDigits = 0;
+    while (i < end && IsDigit(text[i])) {
+        clean += char(text[i].unicode());
+        ++mantissaDigits;
+        ++i;
+    }
+    if (i < end && text[i] == QLatin1Char('.')) {
+        if (mantissaDigits == 0)
+            clean += '0';
+        clean += '.';
+        ++i;
+        while (i < end && IsDigit(text[i])) {
+            clean += char(text[i].unicode());
+            ++mantissaDigits;
+            ++i;
+        }
+    }
+    if (mantissaDigits == 0)
+        return std::nullopt;
+    if (i < end && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
+        clean += 'e';
+        ++i;
+        if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+            clean += char(text[i].unicode());
+            ++i;
+        }
+        int exponentDigits = 0;
+        while (i < end && IsDigit(text[i])) {
+            clean += char(text[i].unicode());
+            ++exponentDigits;
+            ++i;
+        }
+        if (exponentDigits == 0)
+            return std::nullopt;
+    }
+    if (i != end)
+        return std::nullopt;
+
+    double value = 0.0;
+    if (!ConvertCleanNumber(clean, &value))
+        return std::nullopt;
+    if (value == 0.0)
+        value = 0.0;
+    return value;
+}

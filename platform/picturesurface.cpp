@@ -1,0 +1,221 @@
+#include "platform/picturesurface.h"
+#include "platform/fonts.h"
+
+#include <QFile>
+#include <QDir>
+#include <QFontMetrics>
+#include <QPainter>
+#include <cmath>
+
+namespace {
+// A painter on the drawing without antialiasing: a blue line is exactly blue,
+// so what the chart shows (and what tests read back) is the colour asked for.
+struct SurfacePainter : QPainter {
+    explicit SurfacePainter(QImage* image) : QPainter(image) {
+        setRenderHint(QPainter::Antialiasing, false);
+        setRenderHint(QPainter::TextAntialiasing, false);
+        setRenderHint(QPainter::SmoothPixmapTransform, false);
+    }
+};
+} // namespace
+
+PictureSurface::PictureSurface(double twipsPerPixel)
+    : m_tpp(twipsPerPixel > 0 ? twipsPerPixel : 15.0),
+      m_font(MakeFont(QStringLiteral("MS Sans Serif"), 8)) {}
+
+int PictureSurface::toPixels(double twips) const {
+    return static_cast<int>(std::nearbyint(twips / m_tpp));
+}
+
+QImage PictureSurface::blankImage(int w, int h) const {
+    QImage img(qMax(w, 1), qMax(h, 1), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    // The image's resolution is the screen's, so a font of n points gets the same
+    // pixel size here as it would on the screen.
+    const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / m_tpp / 0.0254));
+    img.setDotsPerMeterX(dotsPerMeter);
+    img.setDotsPerMeterY(dotsPerMeter);
+    if (w <= 0 || h <= 0) return QImage();
+    return img;
+}
+
+void PictureSurface::resizeImage(QImage& img, int w, int h) const {
+    QImage resized = blankImage(w, h);
+    if (!resized.isNull() && !img.isNull()) {
+        QPainter p(&resized);
+        p.drawImage(0, 0, img);
+    }
+    img = resized;
+}
+
+void PictureSurface::setSizeTwips(int widthTwips, int heightTwips) {
+    m_widthTwips = widthTwips;
+    m_heightTwips = heightTwips;
+    const int w = toPixels(widthTwips), h = toPixels(heightTwips);
+    resizeImage(m_image, w, h);
+    if (!m_picture.isNull()) resizeImage(m_picture, w, h);
+    changed();
+}
+
+void PictureSurface::cls() {
+    QImage background = m_picture;
+    resizeImage(background, toPixels(m_widthTwips), toPixels(m_heightTwips));
+    m_image = background;
+    m_currentX = 0;
+    m_currentY = 0;
+    changed();
+}
+
+void PictureSurface::setPictureNone() {
+    m_picture = QImage();
+}
+
+void PictureSurface::keepPicture() {
+    m_picture = m_image.copy();
+}
+
+void PictureSurface::line(int x1, int y1, int x2, int y2) {
+    line(x1, y1, x2, y2, m_foreColor);
+}
+
+void PictureSurface::line(int x1, int y1, int x2, int y2, const QColor& color) {
+    if (!m_image.isNull()) {
+        SurfacePainter p(&m_image);
+        p.setPen(QPen(color, 1));
+        p.drawLine(toPixels(x1), toPixels(y1), toPixels(x2), toPixels(y2));
+    }
+    m_currentX = x2;
+    m_currentY = y2;
+    changed();
+}
+
+namespace {
+QRect PixelRect(int x1, int y1, int x2, int y2) {
+    return QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized();
+}
+} // namespace
+
+void PictureSurface::box(int x1, int y1, int x2, int y2, const QColor& color) {
+    if (!m_image.isNull()) {
+        SurfacePainter p(&m_image);
+        p.setPen(QPen(color, 1));
+        p.setBrush(Qt::NoBrush);
+        // A stroked rectangle is one pixel larger than its QRect; the outline
+        // runs through both corner pixels.
+        p.drawRect(PixelRect(toPixels(x1), toPixels(y1), toPixels(x2), toPixels(y2))
+                       .adjusted(0, 0, -1, -1));
+    }
+    m_currentX = x2;
+    m_currentY = y2;
+    changed();
+}
+
+void PictureSurface::filledBox(int x1, int y1, int x2, int y2, const QColor& color) {
+    if (!m_image.isNull()) {
+        SurfacePainter p(&m_image);
+        p.fillRect(PixelRect(toPixels(x1), toPixels(y1), toPixels(x2), toPixels(y2)), color);
+    }
+    m_currentX = x2;
+    m_currentY = y2;
+    changed();
+}
+
+void PictureSurface::circle(int x, int y, int radius) {
+    if (!m_image.isNull()) {
+        SurfacePainter p(&m_image);
+        p.setPen(QPen(m_foreColor, 1));
+        p.setBrush(m_fillSolid ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
+        const int r = toPixels(radius);
+        p.drawEllipse(QPoint(toPixels(x), toPixels(y)), r, r);
+    }
+    m_currentX = x;
+    m_currentY = y;
+    changed();
+}
+
+void PictureSurface::setFont(const QString& name, double points, bool bold, bool underline) {
+    m_font = MakeFont(name, points, bold, underline);
+}
+
+void PictureSurface::setFontSize(double points) {
+    m_font.setPointSizeF(points);
+}
+
+void PictureSurface::setFontBold(bool bold) {
+    m_font.setBold(bold);
+}
+
+void PictureSurface::setFontUnderline(bool underline) {
+    m_font.setUnderline(underline);
+}
+
+QFont PictureSurface::drawingFont() const {
+    QFont f = m_font;
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+namespace {
+// Metrics at the surface's resolution, also before the surface has a size.
+QFontMetrics MetricsAt(const QFont& font, double tpp) {
+    static QImage probe;
+    const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / tpp / 0.0254));
+    if (probe.isNull()) probe = QImage(1, 1, QImage::Format_RGB32);
+    probe.setDotsPerMeterX(dotsPerMeter);
+    probe.setDotsPerMeterY(dotsPerMeter);
+    return QFontMetrics(font, &probe);
+}
+} // namespace
+
+void PictureSurface::drawText(int x, int y, const QString& text) {
+    if (m_image.isNull()) return;
+    {
+        SurfacePainter p(&m_image);
+        const QFont f = drawingFont();
+        p.setFont(f);
+        p.setPen(m_foreColor);
+        const QFontMetrics fm(f, &m_image);
+        p.drawText(QPoint(toPixels(x), toPixels(y) + fm.ascent()), text);
+    }
+    changed();
+}
+
+void PictureSurface::print(const QString& text) {
+    drawText(m_currentX, m_currentY, text);
+    m_currentX = 0;
+    m_currentY += textHeight();
+}
+
+int PictureSurface::textHeight() const {
+    const QFontMetrics fm = MetricsAt(drawingFont(), m_tpp);
+    return static_cast<int>(std::nearbyint(fm.lineSpacing() * m_tpp));
+}
+
+int PictureSurface::textWidth(const QString& text) const {
+    const QFontMetrics fm = MetricsAt(drawingFont(), m_tpp);
+    return static_cast<int>(std::nearbyint(fm.horizontalAdvance(text) * m_tpp));
+}
+
+bool PictureSurface::savePicture(const QString& path, QString* error) const {
+    auto fail = [error](const QString& text) {
+        if (error) *error = text;
+        return false;
+    };
+    if (m_picture.isNull()) return fail(QStringLiteral("There is no picture to save"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return fail(QStringLiteral("Cannot write the file %1: %2")
+                        .arg(QDir::toNativeSeparators(path), file.errorString()));
+    // 24 bits per pixel, the form every Windows program reads.
+    const QImage rgb = m_picture.convertToFormat(QImage::Format_RGB888);
+    if (!rgb.save(&file, "BMP")) {
+        file.close();
+        file.remove();
+        return fail(QStringLiteral("Cannot write the file %1").arg(QDir::toNativeSeparators(path)));
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("Cannot write the file %1: %2")
+                        .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return true;
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include "platform/platform.h"
+
+class QPrinter;
+
+// The real outside world: Qt's message boxes and file dialogs, the system clock,
+// the primary screen and the default printer.
+class QtPlatform : public Platform {
+public:
+    MsgResult messageBox(const QString& text, const QString& caption, MsgButtons buttons,
+                         MsgIcon icon) override;
+    std::optional<QString> openFileName(const QString& filter, const QString& initialName) override;
+    std::optional<QString> saveFileName(const QString& filter, const QString& initialName) override;
+    QDate today() override;
+    QString programDir() override;
+    QSize screenSize() override;
+    double twipsPerPixel() override;
+    bool printImage(const QImage& image, bool monochrome, QString* error) override;
+};
+
+// "Fibonacci Project File| *.fib" (description, bar, patterns; pairs may repeat)
+// becomes Qt's "Fibonacci Project File (*.fib)", one filter per line.
+QString ToQtFileFilter(const QString& filter);
+
+// Prints image as one page on an already configured printer (a real one or a PDF
+// file): colour mode, then a page size and orientation on which the image fits at
+// its own size (pixels x twipsPerPixel = twips), drawn with its top-left corner at
+// (1000, 200) twips from the printable area's corner. Ending the document sends
+// the page. false with *error when the printer cannot be used.
+bool PrintImageOn(QPrinter& printer, const QImage& image, bool monochrome, double twipsPerPixel,
+                  QString* error);

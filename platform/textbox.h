@@ -1,0 +1,38 @@
+#pragma once
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <functional>
+
+// A one-line text box with the original key-press hook: for every key that types a
+// character the hook gets the character code (Ctrl+letter gives 1..26, so Ctrl+V
+// is 22) and may change it; 0 swallows the key. Keys without a character (arrows,
+// Delete) pass untouched. Pasted or program-set text is not filtered.
+class TextBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget* parent = nullptr);
+
+    std::function<void(int& keyAscii)> keyPress;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A multi-line box for notes: Enter starts a new line, Tab moves to the next
+// control. text() joins lines with "\n"; setText() takes "\r\n" or "\n".
+class MultiLineTextBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit MultiLineTextBox(QWidget* parent = nullptr);
+
+    QString text() const { return toPlainText(); }
+    void setText(const QString& text);
+
+signals:
+    void gotFocus();
+    void lostFocus();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+};

@@ -1,0 +1,6 @@
+#pragma once
+// The controls the windows are built from.
+#include "platform/datepicker.h"
+#include "platform/geometry.h"
+#include "platform/picturebox.h"
+#include "platform/textbox.h"
