@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -53,6 +54,14 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     optFile = MakeOption("optFile", "File", this);
     cmdOk = MakeButton("cmdOk", "&OK", this);
     optPrinter = MakeOption("optPrinter", "Printer", this);
+    // Explicit groups: Qt's automatic grouping of sibling options would also reach into
+    // the frame and mix the two questions.
+    auto* destination = new QButtonGroup(this);
+    destination->addButton(optFile);
+    destination->addButton(optPrinter);
+    auto* colourMode = new QButtonGroup(this);
+    colourMode->addButton(OptMonochrome);
+    colourMode->addButton(optColor);
     cmdOk->setDefault(true);
 
     PlaceTwips(Label1, 1245, 210, 1155, 195);
