@@ -11,6 +11,18 @@ namespace {
 const QString NamePlaceholder = QStringLiteral("Project Name");
 const QString CrLf = QStringLiteral("\r\n");
 
+// Names and prices lose their leading and trailing blanks, and only those: a tab or a
+// line break the trader put there stays.
+QString StripBlanks(const QString& text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 // A date the window never set, or the null date, prints as nothing.
 bool IsNoDate(const QDate& d)
 {
@@ -103,10 +115,10 @@ QString GannReportText(const GannReportValues& v)
     const int n = GannAngleCount(v);
     QStringList lines;
     lines << QStringLiteral("Gann Analysis") << QString()
-          << QStringLiteral("Project Name: ") + NameOrNothing(v.ProjectText.trimmed()) << QString()
+          << QStringLiteral("Project Name: ") + NameOrNothing(StripBlanks(v.ProjectText)) << QString()
           << QString();
     AddHeading(lines, QStringLiteral("Input Values"));
-    lines << QStringLiteral("Price: ") + v.PriceText.trimmed()
+    lines << QStringLiteral("Price: ") + StripBlanks(v.PriceText)
           << QStringLiteral("Date : ") + GannInputDate(v) << QString() << QString();
     AddHeading(lines, QStringLiteral("Results"));
     lines << QString();
@@ -135,7 +147,7 @@ QString FibonacciReportBaseName(const QString& projectName)
 
 QString GannReportBaseName(const QString& projectText)
 {
-    const QString name = projectText.trimmed();
+    const QString name = StripBlanks(projectText);
     if (name.isEmpty() || name == NamePlaceholder)
         return QStringLiteral("GannResults");
     return name;
@@ -169,7 +181,7 @@ TextBlock GannTextBlock(const GannReportValues& v)
     // The printed name keeps the blanks the trader typed; only the report trims them.
     b << TextBlockLine{QStringLiteral("Project Name: ") + NameOrNothing(v.ProjectText), true, 0}
       << TextBlockLine{QStringLiteral("Input Values"), true}
-      << TextBlockLine{QStringLiteral("Price: ") + v.PriceText.trimmed(), false, 2}
+      << TextBlockLine{QStringLiteral("Price: ") + StripBlanks(v.PriceText), false, 2}
       << TextBlockLine{QStringLiteral("Date : ") + GannInputDate(v)}
       << TextBlockLine{QStringLiteral("Results"), true}
       << TextBlockLine{QStringLiteral("Potential High Prices"), true};
