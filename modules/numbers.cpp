@@ -1,5 +1,7 @@
 #include "modules/numbers.h"
 
+#include "modules/errors.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -200,6 +202,22 @@ std::optional<qint32> ToInt32(double x)
     if (r < -2147483648.0 || r > 2147483647.0)
         return std::nullopt;
     return static_cast<qint32>(r);
+}
+
+qint16 ToInt16OrThrow(double x, const QString& message)
+{
+    const std::optional<qint16> r = ToInt16(x);
+    if (!r)
+        throw CalcError(message);
+    return *r;
+}
+
+qint32 ToInt32OrThrow(double x, const QString& message)
+{
+    const std::optional<qint32> r = ToInt32(x);
+    if (!r)
+        throw CalcError(message);
+    return *r;
 }
 
 QString GeneralNumber(double x)

@@ -23,6 +23,9 @@ double IntFloor(double x);
 // even; std::nullopt when the result does not fit (an overflow to report).
 std::optional<qint16> ToInt16(double x);
 std::optional<qint32> ToInt32(double x);
+// The same, for a count that must fit: throws CalcError(message) when it does not.
+qint16 ToInt16OrThrow(double x, const QString& message);
+qint32 ToInt32OrThrow(double x, const QString& message);
 
 // "General number form": 15 significant digits, no trailing zeros or point;
 // plain decimal for exponents -5..14, else d.dddE+XX / d.dddE-XX.

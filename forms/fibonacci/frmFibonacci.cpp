@@ -1,4 +1,496 @@
 #include "forms/fibonacci/frmFibonacci.h"
 
-frmFibonacci::frmFibonacci(QWidget* parent) : QWidget(parent) { setWindowTitle("Fibonacci"); setObjectName("frmFibonacci"); }
-frmFibonacci86::frmFibonacci86(QWidget* parent) : QWidget(parent) { setWindowTitle("Fibonacci"); setObjectName("frmFibonacci86"); }
+#include "forms/fibonacci/fibonaccifile.h"
+#include "forms/fibonacci/fibonaccilisting.h"
+#include "forms/shell/frmFibRatios.h"
+#include "forms/shell/settings.h"
+#include "modules/errors.h"
+#include "modules/modFunctions.h"
+#include "modules/numbers.h"
+#include "modules/textfile.h"
+#include "platform/fonts.h"
+#include "platform/platform.h"
+#include "platform/widgets.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+struct TwipRect {
+    int left, top, width, height;
+};
+
+// Control positions in twips (left, top, width, height); controls inside a frame are
+// placed relative to the frame.
+struct FibonacciGeometry {
+    TwipRect cmdNew, cmdOpen, cmdSave, cmdExit;
+    TwipRect txtProject;
+    TwipRect Frame1;
+    int captionTops[4];   // "Price1", "Date1", "Price2", "Date2" at left 120
+    int captionHeight;
+    TwipRect txtPrice1, dtpDate1, txtPrice2, dtpDate2;
+    TwipRect cmdCalculate;
+    TwipRect Frame2, Label4, lblPrices, Label5, lblDates;
+    TwipRect txtNotes;
+    TwipRect cmdExport, cmdPrint, cmdRatios;
+};
+
+const FibonacciGeometry CompactGeometry = {
+    {360, 120, 585, 285}, {1020, 120, 585, 285}, {1680, 120, 585, 285}, {2340, 120, 585, 285},
+    {360, 450, 2565, 345},
+    {360, 750, 2565, 1875},
+    {240, 630, 1170, 1560}, 255,
+    {720, 180, 1695, 315}, {720, 570, 1710, 315}, {720, 1080, 1695, 315}, {720, 1470, 1710, 315},
+    {360, 2640, 2565, 315},
+    {360, 2940, 2565, 3945}, {420, 240, 1890, 165}, {120, 480, 2115, 1245},
+    {420, 2010, 1800, 165}, {120, 2340, 2325, 1125},
+    {360, 6900, 2565, 855},
+    {390, 7800, 1215, 315}, {1680, 7800, 1275, 315}, {390, 8160, 2565, 315},
+};
+
+const FibonacciGeometry LargeGeometry = {
+    {360, 480, 735, 375}, {1200, 480, 735, 375}, {2040, 480, 735, 375}, {2880, 480, 735, 375},
+    {360, 960, 3255, 375},
+    {360, 1320, 3255, 2295},
+    {330, 810, 1410, 1890}, 255,
+    {720, 240, 2295, 375}, {720, 720, 2310, 375}, {720, 1320, 2295, 375}, {720, 1800, 2310, 375},
+    {360, 3720, 3255, 375},
+    {360, 4080, 3255, 4335}, {720, 240, 1920, 165}, {120, 480, 3015, 1575},
+    {720, 2280, 1800, 165}, {120, 2520, 3015, 1575},
+    {360, 8520, 3255, 1215},
+    {360, 9840, 1575, 375}, {2040, 9840, 1575, 375}, {360, 10320, 3255, 375},
+};
+
+void Place(QWidget* w, const TwipRect& r) { PlaceTwips(w, r.left, r.top, r.width, r.height); }
+
+// Longest price a trader can type; longer prices from a file are still shown in full.
+constexpr int PriceMaxLength = 8;
+
+void SetPriceText(TextBox* box, double price)
+{
+    const QString text = price == 0 ? QString() : GeneralNumber(price);
+    box->setMaxLength(std::max<int>(PriceMaxLength, text.size()));
+    box->setText(text);
+    if (text.size() <= PriceMaxLength) box->setMaxLength(PriceMaxLength);
+}
+
+}  // namespace
+
+FibonacciWindow::FibonacciWindow(Layout layout, QWidget* parent)
+    : QWidget(parent), m_layout(layout)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Fibonacci"));
+    setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
+    CreateControls();
+    PlaceControls();
+    Form_Load();
+}
+
+frmFibonacci::frmFibonacci(QWidget* parent) : FibonacciWindow(Layout::Large, parent)
+{
+    setObjectName(QStringLiteral("frmFibonacci"));
+}
+
+frmFibonacci86::frmFibonacci86(QWidget* parent) : FibonacciWindow(Layout::Compact, parent)
+{
+    setObjectName(QStringLiteral("frmFibonacci86"));
+}
+
+void FibonacciWindow::CreateControls()
+{
+    auto named = [](auto* w, const char* name) {
+        w->setObjectName(QLatin1String(name));
+        return w;
+    };
+    auto button = [&](const char* caption, const char* name) {
+        auto* b = named(new QPushButton(QString::fromLatin1(caption), this), name);
+        // As on Windows, Enter on a focused button presses that button.
+        b->setAutoDefault(true);
+        return b;
+    };
+
+    cmdNew = button("&New", "cmdNew");
+    cmdOpen = button("&Open", "cmdOpen");
+    cmdSave = button("&Save", "cmdSave");
+    cmdExit = button("E&xit", "cmdExit");
+    txtProject = named(new TextBox(this), "txtProject");
+
+    Frame1 = named(new QGroupBox(this), "Frame1");
+    lblCaptionPrice1 = named(new QLabel(QStringLiteral("Price1"), Frame1), "lblCaptionPrice1");
+    lblCaptionDate1 = named(new QLabel(QStringLiteral("Date1"), Frame1), "lblCaptionDate1");
+    lblCaptionPrice2 = named(new QLabel(QStringLiteral("Price2"), Frame1), "lblCaptionPrice2");
+    lblCaptionDate2 = named(new QLabel(QStringLiteral("Date2"), Frame1), "lblCaptionDate2");
+    txtPrice1 = named(new TextBox(Frame1), "txtPrice1");
+    dtpDate1 = named(new DatePicker(Frame1), "dtpDate1");
+    txtPrice2 = named(new TextBox(Frame1), "txtPrice2");
+    dtpDate2 = named(new DatePicker(Frame1), "dtpDate2");
+    for (TextBox* box : {txtPrice1, txtPrice2}) {
+        box->setMaxLength(PriceMaxLength);
+        // Digits and one decimal point only.
+        box->keyPress = [box](int& keyAscii) { FilterNumericKey(box->text(), keyAscii, true); };
+    }
+
+    cmdCalculate = button("&Calculate", "cmdCalculate");
+    cmdCalculate->setDefault(true);
+
+    Frame2 = named(new QGroupBox(this), "Frame2");
+    Label4 = named(new QLabel(QStringLiteral("Potential Prices"), Frame2), "Label4");
+    lblPrices = named(new QLabel(Frame2), "lblPrices");
+    Label5 = named(new QLabel(QStringLiteral("Potential Dates"), Frame2), "Label5");
+    lblDates = named(new QLabel(Frame2), "lblDates");
+    for (QLabel* l : {Label4, Label5}) SetControlFont(l, ListingFontName, 8);
+    for (QLabel* l : {lblPrices, lblDates}) {
+        l->setTextFormat(Qt::PlainText);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+
+    txtNotes = named(new MultiLineTextBox(this), "txtNotes");
+    cmdExport = button("Export &Results", "cmdExport");
+    cmdPrint = button("&Print Image", "cmdPrint");
+    cmdRatios = button("Configure Fibonacci &Ratios", "cmdRatios");
+    pbFibonacci = named(new PictureBox(this), "pbFibonacci");
+
+    QWidget* tabOrder[] = {cmdNew,    cmdOpen,  cmdSave,  cmdExit,      txtProject,
+                           txtPrice1, dtpDate1, txtPrice2, dtpDate2,    cmdCalculate,
+                           txtNotes,  cmdExport, cmdPrint, cmdRatios};
+    for (size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    pbFibonacci->setFocusPolicy(Qt::NoFocus);
+
+    connect(cmdCalculate, &QPushButton::clicked, this, &FibonacciWindow::cmdCalculate_Click);
+    connect(cmdNew, &QPushButton::clicked, this, &FibonacciWindow::cmdNew_Click);
+    connect(cmdOpen, &QPushButton::clicked, this, &FibonacciWindow::cmdOpen_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &FibonacciWindow::cmdSave_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &FibonacciWindow::cmdExit_Click);
+    connect(cmdRatios, &QPushButton::clicked, this, &FibonacciWindow::cmdRatios_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &FibonacciWindow::cmdExport_Click);
+    connect(cmdPrint, &QPushButton::clicked, this, &FibonacciWindow::cmdPrint_Click);
+
+    connect(txtPrice1, &QLineEdit::textChanged, this, &FibonacciWindow::InputChanged);
+    connect(txtPrice2, &QLineEdit::textChanged, this, &FibonacciWindow::InputChanged);
+    connect(txtProject, &QLineEdit::textChanged, this, &FibonacciWindow::InputChanged);
+    connect(txtNotes, &QPlainTextEdit::textChanged, this, &FibonacciWindow::InputChanged);
+    connect(dtpDate1, &DatePicker::Change, this, &FibonacciWindow::InputChanged);
+    connect(dtpDate2, &DatePicker::Change, this, &FibonacciWindow::InputChanged);
+    connect(txtNotes, &MultiLineTextBox::gotFocus, this, &FibonacciWindow::txtNotes_GotFocus);
+    connect(txtNotes, &MultiLineTextBox::lostFocus, this, &FibonacciWindow::txtNotes_LostFocus);
+}
+
+void FibonacciWindow::PlaceControls()
+{
+    const FibonacciGeometry& g = m_layout == Layout::Compact ? CompactGeometry : LargeGeometry;
+    Place(cmdNew, g.cmdNew);
+    Place(cmdOpen, g.cmdOpen);
+    Place(cmdSave, g.cmdSave);
+    Place(cmdExit, g.cmdExit);
+    Place(txtProject, g.txtProject);
+    Place(Frame1, g.Frame1);
+    QLabel* captions[] = {lblCaptionPrice1, lblCaptionDate1, lblCaptionPrice2, lblCaptionDate2};
+    for (int i = 0; i < 4; ++i) PlaceTwips(captions[i], 120, g.captionTops[i], 600, g.captionHeight);
+    Place(txtPrice1, g.txtPrice1);
+    Place(dtpDate1, g.dtpDate1);
+    Place(txtPrice2, g.txtPrice2);
+    Place(dtpDate2, g.dtpDate2);
+    Place(cmdCalculate, g.cmdCalculate);
+    Place(Frame2, g.Frame2);
+    Place(Label4, g.Label4);
+    Place(lblPrices, g.lblPrices);
+    Place(Label5, g.Label5);
+    Place(lblDates, g.lblDates);
+    Place(txtNotes, g.txtNotes);
+    Place(cmdExport, g.cmdExport);
+    Place(cmdPrint, g.cmdPrint);
+    Place(cmdRatios, g.cmdRatios);
+}
+
+void FibonacciWindow::Form_Load()
+{
+    // The window takes the whole screen; the chart is the largest square that fits
+    // its height, at the right edge.
+    const double tpp = platform().twipsPerPixel();
+    const QSize screen = platform().screenSize();
+    WindowLeft = 0;
+    WindowTop = 0;
+    WindowWidth = qint32(RoundHalfEven(screen.width() * tpp));
+    WindowHeight = qint32(RoundHalfEven(screen.height() * tpp));
+    move(0, 0);
+    resize(screen);
+
+    ChartHalfSize = qint32(RoundHalfEven(WindowHeight / 2.0 - 250));
+    pbFibonacci->placeTwips(WindowWidth + WindowLeft - 2 * ChartHalfSize - 100, 0,
+                            2 * ChartHalfSize, 2 * ChartHalfSize);
+
+    ProjectFile.clear();
+    Notes.clear();
+    ProjectName.clear();
+    Date1 = NullDate();
+    Date2 = NullDate();
+    Price1 = 0;
+    Price2 = 0;
+    ShowInputs();
+    ProjectState = QStringLiteral("NEW");
+    ChangedFlag = QStringLiteral("NO");
+    UpdateNewButton();
+    DrawChart();
+    FirstShow = 1;
+}
+
+void FibonacciWindow::Form_Activate()
+{
+    if (FirstShow == 1) txtPrice1->setFocus();
+    FirstShow = 2;
+}
+
+void FibonacciWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (FirstShow == 1 && isActiveWindow()) Form_Activate();
+}
+
+void FibonacciWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
+}
+
+void FibonacciWindow::keyPressEvent(QKeyEvent* event)
+{
+    // The window's default button: Enter calculates, except inside the notes where it
+    // starts a new line (the notes box keeps that key for itself).
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_calculateIsDefault
+        && cmdCalculate->isEnabled()) {
+        event->accept();
+        cmdCalculate->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void FibonacciWindow::txtNotes_GotFocus()
+{
+    m_calculateIsDefault = false;
+    cmdCalculate->setDefault(false);
+}
+
+void FibonacciWindow::txtNotes_LostFocus()
+{
+    m_calculateIsDefault = true;
+    cmdCalculate->setDefault(true);
+}
+
+void FibonacciWindow::closeEvent(QCloseEvent* event)
+{
+    if (Form_QueryUnload())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
+
+// ---------------------------------------------------------------------------------
+// Calculation
+
+int FibonacciWindow::ValidateInputs()
+{
+    FibonacciInputs in;
+    in.Price1Text = txtPrice1->text();
+    in.Price2Text = txtPrice2->text();
+    in.Picker1 = dtpDate1->value();
+    in.Picker2 = dtpDate2->value();
+    in.ProjectText = txtProject->text();
+    // Notes are kept with Windows line ends, as they are written to files and reports.
+    in.NotesText = txtNotes->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    const std::optional<QString> message = ::ValidateInputs(in, platform().today(), state());
+    if (message) {
+        ShowMessage(*message);
+        return -1;
+    }
+    return 1;
+}
+
+void FibonacciWindow::cmdCalculate_Click()
+{
+    const FibonacciState before = state();
+    if (ValidateInputs() == -1) return;
+    try {
+        // The ratios in force now; changing them later does not touch these results.
+        Calculate(state(), FibRatios{FibRatio1, FibRatio2, FibRatio3});
+    } catch (const CalcError& e) {
+        state() = before;
+        ShowMessage(e.text);
+        return;
+    }
+    ShowResults();
+    ClearChartBox();
+    DrawChart();
+}
+
+void FibonacciWindow::ShowResults()
+{
+    const FibRatios ratios{FibRatio1, FibRatio2, FibRatio3};
+    const double points = ListingFontPoints(m_layout);
+    SetControlFont(lblPrices, ListingFontName, points, true);
+    lblPrices->setText(PriceListing(state(), ratios));
+    SetControlFont(lblDates, ListingFontName, points, true);
+    lblDates->setText(DateListing(state(), ratios));
+}
+
+void FibonacciWindow::ClearChartBox()
+{
+    pbFibonacci->surface().setPictureNone();
+    pbFibonacci->surface().cls();
+}
+
+void FibonacciWindow::DrawChart()
+{
+    const FibChartGeometry g = ::DrawChart(pbFibonacci->surface(), state(), m_layout);
+    TimeAxisLeft = g.TimeAxisLeft;
+    TimeAxisRight = g.TimeAxisRight;
+    TimeAxisY = g.TimeAxisY;
+    PriceAxisX = g.PriceAxisX;
+    PriceAxisBottom = g.PriceAxisBottom;
+    PriceAxisTop = g.PriceAxisTop;
+}
+
+// ---------------------------------------------------------------------------------
+// Document
+
+void FibonacciWindow::ShowInputs()
+{
+    txtProject->setText(ProjectName.isEmpty() ? ProjectNamePlaceholder : ProjectName);
+    txtNotes->setText(Notes.isEmpty() ? NotesPlaceholder : Notes);
+    SetPriceText(txtPrice1, Price1);
+    SetPriceText(txtPrice2, Price2);
+    // A picker cannot be empty: "no date" is shown as today, which reads back as no date.
+    const QDate today = platform().today();
+    dtpDate1->setValue(IsNullDate(Date1) ? today : Date1);
+    dtpDate2->setValue(IsNullDate(Date2) ? today : Date2);
+}
+
+void FibonacciWindow::ClearProject()
+{
+    ProjectName.clear();
+    Price1 = 0;
+    Price2 = 0;
+    Date1 = NullDate();
+    Date2 = NullDate();
+    ProjectFile.clear();
+    Notes.clear();
+    lblPrices->setText(QString());
+    lblDates->setText(QString());
+    ShowInputs();
+}
+
+void FibonacciWindow::UpdateNewButton()
+{
+    // A fresh, untouched document has nothing to renew.
+    cmdNew->setEnabled(!(ChangedFlag == QLatin1String("NO") && ProjectState == QLatin1String("NEW")));
+}
+
+void FibonacciWindow::InputChanged()
+{
+    if (ChangedFlag == QLatin1String("NO")) {
+        ChangedFlag = QStringLiteral("YES");
+        UpdateNewButton();
+    }
+}
+
+bool FibonacciWindow::SaveChangesPrompt()
+{
+    if (ChangedFlag != QLatin1String("YES")) return true;
+    switch (ShowMessage(QStringLiteral("Save Changes?"), MsgButtons::YesNoCancel)) {
+    case MsgResult::Yes:
+        cmdSave_Click();
+        // A refused, cancelled or failed save leaves the document changed: keep it.
+        return ChangedFlag != QLatin1String("YES");
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void FibonacciWindow::cmdNew_Click()
+{
+    if (!SaveChangesPrompt()) return;
+    ClearProject();
+    ClearChartBox();
+    DrawChart();
+    ChangedFlag = QStringLiteral("NO");
+    ProjectState = QStringLiteral("NEW");
+    UpdateNewButton();
+    txtPrice1->setFocus();
+}
+
+void FibonacciWindow::cmdExit_Click() { close(); }
+
+void FibonacciWindow::cmdRatios_Click()
+{
+    frmFibRatios dialog(this);
+    dialog.exec();
+}
+
+void FibonacciWindow::cmdExport_Click() {}
+
+void FibonacciWindow::cmdPrint_Click() {}
+
+// ---------------------------------------------------------------------------------
+// Project file
+
+void FibonacciWindow::cmdOpen_Click()
+{
+    if (!SaveChangesPrompt()) return;
+    const std::optional<QString> chosen =
+        platform().openFileName(FibFileFilter, platform().programDir() + QLatin1Char('/'));
+    if (!chosen) return;
+    const QString path = *chosen;
+
+    const std::optional<QStringList> lines =
+        QFileInfo(path).isFile() ? ReadTextLines(path) : std::nullopt;
+    if (!lines || !ApplyFibProjectLines(*lines, state())) {
+        ShowActionFailed(QStringLiteral("Can't open project file"));
+        return;
+    }
+    ShowInputs();
+    // Inputs that fail the check are reported, and the file still becomes the document.
+    cmdCalculate_Click();
+    ProjectState = QStringLiteral("OPEN");
+    ChangedFlag = QStringLiteral("NO");
+    ProjectFile = path;
+    UpdateNewButton();
+    txtPrice1->setFocus();
+}
+
+void FibonacciWindow::cmdSave_Click()
+{
+    if (ValidateInputs() == -1) return;
+    if (ProjectName.isEmpty() || ProjectName == ProjectNamePlaceholder) {
+        ShowMessage(QStringLiteral("Project name not specified!"));
+        return;
+    }
+    QString path;
+    if (ProjectState != QLatin1String("OPEN")) {
+        const std::optional<QString> chosen = platform().saveFileName(
+            FibFileFilter, platform().programDir() + QLatin1Char('/') + ProjectName + QStringLiteral(".fib"));
+        if (!chosen) return;
+        path = *chosen;
+    } else {
+        // An opened or saved document always goes back to its own file.
+        path = ProjectFile;
+    }
+    if (!SaveFibProject(path, state())) {
+        ShowActionFailed(QStringLiteral("Can't save result file."));
+        return;
+    }
+    ProjectFile = path;
+    ProjectState = QStringLiteral("OPEN");
+    ChangedFlag = QStringLiteral("NO");
+    UpdateNewButton();
+    ShowMessage(QStringLiteral("Project saved to file ") + path);
+}

@@ -1,14 +1,143 @@
 #pragma once
+#include "forms/fibonacci/fibonaccichart.h"
+#include "forms/fibonacci/fibonaccicore.h"
+#include "modules/layout.h"
 #include <QWidget>
 
-// Placeholder windows; the analysis replaces them.
-class frmFibonacci : public QWidget {
+class DatePicker;
+class MultiLineTextBox;
+class PictureBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class TextBox;
+
+// The Fibonacci window, one body for both layouts.
+//
+// How a calculation travels: the trader types two prices and moves the two date
+// pickers (each change marks the document changed). Calculate (the button, Enter
+// outside the notes, Open after reading a file, the end of printing) runs
+// cmdCalculate_Click: ValidateInputs reads the controls into the FibonacciState fields
+// this window inherits (Price1, Date1, ...) or shows why they are rejected; Calculate()
+// of the widget-free core projects the prices and dates with the ratios in force and
+// lays out the chart scale; ShowResults writes the two tables beside the inputs; the
+// chart box is erased and DrawChart draws axes, ticks, level lines and the two input
+// points. A calculation that cannot go on (a date past 12/31/9999) is reported and the
+// window keeps everything as it was.
+//
+// The document: ProjectState "NEW"/"OPEN", ChangedFlag "YES"/"NO", ProjectFile. New,
+// Open and closing ask "Save Changes?" when something changed; Save and Open read and
+// write ".fib" files through fibonaccifile.h.
+//
+// All state is in public plain fields so the export and printing code can read it.
+class FibonacciWindow : public QWidget, public FibonacciState {
+    Q_OBJECT
+public:
+    FibonacciState& state() { return *this; }
+    const FibonacciState& state() const { return *this; }
+    Layout layout() const { return m_layout; }
+
+    // Controls, named as the rest of the program refers to them.
+    QPushButton* cmdNew;
+    QPushButton* cmdOpen;
+    QPushButton* cmdSave;
+    QPushButton* cmdExit;
+    TextBox* txtProject;
+    QGroupBox* Frame1;
+    QLabel* lblCaptionPrice1;
+    QLabel* lblCaptionDate1;
+    QLabel* lblCaptionPrice2;
+    QLabel* lblCaptionDate2;
+    TextBox* txtPrice1;
+    DatePicker* dtpDate1;
+    TextBox* txtPrice2;
+    DatePicker* dtpDate2;
+    QPushButton* cmdCalculate;
+    QGroupBox* Frame2;
+    QLabel* Label4;
+    QLabel* lblPrices;
+    QLabel* Label5;
+    QLabel* lblDates;
+    MultiLineTextBox* txtNotes;
+    QPushButton* cmdExport;
+    QPushButton* cmdPrint;
+    QPushButton* cmdRatios;
+    PictureBox* pbFibonacci;
+
+    // Document state.
+    QString ProjectState;   // "NEW" or "OPEN"
+    QString ChangedFlag;    // "YES" or "NO"; empty only while loading
+    QString ProjectFile;    // file last opened or saved, or empty
+    qint16 FirstShow = 1;   // 1 until the window has been active once
+    qint32 ChartHalfSize = 0;
+
+    // Where the window was placed at load, in twips.
+    qint32 WindowLeft = 0, WindowTop = 0, WindowWidth = 0, WindowHeight = 0;
+
+    // Chart geometry of the last DrawChart, in twips.
+    qint32 TimeAxisLeft = 0, TimeAxisRight = 0, TimeAxisY = 0;
+    qint32 PriceAxisX = 0, PriceAxisBottom = 0, PriceAxisTop = 0;
+
+    // Reads and checks the inputs: 1 when acceptable, -1 when a message was shown.
+    int ValidateInputs();
+    // Writes the two results tables from the state.
+    void ShowResults();
+    // Draws the chart of the state onto the chart box (without erasing it first).
+    void DrawChart();
+    // Copies the document state into the controls.
+    void ShowInputs();
+    // Erases the chart box: no picture, drawing cleared.
+    void ClearChartBox();
+
+    // Runs each time the window becomes active; the first time puts the focus in Price1.
+    void Form_Activate();
+    // The closing check: false when the trader chose to keep the window open.
+    bool Form_QueryUnload();
+
+public slots:
+    void cmdCalculate_Click();
+    void cmdNew_Click();
+    void cmdOpen_Click();
+    void cmdSave_Click();
+    void cmdExit_Click();
+    void cmdRatios_Click();
+    // The text report and the chart picture are written by the output code.
+    void cmdExport_Click();
+    void cmdPrint_Click();
+
+protected:
+    FibonacciWindow(Layout layout, QWidget* parent);
+
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateControls();
+    void PlaceControls();
+    void Form_Load();
+    void ClearProject();
+    void UpdateNewButton();
+    void InputChanged();
+    // "Save Changes?" before New, Open and closing: true when the action may go ahead.
+    bool SaveChangesPrompt();
+    void txtNotes_GotFocus();
+    void txtNotes_LostFocus();
+
+    const Layout m_layout;
+    bool m_calculateIsDefault = true;
+};
+
+// Large layout, for screens above 800 x 600.
+class frmFibonacci : public FibonacciWindow {
     Q_OBJECT
 public:
     explicit frmFibonacci(QWidget* parent = nullptr);
 };
 
-class frmFibonacci86 : public QWidget {
+// Compact layout, for screens of at most 800 x 600.
+class frmFibonacci86 : public FibonacciWindow {
     Q_OBJECT
 public:
     explicit frmFibonacci86(QWidget* parent = nullptr);

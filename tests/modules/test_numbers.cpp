@@ -1,4 +1,5 @@
 #include "modules/numbers.h"
+#include "modules/errors.h"
 
 #include <QtTest>
 #include <cmath>
@@ -157,6 +158,13 @@ void TestNumbers::toInt16()
     QCOMPARE(r.has_value(), fits);
     if (fits)
         QCOMPARE(int(*r), expected);
+    bool thrown = false;
+    try {
+        QCOMPARE(int(ToInt16OrThrow(x, QStringLiteral("too many"))), expected);
+    } catch (const CalcError& e) {
+        thrown = e.text == QLatin1String("too many");
+    }
+    QCOMPARE(thrown, !fits);
 }
 
 void TestNumbers::toInt32Limits()

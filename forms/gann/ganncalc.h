@@ -1,0 +1,89 @@
+#pragma once
+#include "forms/gann/gannstate.h"
+
+// The Square of Nine projection. The numbers 1, 2, 3, ... are laid out as a square
+// spiral around 1; the numbers 45, 90, ... 360 degrees further round the spiral from
+// the price are its potential highs, those as far back its potential lows. The date
+// is placed in the seasonal year (21 March, 21 June, 23 September, 21 December, each
+// quarter 90 degrees spread evenly over its days) and the first day past every
+// further 45 degrees is a potential date.
+//
+// All procedures work on a GannState in place, as the window does on its own fields.
+// CalculateGann is the whole Calculate button and the only entry the window, the
+// command-line tool and printing need.
+
+// ---- Whole calculation ------------------------------------------------------
+
+enum class GannVerdict {
+    Calculated,      // the state holds the new results
+    NoPriceOrDate,   // nothing entered: state untouched
+    PriceTooLarge,   // price above 9999: GannPrice / GannDate hold the rejected inputs,
+                     // every result as it was
+};
+
+// The message the window shows for a rejected input; empty for Calculated.
+QString GannVerdictMessage(GannVerdict verdict);
+
+// The Calculate button. priceText is the price box as typed or pasted (empty = no
+// price); pickerDate the date picker, where today's date means "no date", because a
+// picker cannot be empty. Runs: the input checks, the square size, the spiral, the
+// highs and lows (with a price), the dates (with a date). Throws CalcError when a
+// date would pass 12/31/9999; the state is then exactly as before the call.
+GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
+                          const QDate& today, Layout layout);
+
+// The price box read the way the window reads it: the lenient leading number,
+// rounded half to even. A negative number of any size is no price (0). tooLarge is
+// set above 9999, also for a number beyond 16 bits or beyond a double; price then
+// holds the rounded value when it fits in 16 bits, else 0.
+struct GannPriceReading {
+    qint16 price = 0;
+    bool tooLarge = false;
+};
+GannPriceReading ReadGannPrice(const QString& text);
+
+// ---- Window load and New ----------------------------------------------------
+
+// Half the chart's side from the window's height in twips: the chart box is a square
+// at the window's right, 250 twips short of half the height on each side.
+qint32 ChartHalfForHeight(double windowHeightTwips);
+
+// What loading the window sets: the chart radius and the layout's first square,
+// no price, today's date, a fresh spiral. Results of an earlier calculation are left
+// alone (New clears them first with ClearGannResults).
+void LoadGannState(GannState& state, Layout layout, const QDate& today, qint32 chartHalf);
+
+// A freshly loaded window's state, for callers without a window.
+GannState InitialGannState(Layout layout, const QDate& today, qint32 chartHalf);
+
+// New: unmarks and forgets the highs and lows and the price. AngleDate stays until
+// the next calculation.
+void ClearGannResults(GannState& state);
+
+// ---- Steps of the calculation -----------------------------------------------
+
+// Picks GridCenter, GridSize and ChartRadius for GannPrice.
+void ChooseSquareSize(GannState& state, Layout layout);
+
+// Lays out 1 .. size*size: 1 in the centre, 2 to its left, then clockwise ring by
+// ring; each odd square closes its ring in the lower-left corner. Fills Grid, CellX,
+// CellY.
+void BuildSpiral(GannState& state, qint16 center, qint16 size);
+// SpiralStep := SpiralTurn, and SpiralTurn turns a quarter clockwise on the screen.
+void TurnSpiral(GannState& state);
+
+// Angle of number n seen from the centre: 0 to the right, counter-clockwise, up
+// positive; between -pi/2 and 3 pi/2 (pi = 3.1415).
+double CellAngle(const GannState& state, int n);
+// Any angle brought into the range of CellAngle.
+double NormalizeAngle(double angle);
+
+// HighTargetAngle(k) and LowTargetAngle(k), k x 45 degrees either side of PriceAngle.
+void SetTargetAngles(GannState& state);
+// Numbers grow clockwise, so highs are sought at falling angles, lows at rising ones.
+void FindHighs(GannState& state);
+void FindLows(GannState& state);   // stops at 1: a low below 1 does not exist
+
+// AngleDate(1..AngleCount) from GannDate through the seasonal walk. Throws CalcError
+// when the walk would pass 12/31/9999 (the state is then partly walked).
+void ProjectDates(GannState& state);

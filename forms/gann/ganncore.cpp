@@ -1,1 +1,0 @@
-// Widget-free gann calculations live in this folder.

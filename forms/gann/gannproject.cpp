@@ -1,0 +1,55 @@
+#include "forms/gann/gannproject.h"
+
+#include "modules/dates.h"
+#include "modules/projectfile.h"
+
+#include <QRegularExpression>
+
+QString TrimBlanks(const QString& text)
+{
+    int first = 0;
+    int last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+QStringList GannProjectLines(const GannDocument& doc)
+{
+    QStringList lines;
+    lines << QStringLiteral("NM=") + TrimBlanks(doc.projectName)
+          << QStringLiteral("PR=") + TrimBlanks(doc.priceText)
+          << QStringLiteral("DT=") + FormatShortDate(doc.date);
+    // The notes' own line breaks become the file's line breaks.
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n"));
+    const QStringList notes = TrimBlanks(doc.notes).split(lineBreak);
+    lines << QStringLiteral("NT=") + notes.first();
+    for (int i = 1; i < notes.size(); ++i)
+        lines << notes.at(i);
+    return lines;
+}
+
+bool ApplyGannProjectLines(const QStringList& lines, GannDocument& doc)
+{
+    const auto onKey = [&doc](const QString& key, const QString& value) {
+        if (key == QLatin1String("NM")) {
+            doc.projectName = value;
+        } else if (key == QLatin1String("PR")) {
+            doc.priceText = value;   // read as a number only when calculating
+        } else if (key == QLatin1String("DT")) {
+            const std::optional<QDate> date = ParseFileDate(value);
+            if (!date || *date < GannFirstPickerDate() || *date > GannLastPickerDate())
+                return false;
+            doc.date = *date;
+        } else if (key == QLatin1String("NT")) {
+            doc.notes = value;
+        }
+        return true;
+    };
+    const auto onNotesLine = [&doc](const QString& line) {
+        doc.notes = doc.notes + QStringLiteral("\r\n") + line;
+    };
+    return ReadProjectLines(lines, onKey, onNotesLine);
+}

@@ -1,0 +1,52 @@
+#include "modules/projectfile.h"
+
+namespace {
+
+// Hand-edited files get blanks around keys and values, never tabs or line
+// breaks, so only the blank is trimmed: a tab stays part of the value.
+QString TrimBlanks(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == QLatin1Char(' '))
+        ++start;
+    while (end > start && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.mid(start, end - start);
+}
+
+} // namespace
+
+bool SplitKeyLine(const QString& line, KeyLine& out)
+{
+    const qsizetype first = line.indexOf(QLatin1Char('='));
+    if (first < 0)
+        return false;
+    // A second "=" ends the value: "NM=a=b" names the project "a".
+    const qsizetype second = line.indexOf(QLatin1Char('='), first + 1);
+    const qsizetype valueEnd = second < 0 ? line.size() : second;
+    out.key = TrimBlanks(line.left(first)).toUpper();
+    out.value = TrimBlanks(line.mid(first + 1, valueEnd - first - 1));
+    return true;
+}
+
+bool ReadProjectLines(const QStringList& lines,
+                      const std::function<bool(const QString& key, const QString& value)>& onKey,
+                      const std::function<void(const QString& line)>& onNotesLine)
+{
+    // Notes may run over several lines; the file stores their second and later
+    // lines bare, so a line without "=" belongs to the notes only while the last
+    // key seen was NT. Any other key, known or not, ends the notes.
+    QString recentKey = QStringLiteral("NONE");
+    for (const QString& line : lines) {
+        KeyLine keyLine;
+        if (SplitKeyLine(line, keyLine)) {
+            recentKey = keyLine.key;
+            if (!onKey(keyLine.key, keyLine.value))
+                return false;
+        } else if (recentKey == QLatin1String("NT")) {
+            onNotesLine(line);
+        }
+    }
+    return true;
+}

@@ -1,0 +1,186 @@
+#include "modules/textfile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F, where it places the euro
+// sign, typographic quotes, dashes and a few letters. The five bytes 1252 leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the control character of the same
+// number, as Windows itself decodes them, so every byte survives a round trip.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,   // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,   // 0x88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,   // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,   // 0x98
+};
+
+// The 1252 byte for a UTF-16 unit, or -1 when the code page has no such character.
+int Cp1252Byte(char16_t unit)
+{
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
+        return unit;
+    for (int i = 0; i < 32; ++i) {
+        if (Cp1252High[i] == unit)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+// Strict UTF-8 check: no overlong forms, no surrogates, nothing past U+10FFFF.
+bool IsValidUtf8(const QByteArray& bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned char low = 0x80, high = 0xBF;   // allowed range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + extra >= n)
+            return false;
+        if (p[i + 1] < low || p[i + 1] > high)
+            return false;
+        for (int k = 2; k <= extra; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+QString DecodeFileText(const QByteArray& bytes)
+{
+    if (IsValidUtf8(bytes)) {
+        QByteArray body = bytes;
+        if (body.startsWith("\xEF\xBB\xBF"))
+            body.remove(0, 3);   // a byte-order mark written by another editor
+        return QString::fromUtf8(body);
+    }
+    QString text;
+    text.resize(bytes.size());
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = (b >= 0x80 && b <= 0x9F) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+QByteArray EncodeFileText(const QString& text)
+{
+    // The old code page keeps files readable by the traders' other tools; a single
+    // character outside it (a Greek letter, an emoji in the notes) switches the whole
+    // file to UTF-8 so that nothing typed is ever lost.
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const int b = Cp1252Byte(c.unicode());
+        if (b < 0)
+            return text.toUtf8();
+        bytes.append(static_cast<char>(b));
+    }
+    return bytes;
+}
+
+QStringList SplitFileLines(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start < n) {
+        const qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
+        if (lf < 0) {
+            lines.append(text.mid(start));   // last line without a line end
+            break;
+        }
+        qsizetype end = lf;
+        if (end > start && text[end - 1] == QLatin1Char('\r'))
+            --end;   // CR LF; a CR anywhere else stays part of the line
+        lines.append(text.mid(start, end - start));
+        start = lf + 1;
+    }
+    return lines;
+}
+
+std::optional<QStringList> ReadTextLines(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.exists()) {
+        if (error)
+            *error = QStringLiteral("The file does not exist.");
+        return std::nullopt;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return SplitFileLines(DecodeFileText(bytes));
+}
+
+bool WriteTextLines(const QString& path, const QStringList& lines, QString* error)
+{
+    QString text;
+    for (const QString& line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return WriteTextFile(path, text, error);
+}
+
+bool WriteTextFile(const QString& path, const QString& text, QString* error)
+{
+    // QSaveFile writes beside the target and renames over it on commit, so a full
+    // disk or a crash halfway leaves the trader's previous file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = EncodeFileText(text);
+    if (file.write(bytes) != bytes.size()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
