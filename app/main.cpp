@@ -1,0 +1,20 @@
+#include "forms/shell/frmMain.h"
+#include "platform/fonts.h"
+
+#include <QApplication>
+
+// Start-up shows the main menu and returns to the event loop; the program ends
+// when its last window closes.
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Marlowind - Tessaray"));
+    InstallFontSubstitutes();
+    // Every window's default font, as the windows were designed with it.
+    QApplication::setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
+
+    auto* menu = new frmMain();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->show();
+    return app.exec();
+}

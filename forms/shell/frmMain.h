@@ -1,0 +1,34 @@
+#pragma once
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+// The main menu. It loads the program-wide Fibonacci ratios, then opens the two
+// analyses. Each analysis window is a single program-wide instance; the layout
+// (compact or large) is chosen from the screen size every time a button is pressed,
+// so a trader who changes the screen resolution gets the other layout as a second,
+// separate window.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+
+    QPushButton* cmdFibonacci;
+    QPushButton* cmdGann;
+    QFrame* Frame1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QPushButton* cmdExit;
+
+public slots:
+    void cmdFibonacci_Click();
+    void cmdGann_Click();
+    void cmdExit_Click();
+
+private:
+    void Form_Load();
+    void LoadRatios();
+};

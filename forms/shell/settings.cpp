@@ -1,0 +1,69 @@
+#include "forms/shell/settings.h"
+
+#include "modules/numbers.h"
+#include "modules/projectfile.h"
+#include "modules/textfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+double FibRatio1 = 0;
+double FibRatio2 = 0;
+double FibRatio3 = 0;
+
+QString SettingsPath(const QString& programDir)
+{
+    return QDir(programDir).filePath(SettingsFileName);
+}
+
+bool ReadRatiosFile(const QString& path, FibRatios& ratios)
+{
+    const auto lines = QFileInfo::exists(path) ? ReadTextLines(path) : std::nullopt;
+    if (!lines) {
+        ratios = DefaultRatios;
+        return false;
+    }
+    // Read into a copy: one bad value sends all three back to the defaults,
+    // even those read correctly before it.
+    FibRatios read = ratios;
+    for (const QString& line : *lines) {
+        KeyLine kv;
+        if (!SplitKeyLine(line, kv))
+            continue;
+        double* target = kv.key == QLatin1String("FIB1")   ? &read.r1
+                         : kv.key == QLatin1String("FIB2") ? &read.r2
+                         : kv.key == QLatin1String("FIB3") ? &read.r3
+                                                           : nullptr;
+        if (!target)
+            continue;
+        const auto value = ParseFileNumber(kv.value);
+        if (!value) {
+            ratios = DefaultRatios;
+            return false;
+        }
+        *target = *value;
+    }
+    ratios = read;
+    return true;
+}
+
+bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* error)
+{
+    return WriteTextLines(path,
+                          {QStringLiteral("FIB1=") + GeneralNumber(ratios.r1),
+                           QStringLiteral("FIB2=") + GeneralNumber(ratios.r2),
+                           QStringLiteral("FIB3=") + GeneralNumber(ratios.r3)},
+                          error);
+}
+
+FibRatios CurrentRatios()
+{
+    return {FibRatio1, FibRatio2, FibRatio3};
+}
+
+void SetCurrentRatios(const FibRatios& ratios)
+{
+    FibRatio1 = ratios.r1;
+    FibRatio2 = ratios.r2;
+    FibRatio3 = ratios.r3;
+}
