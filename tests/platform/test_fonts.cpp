@@ -15,7 +15,6 @@ private slots:
     void namesResolveToInstalledFamilies();
     void listingFontIsFixedWidth_data();
     void listingFontIsFixedWidth();
-    void makeFontCarriesStyle();
 };
 
 void TestFonts::namesResolveToInstalledFamilies_data() {
@@ -55,14 +54,6 @@ void TestFonts::listingFontIsFixedWidth() {
     const QFontMetrics fm(font);
     QCOMPARE(fm.horizontalAdvance(QStringLiteral("iiiiiiii")),
              fm.horizontalAdvance(QStringLiteral("WWWWWWWW")));
-}
-
-void TestFonts::makeFontCarriesStyle() {
-    const QFont f = MakeFont(QStringLiteral("verdana"), 7, true, true);
-    QCOMPARE(f.pointSizeF(), 7.0);
-    QVERIFY(f.bold());
-    QVERIFY(f.underline());
-    QVERIFY(!MakeFont(QStringLiteral("verdana"), 7).underline());
 }
 
 QTEST_MAIN(TestFonts)

@@ -50,10 +50,7 @@ void TestPictureSurface::twipsRoundToNearestPixel_data() {
     QTest::addColumn<double>("twips");
     QTest::addColumn<int>("pixels");
     QTest::newRow("chart box at 96 dpi") << 15.0 << 8500.0 << 567;
-    QTest::newRow("half pixel rounds to even 0") << 15.0 << 7.5 << 0;
-    QTest::newRow("one and a half rounds to 2") << 15.0 << 22.5 << 2;
-    QTest::newRow("two and a half rounds to 2") << 15.0 << 37.5 << 2;
-    QTest::newRow("just above half") << 15.0 << 7.6 << 1;
+    QTest::newRow("half pixel rounds to even") << 15.0 << 37.5 << 2;
     QTest::newRow("120 dpi") << 12.0 << 8500.0 << 708;
 }
 
