@@ -2,6 +2,8 @@
 
 #include "forms/gann/ganncalc.h"
 #include "forms/gann/gannlisting.h"
+#include "forms/output/frmOutput.h"
+#include "forms/output/reportvalues.h"
 #include "modules/errors.h"
 #include "modules/modFunctions.h"
 #include "modules/textfile.h"
@@ -453,12 +455,18 @@ void GannWindow::cmdExit_Click()
 
 void GannWindow::cmdExport_Click()
 {
-    // The text report of the inputs and results.
+    // The input boxes as they are now, beside the results of the last calculation.
+    ExportGannResults(GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
+                                         dtpInputDate->value(), platform().today(),
+                                         txtNotes->text()));
 }
 
 void GannWindow::cmdPrint_Click()
 {
-    // The chart with its text block, to a bitmap file or the printer.
+    PrintGannImage(*pbGann, layout,
+                   GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
+                                      dtpInputDate->value(), platform().today(), txtNotes->text()),
+                   [this] { cmdCalculate_Click(); });
 }
 
 void GannWindow::closeEvent(QCloseEvent* event)
