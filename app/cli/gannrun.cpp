@@ -2,6 +2,7 @@
 
 #include "app/cli/jsonout.h"
 #include "forms/gann/gannlisting.h"
+#include "modules/dates.h"
 #include "modules/errors.h"
 #include "modules/textfile.h"
 
