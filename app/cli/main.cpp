@@ -4,10 +4,24 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+namespace {
+
+// Standard error carries the tool's own sentences only: Qt's notes about the
+// environment (no runtime directory, no session bus) would read like failures to a
+// script. Real breakdowns still get through.
+void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+}  // namespace
+
 // tessaray-cli: the scripting face of the calculator. It needs no display: charts are
 // drawn offscreen, on the same drawing surface the windows use.
 int main(int argc, char* argv[])
 {
+    qInstallMessageHandler(QuietMessages);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
