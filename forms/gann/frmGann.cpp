@@ -2,6 +2,8 @@
 
 #include "forms/gann/ganncalc.h"
 #include "forms/gann/gannlisting.h"
+#include "forms/output/frmOutput.h"
+#include "forms/output/reportvalues.h"
 #include "modules/errors.h"
 #include "modules/modFunctions.h"
 #include "modules/textfile.h"
@@ -14,6 +16,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -81,6 +84,27 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption)
     return label;
 }
 
+// A results table. The tables were laid out for "Lucida Console", whose lines are
+// exactly one em apart; a stand-in fixed-width font spaces its lines wider and would
+// push the last angle out of the label. So the lines are painted one em apart here,
+// whatever font stands in. text() stays the plain table.
+class ListingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(foregroundRole()));
+        const double pitch = font().pointSizeF() * logicalDpiY() / 72.0;
+        const QStringList lines = text().split(QStringLiteral("\r\n"));
+        for (int i = 0; i < lines.size(); ++i)
+            painter.drawText(QPointF(0, i * pitch + 0.8 * pitch), lines.at(i));
+    }
+};
+
 // The price box takes at most four characters by typing; a file or a paste may
 // bring more, and the calculation judges those.
 constexpr int PriceTypingLimit = 4;
@@ -141,7 +165,7 @@ void GannWindow::CreateControls()
     Label4 = MakeLabel(Frame2, "Label4", QStringLiteral("Potential Prices"));
     SetControlFont(Label4, GannListingFontName, g.headingPoints, true, true);
     Place(Label4, g.Label4);
-    lblPrices = MakeLabel(Frame2, "lblPrices", QString());
+    lblPrices = Named(new ListingLabel(Frame2), "lblPrices");
     SetControlFont(lblPrices, GannListingFontName, c.listingFontPoints, true);
     Place(lblPrices, g.lblPrices);
     Line1 = Named(new QFrame(Frame2), "Line1");
@@ -151,7 +175,7 @@ void GannWindow::CreateControls()
     Label5 = MakeLabel(Frame2, "Label5", QStringLiteral("Potential Dates"));
     SetControlFont(Label5, GannListingFontName, g.headingPoints, true, true);
     Place(Label5, g.Label5);
-    lblDates = MakeLabel(Frame2, "lblDates", QString());
+    lblDates = Named(new ListingLabel(Frame2), "lblDates");
     SetControlFont(lblDates, GannListingFontName, c.listingFontPoints, true);
     Place(lblDates, g.lblDates);
 
@@ -431,12 +455,18 @@ void GannWindow::cmdExit_Click()
 
 void GannWindow::cmdExport_Click()
 {
-    // The text report of the inputs and results.
+    // The input boxes as they are now, beside the results of the last calculation.
+    ExportGannResults(GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
+                                         dtpInputDate->value(), platform().today(),
+                                         txtNotes->text()));
 }
 
 void GannWindow::cmdPrint_Click()
 {
-    // The chart with its text block, to a bitmap file or the printer.
+    PrintGannImage(*pbGann, layout,
+                   GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
+                                      dtpInputDate->value(), platform().today(), txtNotes->text()),
+                   [this] { cmdCalculate_Click(); });
 }
 
 void GannWindow::closeEvent(QCloseEvent* event)
