@@ -4,6 +4,7 @@
 #include "forms/fibonacci/fibonaccichart.h"
 #include "forms/fibonacci/fibonaccifile.h"
 #include "forms/fibonacci/fibonaccilisting.h"
+#include "forms/output/reportvalues.h"
 #include "modules/errors.h"
 #include "modules/numbers.h"
 #include "platform/fonts.h"
@@ -88,19 +89,7 @@ QString FibonacciListing(const FibonacciRun& run)
 
 FibonacciReportValues FibonacciValues(const FibonacciRun& run)
 {
-    const FibonacciState& s = run.state;
-    FibonacciReportValues v;
-    v.ProjectName = s.ProjectName;
-    v.Price1 = s.Price1;
-    v.Price2 = s.Price2;
-    v.Date1 = s.Date1;
-    v.Date2 = s.Date2;
-    for (int i = 1; i <= 3; ++i) {
-        v.PotentialPrice[i] = s.PotentialPrice[i];
-        v.PotentialDate[i] = s.PotentialDate[i];
-    }
-    v.NotesText = run.inputs.NotesText;
-    return v;
+    return FibonacciReportValuesOf(run.state, run.inputs.NotesText);
 }
 
 QString FibonacciReport(const FibonacciRun& run)

@@ -2,6 +2,7 @@
 
 #include "app/cli/jsonout.h"
 #include "forms/gann/gannlisting.h"
+#include "forms/output/reportvalues.h"
 #include "modules/dates.h"
 #include "modules/errors.h"
 #include "modules/textfile.h"
@@ -64,20 +65,8 @@ QString GannListing(const GannRun& run)
 
 GannReportValues GannValues(const GannRun& run)
 {
-    const GannState& s = *run.state;
-    GannReportValues v;
-    v.ProjectText = run.controls.projectName;
-    v.PriceText = run.controls.priceText;
-    v.InputDate = run.controls.date;
-    v.Today = run.today;
-    v.AngleCount = s.AngleCount;
-    for (int k = 1; k <= GannAngleSlots; ++k) {
-        v.PotentialHigh[k] = s.PotentialHigh[k];
-        v.PotentialLow[k] = s.PotentialLow[k];
-        v.AngleDate[k] = s.AngleDate[k];
-    }
-    v.NotesText = run.controls.notes;
-    return v;
+    const GannDocument& c = run.controls;
+    return GannReportValuesOf(*run.state, c.projectName, c.priceText, c.date, run.today, c.notes);
 }
 
 QString GannReport(const GannRun& run)
