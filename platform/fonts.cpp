@@ -54,8 +54,10 @@ void InstallFontSubstitutes() {
 QString ResolvedFontFamily(const QString& name) {
     InstallFontSubstitutes();
     const QStringList families = QFontDatabase::families();
-    if (Installed(families, name)) return name;
-    const QString sub = QFont::substitute(name);
+    const QString sub = Installed(families, name) ? name : QFont::substitute(name);
+    // Spelled as the font database spells it.
+    for (const QString& family : families)
+        if (family.compare(sub, Qt::CaseInsensitive) == 0) return family;
     return sub.isEmpty() ? name : sub;
 }
 

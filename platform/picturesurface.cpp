@@ -8,6 +8,14 @@
 #include <cmath>
 
 namespace {
+// The image's resolution is the screen's, so a font of n points gets the same
+// pixel size on the surface as it would on the screen.
+void SetScreenResolution(QImage& img, double tpp) {
+    const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / tpp / 0.0254));
+    img.setDotsPerMeterX(dotsPerMeter);
+    img.setDotsPerMeterY(dotsPerMeter);
+}
+
 // A painter on the drawing without antialiasing: a blue line is exactly blue,
 // so what the chart shows (and what tests read back) is the colour asked for.
 struct SurfacePainter : QPainter {
@@ -28,14 +36,10 @@ int PictureSurface::toPixels(double twips) const {
 }
 
 QImage PictureSurface::blankImage(int w, int h) const {
-    QImage img(qMax(w, 1), qMax(h, 1), QImage::Format_RGB32);
-    img.fill(Qt::white);
-    // The image's resolution is the screen's, so a font of n points gets the same
-    // pixel size here as it would on the screen.
-    const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / m_tpp / 0.0254));
-    img.setDotsPerMeterX(dotsPerMeter);
-    img.setDotsPerMeterY(dotsPerMeter);
     if (w <= 0 || h <= 0) return QImage();
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    SetScreenResolution(img, m_tpp);
     return img;
 }
 
@@ -158,11 +162,8 @@ QFont PictureSurface::drawingFont() const {
 namespace {
 // Metrics at the surface's resolution, also before the surface has a size.
 QFontMetrics MetricsAt(const QFont& font, double tpp) {
-    static QImage probe;
-    const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / tpp / 0.0254));
-    if (probe.isNull()) probe = QImage(1, 1, QImage::Format_RGB32);
-    probe.setDotsPerMeterX(dotsPerMeter);
-    probe.setDotsPerMeterY(dotsPerMeter);
+    static QImage probe(1, 1, QImage::Format_RGB32);
+    SetScreenResolution(probe, tpp);
     return QFontMetrics(font, &probe);
 }
 } // namespace
