@@ -2,6 +2,8 @@
 
 #include "forms/fibonacci/fibonaccifile.h"
 #include "forms/fibonacci/fibonaccilisting.h"
+#include "forms/output/frmOutput.h"
+#include "forms/output/reportvalues.h"
 #include "forms/shell/frmFibRatios.h"
 #include "forms/shell/settings.h"
 #include "modules/errors.h"
@@ -436,9 +438,19 @@ void FibonacciWindow::cmdRatios_Click()
     dialog.exec();
 }
 
-void FibonacciWindow::cmdExport_Click() {}
+void FibonacciWindow::cmdExport_Click()
+{
+    // The report shows the inputs as they are now checked, beside the last results.
+    if (ValidateInputs() == -1)
+        return;
+    ExportFibonacciResults(FibonacciReportValuesOf(state(), txtNotes->text()));
+}
 
-void FibonacciWindow::cmdPrint_Click() {}
+void FibonacciWindow::cmdPrint_Click()
+{
+    PrintFibonacciImage(*pbFibonacci, FibonacciReportValuesOf(state(), txtNotes->text()),
+                        TimeAxisRight, PriceAxisTop, [this] { cmdCalculate_Click(); });
+}
 
 // ---------------------------------------------------------------------------------
 // Project file

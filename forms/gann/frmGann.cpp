@@ -1,4 +1,485 @@
 #include "forms/gann/frmGann.h"
 
-frmGann::frmGann(QWidget* parent) : QWidget(parent) { setWindowTitle("Gann"); setObjectName("frmGann"); }
-frmGann86::frmGann86(QWidget* parent) : QWidget(parent) { setWindowTitle("Gann"); setObjectName("frmGann86"); }
+#include "forms/gann/ganncalc.h"
+#include "forms/gann/gannlisting.h"
+#include "forms/output/frmOutput.h"
+#include "forms/output/reportvalues.h"
+#include "modules/errors.h"
+#include "modules/modFunctions.h"
+#include "modules/textfile.h"
+#include "platform/platform.h"
+#include "platform/widgets.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+struct Twips {
+    int left, top, width, height;
+};
+
+// Where the controls sit, in twips; controls inside a frame relative to the frame.
+struct GannWindowGeometry {
+    Twips Label3, cmdNew, cmdOpen, cmdSave, cmdExit, txtProject;
+    Twips Frame1, Label1, txtPrice, Label2, dtpInputDate;
+    Twips cmdCalculate;
+    Twips Frame2, Label4, lblPrices, Label5, lblDates;
+    int lineLeft, lineRight, lineY;   // Line1, inside Frame2
+    Twips txtNotes, cmdExport, cmdPrint;
+    double titlePoints;     // Label3, "MS Sans Serif" bold
+    double headingPoints;   // Label4 / Label5, "Lucida Console" bold underlined
+};
+
+const GannWindowGeometry CompactGeometry = {
+    {510, 150, 2160, 240},   {180, 450, 675, 315},   {900, 450, 675, 315},
+    {1620, 450, 675, 315},   {2340, 450, 675, 315},  {150, 810, 2865, 315},
+    {150, 1110, 2865, 1185}, {120, 330, 360, 195},   {600, 270, 2145, 315},
+    {120, 720, 345, 195},    {600, 660, 2175, 315},
+    {150, 2310, 2895, 345},
+    {150, 2640, 2895, 4095}, {480, 180, 1440, 135},  {120, 480, 2655, 1545},
+    {510, 2220, 1350, 135},  {120, 2490, 2535, 1485},
+    -60, 2940, 2130,
+    {150, 6750, 2895, 1095}, {180, 7890, 1455, 315}, {1650, 7890, 1425, 315},
+    9.75, 6.75,
+};
+
+const GannWindowGeometry LargeGeometry = {
+    {600, 600, 2550, 300},   {360, 1320, 735, 375},  {1200, 1320, 735, 375},
+    {2040, 1320, 735, 375},  {2880, 1320, 735, 375}, {360, 1800, 3255, 375},
+    {360, 2160, 3255, 1335}, {120, 360, 360, 195},   {600, 270, 2535, 375},
+    {120, 840, 345, 195},    {600, 750, 2535, 375},
+    {360, 3600, 3255, 375},
+    {360, 4080, 3255, 4665}, {720, 240, 1920, 165},  {120, 480, 3015, 1815},
+    {720, 2460, 1800, 165},  {120, 2760, 3015, 1785},
+    120, 3120, 2400,
+    {360, 8790, 3255, 1095}, {360, 9960, 1575, 375}, {2040, 9960, 1575, 375},
+    12.0, 8.25,
+};
+
+const GannWindowGeometry& Geometry(Layout layout)
+{
+    return layout == Layout::Compact ? CompactGeometry : LargeGeometry;
+}
+
+void Place(QWidget* w, const Twips& t) { PlaceTwips(w, t.left, t.top, t.width, t.height); }
+
+template <typename T>
+T* Named(T* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* label = Named(new QLabel(caption, parent), name);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+// The price box takes at most four characters by typing; a file or a paste may
+// bring more, and the calculation judges those.
+constexpr int PriceTypingLimit = 4;
+
+const QString WindowCaption = QStringLiteral("Gann Square of Nine");
+
+}  // namespace
+
+GannWindow::GannWindow(Layout windowLayout, const QString& name, QWidget* parent)
+    : QWidget(parent), layout(windowLayout)
+{
+    setObjectName(name);
+    setWindowTitle(WindowCaption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    CreateControls();
+    Form_Load();
+}
+
+void GannWindow::CreateControls()
+{
+    const GannWindowGeometry& g = Geometry(layout);
+
+    Label3 = MakeLabel(this, "Label3", WindowCaption);
+    SetControlFont(Label3, QStringLiteral("MS Sans Serif"), g.titlePoints, true);
+    Place(Label3, g.Label3);
+
+    cmdNew = Named(new QPushButton(QStringLiteral("&New"), this), "cmdNew");
+    Place(cmdNew, g.cmdNew);
+    cmdOpen = Named(new QPushButton(QStringLiteral("&Open"), this), "cmdOpen");
+    Place(cmdOpen, g.cmdOpen);
+    cmdSave = Named(new QPushButton(QStringLiteral("&Save"), this), "cmdSave");
+    Place(cmdSave, g.cmdSave);
+    cmdExit = Named(new QPushButton(QStringLiteral("E&xit"), this), "cmdExit");
+    Place(cmdExit, g.cmdExit);
+
+    txtProject = Named(new TextBox(this), "txtProject");
+    txtProject->setText(GannProjectNamePlaceholder);
+    Place(txtProject, g.txtProject);
+
+    Frame1 = Named(new QGroupBox(this), "Frame1");
+    Place(Frame1, g.Frame1);
+    Label1 = MakeLabel(Frame1, "Label1", QStringLiteral("Price"));
+    Place(Label1, g.Label1);
+    txtPrice = Named(new TextBox(Frame1), "txtPrice");
+    Place(txtPrice, g.txtPrice);
+    Label2 = MakeLabel(Frame1, "Label2", QStringLiteral("Date"));
+    Place(Label2, g.Label2);
+    dtpInputDate = Named(new DatePicker(Frame1), "dtpInputDate");
+    Place(dtpInputDate, g.dtpInputDate);
+
+    cmdCalculate = Named(new QPushButton(QStringLiteral("&Calculate"), this), "cmdCalculate");
+    cmdCalculate->setDefault(true);
+    Place(cmdCalculate, g.cmdCalculate);
+
+    const GannLayoutConstants& c = GannConstants(layout);
+    Frame2 = Named(new QGroupBox(this), "Frame2");
+    Place(Frame2, g.Frame2);
+    Label4 = MakeLabel(Frame2, "Label4", QStringLiteral("Potential Prices"));
+    SetControlFont(Label4, GannListingFontName, g.headingPoints, true, true);
+    Place(Label4, g.Label4);
+    lblPrices = MakeLabel(Frame2, "lblPrices", QString());
+    SetControlFont(lblPrices, GannListingFontName, c.listingFontPoints, true);
+    Place(lblPrices, g.lblPrices);
+    Line1 = Named(new QFrame(Frame2), "Line1");
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Plain);
+    PlaceTwips(Line1, g.lineLeft, g.lineY, g.lineRight - g.lineLeft, int(platform().twipsPerPixel()));
+    Label5 = MakeLabel(Frame2, "Label5", QStringLiteral("Potential Dates"));
+    SetControlFont(Label5, GannListingFontName, g.headingPoints, true, true);
+    Place(Label5, g.Label5);
+    lblDates = MakeLabel(Frame2, "lblDates", QString());
+    SetControlFont(lblDates, GannListingFontName, c.listingFontPoints, true);
+    Place(lblDates, g.lblDates);
+
+    txtNotes = Named(new MultiLineTextBox(this), "txtNotes");
+    txtNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtNotes->setText(GannNotesPlaceholder + QStringLiteral("\r\n"));
+    Place(txtNotes, g.txtNotes);
+
+    cmdExport = Named(new QPushButton(QStringLiteral("Export &Results"), this), "cmdExport");
+    Place(cmdExport, g.cmdExport);
+    cmdPrint = Named(new QPushButton(QStringLiteral("&Print Image"), this), "cmdPrint");
+    Place(cmdPrint, g.cmdPrint);
+
+    pbGann = Named(new PictureBox(this), "pbGann");   // placed by Form_Load
+    pbGann->setFocusPolicy(Qt::NoFocus);
+
+    setTabOrder(cmdNew, cmdOpen);
+    setTabOrder(cmdOpen, cmdSave);
+    setTabOrder(cmdSave, cmdExit);
+    setTabOrder(cmdExit, txtProject);
+    setTabOrder(txtProject, txtPrice);
+    setTabOrder(txtPrice, dtpInputDate);
+    setTabOrder(dtpInputDate, cmdCalculate);
+    setTabOrder(cmdCalculate, txtNotes);
+    setTabOrder(txtNotes, cmdExport);
+    setTabOrder(cmdExport, cmdPrint);
+
+    txtPrice->keyPress = [this](int& keyAscii) {
+        FilterNumericKey(txtPrice->text(), keyAscii, false);
+        const int kept = txtPrice->text().size() - txtPrice->selectedText().size();
+        if (keyAscii > 26 && kept >= PriceTypingLimit)
+            keyAscii = 0;
+    };
+
+    connect(cmdCalculate, &QPushButton::clicked, this, &GannWindow::cmdCalculate_Click);
+    connect(cmdNew, &QPushButton::clicked, this, &GannWindow::cmdNew_Click);
+    connect(cmdOpen, &QPushButton::clicked, this, &GannWindow::cmdOpen_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &GannWindow::cmdSave_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &GannWindow::cmdExit_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &GannWindow::cmdExport_Click);
+    connect(cmdPrint, &QPushButton::clicked, this, &GannWindow::cmdPrint_Click);
+
+    connect(txtPrice, &QLineEdit::textChanged, this, &GannWindow::TrackChange);
+    connect(txtProject, &QLineEdit::textChanged, this, &GannWindow::TrackChange);
+    connect(txtNotes, &QPlainTextEdit::textChanged, this, &GannWindow::TrackChange);
+    connect(dtpInputDate, &DatePicker::Change, this, &GannWindow::TrackChange);
+
+    // Enter must make a new line in the notes, not calculate.
+    connect(txtNotes, &MultiLineTextBox::gotFocus, this, [this] { cmdCalculate->setDefault(false); });
+    connect(txtNotes, &MultiLineTextBox::lostFocus, this, [this] { cmdCalculate->setDefault(true); });
+}
+
+void GannWindow::Form_Load()
+{
+    const QSize screen = platform().screenSize();
+    setGeometry(0, 0, screen.width(), screen.height());
+    const double widthTwips = PixelsToTwips(screen.width());
+    const double heightTwips = PixelsToTwips(screen.height());
+
+    // The chart is a square against the window's right edge.
+    const qint32 chartHalf = ChartHalfForHeight(heightTwips);
+    pbGann->placeTwips(int(widthTwips) - 2 * chartHalf - 100, 0, 2 * chartHalf, 2 * chartHalf);
+
+    const QDate today = platform().today();
+    dtpInputDate->setValue(today);
+    LoadGannState(state, layout, today, chartHalf);
+
+    ProjectState = QStringLiteral("NEW");
+    ChangedFlag = QStringLiteral("NO");
+    UpdateNewButton();
+    RedrawChart();
+    FirstShow = 1;
+}
+
+void GannWindow::Form_Activate()
+{
+    if (FirstShow == 1)
+        txtPrice->setFocus();
+    FirstShow = 2;
+}
+
+GannDocument GannWindow::Document() const
+{
+    QString notes = txtNotes->text();
+    notes.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return GannDocument{txtProject->text(), txtPrice->text(), dtpInputDate->value(), notes};
+}
+
+void GannWindow::ShowDocument(const GannDocument& doc)
+{
+    const GannDocument now = Document();
+    if (doc.projectName != now.projectName)
+        txtProject->setText(doc.projectName);
+    if (doc.priceText != now.priceText)
+        txtPrice->setText(doc.priceText);
+    if (doc.date != now.date)
+        dtpInputDate->setValue(doc.date);
+    if (doc.notes != now.notes)
+        txtNotes->setText(doc.notes);
+}
+
+void GannWindow::ClearProject()
+{
+    txtProject->setText(GannProjectNamePlaceholder);
+    txtPrice->setText(QString());
+    dtpInputDate->setValue(platform().today());
+    txtNotes->setText(GannNotesPlaceholder);
+    lblPrices->setText(QString());
+    lblDates->setText(QString());
+    ClearGannResults(state);
+}
+
+void GannWindow::UpdateNewButton()
+{
+    // A fresh, untouched document cannot be renewed.
+    cmdNew->setEnabled(!(ChangedFlag == QLatin1String("NO") && ProjectState == QLatin1String("NEW")));
+}
+
+void GannWindow::TrackChange()
+{
+    if (ChangedFlag == QLatin1String("NO")) {
+        ChangedFlag = QStringLiteral("YES");
+        UpdateNewButton();
+    }
+}
+
+bool GannWindow::SaveChangesPrompt()
+{
+    if (ChangedFlag != QLatin1String("YES"))
+        return true;
+    switch (ShowMessage(QStringLiteral("Save Changes?"), MsgButtons::YesNoCancel)) {
+    case MsgResult::Yes:
+        cmdSave_Click();
+        // A save that was refused, cancelled or failed leaves the document changed.
+        return ChangedFlag != QLatin1String("YES");
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void GannWindow::cmdCalculate_Click()
+{
+    GannVerdict verdict;
+    try {
+        verdict = CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
+    } catch (const CalcError& error) {
+        ShowMessage(error.text);
+        return;
+    }
+    if (verdict != GannVerdict::Calculated) {
+        ShowMessage(GannVerdictMessage(verdict));
+        return;
+    }
+    ShowResults();
+    DrawChartStep();
+}
+
+void GannWindow::ShowResults()
+{
+    const double points = GannConstants(layout).listingFontPoints;
+    SetControlFont(lblPrices, GannListingFontName, points, true);
+    SetControlFont(lblDates, GannListingFontName, points, true);
+    lblPrices->setText(GannPriceListing(state));
+    lblDates->setText(GannDateListing(state, platform().today()));
+}
+
+void GannWindow::RedrawChart()
+{
+    PictureSurface& surface = pbGann->surface();
+    surface.setPictureNone();
+    surface.cls();
+    // The band chart is only drawn by a calculation; a square too large to draw whole
+    // leaves the box blank here.
+    if (state.GridCenter > GannConstants(layout).fullSquareLimit)
+        return;
+    // The full square with its wheel is drawn here.
+    surface.keepPicture();
+    pbGann->update();
+}
+
+void GannWindow::DrawChartStep()
+{
+    PictureSurface& surface = pbGann->surface();
+    surface.setPictureNone();
+    surface.cls();
+    // The full square, or the band chart beyond fullSquareLimit, is drawn here.
+    surface.keepPicture();
+    pbGann->update();
+}
+
+void GannWindow::cmdNew_Click()
+{
+    if (!SaveChangesPrompt())
+        return;
+    ClearProject();
+    Form_Load();
+    ChangedFlag = QStringLiteral("NO");
+    ProjectState = QStringLiteral("NEW");
+    UpdateNewButton();
+    txtPrice->setFocus();
+}
+
+void GannWindow::cmdOpen_Click()
+{
+    if (!SaveChangesPrompt())
+        return;
+    const std::optional<QString> chosen = platform().openFileName(GannProjectFilter, QString());
+    if (!chosen)
+        return;
+    const QString path = *chosen;
+
+    const std::optional<QStringList> lines =
+        QFileInfo(path).isFile() ? ReadTextLines(path) : std::nullopt;
+    if (!lines) {
+        ShowActionFailed(QStringLiteral("Can't open project file"));
+        return;
+    }
+    // The file goes straight into the controls; what it set before an unreadable
+    // line stays there.
+    GannDocument doc = Document();
+    const bool complete = ApplyGannProjectLines(*lines, doc);
+    ShowDocument(doc);
+    if (!complete) {
+        ShowActionFailed(QStringLiteral("Can't open project file"));
+        return;
+    }
+
+    // Rejected inputs show their message and keep the previous results; the file is
+    // open all the same.
+    cmdCalculate_Click();
+
+    ProjectState = QStringLiteral("OPEN");
+    ChangedFlag = QStringLiteral("NO");
+    ProjectFile = path;
+    UpdateNewButton();
+    txtPrice->setFocus();
+}
+
+void GannWindow::cmdSave_Click()
+{
+    const QString name = TrimProjectText(txtProject->text());
+    if (name.isEmpty() || name == GannProjectNamePlaceholder) {
+        ShowMessage(QStringLiteral("Project name not specified!"));
+        return;
+    }
+
+    QString path;
+    if (ProjectState == QLatin1String("OPEN")) {
+        path = ProjectFile;
+    } else {
+        const std::optional<QString> chosen = platform().saveFileName(
+            GannProjectFilter, platform().programDir() + QLatin1Char('/') + name + QStringLiteral(".gann"));
+        if (!chosen)
+            return;
+        path = *chosen;
+    }
+
+    // Written through a temporary file: a failed save leaves the old file whole.
+    if (path.isEmpty() || !WriteTextLines(path, GannProjectLines(Document()))) {
+        ShowActionFailed(QStringLiteral("Can't save result file."));
+        return;
+    }
+
+    ProjectFile = path;
+    ProjectState = QStringLiteral("OPEN");
+    ChangedFlag = QStringLiteral("NO");
+    UpdateNewButton();
+    ShowMessage(QStringLiteral("Project saved to file ") + path);
+}
+
+void GannWindow::cmdExit_Click()
+{
+    close();
+}
+
+void GannWindow::cmdExport_Click()
+{
+    // The input boxes as they are now, beside the results of the last calculation.
+    ExportGannResults(GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
+                                         dtpInputDate->value(), platform().today(),
+                                         txtNotes->text()));
+}
+
+void GannWindow::cmdPrint_Click()
+{
+    PrintGannImage(*pbGann, layout,
+                   GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
+                                      dtpInputDate->value(), platform().today(), txtNotes->text()),
+                   [this] { cmdCalculate_Click(); });
+}
+
+void GannWindow::closeEvent(QCloseEvent* event)
+{
+    // Form_QueryUnload: a changed project may be saved first, or the close cancelled.
+    if (SaveChangesPrompt())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void GannWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+    QWidget::changeEvent(event);
+}
+
+void GannWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Enter reaches the window when the focused control has no use for it: it presses
+    // the focused button, else the default button (none while in the notes).
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+            return;
+        }
+        if (cmdCalculate->isDefault() && cmdCalculate->isEnabled()) {
+            cmdCalculate->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+frmGann::frmGann(QWidget* parent) : GannWindow(Layout::Large, QStringLiteral("frmGann"), parent) {}
+
+frmGann86::frmGann86(QWidget* parent) : GannWindow(Layout::Compact, QStringLiteral("frmGann86"), parent) {}

@@ -1,14 +1,122 @@
 #pragma once
+#include "forms/gann/gannproject.h"
+#include "forms/gann/gannstate.h"
+#include "modules/layout.h"
+
 #include <QWidget>
 
-// Placeholder windows; the analysis replaces them.
-class frmGann : public QWidget {
+class DatePicker;
+class MultiLineTextBox;
+class PictureBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class TextBox;
+
+// The Gann Square of Nine window, one body of code for both layouts.
+//
+// How a calculation travels: the trader types a price into txtPrice (digits only,
+// filtered key by key) and moves dtpInputDate away from today. cmdCalculate_Click
+// hands the box texts to CalculateGann (ganncalc.h), which checks them, builds the
+// number spiral, finds the highs and lows and walks the seasons for the dates, all
+// on `state`. The window then writes the two tables (gannlisting.h) into lblPrices
+// and lblDates and runs the chart step, which redraws pbGann from `state`.
+//
+// The four input controls are the project document: Save writes them to a ".gann"
+// file, Open writes a file straight back into them and calculates again. Any change
+// to them sets ChangedFlag, and New, Open and closing ask "Save Changes?" first.
+//
+// Everything others need after a calculation (export, printing, the chart) is in
+// the public fields: `state` for the results, the controls for the inputs.
+class GannWindow : public QWidget {
+    Q_OBJECT
+public:
+    const Layout layout;
+
+    // Results of the last calculation and the spiral the chart draws.
+    GannState state;
+
+    // Document state: "NEW" or "OPEN"; "YES" or "NO" (empty only while first loading);
+    // the file last opened or saved; 1 until the window was first activated, then 2.
+    QString ProjectState;
+    QString ChangedFlag;
+    QString ProjectFile;
+    qint16 FirstShow = 0;
+
+    QLabel* Label3 = nullptr;
+    QPushButton* cmdNew = nullptr;
+    QPushButton* cmdOpen = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdExit = nullptr;
+    TextBox* txtProject = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* Label1 = nullptr;
+    TextBox* txtPrice = nullptr;
+    QLabel* Label2 = nullptr;
+    DatePicker* dtpInputDate = nullptr;
+    QPushButton* cmdCalculate = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* lblPrices = nullptr;
+    QFrame* Line1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* lblDates = nullptr;
+    MultiLineTextBox* txtNotes = nullptr;
+    QPushButton* cmdExport = nullptr;
+    QPushButton* cmdPrint = nullptr;
+    PictureBox* pbGann = nullptr;
+
+    // The document as the controls hold it (notes lines joined with CR LF).
+    GannDocument Document() const;
+
+public slots:
+    void cmdCalculate_Click();
+    void cmdNew_Click();
+    void cmdOpen_Click();
+    void cmdSave_Click();
+    void cmdExit_Click();
+    void cmdExport_Click();
+    void cmdPrint_Click();
+
+    void Form_Load();
+    void Form_Activate();
+
+protected:
+    GannWindow(Layout layout, const QString& name, QWidget* parent);
+
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateControls();
+    void ClearProject();
+    void UpdateNewButton();
+    void TrackChange();
+    // The "Save Changes?" question; false when the pending action is abandoned.
+    bool SaveChangesPrompt();
+    // Writes a document into the controls, touching only what differs, so that
+    // change tracking sees exactly the controls a file changed.
+    void ShowDocument(const GannDocument& doc);
+    void ShowResults();
+
+    // Chart: RedrawChart draws the chart at load from the current state (the
+    // initial square and wheel); DrawChartStep ends every calculation, drawing the
+    // whole square or, for spirals beyond the layout's limit, the band chart.
+    void RedrawChart();
+    void DrawChartStep();
+};
+
+// Large layout, for screens above 800 x 600 pixels.
+class frmGann : public GannWindow {
     Q_OBJECT
 public:
     explicit frmGann(QWidget* parent = nullptr);
 };
 
-class frmGann86 : public QWidget {
+// Compact layout, for screens of at most 800 x 600 pixels.
+class frmGann86 : public GannWindow {
     Q_OBJECT
 public:
     explicit frmGann86(QWidget* parent = nullptr);

@@ -5,7 +5,7 @@
 
 #include <QRegularExpression>
 
-QString TrimBlanks(const QString& text)
+QString TrimProjectText(const QString& text)
 {
     int first = 0;
     int last = text.size();
@@ -19,12 +19,12 @@ QString TrimBlanks(const QString& text)
 QStringList GannProjectLines(const GannDocument& doc)
 {
     QStringList lines;
-    lines << QStringLiteral("NM=") + TrimBlanks(doc.projectName)
-          << QStringLiteral("PR=") + TrimBlanks(doc.priceText)
+    lines << QStringLiteral("NM=") + TrimProjectText(doc.projectName)
+          << QStringLiteral("PR=") + TrimProjectText(doc.priceText)
           << QStringLiteral("DT=") + FormatShortDate(doc.date);
     // The notes' own line breaks become the file's line breaks.
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n"));
-    const QStringList notes = TrimBlanks(doc.notes).split(lineBreak);
+    const QStringList notes = TrimProjectText(doc.notes).split(lineBreak);
     lines << QStringLiteral("NT=") + notes.first();
     for (int i = 1; i < notes.size(); ++i)
         lines << notes.at(i);

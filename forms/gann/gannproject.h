@@ -25,7 +25,7 @@ inline const QString GannProjectNamePlaceholder = QStringLiteral("Project Name")
 inline const QString GannNotesPlaceholder = QStringLiteral("Notes");
 
 // Leading and trailing blanks removed; tabs and line breaks stay.
-QString TrimBlanks(const QString& text);
+QString TrimProjectText(const QString& text);
 
 // The lines of the file, without line ends.
 QStringList GannProjectLines(const GannDocument& doc);

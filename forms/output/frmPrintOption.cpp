@@ -1,1 +1,162 @@
-// The print destination dialog lives here.
+#include "forms/output/frmPrintOption.h"
+
+#include "platform/geometry.h"
+#include "platform/platform.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+qint16 frmPrintOption::SelectedOption = 0;
+frmPrintOption::ModalRunner frmPrintOption::s_runner;
+
+namespace {
+
+QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QRadioButton* MakeOption(const char* name, const char* caption, QWidget* parent)
+{
+    auto* option = new QRadioButton(QString::fromLatin1(caption), parent);
+    option->setObjectName(QString::fromLatin1(name));
+    return option;
+}
+
+} // namespace
+
+frmPrintOption::frmPrintOption(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmPrintOption"));
+    setWindowTitle(QStringLiteral("Print Destination"));
+    setModal(true);
+    setFixedSize(TwipsToPixels(3735), TwipsToPixels(3435));
+
+    // Options that sit directly on the dialog form one group (File or Printer); the
+    // two inside the frame form a second, independent one (Monochrome or Color).
+    Label1 = new QLabel(QStringLiteral("Print Destination"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cmdCancel = MakeButton("cmdCancel", "&Cancel", this);
+    fraPrinter = new QGroupBox(QStringLiteral("Printer"), this);
+    fraPrinter->setObjectName(QStringLiteral("fraPrinter"));
+    OptMonochrome = MakeOption("OptMonochrome", "Monochrome", fraPrinter);
+    optColor = MakeOption("optColor", "Color", fraPrinter);
+    optFile = MakeOption("optFile", "File", this);
+    cmdOk = MakeButton("cmdOk", "&OK", this);
+    optPrinter = MakeOption("optPrinter", "Printer", this);
+    // Explicit groups: Qt's automatic grouping of sibling options would also reach into
+    // the frame and mix the two questions.
+    auto* destination = new QButtonGroup(this);
+    destination->addButton(optFile);
+    destination->addButton(optPrinter);
+    auto* colourMode = new QButtonGroup(this);
+    colourMode->addButton(OptMonochrome);
+    colourMode->addButton(optColor);
+    cmdOk->setDefault(true);
+
+    PlaceTwips(Label1, 1245, 210, 1155, 195);
+    PlaceTwips(cmdCancel, 2040, 2760, 1095, 375);
+    PlaceTwips(fraPrinter, 480, 1440, 2655, 1215);
+    PlaceTwips(OptMonochrome, 720, 360, 1335, 375);
+    PlaceTwips(optColor, 720, 720, 735, 375);
+    PlaceTwips(optFile, 480, 480, 615, 375);
+    PlaceTwips(cmdOk, 480, 2760, 1095, 375);
+    PlaceTwips(optPrinter, 480, 960, 855, 375);
+    // A caption in a wider substitute font must not be cut off.
+    Label1->setMinimumWidth(Label1->sizeHint().width());
+    Label1->adjustSize();
+
+    setTabOrder(cmdCancel, OptMonochrome);
+    setTabOrder(OptMonochrome, optColor);
+    setTabOrder(optColor, optFile);
+    setTabOrder(optFile, cmdOk);
+    setTabOrder(cmdOk, optPrinter);
+
+    // An option's click happens when it becomes the chosen one, also when code chooses it.
+    connect(optFile, &QRadioButton::toggled, this, [this](bool on) { if (on) optFile_Click(); });
+    connect(optPrinter, &QRadioButton::toggled, this, [this](bool on) { if (on) optPrinter_Click(); });
+    connect(cmdOk, &QPushButton::clicked, this, &frmPrintOption::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmPrintOption::cmdCancel_Click);
+
+    Form_Load();
+
+    const QSize screen = platform().screenSize();
+    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+}
+
+void frmPrintOption::Form_Load()
+{
+    optFile->setChecked(true);
+    optFile_Click();   // also when File was chosen already
+}
+
+void frmPrintOption::optFile_Click()
+{
+    // The colour choice keeps its dot: it no longer matters, since File wins on OK.
+    fraPrinter->setEnabled(false);
+    OptMonochrome->setEnabled(false);
+    optColor->setEnabled(false);
+}
+
+void frmPrintOption::optPrinter_Click()
+{
+    fraPrinter->setEnabled(true);
+    OptMonochrome->setEnabled(true);
+    optColor->setEnabled(true);
+    OptMonochrome->setChecked(true);
+}
+
+void frmPrintOption::cmdOk_Click()
+{
+    if (optFile->isChecked())
+        SelectedOption = 1;
+    else if (OptMonochrome->isChecked())
+        SelectedOption = 2;
+    else
+        SelectedOption = 3;
+    accept();
+}
+
+void frmPrintOption::cmdCancel_Click()
+{
+    SelectedOption = 0;
+    reject();
+}
+
+// Escape is the Cancel button. Only the title-bar close box leaves the previous answer.
+void frmPrintOption::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel_Click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmPrintOption::setModalRunner(ModalRunner runner)
+{
+    s_runner = std::move(runner);
+}
+
+void frmPrintOption::GetOption(qint16& option)
+{
+    {
+        // Owned by the window that asks, so the dialog stays off the task bar.
+        frmPrintOption dialog(QApplication::activeWindow());
+        if (s_runner)
+            s_runner(dialog);
+        else
+            dialog.exec();
+    }
+    option = SelectedOption;
+}

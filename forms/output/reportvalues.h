@@ -1,0 +1,14 @@
+#pragma once
+#include "forms/output/reports.h"
+
+#include "forms/fibonacci/fibonaccicore.h"
+#include "forms/gann/gannstate.h"
+
+// The report values from the analysis states. The windows (and the command-line tool)
+// add what only the controls know: the notes box, and for Gann the input boxes.
+
+FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const QString& notesText);
+
+GannReportValues GannReportValuesOf(const GannState& state, const QString& projectText,
+                                    const QString& priceText, const QDate& pickerDate,
+                                    const QDate& today, const QString& notesText);
