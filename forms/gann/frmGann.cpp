@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -84,6 +85,27 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption)
     return label;
 }
 
+// A results table. The tables were laid out for "Lucida Console", whose lines are
+// exactly one em apart; a stand-in fixed-width font spaces its lines wider and would
+// push the last angle out of the label. So the lines are painted one em apart here,
+// whatever font stands in. text() stays the plain table.
+class ListingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(foregroundRole()));
+        const double pitch = font().pointSizeF() * logicalDpiY() / 72.0;
+        const QStringList lines = text().split(QStringLiteral("\r\n"));
+        for (int i = 0; i < lines.size(); ++i)
+            painter.drawText(QPointF(0, i * pitch + 0.8 * pitch), lines.at(i));
+    }
+};
+
 // The price box takes at most four characters by typing; a file or a paste may
 // bring more, and the calculation judges those.
 constexpr int PriceTypingLimit = 4;
@@ -144,7 +166,7 @@ void GannWindow::CreateControls()
     Label4 = MakeLabel(Frame2, "Label4", QStringLiteral("Potential Prices"));
     SetControlFont(Label4, GannListingFontName, g.headingPoints, true, true);
     Place(Label4, g.Label4);
-    lblPrices = MakeLabel(Frame2, "lblPrices", QString());
+    lblPrices = Named(new ListingLabel(Frame2), "lblPrices");
     SetControlFont(lblPrices, GannListingFontName, c.listingFontPoints, true);
     Place(lblPrices, g.lblPrices);
     Line1 = Named(new QFrame(Frame2), "Line1");
@@ -154,7 +176,7 @@ void GannWindow::CreateControls()
     Label5 = MakeLabel(Frame2, "Label5", QStringLiteral("Potential Dates"));
     SetControlFont(Label5, GannListingFontName, g.headingPoints, true, true);
     Place(Label5, g.Label5);
-    lblDates = MakeLabel(Frame2, "lblDates", QString());
+    lblDates = Named(new ListingLabel(Frame2), "lblDates");
     SetControlFont(lblDates, GannListingFontName, c.listingFontPoints, true);
     Place(lblDates, g.lblDates);
 

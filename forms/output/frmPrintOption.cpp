@@ -72,9 +72,12 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     PlaceTwips(optFile, 480, 480, 615, 375);
     PlaceTwips(cmdOk, 480, 2760, 1095, 375);
     PlaceTwips(optPrinter, 480, 960, 855, 375);
-    // A caption in a wider substitute font must not be cut off.
-    Label1->setMinimumWidth(Label1->sizeHint().width());
-    Label1->adjustSize();
+    // A caption in a wider substitute font must not be cut off: the controls grow to
+    // the right where their text needs it (there is room up to the frame's edge).
+    for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(OptMonochrome),
+                       static_cast<QWidget*>(optColor), static_cast<QWidget*>(optFile),
+                       static_cast<QWidget*>(optPrinter)})
+        w->resize(qMax(w->width(), w->sizeHint().width()), w->height());
 
     setTabOrder(cmdCancel, OptMonochrome);
     setTabOrder(OptMonochrome, optColor);

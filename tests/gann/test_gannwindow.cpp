@@ -1,4 +1,4 @@
-#include "fakeplatform.h"
+#include "uitest.h"
 #include "forms/gann/frmGann.h"
 #include "forms/gann/ganncalc.h"
 #include "platform/widgets.h"
@@ -40,10 +40,9 @@ void WriteBytes(const QString& path, const QByteArray& bytes)
 
 // The window driven as a trader would, through its controls, with every message box
 // and file dialog answered by the scripted platform and a fixed "today".
-class TestGannWindow : public QObject {
+class TestGannWindow : public UiTest {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -69,32 +68,23 @@ private slots:
 
 private:
     GannWindow* Make(Layout layout);
-    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    QString Path(const QString& name) const { return programDir() + "/" + name; }
 
-    FakePlatform m_fake;
-    QTemporaryDir m_dir;
     QPointer<GannWindow> m_window;
     QPointer<GannWindow> m_other;
 };
 
-void TestGannWindow::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    setPlatform(&m_fake);
-}
-
 void TestGannWindow::init()
 {
-    m_fake = FakePlatform();
-    m_fake.todayDate = Today;
-    m_fake.dir = m_dir.path();
+    UiTest::init();
+    fake().todayDate = Today;
 }
 
 void TestGannWindow::cleanup()
 {
     delete m_window;
     delete m_other;
-    QVERIFY2(m_fake.unexpected.isEmpty(), qPrintable(m_fake.unexpected.join("; ")));
+    UiTest::cleanup();
 }
 
 GannWindow* TestGannWindow::Make(Layout layout)
@@ -168,7 +158,7 @@ void TestGannWindow::chartBoxAtTheRight()
     QFETCH(QSize, screen);
     QFETCH(int, chartHalf);
     QFETCH(int, left);
-    m_fake.screen = screen;
+    fake().screen = screen;
     GannWindow* w = Make(layout);
     QCOMPARE(int(w->state.ChartHalf), chartHalf);
     QCOMPARE(int(w->state.ChartRadius), chartHalf - 100);
@@ -195,15 +185,15 @@ void TestGannWindow::priceWithPickerAtToday()
     QFETCH(double, points);
     GannWindow* w = Make(layout);
     QCOMPARE(w->ChangedFlag, QString("NO"));
-    w->txtPrice->setText("100");
-    w->cmdCalculate->click();
+    UI_TYPE(w, "txtPrice", "100");
+    UI_CLICK(w, "cmdCalculate");
     QCOMPARE(w->lblPrices->text(), Listing100);
     QCOMPARE(w->lblDates->text(), DatesHeader);
     QCOMPARE(w->lblPrices->font().pointSizeF(), points);
     QVERIFY(w->lblDates->font().bold());
     QCOMPARE(int(w->state.GridCenter), center);
     QCOMPARE(int(w->state.PotentialHigh[8]), 144);
-    QVERIFY(m_fake.messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
     // Calculating does not touch the document state.
     QCOMPARE(w->ChangedFlag, QString("YES"));
     QCOMPARE(w->ProjectState, QString("NEW"));
@@ -242,11 +232,11 @@ void TestGannWindow::rejectedInputsKeepEverything()
     w->txtPrice->setText(price);
     w->dtpInputDate->setValue(date);
     w->cmdCalculate->click();
-    QCOMPARE(m_fake.messages.size(), 1);
-    QCOMPARE(m_fake.messages[0].text, message);
-    QCOMPARE(m_fake.messages[0].caption, ProgramTitle);
-    QCOMPARE(m_fake.messages[0].icon, MsgIcon::None);
-    QCOMPARE(m_fake.messages[0].buttons, MsgButtons::Ok);
+    QCOMPARE(fake().messages.size(), 1);
+    QCOMPARE(fake().messages[0].text, message);
+    QCOMPARE(fake().messages[0].caption, ProgramTitle);
+    QCOMPARE(fake().messages[0].icon, MsgIcon::None);
+    QCOMPARE(fake().messages[0].buttons, MsgButtons::Ok);
     QCOMPARE(w->lblPrices->text(), prices);
     QCOMPARE(w->lblDates->text(), dates);
     QCOMPARE(w->pbGann->surface().picture(), chart);
@@ -261,7 +251,7 @@ void TestGannWindow::rejectedInputsKeepEverything()
 void TestGannWindow::priceBoxTakesFourDigits()
 {
     GannWindow* w = Make(Layout::Compact);
-    QTest::keyClicks(w->txtPrice, "12a.- 345");
+    UI_TYPE(w, "txtPrice", "12a.- 345");
     QCOMPARE(w->txtPrice->text(), QString("1234"));
     QTest::keyClick(w->txtPrice, Qt::Key_Backspace);
     QTest::keyClicks(w->txtPrice, "9");
@@ -305,11 +295,11 @@ void TestGannWindow::changeTrackingAndClosing()
     w->dtpInputDate->setValue(QDate(2024, 1, 15));
     QCOMPARE(w->ChangedFlag, QString("YES"));
     QVERIFY(w->cmdNew->isEnabled());
-    m_fake.answers << MsgResult::Cancel;
+    fake().answers << MsgResult::Cancel;
     QVERIFY(!w->close());
-    QCOMPARE(m_fake.lastMessage(), QString("Save Changes?"));
-    QCOMPARE(m_fake.messages.last().buttons, MsgButtons::YesNoCancel);
-    m_fake.answers << MsgResult::No;
+    QCOMPARE(fake().lastMessage(), QString("Save Changes?"));
+    QCOMPARE(fake().messages.last().buttons, MsgButtons::YesNoCancel);
+    fake().answers << MsgResult::No;
     w->cmdExit->click();
     QTRY_VERIFY(!m_window);
 }
@@ -317,12 +307,12 @@ void TestGannWindow::changeTrackingAndClosing()
 void TestGannWindow::newAnsweringYesWithoutName()
 {
     GannWindow* w = Make(Layout::Large);
-    w->txtPrice->setText("100");
-    w->cmdCalculate->click();
-    m_fake.answers << MsgResult::Yes;
-    w->cmdNew->click();
-    QCOMPARE(m_fake.messageTexts(), (QStringList{"Save Changes?", "Project name not specified!"}));
-    QVERIFY(m_fake.saveRequests.isEmpty());
+    UI_TYPE(w, "txtPrice", "100");
+    UI_CLICK(w, "cmdCalculate");
+    fake().answers << MsgResult::Yes;
+    UI_CLICK(w, "cmdNew");
+    QCOMPARE(fake().messageTexts(), (QStringList{"Save Changes?", "Project name not specified!"}));
+    QVERIFY(fake().saveRequests.isEmpty());
     QCOMPARE(w->ChangedFlag, QString("YES"));
     QCOMPARE(w->txtPrice->text(), QString("100"));
     QCOMPARE(w->lblPrices->text(), Listing100);
@@ -335,7 +325,7 @@ void TestGannWindow::newAnsweringNoClears()
     w->txtPrice->setText("700");
     w->dtpInputDate->setValue(QDate(2024, 1, 15));
     w->cmdCalculate->click();
-    m_fake.answers << MsgResult::No;
+    fake().answers << MsgResult::No;
     w->cmdNew->click();
     QCOMPARE(w->txtProject->text(), QString("Project Name"));
     QCOMPARE(w->txtPrice->text(), QString());
@@ -362,11 +352,11 @@ void TestGannWindow::saveThenOpenRoundTrip()
     w->txtPrice->setText("100");
     w->dtpInputDate->setValue(QDate(2024, 1, 15));
     w->txtNotes->setText("first line\r\n\r\nthird line");
-    m_fake.saveAnswers << path;
+    fake().saveAnswers << path;
     w->cmdSave->click();
-    QCOMPARE(m_fake.saveRequests, QStringList{"Gann Project File| *.gann|" + m_dir.path() + "/Test.gann"});
+    QCOMPARE(fake().saveRequests, QStringList{"Gann Project File| *.gann|" + programDir() + "/Test.gann"});
     QCOMPARE(FileBytes(path), QByteArray("NM=Test\r\nPR=100\r\nDT=1/15/2024\r\nNT=first line\r\n\r\nthird line\r\n"));
-    QCOMPARE(m_fake.lastMessage(), "Project saved to file " + path);
+    QCOMPARE(fake().lastMessage(), "Project saved to file " + path);
     QCOMPARE(w->ProjectState, QString("OPEN"));
     QCOMPARE(w->ChangedFlag, QString("NO"));
     QCOMPARE(w->ProjectFile, path);
@@ -375,13 +365,13 @@ void TestGannWindow::saveThenOpenRoundTrip()
     // A second save goes to the same file without asking.
     w->txtPrice->setText("625");
     w->cmdSave->click();
-    QCOMPARE(m_fake.saveRequests.size(), 1);
+    QCOMPARE(fake().saveRequests.size(), 1);
     QVERIFY(FileBytes(path).contains("PR=625\r\n"));
 
     GannWindow* other = Make(Layout::Large);
-    m_fake.openAnswers << path;
+    fake().openAnswers << path;
     other->cmdOpen->click();
-    QCOMPARE(m_fake.openRequests, QStringList{"Gann Project File| *.gann|"});
+    QCOMPARE(fake().openRequests, QStringList{"Gann Project File| *.gann|"});
     QCOMPARE(other->txtProject->text(), QString("Test"));
     QCOMPARE(other->txtPrice->text(), QString("625"));
     QCOMPARE(other->dtpInputDate->value(), QDate(2024, 1, 15));
@@ -406,11 +396,11 @@ void TestGannWindow::openFiveDigitPrice()
     GannWindow* w = Make(Layout::Compact);
     w->txtPrice->setText("100");
     w->cmdCalculate->click();
-    m_fake.answers << MsgResult::No;
-    m_fake.openAnswers << path;
+    fake().answers << MsgResult::No;
+    fake().openAnswers << path;
     w->cmdOpen->click();
     QCOMPARE(w->txtPrice->text(), QString("12345"));
-    QCOMPARE(m_fake.lastMessage(), QString("Please enter a price smaller than 10000"));
+    QCOMPARE(fake().lastMessage(), QString("Please enter a price smaller than 10000"));
     QCOMPARE(w->lblPrices->text(), Listing100);
     QCOMPARE(w->ProjectState, QString("OPEN"));
     QCOMPARE(w->ChangedFlag, QString("NO"));
@@ -423,8 +413,8 @@ void TestGannWindow::openWithoutNotesOrDate()
     GannWindow* w = Make(Layout::Large);
     w->txtNotes->setText("kept notes");
     w->dtpInputDate->setValue(QDate(2023, 12, 20));
-    m_fake.answers << MsgResult::No;
-    m_fake.openAnswers << path;
+    fake().answers << MsgResult::No;
+    fake().openAnswers << path;
     w->cmdOpen->click();
     QCOMPARE(w->txtProject->text(), QString("Bare"));
     QCOMPARE(w->txtNotes->text(), QString("kept notes"));
@@ -438,9 +428,9 @@ void TestGannWindow::openEmptyInputs()
     const QString path = Path("empty.gann");
     WriteBytes(path, "NM=Empty\r\nPR=\r\nDT=6/1/2024\r\nNT=Notes\r\n\r\n");
     GannWindow* w = Make(Layout::Compact);
-    m_fake.openAnswers << path;
+    fake().openAnswers << path;
     w->cmdOpen->click();
-    QCOMPARE(m_fake.messageTexts(), QStringList{"Please enter price and/or date"});
+    QCOMPARE(fake().messageTexts(), QStringList{"Please enter price and/or date"});
     QCOMPARE(w->txtNotes->text(), QString("Notes\n"));
     QCOMPARE(w->ProjectState, QString("OPEN"));
 }
@@ -449,24 +439,24 @@ void TestGannWindow::openFailures()
 {
     GannWindow* w = Make(Layout::Compact);
     // Cancelled dialog: nothing at all.
-    m_fake.openAnswers << std::nullopt;
+    fake().openAnswers << std::nullopt;
     w->cmdOpen->click();
-    QVERIFY(m_fake.messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
 
-    m_fake.openAnswers << Path("missing.gann");
+    fake().openAnswers << Path("missing.gann");
     w->cmdOpen->click();
-    QCOMPARE(m_fake.messages.size(), 1);
-    QCOMPARE(m_fake.messages[0].text, QString("Action failed:\nCan't open project file"));
-    QCOMPARE(m_fake.messages[0].caption, QString("Action failed"));
-    QCOMPARE(m_fake.messages[0].icon, MsgIcon::Critical);
+    QCOMPARE(fake().messages.size(), 1);
+    QCOMPARE(fake().messages[0].text, QString("Action failed:\nCan't open project file"));
+    QCOMPARE(fake().messages[0].caption, QString("Action failed"));
+    QCOMPARE(fake().messages[0].icon, MsgIcon::Critical);
     QCOMPARE(w->ChangedFlag, QString("NO"));
 
     // What the file set before its bad date stays in the controls, and counts as a change.
     const QString bad = Path("bad.gann");
     WriteBytes(bad, "NM=Half\r\nDT=2/30/2024\r\nPR=7\r\n");
-    m_fake.openAnswers << bad;
+    fake().openAnswers << bad;
     w->cmdOpen->click();
-    QCOMPARE(m_fake.lastMessage(), QString("Action failed:\nCan't open project file"));
+    QCOMPARE(fake().lastMessage(), QString("Action failed:\nCan't open project file"));
     QCOMPARE(w->txtProject->text(), QString("Half"));
     QCOMPARE(w->txtPrice->text(), QString());
     QCOMPARE(w->ChangedFlag, QString("YES"));
@@ -479,16 +469,16 @@ void TestGannWindow::saveFailureKeepsDocumentChanged()
 {
     GannWindow* w = Make(Layout::Large);
     w->txtProject->setText("Nowhere");
-    m_fake.saveAnswers << Path("no/such/dir/x.gann");
+    fake().saveAnswers << Path("no/such/dir/x.gann");
     w->cmdSave->click();
-    QCOMPARE(m_fake.messageTexts(), QStringList{"Action failed:\nCan't save result file."});
-    QCOMPARE(m_fake.messages[0].icon, MsgIcon::Critical);
+    QCOMPARE(fake().messageTexts(), QStringList{"Action failed:\nCan't save result file."});
+    QCOMPARE(fake().messages[0].icon, MsgIcon::Critical);
     QCOMPARE(w->ChangedFlag, QString("YES"));
     QCOMPARE(w->ProjectState, QString("NEW"));
 
     // A close whose save fails stays open.
-    m_fake.answers << MsgResult::Yes;
-    m_fake.saveAnswers << Path("no/such/dir/x.gann");
+    fake().answers << MsgResult::Yes;
+    fake().saveAnswers << Path("no/such/dir/x.gann");
     QVERIFY(!w->close());
 }
 

@@ -166,10 +166,20 @@ private slots:
         QCOMPARE(d.optFile->parentWidget(), &d);
         QCOMPARE(d.optPrinter->parentWidget(), &d);
         QCOMPARE(d.fraPrinter->geometry(), QRect(32, 96, 177, 81));
-        QCOMPARE(d.OptMonochrome->geometry(), QRect(48, 24, 89, 25));
         QCOMPARE(d.cmdOk->geometry(), QRect(32, 184, 73, 25));
         QCOMPARE(d.cmdCancel->geometry(), QRect(136, 184, 73, 25));
-        QCOMPARE(d.optPrinter->geometry(), QRect(32, 64, 57, 25));
+        // Options may grow to the right for a wider font, never smaller than designed.
+        const QList<QPair<QWidget*, QRect>> options{{d.OptMonochrome, QRect(48, 24, 89, 25)},
+                                                    {d.optColor, QRect(48, 48, 49, 25)},
+                                                    {d.optFile, QRect(32, 32, 41, 25)},
+                                                    {d.optPrinter, QRect(32, 64, 57, 25)}};
+        for (const auto& [w, designed] : options) {
+            QCOMPARE(w->pos(), designed.topLeft());
+            QCOMPARE(w->height(), designed.height());
+            QVERIFY(w->width() >= designed.width());
+            QVERIFY(w->width() >= w->sizeHint().width());
+            QVERIFY(w->geometry().right() < w->parentWidget()->width());
+        }
         // Centred on the screen.
         QCOMPARE(d.pos(), QPoint((1024 - 249) / 2, (768 - 229) / 2));
     }
