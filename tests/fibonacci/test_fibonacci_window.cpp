@@ -1,4 +1,4 @@
-#include "fakeplatform.h"
+#include "uitest.h"
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/shell/settings.h"
 #include "modules/dates.h"
@@ -31,7 +31,7 @@ const QString ExampleDates =
 
 }  // namespace
 
-class TestFibonacciWindow : public QObject {
+class TestFibonacciWindow : public UiTest {
     Q_OBJECT
 private slots:
     void init();
@@ -65,50 +65,29 @@ private:
     void Enter(FibonacciWindow* w, const QString& p1, const QString& p2, QDate d1, QDate d2);
     QString WriteFile(const QString& name, const QByteArray& bytes);
 
-    FakePlatform fake;
-    std::unique_ptr<QTemporaryDir> dir;
     QPointer<FibonacciWindow> window;
-    QTimer watchdog;
-    QStringList strayDialogs;
 };
 
 void TestFibonacciWindow::init()
 {
-    fake = FakePlatform();
-    dir = std::make_unique<QTemporaryDir>();
-    fake.dir = dir->path();
-    setPlatform(&fake);
+    UiTest::init();
     FibRatio1 = 0.382;
     FibRatio2 = 0.5;
     FibRatio3 = 0.618;
-    // A modal dialog nobody expected would wait for a person: close it and fail.
-    strayDialogs.clear();
-    watchdog.setInterval(2000);
-    connect(&watchdog, &QTimer::timeout, this, [this] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            strayDialogs << modal->objectName() + " " + modal->windowTitle();
-            modal->close();
-        }
-    });
-    watchdog.start();
 }
 
 void TestFibonacciWindow::cleanup()
 {
-    watchdog.stop();
-    watchdog.disconnect();
     if (window) {
         window->ChangedFlag = "NO";
         delete window;
     }
-    QVERIFY2(fake.unexpected.isEmpty(), qPrintable(fake.unexpected.join("; ")));
-    QVERIFY2(strayDialogs.isEmpty(), qPrintable(strayDialogs.join("; ")));
-    setPlatform(nullptr);
+    UiTest::cleanup();
 }
 
 FibonacciWindow* TestFibonacciWindow::Open(bool compact)
 {
-    fake.screen = compact ? QSize(800, 600) : QSize(1024, 768);
+    fake().screen = compact ? QSize(800, 600) : QSize(1024, 768);
     window = compact ? static_cast<FibonacciWindow*>(new frmFibonacci86())
                      : static_cast<FibonacciWindow*>(new frmFibonacci());
     return window;
@@ -125,13 +104,13 @@ void TestFibonacciWindow::Enter(FibonacciWindow* w, const QString& p1, const QSt
 {
     Type(w->findChild<QLineEdit*>("txtPrice1"), p1);
     Type(w->findChild<QLineEdit*>("txtPrice2"), p2);
-    w->findChild<DatePicker*>("dtpDate1")->setValue(d1.isValid() ? d1 : fake.todayDate);
-    w->findChild<DatePicker*>("dtpDate2")->setValue(d2.isValid() ? d2 : fake.todayDate);
+    w->findChild<DatePicker*>("dtpDate1")->setValue(d1.isValid() ? d1 : fake().todayDate);
+    w->findChild<DatePicker*>("dtpDate2")->setValue(d2.isValid() ? d2 : fake().todayDate);
 }
 
 QString TestFibonacciWindow::WriteFile(const QString& name, const QByteArray& bytes)
 {
-    const QString path = dir->filePath(name);
+    const QString path = QDir(programDir()).filePath(name);
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
     f.write(bytes);
@@ -156,7 +135,7 @@ void TestFibonacciWindow::workedExample()
     Enter(w, "100", "150", D(1, 1, 2004), D(3, 1, 2004));
     QTest::mouseClick(w->findChild<QPushButton*>("cmdCalculate"), Qt::LeftButton);
 
-    QVERIFY(fake.messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
     auto* lblPrices = w->findChild<QLabel*>("lblPrices");
     auto* lblDates = w->findChild<QLabel*>("lblDates");
     QCOMPARE(lblPrices->text(), ExamplePrices);
@@ -226,7 +205,7 @@ void TestFibonacciWindow::moreExamples()
     FibonacciWindow* w = Open(false);
     Enter(w, p1, p2, d1, d2);
     w->findChild<QPushButton*>("cmdCalculate")->click();
-    QCOMPARE(fake.messageTexts(), QStringList());
+    QCOMPARE(fake().messageTexts(), QStringList());
     QCOMPARE(w->findChild<QLabel*>("lblPrices")->text(), prices);
     QCOMPARE(w->findChild<QLabel*>("lblDates")->text(), dates);
     const QString timeScale = w->DateAxisMode.isEmpty()
@@ -272,10 +251,10 @@ void TestFibonacciWindow::rejectedInputsKeepResults()
 
     Enter(w, p1, p2, d1, d2);
     w->cmdCalculate_Click();
-    QCOMPARE(fake.messages.size(), 1);
-    QCOMPARE(fake.messages[0].text, message);
-    QCOMPARE(fake.messages[0].caption, ProgramTitle);
-    QVERIFY(fake.messages[0].icon == MsgIcon::None);
+    QCOMPARE(fake().messages.size(), 1);
+    QCOMPARE(fake().messages[0].text, message);
+    QCOMPARE(fake().messages[0].caption, ProgramTitle);
+    QVERIFY(fake().messages[0].icon == MsgIcon::None);
     // The rejected prices are what the state now holds; results, lists and chart stay.
     QCOMPARE(w->Price1, p1.toDouble());
     QCOMPARE(w->Price2, p2.toDouble());
@@ -295,7 +274,7 @@ void TestFibonacciWindow::calcErrorKeepsWindowAsItWas()
 
     Enter(w, "10", "20", D(1, 1, 9999), D(12, 1, 9999));
     w->cmdCalculate_Click();
-    QCOMPARE(fake.messageTexts(), QStringList{QString::fromLatin1(DateAfterRangeMessage)});
+    QCOMPARE(fake().messageTexts(), QStringList{QString::fromLatin1(DateAfterRangeMessage)});
     QCOMPARE(w->Price1, 100.0);
     QCOMPARE(w->Date2, D(3, 1, 2004));
     QCOMPARE(w->ChartMaxPrice, 160.0);
@@ -356,7 +335,7 @@ void TestFibonacciWindow::loadPlacesWindowAndChart()
     QCOMPARE(w->ChartHalfSize, halfSize);
     QCOMPARE(w->pbFibonacci->geometry(), chartPixels);
     QCOMPARE(w->pbFibonacci->surface().widthTwips(), 2 * halfSize);
-    QCOMPARE(w->size(), fake.screen);
+    QCOMPARE(w->size(), fake().screen);
     QCOMPARE(w->windowTitle(), QStringLiteral("Fibonacci"));
     QVERIFY(w->testAttribute(Qt::WA_DeleteOnClose));
 
@@ -364,7 +343,7 @@ void TestFibonacciWindow::loadPlacesWindowAndChart()
     QCOMPARE(w->findChild<QLineEdit*>("txtProject")->text(), QStringLiteral("Project Name"));
     QCOMPARE(w->findChild<MultiLineTextBox*>("txtNotes")->text(), QStringLiteral("Notes"));
     QCOMPARE(w->findChild<QLineEdit*>("txtPrice1")->text(), QString());
-    QCOMPARE(w->findChild<DatePicker*>("dtpDate2")->value(), fake.todayDate);
+    QCOMPARE(w->findChild<DatePicker*>("dtpDate2")->value(), fake().todayDate);
     QCOMPARE(w->ProjectState, QStringLiteral("NEW"));
     QCOMPARE(w->ChangedFlag, QStringLiteral("NO"));
     QVERIFY(!w->findChild<QPushButton*>("cmdNew")->isEnabled());
@@ -437,7 +416,7 @@ void TestFibonacciWindow::changeTracking()
     Enter(w, "100", "150", D(1, 1, 2004), D(3, 1, 2004));
     w->cmdCalculate_Click();
     QCOMPARE(w->ChangedFlag, QStringLiteral("YES"));
-    fake.answers.enqueue(MsgResult::No);
+    fake().answers.enqueue(MsgResult::No);
     w->findChild<QPushButton*>("cmdNew")->click();
     QCOMPARE(w->ChangedFlag, QStringLiteral("NO"));
     QCOMPARE(w->ProjectState, QStringLiteral("NEW"));
@@ -453,7 +432,7 @@ void TestFibonacciWindow::changeTracking()
     // An untouched document closes without a question.
     QPointer<FibonacciWindow> guard(w);
     QVERIFY(w->close());
-    QCOMPARE(fake.messageTexts(), QStringList{"Save Changes?"});
+    QCOMPARE(fake().messageTexts(), QStringList{"Save Changes?"});
     QTRY_VERIFY(guard.isNull());   // deleted on close
 }
 
@@ -480,10 +459,10 @@ void TestFibonacciWindow::newPrompt()
 
     FibonacciWindow* w = Open(false);
     QTest::keyClicks(w->findChild<QLineEdit*>("txtPrice1"), "1");
-    fake.answers.enqueue(answer);
+    fake().answers.enqueue(answer);
     w->findChild<QPushButton*>("cmdNew")->click();
-    QCOMPARE(fake.messageTexts(), messages);
-    QVERIFY(fake.messages[0].buttons == MsgButtons::YesNoCancel);
+    QCOMPARE(fake().messageTexts(), messages);
+    QVERIFY(fake().messages[0].buttons == MsgButtons::YesNoCancel);
     QCOMPARE(w->findChild<QLineEdit*>("txtPrice1")->text(), price1After);
     QCOMPARE(w->ChangedFlag, changedAfter);
 }
@@ -506,10 +485,10 @@ void TestFibonacciWindow::closePrompt()
     Enter(w, "100", "150", QDate(), QDate());
     Type(w->findChild<QLineEdit*>("txtProject"), "Plan");
     w->show();
-    fake.answers.enqueue(answer);
+    fake().answers.enqueue(answer);
     // The save goes to a folder that does not exist, so it fails.
-    fake.saveAnswers.enqueue(dir->filePath("missing/Plan.fib"));
-    if (answer != MsgResult::Yes) fake.saveAnswers.clear();
+    fake().saveAnswers.enqueue(QDir(programDir()).filePath("missing/Plan.fib"));
+    if (answer != MsgResult::Yes) fake().saveAnswers.clear();
     QPointer<FibonacciWindow> guard(w);
     w->findChild<QPushButton*>("cmdExit")->click();
     if (closes) {
@@ -519,10 +498,10 @@ void TestFibonacciWindow::closePrompt()
     QVERIFY(w->isVisible());
     QCOMPARE(w->ChangedFlag, QStringLiteral("YES"));
     if (answer == MsgResult::Yes) {
-        QCOMPARE(fake.messages.last().text, QStringLiteral("Action failed:\nCan't save result file."));
-        QCOMPARE(fake.messages.last().caption, QStringLiteral("Action failed"));
-        QVERIFY(fake.messages.last().icon == MsgIcon::Critical);
-        QVERIFY(!QFile::exists(dir->filePath("missing/Plan.fib")));
+        QCOMPARE(fake().messages.last().text, QStringLiteral("Action failed:\nCan't save result file."));
+        QCOMPARE(fake().messages.last().caption, QStringLiteral("Action failed"));
+        QVERIFY(fake().messages.last().icon == MsgIcon::Critical);
+        QVERIFY(!QFile::exists(QDir(programDir()).filePath("missing/Plan.fib")));
     }
 }
 
@@ -532,12 +511,12 @@ void TestFibonacciWindow::saveThenOpenRoundTrip()
     Enter(w, "100", "150", D(1, 1, 2004), D(3, 1, 2004));
     Type(w->findChild<QLineEdit*>("txtProject"), "  Plan ");
     w->findChild<MultiLineTextBox*>("txtNotes")->setPlainText("first line\n\nthird line");
-    const QString path = dir->filePath("Plan.fib");
-    fake.saveAnswers.enqueue(path);
+    const QString path = QDir(programDir()).filePath("Plan.fib");
+    fake().saveAnswers.enqueue(path);
     w->findChild<QPushButton*>("cmdSave")->click();
 
-    QCOMPARE(fake.saveRequests, QStringList{"Fibonacci Project File| *.fib|" + fake.dir + "/Plan.fib"});
-    QCOMPARE(fake.messageTexts(), QStringList{"Project saved to file " + path});
+    QCOMPARE(fake().saveRequests, QStringList{"Fibonacci Project File| *.fib|" + programDir() + "/Plan.fib"});
+    QCOMPARE(fake().messageTexts(), QStringList{"Project saved to file " + path});
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("NM=Plan\r\nP1=100\r\nP2=150\r\nD1=1/1/2004\r\nD2=3/1/2004\r\n"
@@ -551,15 +530,15 @@ void TestFibonacciWindow::saveThenOpenRoundTrip()
     // A second save goes to the same file without a dialog.
     Type(w->findChild<QLineEdit*>("txtPrice2"), "160");
     w->cmdSave_Click();
-    QCOMPARE(fake.saveRequests.size(), 1);
+    QCOMPARE(fake().saveRequests.size(), 1);
     QVERIFY(ReadTextLines(path)->contains("P2=160"));
 
     // New, then open the file again: the same document comes back, recalculated.
     w->cmdNew_Click();
-    fake.openAnswers.enqueue(path);
-    fake.messages.clear();
+    fake().openAnswers.enqueue(path);
+    fake().messages.clear();
     w->findChild<QPushButton*>("cmdOpen")->click();
-    QCOMPARE(fake.messageTexts(), QStringList());
+    QCOMPARE(fake().messageTexts(), QStringList());
     QCOMPARE(w->findChild<QLineEdit*>("txtProject")->text(), QStringLiteral("Plan"));
     QCOMPARE(w->findChild<QLineEdit*>("txtPrice2")->text(), QStringLiteral("160"));
     QCOMPARE(w->findChild<DatePicker*>("dtpDate1")->value(), D(1, 1, 2004));
@@ -577,24 +556,24 @@ void TestFibonacciWindow::saveRefusals()
     Enter(w, "100", "150", QDate(), QDate());
     // The name box still shows its placeholder: no dialog.
     w->cmdSave_Click();
-    QCOMPARE(fake.messageTexts(), QStringList{"Project name not specified!"});
-    QVERIFY(fake.saveRequests.isEmpty());
+    QCOMPARE(fake().messageTexts(), QStringList{"Project name not specified!"});
+    QVERIFY(fake().saveRequests.isEmpty());
 
     // A cancelled dialog is silent and changes nothing.
     Type(w->findChild<QLineEdit*>("txtProject"), "Plan");
-    fake.saveAnswers.enqueue(std::nullopt);
+    fake().saveAnswers.enqueue(std::nullopt);
     w->cmdSave_Click();
-    QCOMPARE(fake.messages.size(), 1);
+    QCOMPARE(fake().messages.size(), 1);
     QCOMPARE(w->ProjectState, QStringLiteral("NEW"));
     QCOMPARE(w->ChangedFlag, QStringLiteral("YES"));
 
     // A write that fails (the name is taken by a folder) is reported; nothing changes.
-    const QString path = dir->filePath("taken.fib");
-    QVERIFY(QDir(dir->path()).mkdir("taken.fib"));
-    fake.saveAnswers.enqueue(path);
+    const QString path = QDir(programDir()).filePath("taken.fib");
+    QVERIFY(QDir(programDir()).mkdir("taken.fib"));
+    fake().saveAnswers.enqueue(path);
     w->cmdSave_Click();
-    QCOMPARE(fake.lastMessage(), QStringLiteral("Action failed:\nCan't save result file."));
-    QVERIFY(fake.messages.last().icon == MsgIcon::Critical);
+    QCOMPARE(fake().lastMessage(), QStringLiteral("Action failed:\nCan't save result file."));
+    QVERIFY(fake().messages.last().icon == MsgIcon::Critical);
     QVERIFY(QFileInfo(path).isDir());
     QCOMPARE(w->ProjectState, QStringLiteral("NEW"));
     QCOMPARE(w->ChangedFlag, QStringLiteral("YES"));
@@ -611,9 +590,9 @@ void TestFibonacciWindow::openHandWrittenFiles()
     // Lower-case keys, blanks around "=", bare LF line ends, no NT line.
     const QString handWritten = WriteFile("hand.fib", "nm = Swing\n p1=  10\nP2 =20\n"
                                                       "d1=1/1/04\nD2=1/21/2004\n");
-    fake.openAnswers.enqueue(handWritten);
+    fake().openAnswers.enqueue(handWritten);
     w->cmdOpen_Click();
-    QCOMPARE(fake.messageTexts(), QStringList());
+    QCOMPARE(fake().messageTexts(), QStringList());
     QCOMPARE(w->findChild<QLineEdit*>("txtProject")->text(), QStringLiteral("Swing"));
     QCOMPARE(w->findChild<QLineEdit*>("txtPrice1")->text(), QStringLiteral("10"));
     QCOMPARE(w->findChild<DatePicker*>("dtpDate2")->value(), D(1, 21, 2004));
@@ -623,27 +602,27 @@ void TestFibonacciWindow::openHandWrittenFiles()
     // A file whose inputs fail the check still opens; the old results stay on screen.
     const QString listing = w->findChild<QLabel*>("lblPrices")->text();
     const QString onePrice = WriteFile("one.fib", "P1=5\r\nP2=0\r\n");
-    fake.openAnswers.enqueue(onePrice);
+    fake().openAnswers.enqueue(onePrice);
     w->cmdOpen_Click();
-    QCOMPARE(fake.messageTexts(), QStringList{"Either both or none of the prices should be entered"});
+    QCOMPARE(fake().messageTexts(), QStringList{"Either both or none of the prices should be entered"});
     QCOMPARE(w->ProjectState, QStringLiteral("OPEN"));
     QCOMPARE(w->ProjectFile, onePrice);
     QCOMPARE(w->findChild<QLabel*>("lblPrices")->text(), listing);
 
     // Missing or unreadable files: the document stays as it was.
-    fake.messages.clear();
-    for (const QString& bad : {dir->filePath("none.fib"), WriteFile("bad.fib", "P1=12abc\r\n")}) {
-        fake.openAnswers.enqueue(bad);
+    fake().messages.clear();
+    for (const QString& bad : {QDir(programDir()).filePath("none.fib"), WriteFile("bad.fib", "P1=12abc\r\n")}) {
+        fake().openAnswers.enqueue(bad);
         w->cmdOpen_Click();
-        QCOMPARE(fake.lastMessage(), QStringLiteral("Action failed:\nCan't open project file"));
+        QCOMPARE(fake().lastMessage(), QStringLiteral("Action failed:\nCan't open project file"));
         QCOMPARE(w->ProjectFile, onePrice);
         QCOMPARE(w->findChild<QLineEdit*>("txtPrice1")->text(), QStringLiteral("5"));
     }
     // Cancelling the dialog is silent.
-    fake.messages.clear();
-    fake.openAnswers.enqueue(std::nullopt);
+    fake().messages.clear();
+    fake().openAnswers.enqueue(std::nullopt);
     w->cmdOpen_Click();
-    QVERIFY(fake.messages.isEmpty());
+    QVERIFY(fake().messages.isEmpty());
 }
 
 void TestFibonacciWindow::ratiosApplyAtNextCalculation()
@@ -654,10 +633,8 @@ void TestFibonacciWindow::ratiosApplyAtNextCalculation()
 
     // The dialog is modal; confirm new ratios in it.
     bool wasModal = false;
-    QTimer::singleShot(0, this, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) return;
-        wasModal = true;
+    watchdog().expectDialog("frmFibRatios", [&](QWidget* dialog) {
+        wasModal = dialog->isModal() && dialog == QApplication::activeModalWidget();
         dialog->findChild<QLineEdit*>("txtRatio1")->setText("0.25");
         dialog->findChild<QPushButton*>("cmdOk")->click();
     });

@@ -327,29 +327,6 @@ private slots:
         QCOMPARE(box->surface().image(), chart);
     }
 
-    void printerGetsThePicture_data()
-    {
-        QTest::addColumn<QStringList>("clicks");
-        QTest::addColumn<bool>("monochrome");
-        QTest::newRow("monochrome") << QStringList{"optPrinter", "cmdOk"} << true;
-        QTest::newRow("colour") << QStringList{"optPrinter", "optColor", "cmdOk"} << false;
-    }
-    void printerGetsThePicture()
-    {
-        QFETCH(QStringList, clicks);
-        QFETCH(bool, monochrome);
-        AnswerDestination(clicks);
-        PrintFibonacciImage(*box, FibValues(), 7500, 1000, Calculate());
-        QCOMPARE(fake.printedImages.size(), 1);
-        QCOMPARE(fake.printedMonochrome, QList<bool>{monochrome});
-        const QImage printed = fake.printedImages[0];
-        QCOMPARE(printed.size(), QSize(733, 567));
-        QCOMPARE(printed.copy(0, 0, 513, 567), chart.copy(0, 0, 513, 567));
-        QVERIFY(fake.saveRequests.isEmpty() && fake.messages.isEmpty());
-        QCOMPARE(box->widthTwips(), 8500);
-        QCOMPARE(calculations, 1);
-    }
-
     // --- The page path behind the printer -----------------------------------------
 
     // A PDF printer stands in for the default printer: the whole widened picture must

@@ -268,22 +268,6 @@ private slots:
         QCOMPARE(box->surface().image(), chart);
     }
 
-    // No printer: the platform's description after "Error in Printing: ", and the
-    // trader gets the plain chart back.
-    void printFailure()
-    {
-        std::unique_ptr<GannWindow> w(Gann(Layout::Compact));
-        UI_TYPE(w.get(), "txtPrice", "100");
-        UI_CLICK(w.get(), "cmdCalculate");
-        const QImage chart = w->pbGann->surface().image().copy();
-        fake().printSucceeds = false;
-        Destination({"optPrinter", "cmdOk"});
-        UI_CLICK(w.get(), "cmdPrint");
-        QCOMPARE(fake().messageTexts(), QStringList{"Error in Printing: No printer is installed"});
-        QCOMPARE(fake().messages[0].caption, ProgramTitle);
-        QCOMPARE(w->pbGann->surface().image(), chart);
-    }
-
     void cancelledDestinationLeavesTheWindow()
     {
         std::unique_ptr<FibonacciWindow> w(Fibonacci(Layout::Compact));

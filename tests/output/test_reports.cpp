@@ -366,38 +366,6 @@ private slots:
         QCOMPARE(s.widthTwips(), 11000);
         QCOMPARE(s.currentY(), 1200 + 15 * s.textHeight() + 14 * 150);
     }
-
-    // The widened picture: the chart where it was, the text in the new strip, and the
-    // picture (what is saved or printed) equal to the drawing.
-    void composeKeepsTheChart()
-    {
-        PictureSurface s(15.0);
-        s.setSizeTwips(6000, 6000);
-        s.filledBox(300, 300, 3000, 3000, Qt::red);
-        s.line(0, 5985, 5985, 0, Qt::blue);
-        s.keepPicture();
-        const QImage chart = s.image().copy();
-
-        const int w = ComposeChartPicture(s, GannTextBlock(GannCalculated()),
-                                          GannPlacement(Layout::Large, 6000));
-        QCOMPARE(w, 6000);
-        QCOMPARE(s.widthTwips(), 9500);
-        QCOMPARE(s.heightTwips(), 6000);
-        QCOMPARE(s.picture().size(), QSize(633, 400));   // 9500 / 15 rounds to 633
-        QCOMPARE(s.picture(), s.image());
-        QCOMPARE(s.picture().copy(0, 0, 400, 400), chart);
-        // Text lies in the strip, starting at 6200 twips (pixel 413), 1000 twips down.
-        const QImage strip = s.picture().copy(400, 0, 233, 400);
-        int firstDark = -1, leftmost = 1000;
-        for (int y = 0; y < strip.height(); ++y)
-            for (int x = 0; x < strip.width(); ++x)
-                if (strip.pixelColor(x, y) != Qt::white) {
-                    if (firstDark < 0) firstDark = y;
-                    leftmost = qMin(leftmost, x);
-                }
-        QVERIFY(firstDark >= 66);   // 1000 / 15
-        QVERIFY(leftmost >= 13);    // 6200 / 15 - 400
-    }
 };
 
 QTEST_MAIN(ReportsTest)
