@@ -48,7 +48,10 @@ QDate NextSeasonDate(const QDate& end)
 // elapsed by the end of DayCursor.
 void AdvanceOneDay(GannState& s)
 {
-    s.DayCursor = AddDays(s.DayCursor, 1);
+    static const QDate lastDay(9999, 12, 31);
+    if (s.DayCursor >= lastDay)
+        throw CalcError(QString::fromLatin1(DateAfterRangeMessage));
+    s.DayCursor = s.DayCursor.addDays(1);
     if (s.DayCursor == s.SeasonEnd) {
         if (s.SeasonBaseDegrees == 0)
             s.SeasonBaseDegrees = s.DayDegrees;   // the first, partial season ends here
