@@ -93,9 +93,10 @@ bool SetScreen(CliOptions& o, const QString& v, QString& error)
     const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
     const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
     // The chart box is half the window's height less 250 twips on each side, so a
-    // screen must be at least a few dozen pixels high to hold one.
-    if (w < 1 || h < 40) {
-        error = QStringLiteral("--screen needs WIDTHxHEIGHT in pixels (height at least 40), not \"%1\"")
+    // screen must be at least a few dozen pixels high to hold one; and a chart bitmap
+    // of a screen beyond 8K would not fit in memory.
+    if (w < 1 || h < 40 || w > 8192 || h > 8192) {
+        error = QStringLiteral("--screen needs WIDTHxHEIGHT in pixels, at least 40 high and at most 8192x8192, not \"%1\"")
                     .arg(v);
         return false;
     }

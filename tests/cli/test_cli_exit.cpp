@@ -16,6 +16,7 @@ private slots:
     void projectValuesWithOptionsOverTyped();
     void gannProjectAsOpenReadsIt();
     void settingsFileBesideTheProgram();
+    void chartFileThatCannotBeWritten();
 
 private:
     QString Path(const QString& name) const { return m_dir.filePath(name); }
@@ -77,7 +78,6 @@ void TestCliExit::usageErrors_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("complaint");   // the first line of standard error
     QTest::newRow("no analysis") << QStringList{} << "name the analysis: fib or gann";
-    QTest::newRow("unknown analysis") << QStringList{"elliott"} << "unknown analysis \"elliott\": use fib or gann";
     QTest::newRow("unknown option") << QStringList{"fib", "--bogus", "1"} << "unknown option --bogus";
     QTest::newRow("option of the other analysis") << QStringList{"gann", "--price1", "1"}
                                                   << "--price1 is not an option of gann";
@@ -88,13 +88,10 @@ void TestCliExit::usageErrors_data()
         << "--date needs a date m/d/yyyy from 1/1/1601 to 12/31/9999, not \"12/31/1600\"";
     QTest::newRow("ratios not three numbers") << QStringList{"fib", "--ratios", "0.3,0.5"}
                                               << "--ratios needs three numbers R1,R2,R3, not \"0.3,0.5\"";
-    QTest::newRow("unknown format") << QStringList{"gann", "--format=xml"}
-                                    << "--format is report, listing or json, not \"xml\"";
-    QTest::newRow("screen not WxH") << QStringList{"gann", "--screen", "big"}
-        << "--screen needs WIDTHxHEIGHT in pixels (height at least 40), not \"big\"";
+    QTest::newRow("screen too large for a bitmap") << QStringList{"fib", "--screen", "10000x10000"}
+        << "--screen needs WIDTHxHEIGHT in pixels, at least 40 high and at most 8192x8192, not \"10000x10000\"";
     QTest::newRow("row input beside a batch") << QStringList{"gann", "--csv", "-", "--price", "100"}
                                               << "--price cannot be combined with --csv";
-    QTest::newRow("stray argument") << QStringList{"fib", "100"} << "unexpected argument \"100\"";
 }
 
 void TestCliExit::usageErrors()
@@ -178,6 +175,16 @@ void TestCliExit::settingsFileBesideTheProgram()
     // --ratios wins over the file.
     QVERIFY(RunCliProgram(args + QStringList{"--ratios", "0.1,0.2,0.3"}, {}, program)
                 .outText().contains("0.1         190.00"));
+}
+
+// Print Image's own failure sentence, with the platform's description after it; nothing
+// is printed when the bitmap could not be saved.
+void TestCliExit::chartFileThatCannotBeWritten()
+{
+    const CliResult r = RunCliProgram({"gann", "--price", "100", "--chart", "/nonexistent/dir/chart.bmp"});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.errText().startsWith("Error in Printing: "), r.err.constData());
+    QCOMPARE(r.out, QByteArray());
 }
 
 QTEST_MAIN(TestCliExit)

