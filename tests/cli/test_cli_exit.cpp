@@ -29,14 +29,14 @@ void TestCliExit::statusAndMessage_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");   // all of standard error
     const QString r = "--ratios";
-    const QString std = "0.382,0.5,0.618";
-    QTest::newRow("fib nothing entered") << QStringList{"fib", r, std} << 2 << "No input specified\n";
-    QTest::newRow("fib one price") << QStringList{"fib", "--price1", "100", r, std} << 2
+    const QString classic = "0.382,0.5,0.618";
+    QTest::newRow("fib nothing entered") << QStringList{"fib", r, classic} << 2 << "No input specified\n";
+    QTest::newRow("fib one price") << QStringList{"fib", "--price1", "100", r, classic} << 2
                                    << "Either both or none of the prices should be entered\n";
-    QTest::newRow("fib equal prices") << QStringList{"fib", "--price1", "7", "--price2", "7.0", r, std} << 2
+    QTest::newRow("fib equal prices") << QStringList{"fib", "--price1", "7", "--price2", "7.0", r, classic} << 2
                                       << "Both prices can't be the same\n";
     QTest::newRow("fib dates backwards")
-        << QStringList{"fib", "--date1", "3/1/2004", "--date2", "3/1/2004", r, std} << 2
+        << QStringList{"fib", "--date1", "3/1/2004", "--date2", "3/1/2004", r, classic} << 2
         << "Date2 should be greater than Date1\n";
     QTest::newRow("fib ratios as the dialog refuses them")
         << QStringList{"fib", "--price1", "1", "--price2", "2", r, "0.5,0.5,0.618"} << 2
@@ -44,7 +44,7 @@ void TestCliExit::statusAndMessage_data()
     QTest::newRow("fib zero ratio") << QStringList{"fib", "--price1", "1", "--price2", "2", r, "0,0.5,0.618"}
                                     << 2 << "All ratios must be greater than 0\n";
     QTest::newRow("fib projected date past 9999")
-        << QStringList{"fib", "--date1", "1/1/9000", "--date2", "12/31/9999", r, std} << 1
+        << QStringList{"fib", "--date1", "1/1/9000", "--date2", "12/31/9999", r, classic} << 1
         << "The projected date would fall after 12/31/9999. Choose an earlier date.\n";
     QTest::newRow("gann nothing entered") << QStringList{"gann"} << 2 << "Please enter price and/or date\n";
     QTest::newRow("gann price too large") << QStringList{"gann", "--price", "12000"} << 2
