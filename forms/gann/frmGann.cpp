@@ -1,6 +1,7 @@
 #include "forms/gann/frmGann.h"
 
 #include "forms/gann/ganncalc.h"
+#include "forms/gann/gannchart.h"
 #include "forms/gann/gannlisting.h"
 #include "forms/output/frmOutput.h"
 #include "forms/output/reportvalues.h"
@@ -346,25 +347,16 @@ void GannWindow::ShowResults()
 
 void GannWindow::RedrawChart()
 {
-    PictureSurface& surface = pbGann->surface();
-    surface.setPictureNone();
-    surface.cls();
     // The band chart is only drawn by a calculation; a square too large to draw whole
     // leaves the box blank here.
-    if (state.GridCenter > GannConstants(layout).fullSquareLimit)
-        return;
-    // The full square with its wheel is drawn here.
-    surface.keepPicture();
+    RedrawGannChart(pbGann->surface(), state, layout, platform().today());
     pbGann->update();
 }
 
 void GannWindow::DrawChartStep()
 {
-    PictureSurface& surface = pbGann->surface();
-    surface.setPictureNone();
-    surface.cls();
-    // The full square, or the band chart beyond fullSquareLimit, is drawn here.
-    surface.keepPicture();
+    // The full square, or the band chart beyond fullSquareLimit.
+    DrawGannChartStep(pbGann->surface(), state, layout, platform().today());
     pbGann->update();
 }
 

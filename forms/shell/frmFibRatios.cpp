@@ -102,18 +102,12 @@ void frmFibRatios::cmdDefault_Click()
 // it runs first, so one press of OK shows at most one message.
 bool frmFibRatios::RatiosInvalid()
 {
-    const double r1 = ReadLeadingNumber(txtRatio1->text());
-    const double r2 = ReadLeadingNumber(txtRatio2->text());
-    const double r3 = ReadLeadingNumber(txtRatio3->text());
-    if (r1 <= 0 || r2 <= 0 || r3 <= 0) {
-        ShowMessage(QStringLiteral("All ratios must be greater than 0"));
-        return true;
-    }
-    if (r2 <= r1 || r3 <= r2) {
-        ShowMessage(QStringLiteral("Ratios must be in increasing order"));
-        return true;
-    }
-    return false;
+    const std::optional<QString> problem =
+        RatiosProblem({ReadLeadingNumber(txtRatio1->text()), ReadLeadingNumber(txtRatio2->text()),
+                       ReadLeadingNumber(txtRatio3->text())});
+    if (problem)
+        ShowMessage(*problem);
+    return problem.has_value();
 }
 
 // The new ratios go into force before the file is written, so a failed write still

@@ -84,3 +84,12 @@ void SetCurrentRatios(const FibRatios& ratios)
     FibRatio2 = ratios.r2;
     FibRatio3 = ratios.r3;
 }
+
+std::optional<QString> RatiosProblem(const FibRatios& r)
+{
+    if (r.r1 <= 0 || r.r2 <= 0 || r.r3 <= 0)
+        return QStringLiteral("All ratios must be greater than 0");
+    if (r.r2 <= r.r1 || r.r3 <= r.r2)
+        return QStringLiteral("Ratios must be in increasing order");
+    return std::nullopt;
+}

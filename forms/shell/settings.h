@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The three program-wide Fibonacci ratios. Zero until the main menu loads them;
 // every Fibonacci calculation reads them at the moment it runs.
@@ -40,3 +41,8 @@ bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* erro
 // The program-wide ratios as one value, and back.
 FibRatios CurrentRatios();
 void SetCurrentRatios(const FibRatios& ratios);
+
+// The check the ratios dialog makes before it accepts three ratios: the message to
+// show, or std::nullopt when they are acceptable. The "greater than 0" test runs
+// first, so an empty (zero) entry is reported as such and not as out of order.
+std::optional<QString> RatiosProblem(const FibRatios& ratios);

@@ -1,0 +1,51 @@
+// The watch-list batch at the size a large desk would run it: 100,000 Gann rows
+// through the whole road of the tool (CSV reading, the window's calculation for each
+// row, CSV writing), in one thread.
+#include "app/cli/csvbatch.h"
+
+#include <QRandomGenerator>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Prices over the whole range the window takes, dates over a few years, and now and
+// then a row with only a price or only a date, like a real list.
+QString GannWatchList(int rows)
+{
+    QRandomGenerator random(20240115);
+    QString csv = QStringLiteral("name,price,date\r\n");
+    const QDate first(2018, 1, 1);
+    for (int i = 0; i < rows; ++i) {
+        const int price = random.bounded(1, 10000);
+        const QDate date = first.addDays(random.bounded(0, 3000));
+        const int kind = random.bounded(10);
+        csv += QStringLiteral("\"Instrument %1, Inc.\",").arg(i);
+        csv += kind == 0 ? QString() : QString::number(price);
+        csv += QLatin1Char(',');
+        csv += kind == 1 ? QString() : QStringLiteral("%1/%2/%3").arg(date.month()).arg(date.day()).arg(date.year());
+        csv += QStringLiteral("\r\n");
+    }
+    return csv;
+}
+
+void BM_GannBatch(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    const QString csv = GannWatchList(rows);
+    BatchSettings settings;
+    settings.analysis = Analysis::Gann;
+    settings.today = QDate(2024, 6, 1);
+    settings.layout = Layout::Large;
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        RunCsvBatch(csv, settings, [&bytes](const QByteArray& chunk) { bytes += chunk.size(); });
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+    state.counters["output_bytes"] = double(bytes);
+}
+BENCHMARK(BM_GannBatch)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,50 @@
+#pragma once
+#include "app/cli/clicommon.h"
+#include "app/cli/options.h"
+#include "forms/fibonacci/fibonaccicore.h"
+#include "forms/output/reports.h"
+
+#include <QByteArray>
+
+// One Fibonacci calculation as the window makes it: the controls are set the way a
+// freshly opened window (or one that has just opened a project) shows them, the
+// options are typed over them, and Calculate runs ValidateInputs and the projection
+// of the widget-free core. Everything printed is then read from that state by the
+// same builders the window uses.
+
+struct FibonacciRun {
+    Layout layout = Layout::Large;
+    QSize screen{1024, 768};
+    QDate today;
+    FibRatios ratios;
+    FibonacciInputs inputs;   // the controls when Calculate is pressed
+    FibonacciState state;     // after the calculation
+};
+
+// The ratios in force: --ratios, checked as the ratios dialog checks its boxes, or else
+// the settings file beside the program read as the main menu reads it.
+std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QString& programDir,
+                                             FibRatios& ratios);
+
+// The controls as ShowInputs fills them from a document state.
+FibonacciInputs InputsShowing(const FibonacciState& state, const QDate& today);
+
+// Sets up run.inputs from --project and the options, then calculates. run.today,
+// run.ratios and run.layout must be set.
+std::optional<CliFailure> RunFibonacci(const CliOptions& options, FibonacciRun& run);
+
+// Calculate: ValidateInputs, then the projection. A rejected input gives status 2 with
+// the window's message; a calculation that cannot go on gives status 1.
+std::optional<CliFailure> CalculateFibonacci(const FibonacciInputs& inputs, const QDate& today,
+                                             const FibRatios& ratios, FibonacciState& state);
+
+// Half the side of the chart box of a window on this screen (twips).
+qint32 FibonacciChartHalfSize(const QSize& screenPixels);
+
+// The outputs.
+QString FibonacciListing(const FibonacciRun& run);     // lblPrices, "=====", lblDates
+FibonacciReportValues FibonacciValues(const FibonacciRun& run);
+QString FibonacciReport(const FibonacciRun& run);      // what Export Results writes
+QByteArray FibonacciJson(const FibonacciRun& run);
+// What Print Image -> File saves: the chart with its text block.
+std::optional<CliFailure> WriteFibonacciChart(const FibonacciRun& run, const QString& path);

@@ -1,0 +1,49 @@
+#include "app/cli/gannrun.h"
+
+#include "app/cli/jsonout.h"
+#include "forms/gann/gannchart.h"
+#include "forms/gann/gannchartgeometry.h"
+#include "platform/fonts.h"
+#include "platform/picturesurface.h"
+
+// The Square of Nine as the window's chart step leaves it: which kind of chart, where
+// the band chart put each number it shows, and the picture Print Image saves.
+
+QString GannChartKindText(const GannRun& run)
+{
+    return GannChartKindName(GannChartKindFor(*run.state, run.layout));
+}
+
+QByteArray GannBandCellsJson(const GannRun& run)
+{
+    const GannChartGeometry chart = ComputeGannChart(*run.state, run.layout, run.today);
+    if (chart.kind != GannChartKind::Band)
+        return JsonNull();
+    JsonObject cells;
+    for (const auto& [number, cell] : BandCellMap(chart))
+        cells.add(QString::number(number), JsonArray({JsonInteger(cell.x()), JsonInteger(cell.y())}));
+    return cells.text(false);
+}
+
+std::optional<CliFailure> WriteGannChart(const GannRun& run, const QString& path)
+{
+    InstallFontSubstitutes();
+    const qint32 half = GannChartHalf(run.screen);
+    PictureSurface pb(CliTwipsPerPixel);
+    pb.setSizeTwips(2 * half, 2 * half);
+
+    // The chart the window drew when it loaded, then the chart step of the calculation
+    // (which erases it). The step writes the square's geometry and the band chart's
+    // moved cells into the state, so it works on a copy.
+    auto loaded = std::make_unique<GannState>();
+    LoadGannState(*loaded, run.layout, run.today, half);
+    RedrawGannChart(pb, *loaded, run.layout, run.today);
+    auto drawn = std::make_unique<GannState>(*run.state);
+    DrawGannChartStep(pb, *drawn, run.layout, run.today);
+
+    ComposeChartPicture(pb, GannTextBlock(GannValues(run)), GannPlacement(run.layout, pb.widthTwips()));
+    QString error;
+    if (!pb.savePicture(path, &error))
+        return CliFailure{ExitFailed, QStringLiteral("Error in Printing: ") + error};
+    return std::nullopt;
+}

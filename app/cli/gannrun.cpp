@@ -1,0 +1,118 @@
+#include "app/cli/gannrun.h"
+
+#include "app/cli/jsonout.h"
+#include "forms/gann/gannlisting.h"
+#include "forms/output/reportvalues.h"
+#include "modules/dates.h"
+#include "modules/errors.h"
+#include "modules/textfile.h"
+
+#include <QFileInfo>
+
+GannDocument FreshGannControls(const QDate& today)
+{
+    GannDocument controls;
+    controls.projectName = GannProjectNamePlaceholder;
+    controls.date = today;
+    // The notes box is designed with a line break after its placeholder.
+    controls.notes = GannNotesPlaceholder + QStringLiteral("\r\n");
+    return controls;
+}
+
+qint32 GannChartHalf(const QSize& screenPixels)
+{
+    return ChartHalfForHeight(WindowHeightTwips(screenPixels));
+}
+
+std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, const QDate& today,
+                                                Layout layout, GannState& state)
+{
+    GannVerdict verdict;
+    try {
+        verdict = CalculateGann(state, controls.priceText, controls.date, today, layout);
+    } catch (const CalcError& e) {
+        return CliFailure{ExitFailed, e.text};
+    }
+    if (verdict != GannVerdict::Calculated)
+        return CliFailure{ExitRejected, GannVerdictMessage(verdict)};
+    return std::nullopt;
+}
+
+std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
+{
+    run.controls = FreshGannControls(run.today);
+    if (o.project) {
+        // Open writes the file's values straight into the controls, in file order.
+        const std::optional<QStringList> lines =
+            QFileInfo(*o.project).isFile() ? ReadTextLines(*o.project) : std::nullopt;
+        if (!lines || !ApplyGannProjectLines(*lines, run.controls))
+            return ActionFailed(QStringLiteral("Can't open project file"));
+    }
+    if (o.name) run.controls.projectName = *o.name;
+    if (o.price) run.controls.priceText = *o.price;
+    if (o.date) run.controls.date = *o.date;
+    if (o.notes) run.controls.notes = NotesBoxText(*o.notes);
+
+    run.state = std::make_unique<GannState>();
+    LoadGannState(*run.state, run.layout, run.today, GannChartHalf(run.screen));
+    return CalculateGannControls(run.controls, run.today, run.layout, *run.state);
+}
+
+QString GannListing(const GannRun& run)
+{
+    return JoinListings(GannPriceListing(*run.state), GannDateListing(*run.state, run.today));
+}
+
+GannReportValues GannValues(const GannRun& run)
+{
+    const GannDocument& c = run.controls;
+    return GannReportValuesOf(*run.state, c.projectName, c.priceText, c.date, run.today, c.notes);
+}
+
+QString GannReport(const GannRun& run)
+{
+    return GannReportText(GannValues(run));
+}
+
+namespace {
+
+QByteArray NumberOrNull(qint16 n) { return n == 0 ? JsonNull() : JsonInteger(n); }
+
+}  // namespace
+
+QByteArray GannJson(const GannRun& run)
+{
+    const GannState& s = *run.state;
+    const bool hasPrice = s.GannPrice > 0;
+    // A picker at today stands for "no date".
+    const bool hasDate = s.GannDate != run.today;
+
+    std::vector<QByteArray> highTargets, lowTargets, highs, lows, dates;
+    for (int k = 1; k <= s.AngleCount; ++k) {
+        highTargets.push_back(hasPrice ? JsonNumber(s.HighTargetAngle[k]) : JsonNull());
+        lowTargets.push_back(hasPrice ? JsonNumber(s.LowTargetAngle[k]) : JsonNull());
+        highs.push_back(NumberOrNull(s.PotentialHigh[k]));
+        lows.push_back(NumberOrNull(s.PotentialLow[k]));
+        const QDate& d = s.AngleDate[k];
+        dates.push_back(hasDate && d.isValid() && d > NullDate() ? JsonDate(d) : JsonNull());
+    }
+
+    JsonObject o;
+    o.add(QStringLiteral("GannPrice"), NumberOrNull(s.GannPrice))
+        .add(QStringLiteral("GannDate"), hasDate ? JsonDate(s.GannDate) : JsonNull())
+        .add(QStringLiteral("GridCenter"), JsonInteger(s.GridCenter))
+        .add(QStringLiteral("GridSize"), JsonInteger(s.GridSize))
+        .add(QStringLiteral("ChartRadius"), JsonInteger(s.ChartRadius))
+        .add(QStringLiteral("PriceAngle"), JsonNumber(s.PriceAngle))
+        .add(QStringLiteral("HighTargetAngle"), JsonArray(highTargets))
+        .add(QStringLiteral("LowTargetAngle"), JsonArray(lowTargets))
+        .add(QStringLiteral("PotentialHigh"), JsonArray(highs))
+        .add(QStringLiteral("PotentialLow"), JsonArray(lows))
+        .add(QStringLiteral("AngleDate"), JsonArray(dates))
+        .add(QStringLiteral("ChartKind"), JsonString(GannChartKindText(run)))
+        .add(QStringLiteral("BandCells"), GannBandCellsJson(run))
+        .add(QStringLiteral("lblPrices"), JsonString(GannPriceListing(s)))
+        .add(QStringLiteral("lblDates"), JsonString(GannDateListing(s, run.today)))
+        .add(QStringLiteral("report"), JsonString(GannReport(run)));
+    return o.text() + '\n';
+}

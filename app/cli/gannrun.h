@@ -1,0 +1,49 @@
+#pragma once
+#include "app/cli/clicommon.h"
+#include "app/cli/options.h"
+#include "forms/gann/ganncalc.h"
+#include "forms/gann/gannproject.h"
+#include "forms/output/reports.h"
+
+#include <QByteArray>
+#include <memory>
+
+// One Gann calculation as the window makes it. The Gann window keeps no copy of its
+// inputs: its four controls are the document. They start as a freshly loaded window
+// shows them, --project reads a file into them as Open does, the options are typed
+// over them, and Calculate runs on them.
+
+struct GannRun {
+    Layout layout = Layout::Large;
+    QSize screen{1024, 768};
+    QDate today;
+    GannDocument controls;                 // txtProject, txtPrice, dtpInputDate, txtNotes
+    std::unique_ptr<GannState> state;      // large (the spiral tables), so on the heap
+};
+
+// The controls of a freshly loaded window: the placeholder name, an empty price box,
+// the picker at today and the notes box as designed ("Notes" and a line break).
+GannDocument FreshGannControls(const QDate& today);
+
+// Sets up the controls, loads the window's state for the layout and screen, and
+// calculates. run.today, run.layout and run.screen must be set.
+std::optional<CliFailure> RunGann(const CliOptions& options, GannRun& run);
+
+// Calculate on the state of a loaded window. Status 2 with the window's message for a
+// rejected input, status 1 when a date would leave the calendar.
+std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, const QDate& today,
+                                                Layout layout, GannState& state);
+
+// Half the side of the chart box of a window on this screen (twips).
+qint32 GannChartHalf(const QSize& screenPixels);
+
+QString GannListing(const GannRun& run);   // lblPrices, "=====", lblDates
+GannReportValues GannValues(const GannRun& run);
+QString GannReport(const GannRun& run);    // what Export Results writes
+QByteArray GannJson(const GannRun& run);
+// "full" or "band": the chart the calculation draws.
+QString GannChartKindText(const GannRun& run);
+// Band chart: {"number": [column, row], ...} of every number it shows; null otherwise.
+QByteArray GannBandCellsJson(const GannRun& run);
+// What Print Image -> File saves: the chart with its text block.
+std::optional<CliFailure> WriteGannChart(const GannRun& run, const QString& path);
