@@ -34,7 +34,6 @@ private slots:
     void tabOrderAndPriceFilter();
     void changeTrackingAndNew();
     void saveThenOpenRoundTrip();
-    void saveRefusals();
     void openFailures();
     void ratiosApplyAtNextCalculation();
 
@@ -270,13 +269,31 @@ void TestFibonacciWindow::saveThenOpenRoundTrip()
 {
     FibonacciWindow* w = Open();
     Enter("100", "150", D(1, 1, 2004), D(3, 1, 2004));
-    Type("txtProject", "  Plan ");
     w->txtNotes->setPlainText("first line\n\nthird line");
+    // The name box still shows its placeholder: no dialog.
+    UI_CLICK(w, "cmdSave");
+    QCOMPARE(fake().messageTexts(), QStringList{"Project name not specified!"});
+    QVERIFY(fake().saveRequests.isEmpty());
+
+    // A cancelled dialog is silent; a write that fails (the name is taken by a folder)
+    // is reported. Neither changes the document.
+    Type("txtProject", "  Plan ");
+    QVERIFY(QDir(programDir()).mkdir("taken.fib"));
+    fake().saveAnswers << std::nullopt << Path("taken.fib");
+    UI_CLICK(w, "cmdSave");
+    QCOMPARE(fake().messages.size(), 1);
+    UI_CLICK(w, "cmdSave");
+    QCOMPARE(fake().lastMessage(), QString("Action failed:\nCan't save result file."));
+    QCOMPARE(fake().messages.last().caption, QString("Action failed"));
+    QVERIFY(fake().messages.last().icon == MsgIcon::Critical);
+    QVERIFY(QFileInfo(Path("taken.fib")).isDir());
+    QCOMPARE(w->ProjectState + w->ChangedFlag + w->ProjectFile, QString("NEWYES"));
+
     const QString path = Path("Plan.fib");
     fake().saveAnswers.enqueue(path);
+    fake().messages.clear();
     UI_CLICK(w, "cmdSave");
-
-    QCOMPARE(fake().saveRequests, QStringList{"Fibonacci Project File| *.fib|" + path});
+    QCOMPARE(fake().saveRequests.last(), "Fibonacci Project File| *.fib|" + path);
     QCOMPARE(fake().messageTexts(), QStringList{"Project saved to file " + path});
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -289,7 +306,7 @@ void TestFibonacciWindow::saveThenOpenRoundTrip()
     // A second save goes to the same file without a dialog.
     Type("txtPrice2", "160");
     UI_CLICK(w, "cmdSave");
-    QCOMPARE(fake().saveRequests.size(), 1);
+    QCOMPARE(fake().saveRequests.size(), 3);
     QVERIFY(ReadTextLines(path)->contains("P2=160"));
 
     // New, then open the file again: the same document comes back, recalculated.
@@ -305,32 +322,6 @@ void TestFibonacciWindow::saveThenOpenRoundTrip()
     QVERIFY(Text("lblPrices").endsWith("0.618       122.92"));
     QCOMPARE(w->ProjectState + w->ChangedFlag, QString("OPENNO"));
     QCOMPARE(w->ProjectFile, path);
-}
-
-void TestFibonacciWindow::saveRefusals()
-{
-    FibonacciWindow* w = Open();
-    Enter("100", "150");
-    // The name box still shows its placeholder: no dialog.
-    UI_CLICK(w, "cmdSave");
-    QCOMPARE(fake().messageTexts(), QStringList{"Project name not specified!"});
-    QVERIFY(fake().saveRequests.isEmpty());
-
-    // A cancelled dialog is silent.
-    Type("txtProject", "Plan");
-    fake().saveAnswers.enqueue(std::nullopt);
-    UI_CLICK(w, "cmdSave");
-    QCOMPARE(fake().messages.size(), 1);
-
-    // A write that fails (the name is taken by a folder) is reported; nothing changes.
-    QVERIFY(QDir(programDir()).mkdir("taken.fib"));
-    fake().saveAnswers.enqueue(Path("taken.fib"));
-    UI_CLICK(w, "cmdSave");
-    QCOMPARE(fake().lastMessage(), QString("Action failed:\nCan't save result file."));
-    QCOMPARE(fake().messages.last().caption, QString("Action failed"));
-    QVERIFY(fake().messages.last().icon == MsgIcon::Critical);
-    QVERIFY(QFileInfo(Path("taken.fib")).isDir());
-    QCOMPARE(w->ProjectState + w->ChangedFlag + w->ProjectFile, QString("NEWYES"));
 }
 
 void TestFibonacciWindow::openFailures()
