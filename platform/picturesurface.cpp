@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QStaticText>
 #include <cmath>
 
 namespace {
@@ -29,7 +30,15 @@ struct SurfacePainter : QPainter {
 
 PictureSurface::PictureSurface(double twipsPerPixel)
     : m_tpp(twipsPerPixel > 0 ? twipsPerPixel : 15.0),
-      m_font(MakeFont(QStringLiteral("MS Sans Serif"), 8)) {}
+      m_font(MakeFont(QStringLiteral("MS Sans Serif"), 8)) {
+    fontChanged();
+}
+
+void PictureSurface::fontChanged() {
+    m_drawingFont = m_font;
+    m_drawingFont.setStyleStrategy(QFont::NoAntialias);
+    m_drawingFontKey = m_drawingFont.key() + QLatin1Char('|');
+}
 
 int PictureSurface::toPixels(double twips) const {
     return static_cast<int>(std::nearbyint(twips / m_tpp));
@@ -138,25 +147,41 @@ void PictureSurface::circle(int x, int y, int radius) {
 }
 
 void PictureSurface::setFont(const QString& name, double points, bool bold, bool underline) {
-    m_font = MakeFont(name, points, bold, underline);
+    const QFont font = MakeFont(name, points, bold, underline);
+    if (font == m_font) return;   // keeps the glyphs already looked up
+    m_font = font;
+    fontChanged();
 }
 
 void PictureSurface::setFontSize(double points) {
     m_font.setPointSizeF(points);
+    fontChanged();
 }
 
 void PictureSurface::setFontBold(bool bold) {
     m_font.setBold(bold);
+    fontChanged();
 }
 
 void PictureSurface::setFontUnderline(bool underline) {
     m_font.setUnderline(underline);
+    fontChanged();
+}
+
+const QStaticText& PictureSurface::staticText(const QString& text) const {
+    const QString key = m_drawingFontKey + text;
+    auto it = m_textCache.constFind(key);
+    if (it != m_textCache.constEnd()) return *it;
+    if (m_textCache.size() > 8192) m_textCache.clear();
+    QStaticText laidOut(text);
+    laidOut.setTextFormat(Qt::PlainText);
+    laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+    laidOut.prepare(QTransform(), m_drawingFont);
+    return *m_textCache.insert(key, laidOut);
 }
 
 QFont PictureSurface::drawingFont() const {
-    QFont f = m_font;
-    f.setStyleStrategy(QFont::NoAntialias);
-    return f;
+    return m_drawingFont;
 }
 
 namespace {
@@ -172,11 +197,10 @@ void PictureSurface::drawText(int x, int y, const QString& text) {
     if (m_image.isNull()) return;
     {
         SurfacePainter p(&m_image);
-        const QFont f = drawingFont();
+        const QFont& f = m_drawingFont;
         p.setFont(f);
         p.setPen(m_foreColor);
-        const QFontMetrics fm(f, &m_image);
-        p.drawText(QPoint(toPixels(x), toPixels(y) + fm.ascent()), text);
+        p.drawStaticText(QPoint(toPixels(x), toPixels(y)), staticText(text));
     }
     changed();
 }
@@ -188,12 +212,12 @@ void PictureSurface::print(const QString& text) {
 }
 
 int PictureSurface::textHeight() const {
-    const QFontMetrics fm = MetricsAt(drawingFont(), m_tpp);
+    const QFontMetrics fm = MetricsAt(m_drawingFont, m_tpp);
     return static_cast<int>(std::nearbyint(fm.lineSpacing() * m_tpp));
 }
 
 int PictureSurface::textWidth(const QString& text) const {
-    const QFontMetrics fm = MetricsAt(drawingFont(), m_tpp);
+    const QFontMetrics fm = MetricsAt(m_drawingFont, m_tpp);
     return static_cast<int>(std::nearbyint(fm.horizontalAdvance(text) * m_tpp));
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QImage>
+#include <QStaticText>
 #include <QString>
 #include <functional>
 
@@ -89,5 +91,14 @@ private:
     QColor m_foreColor = Qt::black, m_fillColor = Qt::black;
     bool m_fillSolid = false;
     QFont m_font;
+    // m_font without antialiasing, kept beside it: a chart writes a thousand numbers
+    // in one font, and a font made afresh for each looks its glyphs up again each time.
+    QFont m_drawingFont;
+    QString m_drawingFontKey;
+    void fontChanged();
+    // Texts laid out once per font: the Square of Nine writes the same numbers at
+    // every calculation, and shaping them anew took most of a redraw.
+    const QStaticText& staticText(const QString& text) const;
+    mutable QHash<QString, QStaticText> m_textCache;
     int m_currentX = 0, m_currentY = 0;
 };

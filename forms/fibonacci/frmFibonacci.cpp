@@ -84,12 +84,13 @@ void SetPriceText(TextBox* box, double price)
 }  // namespace
 
 FibonacciWindow::FibonacciWindow(Layout layout, QWidget* parent)
-    : QWidget(parent), m_layout(layout)
+    : DocumentWindow(parent), m_layout(layout)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Fibonacci"));
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
     CreateControls();
+    setDocumentButtons(cmdNew, cmdCalculate);
     PlaceControls();
     Form_Load();
 }
@@ -112,8 +113,6 @@ void FibonacciWindow::CreateControls()
     };
     auto button = [&](const char* caption, const char* name) {
         auto* b = named(new QPushButton(QString::fromLatin1(caption), this), name);
-        // As on Windows, Enter on a focused button presses that button.
-        b->setAutoDefault(true);
         return b;
     };
 
@@ -139,7 +138,6 @@ void FibonacciWindow::CreateControls()
     }
 
     cmdCalculate = button("&Calculate", "cmdCalculate");
-    cmdCalculate->setDefault(true);
 
     Frame2 = named(new QGroupBox(this), "Frame2");
     Label4 = named(new QLabel(QStringLiteral("Potential Prices"), Frame2), "Label4");
@@ -173,12 +171,12 @@ void FibonacciWindow::CreateControls()
     connect(cmdExport, &QPushButton::clicked, this, &FibonacciWindow::cmdExport_Click);
     connect(cmdPrint, &QPushButton::clicked, this, &FibonacciWindow::cmdPrint_Click);
 
-    connect(txtPrice1, &QLineEdit::textChanged, this, &FibonacciWindow::InputChanged);
-    connect(txtPrice2, &QLineEdit::textChanged, this, &FibonacciWindow::InputChanged);
-    connect(txtProject, &QLineEdit::textChanged, this, &FibonacciWindow::InputChanged);
-    connect(txtNotes, &QPlainTextEdit::textChanged, this, &FibonacciWindow::InputChanged);
-    connect(dtpDate1, &DatePicker::Change, this, &FibonacciWindow::InputChanged);
-    connect(dtpDate2, &DatePicker::Change, this, &FibonacciWindow::InputChanged);
+    connect(txtPrice1, &QLineEdit::textChanged, this, &FibonacciWindow::TrackChange);
+    connect(txtPrice2, &QLineEdit::textChanged, this, &FibonacciWindow::TrackChange);
+    connect(txtProject, &QLineEdit::textChanged, this, &FibonacciWindow::TrackChange);
+    connect(txtNotes, &QPlainTextEdit::textChanged, this, &FibonacciWindow::TrackChange);
+    connect(dtpDate1, &DatePicker::Change, this, &FibonacciWindow::TrackChange);
+    connect(dtpDate2, &DatePicker::Change, this, &FibonacciWindow::TrackChange);
     connect(txtNotes, &MultiLineTextBox::gotFocus, this, &FibonacciWindow::txtNotes_GotFocus);
     connect(txtNotes, &MultiLineTextBox::lostFocus, this, &FibonacciWindow::txtNotes_LostFocus);
 }
@@ -248,49 +246,14 @@ void FibonacciWindow::Form_Activate()
     FirstShow = 2;
 }
 
-void FibonacciWindow::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    if (FirstShow == 1 && isActiveWindow()) Form_Activate();
-}
-
-void FibonacciWindow::changeEvent(QEvent* event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
-}
-
-void FibonacciWindow::keyPressEvent(QKeyEvent* event)
-{
-    // The window's default button: Enter calculates, except inside the notes where it
-    // starts a new line (the notes box keeps that key for itself).
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_calculateIsDefault
-        && cmdCalculate->isEnabled()) {
-        event->accept();
-        cmdCalculate->click();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
 void FibonacciWindow::txtNotes_GotFocus()
 {
-    m_calculateIsDefault = false;
-    cmdCalculate->setDefault(false);
+    setDefaultButtonActive(false);
 }
 
 void FibonacciWindow::txtNotes_LostFocus()
 {
-    m_calculateIsDefault = true;
-    cmdCalculate->setDefault(true);
-}
-
-void FibonacciWindow::closeEvent(QCloseEvent* event)
-{
-    if (Form_QueryUnload())
-        event->accept();
-    else
-        event->ignore();
+    setDefaultButtonActive(true);
 }
 
 bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
@@ -387,35 +350,6 @@ void FibonacciWindow::ClearProject()
     lblPrices->setText(QString());
     lblDates->setText(QString());
     ShowInputs();
-}
-
-void FibonacciWindow::UpdateNewButton()
-{
-    // A fresh, untouched document has nothing to renew.
-    cmdNew->setEnabled(!(ChangedFlag == QLatin1String("NO") && ProjectState == QLatin1String("NEW")));
-}
-
-void FibonacciWindow::InputChanged()
-{
-    if (ChangedFlag == QLatin1String("NO")) {
-        ChangedFlag = QStringLiteral("YES");
-        UpdateNewButton();
-    }
-}
-
-bool FibonacciWindow::SaveChangesPrompt()
-{
-    if (ChangedFlag != QLatin1String("YES")) return true;
-    switch (ShowMessage(QStringLiteral("Save Changes?"), MsgButtons::YesNoCancel)) {
-    case MsgResult::Yes:
-        cmdSave_Click();
-        // A refused, cancelled or failed save leaves the document changed: keep it.
-        return ChangedFlag != QLatin1String("YES");
-    case MsgResult::No:
-        return true;
-    default:
-        return false;
-    }
 }
 
 void FibonacciWindow::cmdNew_Click()

@@ -2,6 +2,7 @@
 #include "forms/fibonacci/fibonaccichart.h"
 #include "forms/fibonacci/fibonaccicore.h"
 #include "modules/layout.h"
+#include "platform/documentwindow.h"
 #include <QWidget>
 
 class DatePicker;
@@ -30,7 +31,7 @@ class TextBox;
 // write ".fib" files through fibonaccifile.h.
 //
 // All state is in public plain fields so the export and printing code can read it.
-class FibonacciWindow : public QWidget, public FibonacciState {
+class FibonacciWindow : public DocumentWindow, public FibonacciState {
     Q_OBJECT
 public:
     FibonacciState& state() { return *this; }
@@ -64,11 +65,6 @@ public:
     QPushButton* cmdRatios;
     PictureBox* pbFibonacci;
 
-    // Document state.
-    QString ProjectState;   // "NEW" or "OPEN"
-    QString ChangedFlag;    // "YES" or "NO"; empty only while loading
-    QString ProjectFile;    // file last opened or saved, or empty
-    qint16 FirstShow = 1;   // 1 until the window has been active once
     qint32 ChartHalfSize = 0;
 
     // Where the window was placed at load, in twips.
@@ -90,7 +86,7 @@ public:
     void ClearChartBox();
 
     // Runs each time the window becomes active; the first time puts the focus in Price1.
-    void Form_Activate();
+    void Form_Activate() override;
     // The closing check: false when the trader chose to keep the window open.
     bool Form_QueryUnload();
 
@@ -98,7 +94,7 @@ public slots:
     void cmdCalculate_Click();
     void cmdNew_Click();
     void cmdOpen_Click();
-    void cmdSave_Click();
+    void cmdSave_Click() override;
     void cmdExit_Click();
     void cmdRatios_Click();
     // The text report and the chart picture are written by the output code.
@@ -108,25 +104,15 @@ public slots:
 protected:
     FibonacciWindow(Layout layout, QWidget* parent);
 
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void CreateControls();
     void PlaceControls();
     void Form_Load();
     void ClearProject();
-    void UpdateNewButton();
-    void InputChanged();
-    // "Save Changes?" before New, Open and closing: true when the action may go ahead.
-    bool SaveChangesPrompt();
     void txtNotes_GotFocus();
     void txtNotes_LostFocus();
 
     const Layout m_layout;
-    bool m_calculateIsDefault = true;
 };
 
 // Large layout, for screens above 800 x 600.

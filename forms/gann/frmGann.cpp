@@ -11,11 +11,9 @@
 #include "platform/platform.h"
 #include "platform/widgets.h"
 
-#include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -115,12 +113,13 @@ const QString WindowCaption = QStringLiteral("Gann Square of Nine");
 }  // namespace
 
 GannWindow::GannWindow(Layout windowLayout, const QString& name, QWidget* parent)
-    : QWidget(parent), layout(windowLayout)
+    : DocumentWindow(parent), layout(windowLayout)
 {
     setObjectName(name);
     setWindowTitle(WindowCaption);
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
+    setDocumentButtons(cmdNew, cmdCalculate);
     Form_Load();
 }
 
@@ -157,7 +156,6 @@ void GannWindow::CreateControls()
     Place(dtpInputDate, g.dtpInputDate);
 
     cmdCalculate = Named(new QPushButton(QStringLiteral("&Calculate"), this), "cmdCalculate");
-    cmdCalculate->setDefault(true);
     Place(cmdCalculate, g.cmdCalculate);
 
     const GannLayoutConstants& c = GannConstants(layout);
@@ -225,8 +223,8 @@ void GannWindow::CreateControls()
     connect(dtpInputDate, &DatePicker::Change, this, &GannWindow::TrackChange);
 
     // Enter must make a new line in the notes, not calculate.
-    connect(txtNotes, &MultiLineTextBox::gotFocus, this, [this] { cmdCalculate->setDefault(false); });
-    connect(txtNotes, &MultiLineTextBox::lostFocus, this, [this] { cmdCalculate->setDefault(true); });
+    connect(txtNotes, &MultiLineTextBox::gotFocus, this, [this] { setDefaultButtonActive(false); });
+    connect(txtNotes, &MultiLineTextBox::lostFocus, this, [this] { setDefaultButtonActive(true); });
 }
 
 void GannWindow::Form_Load()
@@ -287,36 +285,6 @@ void GannWindow::ClearProject()
     lblPrices->setText(QString());
     lblDates->setText(QString());
     ClearGannResults(state);
-}
-
-void GannWindow::UpdateNewButton()
-{
-    // A fresh, untouched document cannot be renewed.
-    cmdNew->setEnabled(!(ChangedFlag == QLatin1String("NO") && ProjectState == QLatin1String("NEW")));
-}
-
-void GannWindow::TrackChange()
-{
-    if (ChangedFlag == QLatin1String("NO")) {
-        ChangedFlag = QStringLiteral("YES");
-        UpdateNewButton();
-    }
-}
-
-bool GannWindow::SaveChangesPrompt()
-{
-    if (ChangedFlag != QLatin1String("YES"))
-        return true;
-    switch (ShowMessage(QStringLiteral("Save Changes?"), MsgButtons::YesNoCancel)) {
-    case MsgResult::Yes:
-        cmdSave_Click();
-        // A save that was refused, cancelled or failed leaves the document changed.
-        return ChangedFlag != QLatin1String("YES");
-    case MsgResult::No:
-        return true;
-    default:
-        return false;
-    }
 }
 
 void GannWindow::cmdCalculate_Click()
@@ -459,39 +427,6 @@ void GannWindow::cmdPrint_Click()
                    GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
                                       dtpInputDate->value(), platform().today(), txtNotes->text()),
                    [this] { cmdCalculate_Click(); });
-}
-
-void GannWindow::closeEvent(QCloseEvent* event)
-{
-    // Form_QueryUnload: a changed project may be saved first, or the close cancelled.
-    if (SaveChangesPrompt())
-        event->accept();
-    else
-        event->ignore();
-}
-
-void GannWindow::changeEvent(QEvent* event)
-{
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        Form_Activate();
-    QWidget::changeEvent(event);
-}
-
-void GannWindow::keyPressEvent(QKeyEvent* event)
-{
-    // Enter reaches the window when the focused control has no use for it: it presses
-    // the focused button, else the default button (none while in the notes).
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
-            button->click();
-            return;
-        }
-        if (cmdCalculate->isDefault() && cmdCalculate->isEnabled()) {
-            cmdCalculate->click();
-            return;
-        }
-    }
-    QWidget::keyPressEvent(event);
 }
 
 frmGann::frmGann(QWidget* parent) : GannWindow(Layout::Large, QStringLiteral("frmGann"), parent) {}

@@ -2,6 +2,7 @@
 #include "forms/gann/gannproject.h"
 #include "forms/gann/gannstate.h"
 #include "modules/layout.h"
+#include "platform/documentwindow.h"
 
 #include <QWidget>
 
@@ -29,20 +30,13 @@ class TextBox;
 //
 // Everything others need after a calculation (export, printing, the chart) is in
 // the public fields: `state` for the results, the controls for the inputs.
-class GannWindow : public QWidget {
+class GannWindow : public DocumentWindow {
     Q_OBJECT
 public:
     const Layout layout;
 
     // Results of the last calculation and the spiral the chart draws.
     GannState state;
-
-    // Document state: "NEW" or "OPEN"; "YES" or "NO" (empty only while first loading);
-    // the file last opened or saved; 1 until the window was first activated, then 2.
-    QString ProjectState;
-    QString ChangedFlag;
-    QString ProjectFile;
-    qint16 FirstShow = 0;
 
     QLabel* Label3 = nullptr;
     QPushButton* cmdNew = nullptr;
@@ -74,28 +68,21 @@ public slots:
     void cmdCalculate_Click();
     void cmdNew_Click();
     void cmdOpen_Click();
-    void cmdSave_Click();
+    void cmdSave_Click() override;
     void cmdExit_Click();
     void cmdExport_Click();
     void cmdPrint_Click();
 
     void Form_Load();
-    void Form_Activate();
+    void Form_Activate() override;
 
 protected:
     GannWindow(Layout layout, const QString& name, QWidget* parent);
 
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();
     void ClearProject();
-    void UpdateNewButton();
-    void TrackChange();
-    // The "Save Changes?" question; false when the pending action is abandoned.
-    bool SaveChangesPrompt();
     // Writes a document into the controls, touching only what differs, so that
     // change tracking sees exactly the controls a file changed.
     void ShowDocument(const GannDocument& doc);

@@ -1,0 +1,46 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+
+class QPushButton;
+
+// An analysis window holding one project document. Both analyses keep the same
+// rules: ProjectState "NEW" until the document is saved or opened ("OPEN"),
+// ChangedFlag "YES" as soon as an input control changes, and the "Save Changes?"
+// question before New, Open and closing, so a trader never loses unsaved inputs.
+class DocumentWindow : public QWidget {
+    Q_OBJECT
+public:
+    QString ProjectState;   // "NEW" or "OPEN"
+    QString ChangedFlag;    // "YES" or "NO"; empty only while the window loads
+    QString ProjectFile;    // the file last opened or saved, or empty
+    qint16 FirstShow = 1;   // 1 until the window has been the active window once
+
+    // Saves the document; leaves ChangedFlag at "YES" when nothing was written.
+    virtual void cmdSave_Click() = 0;
+    // Runs each time the window becomes the active one.
+    virtual void Form_Activate() = 0;
+
+protected:
+    explicit DocumentWindow(QWidget* parent = nullptr);
+
+    // The New button, enabled unless the document is fresh and untouched; and the
+    // button that Enter presses when no button has the focus.
+    void setDocumentButtons(QPushButton* newButton, QPushButton* defaultButton);
+    void UpdateNewButton();
+    // The change handler of every input control.
+    void TrackChange();
+    // "Save Changes?" with Yes/No/Cancel; true when the pending action may go ahead.
+    bool SaveChangesPrompt();
+    // Enter presses the default button; the notes box takes it away while it has focus.
+    void setDefaultButtonActive(bool active);
+
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPushButton* m_newButton = nullptr;
+    QPushButton* m_defaultButton = nullptr;
+};
