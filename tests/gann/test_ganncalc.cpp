@@ -32,7 +32,6 @@ class TestGannCalc : public QObject {
     Q_OBJECT
 private slots:
     void fiveByFiveSpiral();
-    void largestSquare();
     void priceProjection_data();
     void priceProjection();
     void squareSize_data();
@@ -63,18 +62,6 @@ void TestGannCalc::fiveByFiveSpiral()
         for (int col = 0; col < 5; ++col) QCOMPARE(int(s.Grid[col][row]), rows[row][col]);
     // The walk ends after the lower-left corner; the guard row and column stay empty.
     for (int i = 0; i <= 5; ++i) QCOMPARE(s.Grid[5][i] + s.Grid[i][5], 0);
-}
-
-void TestGannCalc::largestSquare()
-{
-    GannState s;
-    BuildSpiral(s, 52, 103);   // price 9999
-    for (int n = 1; n <= 103 * 103; ++n) QCOMPARE(int(s.Grid[s.CellX[n]][s.CellY[n]]), n);
-    // Odd squares close their ring in the lower-left corner, on the diagonal.
-    for (int r = 1; r <= 51; ++r) {
-        const int n = (2 * r + 1) * (2 * r + 1);
-        QCOMPARE(QPoint(s.CellX[n], s.CellY[n]), QPoint(51 - r, 51 + r));
-    }
 }
 
 void TestGannCalc::priceProjection_data()
