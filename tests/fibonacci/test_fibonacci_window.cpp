@@ -29,9 +29,8 @@ private slots:
     void workedExample();
     void failedCalculationKeepsWindow_data();
     void failedCalculationKeepsWindow();
-    void enterCalculatesExceptInNotes();
     void loadOn800x600();
-    void tabOrderAndPriceFilter();
+    void keyboard();
     void changeTrackingAndNew();
     void saveThenOpenRoundTrip();
     void openFailures();
@@ -159,34 +158,6 @@ void TestFibonacciWindow::failedCalculationKeepsWindow()
     QVERIFY(w->pbFibonacci->surface().image() == chart);
 }
 
-void TestFibonacciWindow::enterCalculatesExceptInNotes()
-{
-    FibonacciWindow* w = Open();
-    w->show();
-    QApplication::setActiveWindow(w);
-    QVERIFY(QTest::qWaitForWindowActive(w));
-    QCOMPARE(QApplication::focusWidget(), w->findChild<QWidget*>("txtPrice1"));
-
-    Enter("100", "150");
-    UI_CHECK(ui::key(w, "txtPrice2", Qt::Key_Return));
-    QCOMPARE(w->PotentialPrice[2], 125.0);
-
-    Type("txtPrice1", "110");
-    auto* notes = w->findChild<MultiLineTextBox*>("txtNotes");
-    notes->setFocus();
-    notes->selectAll();
-    QTest::keyClicks(notes, "a");
-    QTest::keyClick(notes, Qt::Key_Return);
-    QTest::keyClicks(notes, "b");
-    QCOMPARE(notes->text(), QString("a\nb"));
-    QCOMPARE(w->PotentialPrice[2], 125.0);   // not recalculated
-
-    w->findChild<QWidget*>("dtpDate1")->setFocus();
-    UI_CHECK(ui::key(w, "dtpDate1", Qt::Key_Enter));
-    QCOMPARE(w->PotentialPrice[2], 130.0);
-    QCOMPARE(w->Notes, QString("a\r\nb"));
-}
-
 void TestFibonacciWindow::loadOn800x600()
 {
     FibonacciWindow* w = Open(true);
@@ -196,25 +167,47 @@ void TestFibonacciWindow::loadOn800x600()
     QCOMPARE(w->pbFibonacci->geometry(), QRect(227, 0, 567, 567));   // left 3400 twips
 
     // An empty document in the controls, and the bare axes on the chart.
-    QCOMPARE(w->findChild<QLineEdit*>("txtProject")->text(), QString("Project Name"));
-    QCOMPARE(w->findChild<MultiLineTextBox*>("txtNotes")->text(), QString("Notes"));
-    QCOMPARE(w->findChild<QLineEdit*>("txtPrice1")->text(), QString());
-    QCOMPARE(w->findChild<DatePicker*>("dtpDate2")->value(), fake().todayDate);
+    QCOMPARE(w->txtProject->text(), QString("Project Name"));
+    QCOMPARE(w->txtNotes->text(), QString("Notes"));
+    QCOMPARE(w->txtPrice1->text(), QString());
+    QCOMPARE(w->dtpDate2->value(), fake().todayDate);
     QCOMPARE(w->ProjectState + w->ChangedFlag, QString("NEWNO"));
-    QVERIFY(!w->findChild<QPushButton*>("cmdNew")->isEnabled());
+    QVERIFY(!w->cmdNew->isEnabled());
     const PictureSurface& s = w->pbFibonacci->surface();
     QCOMPARE(s.picture().pixelColor(s.toPixels(4000), s.toPixels(w->TimeAxisY)), QColor(Qt::black));
 }
 
-void TestFibonacciWindow::tabOrderAndPriceFilter()
+void TestFibonacciWindow::keyboard()
 {
     FibonacciWindow* w = Open();
     w->show();
     QApplication::setActiveWindow(w);
     QVERIFY(QTest::qWaitForWindowActive(w));
-    w->cmdNew->setEnabled(true);
+    QCOMPARE(QApplication::focusWidget(), w->txtPrice1);
+
+    // Digits and one point only, at most 8 characters.
+    QTest::keyClicks(w->txtPrice1, "1a2.-3.4 56789");
+    QCOMPARE(w->txtPrice1->text(), QString("12.34567"));
+
+    // Enter calculates, except in the notes, where it starts a new line.
+    Enter("100", "150");
+    UI_CHECK(ui::key(w, "txtPrice2", Qt::Key_Return));
+    QCOMPARE(w->PotentialPrice[2], 125.0);
+    Type("txtPrice1", "110");
+    w->txtNotes->setFocus();
+    w->txtNotes->selectAll();
+    QTest::keyClicks(w->txtNotes, "a");
+    QTest::keyClick(w->txtNotes, Qt::Key_Return);
+    QTest::keyClicks(w->txtNotes, "b");
+    QCOMPARE(w->txtNotes->text(), QString("a\nb"));
+    QCOMPARE(w->PotentialPrice[2], 125.0);
+    w->dtpDate1->setFocus();
+    UI_CHECK(ui::key(w, "dtpDate1", Qt::Key_Enter));
+    QCOMPARE(w->PotentialPrice[2], 130.0);
+    QCOMPARE(w->Notes, QString("a\r\nb"));
+
+    // Tab walks the controls (a date picker takes a few presses for its fields).
     w->cmdNew->setFocus();
-    // A date picker takes a few presses for its fields.
     QStringList order;
     for (int i = 0; i < 60 && order.size() < 14; ++i) {
         const QString name = QApplication::focusWidget()->objectName();
@@ -224,10 +217,6 @@ void TestFibonacciWindow::tabOrderAndPriceFilter()
     QCOMPARE(order, (QStringList{"cmdNew", "cmdOpen", "cmdSave", "cmdExit", "txtProject", "txtPrice1",
                                  "dtpDate1", "txtPrice2", "dtpDate2", "cmdCalculate", "txtNotes",
                                  "cmdExport", "cmdPrint", "cmdRatios"}));
-
-    // Digits and one point only, at most 8 characters.
-    Type("txtPrice1", "1a2.-3.4 56789");
-    QCOMPARE(w->txtPrice1->text(), QString("12.34567"));
 }
 
 void TestFibonacciWindow::changeTrackingAndNew()
