@@ -18,8 +18,7 @@ private slots:
     // Files and reports must read the same on a German machine.
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
 
-    void formats_data()
-    {
+    void formats_data() {
         QTest::addColumn<QDate>("date");
         QTest::addColumn<QStringList>("texts");   // mm/dd/yyyy, short date, m/d/yy, mmm dd
         QTest::newRow("single digits") << D(2004, 3, 1)
@@ -29,8 +28,7 @@ private slots:
         QTest::newRow("three digit year") << D(105, 7, 4)
                                           << QStringList{"07/04/0105", "7/4/0105", "7/4/05", "Jul 04"};
     }
-    void formats()
-    {
+    void formats() {
         QFETCH(QDate, date);
         QFETCH(QStringList, texts);
         QCOMPARE((QStringList{FormatMmDdYyyy(date), FormatShortDate(date), FormatMdYy(date),
@@ -39,8 +37,7 @@ private slots:
         // What the program writes it must read back.
         QCOMPARE(ParseFileDate(texts[1]), std::optional<QDate>(date));
     }
-    void monthNames()
-    {
+    void monthNames() {
         const QStringList months{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
         for (int m = 1; m <= 12; ++m)
@@ -48,8 +45,7 @@ private slots:
     }
 
     // A step outside the years 100 to 9999 throws the sentence the trader is shown.
-    void arithmetic_data()
-    {
+    void arithmetic_data() {
         struct Row { const char* name; Step step; QDate start; double amount; QDate end; const char* error; };
         QTest::addColumn<int>("step");
         QTest::addColumn<QDate>("start");
@@ -80,8 +76,7 @@ private slots:
                  {"huge day count", Days, D(2024, 1, 1), 1e12, QDate(), Late}})
             QTest::newRow(r.name) << int(r.step) << r.start << r.amount << r.end << QString(r.error);
     }
-    void arithmetic()
-    {
+    void arithmetic() {
         QFETCH(int, step);
         QFETCH(QDate, start);
         QFETCH(double, amount);
@@ -101,8 +96,7 @@ private slots:
     }
 
     // Days count calendar days; months count month boundaries, whatever the day.
-    void betweens()
-    {
+    void betweens() {
         QCOMPARE(DaysBetween(D(2004, 1, 1), D(2004, 4, 7)), 97);
         QCOMPARE(MonthsBetween(D(2004, 1, 1), D(2004, 4, 7)), 3);
         QCOMPARE(DaysBetween(D(2004, 1, 31), D(2004, 2, 1)), 1);
@@ -112,8 +106,7 @@ private slots:
     }
 
     // Dates in project files; an invalid expected date means the text is refused.
-    void parseFileDate_data()
-    {
+    void parseFileDate_data() {
         struct Row { const char* name; const char* text; QDate date; };
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("expected");
@@ -126,8 +119,7 @@ private slots:
                  {"year first", "2024-03-01", {}}, {"trailing text", "3/1/2004x", {}}, {"empty", "", {}}})
             QTest::newRow(r.name) << QString(r.text) << r.date;
     }
-    void parseFileDate()
-    {
+    void parseFileDate() {
         QFETCH(QString, text);
         QFETCH(QDate, expected);
         QCOMPARE(ParseFileDate(text),

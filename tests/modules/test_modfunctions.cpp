@@ -10,8 +10,7 @@
 class TestModFunctions : public QObject {
     Q_OBJECT
 private slots:
-    void filterNumericKey_data()
-    {
+    void filterNumericKey_data() {
         struct Row { const char* name; const char* box; int key; bool decimal; int expected; };
         QTest::addColumn<QString>("boxText");
         QTest::addColumn<int>("key");
@@ -28,8 +27,7 @@ private slots:
                  {"escape", "12", 27, true, 0},                {"non-ascii digit", "", 0x0663, true, 0}})
             QTest::newRow(r.name) << QString(r.box) << r.key << r.decimal << r.expected;
     }
-    void filterNumericKey()
-    {
+    void filterNumericKey() {
         QFETCH(QString, boxText);
         QFETCH(int, key);
         QFETCH(bool, allowDecimal);
@@ -38,8 +36,7 @@ private slots:
         QCOMPARE(key, expected);
     }
 
-    void rotatedTextRunsUpwards()
-    {
+    void rotatedTextRunsUpwards() {
         QVERIFY(!DrawRotatedText(nullptr, QStringLiteral("Price"), 0, 0, 90.0f));
         QImage image(200, 200, QImage::Format_RGB32);
         image.fill(Qt::white);

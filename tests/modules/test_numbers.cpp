@@ -17,8 +17,7 @@ class TestNumbers : public QObject {
 private slots:
     // The same text typed into a box (lenient; infinity: too large for a double) and
     // found in a project or settings file (strict; NaN: the file is refused).
-    void reading_data()
-    {
+    void reading_data() {
         struct Row { const char* name; const char* text; double box, file; };
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("box");
@@ -45,8 +44,7 @@ private slots:
         QTest::newRow("6000 pasted digits") << third << 1.0 / 3 << 1.0 / 3;
         QTest::newRow("6000 digits") << QString(6000, QLatin1Char('1')) << Inf << NaN;
     }
-    void reading()
-    {
+    void reading() {
         QFETCH(QString, text);
         QFETCH(double, box);
         QFETCH(double, file);
@@ -59,8 +57,7 @@ private slots:
     }
 
     // Nearest with halves to even, and whether it still fits in 16 bits.
-    void rounding_data()
-    {
+    void rounding_data() {
         struct Row { const char* name; double x, nearest; bool fits; };
         QTest::addColumn<double>("x");
         QTest::addColumn<double>("nearest");
@@ -73,8 +70,7 @@ private slots:
                  {"-32769", -32769, -32769, false}, {"NaN", NaN, NaN, false}, {"infinity", Inf, Inf, false}})
             QTest::newRow(r.name) << r.x << r.nearest << r.fits;
     }
-    void rounding()
-    {
+    void rounding() {
         QFETCH(double, x);
         QFETCH(double, nearest);
         QFETCH(bool, fitsInt16);
@@ -89,17 +85,8 @@ private slots:
         }
         QCOMPARE(thrown, !fitsInt16);
     }
-    void toInt32Limits()
-    {
-        QCOMPARE(ToInt32(2147483647.4).value_or(0), 2147483647);
-        QVERIFY(!ToInt32(2147483647.5));
-        QCOMPARE(ToInt32(-2147483648.5).value_or(0), -2147483647 - 1);
-        QVERIFY(!ToInt32(-2147483649.0));
-    }
-
     // General number form (files, ratio boxes) and the "0.00" price pattern.
-    void writing_data()
-    {
+    void writing_data() {
         struct Row { const char* name; double x; const char* general; const char* price; };
         QTest::addColumn<double>("x");
         QTest::addColumn<QString>("general");
@@ -118,8 +105,7 @@ private slots:
                  {"rounded to 15 digits", 1.23456789012345678, "1.23456789012346", "1.23"}})
             QTest::newRow(r.name) << r.x << QString(r.general) << QString(r.price);
     }
-    void writing()
-    {
+    void writing() {
         QFETCH(double, x);
         QFETCH(QString, general);
         QFETCH(QString, price);

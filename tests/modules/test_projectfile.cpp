@@ -8,8 +8,7 @@ class TestProjectFile : public QObject {
     Q_OBJECT
 private slots:
     // "KEY|value" for a key line, "-" for a continuation line.
-    void splitKeyLine_data()
-    {
+    void splitKeyLine_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("split");
         QTest::newRow("lower case and blanks") << "  nm = Test  " << "NM|Test";
@@ -21,8 +20,7 @@ private slots:
         QTest::newRow("no =") << "second line" << "-";
         QTest::newRow("empty line") << "" << "-";
     }
-    void splitKeyLine()
-    {
+    void splitKeyLine() {
         QFETCH(QString, line);
         QFETCH(QString, split);
         KeyLine out;
@@ -30,8 +28,7 @@ private slots:
     }
 
     // Each key line is recorded as "KEY:value", each notes line as "+line".
-    void readProject_data()
-    {
+    void readProject_data() {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QStringList>("events");
         QTest::newRow("saved project") << QStringList{"NM=Test", "P1=100", "NT=first", "second"}
@@ -45,8 +42,7 @@ private slots:
         QTest::newRow("notes line with = ends the notes") << QStringList{"NT=n", "p1=5", "after"}
                                                           << QStringList{"NT:n", "P1:5"};
     }
-    void readProject()
-    {
+    void readProject() {
         QFETCH(QStringList, lines);
         QFETCH(QStringList, events);
         QStringList seen;
@@ -59,8 +55,7 @@ private slots:
     }
 
     // A value the window cannot read fails the open at once; later lines are not applied.
-    void failingValueStopsTheRead()
-    {
+    void failingValueStopsTheRead() {
         QStringList seen;
         const auto onKey = [&](const QString& key, const QString& value) {
             seen << key;

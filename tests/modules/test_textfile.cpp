@@ -5,8 +5,7 @@
 #include <QtTest>
 
 namespace {
-QByteArray ReadBytes(const QString& path)
-{
+QByteArray ReadBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -19,8 +18,7 @@ class TestTextFile : public QObject {
 private slots:
     // Text the program writes reads back unchanged; bytes that are not UTF-8 are read
     // as Windows-1252.
-    void codePages_data()
-    {
+    void codePages_data() {
         struct Row { const char* name; const char* text; const char* bytes; bool written; };
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
@@ -43,8 +41,7 @@ private slots:
                  {"byte-order mark dropped", "NM=x", "\xEF\xBB\xBFNM=x", false}})
             QTest::newRow(r.name) << QString::fromUtf8(r.text) << QByteArray(r.bytes) << r.written;
     }
-    void codePages()
-    {
+    void codePages() {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         QFETCH(bool, written);
@@ -53,8 +50,7 @@ private slots:
             QCOMPARE(EncodeFileText(text), bytes);
     }
 
-    void splitLines_data()
-    {
+    void splitLines_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("empty file") << "" << QStringList();
@@ -65,15 +61,13 @@ private slots:
         QTest::newRow("trailing CR without LF") << "a\r" << QStringList{"a\r"};
         QTest::newRow("only a line end") << "\r\n" << QStringList{""};
     }
-    void splitLines()
-    {
+    void splitLines() {
         QFETCH(QString, text);
         QFETCH(QStringList, lines);
         QCOMPARE(SplitFileLines(text), lines);
     }
 
-    void writeAndReadBack()
-    {
+    void writeAndReadBack() {
         QTemporaryDir dir;
         const QString path = dir.filePath("project.fib");
         const QStringList lines{"NM=Caf\u00E9", "", "\u03A9"};
@@ -86,8 +80,7 @@ private slots:
         QCOMPARE(ReadBytes(path), QByteArray("Caf\xE9\r\n"));
     }
 
-    void failuresKeepFilesAsTheyWere()
-    {
+    void failuresKeepFilesAsTheyWere() {
         QTemporaryDir dir;
         QString error;
         QVERIFY(!ReadTextLines(dir.filePath("missing.fib"), &error));

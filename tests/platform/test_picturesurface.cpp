@@ -137,17 +137,6 @@ private slots:
         QCOMPARE(other, 0);
     }
 
-    void fontSizeFollowsScreenScale() {
-        // The same point size is taller in pixels on a finer screen, equal in twips.
-        PictureSurface at96(15), at144(10);
-        at96.setFont(QStringLiteral("verdana"), 12);
-        at144.setFont(QStringLiteral("verdana"), 12);
-        const int h96 = at96.textHeight(), h144 = at144.textHeight();
-        QVERIFY2(qAbs(h96 - h144) <= 45, qPrintable(QStringLiteral("%1 / %2").arg(h96).arg(h144)));
-        // 12 points is 240 twips of font height; the line is somewhat more.
-        QVERIFY2(h96 >= 240 && h96 <= 360, qPrintable(QString::number(h96)));
-    }
-
     void savePictureWritesWindowsBitmap() {
         QTemporaryDir dir;
         Surface s(8500, 8500);

@@ -104,21 +104,6 @@ private slots:
         f.chart->surface().filledBox(0, 0, 600, 600, QColor(255, 0, 0));
         QCOMPARE(f.chart->grab().toImage().pixelColor(5, 5), QColor(255, 0, 0));
         QCOMPARE(f.chart->grab().toImage().pixelColor(150, 50), QColor(Qt::white));
-        // Showing a surface kept elsewhere, then its own again.
-        PictureSurface other(15);
-        other.setSizeTwips(3000, 1500);
-        other.filledBox(0, 0, 600, 600, QColor(0, 0, 255));
-        f.chart->setSurface(&other);
-        QCOMPARE(f.chart->grab().toImage().pixelColor(5, 5), QColor(0, 0, 255));
-        f.chart->setSurface(nullptr);
-        QCOMPARE(f.chart->grab().toImage().pixelColor(5, 5), QColor(255, 0, 0));
-    }
-
-    void placeTwipsUsesScreenScale() {
-        QWidget w;
-        fake().tpp = 12;   // 120 dpi
-        PlaceTwips(&w, 1440, 120, 2880, 366);
-        QCOMPARE(w.geometry(), QRect(120, 10, 240, 30));   // 366 / 12 = 30.5 goes to 30
     }
 
     // Code that bypasses platform() would block here forever without the watchdog.
