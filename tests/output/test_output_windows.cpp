@@ -250,7 +250,7 @@ private slots:
             QCOMPARE(fake().saveRequests, QStringList{"BMP Image File| *.bmp|" + bmp});
         else
             QCOMPARE(fake().printedMonochrome, QList<bool>{true});
-        const QImage picture = (toFile ? QImage(bmp, "BMP") : fake().printedImages[0]).convertToFormat(QImage::Format_RGB32);
+        const QImage picture = (toFile ? QImage(bmp, "BMP") : fake().printedImages.value(0)).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(picture.size(), QSize(Pixels(width + (gann ? 3500 : 2500)), chart.height()));
         const int chartPart = qMin(textLeft - 1, chart.width());
         QCOMPARE(picture.copy(0, 0, chartPart, chart.height()), chart.copy(0, 0, chartPart, chart.height()));
