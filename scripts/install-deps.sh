@@ -3,11 +3,24 @@
 # when they are all present, so it is safe to run every time.
 set -euo pipefail
 
+# Optional extras, only when asked: --fuzz (clang with libFuzzer and the sanitizer
+# runtimes, for fuzz/), --bench (Google Benchmark, for bench/), --package (dpkg-dev,
+# so the Debian package gets exact library versions). Other arguments are packages.
+extra=()
+for arg in "$@"; do
+  case "$arg" in
+    --fuzz) extra+=(clang libclang-rt-14-dev) ;;
+    --bench) extra+=(libbenchmark-dev) ;;
+    --package) extra+=(dpkg-dev) ;;
+    *) extra+=("$arg") ;;
+  esac
+done
+
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev                # Qt 6 Core/Gui/Widgets/PrintSupport/Test; Qt Gui's CMake asks for the GL headers
   fonts-dejavu-core fonts-liberation2   # free stand-ins for Verdana, Arial, MS Sans Serif and Lucida Console
-  "$@"
+  ${extra[@]+"${extra[@]}"}
 )
 
 missing=()

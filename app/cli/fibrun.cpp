@@ -24,7 +24,7 @@ std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QS
     // As at start-up: the ratios are 0 until the file sets them, and a file that is
     // missing or holds a bad value gives the classic three.
     ratios = FibRatios{0, 0, 0};
-    ReadRatiosFile(SettingsPath(programDir), ratios);
+    ReadRatiosFile(SettingsPathFor(programDir), ratios);
     return std::nullopt;
 }
 

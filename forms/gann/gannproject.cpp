@@ -49,7 +49,9 @@ bool ApplyGannProjectLines(const QStringList& lines, GannDocument& doc)
         return true;
     };
     const auto onNotesLine = [&doc](const QString& line) {
-        doc.notes = doc.notes + QStringLiteral("\r\n") + line;
+        // Appended in place: copying the whole notes for every further line made a
+        // file with ten megabytes of notes take minutes to open.
+        doc.notes += QStringLiteral("\r\n") + line;
     };
     return ReadProjectLines(lines, onKey, onNotesLine);
 }
