@@ -54,7 +54,6 @@ private slots:
         QTest::addColumn<QString>("error");
         for (const Row& r : std::initializer_list<Row>{
                  {"into leap February", Months, D(2024, 1, 31), 1, D(2024, 2, 29), ""},
-                 {"into plain February", Months, D(2023, 1, 31), 1, D(2023, 2, 28), ""},
                  {"31st into 30-day month", Months, D(2024, 3, 31), 1, D(2024, 4, 30), ""},
                  {"leap day plus a year", Months, D(2024, 2, 29), 12, D(2025, 2, 28), ""},
                  {"back over new year", Months, D(2004, 1, 15), -1, D(2003, 12, 15), ""},

@@ -33,7 +33,7 @@ private slots:
                   "\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9", true},
                  {"1252 bytes of a byte-order mark force UTF-8", "\u00EF\u00BB\u00BFNM",
                   "\xC3\xAF\xC2\xBB\xC2\xBFNM", true},
-                 {"every 1252 special", "\u20AC\u0160\u0153\u0178", "\x80\x8A\x9C\x9F", false},
+                 {"1252 euro and letters", "\u20AC\u0160\u0153\u0178", "\x80\x8A\x9C\x9F", false},
                  {"undefined 1252 byte kept", "a\u0081z", "a\x81z", false},
                  {"overlong UTF-8 is 1252", "\u00C0\u00AF", "\xC0\xAF", false},
                  {"encoded surrogate is 1252", "\u00ED\u00A0\u20AC", "\xED\xA0\x80", false},

@@ -1,8 +1,11 @@
 // The chart drawing surface: exact colours, sizes in twips, the kept picture and
-// the bitmap written from it.
+// the bitmap written from it; and the fonts it and the results lists draw with.
+#include "platform/fonts.h"
 #include "platform/picturesurface.h"
 
 #include <QFile>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -179,6 +182,21 @@ private slots:
         QVERIFY(!s.savePicture(bad, &error));
         QVERIFY2(error.contains(QStringLiteral("chart.bmp")), qPrintable(error));
         QVERIFY(!QFile::exists(bad));
+    }
+
+    // The results lists line their columns up by character count.
+    void listingFontIsFixedWidth_data() {
+        QTest::addColumn<double>("points");
+        QTest::newRow("compact listing") << 7.0;
+        QTest::newRow("large listing") << 8.0;
+    }
+    void listingFontIsFixedWidth() {
+        QFETCH(double, points);
+        const QFont font = MakeFont(QStringLiteral("Lucida Console"), points, true);
+        QVERIFY2(QFontInfo(font).fixedPitch(), qPrintable(QFontInfo(font).family()));
+        const QFontMetrics fm(font);
+        QCOMPARE(fm.horizontalAdvance(QStringLiteral("iiiiiiii")),
+                 fm.horizontalAdvance(QStringLiteral("WWWWWWWW")));
     }
 };
 
