@@ -60,6 +60,10 @@ private slots:
         QCOMPARE(PixelAt(s, 1650, 1650), Grey);
         QCOMPARE(PixelAt(s, 1800, 1800), Grey);
         QCOMPARE(s.image().pixelColor(s.toPixels(1800) + 1, s.toPixels(1800)), White);
+        // Corners given from the far end: the same pixels.
+        s.filledBox(1200, 1200, 900, 900, Grey);
+        QCOMPARE(PixelAt(s, 1200, 1200), Grey);
+        QCOMPARE(PixelAt(s, 900, 900), Grey);
     }
 
     void circles() {
