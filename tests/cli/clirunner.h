@@ -1,8 +1,5 @@
 #pragma once
-#include <QByteArray>
-#include <QFile>
 #include <QProcess>
-#include <QStringList>
 #include <QtTest>
 
 // Runs the built tessaray-cli as a script would, with optional standard input.
@@ -30,11 +27,4 @@ inline CliResult RunCliProgram(const QStringList& args, const QByteArray& input 
     r.out = process.readAllStandardOutput();
     r.err = process.readAllStandardError();
     return r;
-}
-
-inline void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
