@@ -37,12 +37,6 @@ private slots:
         // What the program writes it must read back.
         QCOMPARE(ParseFileDate(texts[1]), std::optional<QDate>(date));
     }
-    void monthNames() {
-        const QStringList months{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-        for (int m = 1; m <= 12; ++m)
-            QCOMPARE(FormatMmmDd(D(2024, m, 15)), months[m - 1] + QStringLiteral(" 15"));
-    }
 
     // A step outside the years 100 to 9999 throws the sentence the trader is shown.
     void arithmetic_data() {
@@ -56,20 +50,15 @@ private slots:
                  {"into leap February", Months, D(2024, 1, 31), 1, D(2024, 2, 29), ""},
                  {"31st into 30-day month", Months, D(2024, 3, 31), 1, D(2024, 4, 30), ""},
                  {"leap day plus a year", Months, D(2024, 2, 29), 12, D(2025, 2, 28), ""},
-                 {"back over new year", Months, D(2004, 1, 15), -1, D(2003, 12, 15), ""},
                  {"back to short month", Months, D(2024, 3, 31), -1, D(2024, 2, 29), ""},
                  {"century not leap", Months, D(2100, 1, 29), 1, D(2100, 2, 28), ""},
                  {"last month", Months, D(9999, 11, 30), 1, D(9999, 12, 30), ""},
                  {"month past the end", Months, D(9999, 12, 1), 1, QDate(), Late},
-                 {"month before the start", Months, D(100, 1, 31), -1, QDate(), Early},
                  {"half day down to even", RoundedDays, D(2004, 1, 1), 2.5, D(2004, 1, 3), ""},
                  {"half day up to even", RoundedDays, D(2004, 1, 1), 3.5, D(2004, 1, 5), ""},
                  {"negative half day", RoundedDays, D(2004, 1, 1), -0.5, D(2004, 1, 1), ""},
-                 {"negative fraction", RoundedDays, D(2004, 1, 1), -3.2, D(2003, 12, 29), ""},
                  {"rounded past the end", RoundedDays, D(9999, 12, 30), 1.5, QDate(), Late},
-                 {"rounded, infinite", RoundedDays, D(2024, 1, 1), -1e300, QDate(), Early},
                  {"to the last day", Days, D(9999, 12, 30), 1, D(9999, 12, 31), ""},
-                 {"to the first day", Days, D(100, 1, 2), -1, D(100, 1, 1), ""},
                  {"day after 12/31/9999", Days, D(9999, 12, 31), 1, QDate(), Late},
                  {"day before 1/1/100", Days, D(100, 1, 1), -1, QDate(), Early},
                  {"huge day count", Days, D(2024, 1, 1), 1e12, QDate(), Late}})
@@ -94,13 +83,9 @@ private slots:
         QCOMPARE(result, expected);
     }
 
-    // Days count calendar days; months count month boundaries, whatever the day.
-    void betweens() {
-        QCOMPARE(DaysBetween(D(2004, 1, 1), D(2004, 4, 7)), 97);
-        QCOMPARE(MonthsBetween(D(2004, 1, 1), D(2004, 4, 7)), 3);
-        QCOMPARE(DaysBetween(D(2004, 1, 31), D(2004, 2, 1)), 1);
+    // Months count month boundaries crossed, whatever the day.
+    void monthsBetween() {
         QCOMPARE(MonthsBetween(D(2004, 1, 31), D(2004, 2, 1)), 1);
-        QCOMPARE(DaysBetween(D(2004, 3, 1), D(2003, 12, 31)), -61);
         QCOMPARE(MonthsBetween(D(2004, 3, 1), D(2003, 12, 31)), -3);
     }
 
@@ -113,9 +98,8 @@ private slots:
                  {"leading zeros", "03/01/2004", D(2004, 3, 1)}, {"yy 29 is 2029", "1/2/29", D(2029, 1, 2)},
                  {"yy 30 is 1930", "1/2/30", D(1930, 1, 2)}, {"leap day", "2/29/2024", D(2024, 2, 29)},
                  {"2/30/2024 does not exist", "2/30/2024", {}}, {"2/29/2023 does not exist", "2/29/2023", {}},
-                 {"month 13", "13/1/2024", {}}, {"day 0", "1/0/2024", {}}, {"one digit year", "1/1/5", {}},
-                 {"five digit year", "1/1/20245", {}}, {"year before 100", "1/1/0099", {}},
-                 {"year first", "2024-03-01", {}}, {"trailing text", "3/1/2004x", {}}, {"empty", "", {}}})
+                 {"one digit year", "1/1/5", {}}, {"five digit year", "1/1/20245", {}},
+                 {"year before 100", "1/1/0099", {}}, {"trailing text", "3/1/2004x", {}}})
             QTest::newRow(r.name) << QString(r.text) << r.date;
     }
     void parseFileDate() {
