@@ -58,7 +58,6 @@ private slots:
         QTest::addColumn<int>("expected");
         QTest::newRow("action failed") << false << int(MsgIcon::Critical) << "OK" << int(MsgResult::Ok);
         QTest::newRow("save changes, yes") << true << int(MsgIcon::None) << "Yes" << int(MsgResult::Yes);
-        QTest::newRow("save changes, no") << true << int(MsgIcon::None) << "No" << int(MsgResult::No);
         QTest::newRow("save changes, escape") << true << int(MsgIcon::None) << "Escape"
                                               << int(MsgResult::Cancel);
     }
