@@ -82,12 +82,11 @@ private slots:
     void initTestCase() { SetCurrentRatios(DefaultRatios); }
 
     // One entry per question, its clicks separated by blanks; the answer of the last.
+    // OK untouched (file) and Printer (monochrome) are Print Image's rows below.
     void destination_data()
     {
         QTest::addColumn<QStringList>("questions");
         QTest::addColumn<int>("expected");
-        QTest::newRow("OK untouched is the file") << QStringList{"cmdOk"} << 1;
-        QTest::newRow("Printer preselects monochrome") << QStringList{"optPrinter cmdOk"} << 2;
         QTest::newRow("Printer, Color") << QStringList{"optPrinter optColor cmdOk"} << 3;
         QTest::newRow("File wins over a colour") << QStringList{"optPrinter optColor optFile cmdOk"} << 1;
         QTest::newRow("Color greyed out under File") << QStringList{"optColor cmdOk"} << 1;

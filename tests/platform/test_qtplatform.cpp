@@ -17,7 +17,6 @@ private slots:
     void fileFilterInQtForm_data() {
         QTest::addColumn<QString>("original");
         QTest::addColumn<QString>("qt");
-        QTest::newRow("project file") << "Fibonacci Project File| *.fib" << "Fibonacci Project File (*.fib)";
         QTest::newRow("no blank after bar") << "Text File|*.txt" << "Text File (*.txt)";
         QTest::newRow("two filters") << "Gann Project File| *.gann|All Files| *.*"
                                      << "Gann Project File (*.gann);;All Files (*.*)";
@@ -35,7 +34,6 @@ private slots:
         QTest::addColumn<double>("tpp");
         QTest::addColumn<double>("twips");
         QTest::addColumn<int>("pixels");
-        QTest::newRow("chart box at 96 dpi") << 15.0 << 8500.0 << 567;
         QTest::newRow("half rounds to even, down") << 15.0 << 37.5 << 2;
         QTest::newRow("half rounds to even, up") << 15.0 << 52.5 << 4;
         QTest::newRow("120 dpi") << 12.0 << 8500.0 << 708;
