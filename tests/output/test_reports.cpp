@@ -40,8 +40,7 @@ private slots:
 
         FibonacciReportValues f = Fib();
         f.Date1 = f.Date2 = NullDate();
-        QTest::newRow("fib no dates: inputs") << FibonacciReportText(f) << 10
-                                              << QStringList{"Date1 : ", "Date2 : "};
+        QTest::newRow("fib no dates: inputs") << FibonacciReportText(f) << 10 << QStringList{"Date1 : ", "Date2 : "};
         // An earlier calculation's dates are not reported once the dates are gone.
         QTest::newRow("fib no dates: results")
             << FibonacciReportText(f) << 19
@@ -54,13 +53,11 @@ private slots:
 
         GannReportValues g = Gann();
         g.ProjectText = " Project Name ";
-        QTest::newRow("gann placeholder name with blanks") << GannReportText(g) << 3
-                                                            << QStringList{"Project Name: "};
+        QTest::newRow("gann placeholder name with blanks") << GannReportText(g) << 3 << QStringList{"Project Name: "};
         g = Gann();
         g.PriceText = "\t 42";
         g.PotentialHigh[3] = 0;
-        QTest::newRow("gann price trimmed of blanks only") << GannReportText(g) << 8
-                                                           << QStringList{"Price: \t 42"};
+        QTest::newRow("gann price trimmed of blanks only") << GannReportText(g) << 8 << QStringList{"Price: \t 42"};
         QTest::newRow("gann missing high") << GannReportText(g) << 19 << QStringList{"Price3: "};
         g = Gann();
         g.AngleDate[1] = QDate(1900, 1, 2);

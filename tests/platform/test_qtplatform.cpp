@@ -56,8 +56,7 @@ private slots:
         QTest::addColumn<int>("expected");
         QTest::newRow("action failed") << false << int(MsgIcon::Critical) << "OK" << int(MsgResult::Ok);
         QTest::newRow("save changes, yes") << true << int(MsgIcon::None) << "Yes" << int(MsgResult::Yes);
-        QTest::newRow("save changes, escape") << true << int(MsgIcon::None) << "Escape"
-                                              << int(MsgResult::Cancel);
+        QTest::newRow("save changes, escape") << true << int(MsgIcon::None) << "Escape" << int(MsgResult::Cancel);
     }
     // The handlers only record what they see and always close the dialog.
     void messageBoxShowsCaptionButtonsAndIcon() {
