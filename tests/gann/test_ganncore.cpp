@@ -1,0 +1,541 @@
+#include "forms/gann/ganncalc.h"
+#include "forms/gann/gannchart.h"
+#include "forms/gann/gannchartgeometry.h"
+#include "forms/gann/gannlisting.h"
+#include "forms/gann/gannproject.h"
+#include "modules/dates.h"
+#include "modules/errors.h"
+#include "platform/picturesurface.h"
+
+#include <QtTest>
+#include <cmath>
+
+Q_DECLARE_METATYPE(Layout)
+Q_DECLARE_METATYPE(GannChartKind)
+Q_DECLARE_METATYPE(GannLabelSide)
+
+using Numbers = QList<int>;
+
+namespace {
+
+const QDate Today(2024, 6, 1);
+const qint32 Half = 4250;   // an 800 x 600 screen
+
+GannState Calculated(Layout layout, const QString& price, const QDate& date = Today)
+{
+    GannState s = InitialGannState(layout, Today, Half);
+    if (CalculateGann(s, price, date, Today, layout) != GannVerdict::Calculated) qFatal("calculation refused");
+    return s;
+}
+
+Numbers Highs(const GannState& s) { return Numbers(s.PotentialHigh.begin() + 1, s.PotentialHigh.begin() + 9); }
+Numbers Lows(const GannState& s) { return Numbers(s.PotentialLow.begin() + 1, s.PotentialLow.begin() + 9); }
+
+const GannLabel* LabelOf(const std::vector<GannLabel>& labels, int number)
+{
+    for (const GannLabel& l : labels)
+        if (l.text == FourCharNumber(number)) return &l;
+    return nullptr;
+}
+
+bool Inside(const GannLabel& l, const GannBox& b) { return l.x > b.left && l.x < b.right && l.y > b.top && l.y < b.bottom; }
+
+}  // namespace
+
+// The projections traders check by hand against a printed Square of Nine, the chart
+// they read them from (every box in the cell of its number, every date at the spoke of
+// its angle) and the project file. The worked examples' listings are the guide's.
+class TestGannCore : public QObject {
+    Q_OBJECT
+private slots:
+    void fiveByFiveSpiral()
+    {
+        GannState s;
+        BuildSpiral(s, 3, 5);
+        const Numbers rows{13, 14, 15, 16, 17, 12, 3, 4, 5, 18, 11, 2, 1, 6, 19, 10, 9, 8, 7, 20, 25, 24, 23, 22, 21};
+        for (int i = 0; i < 25; ++i) QCOMPARE(int(s.Grid[i % 5][i / 5]), rows[i]);
+        // The walk ends after the lower-left corner; the guard row and column stay empty.
+        for (int i = 0; i <= 5; ++i) QCOMPARE(s.Grid[5][i] + s.Grid[i][5], 0);
+    }
+
+    void priceProjection_data()
+    {
+        QTest::addColumn<Layout>("layout");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<Numbers>("highs");
+        QTest::addColumn<Numbers>("lows");
+        QTest::newRow("625 ends at the last cell") << Layout::Compact << "625"
+            << Numbers{638, 651, 664, 677, 690, 703, 716, 729} << Numbers{613, 601, 589, 577, 565, 553, 541, 529};
+        QTest::newRow("700 in the middle square") << Layout::Compact << "700"
+            << Numbers{714, 726, 741, 754, 769, 782, 797, 810} << Numbers{688, 674, 662, 648, 636, 622, 611, 598};
+        QTest::newRow("1 the centre") << Layout::Compact << "1" << Numbers{2, 3, 4, 5, 6, 7, 8, 9} << Numbers(8, 0);
+        QTest::newRow("2 next to the centre") << Layout::Large << "2" << Numbers{3, 4, 5, 6, 7, 8, 9, 11} << Numbers(8, 0);
+        QTest::newRow("5 runs out of lows")
+            << Layout::Compact << "5" << Numbers{6, 7, 8, 9, 11, 13, 15, 17} << Numbers{4, 3, 2, 0, 0, 0, 0, 0};
+    }
+    void priceProjection()
+    {
+        QFETCH(Layout, layout);
+        QFETCH(QString, price);
+        QFETCH(Numbers, highs);
+        QFETCH(Numbers, lows);
+        const GannState s = Calculated(layout, price);
+        QCOMPARE(Highs(s), highs);
+        QCOMPARE(Lows(s), lows);
+        // Exactly the results are marked, for the chart to write them white.
+        QList<int> marked(3, 0);
+        for (qint16 m : s.CellMark) ++marked[m];
+        QCOMPARE(marked[GannHighCell], 8 - int(highs.count(0)));
+        QCOMPARE(marked[GannLowCell], 8 - int(lows.count(0)));
+        for (int k = 0; k < 8; ++k) QVERIFY(s.CellMark[highs[k]] == GannHighCell || !highs[k]);
+        for (int k = 0; k < 8; ++k) QVERIFY(s.CellMark[lows[k]] == GannLowCell || !lows[k]);
+        for (int k = 1; k <= GannAngleSlots; ++k) QVERIFY(IsNullDate(s.AngleDate[k]));
+    }
+
+    // The square grows with the price; past the layout's limit only the band chart of
+    // three rings is drawn.
+    void squareSize_data()
+    {
+        QTest::addColumn<Layout>("layout");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<int>("center");
+        QTest::addColumn<int>("radius");   // relative to ChartHalf
+        QTest::addColumn<GannChartKind>("kind");
+        QTest::addColumn<int>("cells");    // drawn per side
+        QTest::addColumn<QPoint>("ends");  // PotentialHigh(8), PotentialLow(8) where worked out
+        const GannChartKind full = GannChartKind::Full, band = GannChartKind::Band;
+        QTest::newRow("compact 625") << Layout::Compact << "625" << 14 << -100 << full << 27 << QPoint();
+        QTest::newRow("compact 626") << Layout::Compact << "626" << 16 << 900 << full << 31 << QPoint();
+        QTest::newRow("compact 841") << Layout::Compact << "841" << 16 << 900 << full << 31 << QPoint();
+        QTest::newRow("compact 842") << Layout::Compact << "842" << 17 << -100 << band << 27 << QPoint();
+        QTest::newRow("compact 1089: half of 33 rounds to even")
+            << Layout::Compact << "1089" << 18 << -100 << band << 27 << QPoint(1225, 961);
+        QTest::newRow("large 841") << Layout::Large << "841" << 16 << -100 << full << 31 << QPoint();
+        QTest::newRow("large 842") << Layout::Large << "842" << 19 << 1200 << full << 37 << QPoint();
+        QTest::newRow("large 1225") << Layout::Large << "1225" << 19 << 1200 << full << 37 << QPoint();
+        QTest::newRow("large 1226") << Layout::Large << "1226" << 20 << -100 << band << 31 << QPoint();
+        QTest::newRow("9999") << Layout::Compact << "9999" << 52 << -100 << band << 27 << QPoint(10403, 9603);
+    }
+    void squareSize()
+    {
+        QFETCH(Layout, layout);
+        QFETCH(QString, price);
+        QFETCH(int, center);
+        QFETCH(int, cells);
+        const GannState s = Calculated(layout, price);
+        QCOMPARE(int(s.GridCenter), center);
+        QCOMPARE(int(s.GridSize), 2 * center - 1);
+        QTEST(s.ChartRadius - Half, "radius");
+        // A full turn past the price fits in the square.
+        QVERIFY(s.PotentialHigh[8] > 0 && s.PotentialHigh[8] <= s.GridSize * s.GridSize);
+        QFETCH(QPoint, ends);
+        if (!ends.isNull()) QCOMPARE(QPoint(s.PotentialHigh[8], s.PotentialLow[8]), ends);
+        const GannChartGeometry chart = ComputeGannChart(s, layout, Today);
+        QTEST(chart.kind, "kind");
+        QCOMPARE(chart.cells, cells);
+        if (chart.kind == GannChartKind::Full) {
+            QVERIFY(LabelOf(chart.cellNumbers, cells * cells));
+        } else {
+            QVERIFY(chart.cellNumbers.empty());
+            QCOMPARE(int(chart.ringOutlines.size()), 16);   // the outer edge and three ring boundaries
+        }
+    }
+
+    void dateProjection_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("dates");
+        QTest::newRow("the day before a seasonal date") << QDate(2023, 12, 20)
+            << "02/03/2024 03/19/2024 05/04/2024 06/19/2024 08/05/2024 09/21/2024 11/05/2024 12/20/2024";
+        QTest::newRow("a full turn ends on the last day") << QDate(9998, 12, 31)
+            << "02/14/9999 03/31/9999 05/16/9999 07/01/9999 08/17/9999 10/02/9999 11/16/9999 12/31/9999";
+    }
+    void dateProjection()
+    {
+        QFETCH(QDate, date);
+        const GannState s = Calculated(Layout::Compact, QString(), date);
+        QStringList dates;
+        for (int k = 1; k <= 8; ++k) dates << s.AngleDate[k].toString("MM/dd/yyyy");
+        QTEST(dates.join(' '), "dates");
+        QCOMPARE(s.GannDate, date);
+        QCOMPARE(Highs(s), Numbers(8, 0));
+    }
+
+    // Pasted texts and the rounding rules are the hardening and number tables'; these
+    // are the limits of the Gann price itself.
+    void readPrice_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("price");
+        QTest::addColumn<bool>("tooLarge");
+        QTest::newRow("half to even up") << "3.5" << 4 << false;
+        QTest::newRow("huge negative is no price") << "-1e400" << 0 << false;
+        QTest::newRow("just below the limit") << "9999.4" << 9999 << false;
+        QTest::newRow("rounds over the limit") << "9999.5" << 10000 << true;
+    }
+    void readPrice()
+    {
+        QFETCH(QString, text);
+        const GannPriceReading r = ReadGannPrice(text);
+        QTEST(int(r.price), "price");
+        QTEST(r.tooLarge, "tooLarge");
+    }
+
+    // A price too large is remembered with its date; a date past the calendar changes
+    // nothing. Neither touches what was computed.
+    void rejectionsKeepResults()
+    {
+        GannState s = Calculated(Layout::Compact, "700", QDate(2024, 1, 15));
+        const GannState before = s;
+        const auto unchanged = [&] {
+            return s.GridCenter == before.GridCenter && s.Grid == before.Grid && s.CellMark == before.CellMark
+                && s.PotentialHigh == before.PotentialHigh && s.AngleDate == before.AngleDate;
+        };
+        QVERIFY_THROWS_EXCEPTION(CalcError, CalculateGann(s, "100", QDate(9999, 1, 15), Today, Layout::Compact));
+        QVERIFY(unchanged());
+        QCOMPARE(s.GannPrice, before.GannPrice);
+        QCOMPARE(s.GannDate, before.GannDate);
+        QCOMPARE(CalculateGann(s, "12000", QDate(2024, 6, 21), Today, Layout::Compact), GannVerdict::PriceTooLarge);
+        QVERIFY(unchanged());
+        QCOMPARE(int(s.GannPrice), 12000);
+        QCOMPARE(s.GannDate, QDate(2024, 6, 21));
+    }
+
+    // Read in a fixed-width font: a blank too many or too few breaks the columns.
+    void listingLine_data()
+    {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<int>("line");   // 1-based, headers included
+        QTest::addColumn<QString>("text");
+        QTest::newRow("price 5, 135 degrees still has a low") << "5" << 5 << "135    8      2";
+        QTest::newRow("price 5, 180 degrees: high column kept whole") << "5" << 6 << "180    9      ";
+        QTest::newRow("price 1 has no lows") << "1" << 3 << "45     2      ";
+    }
+    void listingLine()
+    {
+        QFETCH(QString, price);
+        QFETCH(int, line);
+        const QStringList lines = GannPriceListing(Calculated(Layout::Compact, price)).split("\r\n");
+        QCOMPARE(lines.size(), 11);   // 10 lines and the empty rest after the last CR LF
+        QTEST(lines.at(line - 1), "text");
+    }
+
+    void projectLines()
+    {
+        QCOMPARE(GannProjectLines(GannDocument{"  Gold  ", " 12 ", QDate(2003, 3, 9), "  \tx  "}),
+                 (QStringList{"NM=Gold", "PR=12", "DT=3/9/2003", "NT=\tx"}));
+    }
+
+    // Read over what the window showed before: "Old | 42 | 5/5/2020 | old notes".
+    void readProject_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("fields");   // name | price text | date | notes
+        QTest::newRow("hand-written keys") << QStringList{"nm = Test ", " Pr=  100", "dt = 1/15/24", "nt = a", "b"}
+                                           << true << "Test | 100 | 1/15/2024 | a\r\nb";
+        QTest::newRow("five digits reach the price box") << QStringList{"PR=12345"} << true
+                                                         << "Old | 12345 | 5/5/2020 | old notes";
+        QTest::newRow("no NT and no DT leave notes and date") << QStringList{"NM=New", "PR=7"} << true
+                                                              << "New | 7 | 5/5/2020 | old notes";
+        QTest::newRow("a day that does not exist stops the reading")
+            << QStringList{"NM=Partly", "DT=2/30/2024", "PR=9"} << false << "Partly | 42 | 5/5/2020 | old notes";
+        QTest::newRow("a date the picker cannot hold") << QStringList{"DT=1/1/1600"} << false
+                                                       << "Old | 42 | 5/5/2020 | old notes";
+    }
+    void readProject()
+    {
+        QFETCH(QStringList, lines);
+        GannDocument d{"Old", "42", QDate(2020, 5, 5), "old notes"};
+        QTEST(ApplyGannProjectLines(lines, d), "ok");
+        QTEST(d.projectName + " | " + d.priceText + " | " + d.date.toString("M/d/yyyy") + " | " + d.notes, "fields");
+    }
+
+    void squareGeometry()
+    {
+        // Small size: 27 cells span 5859 twips against 5868 between the edges.
+        GannSquareGeometry g = SquareGeometry(Half, 4150, 27);
+        QCOMPARE((Numbers{g.SquareLeft, g.SquareTop, g.SquareRight, g.SquareBottom, g.CellSize}),
+                 (Numbers{1316, 1316, 7184, 7184, 217}));
+        g = SquareGeometry(Half, 5150, 31);   // the compact layout's middle size
+        QCOMPARE((Numbers{g.SquareLeft, g.SquareTop, g.SquareRight, g.SquareBottom, g.CellSize}),
+                 (Numbers{608, 608, 7892, 7892, 235}));
+    }
+
+    // Each boundary i cells in is a closed square of four whole sides, drawn once; the
+    // band chart outlines only its outer edge and three ring boundaries.
+    void ringOutlinesCloseEveryRing()
+    {
+        const int cells = 27;
+        const GannSquareGeometry g = SquareGeometry(Half, 4150, cells);
+        // Far sides are placed from the near edge cell by cell, near sides run to the
+        // rounded far edge: corners may miss each other by that difference only.
+        const int slack = std::abs(g.SquareRight - g.SquareLeft - cells * g.CellSize);
+        QVERIFY(slack < cells);
+        for (int bandRings : {-1, 3}) {
+            const std::vector<GannSegment> segs = RingOutlineSegments(g, bandRings);
+            auto drawn = [&](int x1, int y1, int x2, int y2) {
+                int count = 0;
+                for (const GannSegment& s : segs)
+                    for (const GannSegment& t : {s, GannSegment{s.x2, s.y2, s.x1, s.y1}})
+                        count += std::abs(t.x1 - x1) <= slack && std::abs(t.y1 - y1) <= slack
+                                 && std::abs(t.x2 - x2) <= slack && std::abs(t.y2 - y2) <= slack;
+                return count;
+            };
+            const int boundaries = bandRings < 0 ? cells / 2 + 1 : bandRings + 1;
+            for (int i = 0; i < boundaries; ++i) {
+                const int lo = g.SquareLeft + i * g.CellSize, hi = g.SquareLeft + (cells - i) * g.CellSize;
+                QCOMPARE(drawn(lo, lo, hi, lo), 1);
+                QCOMPARE(drawn(lo, hi, hi, hi), 1);
+                QCOMPARE(drawn(lo, lo, lo, hi), 1);
+                QCOMPARE(drawn(hi, lo, hi, hi), 1);
+            }
+            QCOMPARE(int(segs.size()), 4 * boundaries);
+        }
+    }
+
+    void price100Boxes()
+    {
+        const GannState s = Calculated(Layout::Compact, "100");
+        const GannChartGeometry chart = ComputeGannChart(s, Layout::Compact, Today);
+        QCOMPARE(int(chart.cellNumbers.size()), 27 * 27);
+        QCOMPARE(int(chart.resultBoxes.size()), 17);
+        Numbers blue, red, black;
+        for (const GannBox& b : chart.resultBoxes) {
+            // Exactly one cell, the one that holds the number, with the number written white.
+            QCOMPARE(b.right - b.left, chart.CellSize);
+            QCOMPARE(b.bottom - b.top, chart.CellSize);
+            QCOMPARE(int(s.Grid[b.column][b.row]), b.number);
+            const GannLabel* label = LabelOf(chart.cellNumbers, b.number);
+            QVERIFY(label && Inside(*label, b));
+            QCOMPARE(label->color, GannChartColors::White());
+            (b.color == GannChartColors::Blue() ? blue : b.color == GannChartColors::Red() ? red : black) << b.number;
+        }
+        QCOMPARE(black, Numbers{100});
+        QCOMPARE(blue, Highs(s));
+        QCOMPARE(red, Lows(s));
+        int white = 0;
+        for (const GannLabel& l : chart.cellNumbers) white += l.color == GannChartColors::White();
+        QCOMPARE(white, 17);
+        // The wheel's first spoke points at the price cell.
+        QCOMPARE(chart.wheel.spokes[0].angle, s.PriceAngle + (s.PriceAngle < 0 ? GannFullTurn : 0));
+    }
+
+    void initialChartAndNumbers()
+    {
+        // No price yet: no boxes, no dates, every number black, spokes from 0 degrees.
+        const GannState s = InitialGannState(Layout::Compact, Today, Half);
+        const GannChartGeometry chart = ComputeInitialGannChart(s, Layout::Compact, Today);
+        QVERIFY(!chart.blank && chart.resultBoxes.empty() && chart.wheel.dateLabels.empty());
+        QCOMPARE(chart.wheel.spokes[0].angle, 0.0);
+        for (const GannLabel& l : chart.cellNumbers) QCOMPARE(l.color, GannChartColors::Black());
+        QVERIFY(LabelOf(chart.cellNumbers, 1) && LabelOf(chart.cellNumbers, 729));
+        // Four characters a cell; a five-digit number keeps its last four.
+        QCOMPARE(FourCharNumber(1) + FourCharNumber(9999) + FourCharNumber(10000), QString("   199990000"));
+    }
+
+    void wheelWorkedExample_data()
+    {
+        QTest::addColumn<int>("spoke");
+        QTest::addColumn<QPoint>("end");
+        QTest::addColumn<QPoint>("label");
+        QTest::addColumn<GannLabelSide>("side");
+        using S = GannLabelSide;
+        QTest::newRow("1 right") << 1 << QPoint(8400, 4250) << QPoint(7284, 4250) << S::Right;
+        QTest::newRow("2 on the bound q: top") << 2 << QPoint(7185, 1316) << QPoint(7185, 1116) << S::Top;
+        QTest::newRow("3 up") << 3 << QPoint(4250, 100) << QPoint(4250, 1116) << S::Top;
+        QTest::newRow("4 on the bound 3q: left") << 4 << QPoint(1316, 1315) << QPoint(816, 1315) << S::Left;
+        QTest::newRow("5 left") << 5 << QPoint(100, 4250) << QPoint(816, 4250) << S::Left;
+        QTest::newRow("6 on the bound 5q: bottom") << 6 << QPoint(1315, 7184) << QPoint(1315, 7234) << S::Bottom;
+        QTest::newRow("7 down") << 7 << QPoint(4249, 8400) << QPoint(4250, 7234) << S::Bottom;
+        QTest::newRow("8 on the bound 7q: right") << 8 << QPoint(7184, 7185) << QPoint(7284, 7185) << S::Right;
+    }
+    void wheelWorkedExample()
+    {
+        QFETCH(int, spoke);
+        GannState s;
+        s.ChartHalf = Half;
+        s.ChartRadius = 4150;
+        const GannWheel w = AngleWheel(s, SquareGeometry(Half, 4150, 27), 0, s.GannDate);
+        QTEST(w.spokes[spoke - 1].end, "end");
+        QTEST(w.spokes[spoke - 1].label, "label");
+        QTEST(w.spokes[spoke - 1].side, "side");
+        // Diameters join spoke i to spoke i + 4.
+        const int i = (spoke - 1) % 4;
+        QCOMPARE(int(w.diameters.size()), 4);
+        QCOMPARE(QPoint(w.diameters[i].x1, w.diameters[i].y1), w.spokes[i].end);
+        QCOMPARE(QPoint(w.diameters[i].x2, w.diameters[i].y2), w.spokes[i + 4].end);
+    }
+
+    void wheelAnglesStayInOneTurn()
+    {
+        GannState s;
+        s.ChartHalf = Half;
+        s.ChartRadius = 4150;
+        // Price cells straight below, just past the lower-left diagonal, and far round.
+        for (double rotation : {-GannPi / 2, 3 * GannPi / 2 - 0.0001, 3.93, 4.5})
+            for (const GannSpoke& spoke : AngleWheel(s, SquareGeometry(Half, 4150, 27), rotation, s.GannDate).spokes)
+                QVERIFY(spoke.angle >= 0 && spoke.angle <= GannFullTurn);
+    }
+
+    void dateRing()
+    {
+        const GannState s = Calculated(Layout::Compact, "100", QDate(2024, 1, 15));
+        const GannWheel w = ComputeGannChart(s, Layout::Compact, Today).wheel;
+        // The analysis date at the price spoke, then the projected dates clockwise:
+        // AngleDate(7) one spoke counter-clockwise, AngleDate(1) one spoke clockwise.
+        const QStringList expected{"Jan 15", "Nov 30", "Oct 17", "Sep 01", "Jul 16", "May 31", "Apr 15", "Feb 29"};
+        QCOMPARE(int(w.dateLabels.size()), 8);
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(w.dateLabels[i].text, expected[i]);
+            QCOMPARE(QPoint(w.dateLabels[i].x, w.dateLabels[i].y), w.spokes[i].label);
+        }
+        // Today's date means no date: the spokes stay unlabelled.
+        QVERIFY(ComputeGannChart(Calculated(Layout::Compact, "100"), Layout::Compact, Today).wheel.dateLabels.empty());
+    }
+
+    void bandStart_data()
+    {
+        QTest::addColumn<double>("angle");
+        QTest::addColumn<int>("start");
+        QTest::newRow("right") << 0.0 << 485;
+        QTest::newRow("left") << GannPi << 441;
+        QTest::newRow("up") << GannPi / 2 << 441;
+        QTest::newRow("down") << -GannPi / 2 << 485;
+        // Cells on the diagonals have the exact 45 degrees, just past the rounded bounds.
+        QTest::newRow("upper-right diagonal") << std::atan(1.0) << 441;
+        QTest::newRow("lower-left diagonal") << std::atan(1.0) + GannPi << 485;
+    }
+    void bandStart()
+    {
+        QFETCH(double, angle);
+        GannState s = Calculated(Layout::Compact, "5000");
+        s.PriceAngle = angle;
+        QTEST(BandChart(s, Layout::Compact, SquareGeometry(Half, s.ChartRadius, 27)).bandStart, "start");
+    }
+
+    void bandShows51Boxes_data()
+    {
+        QTest::addColumn<Layout>("layout");
+        QTest::addColumn<QString>("price");
+        QTest::newRow("842 compact") << Layout::Compact << "842";
+        QTest::newRow("5000 large") << Layout::Large << "5000";
+        QTest::newRow("9999 compact") << Layout::Compact << "9999";
+    }
+    void bandShows51Boxes()
+    {
+        QFETCH(Layout, layout);
+        QFETCH(QString, price);
+        const GannState s = Calculated(layout, price);
+        const GannChartGeometry chart = ComputeGannChart(s, layout, Today);
+        const int n = chart.band.N;
+        QCOMPARE(int(chart.band.placements.size()), 17);
+        QCOMPARE(int(chart.band.boxes.size()), 51);
+        QCOMPARE(int(chart.band.numbers.size()), 51);
+        QMap<QRgb, int> colours;
+        for (size_t i = 0; i < chart.band.boxes.size(); ++i) {
+            const GannBox& b = chart.band.boxes[i];
+            ++colours[b.color.rgb()];
+            // Only the three outer rings are used; a result in the band's first cell has
+            // its lower neighbour in the corner where the ring inside the band closes.
+            const int ring = std::min({b.column, b.row, n - 1 - b.column, n - 1 - b.row});
+            const bool innerCorner = b.color == GannChartColors::Grey() && b.column == 3 && b.row == n - 4;
+            QVERIFY2((ring >= 0 && ring < 3) || innerCorner, qPrintable(QString::number(b.number)));
+            QCOMPARE(b.right - b.left, chart.CellSize);
+            QVERIFY(Inside(chart.band.numbers[i], b));
+            QCOMPARE(chart.band.numbers[i].text, FourCharNumber(b.number));
+            QCOMPARE(chart.band.numbers[i].color, GannChartColors::White());
+        }
+        using namespace GannChartColors;
+        QCOMPARE((Numbers{colours[Blue().rgb()], colours[Red().rgb()], colours[Black().rgb()], colours[Grey().rgb()]}),
+                 (Numbers{8, 8, 1, 34}));
+        // Highs, then lows, then the price, each followed by its two neighbours.
+        const auto& boxes = chart.band.boxes;
+        QCOMPARE((Numbers{boxes[0].number, boxes[1].number, boxes[2].number}),
+                 (Numbers{s.PotentialHigh[1], s.PotentialHigh[1] - 1, s.PotentialHigh[1] + 1}));
+        QCOMPARE(boxes[24].number, int(s.PotentialLow[1]));
+        QCOMPARE(boxes[48].number, int(s.GannPrice));
+
+        // Lows, the price and highs in that order, each in the band square's cell of its
+        // band number, and at the spoke direction of its own spiral cell.
+        GannState band;
+        BuildSpiral(band, qint16((n + 1) / 2), qint16(n));
+        const std::map<int, QPoint> at = BandCellMap(chart);
+        Numbers placed, results{s.GannPrice};
+        for (int k = 1; k <= 8; ++k) results.prepend(s.PotentialLow[k]), results.append(s.PotentialHigh[k]);
+        for (const GannBandPlacement& p : chart.band.placements) {
+            placed << p.number;
+            QCOMPARE(at.at(p.number), QPoint(band.CellX[p.bandCell], band.CellY[p.bandCell]));
+            const double spiral = CellAngle(s, p.number);
+            double diff = std::abs(spiral - std::atan2(-(p.row - (n - 1) / 2.0), p.column - (n - 1) / 2.0));
+            while (diff > GannPi) diff = std::abs(diff - 2 * M_PI);
+            QVERIFY2(diff < 0.25, qPrintable(QString::number(p.number)));
+        }
+        QCOMPARE(placed, results);
+    }
+
+    // 961 closes a ring in the lower-left corner: the walk ends at the band's last cell
+    // before it can confirm the last high.
+    void bandLowerLeftDiagonal()
+    {
+        const GannState s = Calculated(Layout::Compact, "961");
+        const GannChartGeometry chart = ComputeGannChart(s, Layout::Compact, Today);
+        const int n = chart.band.N;
+        QCOMPARE(chart.band.bandStart, 485);
+        QCOMPARE(int(chart.band.placements.size()), 16);
+        QCOMPARE(chart.band.placements.back().phase, 'H');
+        QCOMPARE(chart.band.placements.back().k, 7);
+        QCOMPARE(int(chart.band.boxes.size()), 51);
+        // The last high and its neighbours keep their spiral cells, below the band square
+        // (one past the spiral's last number keeps whatever its entry held).
+        const std::map<int, QPoint> at = BandCellMap(chart);
+        for (int w : {s.PotentialHigh[8] - 1, int(s.PotentialHigh[8]), s.PotentialHigh[8] + 1}) {
+            QCOMPARE(at.at(w), QPoint(s.CellX[w], s.CellY[w]));
+            if (w <= s.GridSize * s.GridSize) QVERIFY(at.at(w).y() >= n);
+        }
+    }
+
+    void chartStepWritesState()
+    {
+        GannState s = Calculated(Layout::Large, "2000", QDate(2024, 1, 15));
+        const GannChartGeometry chart = ComputeGannChart(s, Layout::Large, Today);
+        const std::map<int, QPoint> at = BandCellMap(chart);
+        PictureSurface surface;   // 15 twips a pixel
+        surface.setSizeTwips(2 * Half, 2 * Half);
+        DrawGannChartStep(surface, s, Layout::Large, Today);
+        QCOMPARE((Numbers{s.SquareLeft, s.SquareBottom, s.CellSize}),
+                 (Numbers{chart.SquareLeft, chart.SquareBottom, chart.CellSize}));
+        // Moved into the band until the next calculation rebuilds the spiral.
+        for (int n : {int(s.PotentialLow[8]), 2000, int(s.PotentialHigh[8])})
+            QCOMPARE(QPoint(s.CellX[n], s.CellY[n]), at.at(n));
+
+        const QImage& img = surface.picture();   // kept for repainting and printing
+        QCOMPARE(img, surface.image());
+        for (const GannBox& b : chart.band.boxes) {
+            // Spokes and the white number cross a box; most of it keeps its colour.
+            int hits = 0, all = 0;
+            for (int x = surface.toPixels(b.left); x < surface.toPixels(b.right); ++x)
+                for (int y = surface.toPixels(b.top); y < surface.toPixels(b.bottom); ++y, ++all)
+                    hits += QColor(img.pixel(x, y)) == b.color;
+            QVERIFY2(all && hits > all / 2, qPrintable(QString::number(b.number)));
+        }
+        // The wheel circle is blue where it passes the square's corners; outside it the
+        // surface stays background.
+        const QPoint corner(surface.toPixels(chart.SquareLeft), surface.toPixels(chart.SquareTop));
+        bool blue = false;
+        for (int dx = -2; dx <= 2; ++dx)
+            for (int dy = -2; dy <= 2; ++dy) blue = blue || QColor(img.pixel(corner + QPoint(dx, dy))) == GannChartColors::Blue();
+        QVERIFY(blue);
+        QCOMPARE(QColor(img.pixel(1, 1)), QColor(Qt::white));
+
+        // Drawn as at window load, a square beyond the full-square limit leaves it blank.
+        RedrawGannChart(surface, s, Layout::Large, Today);
+        QVERIFY(surface.picture().isNull());
+        for (int y = 0; y < surface.image().height(); y += 7)
+            for (int x = 0; x < surface.image().width(); x += 7)
+                QCOMPARE(QColor(surface.image().pixel(x, y)), QColor(Qt::white));
+    }
+};
+
+QTEST_MAIN(TestGannCore)
+#include "test_ganncore.moc"
