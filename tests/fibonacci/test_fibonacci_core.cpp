@@ -7,7 +7,9 @@
 #include <QtTest>
 
 // The projection, its chart scale, the results tables, the chart drawing and the
-// project file, without a window.
+// project file, without a window. The worked example (100 to 150 from 1/1/2004 to
+// 3/1/2004) is the guide's, listings, scale and file included; these are the cases
+// around it.
 
 namespace {
 
@@ -15,18 +17,19 @@ const FibRatios Classic{0.382, 0.5, 0.618};
 const QDate Today(2024, 6, 1);
 
 QDate D(int m, int d, int y) { return QDate(y, m, d); }
+QString Us(const QDate& d) { return d.toString("M/d/yyyy"); }
 
-FibonacciState Inputs(double p1, double p2, QDate d1 = QDate(), QDate d2 = QDate())
+FibonacciState Inputs(double p1, double p2, QDate d1 = NullDate(), QDate d2 = NullDate())
 {
     FibonacciState s;
     s.Price1 = p1;
     s.Price2 = p2;
-    s.Date1 = d1.isValid() ? d1 : NullDate();
-    s.Date2 = d2.isValid() ? d2 : NullDate();
+    s.Date1 = d1;
+    s.Date2 = d2;
     return s;
 }
 
-QString Us(const QDate& d) { return d.toString("M/d/yyyy"); }
+FibonacciState Swing() { return Inputs(100, 150, D(1, 1, 2004), D(3, 1, 2004)); }
 
 // "100 150 1/1/2004 3/1/2004"
 QString InputsOf(const FibonacciState& s)
@@ -54,8 +57,8 @@ QString DateSummary(const FibonacciState& s)
 QStringList Dump(const FibonacciState& s)
 {
     QStringList out{Us(s.Date1), Us(s.Date2), s.DateAxisMode, Us(s.ChartStartDate), Us(s.ChartEndDate)};
-    for (double v : {s.Price1, s.Price2, s.ChartMinPrice, s.ChartMaxPrice, s.PriceStep, s.PotentialPrice[1], s.PotentialPrice[2],
-                     s.PotentialPrice[3]})
+    for (double v : {s.Price1, s.Price2, s.ChartMinPrice, s.ChartMaxPrice, s.PriceStep, s.PotentialPrice[1],
+                     s.PotentialPrice[2], s.PotentialPrice[3]})
         out << QString::number(v, 'g', 17);
     for (int v : {s.PriceSteps, s.MonthStep, s.MonthSteps, s.DayStep, s.DaySteps, s.DateLevelCount})
         out << QString::number(v);
@@ -70,265 +73,210 @@ Q_DECLARE_METATYPE(FibonacciState)
 class TestFibonacciCore : public QObject {
     Q_OBJECT
 private slots:
-    void validate_data();
-    void validate();
-    void projection_data();
-    void projection();
-    void missingHalfKeepsEarlierResults();
-    void calcErrorsLeaveStateUntouched_data();
-    void calcErrorsLeaveStateUntouched();
-    void listing_data();
-    void listing();
-    void chartPixels();
-    void pricesOnlyFileLines();
-    void readFile_data();
-    void readFile();
-};
+    // Equal prices and a price too large are the hardening test's, the pickers left at
+    // today the guide's.
+    void validate_data()
+    {
+        QTest::addColumn<QString>("price1");
+        QTest::addColumn<QString>("price2");
+        QTest::addColumn<QDate>("picker1");
+        QTest::addColumn<QDate>("picker2");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("after");   // the state's inputs afterwards
 
-void TestFibonacciCore::validate_data()
-{
-    QTest::addColumn<QString>("price1");
-    QTest::addColumn<QString>("price2");
-    QTest::addColumn<QDate>("picker1");
-    QTest::addColumn<QDate>("picker2");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("after");   // the state's inputs afterwards
-
-    // The state starts as "1 2 1/1/2000 2/1/2000"; no dates read as 1/1/1900.
-    const QString prices = "Either both or none of the prices should be entered";
-    QTest::newRow("nothing entered") << "" << "" << Today << Today << "No input specified"
-                                     << "0 0 1/1/1900 1/1/1900";
-    QTest::newRow("one price keeps the rejected prices, not the dates")
-        << "100" << "" << D(1, 1, 2004) << D(3, 1, 2004) << prices << "100 0 1/1/2000 2/1/2000";
-    QTest::newRow("equal prices") << "100" << "100.0" << Today << Today
-                                  << "Both prices can't be the same" << "100 100 1/1/2000 2/1/2000";
-    QTest::newRow("equal dates keep the rejected dates") << "" << "" << D(5, 1, 2024) << D(5, 1, 2024)
-        << "Date2 should be greater than Date1" << "0 0 5/1/2024 5/1/2024";
-    QTest::newRow("a picker set to the null date itself") << "" << "" << NullDate() << D(5, 1, 2024)
-        << "Either both or none of the dates should be entered" << "0 0 1/1/1900 5/1/2024";
-    QTest::newRow("price too large changes nothing") << "1e400" << "5" << Today << Today
-        << "Enter a smaller price: this one is too large to calculate with." << "1 2 1/1/2000 2/1/2000";
-    QTest::newRow("both pickers at today mean no dates")
-        << "100" << "150" << Today << Today << "" << "100 150 1/1/1900 1/1/1900";
-    QTest::newRow("yesterday and today are two dates")
-        << "" << "" << D(5, 31, 2024) << Today << "" << "0 0 5/31/2024 6/1/2024";
-    QTest::newRow("today and tomorrow are two dates")
-        << "" << "" << Today << D(6, 2, 2024) << "" << "0 0 6/1/2024 6/2/2024";
-}
-
-void TestFibonacciCore::validate()
-{
-    QFETCH(QString, price1);
-    QFETCH(QString, price2);
-    QFETCH(QDate, picker1);
-    QFETCH(QDate, picker2);
-
-    FibonacciState s = Inputs(1, 2, D(1, 1, 2000), D(2, 1, 2000));
-    s.ProjectName = "Old";
-    s.Notes = "old notes";
-    const FibonacciInputs in{price1, price2, picker1, picker2, "  My  plan ", " line 1\r\nline 2\t "};
-    const std::optional<QString> result = ValidateInputs(in, Today, s);
-
-    QTEST(result.value_or(QString()), "message");
-    QTEST(InputsOf(s), "after");
-    // Name and notes only move on success; trimming removes blanks, not tabs.
-    QCOMPARE(s.ProjectName, result ? QString("Old") : QString("My  plan"));
-    QCOMPARE(s.Notes, result ? QString("old notes") : QString("line 1\r\nline 2\t"));
-}
-
-void TestFibonacciCore::projection_data()
-{
-    QTest::addColumn<FibonacciState>("inputs");
-    QTest::addColumn<double>("r3");
-    QTest::addColumn<QString>("prices");   // potential prices | min max step steps
-    QTest::addColumn<QString>("dates");    // potential dates | mode start end step steps
-
-    QTest::newRow("rising 100 to 150, Int rounds 37.08 days down")
-        << Inputs(100, 150, D(1, 1, 2004), D(3, 1, 2004)) << 0.618 << "130.9 125 119.1 | 90 160 10 7"
-        << "3/23/2004 3/31/2004 4/7/2004 | M 12/1/2003 5/1/2004 1 5";
-    QTest::newRow("falling 150 to 100") << Inputs(150, 100) << 0.618 << "119.1 125 130.9 | 90 160 10 7" << "";
-    QTest::newRow("range under three units doubles the step")
-        << Inputs(100, 125) << 0.618 << "115.45 112.5 109.55 | 99 126 2 14" << "";
-    QTest::newRow("lower bound below zero is cut to zero")
-        << Inputs(0.5, 4) << 0.618 << "2.663 2.25 1.837 | 0 5 1 5" << "";
-    QTest::newRow("negative potential price is clamped") << Inputs(10, 20) << 2.5 << "16.18 15 0 | 0 21 2 10" << "";
-    QTest::newRow("days") << Inputs(0, 0, D(1, 1, 2004), D(1, 21, 2004)) << 0.618 << ""
-                          << "1/28/2004 1/31/2004 2/2/2004 | D 12/29/2003 2/7/2004 4 10";
-    QTest::newRow("short span starts the day before and pushes the end past the last level")
-        << Inputs(0, 0, D(1, 10, 2024), D(1, 13, 2024)) << 0.618 << ""
-        << "1/14/2024 1/14/2024 1/14/2024 | D 1/9/2024 1/15/2024 1 6";
-    QTest::newRow("long span: several months a tick") << Inputs(0, 0, D(1, 15, 2000), D(1, 15, 2004))
-        << 0.618 << "" << "7/26/2005 1/14/2006 7/5/2006 | M 12/1/1999 4/1/2007 8 11";
-}
-
-void TestFibonacciCore::projection()
-{
-    QFETCH(FibonacciState, inputs);
-    QFETCH(double, r3);
-    Calculate(inputs, FibRatios{0.382, 0.5, r3});
-    QTEST(inputs.HasPrices() ? PriceSummary(inputs) : QString(), "prices");
-    QTEST(inputs.HasDates() ? DateSummary(inputs) : QString(), "dates");
-    QCOMPARE(int(inputs.DateLevelCount), inputs.HasDates() ? 3 : 0);
-}
-
-void TestFibonacciCore::missingHalfKeepsEarlierResults()
-{
-    FibonacciState s = Inputs(100, 150, D(1, 1, 2004), D(3, 1, 2004));
-    Calculate(s, Classic);
-    const QString prices = PriceSummary(s), dates = DateSummary(s);
-    FibonacciState t = s;
-
-    s.Price1 = 10;
-    s.Price2 = 20;
-    s.Date1 = s.Date2 = NullDate();
-    Calculate(s, Classic);
-    QCOMPARE(s.ChartMaxPrice, 21.0);
-    QCOMPARE(DateSummary(s), dates);
-
-    t.Price1 = t.Price2 = 0;
-    t.Date2 = D(1, 21, 2004);
-    Calculate(t, Classic);
-    QCOMPARE(t.DateAxisMode, QString("D"));
-    QCOMPARE(PriceSummary(t), prices);
-}
-
-void TestFibonacciCore::calcErrorsLeaveStateUntouched_data()
-{
-    QTest::addColumn<QDate>("d1");
-    QTest::addColumn<QDate>("d2");
-    QTest::addColumn<double>("r3");
-    QTest::addColumn<QString>("message");
-    const QString pastEnd = QString::fromLatin1(DateAfterRangeMessage);
-    QTest::newRow("projected date past 12/31/9999") << D(1, 1, 9999) << D(12, 1, 9999) << 0.618 << pastEnd;
-    QTest::newRow("chart end past 12/31/9999") << D(1, 1, 9999) << D(8, 1, 9999) << 0.618 << pastEnd;
-    QTest::newRow("month count beyond 16 bits") << D(1, 1, 1601) << D(1, 1, 5000) << 0.618
-        << "Choose dates closer together: the chart cannot show more than 32767 months or days.";
-    QTest::newRow("odd ratio gives a zero day step") << D(1, 1, 2024) << D(1, 31, 2024) << -1.2
-        << "Check the Fibonacci ratios: with these ratios the time axis cannot be laid out.";
-}
-
-void TestFibonacciCore::calcErrorsLeaveStateUntouched()
-{
-    QFETCH(double, r3);
-    FibonacciState s = Inputs(100, 150, D(1, 1, 2004), D(3, 1, 2004));
-    Calculate(s, Classic);
-    // Prices that alone would calculate fine: the price half must not be committed either.
-    s.Price1 = 10;
-    s.Price2 = 20;
-    QFETCH(QDate, d1);
-    QFETCH(QDate, d2);
-    s.Date1 = d1;
-    s.Date2 = d2;
-    const FibonacciState before = s;
-    try {
-        Calculate(s, FibRatios{0.382, 0.5, r3});
-        QFAIL("no error reported");
-    } catch (const CalcError& e) {
-        QTEST(e.text, "message");
+        // The state starts as "1 2 1/1/2000 2/1/2000"; no dates read as 1/1/1900.
+        QTest::newRow("nothing entered") << "" << "" << Today << Today << "No input specified"
+                                         << "0 0 1/1/1900 1/1/1900";
+        QTest::newRow("one price keeps the rejected prices, not the dates")
+            << "100" << "" << D(1, 1, 2004) << D(3, 1, 2004) << "Either both or none of the prices should be entered"
+            << "100 0 1/1/2000 2/1/2000";
+        QTest::newRow("equal dates keep the rejected dates") << "" << "" << D(5, 1, 2024) << D(5, 1, 2024)
+            << "Date2 should be greater than Date1" << "0 0 5/1/2024 5/1/2024";
+        QTest::newRow("a picker set to the null date itself") << "" << "" << NullDate() << D(5, 1, 2024)
+            << "Either both or none of the dates should be entered" << "0 0 1/1/1900 5/1/2024";
+        QTest::newRow("today and tomorrow are two dates")
+            << "" << "" << Today << D(6, 2, 2024) << "" << "0 0 6/1/2024 6/2/2024";
     }
-    QCOMPARE(Dump(s), Dump(before));
-}
+    void validate()
+    {
+        QFETCH(QString, price1);
+        QFETCH(QString, price2);
+        QFETCH(QDate, picker1);
+        QFETCH(QDate, picker2);
+        FibonacciState s = Inputs(1, 2, D(1, 1, 2000), D(2, 1, 2000));
+        s.ProjectName = "Old";
+        s.Notes = "old notes";
+        const FibonacciInputs in{price1, price2, picker1, picker2, "  My  plan ", " line 1\r\nline 2\t "};
+        const std::optional<QString> result = ValidateInputs(in, Today, s);
+        QTEST(result.value_or(QString()), "message");
+        QTEST(InputsOf(s), "after");
+        // Name and notes only move on success; trimming removes blanks, not tabs.
+        QCOMPARE(s.ProjectName, result ? QString("Old") : QString("My  plan"));
+        QCOMPARE(s.Notes, result ? QString("old notes") : QString("line 1\r\nline 2\t"));
+    }
 
-void TestFibonacciCore::listing_data()
-{
-    QTest::addColumn<double>("r1");
-    QTest::addColumn<FibonacciState>("state");   // the worked example with its first results replaced
-    QTest::addColumn<QString>("prices");
-    QTest::addColumn<QString>("dates");
+    void projection_data()
+    {
+        QTest::addColumn<FibonacciState>("inputs");
+        QTest::addColumn<double>("r3");
+        QTest::addColumn<QString>("prices");   // potential prices | min max step steps
+        QTest::addColumn<QString>("dates");    // potential dates | mode start end step steps
+        QTest::newRow("range under three units doubles the step")
+            << Inputs(100, 125) << 0.618 << "115.45 112.5 109.55 | 99 126 2 14" << "";
+        QTest::newRow("lower bound below zero is cut to zero")
+            << Inputs(0.5, 4) << 0.618 << "2.663 2.25 1.837 | 0 5 1 5" << "";
+        QTest::newRow("negative potential price is clamped") << Inputs(10, 20) << 2.5 << "16.18 15 0 | 0 21 2 10" << "";
+        QTest::newRow("days") << Inputs(0, 0, D(1, 1, 2004), D(1, 21, 2004)) << 0.618 << ""
+                              << "1/28/2004 1/31/2004 2/2/2004 | D 12/29/2003 2/7/2004 4 10";
+        QTest::newRow("short span starts the day before and pushes the end past the last level")
+            << Inputs(0, 0, D(1, 10, 2024), D(1, 13, 2024)) << 0.618 << ""
+            << "1/14/2024 1/14/2024 1/14/2024 | D 1/9/2024 1/15/2024 1 6";
+        QTest::newRow("long span: several months a tick") << Inputs(0, 0, D(1, 15, 2000), D(1, 15, 2004))
+            << 0.618 << "" << "7/26/2005 1/14/2006 7/5/2006 | M 12/1/1999 4/1/2007 8 11";
+    }
+    void projection()
+    {
+        QFETCH(FibonacciState, inputs);
+        QFETCH(double, r3);
+        Calculate(inputs, FibRatios{0.382, 0.5, r3});
+        QTEST(inputs.HasPrices() ? PriceSummary(inputs) : QString(), "prices");
+        QTEST(inputs.HasDates() ? DateSummary(inputs) : QString(), "dates");
+        QCOMPARE(int(inputs.DateLevelCount), inputs.HasDates() ? 3 : 0);
+    }
 
-    FibonacciState s = Inputs(100, 150, D(1, 1, 2004), D(3, 1, 2004));
-    Calculate(s, Classic);
-    const QString ph = "Fib Ratio   Price\r\n---------   -----\r\n", dh = "Fib Ratio   Date\r\n---------   ----\r\n";
-    const QString prices23 = "\r\n0.5         125.00\r\n0.618       119.10";
-    const QString dates23 = "\r\n0.5         03/31/2004\r\n0.618       04/07/2004";
-    QTest::newRow("worked example") << 0.382 << s << ph + "0.382       130.90" + prices23
-                                    << dh + "0.382       03/23/2004" + dates23;
-    FibonacciState clamped = s;
-    clamped.PotentialPrice[1] = 0;
-    clamped.PotentialDate[1] = D(5, 7, 2010);
-    QTest::newRow("clamped price, leading zeros in the date") << 0.382 << clamped
-        << ph + "0.382       0.00" + prices23 << dh + "0.382       05/07/2010" + dates23;
-    FibonacciState big = s;
-    big.PotentialPrice[1] = 1234567.891;
-    big.Date1 = NullDate();
-    QTest::newRow("long ratio cut to its column, price without separators, no dates")
-        << 0.12345678901 << big << ph + "0.12345678901234567.89" + prices23 << "";
-    big.Price1 = 0;
-    QTest::newRow("no prices, no dates") << 0.382 << big << "" << "";
-}
-
-void TestFibonacciCore::listing()
-{
-    QFETCH(double, r1);
-    QFETCH(FibonacciState, state);
-    QTEST(PriceListing(state, FibRatios{r1, 0.5, 0.618}), "prices");
-    QTEST(DateListing(state, FibRatios{r1, 0.5, 0.618}), "dates");
-}
-
-void TestFibonacciCore::chartPixels()
-{
-    // Prices with dates, and prices alone (points spread at 10 % and 70 % of the axis).
-    for (bool withDates : {true, false}) {
-        FibonacciState s = withDates ? Inputs(100, 150, D(1, 1, 2004), D(3, 1, 2004)) : Inputs(100, 150);
+    void missingHalfKeepsEarlierResults()
+    {
+        FibonacciState s = Swing();
         Calculate(s, Classic);
-        PictureSurface pb(15);
-        pb.setSizeTwips(8500, 8500);
-        const FibChartGeometry g = DrawChart(pb, s, Layout::Large);
-        const QImage& img = pb.picture();   // kept as the persistent picture
-        QVERIFY(!img.isNull());
-        auto at = [&](int x, int y) { return img.pixelColor(pb.toPixels(x), pb.toPixels(y)); };
-
-        // 119.1 lies at y = (119.1-90)/70 * -6500 + 7500 = 4797.9 -> 4798.
-        QCOMPARE(PriceToY(s, g, 119.1), 4798);
-        QCOMPARE(at(7500 - 150, 4798), QColor(0, 0, 255));
-        const int x1 = withDates ? DateToX(s, g, s.Date1) : 1250 + 625;
-        QCOMPARE(at(x1, PriceToY(s, g, 100)), QColor(Qt::black));   // the first input point
-        QCOMPARE(at(7500 - 150, PriceToY(s, g, 150) - 150), QColor(Qt::white));
-        if (withDates) {
-            // 4/7/2004 is 128 of 152 days along: x = 128/152 * 6250 + 1250 = 6513.2 -> 6513.
-            QCOMPARE(DateToX(s, g, s.PotentialDate[3]), 6513);
-            QCOMPARE(at(6513, 1500), QColor(0, 0, 255));
-        }
-        // The printout goes on writing in black tick-label type.
-        QCOMPARE(pb.foreColor(), QColor(Qt::black));
-        QCOMPARE(pb.font().pointSizeF(), 10.0);
+        const QString prices = PriceSummary(s), dates = DateSummary(s);
+        FibonacciState t = s;
+        s.Price1 = 10;
+        s.Price2 = 20;
+        s.Date1 = s.Date2 = NullDate();
+        Calculate(s, Classic);
+        QCOMPARE(s.ChartMaxPrice, 21.0);
+        QCOMPARE(DateSummary(s), dates);
+        t.Price1 = t.Price2 = 0;
+        t.Date2 = D(1, 21, 2004);
+        Calculate(t, Classic);
+        QCOMPARE(t.DateAxisMode, QString("D"));
+        QCOMPARE(PriceSummary(t), prices);
     }
-}
 
-void TestFibonacciCore::pricesOnlyFileLines()
-{
-    FibonacciState s = Inputs(0.5, 4);
-    s.ProjectName = "Test";
-    QCOMPARE(FibProjectLines(s), (QStringList{"NM=Test", "P1=0.5", "P2=4", "D1=1/1/1900", "D2=1/1/1900", "NT="}));
-}
+    // A projected date past 12/31/9999 is the hardening test's.
+    void calcErrorsLeaveStateUntouched_data()
+    {
+        QTest::addColumn<QDate>("d1");
+        QTest::addColumn<QDate>("d2");
+        QTest::addColumn<double>("r3");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("chart end past 12/31/9999") << D(1, 1, 9999) << D(8, 1, 9999) << 0.618
+                                                   << QString::fromLatin1(DateAfterRangeMessage);
+        QTest::newRow("month count beyond 16 bits") << D(1, 1, 1601) << D(1, 1, 5000) << 0.618
+            << "Choose dates closer together: the chart cannot show more than 32767 months or days.";
+        QTest::newRow("odd ratio gives a zero day step") << D(1, 1, 2024) << D(1, 31, 2024) << -1.2
+            << "Check the Fibonacci ratios: with these ratios the time axis cannot be laid out.";
+    }
+    void calcErrorsLeaveStateUntouched()
+    {
+        QFETCH(double, r3);
+        QFETCH(QDate, d1);
+        QFETCH(QDate, d2);
+        FibonacciState s = Swing();
+        Calculate(s, Classic);
+        // Prices that alone would calculate fine: the price half must not be committed either.
+        s.Price1 = 10;
+        s.Price2 = 20;
+        s.Date1 = d1;
+        s.Date2 = d2;
+        const FibonacciState before = s;
+        try {
+            Calculate(s, FibRatios{0.382, 0.5, r3});
+            QFAIL("no error reported");
+        } catch (const CalcError& e) {
+            QTEST(e.text, "message");
+        }
+        QCOMPARE(Dump(s), Dump(before));
+    }
 
-void TestFibonacciCore::readFile_data()
-{
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("after");   // name | inputs | notes
+    // The worked example with its first results replaced: a clamped price and a date
+    // with leading zeros, then a ratio and a price too wide for their columns.
+    void listingColumns()
+    {
+        FibonacciState s = Swing();
+        Calculate(s, Classic);
+        s.PotentialPrice[1] = 0;
+        s.PotentialDate[1] = D(5, 7, 2010);
+        QCOMPARE(PriceListing(s, Classic).section("\r\n", 2, 2), QString("0.382       0.00"));
+        QCOMPARE(DateListing(s, Classic).section("\r\n", 2, 2), QString("0.382       05/07/2010"));
+        s.PotentialPrice[1] = 1234567.891;
+        QCOMPARE(PriceListing(s, FibRatios{0.12345678901, 0.5, 0.618}).section("\r\n", 2, 2),
+                 QString("0.12345678901234567.89"));
+    }
 
-    // Fields start as: "Before | 1 2 1/1/2000 2/1/2000 | old".
-    QTest::newRow("hand-written keys in lower case with blanks")
-        << QStringList{" nm = Test", "p1 =100", "P2= 150.5 ", "d1=1/1/04", "D2 = 3/1/2004", "nt=a", "b"}
-        << true << "Test | 100 150.5 1/1/2004 3/1/2004 | a\r\nb";
-    QTest::newRow("missing keys keep their fields")
-        << QStringList{"P1=5"} << true << "Before | 5 2 1/1/2000 2/1/2000 | old";
-    QTest::newRow("bad number fails; fields read before it stay")
-        << QStringList{"NM=Kept", "P1=12abc", "P2=5"} << false << "Kept | 1 2 1/1/2000 2/1/2000 | old";
-    QTest::newRow("day that does not exist fails")
-        << QStringList{"D1=2/30/2024"} << false << "Before | 1 2 1/1/2000 2/1/2000 | old";
-}
+    void chartPixels()
+    {
+        // Prices with dates, and prices alone (points spread at 10 % and 70 % of the axis).
+        for (bool withDates : {true, false}) {
+            FibonacciState s = withDates ? Swing() : Inputs(100, 150);
+            Calculate(s, Classic);
+            PictureSurface pb(15);
+            pb.setSizeTwips(8500, 8500);
+            const FibChartGeometry g = DrawChart(pb, s, Layout::Large);
+            const QImage& img = pb.picture();   // kept as the persistent picture
+            QVERIFY(!img.isNull());
+            auto at = [&](int x, int y) { return img.pixelColor(pb.toPixels(x), pb.toPixels(y)); };
 
-void TestFibonacciCore::readFile()
-{
-    QFETCH(QStringList, lines);
-    FibonacciState s = Inputs(1, 2, D(1, 1, 2000), D(2, 1, 2000));
-    s.ProjectName = "Before";
-    s.Notes = "old";
-    QTEST(ApplyFibProjectLines(lines, s), "ok");
-    QTEST(s.ProjectName + " | " + InputsOf(s) + " | " + s.Notes, "after");
-}
+            // 119.1 lies at y = (119.1-90)/70 * -6500 + 7500 = 4797.9 -> 4798.
+            QCOMPARE(PriceToY(s, g, 119.1), 4798);
+            QCOMPARE(at(7500 - 150, 4798), QColor(0, 0, 255));
+            const int x1 = withDates ? DateToX(s, g, s.Date1) : 1250 + 625;
+            QCOMPARE(at(x1, PriceToY(s, g, 100)), QColor(Qt::black));   // the first input point
+            QCOMPARE(at(7500 - 150, PriceToY(s, g, 150) - 150), QColor(Qt::white));
+            if (withDates) {
+                // 4/7/2004 is 128 of 152 days along: x = 128/152 * 6250 + 1250 = 6513.2 -> 6513.
+                QCOMPARE(DateToX(s, g, s.PotentialDate[3]), 6513);
+                QCOMPARE(at(6513, 1500), QColor(0, 0, 255));
+            }
+            // The printout goes on writing in black tick-label type.
+            QCOMPARE(pb.foreColor(), QColor(Qt::black));
+            QCOMPARE(pb.font().pointSizeF(), 10.0);
+        }
+    }
+
+    void pricesOnlyFileLines()
+    {
+        FibonacciState s = Inputs(0.5, 4);
+        s.ProjectName = "Test";
+        QCOMPARE(FibProjectLines(s), (QStringList{"NM=Test", "P1=0.5", "P2=4", "D1=1/1/1900", "D2=1/1/1900", "NT="}));
+    }
+
+    // Damaged files are the hardening test's.
+    void readFile_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("after");   // name | inputs | notes
+
+        // Fields start as: "Before | 1 2 1/1/2000 2/1/2000 | old".
+        QTest::newRow("hand-written keys in lower case with blanks")
+            << QStringList{" nm = Test", "p1 =100", "P2= 150.5 ", "d1=1/1/04", "D2 = 3/1/2004", "nt=a", "b"}
+            << true << "Test | 100 150.5 1/1/2004 3/1/2004 | a\r\nb";
+        QTest::newRow("missing keys keep their fields")
+            << QStringList{"P1=5"} << true << "Before | 5 2 1/1/2000 2/1/2000 | old";
+        QTest::newRow("bad number fails; fields read before it stay")
+            << QStringList{"NM=Kept", "P1=12abc", "P2=5"} << false << "Kept | 1 2 1/1/2000 2/1/2000 | old";
+    }
+    void readFile()
+    {
+        QFETCH(QStringList, lines);
+        FibonacciState s = Inputs(1, 2, D(1, 1, 2000), D(2, 1, 2000));
+        s.ProjectName = "Before";
+        s.Notes = "old";
+        QTEST(ApplyFibProjectLines(lines, s), "ok");
+        QTEST(s.ProjectName + " | " + InputsOf(s) + " | " + s.Notes, "after");
+    }
+};
 
 QTEST_MAIN(TestFibonacciCore)
 #include "test_fibonacci_core.moc"
