@@ -1,4 +1,6 @@
 #include "platform/picturesurface.h"
+
+#include <algorithm>
 #include "platform/fonts.h"
 
 #include <QFile>
@@ -103,8 +105,10 @@ void PictureSurface::line(int x1, int y1, int x2, int y2, const QColor& color) {
 }
 
 namespace {
+// Both corner pixels belong to the box, whichever way round the corners are given
+// (QRect::normalized() would drop one row and column for reversed corners).
 QRect PixelRect(int x1, int y1, int x2, int y2) {
-    return QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized();
+    return QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
 }
 } // namespace
 

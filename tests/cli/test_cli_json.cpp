@@ -1,15 +1,14 @@
-// --format json: one valid JSON object with the window's state names as keys, every
-// double written so that it reads back to the same double, null for what the
-// calculation did not set.
+// --format json: one valid JSON object, the window's state names as keys in the window's
+// order, every double reading back to the very double the calculation holds, null for
+// what the calculation did not set.
 #include "app/cli/jsonout.h"
 #include "clirunner.h"
-#include "forms/fibonacci/fibonaccicore.h"
 #include "forms/gann/ganncalc.h"
-#include "modules/dates.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
@@ -21,20 +20,16 @@ const QDate Today(2024, 6, 1);
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-QJsonObject RunJson(const QStringList& args)
+QByteArray RunJson(const QStringList& args)
 {
-    const CliResult r = RunCliProgram(args + QStringList{"--today", "6/1/2024", "--format", "json"});
-    if (r.status != 0) {
-        qWarning("tessaray-cli failed: %s", r.err.constData());
-        return {};
-    }
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-        qWarning("not a JSON object: %s", qPrintable(error.errorString()));
-        return {};
-    }
-    return doc.object();
+    return RunCliProgram(args + QStringList{"--today", "6/1/2024", "--format", "json"}).out;
+}
+
+// Null, or an array of nulls only.
+bool IsNull(const QJsonValue& v)
+{
+    const QJsonArray a = v.toArray();
+    return v.isNull() || (v.isArray() && std::all_of(a.begin(), a.end(), [](const QJsonValue& e) { return e.isNull(); }));
 }
 
 }  // namespace
@@ -42,190 +37,88 @@ QJsonObject RunJson(const QStringList& args)
 class TestCliJson : public QObject {
     Q_OBJECT
 private slots:
-    void numbersReadBackExactly_data();
-    void numbersReadBackExactly();
-    void stringsReadBack_data();
-    void stringsReadBack();
-    void fibonacciKeysInOrder();
-    void fibonacciDoublesAreTheCalculation();
-    void fibonacciPricesOnlyLeavesTimeScaleNull();
-    void gannKeysAndValues_data();
-    void gannKeysAndValues();
-};
-
-void TestCliJson::numbersReadBackExactly_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::newRow("sum that is not 0.3") << 0.1 + 0.2;
-    QTest::newRow("potential price") << 150 - 50 * 0.382;
-    QTest::newRow("price angle") << std::atan(1.25) + 3.1415;
-    QTest::newRow("largest double") << DBL_MAX;
-    QTest::newRow("smallest subnormal") << 5e-324;
-    QTest::newRow("negative large exponent") << -1.2345678901234567e-300;
-}
-
-void TestCliJson::numbersReadBackExactly()
-{
-    QFETCH(double, value);
-    const QByteArray text = JsonNumber(value);
-    char* end = nullptr;
-    const double back = std::strtod(text.constData(), &end);
-    QCOMPARE(end, text.constData() + text.size());
-    QVERIFY2(SameBits(back, value), text.constData());
-    // Valid JSON on its own as well.
-    QCOMPARE(QJsonDocument::fromJson("[" + text + "]").array().at(0).toDouble(), value);
-}
-
-void TestCliJson::stringsReadBack_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("listing with CR LF") << QStringLiteral("Angle  High\r\n-----\r\n");
-    QTest::newRow("quotes and backslash") << QStringLiteral("say \"buy\" \\ or not");
-    QTest::newRow("tab and control character") << QStringLiteral("a\tb") + QChar(0x01);
-    QTest::newRow("non-ASCII name") << QStringLiteral("Zürich Société €");
-}
-
-void TestCliJson::stringsReadBack()
-{
-    QFETCH(QString, text);
-    const QByteArray doc = "[" + JsonString(text) + "]";
-    QJsonParseError error;
-    const QJsonArray a = QJsonDocument::fromJson(doc, &error).array();
-    QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(a.at(0).toString(), text);
-    QVERIFY(JsonNumber(std::nan("")) == "null");
-}
-
-void TestCliJson::fibonacciKeysInOrder()
-{
-    const CliResult r = RunCliProgram({"fib", "--price1", "100", "--price2", "150", "--date1", "1/1/2004",
-                                       "--date2", "3/1/2004", "--ratios", "0.382,0.5,0.618", "--format", "json"});
-    QCOMPARE(r.status, 0);
-    // The keys as the document lists them, in the window's order.
-    QStringList keys;
-    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-    int from = 0;
-    for (const QString& key : {"Price1", "Price2", "Date1", "Date2", "PotentialPrice", "PotentialDate",
-                               "ChartMinPrice", "ChartMaxPrice", "PriceStep", "PriceSteps", "DateAxisMode",
-                               "ChartStartDate", "ChartEndDate", "MonthStep", "MonthSteps", "DayStep",
-                               "DaySteps", "lblPrices", "lblDates", "report"}) {
-        const int at = r.out.indexOf("\"" + key.toUtf8() + "\":", from);
-        QVERIFY2(at >= from, qPrintable(key + " missing or out of order"));
-        from = at;
-        keys << key;
-    }
-    QCOMPARE(o.size(), keys.size());
-    QCOMPARE(o.value("ChartStartDate").toString(), QString("12/01/2003"));
-    QCOMPARE(o.value("DateAxisMode").toString(), QString("M"));
-    QCOMPARE(o.value("MonthSteps").toInt(), 5);
-    QVERIFY(o.value("DayStep").isNull());
-    QVERIFY(o.value("report").toString().startsWith("Fibonacci Analysis\r\n"));
-}
-
-// Awkward ratios give doubles with long expansions; the JSON must carry the very
-// values the calculation holds.
-void TestCliJson::fibonacciDoublesAreTheCalculation()
-{
-    const FibRatios ratios{0.123456789, 0.3333333333, 1.6180339887};
-    const QJsonObject o = RunJson({"fib", "--price1", "10.37", "--price2", "97.123", "--ratios",
-                                   "0.123456789,0.3333333333,1.6180339887"});
-    FibonacciState s;
-    FibonacciInputs in{"10.37", "97.123", Today, Today, "Project Name", "Notes"};
-    QVERIFY(!ValidateInputs(in, Today, s));
-    Calculate(s, ratios);
-
-    const QJsonArray prices = o.value("PotentialPrice").toArray();
-    QCOMPARE(prices.size(), 3);
-    for (int i = 1; i <= 3; ++i)
-        QVERIFY2(SameBits(prices.at(i - 1).toDouble(), s.PotentialPrice[i]), qPrintable(QString::number(i)));
-    QVERIFY(SameBits(o.value("Price1").toDouble(), 10.37));
-    QVERIFY(SameBits(o.value("ChartMaxPrice").toDouble(), s.ChartMaxPrice));
-    QVERIFY(SameBits(o.value("ChartMinPrice").toDouble(), s.ChartMinPrice));
-    QVERIFY(SameBits(o.value("PriceStep").toDouble(), s.PriceStep));
-}
-
-void TestCliJson::fibonacciPricesOnlyLeavesTimeScaleNull()
-{
-    const QJsonObject o = RunJson({"fib", "--price1", "100", "--price2", "150", "--ratios", "0.382,0.5,0.618"});
-    QVERIFY(!o.isEmpty());
-    for (const char* key : {"Date1", "Date2", "DateAxisMode", "ChartStartDate", "ChartEndDate", "MonthStep",
-                            "MonthSteps", "DayStep", "DaySteps"})
-        QVERIFY2(o.value(key).isNull(), key);
-    QCOMPARE(o.value("PotentialDate").toArray(), QJsonArray({QJsonValue(), QJsonValue(), QJsonValue()}));
-    QCOMPARE(o.value("lblDates").toString(), QString());
-    QCOMPARE(o.value("PriceSteps").toInt(), 7);
-}
-
-void TestCliJson::gannKeysAndValues_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("layout");
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("full square, price and date")
-        << QStringList{"gann", "--price", "100", "--date", "1/15/2024"} << "large" << "full";
-    QTest::newRow("band chart, price only")
-        << QStringList{"gann", "--price", "1000", "--layout", "compact"} << "compact" << "band";
-    QTest::newRow("date only") << QStringList{"gann", "--date", "12/20/2023"} << "large" << "full";
-}
-
-void TestCliJson::gannKeysAndValues()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QString, layout);
-    QFETCH(QString, kind);
-    const QJsonObject o = RunJson(args);
-    const QStringList expectedKeys{"GannPrice", "GannDate", "GridCenter", "GridSize", "ChartRadius",
-                                   "PriceAngle", "HighTargetAngle", "LowTargetAngle", "PotentialHigh",
-                                   "PotentialLow", "AngleDate", "ChartKind", "BandCells", "lblPrices",
-                                   "lblDates", "report"};
-    QStringList keys = o.keys();
-    keys.sort();
-    QStringList sorted = expectedKeys;
-    sorted.sort();
-    QCOMPARE(keys, sorted);
-    QCOMPARE(o.value("ChartKind").toString(), kind);
-
-    // The same calculation in the core, as the window makes it.
-    const Layout l = layout == "compact" ? Layout::Compact : Layout::Large;
-    const int priceAt = args.indexOf("--price");
-    const int dateAt = args.indexOf("--date");
-    const QString price = priceAt > 0 ? args[priceAt + 1] : QString();
-    const QDate date = dateAt > 0 ? *ParseFileDate(args[dateAt + 1]) : Today;
-    auto s = std::make_unique<GannState>();
-    LoadGannState(*s, l, Today, ChartHalfForHeight(768 * 15));
-    QCOMPARE(CalculateGann(*s, price, date, Today, l), GannVerdict::Calculated);
-
-    QCOMPARE(o.value("GridCenter").toInt(), int(s->GridCenter));
-    QCOMPARE(o.value("ChartRadius").toInt(), int(s->ChartRadius));
-    QVERIFY(SameBits(o.value("PriceAngle").toDouble(), s->PriceAngle));
-    const QJsonArray highs = o.value("PotentialHigh").toArray();
-    const QJsonArray targets = o.value("HighTargetAngle").toArray();
-    const QJsonArray dates = o.value("AngleDate").toArray();
-    QCOMPARE(highs.size(), 8);
-    for (int k = 1; k <= 8; ++k) {
-        if (s->GannPrice > 0) {
-            QCOMPARE(highs.at(k - 1).toInt(), int(s->PotentialHigh[k]));
-            QVERIFY(SameBits(targets.at(k - 1).toDouble(), s->HighTargetAngle[k]));
-        } else {
-            QVERIFY(highs.at(k - 1).isNull());
-            QVERIFY(targets.at(k - 1).isNull());
+    // Every double reads back to the very same bits; every text survives its escapes.
+    void valuesReadBack()
+    {
+        QByteArray array = "[";
+        for (double value : {0.1 + 0.2, DBL_MAX, 5e-324, -1.2345678901234567e-300}) {
+            const QByteArray text = JsonNumber(value);
+            char* end = nullptr;
+            QVERIFY2(SameBits(std::strtod(text.constData(), &end), value), text.constData());
+            QCOMPARE(end, text.constData() + text.size());
+            array += text + ",";
         }
-        if (date != Today)
-            QCOMPARE(dates.at(k - 1).toString(), FormatMmDdYyyy(s->AngleDate[k]));
-        else
-            QVERIFY(dates.at(k - 1).isNull());
+        QCOMPARE(JsonNumber(std::nan("")), QByteArray("null"));
+        const QString text = QStringLiteral("say \"buy\" \\ now\r\n\tZürich €") + QChar(0x01);
+        QJsonParseError error;
+        const QJsonArray a = QJsonDocument::fromJson(array + JsonString(text) + "]", &error).array();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(a.at(4).toString(), text);
     }
-    if (kind == "band") {
-        // Where the band chart draws the price and the lowest low of this example.
+
+    // nulls: the keys that hold null, or an array of nulls only.
+    void keysAndNulls_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("nulls");
+        const QString r = "--ratios", classic = "0.382,0.5,0.618";
+        QTest::newRow("fib prices only")
+            << QStringList{"fib", "--price1", "10.37", "--price2", "97.123", r, classic}
+            << QStringList{"Date1", "Date2", "PotentialDate", "DateAxisMode", "ChartStartDate", "ChartEndDate",
+                           "MonthStep", "MonthSteps", "DayStep", "DaySteps"};
+        QTest::newRow("fib dates on a day axis")
+            << QStringList{"fib", "--date1", "1/1/2004", "--date2", "1/21/2004", r, classic}
+            << QStringList{"Price1", "Price2", "PotentialPrice", "ChartMinPrice", "ChartMaxPrice", "PriceStep",
+                           "PriceSteps", "MonthStep", "MonthSteps"};
+        QTest::newRow("gann band chart, price only")
+            << QStringList{"gann", "--price", "1000", "--layout", "compact"} << QStringList{"GannDate", "AngleDate"};
+        QTest::newRow("gann date only")
+            << QStringList{"gann", "--date", "12/20/2023"}
+            << QStringList{"GannPrice", "HighTargetAngle", "LowTargetAngle", "PotentialHigh", "PotentialLow",
+                           "BandCells"};
+    }
+    void keysAndNulls()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, nulls);
+        const QByteArray text = RunJson(args);
+        const QJsonObject o = QJsonDocument::fromJson(text).object();
+        // The Fibonacci keys in their order are the guide's JSON example.
+        QCOMPARE(o.size(), args[0] == "fib" ? 20 : 16);
+        for (const QString& key : o.keys() + nulls)
+            QVERIFY2(IsNull(o.value(key)) == nulls.contains(key), qPrintable(key));
+        if (args[0] == "fib")
+            return;
+        qsizetype from = 0;
+        for (const char* key : {"GannPrice", "GannDate", "GridCenter", "GridSize", "ChartRadius", "PriceAngle",
+                                "HighTargetAngle", "LowTargetAngle", "PotentialHigh", "PotentialLow", "AngleDate",
+                                "ChartKind", "BandCells", "lblPrices", "lblDates", "report"}) {
+            from = text.indexOf(QByteArray("\"") + key + "\":", from);
+            QVERIFY2(from > 0, key);
+        }
+        // The band chart shows every projected high and low.
         const QJsonObject cells = o.value("BandCells").toObject();
-        QCOMPARE(cells.size(), 51);
-        QCOMPARE(cells.value("1000").toArray(), QJsonArray({6, 1}));
-        QCOMPARE(cells.value("878").toArray(), QJsonArray({7, 2}));
-        QCOMPARE(cells.value("1130").toArray(), QJsonArray({6, 0}));
-    } else {
-        QVERIFY(o.value("BandCells").isNull());
+        QCOMPARE(o.value("ChartKind").toString(), cells.isEmpty() ? QString("full") : QString("band"));
+        for (const char* key : {"PotentialHigh", "PotentialLow"})
+            for (const QJsonValue& n : o.value(key).toArray())
+                QVERIFY(cells.isEmpty() || cells.contains(QString::number(n.toInt())));
     }
-}
+
+    // The angles are what the window's state holds, to the last bit.
+    void gannAnglesAreTheCalculation()
+    {
+        const QJsonObject o = QJsonDocument::fromJson(RunJson({"gann", "--price", "100", "--date", "1/15/2024"})).object();
+        auto s = std::make_unique<GannState>();
+        LoadGannState(*s, Layout::Large, Today, ChartHalfForHeight(768 * 15));
+        QCOMPARE(CalculateGann(*s, "100", QDate(2024, 1, 15), Today, Layout::Large), GannVerdict::Calculated);
+        QVERIFY(SameBits(o.value("PriceAngle").toDouble(), s->PriceAngle));
+        QVERIFY(o.value("BandCells").isNull());
+        for (int k = 1; k <= 8; ++k) {
+            QVERIFY(SameBits(o.value("HighTargetAngle")[k - 1].toDouble(), s->HighTargetAngle[k]));
+            QVERIFY(SameBits(o.value("LowTargetAngle")[k - 1].toDouble(), s->LowTargetAngle[k]));
+        }
+    }
+};
 
 QTEST_MAIN(TestCliJson)
 #include "test_cli_json.moc"

@@ -3,27 +3,20 @@
 //   docexamples check  GUIDE CLI DOCSHOTS   fails, with a diff, where a block drifted
 //   docexamples update GUIDE CLI DOCSHOTS   writes the program's output into the blocks
 //
-// The guide marks its blocks with an HTML comment on the line before the fence:
-//
-//   <!-- input: watchlist.csv -->    the block is a file the reader writes; it is put
-//                                    into the working folder before the next commands
-//   <!-- example: COMMAND -->        the block is "$ COMMAND", then what the command
-//                                    prints (standard output and error, as a terminal
-//                                    shows them)
-//   <!-- file: Swing2004.fib -->     the block is that file as the windows wrote it
-//
-// All blocks of the guide share one scratch folder, in the order they appear. Before
-// the first one, tessaray-docshots fills it through the real windows (Save, Export
-// Results, the ratios dialog), and a copy of tessaray-cli is put in its bin/ folder,
-// first on the PATH: a copy, so no settings file left beside the build's tool can
-// change the ratios the examples use. Commands run with /bin/sh in that folder. Line
-// ends are compared as LF; files the program writes with CR LF read the same.
+// An HTML comment on the line before a fenced block marks it:
+//   <!-- input: watchlist.csv -->   a file the reader writes into the working folder
+//   <!-- example: COMMAND -->       "$ COMMAND", then its standard output and error
+//   <!-- file: Swing2004.fib -->    that file as the windows wrote it
+// All blocks share one scratch folder, in the guide's order. tessaray-docshots first
+// fills it through the real windows (Save, Export Results, the ratios dialog); a copy
+// of tessaray-cli in its bin/ folder comes first on the PATH, so no settings file
+// beside the build's tool changes the ratios. Commands run with /bin/sh in that
+// folder; line ends compare as LF, so files written with CR LF read the same.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -33,95 +26,60 @@
 namespace {
 
 struct Block {
-    QString kind;       // "input", "example" or "file"
-    QString argument;   // file name or command
-    int markerLine = 0; // 0-based line of the marker
-    int firstLine = 0;  // first line inside the fence
-    int endLine = 0;    // the closing fence
+    QString kind, argument;                 // "input", "example" or "file"; file name or command
+    int markerLine, firstLine, endLine;     // 0-based: the marker, inside the fence, the closing fence
 };
 
 void Print(const QString& text) { std::fputs(qPrintable(text), stdout); }
-void PrintError(const QString& text) { std::fputs(qPrintable(text), stderr); }
+
+int Fail(const QString& text)
+{
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+    return 1;
+}
 
 QString Normalised(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
-        text += QLatin1Char('\n');
-    return text;
+    return text.isEmpty() || text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n');
 }
 
-std::optional<QList<Block>> FindBlocks(const QStringList& lines, QString& error)
+bool WriteAll(const QString& path, const QByteArray& bytes)
 {
-    static const QRegularExpression marker(QStringLiteral("^<!-- (input|example|file): (.+) -->\\s*$"));
-    QList<Block> blocks;
-    for (int i = 0; i < lines.size(); ++i) {
-        const QRegularExpressionMatch m = marker.match(lines[i]);
-        if (!m.hasMatch())
-            continue;
-        Block b;
-        b.kind = m.captured(1);
-        b.argument = m.captured(2).trimmed();
-        b.markerLine = i;
-        const int fence = i + 1;
-        if (fence >= lines.size() || !lines[fence].startsWith(QLatin1String("```"))) {
-            error = QStringLiteral("line %1: a marker must be followed by a fenced block").arg(i + 1);
-            return std::nullopt;
-        }
-        int end = fence + 1;
-        while (end < lines.size() && lines[end] != QLatin1String("```"))
-            ++end;
-        if (end >= lines.size()) {
-            error = QStringLiteral("line %1: the block is not closed").arg(fence + 1);
-            return std::nullopt;
-        }
-        b.firstLine = fence + 1;
-        b.endLine = end;
-        blocks << b;
-        i = end;
-    }
-    return blocks;
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-QString BlockText(const QStringList& lines, const Block& b)
-{
-    QString text;
-    for (int i = b.firstLine; i < b.endLine; ++i)
-        text += lines[i] + QLatin1Char('\n');
-    return text;
-}
-
-QString Run(const QString& command, const QString& folder, const QProcessEnvironment& env, bool& ok)
+// What the program printed on standard output and error; nothing if it did not finish.
+std::optional<QString> Run(const QString& program, const QStringList& args, const QString& folder,
+                           const QProcessEnvironment& env, int* exitCode = nullptr)
 {
     QProcess p;
     p.setProcessEnvironment(env);
-    p.setWorkingDirectory(folder);
+    if (!folder.isEmpty())   // else the caller's, where relative program paths were given
+        p.setWorkingDirectory(folder);
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
-    ok = p.waitForFinished(60000);
-    if (!ok)
+    p.start(program, args);
+    if (!p.waitForFinished(120000)) {
         p.kill();
+        return std::nullopt;
+    }
+    if (exitCode)
+        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return QString::fromUtf8(p.readAll());
 }
 
-void ShowDiff(const QString& expected, const QString& actual, const QString& folder)
+void ShowDiff(const QString& expected, const QString& actual, const QString& folder,
+              const QProcessEnvironment& env)
 {
     const QString a = QDir(folder).filePath(QStringLiteral(".guide-block"));
     const QString b = QDir(folder).filePath(QStringLiteral(".program-output"));
-    for (const auto& [path, text] : {std::pair{a, expected}, std::pair{b, actual}}) {
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            f.write(text.toUtf8());
-    }
-    QProcess diff;
-    diff.setProcessChannelMode(QProcess::MergedChannels);
-    diff.start(QStringLiteral("diff"), {QStringLiteral("-u"), QStringLiteral("--label"), QStringLiteral("guide"),
-                                        QStringLiteral("--label"), QStringLiteral("program"), a, b});
-    if (diff.waitForFinished(10000) && diff.exitStatus() == QProcess::NormalExit) {
-        Print(QString::fromUtf8(diff.readAll()));
-        return;
-    }
-    Print(QStringLiteral("--- guide\n") + expected + QStringLiteral("+++ program\n") + actual);
+    const std::optional<QString> diff =
+        WriteAll(a, expected.toUtf8()) && WriteAll(b, actual.toUtf8())
+            ? Run(QStringLiteral("diff"), {"-u", "--label", "guide", "--label", "program", a, b}, folder, env)
+            : std::nullopt;
+    Print(diff && !diff->isEmpty() ? *diff : "--- guide\n" + expected + "+++ program\n" + actual);
+    Print(QStringLiteral("\n"));
 }
 
 }  // namespace
@@ -131,143 +89,113 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 5 || (args[1] != QLatin1String("check") && args[1] != QLatin1String("update"))) {
-        PrintError(QStringLiteral("usage: docexamples check|update GUIDE CLI DOCSHOTS\n"));
+        std::fputs("usage: docexamples check|update GUIDE CLI DOCSHOTS\n", stderr);
         return 64;
     }
     const bool update = args[1] == QLatin1String("update");
     const QString guidePath = args[2];
-    const QString cli = args[3];
-    const QString docshots = args[4];
-
     QFile guideFile(guidePath);
-    if (!guideFile.open(QIODevice::ReadOnly)) {
-        PrintError(QStringLiteral("cannot read %1\n").arg(guidePath));
-        return 1;
-    }
+    if (!guideFile.open(QIODevice::ReadOnly))
+        return Fail(QStringLiteral("cannot read ") + guidePath);
     const QString guideText = QString::fromUtf8(guideFile.readAll());
-    guideFile.close();
     QStringList lines = guideText.split(QLatin1Char('\n'));
     const bool finalNewline = guideText.endsWith(QLatin1Char('\n'));
     if (finalNewline)
         lines.removeLast();
 
-    QString error;
-    const std::optional<QList<Block>> found = FindBlocks(lines, error);
-    if (!found) {
-        PrintError(guidePath + QStringLiteral(": ") + error + QLatin1Char('\n'));
-        return 1;
+    static const QRegularExpression marker(QStringLiteral("^<!-- (input|example|file): (.+) -->\\s*$"));
+    QList<Block> blocks;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch m = marker.match(lines[i]);
+        if (!m.hasMatch())
+            continue;
+        if (i + 1 >= lines.size() || !lines[i + 1].startsWith(QLatin1String("```")))
+            return Fail(QStringLiteral("%1: line %2: a marker must be followed by a fenced block").arg(guidePath).arg(i + 1));
+        int end = i + 2;
+        while (end < lines.size() && lines[end] != QLatin1String("```"))
+            ++end;
+        if (end >= lines.size())
+            return Fail(QStringLiteral("%1: line %2: the block is not closed").arg(guidePath).arg(i + 2));
+        blocks.append({m.captured(1), m.captured(2).trimmed(), i, i + 2, end});
+        i = end;
     }
-    const QList<Block>& blocks = *found;
-    if (blocks.isEmpty()) {
-        PrintError(guidePath + QStringLiteral(": no marked examples found\n"));
-        return 1;
-    }
+    if (blocks.isEmpty())
+        return Fail(guidePath + QStringLiteral(": no marked examples found"));
 
     QTemporaryDir scratch;
-    if (!scratch.isValid()) {
-        PrintError(QStringLiteral("cannot make a scratch folder\n"));
-        return 1;
-    }
     const QString folder = scratch.path();
     const QString bin = QDir(folder).filePath(QStringLiteral("bin"));
-    QDir().mkpath(bin);
-    if (!QFile::copy(cli, QDir(bin).filePath(QStringLiteral("tessaray-cli")))) {
-        PrintError(QStringLiteral("cannot copy %1\n").arg(cli));
-        return 1;
-    }
-
+    if (!scratch.isValid() || !QDir().mkpath(bin) || !QFile::copy(args[3], QDir(bin).filePath("tessaray-cli")))
+        return Fail(QStringLiteral("cannot make a scratch folder with a copy of ") + args[3]);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PATH"), bin + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
     env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    int status = -1;
+    const std::optional<QString> shots = Run(args[4], {QStringLiteral("files"), folder}, QString(), env, &status);
+    if (!shots || status != 0)
+        return Fail(QStringLiteral("tessaray-docshots files failed:\n") + shots.value_or(QString()));
 
-    {
-        QProcess windows;
-        windows.setProcessEnvironment(env);
-        windows.setProcessChannelMode(QProcess::MergedChannels);
-        windows.start(docshots, {QStringLiteral("files"), folder});
-        if (!windows.waitForFinished(120000) || windows.exitStatus() != QProcess::NormalExit
-            || windows.exitCode() != 0) {
-            PrintError(QStringLiteral("tessaray-docshots files failed:\n") + QString::fromUtf8(windows.readAll()));
-            return 1;
-        }
-    }
-
-    int drifted = 0;
-    int compared = 0;   // blocks the program produced output for
-    int inputs = 0;
-    QStringList updated = lines;
-    // Replacing blocks from the last to the first keeps the earlier line numbers valid.
+    int drifted = 0, compared = 0, inputs = 0;
     QList<std::pair<Block, QString>> replacements;
     for (const Block& b : blocks) {
-        const QString expected = BlockText(lines, b);
+        QString expected;
+        for (int i = b.firstLine; i < b.endLine; ++i)
+            expected += lines[i] + QLatin1Char('\n');
         const QString where = QStringLiteral("%1:%2").arg(QFileInfo(guidePath).fileName()).arg(b.markerLine + 1);
+        const QString path = QDir(folder).filePath(b.argument);
         if (b.kind == QLatin1String("input")) {
             ++inputs;
-            QFile f(QDir(folder).filePath(b.argument));
-            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(expected.toUtf8()) < 0) {
-                PrintError(where + QStringLiteral(": cannot write the input file ") + b.argument + QLatin1Char('\n'));
-                return 1;
-            }
+            if (!WriteAll(path, expected.toUtf8()))
+                return Fail(where + QStringLiteral(": cannot write the input file ") + b.argument);
             continue;
         }
-        QString actual;
+        std::optional<QString> actual;
         if (b.kind == QLatin1String("file")) {
-            QFile f(QDir(folder).filePath(b.argument));
-            if (!f.open(QIODevice::ReadOnly)) {
-                Print(where + QStringLiteral(": the program wrote no file ") + b.argument + QLatin1Char('\n'));
-                ++drifted;
-                continue;
-            }
-            actual = Normalised(QString::fromUtf8(f.readAll()));
-        } else {
-            bool finished = false;
-            const QString output = Run(b.argument, folder, env, finished);
-            if (!finished) {
-                Print(where + QStringLiteral(": the command did not finish: ") + b.argument + QLatin1Char('\n'));
-                ++drifted;
-                continue;
-            }
-            actual = Normalised(QStringLiteral("$ ") + b.argument + QLatin1Char('\n') + output);
+            QFile f(path);
+            if (f.open(QIODevice::ReadOnly))
+                actual = Normalised(QString::fromUtf8(f.readAll()));
+        } else if (const std::optional<QString> output = Run(QStringLiteral("/bin/sh"), {"-c", b.argument}, folder, env)) {
+            actual = Normalised(QStringLiteral("$ ") + b.argument + QLatin1Char('\n') + *output);
+        }
+        if (!actual) {
+            ++drifted;
+            Print(where + (b.kind == QLatin1String("file") ? QStringLiteral(": the program wrote no file ")
+                                                           : QStringLiteral(": the command did not finish: "))
+                  + b.argument + QLatin1Char('\n'));
+            continue;
         }
         ++compared;
-        if (actual == expected)
+        if (*actual == expected)
             continue;
         if (update) {
-            replacements.append({b, actual});
+            replacements.append({b, *actual});
             continue;
         }
         ++drifted;
         Print(QStringLiteral("%1: the %2 block for \"%3\" no longer matches what the program prints:\n")
                   .arg(where, b.kind, b.argument));
-        ShowDiff(expected, actual, folder);
-        Print(QStringLiteral("\n"));
+        ShowDiff(expected, *actual, folder, env);
     }
 
     if (update) {
+        // From the last block to the first, so the earlier line numbers stay valid.
         for (auto it = replacements.crbegin(); it != replacements.crend(); ++it) {
-            const Block& b = it->first;
             QStringList newLines = it->second.split(QLatin1Char('\n'));
             newLines.removeLast();   // the text ends with a line end
-            updated.remove(b.firstLine, b.endLine - b.firstLine);
+            lines.remove(it->first.firstLine, it->first.endLine - it->first.firstLine);
             for (int i = 0; i < newLines.size(); ++i)
-                updated.insert(b.firstLine + i, newLines[i]);
+                lines.insert(it->first.firstLine + i, newLines[i]);
         }
-        if (!replacements.isEmpty()) {
-            QFile out(guidePath);
-            if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                PrintError(QStringLiteral("cannot write %1\n").arg(guidePath));
-                return 1;
-            }
-            out.write((updated.join(QLatin1Char('\n')) + (finalNewline ? QStringLiteral("\n") : QString())).toUtf8());
-        }
+        if (!replacements.isEmpty()
+            && !WriteAll(guidePath, (lines.join(QLatin1Char('\n')) + (finalNewline ? "\n" : "")).toUtf8()))
+            return Fail(QStringLiteral("cannot write ") + guidePath);
         Print(QStringLiteral("%1 of %2 blocks updated, %3 failed to run\n")
                   .arg(replacements.size()).arg(compared).arg(drifted));
         return drifted == 0 ? 0 : 1;
     }
-
     if (drifted > 0) {
         Print(QStringLiteral("%1 of %2 examples in the guide differ from the program. If the program is "
                              "right, run: bash scripts/screenshots.sh --examples\n")

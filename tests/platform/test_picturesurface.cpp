@@ -1,8 +1,11 @@
 // The chart drawing surface: exact colours, sizes in twips, the kept picture and
-// the bitmap written from it.
+// the bitmap written from it; and the fonts it and the results lists draw with.
+#include "platform/fonts.h"
 #include "platform/picturesurface.h"
 
 #include <QFile>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -10,267 +13,162 @@ namespace {
 const QColor Blue(0, 0, 255);
 const QColor White(255, 255, 255);
 const QColor Black(0, 0, 0);
+const QColor Grey(150, 150, 150);
 
-QColor PixelAt(const PictureSurface& s, int xTwips, int yTwips) {
-    return s.image().pixelColor(s.toPixels(xTwips), s.toPixels(yTwips));
-}
+// A chart box at 96 dpi (15 twips a pixel), 200 pixels square unless told otherwise.
+struct Surface : PictureSurface {
+    explicit Surface(int w = 3000, int h = 3000) : PictureSurface(15) { setSizeTwips(w, h); }
+    QColor at(int xTwips, int yTwips) const { return image().pixelColor(toPixels(xTwips), toPixels(yTwips)); }
+    QColor rightOf(int xTwips, int yTwips) const { return image().pixelColor(toPixels(xTwips) + 1, toPixels(yTwips)); }
+};
 
-// Little-endian integers of a file header.
-quint32 Le32(const QByteArray& b, int at) {
-    return quint8(b[at]) | quint8(b[at + 1]) << 8 | quint8(b[at + 2]) << 16 |
-           quint32(quint8(b[at + 3])) << 24;
-}
-quint16 Le16(const QByteArray& b, int at) {
-    return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8);
+// A little-endian integer of the bitmap file header.
+quint32 Le(const QByteArray& b, int at, int bytes) {
+    quint32 v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | quint8(b[at + i]);
+    return v;
 }
 } // namespace
 
 class TestPictureSurface : public QObject {
     Q_OBJECT
 private slots:
-    void twipsRoundToNearestPixel_data();
-    void twipsRoundToNearestPixel();
-    void linesHaveExactColours_data();
-    void linesHaveExactColours();
-    void boxesCoverTheirCorners();
-    void filledCircleIsSolid();
-    void outlineCircleLeavesCentre();
-    void widerBoxKeepsDrawingAndAddsWhiteStrip();
-    void narrowerBoxCutsPicture();
-    void clsReturnsToPicture();
-    void printMovesDownByLineHeight();
-    void fontSizeFollowsScreenScale();
-    void savePictureWritesWindowsBitmap();
-    void savePictureWritesPictureNotDrawing();
-    void savePictureFailsCleanly();
-};
+    // Lines, boxes and circles cover their end points in exactly their colour.
+    void shapes() {
+        Surface s;
+        s.line(1000, 1000, 1000, 2500, Blue);   // a given colour leaves the fore colour alone
+        QCOMPARE(s.at(1000, 1750), Blue);
+        QCOMPARE(s.foreColor(), Black);
+        s.setForeColor(Blue);
+        s.line(1000, 1000, 2500, 1000);
+        QCOMPARE(s.at(1750, 1000), Blue);
+        QCOMPARE(s.at(1000, 500), White);
+        QCOMPARE(QPoint(s.currentX(), s.currentY()), QPoint(2500, 1000));   // the pen rests at the end
 
-void TestPictureSurface::twipsRoundToNearestPixel_data() {
-    QTest::addColumn<double>("tpp");
-    QTest::addColumn<double>("twips");
-    QTest::addColumn<int>("pixels");
-    QTest::newRow("chart box at 96 dpi") << 15.0 << 8500.0 << 567;
-    QTest::newRow("half pixel rounds to even") << 15.0 << 37.5 << 2;
-    QTest::newRow("120 dpi") << 12.0 << 8500.0 << 708;
-}
+        Surface b;
+        b.box(300, 300, 1500, 1500, Blue);
+        QCOMPARE(b.at(300, 300), Blue);
+        QCOMPARE(b.at(1500, 1500), Blue);
+        QCOMPARE(b.at(900, 900), White);
+        QCOMPARE(b.rightOf(1500, 1500), White);
+        b.filledBox(1500, 1500, 1800, 1800, Grey);
+        QCOMPARE(b.at(1650, 1650), Grey);
+        QCOMPARE(b.at(1800, 1800), Grey);
+        QCOMPARE(b.rightOf(1800, 1800), White);
+        b.filledBox(1200, 1200, 900, 900, Grey);   // corners given from the far end: the same pixels
+        QCOMPARE(b.at(1200, 1200), Grey);
+        QCOMPARE(b.at(900, 900), Grey);
 
-void TestPictureSurface::twipsRoundToNearestPixel() {
-    QFETCH(double, tpp);
-    QFETCH(double, twips);
-    QFETCH(int, pixels);
-    PictureSurface s(tpp);
-    QCOMPARE(s.toPixels(twips), pixels);
-    s.setSizeTwips(int(twips), int(twips));
-    if (pixels > 0 && twips == int(twips)) QCOMPARE(s.widthPixels(), pixels);
-}
+        Surface c;
+        c.setFillSolid(true);
+        c.setFillColor(Black);
+        c.circle(1500, 1500, 50);
+        QCOMPARE(c.at(1500, 1500), Black);
+        QCOMPARE(c.at(1500, 1600), White);
+        c.setFillSolid(false);
+        c.setForeColor(Blue);
+        c.circle(1000, 1000, 300);
+        QCOMPARE(c.at(1000, 1000), White);
+        QCOMPARE(c.at(1300, 1000), Blue);
+    }
 
-void TestPictureSurface::linesHaveExactColours_data() {
-    QTest::addColumn<bool>("horizontal");
-    QTest::addColumn<bool>("explicitColour");
-    QTest::newRow("level line in fore colour") << true << false;
-    QTest::newRow("date line in fore colour") << false << false;
-    QTest::newRow("line in a given colour") << true << true;
-}
+    // Printing widens the box for the text block and narrows it back afterwards.
+    void keptPictureFollowsTheBoxSize() {
+        Surface s;
+        s.filledBox(0, 0, 3000, 3000, Blue);
+        s.keepPicture();
+        s.setSizeTwips(5500, 3000);
+        QCOMPARE(s.picture().size(), QSize(367, 200));
+        QCOMPARE(s.image().size(), s.picture().size());
+        QCOMPARE(s.at(2900, 2900), Blue);
+        QCOMPARE(s.at(3200, 100), White);
+        QCOMPARE(s.picture().pixelColor(s.toPixels(5400), 10), White);
+        s.setSizeTwips(1500, 3000);
+        QCOMPARE(s.picture().width(), 100);
+        s.setSizeTwips(3000, 3000);
+        QCOMPARE(s.at(2500, 100), White);   // the cut part does not come back
+    }
 
-void TestPictureSurface::linesHaveExactColours() {
-    QFETCH(bool, horizontal);
-    QFETCH(bool, explicitColour);
-    PictureSurface s(15);
-    s.setSizeTwips(3000, 3000);
-    if (!explicitColour) s.setForeColor(Blue);
-    const int x2 = horizontal ? 2500 : 1000, y2 = horizontal ? 1000 : 2500;
-    if (explicitColour) s.line(1000, 1000, x2, y2, Blue);
-    else s.line(1000, 1000, x2, y2);
-    QCOMPARE(PixelAt(s, 1750 * horizontal + 1000 * !horizontal, 1000 * horizontal + 1750 * !horizontal),
-             Blue);
-    QCOMPARE(PixelAt(s, 1000, 500), White);
-    // The pen comes to rest at the end of the line.
-    QCOMPARE(s.currentX(), x2);
-    QCOMPARE(s.currentY(), y2);
-    if (explicitColour) QCOMPARE(s.foreColor(), Black);
-}
+    void clsReturnsToPicture() {
+        Surface s;
+        s.line(0, 150, 3000, 150, Blue);
+        s.keepPicture();
+        s.line(0, 600, 3000, 600, Blue);
+        s.setCurrentX(700);
+        s.setCurrentY(800);
+        s.cls();
+        QCOMPARE(s.at(1000, 150), Blue);
+        QCOMPARE(s.at(1000, 600), White);
+        QCOMPARE(QPoint(s.currentX(), s.currentY()), QPoint(0, 0));
+        s.setPictureNone();
+        s.cls();
+        QCOMPARE(s.at(1000, 150), White);
+    }
 
-void TestPictureSurface::boxesCoverTheirCorners() {
-    PictureSurface s(15);
-    s.setSizeTwips(3000, 3000);
-    s.box(300, 300, 1500, 1500, Blue);
-    QCOMPARE(PixelAt(s, 300, 300), Blue);
-    QCOMPARE(PixelAt(s, 1500, 1500), Blue);
-    QCOMPARE(PixelAt(s, 900, 900), White);
-    QCOMPARE(s.image().pixelColor(s.toPixels(1500) + 1, s.toPixels(1500)), White);
+    // The text lies right of and below the position, in the fore colour exactly (no
+    // smoothing: a printed bitmap has no shades); the pen goes to the next line's start.
+    void printMovesDownByLineHeight() {
+        Surface s(6000, 3000);
+        s.setFont(QStringLiteral("verdana"), 14);
+        s.setForeColor(Blue);
+        s.setCurrentX(1000);
+        s.setCurrentY(500);
+        const int h = s.textHeight();
+        s.print(QStringLiteral("Time"));
+        QCOMPARE(QPoint(s.currentX(), s.currentY()), QPoint(0, 500 + h));
+        const QRect box(QPoint(s.toPixels(1000), s.toPixels(500)),
+                        QPoint(s.toPixels(1000 + s.textWidth(QStringLiteral("Time"))) + 1, s.toPixels(500 + h) - 1));
+        int blue = 0;
+        for (int y = 0; y < s.image().height(); ++y)
+            for (int x = 0; x < s.image().width(); ++x) {
+                const QColor c = s.image().pixelColor(x, y);
+                if (c == White) continue;
+                QCOMPARE(c, Blue);
+                QVERIFY(box.contains(x, y));
+                ++blue;
+            }
+        QVERIFY(blue > 20);
+    }
 
-    s.filledBox(1500, 1500, 1800, 1800, QColor(150, 150, 150));   // corners given either way
-    QCOMPARE(PixelAt(s, 1650, 1650), QColor(150, 150, 150));
-    QCOMPARE(PixelAt(s, 1800, 1800), QColor(150, 150, 150));
-    QCOMPARE(s.image().pixelColor(s.toPixels(1800) + 1, s.toPixels(1800)), White);
-}
+    // A 24-bit Windows bitmap of the kept picture, replacing the file; where no file can
+    // be made, an error naming it and no file.
+    void savePicture() {
+        QTemporaryDir dir;
+        Surface s(8500, 8500);
+        s.filledBox(0, 0, 150, 150, Blue);
+        s.keepPicture();
+        s.filledBox(0, 0, 8500, 8500, Black);   // drawn after the picture was kept: not saved
+        const QString path = dir.filePath(QStringLiteral("fibchart.bmp"));
+        QString error;
+        QVERIFY2(s.savePicture(path, &error), qPrintable(error));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray b = f.readAll();
+        QCOMPARE(b.left(2), QByteArray("BM"));
+        QCOMPARE(QList<quint32>({Le(b, 18, 4), Le(b, 22, 4), Le(b, 28, 2)}), QList<quint32>({567, 567, 24}));
+        const QImage back(path);
+        QCOMPARE(back.pixelColor(2, 2), Blue);
+        QCOMPARE(back.pixelColor(300, 300), White);
+        s.keepPicture();
+        QVERIFY(s.savePicture(path, &error));
+        QCOMPARE(QImage(path).pixelColor(300, 300), Black);
 
-void TestPictureSurface::filledCircleIsSolid() {
-    PictureSurface s(15);
-    s.setSizeTwips(3000, 3000);
-    s.setForeColor(Black);
-    s.setFillSolid(true);
-    s.setFillColor(Black);
-    s.circle(1500, 1500, 50);
-    QCOMPARE(PixelAt(s, 1500, 1500), Black);
-    QCOMPARE(PixelAt(s, 1500, 1600), White);
-    QCOMPARE(s.currentX(), 1500);
-}
+        const QString bad = dir.filePath(QStringLiteral("no such folder/chart.bmp"));
+        QVERIFY(!s.savePicture(bad, &error));
+        QVERIFY2(error.contains(QStringLiteral("chart.bmp")), qPrintable(error));
+        QVERIFY(!QFile::exists(bad));
+    }
 
-void TestPictureSurface::outlineCircleLeavesCentre() {
-    PictureSurface s(15);
-    s.setSizeTwips(3000, 3000);
-    s.setForeColor(Blue);
-    s.circle(1500, 1500, 300);
-    QCOMPARE(PixelAt(s, 1500, 1500), White);
-    QCOMPARE(PixelAt(s, 1800, 1500), Blue);
-}
-
-void TestPictureSurface::widerBoxKeepsDrawingAndAddsWhiteStrip() {
-    PictureSurface s(15);
-    s.setSizeTwips(3000, 3000);
-    s.filledBox(0, 0, 3000, 3000, Blue);   // covers the whole box
-    s.keepPicture();
-    s.setSizeTwips(5500, 3000);
-    QCOMPARE(s.widthTwips(), 5500);
-    QCOMPARE(s.widthPixels(), 367);
-    QCOMPARE(s.picture().size(), s.image().size());
-    QCOMPARE(PixelAt(s, 2900, 2900), Blue);
-    QCOMPARE(PixelAt(s, 3200, 100), White);
-    QCOMPARE(PixelAt(s, 5400, 2900), White);
-    QCOMPARE(s.picture().pixelColor(s.toPixels(2900), 10), Blue);
-    QCOMPARE(s.picture().pixelColor(s.toPixels(5400), 10), White);
-}
-
-void TestPictureSurface::narrowerBoxCutsPicture() {
-    PictureSurface s(15);
-    s.setSizeTwips(3000, 3000);
-    s.filledBox(0, 0, 3000, 3000, Blue);
-    s.keepPicture();
-    s.setSizeTwips(1500, 3000);
-    QCOMPARE(s.picture().width(), 100);
-    s.setSizeTwips(3000, 3000);
-    // The cut part does not come back.
-    QCOMPARE(PixelAt(s, 2500, 100), White);
-}
-
-void TestPictureSurface::clsReturnsToPicture() {
-    PictureSurface s(15);
-    s.setSizeTwips(3000, 3000);
-    s.line(0, 150, 3000, 150, Blue);
-    s.keepPicture();
-    s.line(0, 600, 3000, 600, Blue);
-    s.setCurrentX(700);
-    s.setCurrentY(800);
-    s.cls();
-    QCOMPARE(PixelAt(s, 1000, 150), Blue);
-    QCOMPARE(PixelAt(s, 1000, 600), White);
-    QCOMPARE(s.currentX(), 0);
-    QCOMPARE(s.currentY(), 0);
-
-    s.setPictureNone();
-    QVERIFY(s.picture().isNull());
-    s.cls();
-    QCOMPARE(PixelAt(s, 1000, 150), White);
-}
-
-void TestPictureSurface::printMovesDownByLineHeight() {
-    PictureSurface s(15);
-    s.setSizeTwips(6000, 3000);
-    s.setFont(QStringLiteral("verdana"), 14);
-    s.setForeColor(Blue);
-    s.setCurrentX(1000);
-    s.setCurrentY(500);
-    const int h = s.textHeight();
-    s.print(QStringLiteral("Time"));
-    QCOMPARE(s.currentX(), 0);
-    QCOMPARE(s.currentY(), 500 + h);
-
-    // The text lies right of and below the position, in the fore colour exactly.
-    int blue = 0, other = 0;
-    const QImage& img = s.image();
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            const QColor c = img.pixelColor(x, y);
-            if (c == White) continue;
-            if (c == Blue) ++blue; else ++other;
-            QVERIFY(x >= s.toPixels(1000) && y >= s.toPixels(500));
-            QVERIFY(x < s.toPixels(1000 + s.textWidth(QStringLiteral("Time"))) + 2);
-            QVERIFY(y < s.toPixels(500 + h));
+    // The results lists line their columns up by character count.
+    void listingFontIsFixedWidth() {
+        for (double points : {7.0, 8.0}) {
+            const QFont font = MakeFont(QStringLiteral("Lucida Console"), points, true);
+            QVERIFY2(QFontInfo(font).fixedPitch(), qPrintable(QFontInfo(font).family()));
+            const QFontMetrics fm(font);
+            QCOMPARE(fm.horizontalAdvance(QStringLiteral("iiiiiiii")), fm.horizontalAdvance(QStringLiteral("WWWWWWWW")));
         }
-    QVERIFY(blue > 20);
-    QCOMPARE(other, 0);
-}
-
-void TestPictureSurface::fontSizeFollowsScreenScale() {
-    // The same point size is taller in pixels on a finer screen, equal in twips.
-    PictureSurface at96(15), at144(10);
-    at96.setFont(QStringLiteral("verdana"), 12);
-    at144.setFont(QStringLiteral("verdana"), 12);
-    const int h96 = at96.textHeight(), h144 = at144.textHeight();
-    QVERIFY2(qAbs(h96 - h144) <= 45, qPrintable(QStringLiteral("%1 / %2").arg(h96).arg(h144)));
-    // 12 points is 240 twips of font height; the line is somewhat more.
-    QVERIFY2(h96 >= 240 && h96 <= 360, qPrintable(QString::number(h96)));
-    QVERIFY(at96.textWidth(QStringLiteral("Price")) < at96.textWidth(QStringLiteral("Price Price")));
-}
-
-void TestPictureSurface::savePictureWritesWindowsBitmap() {
-    QTemporaryDir dir;
-    PictureSurface s(15);
-    s.setSizeTwips(8500, 8500);
-    s.filledBox(0, 0, 150, 150, Blue);
-    s.keepPicture();
-    const QString path = dir.filePath(QStringLiteral("fibchart.bmp"));
-    QString error;
-    QVERIFY2(s.savePicture(path, &error), qPrintable(error));
-
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray b = f.readAll();
-    QCOMPARE(b.left(2), QByteArray("BM"));
-    QCOMPARE(Le32(b, 18), 567u);        // width
-    QCOMPARE(Le32(b, 22), 567u);        // height
-    QCOMPARE(Le16(b, 28), quint16(24)); // bits per pixel
-
-    const QImage back(path);
-    QCOMPARE(back.size(), QSize(567, 567));
-    QCOMPARE(back.pixelColor(2, 2), Blue);
-    QCOMPARE(back.pixelColor(300, 300), White);
-
-    // Saving again replaces the file.
-    s.filledBox(0, 0, 150, 150, Black);
-    s.keepPicture();
-    QVERIFY(s.savePicture(path, &error));
-    QCOMPARE(QImage(path).pixelColor(2, 2), Black);
-}
-
-void TestPictureSurface::savePictureWritesPictureNotDrawing() {
-    QTemporaryDir dir;
-    PictureSurface s(15);
-    s.setSizeTwips(1500, 1500);
-    s.keepPicture();
-    s.filledBox(0, 0, 1500, 1500, Blue);   // drawn after the picture was kept
-    const QString path = dir.filePath(QStringLiteral("chart.bmp"));
-    QVERIFY(s.savePicture(path));
-    QCOMPARE(QImage(path).pixelColor(50, 50), White);
-}
-
-void TestPictureSurface::savePictureFailsCleanly() {
-    QTemporaryDir dir;
-    PictureSurface s(15);
-    s.setSizeTwips(1500, 1500);
-    QString error;
-    QVERIFY(!s.savePicture(dir.filePath(QStringLiteral("none.bmp")), &error));
-    QVERIFY(!error.isEmpty());
-    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.bmp"))));
-
-    s.keepPicture();
-    error.clear();
-    const QString bad = dir.filePath(QStringLiteral("no such folder/chart.bmp"));
-    QVERIFY(!s.savePicture(bad, &error));
-    QVERIFY2(error.contains(QStringLiteral("chart.bmp")), qPrintable(error));
-    QVERIFY(!QFile::exists(bad));
-}
+    }
+};
 
 QTEST_MAIN(TestPictureSurface)
 #include "test_picturesurface.moc"
