@@ -30,17 +30,11 @@ class TestFibonacciWindow : public UiTest {
         window = compact ? static_cast<FibonacciWindow*>(new frmFibonacci86()) : new frmFibonacci();
         return window;
     }
-    void Type(const QString& box, const QString& text)
-    {
-        auto* line = window->findChild<QLineEdit*>(box);
-        line->clear();
-        QTest::keyClicks(line, text);
-    }
     // Pickers left at today stand for "no dates".
     void Enter(const QString& p1, const QString& p2, QDate d1 = QDate(), QDate d2 = QDate())
     {
-        Type("txtPrice1", p1);
-        Type("txtPrice2", p2);
+        UI_RETYPE(window, "txtPrice1", p1);
+        UI_RETYPE(window, "txtPrice2", p2);
         window->dtpDate1->setValue(d1.isValid() ? d1 : fake().todayDate);
         window->dtpDate2->setValue(d2.isValid() ? d2 : fake().todayDate);
     }
@@ -103,7 +97,7 @@ private slots:
         Enter("100", "150");
         UI_CHECK(ui::key(w, "txtPrice2", Qt::Key_Return));
         QCOMPARE(w->PotentialPrice[2], 125.0);
-        Type("txtPrice1", "110");
+        UI_RETYPE(w, "txtPrice1", "110");
         w->txtNotes->setFocus();
         w->txtNotes->selectAll();
         QTest::keyClicks(w->txtNotes, "a");
@@ -143,7 +137,7 @@ private slots:
 
         Enter("100", "150", D(1, 1, 2004), D(3, 1, 2004));
         w->cmdCalculate_Click();
-        Type("txtPrice2", "");
+        w->txtPrice2->clear();
         fake().answers << MsgResult::Cancel << MsgResult::Yes << MsgResult::No;
         for (const QString flag : {"YES", "YES", "NO"}) {
             UI_CLICK(w, "cmdNew");
@@ -181,7 +175,7 @@ private slots:
         QCOMPARE(fake().lastMessage(), QString("Project name not specified!"));
         QVERIFY(fake().saveRequests.isEmpty());
 
-        Type("txtProject", "  Plan ");
+        UI_RETYPE(w, "txtProject", "  Plan ");
         const QString path = Path("Plan.fib");
         fake().saveAnswers << path;
         UI_CLICK(w, "cmdSave");
@@ -196,7 +190,7 @@ private slots:
         QVERIFY(w->cmdNew->isEnabled());
 
         // A second save goes to the same file without a dialog.
-        Type("txtPrice2", "160");
+        UI_RETYPE(w, "txtPrice2", "160");
         UI_CLICK(w, "cmdSave");
         QCOMPARE(fake().saveRequests.size(), 1);
         QVERIFY(ReadTextLines(path)->contains("P2=160"));
