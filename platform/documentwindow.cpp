@@ -22,6 +22,14 @@ void DocumentWindow::UpdateNewButton()
         !(ChangedFlag == QLatin1String("NO") && ProjectState == QLatin1String("NEW")));
 }
 
+void DocumentWindow::DocumentBelongsTo(const QString& path)
+{
+    ProjectState = QStringLiteral("OPEN");
+    ChangedFlag = QStringLiteral("NO");
+    ProjectFile = path;
+    UpdateNewButton();
+}
+
 void DocumentWindow::TrackChange()
 {
     // While the window loads the flag is empty and setting the controls changes nothing.

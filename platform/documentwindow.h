@@ -28,6 +28,8 @@ protected:
     // button that Enter presses when no button has the focus.
     void setDocumentButtons(QPushButton* newButton, QPushButton* defaultButton);
     void UpdateNewButton();
+    // After a successful Open or Save: the document is the file at `path`, unchanged.
+    void DocumentBelongsTo(const QString& path);
     // The change handler of every input control.
     void TrackChange();
     // "Save Changes?" with Yes/No/Cancel; true when the pending action may go ahead.

@@ -406,10 +406,7 @@ void FibonacciWindow::cmdOpen_Click()
     ShowInputs();
     // Inputs that fail the check are reported, and the file still becomes the document.
     cmdCalculate_Click();
-    ProjectState = QStringLiteral("OPEN");
-    ChangedFlag = QStringLiteral("NO");
-    ProjectFile = path;
-    UpdateNewButton();
+    DocumentBelongsTo(path);
     txtPrice1->setFocus();
 }
 
@@ -434,9 +431,6 @@ void FibonacciWindow::cmdSave_Click()
         ShowActionFailed(QStringLiteral("Can't save result file."));
         return;
     }
-    ProjectFile = path;
-    ProjectState = QStringLiteral("OPEN");
-    ChangedFlag = QStringLiteral("NO");
-    UpdateNewButton();
+    DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
 }

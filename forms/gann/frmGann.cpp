@@ -369,10 +369,7 @@ void GannWindow::cmdOpen_Click()
     // open all the same.
     cmdCalculate_Click();
 
-    ProjectState = QStringLiteral("OPEN");
-    ChangedFlag = QStringLiteral("NO");
-    ProjectFile = path;
-    UpdateNewButton();
+    DocumentBelongsTo(path);
     txtPrice->setFocus();
 }
 
@@ -401,10 +398,7 @@ void GannWindow::cmdSave_Click()
         return;
     }
 
-    ProjectFile = path;
-    ProjectState = QStringLiteral("OPEN");
-    ChangedFlag = QStringLiteral("NO");
-    UpdateNewButton();
+    DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
 }
 
