@@ -1,8 +1,22 @@
 #pragma once
 #include <QString>
 #include <QWidget>
+#include <functional>
 
+class PictureBox;
+class QAbstractButton;
 class QPushButton;
+
+// The buttons that keyboard shortcuts press.
+struct DocumentButtons {
+    QAbstractButton* newProject;
+    QAbstractButton* open;
+    QAbstractButton* save;
+    QAbstractButton* calculate;
+    QAbstractButton* exportResults;
+    QAbstractButton* print;
+    QAbstractButton* exit;
+};
 
 // An analysis window holding one project document. Both analyses keep the same
 // rules: ProjectState "NEW" until the document is saved or opened ("OPEN"),
@@ -37,6 +51,19 @@ protected:
     // Enter presses the default button; the notes box takes it away while it has focus.
     void setDefaultButtonActive(bool active);
 
+    // Ctrl+N, Ctrl+O, Ctrl+S, F5, Ctrl+E, Ctrl+P and Ctrl+W press the window's buttons;
+    // F1, Ctrl+M and Ctrl+Q reach the rest of the program. The buttons' tooltips name them.
+    void AddDocumentShortcuts(const DocumentButtons& buttons);
+
+    // Ctrl+C and the context menu's "Copy Results" put resultsText() on the clipboard,
+    // "Copy Chart" the chart's picture. The menu opens on each of `menuHosts`. A text
+    // box with selected text keeps Ctrl+C for its selection.
+    void AddCopyCommands(std::function<QString()> resultsText, PictureBox* chart,
+                         const QList<QWidget*>& menuHosts);
+    void CopyResults();
+    void CopyChart();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -45,4 +72,6 @@ protected:
 private:
     QPushButton* m_newButton = nullptr;
     QPushButton* m_defaultButton = nullptr;
+    std::function<QString()> m_resultsText;
+    PictureBox* m_chart = nullptr;
 };
