@@ -45,6 +45,19 @@ int ControlsRightTwips(const QWidget* window, const QWidget* except) {
     return int(PixelsToTwips(right));
 }
 
+namespace {
+// Room kept below the lowest control when the window scrolls.
+int BottomMarginPixels() { return TwipsToPixels(120); }
+} // namespace
+
+int ScrollBarAllowanceTwips(const QWidget* window, const QWidget* chart) {
+    int bottom = 0;
+    for (const QWidget* w : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (w != chart && !qobject_cast<const QScrollBar*>(w)) bottom = qMax(bottom, w->geometry().bottom() + 1);
+    if (bottom <= window->height()) return 0;
+    return int(PixelsToTwips(window->style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
+}
+
 int ChartHalfBesideInputs(int heightHalf, int windowWidth, int inputsRight) {
     constexpr int Margin = 100;
     constexpr int SmallestHalf = 1000;   // below this nothing on the chart can be read
@@ -74,8 +87,7 @@ public:
     // Ranges from what the controls need against the window's size.
     void update() {
         const QRect used = contentRect();
-        const int margin = TwipsToPixels(120);
-        const QSize needed(used.right() + 1 + margin, used.bottom() + 1 + margin);
+        const QSize needed(used.right() + 1, used.bottom() + 1 + BottomMarginPixels());
         const int extent = m_window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         bool needV = needed.height() > m_window->height();
         const bool needH = needed.width() > m_window->width() - (needV ? extent : 0);

@@ -4,7 +4,7 @@
 #include <QPainter>
 
 PictureBox::PictureBox(QWidget* parent)
-    : QWidget(parent), m_own(std::make_unique<PictureSurface>(platform().twipsPerPixel())),
+    : QWidget(parent), m_own(std::make_unique<PictureSurface>(platform().twipsPerPixel(), platform().devicePixelRatio())),
       m_surface(m_own.get()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     attach();

@@ -8,7 +8,7 @@
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
-    // Owns a surface at the platform's scale.
+    // Owns a surface at the platform's scale and device resolution.
     explicit PictureBox(QWidget* parent = nullptr);
     ~PictureBox() override;
 

@@ -12,9 +12,10 @@
 
 namespace {
 // The image's resolution is the screen's, so a font of n points gets the same
-// pixel size on the surface as it would on the screen.
-void SetScreenResolution(QImage& img, double tpp) {
-    const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / tpp / 0.0254));
+// pixel size on the surface as it would on the screen. A bitmap written from an
+// image of twice the pixels says twice the resolution, so it keeps its size in inches.
+void SetScreenResolution(QImage& img, double tpp, double ratio = 1.0) {
+    const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / tpp * ratio / 0.0254));
     img.setDotsPerMeterX(dotsPerMeter);
     img.setDotsPerMeterY(dotsPerMeter);
 }
@@ -30,8 +31,9 @@ struct SurfacePainter : QPainter {
 };
 } // namespace
 
-PictureSurface::PictureSurface(double twipsPerPixel)
+PictureSurface::PictureSurface(double twipsPerPixel, double devicePixelRatio)
     : m_tpp(twipsPerPixel > 0 ? twipsPerPixel : 15.0),
+      m_ratio(devicePixelRatio > 0 ? devicePixelRatio : 1.0),
       m_font(MakeFont(QStringLiteral("MS Sans Serif"), 8)) {
     fontChanged();
 }
@@ -48,9 +50,11 @@ int PictureSurface::toPixels(double twips) const {
 
 QImage PictureSurface::blankImage(int w, int h) const {
     if (w <= 0 || h <= 0) return QImage();
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(static_cast<int>(std::lround(w * m_ratio)), static_cast<int>(std::lround(h * m_ratio)),
+               QImage::Format_RGB32);
+    img.setDevicePixelRatio(m_ratio);
     img.fill(Qt::white);
-    SetScreenResolution(img, m_tpp);
+    SetScreenResolution(img, m_tpp, m_ratio);
     return img;
 }
 

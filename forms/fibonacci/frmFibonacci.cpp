@@ -224,9 +224,10 @@ void FibonacciWindow::Form_Load()
     WindowHeight = qint32(RoundHalfEven(area.height() * tpp));
     setGeometry(area);
 
-    ChartHalfSize = ChartHalfBesideInputs(qint32(RoundHalfEven(WindowHeight / 2.0 - 250)), WindowWidth,
+    const int room = WindowWidth - ScrollBarAllowanceTwips(this, pbFibonacci);
+    ChartHalfSize = ChartHalfBesideInputs(qint32(RoundHalfEven(WindowHeight / 2.0 - 250)), room,
                                           ControlsRightTwips(this, pbFibonacci));
-    pbFibonacci->placeTwips(WindowWidth - 2 * ChartHalfSize - 100, 0, 2 * ChartHalfSize, 2 * ChartHalfSize);
+    pbFibonacci->placeTwips(room - 2 * ChartHalfSize - 100, 0, 2 * ChartHalfSize, 2 * ChartHalfSize);
     ScrollWhenCut(this);
 
     ProjectFile.clear();

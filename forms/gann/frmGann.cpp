@@ -234,7 +234,7 @@ void GannWindow::Form_Load()
 {
     const QRect area = DesktopClientArea();
     setGeometry(area);
-    const double widthTwips = PixelsToTwips(area.width());
+    const double widthTwips = PixelsToTwips(area.width()) - ScrollBarAllowanceTwips(this, pbGann);
     const double heightTwips = PixelsToTwips(area.height());
 
     // The chart is a square against the window's right edge, beside the inputs.
