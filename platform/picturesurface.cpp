@@ -11,11 +11,11 @@
 #include <cmath>
 
 namespace {
-// The image's resolution is the screen's, so a font of n points gets the same
-// pixel size on the surface as it would on the screen. A bitmap written from an
-// image of twice the pixels says twice the resolution, so it keeps its size in inches.
-void SetScreenResolution(QImage& img, double tpp, double ratio = 1.0) {
-    const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / tpp * ratio / 0.0254));
+// The image's resolution is the screen's logical one, so a font of n points gets the
+// same size in logical pixels on the surface as it would on the screen (a painter on
+// an image of a higher device pixel ratio scales it up from there).
+void SetScreenResolution(QImage& img, double tpp) {
+    const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / tpp / 0.0254));
     img.setDotsPerMeterX(dotsPerMeter);
     img.setDotsPerMeterY(dotsPerMeter);
 }
@@ -54,7 +54,7 @@ QImage PictureSurface::blankImage(int w, int h) const {
                QImage::Format_RGB32);
     img.setDevicePixelRatio(m_ratio);
     img.fill(Qt::white);
-    SetScreenResolution(img, m_tpp, m_ratio);
+    SetScreenResolution(img, m_tpp);
     return img;
 }
 
