@@ -2,6 +2,7 @@
 // the keyboard, copyable, and named for screen readers.
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
+#include "forms/gann/gannchartgeometry.h"
 #include "forms/output/clipboardtext.h"
 #include "forms/output/frmPrintOption.h"
 #include "forms/shell/frmAbout.h"
@@ -235,6 +236,42 @@ private slots:
             delete window;
         }
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    }
+
+    // The square seen enlarged and read cell by cell; what is drawn, printed and saved
+    // stays as it was.
+    void squareZoomAndCellTips_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("the centre") << "1" << "Number 1 \u00b7 angle 0\u00b0 \u00b7 ring 0";
+        QTest::newRow("left of it") << "2" << "Number 2 \u00b7 angle 180\u00b0 \u00b7 ring 1";
+        QTest::newRow("straight up") << "15" << "Number 15 \u00b7 angle 90\u00b0 \u00b7 ring 2";
+        QTest::newRow("right, third ring") << "40" << "Number 40 \u00b7 angle 0\u00b0 \u00b7 ring 3";
+    }
+    void squareZoomAndCellTips()
+    {
+        QFETCH(QString, number);
+        auto* w = static_cast<GannWindow*>(Show("frmGann"));
+        UI_TYPE(w, "txtPrice", "100");
+        UI_CLICK(w, "cmdCalculate");
+        const GannChartGeometry chart = ComputeGannChart(w->state, w->layout, fake().todayDate);
+        const auto label = std::find_if(chart.cellNumbers.begin(), chart.cellNumbers.end(),
+                                        [&](const GannLabel& l) { return l.text.trimmed() == number; });
+        QVERIFY(label != chart.cellNumbers.end());
+        QTEST(w->pbGann->toolTipAt(QPoint(label->x, label->y)), "tip");
+        QCOMPARE(w->pbGann->toolTipAt(QPoint(10, 10)), QString());   // outside the square
+
+        const QImage drawn = w->pbGann->surface().image();
+        for (const auto& [keys, zoom] : {std::pair{"Ctrl++", 1.5}, {"Ctrl++", 2.0}, {"Ctrl+-", 1.5}, {"Ctrl+0", 1.0}}) {
+            const QKeyCombination key = QKeySequence(QString(keys))[0];
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+            QCOMPARE(w->pbGann->zoom(), zoom);
+        }
+        w->pbGann->zoomBy(2);
+        const QImage shown = w->pbGann->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(shown.size() == drawn.size() && shown != drawn.convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(w->pbGann->surface().image(), drawn);
     }
 
     // The guide carried by the program, with its pictures; its contents links scroll.
