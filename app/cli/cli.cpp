@@ -3,6 +3,7 @@
 #include "app/cli/csvbatch.h"
 #include "app/cli/fibrun.h"
 #include "app/cli/gannrun.h"
+#include "app/cli/historyrun.h"
 #include "app/cli/options.h"
 #include "modules/textfile.h"
 
@@ -98,6 +99,8 @@ int RunBatch(const CliOptions& o, const CliEnvironment& env, const QDate& today,
 
 int RunCli(const QStringList& args, const CliEnvironment& env, const CliStreams& io)
 {
+    if (!args.isEmpty() && args.first() == QLatin1String("history"))
+        return RunHistoryCommand(args.mid(1), env, io);
     const ParsedCommandLine parsed = ParseCommandLine(args);
     switch (parsed.kind) {
     case ParsedCommandLine::Help:

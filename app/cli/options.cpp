@@ -233,6 +233,8 @@ QString UsageText()
         "                    [--project FILE.gann] [--today M/D/YYYY] [--layout compact|large]\n"
         "                    [--format report|listing|json] [--chart FILE.bmp] [--screen WxH]\n"
         "  tessaray-cli fib|gann --csv FILE.csv|-  [--today ..] [--ratios ..] [--layout ..] [--screen ..]\n"
+        "  tessaray-cli history --data FILE.csv [--threshold PCT] [--ratios R1,R2,R3]\n"
+        "                    [--scale 10^k|auto] [--today M/D/YYYY] [--format report|json]\n"
         "  tessaray-cli --help | --version\n"
         "\n"
         "A price is read as the window reads its price box; a date left out is a date picker\n"

@@ -3,6 +3,7 @@
 #include "forms/gann/ganncalc.h"
 #include "modules/dates.h"
 #include "modules/errors.h"
+#include "modules/numbers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +11,8 @@
 #include <memory>
 
 namespace {
+
+QString Percent(double fraction) { return QString::number(100 * fraction, 'f', 1) + QLatin1Char('%'); }
 
 // The errors of every projection of one kind, summed up at the end.
 class ErrorTally {
@@ -121,15 +124,14 @@ QStringList EvidenceVerdicts(const Evidence& e)
     const ProjectionScore& b = e.baseline;
     if (f.count == 0)
         return {QStringLiteral("Fewer than three confirmed swings: there is nothing to measure yet.")};
-    const auto percent = [](double x) { return QString::number(100 * x, 'f', 1) + QLatin1Char('%'); };
     const auto days = [](double x) { return QString::number(x, 'f', 1) + QStringLiteral(" days"); };
     QStringList v;
     if (f.medianPriceError >= b.medianPriceError)
         v << QStringLiteral("Fibonacci prices did no better than evenly spaced ratios (median error %1 against %2).")
-                 .arg(percent(f.medianPriceError), percent(b.medianPriceError));
+                 .arg(Percent(f.medianPriceError), Percent(b.medianPriceError));
     else
         v << QStringLiteral("Fibonacci prices came closer than evenly spaced ratios (median error %1 against %2).")
-                 .arg(percent(f.medianPriceError), percent(b.medianPriceError));
+                 .arg(Percent(f.medianPriceError), Percent(b.medianPriceError));
     if (f.medianDaysOff >= b.medianDaysOff)
         v << QStringLiteral("Fibonacci dates did no better than evenly spaced ratios (median %1 off against %2).")
                  .arg(days(f.medianDaysOff), days(b.medianDaysOff));
@@ -137,4 +139,35 @@ QStringList EvidenceVerdicts(const Evidence& e)
         v << QStringLiteral("Fibonacci dates came closer than evenly spaced ratios (median %1 off against %2).")
                  .arg(days(f.medianDaysOff), days(b.medianDaysOff));
     return v;
+}
+
+namespace {
+
+QStringList ScoreCells(const ProjectionScore& s)
+{
+    if (s.count == 0)
+        return {QStringLiteral("0"), QString(), QString(), QString(), QString()};
+    return {QString::number(s.count), Percent(s.medianPriceError), Percent(s.shareWithinPrice),
+            QString::number(s.medianDaysOff, 'f', 1), Percent(s.shareWithinDays)};
+}
+
+QString RatioNames(const FibRatios& r)
+{
+    return QStringLiteral("%1 / %2 / %3").arg(GeneralNumber(r.r1), GeneralNumber(r.r2), GeneralNumber(r.r3));
+}
+
+}  // namespace
+
+QStringList EvidenceColumns()
+{
+    return {QStringLiteral("Count"), QStringLiteral("Median price error"),
+            QStringLiteral("Within %1%").arg(CloseEnoughPrice * 100), QStringLiteral("Median days off"),
+            QStringLiteral("Within %1 days").arg(CloseEnoughDays)};
+}
+
+std::vector<EvidenceRow> EvidenceTable(const Evidence& e, const FibRatios& ratios)
+{
+    return {{QStringLiteral("Fibonacci ") + RatioNames(ratios), ScoreCells(e.fibonacci)},
+            {QStringLiteral("Evenly spaced ") + RatioNames(BaselineRatios), ScoreCells(e.baseline)},
+            {QStringLiteral("Gann Square of Nine"), ScoreCells(e.gann)}};
 }

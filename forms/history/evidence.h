@@ -40,3 +40,12 @@ Evidence MeasureEvidence(const std::vector<Swing>& swings, const FibRatios& rati
 
 // Plain sentences on how the Fibonacci projections compare with the baseline.
 QStringList EvidenceVerdicts(const Evidence& evidence);
+
+// The table the window and the report show: one row per kind of projection, the
+// projections and the baseline side by side.
+struct EvidenceRow {
+    QString name;        // "Fibonacci 0.382 / 0.5 / 0.618", ...
+    QStringList cells;   // under EvidenceColumns()
+};
+QStringList EvidenceColumns();
+std::vector<EvidenceRow> EvidenceTable(const Evidence& evidence, const FibRatios& ratios);
