@@ -434,3 +434,14 @@ void FibonacciWindow::cmdSave_Click()
     DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
 }
+
+// ---- Inputs handed over by another window -------------------------------------
+
+void FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
+{
+    SetPriceText(txtPrice1, price1);
+    SetPriceText(txtPrice2, price2);
+    dtpDate1->setValue(date1);
+    dtpDate2->setValue(date2);
+    cmdCalculate_Click();
+}

@@ -101,6 +101,11 @@ public slots:
     void cmdExport_Click();
     void cmdPrint_Click();
 
+    // ---- Inputs handed over by another window (the price history's swings) ----
+    // Types the two prices and moves the two pickers as a trader would, then presses
+    // Calculate: the document is marked changed and a rejection shows its message.
+    void LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2);
+
 protected:
     FibonacciWindow(Layout layout, QWidget* parent);
 

@@ -426,3 +426,14 @@ void GannWindow::cmdPrint_Click()
 frmGann::frmGann(QWidget* parent) : GannWindow(Layout::Large, QStringLiteral("frmGann"), parent) {}
 
 frmGann86::frmGann86(QWidget* parent) : GannWindow(Layout::Compact, QStringLiteral("frmGann86"), parent) {}
+
+// ---- Inputs handed over by another window -------------------------------------
+
+void GannWindow::LoadInputsAndCalculate(const QString& priceText, const QDate& date)
+{
+    GannDocument doc = Document();
+    doc.priceText = priceText;
+    doc.date = date;
+    ShowDocument(doc);
+    cmdCalculate_Click();
+}

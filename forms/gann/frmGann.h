@@ -76,6 +76,11 @@ public slots:
     void Form_Load();
     void Form_Activate() override;
 
+    // ---- Inputs handed over by another window (the price history's swings) ----
+    // Puts the price text into the price box and the date into the picker as a paste
+    // would, then presses Calculate.
+    void LoadInputsAndCalculate(const QString& priceText, const QDate& date);
+
 protected:
     GannWindow(Layout layout, const QString& name, QWidget* parent);
 
