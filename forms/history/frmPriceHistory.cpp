@@ -22,6 +22,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QSplitter>
@@ -161,6 +162,7 @@ void frmPriceHistory::CreateControls()
     m_dateAxis = new QDateTimeAxis();
     m_dateAxis->setFormat(QStringLiteral("MM/yyyy"));
     m_priceAxis = new QValueAxis();
+    m_priceAxis->setLabelFormat(QStringLiteral("%.6g"));
     m_chart->addAxis(m_dateAxis, Qt::AlignBottom);
     m_chart->addAxis(m_priceAxis, Qt::AlignLeft);
     auto* view = new HistoryChartView(m_chart, this);
@@ -180,11 +182,14 @@ void frmPriceHistory::CreateControls()
     };
     chvPrices = view;
 
+    // The kinds of projection side by side, one column each; the measures are the rows.
     tblEvidence = new QTableWidget(this);
-    tblEvidence->setColumnCount(EvidenceColumns().size());
-    tblEvidence->setHorizontalHeaderLabels(EvidenceColumns());
+    tblEvidence->setRowCount(EvidenceColumns().size());
+    tblEvidence->setVerticalHeaderLabels(EvidenceColumns());
     tblEvidence->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblEvidence->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tblEvidence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    tblEvidence->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lblVerdict = new QLabel(this);
     lblVerdict->setWordWrap(true);
     lblProjection = new QLabel(
@@ -219,13 +224,15 @@ void frmPriceHistory::CreateControls()
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(0, 0, 0, 0);
     sideLayout->addWidget(new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), side));
-    sideLayout->addWidget(tblEvidence, 1);
+    sideLayout->addWidget(tblEvidence);
     sideLayout->addWidget(lblVerdict);
+    sideLayout->addStretch(1);
     auto* split = new QSplitter(this);
     split->addWidget(chvPrices);
     split->addWidget(side);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
+    split->setSizes({760, 400});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -393,6 +400,10 @@ void frmPriceHistory::DrawLevels()
     const double margin = (high - low) * 0.05;
     m_priceAxis->setRange(std::max(0.0, low - margin), high + margin);
     m_dateAxis->setRange(first.startOfDay(), last.startOfDay());
+    // About one date label per 110 pixels. Setting the count also makes Qt Charts lay
+    // the date labels out again, which a new range alone does not after a new series.
+    const int ticks = std::clamp(int(m_chart->plotArea().width()) / 110, 3, 12);
+    m_dateAxis->setTickCount(ticks == m_dateAxis->tickCount() ? ticks + 1 : ticks);
 
     const auto add = [this](QLineSeries* line, const QString& name) {
         line->setName(name);
@@ -422,18 +433,22 @@ void frmPriceHistory::DrawLevels()
 void frmPriceHistory::ShowEvidence()
 {
     m_evidence = MeasureEvidence(m_swings, CurrentRatios(), ScaleChoice(), platform().today());
-    const std::vector<EvidenceRow> rows = EvidenceTable(m_evidence, CurrentRatios());
-    tblEvidence->setRowCount(int(rows.size()));
+    const std::vector<EvidenceRow> kinds = EvidenceTable(m_evidence, CurrentRatios());
+    tblEvidence->setColumnCount(int(kinds.size()));
     QStringList names;
-    for (int r = 0; r < int(rows.size()); ++r) {
-        names << rows[r].name;
-        for (int c = 0; c < rows[r].cells.size(); ++c) {
-            auto* item = new QTableWidgetItem(rows[r].cells[c]);
+    for (int c = 0; c < int(kinds.size()); ++c) {
+        // "Fibonacci" over "0.382 / 0.5 / 0.618" keeps the columns narrow.
+        QString name = kinds[c].name;
+        qsizetype cut = name.indexOf(QRegularExpression(QStringLiteral(" [0-9]")));
+        name[cut >= 0 ? cut : name.indexOf(QLatin1Char(' '))] = QLatin1Char('\n');
+        names << name;
+        for (int r = 0; r < kinds[c].cells.size(); ++r) {
+            auto* item = new QTableWidgetItem(kinds[c].cells[r]);
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             tblEvidence->setItem(r, c, item);
         }
     }
-    tblEvidence->setVerticalHeaderLabels(names);
+    tblEvidence->setHorizontalHeaderLabels(names);
     lblVerdict->setText(EvidenceVerdicts(m_evidence).join(QLatin1Char('\n')));
 }
 
