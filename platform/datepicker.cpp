@@ -1,8 +1,10 @@
 #include "platform/datepicker.h"
 
+#include "modules/dates.h"
+
 DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
     setCalendarPopup(true);
-    setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
+    setDateRange(FirstPickerDate(), LastPickerDate());
     setDisplayFormat(QStringLiteral("M/d/yyyy"));
     connect(this, &QDateEdit::dateChanged, this, &DatePicker::Change);
 }

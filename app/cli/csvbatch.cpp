@@ -206,9 +206,8 @@ public:
             values << (s.PotentialHigh[k] ? QString::number(s.PotentialHigh[k]) : QString());
         for (int k = 1; k <= 8; ++k)
             values << (s.PotentialLow[k] ? QString::number(s.PotentialLow[k]) : QString());
-        const bool hasDate = s.GannDate != m_settings.today;
         for (int k = 1; k <= 8; ++k)
-            values << (hasDate ? FormatMmDdYyyy(s.AngleDate[k]) : QString());
+            values << (s.DateEntered ? FormatMmDdYyyy(s.AngleDate[k]) : QString());
         return QString();
     }
 

@@ -142,7 +142,7 @@ bool IsHelp(const QString& a) { return a == QLatin1String("--help") || a == QLat
 std::optional<QDate> ParsePickerDate(const QString& text)
 {
     const std::optional<QDate> d = ParseFileDate(text.trimmed());
-    if (!d || *d < FirstPickerDate() || *d > LastPickerDate())
+    if (!d || !IsPickerDate(*d))
         return std::nullopt;
     return d;
 }

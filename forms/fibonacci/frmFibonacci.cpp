@@ -73,9 +73,8 @@ void Place(QWidget* w, const TwipRect& r) { PlaceTwips(w, r.left, r.top, r.width
 // Longest price a trader can type; longer prices from a file are still shown in full.
 constexpr int PriceMaxLength = 8;
 
-void SetPriceText(TextBox* box, double price)
+void SetPriceText(TextBox* box, const QString& text)
 {
-    const QString text = price == 0 ? QString() : GeneralNumber(price);
     box->setMaxLength(std::max<int>(PriceMaxLength, text.size()));
     box->setText(text);
     if (text.size() <= PriceMaxLength) box->setMaxLength(PriceMaxLength);
@@ -221,8 +220,8 @@ void FibonacciWindow::Form_Load()
     move(0, 0);
     resize(screen);
 
-    ChartHalfSize = qint32(RoundHalfEven(WindowHeight / 2.0 - 250));
-    pbFibonacci->placeTwips(WindowWidth + WindowLeft - 2 * ChartHalfSize - 100, 0,
+    ChartHalfSize = FibonacciChartHalf(WindowHeight);
+    pbFibonacci->placeTwips(WindowWidth + WindowLeft - 2 * ChartHalfSize - ChartBoxRightGap, 0,
                             2 * ChartHalfSize, 2 * ChartHalfSize);
 
     ProjectFile.clear();
@@ -270,7 +269,7 @@ int FibonacciWindow::ValidateInputs()
     in.Picker2 = dtpDate2->value();
     in.ProjectText = txtProject->text();
     // Notes are kept with Windows line ends, as they are written to files and reports.
-    in.NotesText = txtNotes->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    in.NotesText = WithCrLf(txtNotes->text());
     const std::optional<QString> message = ::ValidateInputs(in, platform().today(), state());
     if (message) {
         ShowMessage(*message);
@@ -328,14 +327,13 @@ void FibonacciWindow::DrawChart()
 
 void FibonacciWindow::ShowInputs()
 {
-    txtProject->setText(ProjectName.isEmpty() ? ProjectNamePlaceholder : ProjectName);
-    txtNotes->setText(Notes.isEmpty() ? NotesPlaceholder : Notes);
-    SetPriceText(txtPrice1, Price1);
-    SetPriceText(txtPrice2, Price2);
-    // A picker cannot be empty: "no date" is shown as today, which reads back as no date.
-    const QDate today = platform().today();
-    dtpDate1->setValue(IsNullDate(Date1) ? today : Date1);
-    dtpDate2->setValue(IsNullDate(Date2) ? today : Date2);
+    const FibonacciInputs shown = InputsShowing(state(), platform().today());
+    txtProject->setText(shown.ProjectText);
+    txtNotes->setText(shown.NotesText);
+    SetPriceText(txtPrice1, shown.Price1Text);
+    SetPriceText(txtPrice2, shown.Price2Text);
+    dtpDate1->setValue(shown.Picker1);
+    dtpDate2->setValue(shown.Picker2);
 }
 
 void FibonacciWindow::ClearProject()
