@@ -242,9 +242,7 @@ void GannWindow::Form_Load()
     dtpInputDate->setValue(today);
     LoadGannState(state, layout, today, chartHalf);
 
-    ProjectState = QStringLiteral("NEW");
-    ChangedFlag = QStringLiteral("NO");
-    UpdateNewButton();
+    DocumentIsNew();
     RedrawChart();
     FirstShow = 1;
 }
@@ -334,9 +332,7 @@ void GannWindow::cmdNew_Click()
         return;
     ClearProject();
     Form_Load();
-    ChangedFlag = QStringLiteral("NO");
-    ProjectState = QStringLiteral("NEW");
-    UpdateNewButton();
+    DocumentIsNew();
     txtPrice->setFocus();
 }
 
@@ -373,33 +369,34 @@ void GannWindow::cmdOpen_Click()
     txtPrice->setFocus();
 }
 
-void GannWindow::cmdSave_Click()
+bool GannWindow::cmdSave_Click()
 {
     const QString name = TrimProjectText(txtProject->text());
     if (name.isEmpty() || name == GannProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
-        return;
+        return false;
     }
 
     QString path;
-    if (ProjectState == QLatin1String("OPEN")) {
+    if (ProjectState == ProjectStatus::Open) {
         path = ProjectFile;
     } else {
         const std::optional<QString> chosen = platform().saveFileName(
             GannProjectFilter, platform().programDir() + QLatin1Char('/') + name + QStringLiteral(".gann"));
         if (!chosen)
-            return;
+            return false;
         path = *chosen;
     }
 
     // Written through a temporary file: a failed save leaves the old file whole.
     if (path.isEmpty() || !WriteTextLines(path, GannProjectLines(Document()))) {
         ShowActionFailed(QStringLiteral("Can't save result file."));
-        return;
+        return false;
     }
 
     DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
+    return true;
 }
 
 void GannWindow::cmdExit_Click()
