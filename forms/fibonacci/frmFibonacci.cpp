@@ -261,6 +261,8 @@ bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
 
 int FibonacciWindow::ValidateInputs()
 {
+    // A half-typed date is never replaced by another one behind the trader's back.
+    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return -1;
     FibonacciInputs in;
     in.Price1Text = txtPrice1->text();
     in.Price2Text = txtPrice2->text();

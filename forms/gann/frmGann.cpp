@@ -287,6 +287,8 @@ void GannWindow::ClearProject()
 
 void GannWindow::cmdCalculate_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return;
     GannVerdict verdict;
     try {
         verdict = CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
@@ -371,6 +373,8 @@ void GannWindow::cmdOpen_Click()
 
 bool GannWindow::cmdSave_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return false;
     const QString name = TrimProjectText(txtProject->text());
     if (name.isEmpty() || name == GannProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
@@ -406,6 +410,8 @@ void GannWindow::cmdExit_Click()
 
 void GannWindow::cmdExport_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return;
     // The input boxes as they are now, beside the results of the last calculation.
     ExportGannResults(GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
                                          dtpInputDate->value(), platform().today(),

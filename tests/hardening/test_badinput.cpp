@@ -8,6 +8,7 @@
 #include "modules/dates.h"
 #include "platform/widgets.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
@@ -117,6 +118,8 @@ private slots:
     void settingsFiles();
     void failedWrites_data();
     void failedWrites();
+    void typedDates_data();
+    void typedDates();
     void datesPastTheLastDay();
 
 private:
@@ -474,6 +477,71 @@ std::unique_ptr<DocumentWindow> TestBadInput::RunWriter(const QString& writer, c
         [&] { UI_CHECK(ui::click(w.get(), writer.contains("save") ? "cmdSave" : "cmdExport")); }();
     }
     return w;
+}
+
+// Dates typed into the pickers of both windows through real key presses. "^A" is
+// Ctrl+A, "<Home>", "<Up>", "<Down>", "<BS>" those keys; anything else is typed. The
+// picker starts at 12/15/2024 and is left with Tab. A text that is not a whole date
+// (expected date invalid) stays as typed, and Calculate says so instead of using
+// another date.
+void TestBadInput::typedDates_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");
+    struct Row { const char* name; QStringList keys; const char* text; QDate date; };
+    for (const Row& r : std::initializer_list<Row>{
+             {"Ctrl+A, m/d/yyyy", {"^A", "1/15/2024"}, "1/15/2024", QDate(2024, 1, 15)},
+             {"Ctrl+A, mm/dd/yyyy", {"^A", "03/01/2004"}, "3/1/2004", QDate(2004, 3, 1)},
+             {"two digits move on without /", {"^A", "07041776"}, "7/4/1776", QDate(1776, 7, 4)},
+             {"/ moves to the day, typing replaces it", {"<Home>", "/", "20"}, "12/20/2024", QDate(2024, 12, 20)},
+             {"backspace and retype the year", {"<BS>", "<BS>", "25"}, "12/15/2025", QDate(2025, 12, 15)},
+             {"Up on December: January of the next year", {"<Home>", "<Up>"}, "1/15/2025", QDate(2025, 1, 15)},
+             {"Down on the day", {"<Home>", "/", "<Down>"}, "12/14/2024", QDate(2024, 12, 14)},
+             {"year cut short", {"^A", "1/15/20"}, "1/15/20", QDate()},
+             {"a day February lacks", {"^A", "2/30/2024"}, "2/30/2024", QDate()},
+             {"before the first day", {"^A", "1/1/1500"}, "1/1/1500", QDate()},
+             {"letters are not taken", {"^A", "1/x5/2024"}, "1/5/2024", QDate(2024, 1, 5)}})
+        for (const char* picker : {"dtpDate1", "dtpDate2", "dtpInputDate"})
+            QTest::addRow("%s, %s", picker, r.name) << (QStringList{picker} + r.keys) << r.text << r.date;
+}
+
+void TestBadInput::typedDates()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    const QString pickerName = keys.takeFirst();
+    const bool gann = pickerName == "dtpInputDate";
+    std::unique_ptr<QWidget> w(gann ? static_cast<QWidget*>(new frmGann) : new frmFibonacci);
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    UI_CHECK(ui::retype(w.get(), gann ? "txtPrice" : "txtPrice1", "100"));
+    if (!gann)
+        UI_RETYPE(w.get(), "txtPrice2", "150");
+    auto* picker = ui::find<DatePicker>(w.get(), pickerName);
+    picker->setValue(QDate(2024, 12, 15));
+    picker->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(picker, Qt::Key_End);
+    const QHash<QString, Qt::Key> named{{"<Home>", Qt::Key_Home}, {"<Up>", Qt::Key_Up},
+                                        {"<Down>", Qt::Key_Down}, {"<BS>", Qt::Key_Backspace}};
+    for (const QString& k : keys) {
+        if (k == "^A")
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+        else if (named.contains(k))
+            QTest::keyClick(picker, named[k]);
+        else
+            QTest::keyClicks(picker, k);
+    }
+    QTest::keyClick(picker, Qt::Key_Tab);
+    QVERIFY(!picker->hasFocus());   // one Tab leaves the picker
+    QCOMPARE(picker->text(), text);
+    QCOMPARE(picker->isComplete(), date.isValid());
+    QCOMPARE(picker->value(), date.isValid() ? date : QDate(2024, 12, 15));
+    UI_CLICK(w.get(), "cmdCalculate");
+    const bool refused = fake().lastMessage().startsWith("Type the whole date as m/d/yyyy");
+    QCOMPARE(refused, !date.isValid());
+    QCOMPARE(picker->text(), text);
 }
 
 // Late in the year 9999 the projections run off the calendar: the sentence says what
