@@ -232,9 +232,7 @@ void FibonacciWindow::Form_Load()
     Price1 = 0;
     Price2 = 0;
     ShowInputs();
-    ProjectState = QStringLiteral("NEW");
-    ChangedFlag = QStringLiteral("NO");
-    UpdateNewButton();
+    DocumentIsNew();
     DrawChart();
     FirstShow = 1;
 }
@@ -262,6 +260,8 @@ bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
 
 int FibonacciWindow::ValidateInputs()
 {
+    // A half-typed date is never replaced by another one behind the trader's back.
+    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return -1;
     FibonacciInputs in;
     in.Price1Text = txtPrice1->text();
     in.Price2Text = txtPrice2->text();
@@ -356,9 +356,7 @@ void FibonacciWindow::cmdNew_Click()
     ClearProject();
     ClearChartBox();
     DrawChart();
-    ChangedFlag = QStringLiteral("NO");
-    ProjectState = QStringLiteral("NEW");
-    UpdateNewButton();
+    DocumentIsNew();
     txtPrice1->setFocus();
 }
 
@@ -408,18 +406,18 @@ void FibonacciWindow::cmdOpen_Click()
     txtPrice1->setFocus();
 }
 
-void FibonacciWindow::cmdSave_Click()
+bool FibonacciWindow::cmdSave_Click()
 {
-    if (ValidateInputs() == -1) return;
+    if (ValidateInputs() == -1) return false;
     if (ProjectName.isEmpty() || ProjectName == ProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
-        return;
+        return false;
     }
     QString path;
-    if (ProjectState != QLatin1String("OPEN")) {
+    if (ProjectState != ProjectStatus::Open) {
         const std::optional<QString> chosen = platform().saveFileName(
             FibFileFilter, platform().programDir() + QLatin1Char('/') + ProjectName + QStringLiteral(".fib"));
-        if (!chosen) return;
+        if (!chosen) return false;
         path = *chosen;
     } else {
         // An opened or saved document always goes back to its own file.
@@ -427,10 +425,11 @@ void FibonacciWindow::cmdSave_Click()
     }
     if (!SaveFibProject(path, state())) {
         ShowActionFailed(QStringLiteral("Can't save result file."));
-        return;
+        return false;
     }
     DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
+    return true;
 }
 
 // ---- Inputs handed over by another window -------------------------------------

@@ -243,9 +243,7 @@ void GannWindow::Form_Load()
     dtpInputDate->setValue(today);
     LoadGannState(state, layout, today, chartHalf);
 
-    ProjectState = QStringLiteral("NEW");
-    ChangedFlag = QStringLiteral("NO");
-    UpdateNewButton();
+    DocumentIsNew();
     RedrawChart();
     FirstShow = 1;
 }
@@ -288,6 +286,8 @@ void GannWindow::ClearProject()
 
 void GannWindow::cmdCalculate_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return;
     GannVerdict verdict;
     try {
         verdict = CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
@@ -333,9 +333,7 @@ void GannWindow::cmdNew_Click()
         return;
     ClearProject();
     Form_Load();
-    ChangedFlag = QStringLiteral("NO");
-    ProjectState = QStringLiteral("NEW");
-    UpdateNewButton();
+    DocumentIsNew();
     txtPrice->setFocus();
 }
 
@@ -372,33 +370,36 @@ void GannWindow::cmdOpen_Click()
     txtPrice->setFocus();
 }
 
-void GannWindow::cmdSave_Click()
+bool GannWindow::cmdSave_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return false;
     const QString name = TrimBlanks(txtProject->text());
     if (name.isEmpty() || name == ProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
-        return;
+        return false;
     }
 
     QString path;
-    if (ProjectState == QLatin1String("OPEN")) {
+    if (ProjectState == ProjectStatus::Open) {
         path = ProjectFile;
     } else {
         const std::optional<QString> chosen = platform().saveFileName(
             GannProjectFilter, platform().programDir() + QLatin1Char('/') + name + QStringLiteral(".gann"));
         if (!chosen)
-            return;
+            return false;
         path = *chosen;
     }
 
     // Written through a temporary file: a failed save leaves the old file whole.
     if (path.isEmpty() || !WriteTextLines(path, GannProjectLines(Document()))) {
         ShowActionFailed(QStringLiteral("Can't save result file."));
-        return;
+        return false;
     }
 
     DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
+    return true;
 }
 
 void GannWindow::cmdExit_Click()
@@ -408,6 +409,8 @@ void GannWindow::cmdExit_Click()
 
 void GannWindow::cmdExport_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return;
     // The input boxes as they are now, beside the results of the last calculation.
     ExportGannResults(GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
                                          dtpInputDate->value(), platform().today(),
