@@ -1,4 +1,5 @@
 #include "platform/geometry.h"
+#include "modules/layout.h"
 #include "platform/fonts.h"
 #include "platform/platform.h"
 
@@ -59,9 +60,9 @@ int ScrollBarAllowanceTwips(const QWidget* window, const QWidget* chart) {
 }
 
 int ChartHalfBesideInputs(int heightHalf, int windowWidth, int inputsRight) {
-    constexpr int Margin = 100;
+    constexpr int ColumnGap = 100;       // between the input column and the chart
     constexpr int SmallestHalf = 1000;   // below this nothing on the chart can be read
-    const int roomHalf = (windowWidth - Margin - inputsRight - Margin) / 2;
+    const int roomHalf = (windowWidth - ChartBoxRightGap - inputsRight - ColumnGap) / 2;
     return heightHalf <= roomHalf ? heightHalf : qMax(SmallestHalf, roomHalf);
 }
 

@@ -72,13 +72,18 @@ public slots:
     void cmdCalculate_Click();
     void cmdNew_Click();
     void cmdOpen_Click();
-    void cmdSave_Click() override;
+    bool cmdSave_Click() override;
     void cmdExit_Click();
     void cmdExport_Click();
     void cmdPrint_Click();
 
     void Form_Load();
     void Form_Activate() override;
+
+    // ---- Inputs handed over by another window (the price history's swings) ----
+    // Puts the price text into the price box and the date into the picker as a paste
+    // would, then presses Calculate.
+    void LoadInputsAndCalculate(const QString& priceText, const QDate& date);
 
 protected:
     GannWindow(Layout layout, const QString& name, QWidget* parent);

@@ -2,6 +2,7 @@
 
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
+#include "forms/history/frmPriceHistory.h"
 #include "forms/shell/frmAbout.h"
 #include "forms/shell/frmHelp.h"
 #include "forms/shell/settings.h"
@@ -24,17 +25,66 @@ namespace {
 
 // The single program-wide instances. QPointer forgets a window when it is closed
 // (windows delete themselves on close), so the next request loads it afresh.
-QPointer<QWidget> g_frmFibonacci, g_frmFibonacci86, g_frmGann, g_frmGann86;
+QPointer<QWidget> g_frmFibonacci, g_frmFibonacci86, g_frmGann, g_frmGann86, g_frmPriceHistory;
 QPointer<frmMain> g_frmMain;
 
+void AddPriceHistoryAction(QWidget* window);
+
 template <class Window>
-void ShowSingle(QPointer<QWidget>& instance)
+Window* ShowSingle(QPointer<QWidget>& instance)
 {
-    if (!instance)
+    if (!instance) {
         instance = new Window();
+        AddPriceHistoryAction(instance);
+    }
     instance->show();
     instance->raise();
     instance->activateWindow();
+    return static_cast<Window*>(instance.data());
+}
+
+// The analysis window for this screen, as the main menu's buttons choose it.
+FibonacciWindow* ShowFibonacci()
+{
+    if (ChooseLayout(platform().screenSize()) == Layout::Compact)
+        return ShowSingle<frmFibonacci86>(g_frmFibonacci86);
+    return ShowSingle<frmFibonacci>(g_frmFibonacci);
+}
+
+GannWindow* ShowGann()
+{
+    if (ChooseLayout(platform().screenSize()) == Layout::Compact)
+        return ShowSingle<frmGann86>(g_frmGann86);
+    return ShowSingle<frmGann>(g_frmGann);
+}
+
+// The price history hands its swings to the analysis windows; they calculate at once.
+void ShowPriceHistory()
+{
+    const bool fresh = !g_frmPriceHistory;
+    auto* history = ShowSingle<frmPriceHistory>(g_frmPriceHistory);
+    if (!fresh)
+        return;
+    QObject::connect(history, &frmPriceHistory::FibonacciRequested,
+                     [](double price1, const QDate& date1, double price2, const QDate& date2) {
+                         ShowFibonacci()->LoadInputsAndCalculate(price1, date1, price2, date2);
+                     });
+    QObject::connect(history, &frmPriceHistory::GannRequested, [](const QString& price, const QDate& date) {
+        ShowGann()->LoadInputsAndCalculate(price, date);
+    });
+}
+
+// Every window of the program opens the price history with Ctrl+H and from its
+// context menu, so no window needs a button it was not designed with.
+void AddPriceHistoryAction(QWidget* window)
+{
+    auto* action = new QAction(QStringLiteral("Price &History..."), window);
+    action->setObjectName(QStringLiteral("actPriceHistory"));
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    QObject::connect(action, &QAction::triggered, [] { ShowPriceHistory(); });
+    window->addAction(action);
+    if (window->contextMenuPolicy() == Qt::DefaultContextMenu)
+        window->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void CloseIfOpen(QWidget* window)
@@ -98,6 +148,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 
     Form_Load();
+    AddPriceHistoryAction(this);
 
     // Centre of the screen when first shown.
     CenterInAvailableArea(this);
@@ -160,18 +211,12 @@ void frmMain::LoadRatios()
 
 void frmMain::cmdFibonacci_Click()
 {
-    if (ChooseLayout(platform().screenSize()) == Layout::Compact)
-        ShowSingle<frmFibonacci86>(g_frmFibonacci86);
-    else
-        ShowSingle<frmFibonacci>(g_frmFibonacci);
+    ShowFibonacci();
 }
 
 void frmMain::cmdGann_Click()
 {
-    if (ChooseLayout(platform().screenSize()) == Layout::Compact)
-        ShowSingle<frmGann86>(g_frmGann86);
-    else
-        ShowSingle<frmGann>(g_frmGann);
+    ShowGann();
 }
 
 // Each analysis window runs its own closing check and may stay open with its
@@ -182,5 +227,6 @@ void frmMain::cmdExit_Click()
     CloseIfOpen(g_frmGann86);
     CloseIfOpen(g_frmFibonacci);
     CloseIfOpen(g_frmFibonacci86);
+    CloseIfOpen(g_frmPriceHistory);
     close();
 }

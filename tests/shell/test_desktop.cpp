@@ -65,7 +65,7 @@ private slots:
     void cleanup()
     {
         if (window) {
-            window->ChangedFlag = "NO";
+            window->ChangedFlag = ChangeStatus::Unchanged;
             delete window;
         }
         programActions() = {};
@@ -232,7 +232,7 @@ private slots:
                     unnamed << window->objectName() + "." + w->objectName() + " (" + w->metaObject()->className() + ")";
             }
         for (QWidget* window : windows.mid(1)) {
-            if (auto* d = qobject_cast<DocumentWindow*>(window)) d->ChangedFlag = "NO";
+            if (auto* d = qobject_cast<DocumentWindow*>(window)) d->ChangedFlag = ChangeStatus::Unchanged;
             delete window;
         }
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
@@ -255,7 +255,7 @@ private slots:
         auto* w = static_cast<GannWindow*>(Show("frmGann"));
         UI_TYPE(w, "txtPrice", "100");
         UI_CLICK(w, "cmdCalculate");
-        const GannChartGeometry chart = ComputeGannChart(w->state, w->layout, fake().todayDate);
+        const GannChartGeometry chart = ComputeGannChart(w->state, w->layout);
         const auto label = std::find_if(chart.cellNumbers.begin(), chart.cellNumbers.end(),
                                         [&](const GannLabel& l) { return l.text.trimmed() == number; });
         QVERIFY(label != chart.cellNumbers.end());
