@@ -4,8 +4,8 @@
 #include "forms/history/swings.h"
 #include "modules/dates.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
+#include <ctime>
 #include <memory>
 
 // Swings written compactly: bar and kind, H/L confirmed, h/l the last unconfirmed one.
@@ -163,13 +163,13 @@ void TestHistoryCore::largeFileLoadsQuickly()
         bytes += first.addDays(i).toString(Qt::ISODate).toLatin1() + ',' + close + ',' + close + ',' + close
                  + ',' + close + ",12345\r\n";
     }
-    QElapsedTimer timer;
-    timer.start();
+    // Processor time, so other work on the machine does not count against the reader.
+    const std::clock_t start = std::clock();
     const PriceHistoryRead read = ReadPriceHistory(bytes, QStringLiteral("big.csv"));
-    const qint64 ms = timer.elapsed();
+    const double ms = 1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC;
     QVERIFY(read.history);
     QCOMPARE(int(read.history->bars.size()), 100000);
-    QVERIFY2(ms < 700, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+    QVERIFY2(ms < 500, qPrintable(QStringLiteral("%1 ms").arg(ms)));
 }
 
 void TestHistoryCore::scaleMapsBack_data()
