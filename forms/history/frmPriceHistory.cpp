@@ -163,6 +163,7 @@ void frmPriceHistory::CreateControls()
     m_dateAxis->setFormat(QStringLiteral("MM/yyyy"));
     m_priceAxis = new QValueAxis();
     m_priceAxis->setLabelFormat(QStringLiteral("%.6g"));
+    m_priceAxis->setTickCount(9);
     m_chart->addAxis(m_dateAxis, Qt::AlignBottom);
     m_chart->addAxis(m_priceAxis, Qt::AlignLeft);
     auto* view = new HistoryChartView(m_chart, this);
@@ -399,6 +400,7 @@ void frmPriceHistory::DrawLevels()
     }
     const double margin = (high - low) * 0.05;
     m_priceAxis->setRange(std::max(0.0, low - margin), high + margin);
+    m_priceAxis->applyNiceNumbers();
     m_dateAxis->setRange(first.startOfDay(), last.startOfDay());
     // About one date label per 110 pixels. Setting the count also makes Qt Charts lay
     // the date labels out again, which a new range alone does not after a new series.
