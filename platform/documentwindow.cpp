@@ -19,36 +19,41 @@ void DocumentWindow::UpdateNewButton()
 {
     // A fresh, untouched document has nothing to renew.
     m_newButton->setEnabled(
-        !(ChangedFlag == QLatin1String("NO") && ProjectState == QLatin1String("NEW")));
+        !(ChangedFlag == ChangeStatus::Unchanged && ProjectState == ProjectStatus::New));
 }
 
 void DocumentWindow::DocumentBelongsTo(const QString& path)
 {
-    ProjectState = QStringLiteral("OPEN");
-    ChangedFlag = QStringLiteral("NO");
+    ProjectState = ProjectStatus::Open;
+    ChangedFlag = ChangeStatus::Unchanged;
     ProjectFile = path;
+    UpdateNewButton();
+}
+
+void DocumentWindow::DocumentIsNew()
+{
+    ProjectState = ProjectStatus::New;
+    ChangedFlag = ChangeStatus::Unchanged;
     UpdateNewButton();
 }
 
 void DocumentWindow::TrackChange()
 {
-    // While the window loads the flag is empty and setting the controls changes nothing.
-    if (ChangedFlag == QLatin1String("NO")) {
-        ChangedFlag = QStringLiteral("YES");
+    if (ChangedFlag == ChangeStatus::Unchanged) {
+        ChangedFlag = ChangeStatus::Changed;
         UpdateNewButton();
     }
 }
 
 bool DocumentWindow::SaveChangesPrompt()
 {
-    if (ChangedFlag != QLatin1String("YES"))
+    if (ChangedFlag != ChangeStatus::Changed)
         return true;
     switch (ShowMessage(QStringLiteral("Save Changes?"), MsgButtons::YesNoCancel)) {
     case MsgResult::Yes:
-        cmdSave_Click();
-        // A save that was refused, cancelled or failed leaves the document changed:
-        // the pending action is abandoned so nothing is lost.
-        return ChangedFlag != QLatin1String("YES");
+        // A save that was refused, cancelled or failed abandons the pending action,
+        // so nothing is lost.
+        return cmdSave_Click();
     case MsgResult::No:
         return true;
     default:

@@ -4,20 +4,28 @@
 
 class QPushButton;
 
+// A document is New until it is saved or opened; from then on it is Open and
+// belongs to its file.
+enum class ProjectStatus { New, Open };
+// Unchanged until an input control changes; Loading while the window fills its
+// controls, so setting them is no change.
+enum class ChangeStatus { Loading, Unchanged, Changed };
+
 // An analysis window holding one project document. Both analyses keep the same
-// rules: ProjectState "NEW" until the document is saved or opened ("OPEN"),
-// ChangedFlag "YES" as soon as an input control changes, and the "Save Changes?"
-// question before New, Open and closing, so a trader never loses unsaved inputs.
+// rules: the document is changed as soon as an input control changes, and the
+// "Save Changes?" question comes before New, Open and closing, so a trader never
+// loses unsaved inputs.
 class DocumentWindow : public QWidget {
     Q_OBJECT
 public:
-    QString ProjectState;   // "NEW" or "OPEN"
-    QString ChangedFlag;    // "YES" or "NO"; empty only while the window loads
+    ProjectStatus ProjectState = ProjectStatus::New;
+    ChangeStatus ChangedFlag = ChangeStatus::Loading;
     QString ProjectFile;    // the file last opened or saved, or empty
     qint16 FirstShow = 1;   // 1 until the window has been the active window once
 
-    // Saves the document; leaves ChangedFlag at "YES" when nothing was written.
-    virtual void cmdSave_Click() = 0;
+    // Saves the document; true when it was written. A refused, cancelled or failed
+    // save leaves the document changed.
+    virtual bool cmdSave_Click() = 0;
     // Runs each time the window becomes the active one.
     virtual void Form_Activate() = 0;
 
@@ -30,6 +38,8 @@ protected:
     void UpdateNewButton();
     // After a successful Open or Save: the document is the file at `path`, unchanged.
     void DocumentBelongsTo(const QString& path);
+    // After loading the window or New: a fresh document that nothing has changed.
+    void DocumentIsNew();
     // The change handler of every input control.
     void TrackChange();
     // "Save Changes?" with Yes/No/Cancel; true when the pending action may go ahead.

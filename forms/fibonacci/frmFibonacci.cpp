@@ -73,9 +73,8 @@ void Place(QWidget* w, const TwipRect& r) { PlaceTwips(w, r.left, r.top, r.width
 // Longest price a trader can type; longer prices from a file are still shown in full.
 constexpr int PriceMaxLength = 8;
 
-void SetPriceText(TextBox* box, double price)
+void SetPriceText(TextBox* box, const QString& text)
 {
-    const QString text = price == 0 ? QString() : GeneralNumber(price);
     box->setMaxLength(std::max<int>(PriceMaxLength, text.size()));
     box->setText(text);
     if (text.size() <= PriceMaxLength) box->setMaxLength(PriceMaxLength);
@@ -221,8 +220,8 @@ void FibonacciWindow::Form_Load()
     move(0, 0);
     resize(screen);
 
-    ChartHalfSize = qint32(RoundHalfEven(WindowHeight / 2.0 - 250));
-    pbFibonacci->placeTwips(WindowWidth + WindowLeft - 2 * ChartHalfSize - 100, 0,
+    ChartHalfSize = FibonacciChartHalf(WindowHeight);
+    pbFibonacci->placeTwips(WindowWidth + WindowLeft - 2 * ChartHalfSize - ChartBoxRightGap, 0,
                             2 * ChartHalfSize, 2 * ChartHalfSize);
 
     ProjectFile.clear();
@@ -233,9 +232,7 @@ void FibonacciWindow::Form_Load()
     Price1 = 0;
     Price2 = 0;
     ShowInputs();
-    ProjectState = QStringLiteral("NEW");
-    ChangedFlag = QStringLiteral("NO");
-    UpdateNewButton();
+    DocumentIsNew();
     DrawChart();
     FirstShow = 1;
 }
@@ -263,6 +260,8 @@ bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
 
 int FibonacciWindow::ValidateInputs()
 {
+    // A half-typed date is never replaced by another one behind the trader's back.
+    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return -1;
     FibonacciInputs in;
     in.Price1Text = txtPrice1->text();
     in.Price2Text = txtPrice2->text();
@@ -270,7 +269,7 @@ int FibonacciWindow::ValidateInputs()
     in.Picker2 = dtpDate2->value();
     in.ProjectText = txtProject->text();
     // Notes are kept with Windows line ends, as they are written to files and reports.
-    in.NotesText = txtNotes->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    in.NotesText = WithCrLf(txtNotes->text());
     const std::optional<QString> message = ::ValidateInputs(in, platform().today(), state());
     if (message) {
         ShowMessage(*message);
@@ -328,14 +327,13 @@ void FibonacciWindow::DrawChart()
 
 void FibonacciWindow::ShowInputs()
 {
-    txtProject->setText(ProjectName.isEmpty() ? ProjectNamePlaceholder : ProjectName);
-    txtNotes->setText(Notes.isEmpty() ? NotesPlaceholder : Notes);
-    SetPriceText(txtPrice1, Price1);
-    SetPriceText(txtPrice2, Price2);
-    // A picker cannot be empty: "no date" is shown as today, which reads back as no date.
-    const QDate today = platform().today();
-    dtpDate1->setValue(IsNullDate(Date1) ? today : Date1);
-    dtpDate2->setValue(IsNullDate(Date2) ? today : Date2);
+    const FibonacciInputs shown = InputsShowing(state(), platform().today());
+    txtProject->setText(shown.ProjectText);
+    txtNotes->setText(shown.NotesText);
+    SetPriceText(txtPrice1, shown.Price1Text);
+    SetPriceText(txtPrice2, shown.Price2Text);
+    dtpDate1->setValue(shown.Picker1);
+    dtpDate2->setValue(shown.Picker2);
 }
 
 void FibonacciWindow::ClearProject()
@@ -358,9 +356,7 @@ void FibonacciWindow::cmdNew_Click()
     ClearProject();
     ClearChartBox();
     DrawChart();
-    ChangedFlag = QStringLiteral("NO");
-    ProjectState = QStringLiteral("NEW");
-    UpdateNewButton();
+    DocumentIsNew();
     txtPrice1->setFocus();
 }
 
@@ -410,18 +406,18 @@ void FibonacciWindow::cmdOpen_Click()
     txtPrice1->setFocus();
 }
 
-void FibonacciWindow::cmdSave_Click()
+bool FibonacciWindow::cmdSave_Click()
 {
-    if (ValidateInputs() == -1) return;
+    if (ValidateInputs() == -1) return false;
     if (ProjectName.isEmpty() || ProjectName == ProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
-        return;
+        return false;
     }
     QString path;
-    if (ProjectState != QLatin1String("OPEN")) {
+    if (ProjectState != ProjectStatus::Open) {
         const std::optional<QString> chosen = platform().saveFileName(
             FibFileFilter, platform().programDir() + QLatin1Char('/') + ProjectName + QStringLiteral(".fib"));
-        if (!chosen) return;
+        if (!chosen) return false;
         path = *chosen;
     } else {
         // An opened or saved document always goes back to its own file.
@@ -429,18 +425,19 @@ void FibonacciWindow::cmdSave_Click()
     }
     if (!SaveFibProject(path, state())) {
         ShowActionFailed(QStringLiteral("Can't save result file."));
-        return;
+        return false;
     }
     DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
+    return true;
 }
 
 // ---- Inputs handed over by another window -------------------------------------
 
 void FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
 {
-    SetPriceText(txtPrice1, price1);
-    SetPriceText(txtPrice2, price2);
+    SetPriceText(txtPrice1, GeneralNumber(price1));
+    SetPriceText(txtPrice2, GeneralNumber(price2));
     dtpDate1->setValue(date1);
     dtpDate2->setValue(date2);
     cmdCalculate_Click();

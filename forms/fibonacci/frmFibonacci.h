@@ -26,9 +26,9 @@ class TextBox;
 // points. A calculation that cannot go on (a date past 12/31/9999) is reported and the
 // window keeps everything as it was.
 //
-// The document: ProjectState "NEW"/"OPEN", ChangedFlag "YES"/"NO", ProjectFile. New,
-// Open and closing ask "Save Changes?" when something changed; Save and Open read and
-// write ".fib" files through fibonaccifile.h.
+// The document: ProjectState, ChangedFlag, ProjectFile. New, Open and closing ask
+// "Save Changes?" when something changed; Save and Open read and write ".fib" files
+// through fibonaccifile.h.
 //
 // All state is in public plain fields so the export and printing code can read it.
 class FibonacciWindow : public DocumentWindow, public FibonacciState {
@@ -94,7 +94,7 @@ public slots:
     void cmdCalculate_Click();
     void cmdNew_Click();
     void cmdOpen_Click();
-    void cmdSave_Click() override;
+    bool cmdSave_Click() override;
     void cmdExit_Click();
     void cmdRatios_Click();
     // The text report and the chart picture are written by the output code.

@@ -140,8 +140,9 @@ void GannWindow::CreateControls()
     cmdExit = Named(new QPushButton(QStringLiteral("E&xit"), this), "cmdExit");
     Place(cmdExit, g.cmdExit);
 
+    const GannDocument fresh = FreshGannDocument(QDate());
     txtProject = Named(new TextBox(this), "txtProject");
-    txtProject->setText(GannProjectNamePlaceholder);
+    txtProject->setText(fresh.projectName);
     Place(txtProject, g.txtProject);
 
     Frame1 = Named(new QGroupBox(this), "Frame1");
@@ -180,7 +181,7 @@ void GannWindow::CreateControls()
 
     txtNotes = Named(new MultiLineTextBox(this), "txtNotes");
     txtNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtNotes->setText(GannNotesPlaceholder + QStringLiteral("\r\n"));
+    txtNotes->setText(fresh.notes);
     Place(txtNotes, g.txtNotes);
 
     cmdExport = Named(new QPushButton(QStringLiteral("Export &Results"), this), "cmdExport");
@@ -236,15 +237,13 @@ void GannWindow::Form_Load()
 
     // The chart is a square against the window's right edge.
     const qint32 chartHalf = ChartHalfForHeight(heightTwips);
-    pbGann->placeTwips(int(widthTwips) - 2 * chartHalf - 100, 0, 2 * chartHalf, 2 * chartHalf);
+    pbGann->placeTwips(int(widthTwips) - 2 * chartHalf - ChartBoxRightGap, 0, 2 * chartHalf, 2 * chartHalf);
 
     const QDate today = platform().today();
     dtpInputDate->setValue(today);
     LoadGannState(state, layout, today, chartHalf);
 
-    ProjectState = QStringLiteral("NEW");
-    ChangedFlag = QStringLiteral("NO");
-    UpdateNewButton();
+    DocumentIsNew();
     RedrawChart();
     FirstShow = 1;
 }
@@ -258,9 +257,7 @@ void GannWindow::Form_Activate()
 
 GannDocument GannWindow::Document() const
 {
-    QString notes = txtNotes->text();
-    notes.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return GannDocument{txtProject->text(), txtPrice->text(), dtpInputDate->value(), notes};
+    return GannDocument{txtProject->text(), txtPrice->text(), dtpInputDate->value(), WithCrLf(txtNotes->text())};
 }
 
 void GannWindow::ShowDocument(const GannDocument& doc)
@@ -278,10 +275,10 @@ void GannWindow::ShowDocument(const GannDocument& doc)
 
 void GannWindow::ClearProject()
 {
-    txtProject->setText(GannProjectNamePlaceholder);
+    txtProject->setText(ProjectNamePlaceholder);
     txtPrice->setText(QString());
     dtpInputDate->setValue(platform().today());
-    txtNotes->setText(GannNotesPlaceholder);
+    txtNotes->setText(NotesPlaceholder);
     lblPrices->setText(QString());
     lblDates->setText(QString());
     ClearGannResults(state);
@@ -289,6 +286,8 @@ void GannWindow::ClearProject()
 
 void GannWindow::cmdCalculate_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return;
     GannVerdict verdict;
     try {
         verdict = CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
@@ -310,21 +309,21 @@ void GannWindow::ShowResults()
     SetControlFont(lblPrices, GannListingFontName, points, true);
     SetControlFont(lblDates, GannListingFontName, points, true);
     lblPrices->setText(GannPriceListing(state));
-    lblDates->setText(GannDateListing(state, platform().today()));
+    lblDates->setText(GannDateListing(state));
 }
 
 void GannWindow::RedrawChart()
 {
     // The band chart is only drawn by a calculation; a square too large to draw whole
     // leaves the box blank here.
-    RedrawGannChart(pbGann->surface(), state, layout, platform().today());
+    RedrawGannChart(pbGann->surface(), state, layout);
     pbGann->update();
 }
 
 void GannWindow::DrawChartStep()
 {
     // The full square, or the band chart beyond fullSquareLimit.
-    DrawGannChartStep(pbGann->surface(), state, layout, platform().today());
+    DrawGannChartStep(pbGann->surface(), state, layout);
     pbGann->update();
 }
 
@@ -334,9 +333,7 @@ void GannWindow::cmdNew_Click()
         return;
     ClearProject();
     Form_Load();
-    ChangedFlag = QStringLiteral("NO");
-    ProjectState = QStringLiteral("NEW");
-    UpdateNewButton();
+    DocumentIsNew();
     txtPrice->setFocus();
 }
 
@@ -373,33 +370,36 @@ void GannWindow::cmdOpen_Click()
     txtPrice->setFocus();
 }
 
-void GannWindow::cmdSave_Click()
+bool GannWindow::cmdSave_Click()
 {
-    const QString name = TrimProjectText(txtProject->text());
-    if (name.isEmpty() || name == GannProjectNamePlaceholder) {
+    if (!dtpInputDate->checkComplete())
+        return false;
+    const QString name = TrimBlanks(txtProject->text());
+    if (name.isEmpty() || name == ProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
-        return;
+        return false;
     }
 
     QString path;
-    if (ProjectState == QLatin1String("OPEN")) {
+    if (ProjectState == ProjectStatus::Open) {
         path = ProjectFile;
     } else {
         const std::optional<QString> chosen = platform().saveFileName(
             GannProjectFilter, platform().programDir() + QLatin1Char('/') + name + QStringLiteral(".gann"));
         if (!chosen)
-            return;
+            return false;
         path = *chosen;
     }
 
     // Written through a temporary file: a failed save leaves the old file whole.
     if (path.isEmpty() || !WriteTextLines(path, GannProjectLines(Document()))) {
         ShowActionFailed(QStringLiteral("Can't save result file."));
-        return;
+        return false;
     }
 
     DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
+    return true;
 }
 
 void GannWindow::cmdExit_Click()
@@ -409,6 +409,8 @@ void GannWindow::cmdExit_Click()
 
 void GannWindow::cmdExport_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return;
     // The input boxes as they are now, beside the results of the last calculation.
     ExportGannResults(GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
                                          dtpInputDate->value(), platform().today(),

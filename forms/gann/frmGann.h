@@ -68,7 +68,7 @@ public slots:
     void cmdCalculate_Click();
     void cmdNew_Click();
     void cmdOpen_Click();
-    void cmdSave_Click() override;
+    bool cmdSave_Click() override;
     void cmdExit_Click();
     void cmdExport_Click();
     void cmdPrint_Click();
