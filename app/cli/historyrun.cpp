@@ -66,7 +66,7 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
     } else if (name == QLatin1String("today")) {
         o.today = ParsePickerDate(value);
         if (!o.today) {
-            error = QStringLiteral("--today needs a date m/d/yyyy from 1/1/1601 to 12/31/9999, not \"%1\"").arg(value);
+            error = NotADateMessage(QStringLiteral("--today"), value);
             return false;
         }
     } else {
