@@ -139,7 +139,9 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Price History"));
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
-    resize(1180, 720);
+    // Roomy on a large screen, never larger than a small one.
+    const QSize screen = platform().screenSize();
+    resize(std::min(1180, screen.width()), std::min(720, screen.height() - 40));
 }
 
 void frmPriceHistory::CreateControls()
