@@ -84,6 +84,9 @@ public:
     void ShowInputs();
     // Erases the chart box: no picture, drawing cleared.
     void ClearChartBox();
+    // Both results tables as tab-separated text (the clipboard's and the chart's
+    // text for screen readers).
+    QString ResultsText() const;
 
     // Runs each time the window becomes active; the first time puts the focus in Price1.
     void Form_Activate() override;
@@ -112,6 +115,8 @@ protected:
 private:
     void CreateControls();
     void PlaceControls();
+    // Shortcuts, copying, fonts and names for screen readers.
+    void AddDesktopManners();
     void Form_Load();
     void ClearProject();
     void txtNotes_GotFocus();

@@ -3,11 +3,13 @@
 #include "forms/gann/ganncalc.h"
 #include "forms/gann/gannchart.h"
 #include "forms/gann/gannlisting.h"
+#include "forms/output/clipboardtext.h"
 #include "forms/output/frmOutput.h"
 #include "forms/output/reportvalues.h"
 #include "modules/errors.h"
 #include "modules/modFunctions.h"
 #include "modules/textfile.h"
+#include "platform/accessibility.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
 
@@ -121,6 +123,7 @@ GannWindow::GannWindow(Layout windowLayout, const QString& name, QWidget* parent
     CreateControls();
     setDocumentButtons(cmdNew, cmdCalculate);
     Form_Load();
+    AddDesktopManners();
 }
 
 void GannWindow::CreateControls()
@@ -230,14 +233,16 @@ void GannWindow::CreateControls()
 
 void GannWindow::Form_Load()
 {
-    const QSize screen = platform().screenSize();
-    setGeometry(0, 0, screen.width(), screen.height());
-    const double widthTwips = PixelsToTwips(screen.width());
-    const double heightTwips = PixelsToTwips(screen.height());
+    const QRect area = DesktopClientArea();
+    setGeometry(area);
+    const double widthTwips = PixelsToTwips(area.width());
+    const double heightTwips = PixelsToTwips(area.height());
 
-    // The chart is a square against the window's right edge.
-    const qint32 chartHalf = ChartHalfForHeight(heightTwips);
+    // The chart is a square against the window's right edge, beside the inputs.
+    const qint32 chartHalf = ChartHalfBesideInputs(ChartHalfForHeight(heightTwips), int(widthTwips),
+                                                   ControlsRightTwips(this, pbGann));
     pbGann->placeTwips(int(widthTwips) - 2 * chartHalf - ChartBoxRightGap, 0, 2 * chartHalf, 2 * chartHalf);
+    ScrollWhenCut(this);
 
     const QDate today = platform().today();
     dtpInputDate->setValue(today);
@@ -246,6 +251,30 @@ void GannWindow::Form_Load()
     DocumentIsNew();
     RedrawChart();
     FirstShow = 1;
+}
+
+// ---------------------------------------------------------------------------------
+// Keyboard, clipboard and screen readers
+
+void GannWindow::AddDesktopManners()
+{
+    UseDesignFont(this);
+    AddDocumentShortcuts({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
+    AddCopyCommands([this] { return ResultsText(); }, pbGann, {Frame2, lblPrices, lblDates, pbGann});
+
+    NameButtonsByCaption(this);
+    NameByLabel(txtPrice, Label1, QStringLiteral("The price placed on the square, a whole number"));
+    NameByLabel(dtpInputDate, Label2, QStringLiteral("The date placed on the seasonal calendar"));
+    NameControl(txtProject, QStringLiteral("Project name"), QStringLiteral("The name the project is saved under"));
+    NameControl(txtNotes, QStringLiteral("Notes"), QStringLiteral("Notes kept with the project and its report"));
+    NameByLabel(lblPrices, Label4, QStringLiteral("Potential high and low for every 45 degrees"));
+    NameByLabel(lblDates, Label5, QStringLiteral("Potential date for every 45 degrees"));
+    NameControl(pbGann, QStringLiteral("Square of Nine chart"), ResultsText());
+}
+
+QString GannWindow::ResultsText() const
+{
+    return ResultsForClipboard(Label4->text(), lblPrices->text(), Label5->text(), lblDates->text());
 }
 
 void GannWindow::Form_Activate()
@@ -310,6 +339,7 @@ void GannWindow::ShowResults()
     SetControlFont(lblDates, GannListingFontName, points, true);
     lblPrices->setText(GannPriceListing(state));
     lblDates->setText(GannDateListing(state));
+    pbGann->setAccessibleDescription(ResultsText());
 }
 
 void GannWindow::RedrawChart()

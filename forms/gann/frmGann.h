@@ -63,6 +63,9 @@ public:
 
     // The document as the controls hold it (notes lines joined with CR LF).
     GannDocument Document() const;
+    // Both results tables as tab-separated text (the clipboard's and the chart's
+    // text for screen readers).
+    QString ResultsText() const;
 
 public slots:
     void cmdCalculate_Click();
@@ -87,6 +90,8 @@ protected:
 
 private:
     void CreateControls();
+    // Shortcuts, copying, fonts and names for screen readers.
+    void AddDesktopManners();
     void ClearProject();
     // Writes a document into the controls, touching only what differs, so that
     // change tracking sees exactly the controls a file changed.

@@ -3,10 +3,14 @@
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
 #include "forms/history/frmPriceHistory.h"
+#include "forms/shell/frmAbout.h"
+#include "forms/shell/frmHelp.h"
 #include "forms/shell/settings.h"
 #include "modules/layout.h"
 #include "platform/fonts.h"
+#include "platform/accessibility.h"
 #include "platform/platform.h"
+#include "platform/shortcuts.h"
 #include "platform/widgets.h"
 
 #include <QAction>
@@ -22,6 +26,7 @@ namespace {
 // The single program-wide instances. QPointer forgets a window when it is closed
 // (windows delete themselves on close), so the next request loads it afresh.
 QPointer<QWidget> g_frmFibonacci, g_frmFibonacci86, g_frmGann, g_frmGann86, g_frmPriceHistory;
+QPointer<frmMain> g_frmMain;
 
 void AddPriceHistoryAction(QWidget* window);
 
@@ -88,17 +93,13 @@ void CloseIfOpen(QWidget* window)
         window->close();
 }
 
-const char* const Disclaimer =
-    "This program is intended for educational purposes only. Its publisher does not "
-    "recommend buying or selling any stock, commodity or other financial instrument.\n\n"
-    "This software is for your own use only and is not to be passed on to others.";
-
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Marlowind Tessaray"));
+    setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
     resize(TwipsToPixels(5160), TwipsToPixels(5715));
 
     cmdFibonacci = new QPushButton(QStringLiteral("Fibonacci"), this);
@@ -106,7 +107,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     Frame1 = new QFrame(this);
     Frame1->setFrameShape(QFrame::Box);
     Frame1->setFrameShadow(QFrame::Sunken);
-    Label1 = new QLabel(QString::fromLatin1(Disclaimer), Frame1);
+    Label1 = new QLabel(ProgramDisclaimer(), Frame1);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2 = new QLabel(QStringLiteral("Marlowind"), this);
@@ -150,9 +151,48 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     AddPriceHistoryAction(this);
 
     // Centre of the screen when first shown.
-    const QSize screen = platform().screenSize();
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    CenterInAvailableArea(this);
     cmdFibonacci->setFocus();
+    UseDesignFont(this);
+    NameButtonsByCaption(this);
+    AddKeyboardAndHelp();
+}
+
+// ---------------------------------------------------------------------------------
+// Reaching the menu, the guide and the About box from every window
+
+void frmMain::AddKeyboardAndHelp()
+{
+    g_frmMain = this;
+    programActions().showMainMenu = &frmMain::ShowMainMenu;
+    programActions().showGuide = &frmHelp::ShowGuide;
+    programActions().exitProgram = [] {
+        if (g_frmMain) g_frmMain->cmdExit_Click();
+    };
+    AddProgramShortcuts(this);
+    cmdExit->setToolTip(QStringLiteral("Close every window and end the program (%1)")
+                            .arg(QKeySequence(Qt::CTRL | Qt::Key_Q).toString(QKeySequence::NativeText)));
+
+    auto* guide = new QAction(QStringLiteral("User Guide\tF1"), this);
+    auto* about = new QAction(QStringLiteral("About ") + ProgramTitle, this);
+    connect(guide, &QAction::triggered, this, &frmHelp::ShowGuide);
+    connect(about, &QAction::triggered, this, [this] { frmAbout::ShowAbout(this); });
+    addActions({guide, about});
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// An analysis window may cover the whole desktop; Ctrl+M brings the menu back, and
+// opens it again if it was closed.
+void frmMain::ShowMainMenu()
+{
+    QWidget* menu = g_frmMain;
+    if (!menu) {
+        menu = new frmMain();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    menu->show();
+    menu->raise();
+    menu->activateWindow();
 }
 
 void frmMain::Form_Load()

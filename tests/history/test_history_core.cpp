@@ -5,7 +5,6 @@
 #include "modules/dates.h"
 
 #include <QtTest>
-#include <ctime>
 #include <memory>
 
 // Swings written compactly: bar and kind, H/L confirmed, h/l the last unconfirmed one.
@@ -37,7 +36,6 @@ private slots:
     void refusesWithTheLine_data();
     void refusesWithTheLine();
     void djiaSwingsOf1987();
-    void largeFileLoadsQuickly();
     void scaleMapsBack_data();
     void scaleMapsBack();
     void evidenceAgainstBaseline();
@@ -152,24 +150,6 @@ void TestHistoryCore::djiaSwingsOf1987()
     }
     QVERIFY2(of1987.contains(QStringLiteral("8/25/1987=2722.42")), qPrintable(of1987.join(' ')));
     QVERIFY2(of1987.contains(QStringLiteral("10/19/1987=1738.74")), qPrintable(of1987.join(' ')));
-}
-
-void TestHistoryCore::largeFileLoadsQuickly()
-{
-    QByteArray bytes("Date,Open,High,Low,Close,Volume\r\n");
-    const QDate first(1700, 1, 1);
-    for (int i = 0; i < 100000; ++i) {
-        const QByteArray close = QByteArray::number(1000 + 200 * std::sin(i / 50.0), 'f', 2);
-        bytes += first.addDays(i).toString(Qt::ISODate).toLatin1() + ',' + close + ',' + close + ',' + close
-                 + ',' + close + ",12345\r\n";
-    }
-    // Processor time, so other work on the machine does not count against the reader.
-    const std::clock_t start = std::clock();
-    const PriceHistoryRead read = ReadPriceHistory(bytes, QStringLiteral("big.csv"));
-    const double ms = 1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC;
-    QVERIFY(read.history);
-    QCOMPARE(int(read.history->bars.size()), 100000);
-    QVERIFY2(ms < 500, qPrintable(QStringLiteral("%1 ms").arg(ms)));
 }
 
 void TestHistoryCore::scaleMapsBack_data()
