@@ -5,6 +5,7 @@
 #include "modules/errors.h"
 #include "modules/numbers.h"
 #include "platform/platform.h"
+#include "platform/shortcuts.h"
 
 #include <QCandlestickSeries>
 #include <QCandlestickSet>
@@ -139,6 +140,7 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Price History"));
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
+    AddProgramShortcuts(this);
     // Roomy on a large screen, never larger than a small one.
     const QSize screen = platform().screenSize();
     resize(std::min(1180, screen.width()), std::min(720, screen.height() - 40));
