@@ -14,6 +14,7 @@
 #include "platform/accessibility.h"
 #include "platform/fonts.h"
 #include "platform/platform.h"
+#include "platform/shortcuts.h"
 #include "platform/widgets.h"
 
 #include <QCloseEvent>
@@ -155,8 +156,7 @@ void FibonacciWindow::CreateControls()
     txtNotes = named(new MultiLineTextBox(this), "txtNotes");
     cmdExport = button("Export &Results", "cmdExport");
     cmdPrint = button("&Print Image", "cmdPrint");
-    // Alt+R is Export Results; the ratios take the F of Fibonacci.
-    cmdRatios = button("Configure &Fibonacci Ratios", "cmdRatios");
+    cmdRatios = button("Configure Fibonacci &Ratios", "cmdRatios");
     pbFibonacci = named(new PictureBox(this), "pbFibonacci");
 
     QWidget* tabOrder[] = {cmdNew,    cmdOpen,  cmdSave,  cmdExit,      txtProject,
@@ -268,7 +268,11 @@ void FibonacciWindow::AddDesktopManners()
 {
     UseDesignFont(this);
     AddDocumentShortcuts({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
-    cmdRatios->setToolTip(QStringLiteral("Change the three ratios the projections use (Alt+F)"));
+    // Export Results and the ratios both underline R, as the window was designed; Alt+R
+    // then moves between the two (Enter presses the one focused), and Ctrl+E and Ctrl+R
+    // reach each of them in one stroke.
+    AddButtonShortcut(this, cmdRatios, QKeySequence(Qt::CTRL | Qt::Key_R),
+                      QStringLiteral("Change the three ratios the projections use"));
     for (QLabel* l : {lblPrices, lblDates}) l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     AddCopyCommands([this] { return ResultsText(); }, pbFibonacci, {Frame2, lblPrices, lblDates, pbFibonacci});
 
