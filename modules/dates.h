@@ -20,6 +20,11 @@ inline constexpr const char DateBeforeRangeMessage[] =
 QDate CheckDateRange(const QDate& d);
 
 QDate NullDate();                 // 1/1/1900
+
+// The dates a date picker can show, so the dates a trader can enter or open from a file.
+QDate FirstPickerDate();          // 1/1/1601
+QDate LastPickerDate();           // 12/31/9999
+bool IsPickerDate(const QDate& d);
 bool IsNullDate(const QDate& d);
 
 // Adding n calendar days; CalcError outside years 100..9999.

@@ -4,6 +4,7 @@
 #include "app/cli/clifiles.h"
 #include "app/cli/fibrun.h"
 #include "app/cli/gannrun.h"
+#include "app/cli/historyrun.h"
 #include "app/cli/options.h"
 #include "modules/textfile.h"
 
@@ -123,6 +124,10 @@ const std::map<QString, Command>& Commands()
     static const std::map<QString, Command> commands = {
         {QStringLiteral("fib"), RunAnalysis},
         {QStringLiteral("gann"), RunAnalysis},
+        {QStringLiteral("history"),
+         [](const QStringList& args, const CliEnvironment& env, const CliStreams& io) {
+             return RunHistoryCommand(args.mid(1), env, io);
+         }},
     };
     return commands;
 }

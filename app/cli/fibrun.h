@@ -26,9 +26,6 @@ struct FibonacciRun {
 std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QString& programDir,
                                              FibRatios& ratios);
 
-// The controls as ShowInputs fills them from a document state.
-FibonacciInputs InputsShowing(const FibonacciState& state, const QDate& today);
-
 // Sets up run.inputs from --project and the options, then calculates. run.today,
 // run.ratios and run.layout must be set.
 std::optional<CliFailure> RunFibonacci(const CliOptions& options, FibonacciRun& run);

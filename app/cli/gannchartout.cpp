@@ -16,7 +16,7 @@ QString GannChartKindText(const GannRun& run)
 
 QByteArray GannBandCellsJson(const GannRun& run)
 {
-    const GannChartGeometry chart = ComputeGannChart(*run.state, run.layout, run.today);
+    const GannChartGeometry chart = ComputeGannChart(*run.state, run.layout);
     if (chart.kind != GannChartKind::Band)
         return JsonNull();
     JsonObject cells;
@@ -37,9 +37,9 @@ QImage GannChartPicture(const GannRun& run)
     // moved cells into the state, so it works on a copy.
     auto loaded = std::make_unique<GannState>();
     LoadGannState(*loaded, run.layout, run.today, half);
-    RedrawGannChart(pb, *loaded, run.layout, run.today);
+    RedrawGannChart(pb, *loaded, run.layout);
     auto drawn = std::make_unique<GannState>(*run.state);
-    DrawGannChartStep(pb, *drawn, run.layout, run.today);
+    DrawGannChartStep(pb, *drawn, run.layout);
 
     ComposeChartPicture(pb, GannTextBlock(GannValues(run)), GannPlacement(run.layout, pb.widthTwips()));
     return pb.picture();

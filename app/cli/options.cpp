@@ -164,7 +164,7 @@ std::optional<QDate> ParsePickerDate(const QString& text)
     const std::optional<QDate> d = m.hasMatch()
         ? std::optional<QDate>(QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()))
         : ParseFileDate(t);
-    if (!d || !d->isValid() || *d < FirstPickerDate() || *d > LastPickerDate())
+    if (!d || !IsPickerDate(*d))
         return std::nullopt;
     return d;
 }
@@ -331,6 +331,8 @@ QString UsageText()
         "                    [--chart FILE.png|FILE.bmp|-] [--screen WxH] [--lenient]\n"
         "  tessaray-cli fib|gann --csv FILE.csv|-  [--today ..] [--ratios ..] [--layout ..] [--screen ..]\n"
         "                    [--lenient]\n"
+        "  tessaray-cli history --data FILE.csv [--threshold PCT] [--ratios R1,R2,R3]\n"
+        "                    [--scale 10^k|auto] [--today DATE] [--format report|json]\n"
         "  tessaray-cli --help | --version | --settings-path\n"
         "\n"
         "A NUMBER is one number (digits, one \".\", optional sign and exponent); --lenient reads\n"

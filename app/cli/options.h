@@ -1,5 +1,6 @@
 #pragma once
 #include "forms/shell/settings.h"
+#include "modules/dates.h"
 #include "modules/layout.h"
 
 #include <QDate>
@@ -57,10 +58,6 @@ QString UsageText();
 // Print Image saves) for a .bmp name; any other name is refused.
 enum class ChartFormat { Png, Bmp };
 std::optional<ChartFormat> ChartFormatFor(const QString& path);
-
-// The dates a window's date picker can show; anything outside is a usage error.
-inline QDate FirstPickerDate() { return QDate(1601, 1, 1); }
-inline QDate LastPickerDate() { return QDate(9999, 12, 31); }
 
 // A date as the tool reads it from the command line and from watch-lists: m/d/yyyy
 // (or m/d/yy, as project files allow) or yyyy-mm-dd, within the picker's range.
