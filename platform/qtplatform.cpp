@@ -1,5 +1,7 @@
 #include "platform/qtplatform.h"
 
+#include "modules/programfolder.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -57,14 +59,13 @@ QString ToQtFileFilter(const QString& filter) {
 }
 
 // The windows propose their default file names in the program's folder. An installed
-// copy lives under /usr where the user cannot write, so there the dialogs start in the
-// user's documents folder with the same file name instead.
+// copy lives under /usr, which is no place for a user's files (even root's), so there
+// the dialogs start in the user's documents folder with the same file name instead.
 namespace {
 QString DialogStartName(const QString& initialName) {
     const QString programDir = QCoreApplication::applicationDirPath();
     const QFileInfo proposed(initialName);
-    const QFileInfo folder(programDir);
-    if (QDir(proposed.absolutePath()) != QDir(programDir) || !folder.isDir() || folder.isWritable())
+    if (QDir(proposed.absolutePath()) != QDir(programDir) || IsPortableProgramFolder(programDir))
         return initialName;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty()) return initialName;

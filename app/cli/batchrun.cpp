@@ -73,7 +73,7 @@ int RunWatchList(const CliOptions& o, const CliEnvironment& env, const QDate& to
     }
 
     std::optional<ProgressLine> progress;
-    if (env.errIsTerminal)
+    if (env.showProgress)
         progress.emplace(io.err);
     qint64 rows = 0;
     const std::optional<CliFailure> failure =

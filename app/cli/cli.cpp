@@ -89,8 +89,6 @@ int RunSingle(const CliOptions& o, const CliEnvironment& env, const QDate& today
 // fib and gann: one calculation, or a watch-list.
 int RunAnalysis(const QStringList& args, const CliEnvironment& env, const CliStreams& io)
 {
-    if (!args.isEmpty() && args.first() == QLatin1String("history"))
-        return RunHistoryCommand(args.mid(1), env, io);
     const ParsedCommandLine parsed = ParseCommandLine(args);
     switch (parsed.kind) {
     case ParsedCommandLine::Help:
@@ -126,6 +124,10 @@ const std::map<QString, Command>& Commands()
     static const std::map<QString, Command> commands = {
         {QStringLiteral("fib"), RunAnalysis},
         {QStringLiteral("gann"), RunAnalysis},
+        {QStringLiteral("history"),
+         [](const QStringList& args, const CliEnvironment& env, const CliStreams& io) {
+             return RunHistoryCommand(args.mid(1), env, io);
+         }},
     };
     return commands;
 }

@@ -16,7 +16,8 @@ struct CliEnvironment {
     QString programDir;     // where the settings file is looked for first
     QDate computerToday;    // today's date unless --today says otherwise
     QString version;
-    bool errIsTerminal = false;   // a person watches standard error: show progress there
+    // A person watches standard error while the results go elsewhere: show progress there.
+    bool showProgress = false;
 };
 
 struct CliStreams {

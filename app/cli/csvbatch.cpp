@@ -330,14 +330,11 @@ bool ReadMore(const ByteSource& read, CsvReader& reader, const QString& sourceNa
     return !failure;
 }
 
-}  // namespace
-
-std::optional<CliFailure> RunCsvBatch(const ByteSource& read, const BatchSettings& settings, const BatchSink& write)
+// The first record, read as far as it takes; `more` tells whether the list goes on.
+std::optional<CliFailure> ReadHeader(const ByteSource& read, const BatchSettings& settings, CsvReader& reader,
+                                     bool& more, CsvRecord& header)
 {
-    CsvReader reader;
     std::optional<CliFailure> failure;
-    CsvRecord header;
-    bool more = true;
     while (!reader.next(header)) {
         if (!more || failure)
             return failure ? failure
@@ -345,10 +342,21 @@ std::optional<CliFailure> RunCsvBatch(const ByteSource& read, const BatchSetting
                                                .arg(BatchInputColumns(settings.analysis).join(QLatin1Char(','))));
         more = ReadMore(read, reader, settings.sourceName, failure);
     }
-    QList<int> positions;
     if (header.unclosed)
         return HeaderFailure(QStringLiteral("The watch-list header has a quoted name that is not closed"));
-    if ((failure = MapHeader(header, settings.analysis, positions)))
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<CliFailure> RunCsvBatch(const ByteSource& read, const BatchSettings& settings, const BatchSink& write)
+{
+    CsvReader reader;
+    CsvRecord header;
+    bool more = true;
+    std::optional<CliFailure> failure = ReadHeader(read, settings, reader, more, header);
+    QList<int> positions;
+    if (failure || (failure = MapHeader(header, settings.analysis, positions)))
         return failure;
 
     const QStringList results = BatchResultColumns(settings.analysis);

@@ -50,7 +50,8 @@ int main(int argc, char* argv[])
     env.programDir = QCoreApplication::applicationDirPath();
     env.computerToday = QDate::currentDate();
     env.version = QStringLiteral(TESSARAY_VERSION);
-    env.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    // On a terminal that also shows the rows, the rows are the progress.
+    env.showProgress = ::isatty(STDERR_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 0;
     const int status = RunCli(app.arguments().mid(1), env, CliStreams{ReadStandardInput, &out, &err});
     out.flush();
     err.flush();

@@ -160,7 +160,7 @@ std::optional<QDate> ParsePickerDate(const QString& text)
     // yyyy-mm-dd, as databases and scripts write dates, beside the picker's m/d/yyyy.
     static const QRegularExpression iso(QStringLiteral("^([0-9]{4})-([0-9]{1,2})-([0-9]{1,2})$"));
     const QString t = text.trimmed();
-    const QRegularExpressionMatch m = iso.match(t);
+    const QRegularExpressionMatch m = t.contains(QLatin1Char('-')) ? iso.match(t) : QRegularExpressionMatch();
     const std::optional<QDate> d = m.hasMatch()
         ? std::optional<QDate>(QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()))
         : ParseFileDate(t);

@@ -1,6 +1,7 @@
 #include "forms/shell/settings.h"
 
 #include "modules/numbers.h"
+#include "modules/programfolder.h"
 #include "modules/projectfile.h"
 #include "modules/textfile.h"
 
@@ -19,13 +20,12 @@ QString SettingsPath(const QString& programDir)
 
 QString SettingsPathFor(const QString& programDir)
 {
-    const QFileInfo folder(programDir);
-    if (!folder.isDir() || folder.isWritable())
+    // A folder that is missing altogether stays the answer, so saving reports the failure.
+    if (!QFileInfo::exists(programDir) || IsPortableProgramFolder(programDir))
         return SettingsPath(programDir);
-    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    if (userFolder.isEmpty() || !QDir().mkpath(userFolder))
-        return SettingsPath(programDir);
-    return SettingsPath(userFolder);
+    // The same file for the windows and tessaray-cli, whichever of them asks.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return SettingsPath(QDir(config).filePath(QStringLiteral("tessaray")));
 }
 
 bool ReadRatiosFile(const QString& path, FibRatios& ratios)
@@ -66,6 +66,7 @@ bool ReadRatiosLines(const QStringList& lines, FibRatios& ratios)
 
 bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* error)
 {
+    QDir().mkpath(QFileInfo(path).absolutePath());   // the user's folder is made on the first save
     return WriteTextLines(path,
                           {QStringLiteral("FIB1=") + GeneralNumber(ratios.r1),
                            QStringLiteral("FIB2=") + GeneralNumber(ratios.r2),

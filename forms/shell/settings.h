@@ -21,10 +21,10 @@ inline const FibRatios DefaultRatios{};
 // The settings file path for a program directory.
 QString SettingsPath(const QString& programDir);
 
-// Where the program keeps its settings: beside the executable, as always; but when
-// that folder exists and cannot be written (a copy installed under /usr), in the
-// user's configuration folder under the same file name, created when needed. A
-// folder that is missing altogether stays the answer, so saving reports the failure.
+// Where the windows and the command-line tool keep their settings: beside the
+// executable when it runs as a portable copy (a folder the user may write to that is
+// no system folder); otherwise $XDG_CONFIG_HOME/tessaray/quillomat.ini, by default
+// ~/.config/tessaray/quillomat.ini. Nothing is created until the ratios are saved.
 QString SettingsPathFor(const QString& programDir);
 
 // Reads the settings file into `ratios`. A missing key leaves its ratio as it was.

@@ -2,6 +2,7 @@
 // inputs (with the window's own message), 64 a wrong command line; and the settings file
 // the tool reads beside the program as the windows do.
 #include "clirunner.h"
+#include "forms/shell/settings.h"
 
 #include <QTemporaryDir>
 
@@ -99,6 +100,34 @@ private slots:
         QVERIFY2(lenient.outText().startsWith(lenientListing), lenient.out.constData());
     }
 
+    // One settings file for the windows and the tool: beside a portable copy, else in
+    // the user's configuration folder, which nothing creates before a save.
+    void settingsPathRules_data()
+    {
+        QTest::addColumn<QString>("programDir");
+        QTest::addColumn<bool>("portable");
+        QTest::newRow("portable folder") << "" << true;   // a fresh temporary folder
+        QTest::newRow("system folder, writable by root") << "/usr/bin" << false;
+        QTest::newRow("system folder behind a link") << "/bin" << false;
+        QTest::newRow("folder nobody may write to") << "/proc/1" << false;
+    }
+    void settingsPathRules()
+    {
+        QFETCH(QString, programDir);
+        QFETCH(bool, portable);
+        QTemporaryDir config, temporary;
+        if (programDir.isEmpty())
+            programDir = temporary.path();
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const QString path = SettingsPathFor(programDir);
+        QCOMPARE(path, portable ? QDir(programDir).filePath("quillomat.ini") : config.filePath("tessaray/quillomat.ini"));
+        QVERIFY(QDir(config.path()).isEmpty());
+        // The first save makes the folder.
+        QVERIFY(WriteRatiosFile(path, DefaultRatios));
+        QVERIFY(QFile::exists(path));
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
     // The ratios come from quillomat.ini beside the executable, unless --ratios is given;
     // the program is copied so the test owns that directory.
     void settingsFileBesideTheProgram()
@@ -110,6 +139,7 @@ private slots:
         QFile settings(dir.filePath("quillomat.ini"));
         QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write("FIB1=0.25\r\nFIB2=0.5\r\nFIB3=0.75\r\n") > 0);
         settings.close();
+        QCOMPARE(RunCliProgram({"--settings-path"}, {}, program).outText(), dir.filePath("quillomat.ini") + "\n");
         const QStringList args{"fib", "--price1", "100", "--price2", "200", "--format", "listing"};
         QCOMPARE(RunCliProgram(args, {}, program).outText().section("\r\n", 2, 4),
                  QString("0.25        175.00\r\n0.5         150.00\r\n0.75        125.00"));
