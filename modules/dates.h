@@ -42,3 +42,9 @@ QString FormatMmmDd(const QDate& d);      // "Mar 01"  (Gann date ring; English 
 // Date in a project file: m/d/yyyy or m/d/yy (00-29 -> 20xx, 30-99 -> 19xx);
 // std::nullopt for anything else or a day that does not exist (2/30/2024).
 std::optional<QDate> ParseFileDate(const QString& text);
+
+// The date pickers of both windows hold 1/1/1601 to 12/31/9999; a date in a project
+// file outside that span fails the open, as the picker could not show it.
+inline QDate FirstPickerDate() { return QDate(1601, 1, 1); }
+inline QDate LastPickerDate() { return QDate(9999, 12, 31); }
+inline bool InPickerRange(const QDate& d) { return d >= FirstPickerDate() && d <= LastPickerDate(); }

@@ -1,5 +1,6 @@
 #pragma once
 #include "forms/shell/settings.h"
+#include "modules/dates.h"
 #include "modules/layout.h"
 
 #include <QDate>
@@ -48,10 +49,6 @@ ParsedCommandLine ParseCommandLine(const QStringList& args);
 // The short usage printed by --help (on standard output) and after a usage error
 // (on standard error).
 QString UsageText();
-
-// The dates a window's date picker can show; anything outside is a usage error.
-inline QDate FirstPickerDate() { return QDate(1601, 1, 1); }
-inline QDate LastPickerDate() { return QDate(9999, 12, 31); }
 
 // A date as the tool reads it from the command line and from watch-lists: m/d/yyyy
 // (or m/d/yy, as project files allow) within the picker's range.

@@ -75,10 +75,7 @@ constexpr int PriceMaxLength = 8;
 
 void SetPriceText(TextBox* box, double price)
 {
-    const QString text = price == 0 ? QString() : GeneralNumber(price);
-    box->setMaxLength(std::max<int>(PriceMaxLength, text.size()));
-    box->setText(text);
-    if (text.size() <= PriceMaxLength) box->setMaxLength(PriceMaxLength);
+    box->setTextUncut(price == 0 ? QString() : GeneralNumber(price));
 }
 
 }  // namespace
@@ -132,7 +129,7 @@ void FibonacciWindow::CreateControls()
     txtPrice2 = named(new TextBox(Frame1), "txtPrice2");
     dtpDate2 = named(new DatePicker(Frame1), "dtpDate2");
     for (TextBox* box : {txtPrice1, txtPrice2}) {
-        box->setMaxLength(PriceMaxLength);
+        box->setTypingLimit(PriceMaxLength);
         // Digits and one decimal point only.
         box->keyPress = [box](int& keyAscii) { FilterNumericKey(box->text(), keyAscii, true); };
     }

@@ -40,7 +40,7 @@ bool ApplyGannProjectLines(const QStringList& lines, GannDocument& doc)
             doc.priceText = value;   // read as a number only when calculating
         } else if (key == QLatin1String("DT")) {
             const std::optional<QDate> date = ParseFileDate(value);
-            if (!date || *date < GannFirstPickerDate() || *date > GannLastPickerDate())
+            if (!date || !InPickerRange(*date))
                 return false;
             doc.date = *date;
         } else if (key == QLatin1String("NT")) {

@@ -35,6 +35,3 @@ QStringList GannProjectLines(const GannDocument& doc);
 // keeps what the lines before it had set, as the controls do in the window.
 bool ApplyGannProjectLines(const QStringList& lines, GannDocument& doc);
 
-// Dates the window's date picker holds.
-inline QDate GannFirstPickerDate() { return QDate(1601, 1, 1); }
-inline QDate GannLastPickerDate() { return QDate(9999, 12, 31); }

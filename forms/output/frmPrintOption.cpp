@@ -1,5 +1,6 @@
 #include "forms/output/frmPrintOption.h"
 
+#include "platform/enterkey.h"
 #include "platform/geometry.h"
 #include "platform/platform.h"
 
@@ -91,6 +92,7 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     connect(cmdOk, &QPushButton::clicked, this, &frmPrintOption::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPrintOption::cmdCancel_Click);
 
+    EnterPressesFocusedButton(this);
     Form_Load();
 
     const QSize screen = platform().screenSize();

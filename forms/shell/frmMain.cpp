@@ -4,6 +4,7 @@
 #include "forms/gann/frmGann.h"
 #include "forms/shell/settings.h"
 #include "modules/layout.h"
+#include "platform/enterkey.h"
 #include "platform/fonts.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
@@ -95,6 +96,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     connect(cmdGann, &QPushButton::clicked, this, &frmMain::cmdGann_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 
+    EnterPressesFocusedButton(this);
     Form_Load();
 
     // Centre of the screen when first shown.
