@@ -57,11 +57,24 @@ void AddHeading(QStringList& lines, const QString& heading)
 
 // The notes box may hold bare line feeds (typed on any system or pasted); in the
 // report every line ends in CR LF like the rest of the file.
-QString NotesAsCrLf(QString notes)
+// Every line break of the notes (LF, or CR LF already) becomes CR LF; a lone CR stays.
+// One pass into a new string: replacing in place moves the rest of the text at each
+// break, which takes minutes for notes of a few million lines.
+QString NotesAsCrLf(const QString& notes)
 {
-    notes.replace(CrLf, QStringLiteral("\n"));
-    notes.replace(QLatin1Char('\n'), CrLf);
-    return notes;
+    QString out;
+    out.reserve(notes.size() + notes.count(QLatin1Char('\n')));
+    for (qsizetype i = 0; i < notes.size(); ++i) {
+        const QChar c = notes[i];
+        if (c == QLatin1Char('\n')) {
+            out += CrLf;
+        } else if (c == QLatin1Char('\r') && i + 1 < notes.size() && notes[i + 1] == QLatin1Char('\n')) {
+            continue;   // its LF follows and writes the pair
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 QString JoinReport(const QStringList& lines, const QString& notes)
