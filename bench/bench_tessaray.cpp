@@ -84,7 +84,7 @@ void BM_GannCalculateAndDraw(benchmark::State& st)
     surface.setSizeTwips(2 * ChartHalf(), 2 * ChartHalf());
     for (auto _ : st) {
         CalculateGann(state, price, QDate(2024, 3, 25), Today, Layout::Large);
-        DrawGannChartStep(surface, state, Layout::Large, Today);
+        DrawGannChartStep(surface, state, Layout::Large);
         benchmark::DoNotOptimize(surface.picture().constBits());
     }
     st.SetLabel(QStringLiteral("%1x%1 cells, %2x%3 px")

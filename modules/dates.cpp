@@ -65,6 +65,10 @@ QDate NullDate() { return QDate(1900, 1, 1); }
 
 bool IsNullDate(const QDate& d) { return d == NullDate(); }
 
+QDate FirstPickerDate() { return QDate(1601, 1, 1); }
+QDate LastPickerDate() { return QDate(LastYear, 12, 31); }
+bool IsPickerDate(const QDate& d) { return d >= FirstPickerDate() && d <= LastPickerDate(); }
+
 QDate AddDays(const QDate& d, qint64 days)
 {
     const qint64 start = CheckDateRange(d).toJulianDay();

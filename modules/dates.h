@@ -20,6 +20,11 @@ inline constexpr const char DateBeforeRangeMessage[] =
 QDate CheckDateRange(const QDate& d);
 
 QDate NullDate();                 // 1/1/1900
+
+// The dates a date picker can show, so the dates a trader can enter or open from a file.
+QDate FirstPickerDate();          // 1/1/1601
+QDate LastPickerDate();           // 12/31/9999
+bool IsPickerDate(const QDate& d);
 bool IsNullDate(const QDate& d);
 
 // Adding n calendar days; CalcError outside years 100..9999.
@@ -43,8 +48,3 @@ QString FormatMmmDd(const QDate& d);      // "Mar 01"  (Gann date ring; English 
 // std::nullopt for anything else or a day that does not exist (2/30/2024).
 std::optional<QDate> ParseFileDate(const QString& text);
 
-// The date pickers of both windows hold 1/1/1601 to 12/31/9999; a date in a project
-// file outside that span fails the open, as the picker could not show it.
-inline QDate FirstPickerDate() { return QDate(1601, 1, 1); }
-inline QDate LastPickerDate() { return QDate(9999, 12, 31); }
-inline bool InPickerRange(const QDate& d) { return d >= FirstPickerDate() && d <= LastPickerDate(); }

@@ -5,6 +5,32 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+QString TrimBlanks(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start) == QLatin1Char(' '))
+        ++start;
+    while (end > start && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(start, end - start);
+}
+
+QString WithCrLf(const QString& text)
+{
+    // Built in one pass: replacing in place moves the rest of the text at every line
+    // break, which takes minutes for notes of a few million lines.
+    QString out;
+    out.reserve(text.size() + text.count(QLatin1Char('\n')));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\n') && (i == 0 || text.at(i - 1) != QLatin1Char('\r')))
+            out += QLatin1Char('\r');
+        out += c;
+    }
+    return out;
+}
+
 void FilterNumericKey(const QString& boxText, int& keyAscii, bool allowDecimal)
 {
     // The lists keep their blanks between entries, so the blank key needs a test

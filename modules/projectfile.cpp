@@ -1,21 +1,6 @@
 #include "modules/projectfile.h"
 
-namespace {
-
-// Hand-edited files get blanks around keys and values, never tabs or line
-// breaks, so only the blank is trimmed: a tab stays part of the value.
-QString TrimBlanks(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == QLatin1Char(' '))
-        ++start;
-    while (end > start && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
-}
-
-} // namespace
+#include "modules/modFunctions.h"
 
 bool SplitKeyLine(const QString& line, KeyLine& out)
 {
@@ -25,6 +10,8 @@ bool SplitKeyLine(const QString& line, KeyLine& out)
     // A second "=" ends the value: "NM=a=b" names the project "a".
     const qsizetype second = line.indexOf(QLatin1Char('='), first + 1);
     const qsizetype valueEnd = second < 0 ? line.size() : second;
+    // Hand-edited files get blanks around keys and values, never tabs or line breaks,
+    // so a tab stays part of the value.
     out.key = TrimBlanks(line.left(first)).toUpper();
     out.value = TrimBlanks(line.mid(first + 1, valueEnd - first - 1));
     return true;

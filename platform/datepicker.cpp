@@ -50,7 +50,7 @@ std::optional<QDate> DatePicker::ParseTyped(const QString& text) {
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch()) return std::nullopt;
     const QDate d(m.captured(3).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
-    if (!d.isValid() || !InPickerRange(d)) return std::nullopt;
+    if (!d.isValid() || !IsPickerDate(d)) return std::nullopt;
     return d;
 }
 
@@ -99,7 +99,7 @@ void DatePicker::stepBy(int steps) {
     const QDate d = part == 0 ? date().addMonths(steps)   // December + 1: January, next year
                   : part == 1 ? date().addDays(steps)
                               : date().addYears(steps);
-    if (d.isValid() && InPickerRange(d)) setDate(d);
+    if (d.isValid() && IsPickerDate(d)) setDate(d);
     selectPart(part);
 }
 

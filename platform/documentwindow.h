@@ -1,7 +1,10 @@
 #pragma once
 #include <QString>
 #include <QWidget>
+#include <functional>
 
+class PictureBox;
+class QAbstractButton;
 class QPushButton;
 
 // A document is New until it is saved or opened; from then on it is Open and
@@ -10,6 +13,17 @@ enum class ProjectStatus { New, Open };
 // Unchanged until an input control changes; Loading while the window fills its
 // controls, so setting them is no change.
 enum class ChangeStatus { Loading, Unchanged, Changed };
+
+// The buttons that keyboard shortcuts press.
+struct DocumentButtons {
+    QAbstractButton* newProject;
+    QAbstractButton* open;
+    QAbstractButton* save;
+    QAbstractButton* calculate;
+    QAbstractButton* exportResults;
+    QAbstractButton* print;
+    QAbstractButton* exit;
+};
 
 // An analysis window holding one project document. Both analyses keep the same
 // rules: the document is changed as soon as an input control changes, and the
@@ -47,6 +61,19 @@ protected:
     // Enter presses the default button; the notes box takes it away while it has focus.
     void setDefaultButtonActive(bool active);
 
+    // Ctrl+N, Ctrl+O, Ctrl+S, F5, Ctrl+E, Ctrl+P and Ctrl+W press the window's buttons;
+    // F1, Ctrl+M and Ctrl+Q reach the rest of the program. The buttons' tooltips name them.
+    void AddDocumentShortcuts(const DocumentButtons& buttons);
+
+    // Ctrl+C and the context menu's "Copy Results" put resultsText() on the clipboard,
+    // "Copy Chart" the chart's picture. The menu opens on each of `menuHosts`. A text
+    // box with selected text keeps Ctrl+C for its selection.
+    void AddCopyCommands(std::function<QString()> resultsText, PictureBox* chart,
+                         const QList<QWidget*>& menuHosts);
+    void CopyResults();
+    void CopyChart();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -55,4 +82,6 @@ protected:
 private:
     QPushButton* m_newButton = nullptr;
     QPushButton* m_defaultButton = nullptr;
+    std::function<QString()> m_resultsText;
+    PictureBox* m_chart = nullptr;
 };

@@ -51,12 +51,3 @@ inline QString JoinListings(const QString& prices, const QString& dates)
         text += lineEnd;
     return text;
 }
-
-// A notes text typed on the command line or read from a file, with every line ending
-// in CR LF as the notes box hands it over.
-inline QString NotesBoxText(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
-}

@@ -1,5 +1,6 @@
 #include "app/cli/fibrun.h"
 
+#include "app/cli/clifiles.h"
 #include "app/cli/jsonout.h"
 #include "forms/fibonacci/fibonaccichart.h"
 #include "forms/fibonacci/fibonaccifile.h"
@@ -28,19 +29,6 @@ std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QS
     return std::nullopt;
 }
 
-FibonacciInputs InputsShowing(const FibonacciState& s, const QDate& today)
-{
-    FibonacciInputs in;
-    in.Price1Text = s.Price1 == 0 ? QString() : GeneralNumber(s.Price1);
-    in.Price2Text = s.Price2 == 0 ? QString() : GeneralNumber(s.Price2);
-    // A picker cannot be empty: "no date" is shown as today.
-    in.Picker1 = IsNullDate(s.Date1) ? today : s.Date1;
-    in.Picker2 = IsNullDate(s.Date2) ? today : s.Date2;
-    in.ProjectText = s.ProjectName.isEmpty() ? ProjectNamePlaceholder : s.ProjectName;
-    in.NotesText = s.Notes.isEmpty() ? NotesPlaceholder : s.Notes;
-    return in;
-}
-
 std::optional<CliFailure> CalculateFibonacci(const FibonacciInputs& inputs, const QDate& today,
                                              const FibRatios& ratios, FibonacciState& state)
 {
@@ -59,7 +47,7 @@ std::optional<CliFailure> RunFibonacci(const CliOptions& o, FibonacciRun& run)
     // The window as it loads, or as it stands after Open has read a project.
     if (o.project) {
         if (!QFileInfo(*o.project).isFile() || !OpenFibProject(*o.project, run.state))
-            return ActionFailed(QStringLiteral("Can't open project file"));
+            return ProjectFailure(*o.project);
     }
     run.inputs = InputsShowing(run.state, run.today);
 
@@ -69,17 +57,14 @@ std::optional<CliFailure> RunFibonacci(const CliOptions& o, FibonacciRun& run)
     if (o.date1) run.inputs.Picker1 = *o.date1;
     if (o.date2) run.inputs.Picker2 = *o.date2;
     if (o.name) run.inputs.ProjectText = *o.name;
-    if (o.notes) run.inputs.NotesText = NotesBoxText(*o.notes);
+    if (o.notes) run.inputs.NotesText = WithCrLf(*o.notes);
 
     return CalculateFibonacci(run.inputs, run.today, run.ratios, run.state);
 }
 
 qint32 FibonacciChartHalfSize(const QSize& screenPixels)
 {
-    // The window fills the screen; the chart box is the square that fits its height
-    // with 250 twips to spare above and below the middle.
-    const double windowHeight = RoundHalfEven(WindowHeightTwips(screenPixels));
-    return qint32(RoundHalfEven(windowHeight / 2.0 - 250));
+    return FibonacciChartHalf(WindowHeightTwips(screenPixels));
 }
 
 QString FibonacciListing(const FibonacciRun& run)
@@ -99,9 +84,10 @@ QString FibonacciReport(const FibonacciRun& run)
 
 namespace {
 
+// Only the null date means "not entered"; a date before it is a real one.
 QByteArray DateOrNull(const QDate& d, bool computed = true)
 {
-    return computed && !IsNullDate(d) && d > NullDate() ? JsonDate(d) : JsonNull();
+    return computed && d.isValid() && !IsNullDate(d) ? JsonDate(d) : JsonNull();
 }
 
 }  // namespace
@@ -145,7 +131,7 @@ QByteArray FibonacciJson(const FibonacciRun& run)
     return o.text() + '\n';
 }
 
-std::optional<CliFailure> WriteFibonacciChart(const FibonacciRun& run, const QString& path)
+QImage FibonacciChartPicture(const FibonacciRun& run)
 {
     InstallFontSubstitutes();
     const qint32 half = FibonacciChartHalfSize(run.screen);
@@ -162,8 +148,5 @@ std::optional<CliFailure> WriteFibonacciChart(const FibonacciRun& run, const QSt
 
     ComposeChartPicture(pb, FibonacciTextBlock(FibonacciValues(run)),
                         FibonacciPlacement(g.TimeAxisRight, g.PriceAxisTop));
-    QString error;
-    if (!pb.savePicture(path, &error))
-        return CliFailure{ExitFailed, QStringLiteral("Error in Printing: ") + error};
-    return std::nullopt;
+    return pb.picture();
 }

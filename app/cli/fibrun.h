@@ -26,9 +26,6 @@ struct FibonacciRun {
 std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QString& programDir,
                                              FibRatios& ratios);
 
-// The controls as ShowInputs fills them from a document state.
-FibonacciInputs InputsShowing(const FibonacciState& state, const QDate& today);
-
 // Sets up run.inputs from --project and the options, then calculates. run.today,
 // run.ratios and run.layout must be set.
 std::optional<CliFailure> RunFibonacci(const CliOptions& options, FibonacciRun& run);
@@ -47,4 +44,4 @@ FibonacciReportValues FibonacciValues(const FibonacciRun& run);
 QString FibonacciReport(const FibonacciRun& run);      // what Export Results writes
 QByteArray FibonacciJson(const FibonacciRun& run);
 // What Print Image -> File saves: the chart with its text block.
-std::optional<CliFailure> WriteFibonacciChart(const FibonacciRun& run, const QString& path);
+QImage FibonacciChartPicture(const FibonacciRun& run);

@@ -16,7 +16,7 @@ QString GannChartKindText(const GannRun& run)
 
 QByteArray GannBandCellsJson(const GannRun& run)
 {
-    const GannChartGeometry chart = ComputeGannChart(*run.state, run.layout, run.today);
+    const GannChartGeometry chart = ComputeGannChart(*run.state, run.layout);
     if (chart.kind != GannChartKind::Band)
         return JsonNull();
     JsonObject cells;
@@ -25,7 +25,7 @@ QByteArray GannBandCellsJson(const GannRun& run)
     return cells.text(false);
 }
 
-std::optional<CliFailure> WriteGannChart(const GannRun& run, const QString& path)
+QImage GannChartPicture(const GannRun& run)
 {
     InstallFontSubstitutes();
     const qint32 half = GannChartHalf(run.screen);
@@ -37,13 +37,10 @@ std::optional<CliFailure> WriteGannChart(const GannRun& run, const QString& path
     // moved cells into the state, so it works on a copy.
     auto loaded = std::make_unique<GannState>();
     LoadGannState(*loaded, run.layout, run.today, half);
-    RedrawGannChart(pb, *loaded, run.layout, run.today);
+    RedrawGannChart(pb, *loaded, run.layout);
     auto drawn = std::make_unique<GannState>(*run.state);
-    DrawGannChartStep(pb, *drawn, run.layout, run.today);
+    DrawGannChartStep(pb, *drawn, run.layout);
 
     ComposeChartPicture(pb, GannTextBlock(GannValues(run)), GannPlacement(run.layout, pb.widthTwips()));
-    QString error;
-    if (!pb.savePicture(path, &error))
-        return CliFailure{ExitFailed, QStringLiteral("Error in Printing: ") + error};
-    return std::nullopt;
+    return pb.picture();
 }

@@ -1,23 +1,15 @@
 #include "app/cli/gannrun.h"
 
+#include "app/cli/clifiles.h"
 #include "app/cli/jsonout.h"
 #include "forms/gann/gannlisting.h"
 #include "forms/output/reportvalues.h"
 #include "modules/dates.h"
 #include "modules/errors.h"
+#include "modules/modFunctions.h"
 #include "modules/textfile.h"
 
 #include <QFileInfo>
-
-GannDocument FreshGannControls(const QDate& today)
-{
-    GannDocument controls;
-    controls.projectName = GannProjectNamePlaceholder;
-    controls.date = today;
-    // The notes box is designed with a line break after its placeholder.
-    controls.notes = GannNotesPlaceholder + QStringLiteral("\r\n");
-    return controls;
-}
 
 qint32 GannChartHalf(const QSize& screenPixels)
 {
@@ -40,18 +32,18 @@ std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, co
 
 std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
 {
-    run.controls = FreshGannControls(run.today);
+    run.controls = FreshGannDocument(run.today);
     if (o.project) {
         // Open writes the file's values straight into the controls, in file order.
         const std::optional<QStringList> lines =
             QFileInfo(*o.project).isFile() ? ReadTextLines(*o.project) : std::nullopt;
         if (!lines || !ApplyGannProjectLines(*lines, run.controls))
-            return ActionFailed(QStringLiteral("Can't open project file"));
+            return ProjectFailure(*o.project);
     }
     if (o.name) run.controls.projectName = *o.name;
     if (o.price) run.controls.priceText = *o.price;
     if (o.date) run.controls.date = *o.date;
-    if (o.notes) run.controls.notes = NotesBoxText(*o.notes);
+    if (o.notes) run.controls.notes = WithCrLf(*o.notes);
 
     run.state = std::make_unique<GannState>();
     LoadGannState(*run.state, run.layout, run.today, GannChartHalf(run.screen));
@@ -60,7 +52,7 @@ std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
 
 QString GannListing(const GannRun& run)
 {
-    return JoinListings(GannPriceListing(*run.state), GannDateListing(*run.state, run.today));
+    return JoinListings(GannPriceListing(*run.state), GannDateListing(*run.state));
 }
 
 GannReportValues GannValues(const GannRun& run)
@@ -84,8 +76,7 @@ QByteArray GannJson(const GannRun& run)
 {
     const GannState& s = *run.state;
     const bool hasPrice = s.GannPrice > 0;
-    // A picker at today stands for "no date".
-    const bool hasDate = s.GannDate != run.today;
+    const bool hasDate = s.DateEntered;
 
     std::vector<QByteArray> highTargets, lowTargets, highs, lows, dates;
     for (int k = 1; k <= s.AngleCount; ++k) {
@@ -93,8 +84,7 @@ QByteArray GannJson(const GannRun& run)
         lowTargets.push_back(hasPrice ? JsonNumber(s.LowTargetAngle[k]) : JsonNull());
         highs.push_back(NumberOrNull(s.PotentialHigh[k]));
         lows.push_back(NumberOrNull(s.PotentialLow[k]));
-        const QDate& d = s.AngleDate[k];
-        dates.push_back(hasDate && d.isValid() && d > NullDate() ? JsonDate(d) : JsonNull());
+        dates.push_back(hasDate ? JsonDate(s.AngleDate[k]) : JsonNull());
     }
 
     JsonObject o;
@@ -112,7 +102,7 @@ QByteArray GannJson(const GannRun& run)
         .add(QStringLiteral("ChartKind"), JsonString(GannChartKindText(run)))
         .add(QStringLiteral("BandCells"), GannBandCellsJson(run))
         .add(QStringLiteral("lblPrices"), JsonString(GannPriceListing(s)))
-        .add(QStringLiteral("lblDates"), JsonString(GannDateListing(s, run.today)))
+        .add(QStringLiteral("lblDates"), JsonString(GannDateListing(s)))
         .add(QStringLiteral("report"), JsonString(GannReport(run)));
     return o.text() + '\n';
 }

@@ -21,10 +21,6 @@ struct GannRun {
     std::unique_ptr<GannState> state;      // large (the spiral tables), so on the heap
 };
 
-// The controls of a freshly loaded window: the placeholder name, an empty price box,
-// the picker at today and the notes box as designed ("Notes" and a line break).
-GannDocument FreshGannControls(const QDate& today);
-
 // Sets up the controls, loads the window's state for the layout and screen, and
 // calculates. run.today, run.layout and run.screen must be set.
 std::optional<CliFailure> RunGann(const CliOptions& options, GannRun& run);
@@ -46,4 +42,4 @@ QString GannChartKindText(const GannRun& run);
 // Band chart: {"number": [column, row], ...} of every number it shows; null otherwise.
 QByteArray GannBandCellsJson(const GannRun& run);
 // What Print Image -> File saves: the chart with its text block.
-std::optional<CliFailure> WriteGannChart(const GannRun& run, const QString& path);
+QImage GannChartPicture(const GannRun& run);

@@ -37,6 +37,11 @@ void DrawPriceTitle(PictureSurface& pb)
 
 }  // namespace
 
+qint32 FibonacciChartHalf(double windowHeightTwips)
+{
+    return qint32(RoundHalfEven(RoundHalfEven(windowHeightTwips) / 2.0 - ChartBoxMargin));
+}
+
 FibChartGeometry ChartGeometry(double boxWidthTwips, double boxHeightTwips)
 {
     FibChartGeometry g;

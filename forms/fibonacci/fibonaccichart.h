@@ -8,6 +8,10 @@
 // (vertical), and the two input points as black dots joined by a line. Everything is
 // laid out in twips on the chart box's surface, y growing downwards.
 
+// Half the side of the chart box in a window this many twips high (the height rounded
+// to whole twips first, as the window keeps it).
+qint32 FibonacciChartHalf(double windowHeightTwips);
+
 // Where the axes lie in a box of the given size (twips).
 struct FibChartGeometry {
     qint32 TimeAxisLeft = 1250;    // also the x of the price ticks

@@ -1,5 +1,6 @@
 #include "forms/fibonacci/fibonaccicore.h"
 #include "modules/errors.h"
+#include "modules/modFunctions.h"
 #include "modules/numbers.h"
 #include <cmath>
 
@@ -26,13 +27,16 @@ QDate AddWholeDays(const QDate& date, double days)
 
 }  // namespace
 
-QString TrimBlanks(const QString& text)
+FibonacciInputs InputsShowing(const FibonacciState& s, const QDate& today)
 {
-    int start = 0;
-    int end = text.size();
-    while (start < end && text.at(start) == QLatin1Char(' ')) ++start;
-    while (end > start && text.at(end - 1) == QLatin1Char(' ')) --end;
-    return text.mid(start, end - start);
+    FibonacciInputs in;
+    in.Price1Text = s.Price1 == 0 ? QString() : GeneralNumber(s.Price1);
+    in.Price2Text = s.Price2 == 0 ? QString() : GeneralNumber(s.Price2);
+    in.Picker1 = IsNullDate(s.Date1) ? today : s.Date1;
+    in.Picker2 = IsNullDate(s.Date2) ? today : s.Date2;
+    in.ProjectText = s.ProjectName.isEmpty() ? ProjectNamePlaceholder : s.ProjectName;
+    in.NotesText = s.Notes.isEmpty() ? NotesPlaceholder : s.Notes;
+    return in;
 }
 
 std::optional<QString> ValidateInputs(const FibonacciInputs& in, const QDate& today,

@@ -1,6 +1,7 @@
 #pragma once
 #include "forms/shell/settings.h"
 #include "modules/dates.h"
+#include "modules/modFunctions.h"
 #include <QDate>
 #include <QString>
 #include <array>
@@ -11,9 +12,9 @@
 // plus the scale the price/time chart is drawn on. The window, the command-line tool,
 // the report and the printout all work on one FibonacciState.
 
-// A result that was never computed: the day before the null date's era, so a report
-// that prints "nothing for no date" prints nothing for it.
-inline QDate NeverComputedDate() { return QDate(1899, 12, 30); }
+// A result that was never computed: no date at all, so it can never be taken for a
+// real one (the pickers reach back to 1601) and prints as nothing.
+inline QDate NeverComputedDate() { return QDate(); }
 
 struct FibonacciState {
     // The document's inputs. A price of 0 and the null date mean "not entered".
@@ -60,12 +61,11 @@ struct FibonacciInputs {
     QString NotesText;
 };
 
-// Placeholder texts of the name and notes boxes.
-inline const QString ProjectNamePlaceholder = QStringLiteral("Project Name");
-inline const QString NotesPlaceholder = QStringLiteral("Notes");
-
-// Leading and trailing blanks removed (only blanks: tabs and line breaks are kept).
-QString TrimBlanks(const QString& text);
+// What the controls show for a document state, as the window fills them after New and
+// Open: a price of 0 as an empty box, the null date as a picker at today (a picker
+// cannot be empty, and both at today read back as no dates), no name and no notes as
+// their placeholders.
+FibonacciInputs InputsShowing(const FibonacciState& state, const QDate& today);
 
 // Checks the inputs and stores them in `state`. Returns the message to show when they
 // are rejected, std::nullopt when they are acceptable.

@@ -2,6 +2,7 @@
 
 #include "forms/fibonacci/fibonaccifile.h"
 #include "forms/fibonacci/fibonaccilisting.h"
+#include "forms/output/clipboardtext.h"
 #include "forms/output/frmOutput.h"
 #include "forms/output/reportvalues.h"
 #include "forms/shell/frmFibRatios.h"
@@ -10,6 +11,7 @@
 #include "modules/modFunctions.h"
 #include "modules/numbers.h"
 #include "modules/textfile.h"
+#include "platform/accessibility.h"
 #include "platform/fonts.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
@@ -73,9 +75,9 @@ void Place(QWidget* w, const TwipRect& r) { PlaceTwips(w, r.left, r.top, r.width
 // Longest price a trader can type; longer prices from a file are still shown in full.
 constexpr int PriceMaxLength = 8;
 
-void SetPriceText(TextBox* box, double price)
+void SetPriceText(TextBox* box, const QString& text)
 {
-    box->setTextUncut(price == 0 ? QString() : GeneralNumber(price));
+    box->setTextUncut(text);
 }
 
 }  // namespace
@@ -90,6 +92,7 @@ FibonacciWindow::FibonacciWindow(Layout layout, QWidget* parent)
     setDocumentButtons(cmdNew, cmdCalculate);
     PlaceControls();
     Form_Load();
+    AddDesktopManners();
 }
 
 frmFibonacci::frmFibonacci(QWidget* parent) : FibonacciWindow(Layout::Large, parent)
@@ -150,7 +153,8 @@ void FibonacciWindow::CreateControls()
     txtNotes = named(new MultiLineTextBox(this), "txtNotes");
     cmdExport = button("Export &Results", "cmdExport");
     cmdPrint = button("&Print Image", "cmdPrint");
-    cmdRatios = button("Configure Fibonacci &Ratios", "cmdRatios");
+    // Alt+R is Export Results; the ratios take the F of Fibonacci.
+    cmdRatios = button("Configure &Fibonacci Ratios", "cmdRatios");
     pbFibonacci = named(new PictureBox(this), "pbFibonacci");
 
     QWidget* tabOrder[] = {cmdNew,    cmdOpen,  cmdSave,  cmdExit,      txtProject,
@@ -207,20 +211,21 @@ void FibonacciWindow::PlaceControls()
 
 void FibonacciWindow::Form_Load()
 {
-    // The window takes the whole screen; the chart is the largest square that fits
-    // its height, at the right edge.
+    // The window takes the whole desktop; the chart is the largest square that fits
+    // its height, at the right edge, beside the input column.
     const double tpp = platform().twipsPerPixel();
-    const QSize screen = platform().screenSize();
-    WindowLeft = 0;
-    WindowTop = 0;
-    WindowWidth = qint32(RoundHalfEven(screen.width() * tpp));
-    WindowHeight = qint32(RoundHalfEven(screen.height() * tpp));
-    move(0, 0);
-    resize(screen);
+    const QRect area = DesktopClientArea();
+    WindowLeft = qint32(RoundHalfEven(area.left() * tpp));
+    WindowTop = qint32(RoundHalfEven(area.top() * tpp));
+    WindowWidth = qint32(RoundHalfEven(area.width() * tpp));
+    WindowHeight = qint32(RoundHalfEven(area.height() * tpp));
+    setGeometry(area);
 
-    ChartHalfSize = qint32(RoundHalfEven(WindowHeight / 2.0 - 250));
-    pbFibonacci->placeTwips(WindowWidth + WindowLeft - 2 * ChartHalfSize - 100, 0,
+    ChartHalfSize = ChartHalfBesideInputs(FibonacciChartHalf(WindowHeight), WindowWidth,
+                                          ControlsRightTwips(this, pbFibonacci));
+    pbFibonacci->placeTwips(WindowWidth - 2 * ChartHalfSize - ChartBoxRightGap, 0,
                             2 * ChartHalfSize, 2 * ChartHalfSize);
+    ScrollWhenCut(this);
 
     ProjectFile.clear();
     Notes.clear();
@@ -254,6 +259,34 @@ void FibonacciWindow::txtNotes_LostFocus()
 bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
 
 // ---------------------------------------------------------------------------------
+// Keyboard, clipboard and screen readers
+
+void FibonacciWindow::AddDesktopManners()
+{
+    UseDesignFont(this);
+    AddDocumentShortcuts({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
+    cmdRatios->setToolTip(QStringLiteral("Change the three ratios the projections use (Alt+F)"));
+    for (QLabel* l : {lblPrices, lblDates}) l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    AddCopyCommands([this] { return ResultsText(); }, pbFibonacci, {Frame2, lblPrices, lblDates, pbFibonacci});
+
+    NameButtonsByCaption(this);
+    NameByLabel(txtPrice1, lblCaptionPrice1, QStringLiteral("Price at the first turning point"));
+    NameByLabel(dtpDate1, lblCaptionDate1, QStringLiteral("Date of the first turning point"));
+    NameByLabel(txtPrice2, lblCaptionPrice2, QStringLiteral("Price at the second turning point"));
+    NameByLabel(dtpDate2, lblCaptionDate2, QStringLiteral("Date of the second turning point"));
+    NameControl(txtProject, QStringLiteral("Project name"), QStringLiteral("The name the project is saved under"));
+    NameControl(txtNotes, QStringLiteral("Notes"), QStringLiteral("Notes kept with the project and its report"));
+    NameByLabel(lblPrices, Label4, QStringLiteral("One potential price per ratio"));
+    NameByLabel(lblDates, Label5, QStringLiteral("One potential date per ratio"));
+    NameControl(pbFibonacci, QStringLiteral("Fibonacci chart"), ResultsText());
+}
+
+QString FibonacciWindow::ResultsText() const
+{
+    return ResultsForClipboard(Label4->text(), lblPrices->text(), Label5->text(), lblDates->text());
+}
+
+// ---------------------------------------------------------------------------------
 // Calculation
 
 int FibonacciWindow::ValidateInputs()
@@ -267,7 +300,7 @@ int FibonacciWindow::ValidateInputs()
     in.Picker2 = dtpDate2->value();
     in.ProjectText = txtProject->text();
     // Notes are kept with Windows line ends, as they are written to files and reports.
-    in.NotesText = txtNotes->text().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    in.NotesText = WithCrLf(txtNotes->text());
     const std::optional<QString> message = ::ValidateInputs(in, platform().today(), state());
     if (message) {
         ShowMessage(*message);
@@ -301,6 +334,7 @@ void FibonacciWindow::ShowResults()
     lblPrices->setText(PriceListing(state(), ratios));
     SetControlFont(lblDates, ListingFontName, points, true);
     lblDates->setText(DateListing(state(), ratios));
+    pbFibonacci->setAccessibleDescription(ResultsText());
 }
 
 void FibonacciWindow::ClearChartBox()
@@ -325,14 +359,13 @@ void FibonacciWindow::DrawChart()
 
 void FibonacciWindow::ShowInputs()
 {
-    txtProject->setText(ProjectName.isEmpty() ? ProjectNamePlaceholder : ProjectName);
-    txtNotes->setText(Notes.isEmpty() ? NotesPlaceholder : Notes);
-    SetPriceText(txtPrice1, Price1);
-    SetPriceText(txtPrice2, Price2);
-    // A picker cannot be empty: "no date" is shown as today, which reads back as no date.
-    const QDate today = platform().today();
-    dtpDate1->setValue(IsNullDate(Date1) ? today : Date1);
-    dtpDate2->setValue(IsNullDate(Date2) ? today : Date2);
+    const FibonacciInputs shown = InputsShowing(state(), platform().today());
+    txtProject->setText(shown.ProjectText);
+    txtNotes->setText(shown.NotesText);
+    SetPriceText(txtPrice1, shown.Price1Text);
+    SetPriceText(txtPrice2, shown.Price2Text);
+    dtpDate1->setValue(shown.Picker1);
+    dtpDate2->setValue(shown.Picker2);
 }
 
 void FibonacciWindow::ClearProject()
@@ -429,4 +462,15 @@ bool FibonacciWindow::cmdSave_Click()
     DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
     return true;
+}
+
+// ---- Inputs handed over by another window -------------------------------------
+
+void FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
+{
+    SetPriceText(txtPrice1, GeneralNumber(price1));
+    SetPriceText(txtPrice2, GeneralNumber(price2));
+    dtpDate1->setValue(date1);
+    dtpDate2->setValue(date2);
+    cmdCalculate_Click();
 }

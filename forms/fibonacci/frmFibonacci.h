@@ -84,6 +84,9 @@ public:
     void ShowInputs();
     // Erases the chart box: no picture, drawing cleared.
     void ClearChartBox();
+    // Both results tables as tab-separated text (the clipboard's and the chart's
+    // text for screen readers).
+    QString ResultsText() const;
 
     // Runs each time the window becomes active; the first time puts the focus in Price1.
     void Form_Activate() override;
@@ -101,12 +104,19 @@ public slots:
     void cmdExport_Click();
     void cmdPrint_Click();
 
+    // ---- Inputs handed over by another window (the price history's swings) ----
+    // Types the two prices and moves the two pickers as a trader would, then presses
+    // Calculate: the document is marked changed and a rejection shows its message.
+    void LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2);
+
 protected:
     FibonacciWindow(Layout layout, QWidget* parent);
 
 private:
     void CreateControls();
     void PlaceControls();
+    // Shortcuts, copying, fonts and names for screen readers.
+    void AddDesktopManners();
     void Form_Load();
     void ClearProject();
     void txtNotes_GotFocus();

@@ -3,11 +3,13 @@
 #include "forms/gann/ganncalc.h"
 #include "forms/gann/gannchart.h"
 #include "forms/gann/gannlisting.h"
+#include "forms/output/clipboardtext.h"
 #include "forms/output/frmOutput.h"
 #include "forms/output/reportvalues.h"
 #include "modules/errors.h"
 #include "modules/modFunctions.h"
 #include "modules/textfile.h"
+#include "platform/accessibility.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
 
@@ -148,6 +150,7 @@ GannWindow::GannWindow(Layout windowLayout, const QString& name, QWidget* parent
     CreateControls();
     setDocumentButtons(cmdNew, cmdCalculate);
     Form_Load();
+    AddDesktopManners();
 }
 
 void GannWindow::CreateControls()
@@ -167,8 +170,9 @@ void GannWindow::CreateControls()
     cmdExit = Named(new QPushButton(QStringLiteral("E&xit"), this), "cmdExit");
     Place(cmdExit, g.cmdExit);
 
+    const GannDocument fresh = FreshGannDocument(QDate());
     txtProject = Named(new TextBox(this), "txtProject");
-    txtProject->setText(GannProjectNamePlaceholder);
+    txtProject->setText(fresh.projectName);
     Place(txtProject, g.txtProject);
 
     Frame1 = Named(new QGroupBox(this), "Frame1");
@@ -207,7 +211,7 @@ void GannWindow::CreateControls()
 
     txtNotes = Named(new MultiLineTextBox(this), "txtNotes");
     txtNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtNotes->setText(GannNotesPlaceholder + QStringLiteral("\r\n"));
+    txtNotes->setText(fresh.notes);
     Place(txtNotes, g.txtNotes);
 
     cmdExport = Named(new QPushButton(QStringLiteral("Export &Results"), this), "cmdExport");
@@ -256,14 +260,16 @@ void GannWindow::CreateControls()
 
 void GannWindow::Form_Load()
 {
-    const QSize screen = platform().screenSize();
-    setGeometry(0, 0, screen.width(), screen.height());
-    const double widthTwips = PixelsToTwips(screen.width());
-    const double heightTwips = PixelsToTwips(screen.height());
+    const QRect area = DesktopClientArea();
+    setGeometry(area);
+    const double widthTwips = PixelsToTwips(area.width());
+    const double heightTwips = PixelsToTwips(area.height());
 
-    // The chart is a square against the window's right edge.
-    const qint32 chartHalf = ChartHalfForHeight(heightTwips);
-    pbGann->placeTwips(int(widthTwips) - 2 * chartHalf - 100, 0, 2 * chartHalf, 2 * chartHalf);
+    // The chart is a square against the window's right edge, beside the inputs.
+    const qint32 chartHalf = ChartHalfBesideInputs(ChartHalfForHeight(heightTwips), int(widthTwips),
+                                                   ControlsRightTwips(this, pbGann));
+    pbGann->placeTwips(int(widthTwips) - 2 * chartHalf - ChartBoxRightGap, 0, 2 * chartHalf, 2 * chartHalf);
+    ScrollWhenCut(this);
 
     const QDate today = platform().today();
     dtpInputDate->setValue(today);
@@ -272,6 +278,30 @@ void GannWindow::Form_Load()
     DocumentIsNew();
     RedrawChart();
     FirstShow = 1;
+}
+
+// ---------------------------------------------------------------------------------
+// Keyboard, clipboard and screen readers
+
+void GannWindow::AddDesktopManners()
+{
+    UseDesignFont(this);
+    AddDocumentShortcuts({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
+    AddCopyCommands([this] { return ResultsText(); }, pbGann, {Frame2, lblPrices, lblDates, pbGann});
+
+    NameButtonsByCaption(this);
+    NameByLabel(txtPrice, Label1, QStringLiteral("The price placed on the square, a whole number"));
+    NameByLabel(dtpInputDate, Label2, QStringLiteral("The date placed on the seasonal calendar"));
+    NameControl(txtProject, QStringLiteral("Project name"), QStringLiteral("The name the project is saved under"));
+    NameControl(txtNotes, QStringLiteral("Notes"), QStringLiteral("Notes kept with the project and its report"));
+    NameByLabel(lblPrices, Label4, QStringLiteral("Potential high and low for every 45 degrees"));
+    NameByLabel(lblDates, Label5, QStringLiteral("Potential date for every 45 degrees"));
+    NameControl(pbGann, QStringLiteral("Square of Nine chart"), ResultsText());
+}
+
+QString GannWindow::ResultsText() const
+{
+    return ResultsForClipboard(Label4->text(), lblPrices->text(), Label5->text(), lblDates->text());
 }
 
 void GannWindow::Form_Activate()
@@ -283,9 +313,7 @@ void GannWindow::Form_Activate()
 
 GannDocument GannWindow::Document() const
 {
-    QString notes = txtNotes->text();
-    notes.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return GannDocument{txtProject->text(), txtPrice->text(), dtpInputDate->value(), notes};
+    return GannDocument{txtProject->text(), txtPrice->text(), dtpInputDate->value(), WithCrLf(txtNotes->text())};
 }
 
 void GannWindow::ShowDocument(const GannDocument& doc)
@@ -303,10 +331,10 @@ void GannWindow::ShowDocument(const GannDocument& doc)
 
 void GannWindow::ClearProject()
 {
-    txtProject->setText(GannProjectNamePlaceholder);
+    txtProject->setText(ProjectNamePlaceholder);
     txtPrice->setText(QString());
     dtpInputDate->setValue(platform().today());
-    txtNotes->setText(GannNotesPlaceholder);
+    txtNotes->setText(NotesPlaceholder);
     lblPrices->setText(QString());
     lblDates->setText(QString());
     ClearGannResults(state);
@@ -337,21 +365,22 @@ void GannWindow::ShowResults()
     SetControlFont(lblPrices, GannListingFontName, points, true);
     SetControlFont(lblDates, GannListingFontName, points, true);
     lblPrices->setText(GannPriceListing(state));
-    lblDates->setText(GannDateListing(state, platform().today()));
+    lblDates->setText(GannDateListing(state));
+    pbGann->setAccessibleDescription(ResultsText());
 }
 
 void GannWindow::RedrawChart()
 {
     // The band chart is only drawn by a calculation; a square too large to draw whole
     // leaves the box blank here.
-    RedrawGannChart(pbGann->surface(), state, layout, platform().today());
+    RedrawGannChart(pbGann->surface(), state, layout);
     pbGann->update();
 }
 
 void GannWindow::DrawChartStep()
 {
     // The full square, or the band chart beyond fullSquareLimit.
-    DrawGannChartStep(pbGann->surface(), state, layout, platform().today());
+    DrawGannChartStep(pbGann->surface(), state, layout);
     pbGann->update();
 }
 
@@ -402,8 +431,8 @@ bool GannWindow::cmdSave_Click()
 {
     if (!dtpInputDate->checkComplete())
         return false;
-    const QString name = TrimProjectText(txtProject->text());
-    if (name.isEmpty() || name == GannProjectNamePlaceholder) {
+    const QString name = TrimBlanks(txtProject->text());
+    if (name.isEmpty() || name == ProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
         return false;
     }
@@ -456,3 +485,14 @@ void GannWindow::cmdPrint_Click()
 frmGann::frmGann(QWidget* parent) : GannWindow(Layout::Large, QStringLiteral("frmGann"), parent) {}
 
 frmGann86::frmGann86(QWidget* parent) : GannWindow(Layout::Compact, QStringLiteral("frmGann86"), parent) {}
+
+// ---- Inputs handed over by another window -------------------------------------
+
+void GannWindow::LoadInputsAndCalculate(const QString& priceText, const QDate& date)
+{
+    GannDocument doc = Document();
+    doc.priceText = priceText;
+    doc.date = date;
+    ShowDocument(doc);
+    cmdCalculate_Click();
+}

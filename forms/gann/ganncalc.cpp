@@ -2,6 +2,7 @@
 
 #include "modules/dates.h"
 #include "modules/errors.h"
+#include "modules/modFunctions.h"
 #include "modules/numbers.h"
 
 #include <cmath>
@@ -22,26 +23,31 @@ int CheckedNumber(int n)
 
 double Sgn(double x) { return x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0); }
 
-// The angular distance folded to at most half a turn.
-double AngleDistance(double angle, double target)
+// The seasonal year turns at the equinoxes and solstices, on the days the trading
+// calendar fixes for them.
+struct SeasonMark {
+    int month, day;
+};
+constexpr SeasonMark SeasonMarks[4] = {{3, 21}, {6, 21}, {9, 23}, {12, 21}};
+
+QDate SeasonMarkIn(int i, int year) { return QDate(year, SeasonMarks[i].month, SeasonMarks[i].day); }
+
+// The season mark that follows `mark`, itself a season mark.
+QDate NextSeasonDate(const QDate& mark)
 {
-    double diff = std::abs(angle - target);
-    while (std::abs(diff - GannFullTurn) < diff)
-        diff = std::abs(diff - GannFullTurn);
-    return diff;
+    for (int i = 0; i < 3; ++i)
+        if (mark.month() == SeasonMarks[i].month)
+            return SeasonMarkIn(i + 1, mark.year());
+    return SeasonMarkIn(0, mark.year() + 1);
 }
 
-QDate SeasonDate(int month, int day, int year) { return QDate(year, month, day); }
-
-// The seasonal date that follows the one in `end`, by its month.
-QDate NextSeasonDate(const QDate& end)
+// The season mark on or before d: the season d lies in starts there.
+QDate SeasonStartOf(const QDate& d)
 {
-    switch (end.month()) {
-    case 3: return SeasonDate(6, 21, end.year());
-    case 6: return SeasonDate(9, 23, end.year());
-    case 9: return SeasonDate(12, 21, end.year());
-    default: return SeasonDate(3, 21, end.year() + 1);
-    }
+    for (int i = 3; i >= 0; --i)
+        if (SeasonMarkIn(i, d.year()) <= d)
+            return SeasonMarkIn(i, d.year());
+    return SeasonMarkIn(3, d.year() - 1);
 }
 
 // One day further on the seasonal walk; DayDegrees becomes the seasonal degrees
@@ -110,7 +116,7 @@ GannPriceReading ReadGannPrice(const QString& text)
 qint32 ChartHalfForHeight(double windowHeightTwips)
 {
     // Worked out in single precision, as the window's own measure is.
-    const float half = float(windowHeightTwips) / 2.0f - 250.0f;
+    const float half = float(windowHeightTwips) / 2.0f - float(ChartBoxMargin);
     return qint32(RoundHalfEven(double(half)));
 }
 
@@ -118,13 +124,14 @@ void LoadGannState(GannState& s, Layout layout, const QDate& today, qint32 chart
 {
     const GannLayoutConstants& c = GannConstants(layout);
     s.ChartHalf = chartHalf;
-    s.ChartRadius = chartHalf - 100;
+    s.ChartRadius = chartHalf - GannWheelInset;
     s.GridCenter = c.smallCenter;
     s.GridSize = qint16(2 * c.smallCenter - 1);
     s.PriceAngle = 0;
     s.AngleCount = GannAngleCount;
     s.GannPrice = 0;
     s.GannDate = today;
+    s.DateEntered = false;
     BuildSpiral(s, s.GridCenter, s.GridSize);
 }
 
@@ -133,6 +140,12 @@ GannState InitialGannState(Layout layout, const QDate& today, qint32 chartHalf)
     GannState s;
     LoadGannState(s, layout, today, chartHalf);
     return s;
+}
+
+GannDocument FreshGannDocument(const QDate& today)
+{
+    // The notes box is designed with a line break after its placeholder.
+    return GannDocument{ProjectNamePlaceholder, QString(), today, NotesPlaceholder + QStringLiteral("\r\n")};
 }
 
 void ClearGannResults(GannState& s)
@@ -152,7 +165,7 @@ void ChooseSquareSize(GannState& s, Layout layout)
     const int p = s.GannPrice;
     if (p <= c.smallPriceLimit) {
         s.GridCenter = c.smallCenter;
-        s.ChartRadius = s.ChartHalf - 100;
+        s.ChartRadius = s.ChartHalf - GannWheelInset;
     } else if (p <= c.middlePriceLimit) {
         // One size up keeps the cells readable by letting the wheel run past the box.
         s.GridCenter = c.middleCenter;
@@ -160,7 +173,7 @@ void ChooseSquareSize(GannState& s, Layout layout)
     } else {
         // At least one ring beyond the price's ring, so a full turn past it fits.
         s.GridCenter = qint16(RoundHalfEven(std::sqrt(double(p)) / 2) + 2);
-        s.ChartRadius = s.ChartHalf - 100;
+        s.ChartRadius = s.ChartHalf - GannWheelInset;
     }
     s.GridSize = qint16(2 * s.GridCenter - 1);
 }
@@ -213,13 +226,25 @@ void BuildSpiral(GannState& s, qint16 center, qint16 size)
 double CellAngle(const GannState& s, int n)
 {
     n = CheckedNumber(n);
-    const double dx = s.CellX[n] - s.GridCenter + 1;
-    const double dy = s.CellY[n] - s.GridCenter + 1;   // grows downwards
+    return GridAngle(s.CellX[n] - s.GridCenter + 1, s.CellY[n] - s.GridCenter + 1);
+}
+
+double GridAngle(double dx, double dy)
+{
+    // dy grows downwards, the angle counter-clockwise.
     if (dx == 0)
         return -Sgn(dy) * GannPi / 2;
     if (dx < 0)
         return std::atan(-dy / dx) + GannPi;
     return std::atan(-dy / dx);
+}
+
+double AngleDistance(double angle, double target)
+{
+    double diff = std::abs(angle - target);
+    while (std::abs(diff - GannFullTurn) < diff)
+        diff = std::abs(diff - GannFullTurn);
+    return diff;
 }
 
 double NormalizeAngle(double angle)
@@ -290,26 +315,9 @@ void FindLows(GannState& s)
 
 void ProjectDates(GannState& s)
 {
-    const int y = s.GannDate.year();
-    s.SeasonYear = qint16(y);
-    const QDate& d = s.GannDate;
-    // The season around the date: the first bound that it has reached wins.
-    if (SeasonDate(12, 21, y) <= d) {
-        s.SeasonEnd = SeasonDate(3, 21, y + 1);
-        s.SeasonStart = SeasonDate(12, 21, y);
-    } else if (SeasonDate(9, 23, y) <= d) {
-        s.SeasonEnd = SeasonDate(12, 21, y);
-        s.SeasonStart = SeasonDate(9, 23, y);
-    } else if (SeasonDate(6, 21, y) <= d) {
-        s.SeasonEnd = SeasonDate(9, 23, y);
-        s.SeasonStart = SeasonDate(6, 21, y);
-    } else if (SeasonDate(3, 21, y) <= d) {
-        s.SeasonEnd = SeasonDate(6, 21, y);
-        s.SeasonStart = SeasonDate(3, 21, y);
-    } else {
-        s.SeasonEnd = SeasonDate(3, 21, y);
-        s.SeasonStart = SeasonDate(12, 21, y - 1);
-    }
+    s.SeasonYear = qint16(s.GannDate.year());
+    s.SeasonStart = SeasonStartOf(s.GannDate);
+    s.SeasonEnd = NextSeasonDate(s.SeasonStart);
 
     s.DayCursor = AddDays(s.GannDate, -1);
     s.SeasonBaseDegrees = 0;
@@ -324,7 +332,9 @@ void ProjectDates(GannState& s)
 GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
                           const QDate& today, Layout layout)
 {
-    if (priceText.isEmpty() && pickerDate == today)
+    // today is read once here, so every later reading of this calculation agrees.
+    const bool dateEntered = !PickerMeansNoDate(pickerDate, today);
+    if (priceText.isEmpty() && !dateEntered)
         return GannVerdict::NoPriceOrDate;
 
     const GannPriceReading reading = ReadGannPrice(priceText);
@@ -333,6 +343,7 @@ GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDat
         if (reading.price != 0)
             state.GannPrice = reading.price;
         state.GannDate = pickerDate;
+        state.DateEntered = dateEntered;
         return GannVerdict::PriceTooLarge;
     }
 
@@ -341,6 +352,7 @@ GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDat
     GannState s = state;
     s.GannPrice = reading.price;
     s.GannDate = pickerDate;
+    s.DateEntered = dateEntered;
 
     ChooseSquareSize(s, layout);
     BuildSpiral(s, s.GridCenter, s.GridSize);
@@ -361,8 +373,7 @@ GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDat
         FindHighs(s);
         FindLows(s);
     }
-    // A picker still showing today stands for "no date".
-    if (s.GannDate != today)
+    if (s.DateEntered)
         ProjectDates(s);
 
     state = s;

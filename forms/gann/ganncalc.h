@@ -1,4 +1,5 @@
 #pragma once
+#include "forms/gann/gannproject.h"
 #include "forms/gann/gannstate.h"
 
 // The Square of Nine projection. The numbers 1, 2, 3, ... are laid out as a square
@@ -25,12 +26,16 @@ enum class GannVerdict {
 QString GannVerdictMessage(GannVerdict verdict);
 
 // The Calculate button. priceText is the price box as typed or pasted (empty = no
-// price); pickerDate the date picker, where today's date means "no date", because a
-// picker cannot be empty. Runs: the input checks, the square size, the spiral, the
+// price); pickerDate the date picker, where today's date means "no date"
+// (PickerMeansNoDate, stored as DateEntered). Runs: the input checks, the square size, the spiral, the
 // highs and lows (with a price), the dates (with a date). Throws CalcError when a
 // date would pass 12/31/9999; the state is then exactly as before the call.
 GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
                           const QDate& today, Layout layout);
+
+// A date picker cannot be empty, so one left at today's date is how the trader leaves
+// the date out.
+inline bool PickerMeansNoDate(const QDate& picker, const QDate& today) { return picker == today; }
 
 // The price box read the way the window reads it: the lenient leading number,
 // rounded half to even. A negative number of any size is no price (0). tooLarge is
@@ -45,7 +50,7 @@ GannPriceReading ReadGannPrice(const QString& text);
 // ---- Window load and New ----------------------------------------------------
 
 // Half the chart's side from the window's height in twips: the chart box is a square
-// at the window's right, 250 twips short of half the height on each side.
+// at the window's right, ChartBoxMargin twips short of half the height on each side.
 qint32 ChartHalfForHeight(double windowHeightTwips);
 
 // What loading the window sets: the chart radius and the layout's first square,
@@ -55,6 +60,11 @@ void LoadGannState(GannState& state, Layout layout, const QDate& today, qint32 c
 
 // A freshly loaded window's state, for callers without a window.
 GannState InitialGannState(Layout layout, const QDate& today, qint32 chartHalf);
+
+// What a freshly loaded window's controls show: the placeholder name, an empty price
+// box, the picker at today and the notes box as designed, its placeholder and a line
+// break.
+GannDocument FreshGannDocument(const QDate& today);
 
 // New: unmarks and forgets the highs and lows and the price. AngleDate stays until
 // the next calculation.
@@ -75,6 +85,10 @@ void TurnSpiral(GannState& state);
 // Angle of number n seen from the centre: 0 to the right, counter-clockwise, up
 // positive; between -pi/2 and 3 pi/2 (pi = 3.1415).
 double CellAngle(const GannState& state, int n);
+// The same for a cell dx columns right of and dy rows below the centre.
+double GridAngle(double dx, double dy);
+// The angular distance between two angles, folded to at most half a turn.
+double AngleDistance(double angle, double target);
 // Any angle brought into the range of CellAngle.
 double NormalizeAngle(double angle);
 

@@ -92,12 +92,12 @@ void DrawKept(PictureSurface& surface, GannState& state, const GannChartGeometry
 
 }  // namespace
 
-void DrawGannChartStep(PictureSurface& surface, GannState& state, Layout layout, const QDate& today)
+void DrawGannChartStep(PictureSurface& surface, GannState& state, Layout layout)
 {
-    DrawKept(surface, state, ComputeGannChart(state, layout, today));
+    DrawKept(surface, state, ComputeGannChart(state, layout));
 }
 
-void RedrawGannChart(PictureSurface& surface, GannState& state, Layout layout, const QDate& today)
+void RedrawGannChart(PictureSurface& surface, GannState& state, Layout layout)
 {
-    DrawKept(surface, state, ComputeInitialGannChart(state, layout, today));
+    DrawKept(surface, state, ComputeInitialGannChart(state, layout));
 }

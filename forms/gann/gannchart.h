@@ -17,11 +17,11 @@ class PictureSurface;
 // the picture the box repaints from (and printing and the bitmap use). Writes the
 // square's geometry into `state` and, for the band chart, the moved cells of the
 // numbers it shows.
-void DrawGannChartStep(PictureSurface& surface, GannState& state, Layout layout, const QDate& today);
+void DrawGannChartStep(PictureSurface& surface, GannState& state, Layout layout);
 
 // The chart at window load: as the chart step, but a square beyond the full-square
 // limit leaves the surface blank and no picture kept.
-void RedrawGannChart(PictureSurface& surface, GannState& state, Layout layout, const QDate& today);
+void RedrawGannChart(PictureSurface& surface, GannState& state, Layout layout);
 
 // Draws a computed chart onto the surface as it stands (no clearing, no keeping).
 void PaintGannChart(PictureSurface& surface, const GannChartGeometry& chart);

@@ -8,8 +8,12 @@
 
 namespace {
 
-// Sector bounds of the date ring, built from the same rounded pi as the spokes so
-// that a spoke lying exactly on a diagonal always lands on the same side.
+// Sector bounds of the date ring and of the band walk, built from the same rounded pi
+// as the spokes so that a spoke lying exactly on a diagonal always lands on the same
+// side. They are written as the products divided by four on purpose: in double,
+// 15.7075 / 4 is not 5 * 3.1415 / 4 (nor 5 * GannPi / 4) in the last bit, and a spoke
+// or price angle built from GannPi can sit right on such a bound, so the other
+// spelling moves a label to the neighbouring side or starts the band walk elsewhere.
 constexpr double Q1 = GannPi / 4;        // 0.785375
 constexpr double Q3 = 9.4245 / 4;        // 3 pi / 4
 constexpr double Q5 = 15.7075 / 4;       // 5 pi / 4
@@ -27,26 +31,6 @@ constexpr int BandRings = 3;
 qint32 Twips(double x) { return static_cast<qint32>(RoundHalfEven(x)); }
 
 bool IsSpiralNumber(int n) { return n >= 0 && n <= GannMaxNumber; }
-
-double Sgn(double x) { return x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0); }
-
-// Angle of a cell offset seen from the centre, the same rule as CellAngle.
-double OffsetAngle(int dx, int dy)
-{
-    if (dx == 0)
-        return -Sgn(dy) * GannPi / 2;
-    if (dx < 0)
-        return std::atan(-double(dy) / double(dx)) + GannPi;
-    return std::atan(-double(dy) / double(dx));
-}
-
-double AngleDistance(double angle, double target)
-{
-    double d = std::abs(angle - target);
-    while (std::abs(d - GannFullTurn) < d)
-        d = std::abs(d - GannFullTurn);
-    return d;
-}
 
 GannBox CellBox(const GannSquareGeometry& square, int number, int column, int row, const QColor& color)
 {
@@ -158,8 +142,7 @@ std::vector<GannLabel> CellNumberLabels(const GannState& state, const GannSquare
     return out;
 }
 
-GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, double rotation,
-                     const QDate& today)
+GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, double rotation)
 {
     GannWheel w;
     const double half = state.ChartHalf;
@@ -197,8 +180,8 @@ GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, d
         w.diameters.push_back({a.x(), a.y(), b.x(), b.y()});
     }
 
-    // A date of today means no date was analysed: the ring stays unlabelled.
-    if (state.GannDate != today) {
+    // Without a date the ring stays unlabelled.
+    if (state.DateEntered) {
         auto label = [&](int spoke, const QDate& date) {
             GannLabel l;
             l.x = w.spokes[spoke].label.x();
@@ -240,8 +223,7 @@ GannBandChart BandChart(const GannState& state, Layout layout, const GannSquareG
     const double a = state.PriceAngle;
     // Begin at the start of the half ring that holds the price's direction, so that
     // the deepest low's target comes up before the walk has gone round once.
-    band.bandStart = ((-9.4245 / 4 < a && a <= GannPi / 4) || a > 15.7075 / 4) ? upperRightStart
-                                                                             : lowerLeftStart;
+    band.bandStart = ((-Q3 < a && a <= Q1) || a > Q5) ? upperRightStart : lowerLeftStart;
 
     char phase = 'L';
     int k = state.AngleCount;
@@ -261,7 +243,7 @@ GannBandChart BandChart(const GannState& state, Layout layout, const GannSquareG
         ++v;
         if (v == walkEnd) break;
         const int x = cellX[v] + shift, y = cellY[v] + shift;
-        d = AngleDistance(OffsetAngle(x - (M - 1), y - (M - 1)), target);
+        d = AngleDistance(GridAngle(x - (M - 1), y - (M - 1)), target);
         // Still closing in (a tie counts as closing in): look at the next cell.
         if (d <= prev) continue;
 
@@ -357,7 +339,7 @@ GannChartGeometry WithSquare(const GannState& state, GannChartKind kind, int cel
 
 }  // namespace
 
-GannChartGeometry ComputeGannChart(const GannState& state, Layout layout, const QDate& today)
+GannChartGeometry ComputeGannChart(const GannState& state, Layout layout)
 {
     const GannChartKind kind = GannChartKindFor(state, layout);
     if (kind == GannChartKind::Full) {
@@ -365,19 +347,19 @@ GannChartGeometry ComputeGannChart(const GannState& state, Layout layout, const 
         const GannSquareGeometry g = chart.square();
         chart.ringOutlines = RingOutlineSegments(g);
         chart.resultBoxes = ResultBoxes(state, g);
-        chart.wheel = AngleWheel(state, g, state.PriceAngle, today);
+        chart.wheel = AngleWheel(state, g, state.PriceAngle);
         chart.cellNumbers = CellNumberLabels(state, g, true);
         return chart;
     }
     GannChartGeometry chart = WithSquare(state, kind, GannConstants(layout).bandCells);
     const GannSquareGeometry g = chart.square();
     chart.ringOutlines = RingOutlineSegments(g, BandRings);
-    chart.wheel = AngleWheel(state, g, state.PriceAngle, today);
+    chart.wheel = AngleWheel(state, g, state.PriceAngle);
     chart.band = BandChart(state, layout, g);
     return chart;
 }
 
-GannChartGeometry ComputeInitialGannChart(const GannState& state, Layout layout, const QDate& today)
+GannChartGeometry ComputeInitialGannChart(const GannState& state, Layout layout)
 {
     if (GannChartKindFor(state, layout) == GannChartKind::Band) {
         GannChartGeometry chart;
@@ -387,7 +369,7 @@ GannChartGeometry ComputeInitialGannChart(const GannState& state, Layout layout,
         chart.ChartRadius = state.ChartRadius;
         return chart;
     }
-    return ComputeGannChart(state, layout, today);
+    return ComputeGannChart(state, layout);
 }
 
 std::map<int, QPoint> BandCellMap(const GannChartGeometry& chart)

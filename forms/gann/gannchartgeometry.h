@@ -127,13 +127,12 @@ struct GannWheel {
     std::array<GannSpoke, 8> spokes{};       // spoke 1 points at the price cell
     std::vector<GannSegment> diameters;      // spoke i to spoke i + 4, i = 1..4
     // "mmm dd" dates: GannDate at spoke 1, then AngleDate(k) at the spoke k x 45
-    // degrees clockwise, k = 7 .. 1. None when GannDate is today (no date analysed).
+    // degrees clockwise, k = 7 .. 1. None when no date was entered.
     std::vector<GannLabel> dateLabels;
 };
 
 // The wheel for a rotation (the price cell's angle) over an already computed square.
-GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, double rotation,
-                     const QDate& today);
+GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, double rotation);
 
 // ---- The band chart ----------------------------------------------------------
 
@@ -200,12 +199,12 @@ struct GannChartGeometry {
 };
 
 // The chart that ends a calculation: the whole square, or the band chart beyond the
-// layout's limit. `today` decides whether the wheel carries dates.
-GannChartGeometry ComputeGannChart(const GannState& state, Layout layout, const QDate& today);
+// layout's limit. The wheel carries dates when the calculation had a date.
+GannChartGeometry ComputeGannChart(const GannState& state, Layout layout);
 
 // The chart at window load (and after New): the whole square, or nothing when the
 // square is beyond the limit (the band chart is drawn only by a calculation).
-GannChartGeometry ComputeInitialGannChart(const GannState& state, Layout layout, const QDate& today);
+GannChartGeometry ComputeInitialGannChart(const GannState& state, Layout layout);
 
 // Band chart: spiral number -> [column, row] in the band square of every number it
 // shows, after all moves. Empty for a full chart.

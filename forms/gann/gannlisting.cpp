@@ -31,10 +31,10 @@ QString GannPriceListing(const GannState& s)
     return text;
 }
 
-QString GannDateListing(const GannState& s, const QDate& today)
+QString GannDateListing(const GannState& s)
 {
     QString text = QStringLiteral("Angle  Date") + LineEnd + QStringLiteral("-----  ----") + LineEnd;
-    if (s.GannDate != today) {
+    if (s.DateEntered) {
         for (int k = 1; k <= s.AngleCount; ++k)
             text += AngleColumn(k) + FormatMmDdYyyy(s.AngleDate[k]) + LineEnd;
     }

@@ -7,8 +7,8 @@
 
 // "Angle  High   Low", its rule, and with a price one line per angle.
 QString GannPriceListing(const GannState& state);
-// "Angle  Date", its rule, and when the date was not today one line per angle.
-QString GannDateListing(const GannState& state, const QDate& today);
+// "Angle  Date", its rule, and when a date was entered one line per angle.
+QString GannDateListing(const GannState& state);
 
 // Font of both tables.
 inline const QString GannListingFontName = QStringLiteral("Lucida Console");

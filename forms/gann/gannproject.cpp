@@ -1,30 +1,20 @@
 #include "forms/gann/gannproject.h"
 
 #include "modules/dates.h"
+#include "modules/modFunctions.h"
 #include "modules/projectfile.h"
 
 #include <QRegularExpression>
 
-QString TrimProjectText(const QString& text)
-{
-    int first = 0;
-    int last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 QStringList GannProjectLines(const GannDocument& doc)
 {
     QStringList lines;
-    lines << QStringLiteral("NM=") + TrimProjectText(doc.projectName)
-          << QStringLiteral("PR=") + TrimProjectText(doc.priceText)
+    lines << QStringLiteral("NM=") + TrimBlanks(doc.projectName)
+          << QStringLiteral("PR=") + TrimBlanks(doc.priceText)
           << QStringLiteral("DT=") + FormatShortDate(doc.date);
     // The notes' own line breaks become the file's line breaks.
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n"));
-    const QStringList notes = TrimProjectText(doc.notes).split(lineBreak);
+    const QStringList notes = TrimBlanks(doc.notes).split(lineBreak);
     lines << QStringLiteral("NT=") + notes.first();
     for (int i = 1; i < notes.size(); ++i)
         lines << notes.at(i);
@@ -40,7 +30,7 @@ bool ApplyGannProjectLines(const QStringList& lines, GannDocument& doc)
             doc.priceText = value;   // read as a number only when calculating
         } else if (key == QLatin1String("DT")) {
             const std::optional<QDate> date = ParseFileDate(value);
-            if (!date || !InPickerRange(*date))
+            if (!date || !IsPickerDate(*date))
                 return false;
             doc.date = *date;
         } else if (key == QLatin1String("NT")) {

@@ -21,11 +21,6 @@ struct GannDocument {
 };
 
 inline const QString GannProjectFilter = QStringLiteral("Gann Project File| *.gann");
-inline const QString GannProjectNamePlaceholder = QStringLiteral("Project Name");
-inline const QString GannNotesPlaceholder = QStringLiteral("Notes");
-
-// Leading and trailing blanks removed; tabs and line breaks stay.
-QString TrimProjectText(const QString& text);
 
 // The lines of the file, without line ends.
 QStringList GannProjectLines(const GannDocument& doc);
@@ -34,4 +29,3 @@ QStringList GannProjectLines(const GannDocument& doc);
 // that is not m/d/yyyy or m/d/yy, or that the date picker does not hold); doc then
 // keeps what the lines before it had set, as the controls do in the window.
 bool ApplyGannProjectLines(const QStringList& lines, GannDocument& doc);
-

@@ -18,6 +18,8 @@ constexpr int GannAngleSlots = 10;       // per-angle arrays hold entries 0..10;
 constexpr int GannMaxNumber = 11000;     // spiral numbers held in CellX / CellY / CellMark
 constexpr int GannGridCells = 111;       // Grid columns and rows 0..110
 constexpr int GannMaxPrice = 9999;
+// The wheel of the small and large squares runs this far inside the chart box.
+constexpr qint32 GannWheelInset = 100;
 
 // Values of CellMark.
 constexpr qint16 GannPlainCell = 0;
@@ -57,6 +59,10 @@ struct GannState {
 
     qint16 GannPrice = 0;                 // rounded price; 0 = no price
     QDate GannDate = UnsetDate();         // the picker's date at the last calculation
+    // Whether that date was analysed: false while the picker stood at today, which is
+    // how the trader leaves the date out. Decided once by the calculation, so the
+    // listing, the chart and the tool agree even when the day changes meanwhile.
+    bool DateEntered = false;
     qint16 GridCenter = 0;                // 1-based centre index on each axis
     qint16 GridSize = 0;                  // 2 * GridCenter - 1 cells per side
     qint32 ChartHalf = 0;                 // half the chart's side, twips (set at load)

@@ -1,6 +1,7 @@
 #include "forms/output/reports.h"
 
 #include "modules/dates.h"
+#include "modules/modFunctions.h"
 #include "modules/numbers.h"
 #include "platform/picturesurface.h"
 
@@ -8,35 +9,34 @@
 
 namespace {
 
-const QString NamePlaceholder = QStringLiteral("Project Name");
 const QString CrLf = QStringLiteral("\r\n");
 
-// Names and prices lose their leading and trailing blanks, and only those: a tab or a
-// line break the trader put there stays.
-QString StripBlanks(const QString& text)
-{
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-// A date the window never set, or the null date, prints as nothing.
-bool IsNoDate(const QDate& d)
-{
-    return !d.isValid() || d <= NullDate();
-}
-
+// A Fibonacci input date prints unless it is the null date (not entered): a study of
+// 1899 shows its dates like any other.
 QString ShortDateOrNothing(const QDate& d)
 {
-    return IsNoDate(d) ? QString() : FormatShortDate(d);
+    return !d.isValid() || IsNullDate(d) ? QString() : FormatShortDate(d);
 }
 
-QString LongDateOrNothing(const QDate& d)
+// A potential date prints whenever both dates were entered and it was computed, even
+// one that falls on 1/1/1900.
+QString PotentialDateOrNothing(const QDate& d, bool haveDates)
 {
-    return IsNoDate(d) ? QString() : FormatMmDdYyyy(d);
+    return haveDates && d.isValid() ? FormatShortDate(d) : QString();
+}
+
+// A Gann potential date prints only after 1/1/1900: a calculation without a date
+// leaves the null date in every angle.
+QString AngleDateOrNothing(const QDate& d)
+{
+    return d.isValid() && d > NullDate() ? FormatMmDdYyyy(d) : QString();
+}
+
+// Without both dates there are no potential dates, whatever an earlier calculation
+// left in the results.
+bool HaveFibonacciDates(const FibonacciReportValues& v)
+{
+    return !ShortDateOrNothing(v.Date1).isEmpty() && !ShortDateOrNothing(v.Date2).isEmpty();
 }
 
 QString CellOrNothing(qint16 n)
@@ -46,7 +46,7 @@ QString CellOrNothing(qint16 n)
 
 QString NameOrNothing(const QString& name)
 {
-    return name == NamePlaceholder ? QString() : name;
+    return name == ProjectNamePlaceholder ? QString() : name;
 }
 
 // Section heading with its rule: "Results" over "-------".
@@ -57,29 +57,9 @@ void AddHeading(QStringList& lines, const QString& heading)
 
 // The notes box may hold bare line feeds (typed on any system or pasted); in the
 // report every line ends in CR LF like the rest of the file.
-// Every line break of the notes (LF, or CR LF already) becomes CR LF; a lone CR stays.
-// One pass into a new string: replacing in place moves the rest of the text at each
-// break, which takes minutes for notes of a few million lines.
-QString NotesAsCrLf(const QString& notes)
-{
-    QString out;
-    out.reserve(notes.size() + notes.count(QLatin1Char('\n')));
-    for (qsizetype i = 0; i < notes.size(); ++i) {
-        const QChar c = notes[i];
-        if (c == QLatin1Char('\n')) {
-            out += CrLf;
-        } else if (c == QLatin1Char('\r') && i + 1 < notes.size() && notes[i + 1] == QLatin1Char('\n')) {
-            continue;   // its LF follows and writes the pair
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 QString JoinReport(const QStringList& lines, const QString& notes)
 {
-    return lines.join(CrLf) + CrLf + NotesAsCrLf(notes) + CrLf;
+    return lines.join(CrLf) + CrLf + WithCrLf(notes) + CrLf;
 }
 
 int GannAngleCount(const GannReportValues& v)
@@ -87,19 +67,17 @@ int GannAngleCount(const GannReportValues& v)
     return qBound(0, int(v.AngleCount), 10);
 }
 
-// The Gann date reads as no date while the picker stands at today.
+// Nothing while the picker means "no date"; any date it can show prints.
 QString GannInputDate(const GannReportValues& v)
 {
-    return v.InputDate == v.Today ? QString() : LongDateOrNothing(v.InputDate);
+    return v.InputDate.isValid() ? FormatMmDdYyyy(v.InputDate) : QString();
 }
 
 } // namespace
 
 QString FibonacciReportText(const FibonacciReportValues& v)
 {
-    // Without both dates there are no potential dates, whatever an earlier calculation
-    // left in the results.
-    const bool haveDates = !IsNoDate(v.Date1) && !IsNoDate(v.Date2);
+    const bool haveDates = HaveFibonacciDates(v);
     QStringList lines;
     lines << QStringLiteral("Fibonacci Analysis") << QString()
           << QStringLiteral("Project Name: ") + NameOrNothing(v.ProjectName) << QString() << QString();
@@ -116,8 +94,7 @@ QString FibonacciReportText(const FibonacciReportValues& v)
     lines << QString();
     AddHeading(lines, QStringLiteral("Potential Dates"));
     for (int i = 1; i <= 3; ++i)
-        lines << QStringLiteral("Date%1: ").arg(i)
-                     + (haveDates ? ShortDateOrNothing(v.PotentialDate[i]) : QString());
+        lines << QStringLiteral("Date%1: ").arg(i) + PotentialDateOrNothing(v.PotentialDate[i], haveDates);
     lines << QString();
     AddHeading(lines, QStringLiteral("Notes"));
     return JoinReport(lines, v.NotesText);
@@ -128,10 +105,10 @@ QString GannReportText(const GannReportValues& v)
     const int n = GannAngleCount(v);
     QStringList lines;
     lines << QStringLiteral("Gann Analysis") << QString()
-          << QStringLiteral("Project Name: ") + NameOrNothing(StripBlanks(v.ProjectText)) << QString()
+          << QStringLiteral("Project Name: ") + NameOrNothing(TrimBlanks(v.ProjectText)) << QString()
           << QString();
     AddHeading(lines, QStringLiteral("Input Values"));
-    lines << QStringLiteral("Price: ") + StripBlanks(v.PriceText)
+    lines << QStringLiteral("Price: ") + TrimBlanks(v.PriceText)
           << QStringLiteral("Date : ") + GannInputDate(v) << QString() << QString();
     AddHeading(lines, QStringLiteral("Results"));
     lines << QString();
@@ -145,7 +122,7 @@ QString GannReportText(const GannReportValues& v)
     lines << QString();
     AddHeading(lines, QStringLiteral("Potential Dates"));
     for (int k = 1; k <= n; ++k)
-        lines << QStringLiteral("Date%1: ").arg(k) + LongDateOrNothing(v.AngleDate[k]);
+        lines << QStringLiteral("Date%1: ").arg(k) + AngleDateOrNothing(v.AngleDate[k]);
     lines << QString();
     AddHeading(lines, QStringLiteral("Notes"));
     return JoinReport(lines, v.NotesText);
@@ -153,22 +130,22 @@ QString GannReportText(const GannReportValues& v)
 
 QString FibonacciReportBaseName(const QString& projectName)
 {
-    if (projectName.isEmpty() || projectName == NamePlaceholder)
+    if (projectName.isEmpty() || projectName == ProjectNamePlaceholder)
         return QStringLiteral("FibonacciResults");
     return projectName;
 }
 
 QString GannReportBaseName(const QString& projectText)
 {
-    const QString name = StripBlanks(projectText);
-    if (name.isEmpty() || name == NamePlaceholder)
+    const QString name = TrimBlanks(projectText);
+    if (name.isEmpty() || name == ProjectNamePlaceholder)
         return QStringLiteral("GannResults");
     return name;
 }
 
 TextBlock FibonacciTextBlock(const FibonacciReportValues& v)
 {
-    const bool haveDates = !IsNoDate(v.Date1) && !IsNoDate(v.Date2);
+    const bool haveDates = HaveFibonacciDates(v);
     TextBlock b;
     b << TextBlockLine{QStringLiteral("Project Name: ") + NameOrNothing(v.ProjectName), true, 0}
       << TextBlockLine{QStringLiteral("Input Values"), true}
@@ -182,8 +159,7 @@ TextBlock FibonacciTextBlock(const FibonacciReportValues& v)
         b << TextBlockLine{QStringLiteral("Price%1: ").arg(i) + Format00(v.PotentialPrice[i])};
     b << TextBlockLine{QStringLiteral("Potential Dates"), true};
     for (int i = 1; i <= 3; ++i)
-        b << TextBlockLine{QStringLiteral("Date%1: ").arg(i)
-                           + (haveDates ? ShortDateOrNothing(v.PotentialDate[i]) : QString())};
+        b << TextBlockLine{QStringLiteral("Date%1: ").arg(i) + PotentialDateOrNothing(v.PotentialDate[i], haveDates)};
     return b;
 }
 
@@ -194,7 +170,7 @@ TextBlock GannTextBlock(const GannReportValues& v)
     // The printed name keeps the blanks the trader typed; only the report trims them.
     b << TextBlockLine{QStringLiteral("Project Name: ") + NameOrNothing(v.ProjectText), true, 0}
       << TextBlockLine{QStringLiteral("Input Values"), true}
-      << TextBlockLine{QStringLiteral("Price: ") + StripBlanks(v.PriceText), false, 2}
+      << TextBlockLine{QStringLiteral("Price: ") + TrimBlanks(v.PriceText), false, 2}
       << TextBlockLine{QStringLiteral("Date : ") + GannInputDate(v)}
       << TextBlockLine{QStringLiteral("Results"), true}
       << TextBlockLine{QStringLiteral("Potential High Prices"), true};
@@ -205,7 +181,7 @@ TextBlock GannTextBlock(const GannReportValues& v)
         b << TextBlockLine{QStringLiteral("Price%1: ").arg(k) + CellOrNothing(v.PotentialLow[k])};
     b << TextBlockLine{QStringLiteral("Potential Dates"), true};
     for (int k = 1; k <= n; ++k)
-        b << TextBlockLine{QStringLiteral("Date%1: ").arg(k) + LongDateOrNothing(v.AngleDate[k])};
+        b << TextBlockLine{QStringLiteral("Date%1: ").arg(k) + AngleDateOrNothing(v.AngleDate[k])};
     return b;
 }
 

@@ -20,10 +20,11 @@ struct FibonacciReportValues {
     QString ProjectName;             // trimmed project name; "Project Name" counts as none
     double Price1 = 0;
     double Price2 = 0;
-    QDate Date1;                     // the null date (1/1/1900) when not entered
+    QDate Date1;                     // the null date (1/1/1900) when not entered; any
+                                     // other date prints, 1899 as well as 2024
     QDate Date2;
     double PotentialPrice[4] = {};   // entries 1 to 3
-    QDate PotentialDate[4];          // entries 1 to 3
+    QDate PotentialDate[4];          // entries 1 to 3; invalid when never computed
     QString NotesText;               // text of the notes box, unchanged
 };
 
@@ -32,8 +33,7 @@ struct FibonacciReportValues {
 struct GannReportValues {
     QString ProjectText;             // text of the project box, untrimmed
     QString PriceText;               // text of the price box, untrimmed
-    QDate InputDate;                 // the date picker
-    QDate Today;                     // a picker at today's date means "no date"
+    QDate InputDate;                 // the date picker; invalid while it means "no date"
     qint16 AngleCount = 8;
     qint16 PotentialHigh[11] = {};   // entries 1 to AngleCount; 0 = none
     qint16 PotentialLow[11] = {};

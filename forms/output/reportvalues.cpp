@@ -1,5 +1,7 @@
 #include "forms/output/reportvalues.h"
 
+#include "forms/gann/ganncalc.h"
+
 FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const QString& notesText)
 {
     FibonacciReportValues v;
@@ -23,8 +25,8 @@ GannReportValues GannReportValuesOf(const GannState& state, const QString& proje
     GannReportValues v;
     v.ProjectText = projectText;
     v.PriceText = priceText;
-    v.InputDate = pickerDate;
-    v.Today = today;
+    if (!PickerMeansNoDate(pickerDate, today))
+        v.InputDate = pickerDate;
     v.AngleCount = qint16(qBound(0, int(state.AngleCount), GannAngleSlots));
     for (int k = 1; k <= GannAngleSlots; ++k) {
         v.PotentialHigh[k] = state.PotentialHigh[k];

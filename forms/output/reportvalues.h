@@ -5,7 +5,8 @@
 #include "forms/gann/gannstate.h"
 
 // The report values from the analysis states. The windows (and the command-line tool)
-// add what only the controls know: the notes box, and for Gann the input boxes.
+// add what only the controls know: the notes box, and for Gann the input boxes, whose
+// date picker reads as no date while it stands at today.
 
 FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const QString& notesText);
 

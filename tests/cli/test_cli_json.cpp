@@ -66,14 +66,15 @@ private slots:
             << QStringList{"fib", "--price1", "10.37", "--price2", "97.123", r, classic}
             << QStringList{"Date1", "Date2", "PotentialDate", "DateAxisMode", "ChartStartDate", "ChartEndDate",
                            "MonthStep", "MonthSteps", "DayStep", "DaySteps"};
-        QTest::newRow("fib dates on a day axis")
-            << QStringList{"fib", "--date1", "1/1/2004", "--date2", "1/21/2004", r, classic}
+        // Dates before 1900 are real dates; only the null date itself is "none".
+        QTest::newRow("fib dates of 1899 on a day axis")
+            << QStringList{"fib", "--date1", "1/1/1899", "--date2", "1/21/1899", r, classic}
             << QStringList{"Price1", "Price2", "PotentialPrice", "ChartMinPrice", "ChartMaxPrice", "PriceStep",
                            "PriceSteps", "MonthStep", "MonthSteps"};
         QTest::newRow("gann band chart, price only")
             << QStringList{"gann", "--price", "1000", "--layout", "compact"} << QStringList{"GannDate", "AngleDate"};
-        QTest::newRow("gann date only")
-            << QStringList{"gann", "--date", "12/20/2023"}
+        QTest::newRow("gann date of 1647 only")
+            << QStringList{"gann", "--date", "8/1/1647"}
             << QStringList{"GannPrice", "HighTargetAngle", "LowTargetAngle", "PotentialHigh", "PotentialLow",
                            "BandCells"};
     }

@@ -130,7 +130,7 @@ private slots:
         QVERIFY(s.PotentialHigh[8] > 0 && s.PotentialHigh[8] <= s.GridSize * s.GridSize);
         QFETCH(QPoint, ends);
         if (!ends.isNull()) QCOMPARE(QPoint(s.PotentialHigh[8], s.PotentialLow[8]), ends);
-        const GannChartGeometry chart = ComputeGannChart(s, layout, Today);
+        const GannChartGeometry chart = ComputeGannChart(s, layout);
         QTEST(chart.kind, "kind");
         QCOMPARE(chart.cells, cells);
         if (chart.kind == GannChartKind::Full) {
@@ -297,7 +297,7 @@ private slots:
     void price100Chart()
     {
         const GannState s = Calculated(Layout::Compact, "100", QDate(2024, 1, 15));
-        const GannChartGeometry chart = ComputeGannChart(s, Layout::Compact, Today);
+        const GannChartGeometry chart = ComputeGannChart(s, Layout::Compact);
         QCOMPARE(int(chart.cellNumbers.size()), 27 * 27);
         QCOMPARE(int(chart.resultBoxes.size()), 17);
         Numbers blue, red, black;
@@ -335,7 +335,7 @@ private slots:
         // No price yet: no boxes, every number black, spokes from 0 degrees; the picker at
         // today means no date, so the spokes stay unlabelled.
         const GannState s = InitialGannState(Layout::Compact, Today, Half);
-        const GannChartGeometry chart = ComputeInitialGannChart(s, Layout::Compact, Today);
+        const GannChartGeometry chart = ComputeInitialGannChart(s, Layout::Compact);
         QVERIFY(!chart.blank && chart.resultBoxes.empty() && chart.wheel.dateLabels.empty());
         QCOMPARE(chart.wheel.spokes[0].angle, 0.0);
         for (const GannLabel& l : chart.cellNumbers) QCOMPARE(l.color, GannChartColors::Black());
@@ -366,7 +366,7 @@ private slots:
         GannState s;
         s.ChartHalf = Half;
         s.ChartRadius = 4150;
-        const GannWheel w = AngleWheel(s, SquareGeometry(Half, 4150, 27), 0, s.GannDate);
+        const GannWheel w = AngleWheel(s, SquareGeometry(Half, 4150, 27), 0);
         QTEST(w.spokes[spoke - 1].end, "end");
         QTEST(w.spokes[spoke - 1].label, "label");
         QTEST(w.spokes[spoke - 1].side, "side");
@@ -384,7 +384,7 @@ private slots:
         s.ChartRadius = 4150;
         // Price cells straight below, just past the lower-left diagonal, and far round.
         for (double rotation : {-GannPi / 2, 3 * GannPi / 2 - 0.0001, 3.93, 4.5})
-            for (const GannSpoke& spoke : AngleWheel(s, SquareGeometry(Half, 4150, 27), rotation, s.GannDate).spokes)
+            for (const GannSpoke& spoke : AngleWheel(s, SquareGeometry(Half, 4150, 27), rotation).spokes)
                 QVERIFY(spoke.angle >= 0 && spoke.angle <= GannFullTurn);
     }
 
@@ -421,7 +421,7 @@ private slots:
         QFETCH(Layout, layout);
         QFETCH(QString, price);
         const GannState s = Calculated(layout, price);
-        const GannChartGeometry chart = ComputeGannChart(s, layout, Today);
+        const GannChartGeometry chart = ComputeGannChart(s, layout);
         const int n = chart.band.N;
         QCOMPARE(int(chart.band.placements.size()), 17);
         QCOMPARE(int(chart.band.boxes.size()), 51);
@@ -467,7 +467,7 @@ private slots:
     void bandLowerLeftDiagonal()
     {
         const GannState s = Calculated(Layout::Compact, "961");
-        const GannChartGeometry chart = ComputeGannChart(s, Layout::Compact, Today);
+        const GannChartGeometry chart = ComputeGannChart(s, Layout::Compact);
         const int n = chart.band.N;
         QCOMPARE(chart.band.bandStart, 485);
         QCOMPARE(int(chart.band.placements.size()), 16);
@@ -486,11 +486,11 @@ private slots:
     void chartStepWritesState()
     {
         GannState s = Calculated(Layout::Large, "2000", QDate(2024, 1, 15));
-        const GannChartGeometry chart = ComputeGannChart(s, Layout::Large, Today);
+        const GannChartGeometry chart = ComputeGannChart(s, Layout::Large);
         const std::map<int, QPoint> at = BandCellMap(chart);
         PictureSurface surface;   // 15 twips a pixel
         surface.setSizeTwips(2 * Half, 2 * Half);
-        DrawGannChartStep(surface, s, Layout::Large, Today);
+        DrawGannChartStep(surface, s, Layout::Large);
         QCOMPARE((Numbers{s.SquareLeft, s.SquareBottom, s.CellSize}),
                  (Numbers{chart.SquareLeft, chart.SquareBottom, chart.CellSize}));
         // Moved into the band until the next calculation rebuilds the spiral.
@@ -517,7 +517,7 @@ private slots:
         QCOMPARE(QColor(img.pixel(1, 1)), QColor(Qt::white));
 
         // Drawn as at window load, a square beyond the full-square limit leaves it blank.
-        RedrawGannChart(surface, s, Layout::Large, Today);
+        RedrawGannChart(surface, s, Layout::Large);
         QVERIFY(surface.picture().isNull());
         for (int y = 0; y < surface.image().height(); y += 7)
             for (int x = 0; x < surface.image().width(); x += 7)

@@ -18,7 +18,7 @@ FibonacciReportValues Fib()
 // Price 100 and 1/15/2024, typed with blanks around the name and the price.
 GannReportValues Gann()
 {
-    return {"  Corn  ", " 100 ", {2024, 1, 15}, {2024, 6, 1}, 8,
+    return {"  Corn  ", " 100 ", {2024, 1, 15}, 8,
             {0, 105, 110, 115, 120, 126, 132, 138, 144}, {0, 95, 90, 85, 80, 77, 72, 69, 64},
             {{}, {2024, 2, 29}, {2024, 4, 15}, {2024, 5, 31}, {2024, 7, 16}, {2024, 9, 1},
              {2024, 10, 17}, {2024, 11, 30}, {2025, 1, 14}},
@@ -47,6 +47,18 @@ private slots:
             << FibonacciReportText(f) << 19
             << QStringList{"Price1: 130.90", "Price2: 125.00", "Price3: 119.10", "", "Potential Dates",
                            "---------------", "Date1: ", "Date2: ", "Date3: "};
+        // Only the null date is "no date": a study of 1899 prints its dates; a result
+        // never computed prints nothing.
+        f = Fib();
+        f.Date1 = QDate(1899, 1, 1);
+        f.Date2 = QDate(1900, 1, 2);
+        f.PotentialDate[1] = QDate(1900, 5, 21);
+        f.PotentialDate[2] = QDate();
+        f.PotentialDate[3] = QDate(1900, 1, 1);
+        QTest::newRow("fib dates before 1900: inputs") << FibonacciReportText(f) << 10
+                                                       << QStringList{"Date1 : 1/1/1899", "Date2 : 1/2/1900"};
+        QTest::newRow("fib dates before 1900: results")
+            << FibonacciReportText(f) << 25 << QStringList{"Date1: 5/21/1900", "Date2: ", "Date3: 1/1/1900"};
         f = Fib();
         f.NotesText = "a\nb\r\n\nc\rd";
         QTest::newRow("notes: LF and CR LF alike, a lone CR kept") << FibonacciReportText(f) << 31
@@ -67,6 +79,10 @@ private slots:
         g.PriceText = "\t 42";
         g.PotentialHigh[3] = 0;
         QTest::newRow("gann price trimmed of blanks only") << GannReportText(g) << 8 << QStringList{"Price: \t 42"};
+        g.InputDate = QDate(1711, 5, 24);
+        QTest::newRow("gann input date of 1711") << GannReportText(g) << 9 << QStringList{"Date : 05/24/1711"};
+        g.InputDate = QDate();
+        QTest::newRow("gann picker at today") << GannReportText(g) << 9 << QStringList{"Date : "};
         QTest::newRow("gann missing high") << GannReportText(g) << 19 << QStringList{"Price3: "};
         g = Gann();
         g.AngleDate[1] = QDate(1900, 1, 2);

@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# Mutation testing: proves the tests catch faults instead of merely running the code.
+#
+# Applies one small fault at a time to the widget-free core sources (a comparison
+# moved by its boundary or negated, + and - swapped, a constant changed by one, a
+# statement dropped), rebuilds, runs the whole test suite and puts the source back.
+# A fault the tests notice is "killed"; one they miss "survived" and is listed at
+# the end. Faults that do not compile are skipped and do not count.
+#
+# The faults come from a fixed, seeded shuffle of every candidate in the files, so
+# the same tree and seed always test the same sample:
+#
+#   scripts/mutation.sh [--count N] [--seed S] [--build DIR] [--jobs J] [--list]
+#
+#   --count N   faults to test (default 150)
+#   --seed S    seed of the sample (default 15)
+#   --build DIR build folder of its own (default build-mutation), Release at -O1,
+#               no debug information, through ccache when it is installed
+#   --jobs J    parallel compile jobs (default 1)
+#   --list      print the sample and stop, without building
+#
+# It edits the sources in place, so run it on a checkout nobody is editing, for
+# example `git worktree add ../mut main`. The files it mutates must be unchanged
+# against git; an interrupted run still puts them back.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+count=150
+seed=15
+build=build-mutation
+jobs=1
+list_only=0
+while [[ $# -gt 0 ]]; do
+    case "$1" in
+        --count) count="$2"; shift 2 ;;
+        --seed) seed="$2"; shift 2 ;;
+        --build) build="$2"; shift 2 ;;
+        --jobs) jobs="$2"; shift 2 ;;
+        --list) list_only=1; shift ;;
+        -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
+        *) echo "mutation.sh: unknown option $1" >&2; exit 64 ;;
+    esac
+done
+
+# The widget-free cores: number and date semantics, the two analyses' calculations,
+# listings, charts and files. Windows (frm*) are left to the window tests.
+mapfile -t sources < <(ls modules/*.cpp forms/fibonacci/*.cpp forms/gann/*.cpp | grep -v '/frm')
+
+work="$build/mutation"
+mkdir -p "$work"
+sample="$work/sample.tsv"
+
+# ---- The sample ------------------------------------------------------------------
+python3 - "$seed" "$sample" "${sources[@]}" <<'PY'
+import random, re, sys
+
+seed, out, files = int(sys.argv[1]), sys.argv[2], sys.argv[3:]
+
+def code_mask(line):
+    """The line with string and character literals and a // comment blanked out,
+    so no fault lands inside text or a comment. Positions stay the same."""
+    out, i, quote = [], 0, None
+    while i < len(line):
+        c = line[i]
+        if quote:
+            if c == '\\':
+                out.append('  '); i += 2; continue
+            out.append(c if c == quote else ' ')
+            if c == quote: quote = None
+        elif c in '"\'':
+            quote = c; out.append(c)
+        elif line.startswith('//', i):
+            out.append(' ' * (len(line) - i)); break
+        else:
+            out.append(c)
+        i += 1
+    return ''.join(out)[:len(line)]
+
+COMPARE = {'<': '<=', '<=': '<', '>': '>=', '>=': '>', '==': '!=', '!=': '=='}
+ARITH = {'+': '-', '-': '+', '+=': '-=', '-=': '+='}
+NOT_DROPPED = re.compile(r'^(return|case|default|break;|if|else|for|while|do|switch|'
+                         r'const|static|constexpr|auto|using|namespace|template|throw|'
+                         r'[A-Za-z_][\w:<>,]*[\s*&]+[A-Za-z_]\w*\s*(=|;|\(|\{))')
+
+def candidates(path):
+    lines = open(path, encoding='utf-8').read().split('\n')
+    in_block = False
+    previous = ';'   # the last code line before this one, masked
+    for no, line in enumerate(lines, 1):
+        s = line.strip()
+        if in_block:
+            in_block = '*/' not in s
+            continue
+        if s.startswith('/*'):
+            in_block = '*/' not in s
+            continue
+        if not s or s.startswith(('#', '//', '*')) or 'Q_ASSERT' in s or 'Q_UNUSED' in s or 'static_assert' in s:
+            continue
+        m = code_mask(line)
+        # A line that continues an expression is no statement of its own.
+        continued = previous.rstrip()[-1:] in '=,(+-*/&|?:<' or m.lstrip()[:1] in ':+-*/&|?.<'
+        previous = m if m.strip() else previous
+        for r in re.finditer(r' (<=|>=|==|!=|<|>) ', m):
+            yield no, r.start(1), r.end(1), COMPARE[r.group(1)], 'comparison'
+        for r in re.finditer(r' (\+=|-=|\+|-) ', m):
+            yield no, r.start(1), r.end(1), ARITH[r.group(1)], 'plus/minus'
+        for r in re.finditer(r'(?<![\w.])(\d+)(\.\d+)?(?![\w.])', m):
+            whole, frac = r.group(1), r.group(2) or ''
+            yield no, r.start(), r.end(), str(int(whole) + 1) + frac, 'constant'
+        body = m.strip()
+        if (body.endswith(';') and not continued and not NOT_DROPPED.match(body) and body.count('(') == body.count(')')
+                and body.count('{') == body.count('}') and '?' not in body):
+            start = len(line) - len(line.lstrip())
+            yield no, start, len(line.rstrip()), ';', 'statement dropped'
+
+rows = []
+for f in files:
+    text = open(f, encoding='utf-8').read().split('\n')
+    for no, a, b, new, kind in candidates(f):
+        rows.append((f, no, a, b, new, kind, text[no - 1][a:b]))
+random.Random(seed).shuffle(rows)
+with open(out, 'w', encoding='utf-8') as o:
+    for f, no, a, b, new, kind, old in rows:
+        o.write('\t'.join([f, str(no), str(a), str(b), new, kind, old.strip()]) + '\n')
+print(f'{len(rows)} candidate faults in {len(files)} files, seed {seed}', file=sys.stderr)
+PY
+
+if [[ $list_only == 1 ]]; then
+    head -n "$count" "$sample" | awk -F'\t' '{printf "%s:%s %s: `%s` -> `%s`\n", $1, $2, $6, $7, $5}'
+    exit 0
+fi
+
+if ! git diff --quiet -- "${sources[@]}"; then
+    echo "mutation.sh: the core sources have uncommitted changes; run it on a clean checkout" >&2
+    exit 1
+fi
+
+# ---- Build and test --------------------------------------------------------------
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+linker=()
+command -v ld.lld >/dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
+    "${launcher[@]}" "${linker[@]}" >/dev/null
+
+# Only what the tests run: every test executable, the command-line tool and the
+# guide's helpers; the program itself and the benchmarks are not needed.
+mapfile -t targets < <(ctest --test-dir "$build" -N 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: \(test_.*\)$/\1/p')
+targets+=(tessaray-cli tessaray-docshots docexamples)
+
+build_all() {
+    timeout 1800 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$work/build.log" 2>&1
+}
+run_tests() {
+    # The first failing test decides; a fault that makes a test loop ends at its timeout.
+    timeout 1800 ctest --test-dir "$build" -j1 --stop-on-failure >"$work/test.log" 2>&1
+}
+
+echo "Building the unmutated tree in $build ..."
+build_all || { echo "mutation.sh: the unmutated tree does not build (see $work/build.log)" >&2; exit 1; }
+run_tests || { echo "mutation.sh: the tests fail without any fault (see $work/test.log)" >&2; exit 1; }
+
+backup="$work/original"
+current=""
+restore() {
+    if [[ -n $current ]]; then
+        cp "$backup" "$current"
+        current=""
+    fi
+}
+trap restore EXIT
+trap 'restore; exit 130' INT TERM
+
+apply_fault() {   # file line start end replacement
+    python3 - "$@" <<'PY'
+import sys
+path, no, a, b, new = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]), sys.argv[5]
+lines = open(path, encoding='utf-8').read().split('\n')
+line = lines[no - 1]
+lines[no - 1] = line[:a] + new + line[b:]
+open(path, 'w', encoding='utf-8').write('\n'.join(lines))
+PY
+}
+
+tested=0 killed=0 stillborn=0
+survivors=()
+log="$work/results.txt"
+: >"$log"
+while IFS=$'\t' read -r file line start end new kind old; do
+    [[ $tested -ge $count ]] && break
+    what="$file:$line $kind: \`$old\` -> \`$new\`"
+    cp "$file" "$backup"
+    current="$file"
+    apply_fault "$file" "$line" "$start" "$end" "$new"
+    if ! build_all; then
+        stillborn=$((stillborn + 1))
+        restore
+        continue
+    fi
+    tested=$((tested + 1))
+    if run_tests; then
+        verdict=survived
+        survivors+=("$what")
+    else
+        verdict=killed
+        killed=$((killed + 1))
+    fi
+    restore
+    printf '[%d/%d] %-8s %s\n' "$tested" "$count" "$verdict" "$what" | tee -a "$log"
+done <"$sample"
+
+# Leave the build folder matching the clean sources.
+build_all || true
+
+echo
+echo "Faults that did not compile (not counted): $stillborn"
+if [[ ${#survivors[@]} -gt 0 ]]; then
+    echo "Surviving faults:"
+    printf '  %s\n' "${survivors[@]}"
+fi
+echo "mutation score: $killed/$tested killed"
