@@ -47,3 +47,4 @@ QString FormatMmmDd(const QDate& d);      // "Mar 01"  (Gann date ring; English 
 // Date in a project file: m/d/yyyy or m/d/yy (00-29 -> 20xx, 30-99 -> 19xx);
 // std::nullopt for anything else or a day that does not exist (2/30/2024).
 std::optional<QDate> ParseFileDate(const QString& text);
+

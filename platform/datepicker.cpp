@@ -9,9 +9,6 @@
 
 namespace {
 
-const QDate FirstDate = FirstPickerDate();
-const QDate LastDate = LastPickerDate();
-
 // Parts of the text: 0 month, 1 day, 2 year, split at "/".
 constexpr int LastPart = 2;
 
@@ -33,7 +30,7 @@ std::pair<int, int> PartSpan(const QString& text, int part)
 
 DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
     setCalendarPopup(true);
-    setDateRange(FirstDate, LastDate);
+    setDateRange(FirstPickerDate(), LastPickerDate());
     setDisplayFormat(QStringLiteral("M/d/yyyy"));
     // The date edit snaps the cursor to its sections and reverts the text to the last
     // date whenever the cursor leaves a half-typed part; typing here works on the text
@@ -53,7 +50,7 @@ std::optional<QDate> DatePicker::ParseTyped(const QString& text) {
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch()) return std::nullopt;
     const QDate d(m.captured(3).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
-    if (!d.isValid() || d < FirstDate || d > LastDate) return std::nullopt;
+    if (!d.isValid() || !IsPickerDate(d)) return std::nullopt;
     return d;
 }
 
@@ -102,7 +99,7 @@ void DatePicker::stepBy(int steps) {
     const QDate d = part == 0 ? date().addMonths(steps)   // December + 1: January, next year
                   : part == 1 ? date().addDays(steps)
                               : date().addYears(steps);
-    if (d.isValid() && d >= FirstDate && d <= LastDate) setDate(d);
+    if (d.isValid() && IsPickerDate(d)) setDate(d);
     selectPart(part);
 }
 

@@ -15,6 +15,7 @@
 #include <QPrinter>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QScreen>
 #include <QWindow>
 
@@ -150,7 +151,31 @@ bool QtPlatform::printImage(const QImage& image, bool monochrome, QString* error
         if (error) error->clear();
         return false;
     }
+    // CUPS accepts the page from Qt even for a printer that refuses jobs and then drops
+    // it without a word; lpstat tells beforehand (where it is missing, the print goes on).
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        QProcess lpstat;
+        lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-a"), printer.printerName()});
+        if (lpstat.waitForFinished(5000) && lpstat.exitStatus() == QProcess::NormalExit) {
+            if (const auto refusal = PrinterRefusal(QString::fromLocal8Bit(lpstat.readAllStandardOutput()))) {
+                if (error) *error = *refusal;
+                return false;
+            }
+        }
+    }
     return PrintImageOn(printer, image, monochrome, twipsPerPixel(), error);
+}
+
+std::optional<QString> PrinterRefusal(const QString& lpstatOutput) {
+    // "Office not accepting requests since Sun 06 Dec 2026 10:00:00 -\n\tPaper jam"
+    const QString line = lpstatOutput.section(QLatin1Char('\n'), 0, 0);
+    const qsizetype at = line.indexOf(QLatin1String(" not accepting requests"));
+    if (at < 0) return std::nullopt;
+    const QString reason = lpstatOutput.section(QLatin1Char('\n'), 1).trimmed();
+    const QString printer = line.left(at);
+    return reason.isEmpty() || reason == QLatin1String("Rejecting Jobs")
+               ? QStringLiteral("The printer %1 is not accepting jobs").arg(printer)
+               : QStringLiteral("The printer %1 is not accepting jobs: %2").arg(printer, reason);
 }
 
 namespace {

@@ -21,6 +21,10 @@ public:
     bool printImage(const QImage& image, bool monochrome, QString* error) override;
 };
 
+// The reason a printer refuses jobs, read from the output of `lpstat -a <printer>`;
+// std::nullopt when it accepts them.
+std::optional<QString> PrinterRefusal(const QString& lpstatOutput);
+
 // "Fibonacci Project File| *.fib" (description, bar, patterns; pairs may repeat)
 // becomes Qt's "Fibonacci Project File (*.fib)", one filter per line.
 QString ToQtFileFilter(const QString& filter);

@@ -2,7 +2,21 @@
 
 #include <QKeyEvent>
 
+#include <algorithm>
+
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {}
+
+void TextBox::setTypingLimit(int limit) {
+    m_typingLimit = limit;
+    setMaxLength(limit);
+}
+
+void TextBox::setTextUncut(const QString& text) {
+    // The line edit cuts whatever exceeds its maximum length, so the maximum makes room
+    // for a longer text; the key check below keeps typing at the limit.
+    setMaxLength(std::max<int>(m_typingLimit, text.size()));
+    setText(text);
+}
 
 void TextBox::keyPressEvent(QKeyEvent* event) {
     int k = 0;
@@ -11,6 +25,11 @@ void TextBox::keyPressEvent(QKeyEvent* event) {
         k = event->key() - Qt::Key_A + 1;   // control characters as typed on Windows
     else if (!event->text().isEmpty())
         k = event->text().at(0).unicode();
+    if (m_typingLimit > 0 && k > 26 && k != 127 &&
+        text().size() - selectedText().size() >= m_typingLimit) {
+        event->accept();   // full: the character is not typed
+        return;
+    }
     if (k == 0 || !keyPress) {
         QLineEdit::keyPressEvent(event);
         return;

@@ -14,8 +14,17 @@ public:
 
     std::function<void(int& keyAscii)> keyPress;
 
+    // Typing and pasting stop at `limit` characters; text the program sets with
+    // setTextUncut is shown whole (a long price from a file), and typing still stops
+    // at the limit afterwards.
+    void setTypingLimit(int limit);
+    void setTextUncut(const QString& text);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    int m_typingLimit = 0;   // 0: no limit
 };
 
 // A multi-line box for notes: Enter starts a new line, Tab moves to the next

@@ -1,4 +1,5 @@
 #include "forms/fibonacci/fibonaccifile.h"
+#include "modules/dates.h"
 #include "modules/numbers.h"
 #include "modules/projectfile.h"
 #include "modules/textfile.h"
@@ -31,7 +32,7 @@ bool ApplyFibProjectLines(const QStringList& lines, FibonacciState& s)
             (key == QLatin1String("P1") ? s.Price1 : s.Price2) = *v;
         } else if (key == QLatin1String("D1") || key == QLatin1String("D2")) {
             const std::optional<QDate> d = ParseFileDate(value);
-            if (!d) return false;
+            if (!d || !IsPickerDate(*d)) return false;
             (key == QLatin1String("D1") ? s.Date1 : s.Date2) = *d;
         } else if (key == QLatin1String("NT")) {
             s.Notes = value;

@@ -78,9 +78,7 @@ constexpr int PriceMaxLength = 8;
 
 void SetPriceText(TextBox* box, const QString& text)
 {
-    box->setMaxLength(std::max<int>(PriceMaxLength, text.size()));
-    box->setText(text);
-    if (text.size() <= PriceMaxLength) box->setMaxLength(PriceMaxLength);
+    box->setTextUncut(text);
 }
 
 }  // namespace
@@ -135,7 +133,7 @@ void FibonacciWindow::CreateControls()
     txtPrice2 = named(new TextBox(Frame1), "txtPrice2");
     dtpDate2 = named(new DatePicker(Frame1), "dtpDate2");
     for (TextBox* box : {txtPrice1, txtPrice2}) {
-        box->setMaxLength(PriceMaxLength);
+        box->setTypingLimit(PriceMaxLength);
         // Digits and one decimal point only.
         box->keyPress = [box](int& keyAscii) { FilterNumericKey(box->text(), keyAscii, true); };
     }

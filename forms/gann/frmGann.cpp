@@ -15,6 +15,8 @@
 #include "platform/widgets.h"
 
 #include <QFileInfo>
+
+#include <cmath>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -108,6 +110,31 @@ protected:
     }
 };
 
+// The bold underlined headings over the tables. A stand-in font reaches further below
+// its baseline than "Lucida Console", and the label's height would cut the underline
+// off; the text is raised just enough for the underline, drawn here, to stay inside.
+class HeadingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QFont plain = font();
+        plain.setUnderline(false);
+        const QFontMetricsF fm(plain, this);
+        const double thickness = std::max(1.0, std::round(fm.lineWidth()));
+        const double gap = std::max(1.0, std::round(fm.underlinePos()));
+        const double baseline = std::floor(std::min(fm.ascent(), height() - gap - thickness));
+        const QColor ink = palette().color(foregroundRole());
+        QPainter painter(this);
+        painter.setFont(plain);
+        painter.setPen(ink);
+        painter.drawText(QPointF(0, baseline), text());
+        painter.fillRect(QRectF(0, baseline + gap, fm.horizontalAdvance(text()), thickness), ink);
+    }
+};
+
 // The price box takes at most four characters by typing; a file or a paste may
 // bring more, and the calculation judges those.
 constexpr int PriceTypingLimit = 4;
@@ -167,7 +194,7 @@ void GannWindow::CreateControls()
     const GannLayoutConstants& c = GannConstants(layout);
     Frame2 = Named(new QGroupBox(this), "Frame2");
     Place(Frame2, g.Frame2);
-    Label4 = MakeLabel(Frame2, "Label4", QStringLiteral("Potential Prices"));
+    Label4 = Named(new HeadingLabel(QStringLiteral("Potential Prices"), Frame2), "Label4");
     SetControlFont(Label4, GannListingFontName, g.headingPoints, true, true);
     Place(Label4, g.Label4);
     lblPrices = Named(new ListingLabel(Frame2), "lblPrices");
@@ -177,7 +204,7 @@ void GannWindow::CreateControls()
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Plain);
     PlaceTwips(Line1, g.lineLeft, g.lineY, g.lineRight - g.lineLeft, int(platform().twipsPerPixel()));
-    Label5 = MakeLabel(Frame2, "Label5", QStringLiteral("Potential Dates"));
+    Label5 = Named(new HeadingLabel(QStringLiteral("Potential Dates"), Frame2), "Label5");
     SetControlFont(Label5, GannListingFontName, g.headingPoints, true, true);
     Place(Label5, g.Label5);
     lblDates = Named(new ListingLabel(Frame2), "lblDates");

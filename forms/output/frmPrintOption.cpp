@@ -1,5 +1,6 @@
 #include "forms/output/frmPrintOption.h"
 
+#include "platform/enterkey.h"
 #include "platform/accessibility.h"
 #include "platform/fonts.h"
 #include "platform/geometry.h"
@@ -95,6 +96,7 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     connect(cmdOk, &QPushButton::clicked, this, &frmPrintOption::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPrintOption::cmdCancel_Click);
 
+    EnterPressesFocusedButton(this);
     Form_Load();
 
     CenterInAvailableArea(this);

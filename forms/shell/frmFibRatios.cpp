@@ -3,6 +3,7 @@
 #include "forms/shell/settings.h"
 #include "modules/modFunctions.h"
 #include "modules/numbers.h"
+#include "platform/enterkey.h"
 #include "platform/accessibility.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
@@ -16,7 +17,7 @@ TextBox* MakeRatioBox(const char* name, QWidget* parent)
 {
     auto* box = new TextBox(parent);
     box->setObjectName(QString::fromLatin1(name));
-    box->setMaxLength(6);
+    box->setTypingLimit(6);
     box->keyPress = [box](int& keyAscii) { FilterNumericKey(box->text(), keyAscii, true); };
     return box;
 }
@@ -80,6 +81,7 @@ frmFibRatios::frmFibRatios(QWidget* parent) : QDialog(parent)
     connect(cmdOk, &QPushButton::clicked, this, &frmFibRatios::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmFibRatios::cmdCancel_Click);
 
+    EnterPressesFocusedButton(this);
     ShowRatios();
 
     UseDesignFont(this);
@@ -98,9 +100,10 @@ void frmFibRatios::NameForScreenReaders()
 
 void frmFibRatios::ShowRatios()
 {
-    txtRatio1->setText(GeneralNumber(FibRatio1));
-    txtRatio2->setText(GeneralNumber(FibRatio2));
-    txtRatio3->setText(GeneralNumber(FibRatio3));
+    // The ratios in force are shown whole, so OK without edits keeps them exactly.
+    txtRatio1->setTextUncut(GeneralNumber(FibRatio1));
+    txtRatio2->setTextUncut(GeneralNumber(FibRatio2));
+    txtRatio3->setTextUncut(GeneralNumber(FibRatio3));
 }
 
 void frmFibRatios::cmdDefault_Click()

@@ -7,6 +7,7 @@
 #include "forms/shell/frmHelp.h"
 #include "forms/shell/settings.h"
 #include "modules/layout.h"
+#include "platform/enterkey.h"
 #include "platform/fonts.h"
 #include "platform/accessibility.h"
 #include "platform/platform.h"
@@ -147,6 +148,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     connect(cmdGann, &QPushButton::clicked, this, &frmMain::cmdGann_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 
+    EnterPressesFocusedButton(this);
     Form_Load();
     AddPriceHistoryAction(this);
 

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cmath>
+
 double FibRatio1 = 0;
 double FibRatio2 = 0;
 double FibRatio3 = 0;
@@ -54,7 +56,7 @@ bool ReadRatiosLines(const QStringList& lines, FibRatios& ratios)
         if (!target)
             continue;
         const auto value = ParseFileNumber(kv.value);
-        if (!value) {
+        if (!value || !std::isfinite(*value)) {
             ratios = DefaultRatios;
             return false;
         }
@@ -88,6 +90,8 @@ void SetCurrentRatios(const FibRatios& ratios)
 
 std::optional<QString> RatiosProblem(const FibRatios& r)
 {
+    if (!std::isfinite(r.r1) || !std::isfinite(r.r2) || !std::isfinite(r.r3))
+        return QString::fromLatin1(RatioTooLargeMessage);
     if (r.r1 <= 0 || r.r2 <= 0 || r.r3 <= 0)
         return QStringLiteral("All ratios must be greater than 0");
     if (r.r2 <= r.r1 || r.r3 <= r.r2)

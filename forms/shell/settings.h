@@ -42,7 +42,13 @@ bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* erro
 FibRatios CurrentRatios();
 void SetCurrentRatios(const FibRatios& ratios);
 
+// A ratio beyond what a double holds (1e400 pasted) would be written as "Infinity",
+// which no later start could read back.
+inline constexpr char RatioTooLargeMessage[] =
+    "Enter each ratio as an ordinary number: one of them is too large to calculate with.";
+
 // The check the ratios dialog makes before it accepts three ratios: the message to
-// show, or std::nullopt when they are acceptable. The "greater than 0" test runs
-// first, so an empty (zero) entry is reported as such and not as out of order.
+// show, or std::nullopt when they are acceptable. A ratio too large comes first, then
+// the "greater than 0" test, so an empty (zero) entry is reported as such and not as
+// out of order.
 std::optional<QString> RatiosProblem(const FibRatios& ratios);

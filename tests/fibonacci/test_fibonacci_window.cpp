@@ -206,6 +206,15 @@ private slots:
         QVERIFY(Text("lblPrices").endsWith("0.618       122.92"));
         QCOMPARE(ui::documentState(w), QString("Open Unchanged"));
         QCOMPARE(w->ProjectFile, path);
+
+        // A longer price from a file is shown whole; typing still stops at eight.
+        QVERIFY(WriteTextLines(path, {"NM=Plan", "P1=99999999999", "P2=5"}));
+        fake().openAnswers << path;
+        fake().answers << MsgResult::No;
+        UI_CLICK(w, "cmdOpen");
+        QCOMPARE(w->txtPrice1->text(), QString("99999999999"));
+        UI_RETYPE(w, "txtPrice1", "123456789012");
+        QCOMPARE(w->txtPrice1->text(), QString("12345678"));
     }
 
     // New ratios hold from the next calculation on; the dialog is modal.

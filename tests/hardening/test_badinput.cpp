@@ -293,6 +293,10 @@ void TestBadInput::projectFiles_data()
     QTest::newRow("fib price beyond a double") << false
                                                << QByteArray("NM=Gold\r\nP1=99999999999\r\nP2=1e400\r\n")
                                                << QStringList{CantOpen} << "Project Name";
+    QTest::newRow("fib date before the pickers' first day") << false << QByteArray("NM=Gold\r\nD1=1/1/1500\r\n")
+                                                           << QStringList{CantOpen} << "Project Name";
+    QTest::newRow("fib file over 64 MB") << false << "NM=Gold\r\nNT=" + QByteArray(65 * 1024 * 1024, 'x')
+                                         << QStringList{CantOpen} << "Project Name";
     QTest::newRow("fib price 99999999999") << false
                                            << QByteArray("NM=Gold\r\nP1=99999999999\r\nP2=5\r\n")
                                            << QStringList{} << "Gold";

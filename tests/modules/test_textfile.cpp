@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
@@ -79,6 +81,10 @@ private slots:
         QString error;
         QVERIFY(!ReadTextLines(dir.filePath("missing.fib"), &error));
         QVERIFY(!error.isEmpty());
+        // A pipe would block the reader for ever, an endless file exhaust memory.
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("pipe.ini")).constData(), 0600), 0);
+        QVERIFY(!ReadTextLines(dir.filePath("pipe.ini")));
+        QVERIFY(!ReadTextLines("/dev/zero"));
 
         // A directory in the way of the target: the write fails and leaves no temporary file.
         QVERIFY(WriteTextLines(dir.filePath("keep.gann"), {"NM=Old"}));

@@ -30,6 +30,23 @@ private slots:
     }
 
     // Windows and charts both round twips to the nearest pixel, halves to even.
+    // A printer that refuses jobs is reported; CUPS itself would drop the page silently.
+    void printerRefusal_data() {
+        QTest::addColumn<QString>("lpstat");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("accepting") << "Office accepting requests since Sun 06 Dec 2026 10:00:00\n" << "";
+        QTest::newRow("refusing with a reason")
+            << "Office not accepting requests since Sun 06 Dec 2026 10:00:00 -\n\tPaper jam\n"
+            << "The printer Office is not accepting jobs: Paper jam";
+        QTest::newRow("refusing, default reason")
+            << "Office not accepting requests since Sun 06 Dec 2026 10:00:00 -\n\tRejecting Jobs\n"
+            << "The printer Office is not accepting jobs";
+    }
+    void printerRefusal() {
+        QFETCH(QString, lpstat);
+        QTEST(PrinterRefusal(lpstat).value_or(QString()), "refusal");
+    }
+
     void twipsAndPixels_data() {
         QTest::addColumn<double>("tpp");
         QTest::addColumn<double>("twips");

@@ -1,11 +1,15 @@
+#include "forms/output/frmPrintOption.h"
 #include "forms/shell/frmFibRatios.h"
 #include "forms/shell/frmMain.h"
 #include "forms/shell/settings.h"
+#include "platform/textbox.h"
 #include "uitest.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
+#include <memory>
 
 namespace {
 
@@ -164,6 +168,70 @@ private slots:
             QCOMPARE(ui::find<QLineEdit>(&dialog, "txtRatio3")->text(), entries[2]);
             QCOMPARE(CurrentRatios().r1, 0.382);
         }
+    }
+
+    // Enter on a focused button presses that button, never the default one: Cancel
+    // cancels, Set Default only fills the boxes, a menu button opens its window.
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("ratios, Set Default") << "frmFibRatios" << "cmdDefault" << "open 0.382 no file";
+        QTest::newRow("ratios, OK") << "frmFibRatios" << "cmdOk" << "closed 0.3 file";
+        QTest::newRow("ratios, Cancel") << "frmFibRatios" << "cmdCancel" << "closed 0.3 no file";
+        QTest::newRow("print destination, OK") << "frmPrintOption" << "cmdOk" << "closed 1";
+        QTest::newRow("print destination, Cancel") << "frmPrintOption" << "cmdCancel" << "closed 0";
+        QTest::newRow("menu, Fibonacci") << "frmMain" << "cmdFibonacci" << "open frmFibonacci frmMain";
+        QTest::newRow("menu, Gann") << "frmMain" << "cmdGann" << "open frmGann frmMain";
+        QTest::newRow("menu, Exit") << "frmMain" << "cmdExit" << "closed ";
+    }
+    void enterPressesTheFocusedButton() {
+        QFETCH(QString, dialog);
+        QFETCH(QString, button);
+        SetCurrentRatios({0.3, 0.6, 0.9});
+        frmPrintOption::SelectedOption = 5;
+        std::unique_ptr<QWidget> w(dialog == "frmFibRatios" ? static_cast<QWidget*>(new frmFibRatios)
+                                   : dialog == "frmPrintOption" ? static_cast<QWidget*>(new frmPrintOption)
+                                                                : new frmMain);
+        w->show();
+        auto* target = ui::find<QWidget>(w.get(), button);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Return);
+        QString outcome = w->isVisible() ? "open " : "closed ";
+        if (dialog == "frmFibRatios")
+            outcome += ui::find<QLineEdit>(w.get(), "txtRatio1")->text() +
+                       (QFile::exists(SettingsPath(programDir())) ? " file" : " no file");
+        else if (dialog == "frmPrintOption")
+            outcome += QString::number(frmPrintOption::SelectedOption);
+        else
+            outcome += OpenWindowNames().join(' ');
+        QTEST(outcome, "outcome");
+    }
+
+    // Ratios the settings file holds with more digits than the boxes take by typing are
+    // shown whole and written back unchanged; a pasted ratio beyond a double is refused.
+    void longRatiosKeptAndHugeOnesRefused() {
+        const QString settings = SettingsPath(programDir());
+        const QByteArray exact("FIB1=0.381966\r\nFIB2=0.5\r\nFIB3=0.618034\r\n");
+        QVERIFY(WriteAll(settings, exact));
+        SetCurrentRatios({0, 0, 0});
+        { frmMain menu; }
+        frmFibRatios dialog;
+        dialog.show();
+        QCOMPARE(dialog.txtRatio1->text() + " " + dialog.txtRatio3->text(), QString("0.381966 0.618034"));
+        UI_TYPE(&dialog, "txtRatio2", "1");   // the limit on typing holds
+        QCOMPARE(dialog.txtRatio2->text(), QString("0.51"));
+        UI_RETYPE(&dialog, "txtRatio2", "0.5");
+        QGuiApplication::clipboard()->setText("1e400");
+        dialog.txtRatio3->selectAll();
+        dialog.txtRatio3->paste();
+        UI_CLICK(&dialog, "cmdOk");
+        QCOMPARE(fake().messageTexts(), QStringList{RatioTooLargeMessage});
+        QVERIFY(dialog.isVisible());
+        dialog.txtRatio3->setText("0.618034");
+        UI_CLICK(&dialog, "cmdOk");
+        QCOMPARE(ReadAll(settings), exact);
+        QCOMPARE(FibRatio3, 0.618034);
     }
 
     void defaultThenCancelChangesNothing() {
