@@ -9,8 +9,24 @@
 
 namespace {
 
-const GannLayoutConstants CompactConstants = {14, 625, 16, 841, 900, 16, 27, 14, 7.0};
-const GannLayoutConstants LargeConstants = {16, 841, 19, 1225, 1200, 19, 31, 16, 8.0};
+// Each constant on its own line, the compact value first, the large one second.
+GannLayoutConstants ConstantsFor(bool compact)
+{
+    GannLayoutConstants c;
+    c.smallCenter = compact ? 14 : 16;
+    c.smallPriceLimit = compact ? 625 : 841;
+    c.middleCenter = compact ? 16 : 19;
+    c.middlePriceLimit = compact ? 841 : 1225;
+    c.middleRadiusExtra = compact ? 900 : 1200;
+    c.fullSquareLimit = compact ? 16 : 19;
+    c.bandCells = compact ? 27 : 31;
+    c.bandCenter = compact ? 14 : 16;
+    c.listingFontPoints = compact ? 7.0 : 8.0;
+    return c;
+}
+
+const GannLayoutConstants CompactConstants = ConstantsFor(true);
+const GannLayoutConstants LargeConstants = ConstantsFor(false);
 
 // Cell tables are read by number; a number outside them cannot come from a price up
 // to 9999 (the largest square holds 10609 numbers), so this only guards the walk.
