@@ -167,9 +167,9 @@ public:
 
         // Every row is a fresh window, so nothing of the row before can show through.
         FibonacciState state;
-        if (const std::optional<CliFailure> failure =
-                CalculateFibonacci(in, m_settings.today, m_settings.ratios, state))
-            return failure->message;
+        const CalcOutcome outcome = CalculateFibonacci(in, m_settings.today, m_settings.ratios, state);
+        if (!outcome.accepted())
+            return outcome.message;
         for (int i = 1; i <= 3; ++i)
             values << (state.HasPrices() ? Format00(state.PotentialPrice[i]) : QString());
         for (int i = 1; i <= 3; ++i)

@@ -260,7 +260,7 @@ bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
 // ---------------------------------------------------------------------------------
 // Calculation
 
-int FibonacciWindow::ValidateInputs()
+FibonacciInputs FibonacciWindow::InputsFromControls() const
 {
     FibonacciInputs in;
     in.Price1Text = txtPrice1->text();
@@ -270,7 +270,12 @@ int FibonacciWindow::ValidateInputs()
     in.ProjectText = txtProject->text();
     // Notes are kept with Windows line ends, as they are written to files and reports.
     in.NotesText = WithCrLf(txtNotes->text());
-    const std::optional<QString> message = ::ValidateInputs(in, platform().today(), state());
+    return in;
+}
+
+int FibonacciWindow::ValidateInputs()
+{
+    const std::optional<QString> message = ::ValidateInputs(InputsFromControls(), platform().today(), state());
     if (message) {
         ShowMessage(*message);
         return -1;
@@ -280,14 +285,11 @@ int FibonacciWindow::ValidateInputs()
 
 void FibonacciWindow::cmdCalculate_Click()
 {
-    const FibonacciState before = state();
-    if (ValidateInputs() == -1) return;
-    try {
-        // The ratios in force now; changing them later does not touch these results.
-        Calculate(state(), FibRatios{FibRatio1, FibRatio2, FibRatio3});
-    } catch (const CalcError& e) {
-        state() = before;
-        ShowMessage(e.text);
+    // The ratios in force now; changing them later does not touch these results.
+    const CalcOutcome outcome = CalculateFibonacci(InputsFromControls(), platform().today(),
+                                                   FibRatios{FibRatio1, FibRatio2, FibRatio3}, state());
+    if (!outcome.accepted()) {
+        ShowMessage(outcome.message);
         return;
     }
     ShowResults();

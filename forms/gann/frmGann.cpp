@@ -288,15 +288,10 @@ void GannWindow::ClearProject()
 
 void GannWindow::cmdCalculate_Click()
 {
-    GannVerdict verdict;
-    try {
-        verdict = CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
-    } catch (const CalcError& error) {
-        ShowMessage(error.text);
-        return;
-    }
-    if (verdict != GannVerdict::Calculated) {
-        ShowMessage(GannVerdictMessage(verdict));
+    const CalcOutcome outcome =
+        CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
+    if (!outcome.accepted()) {
+        ShowMessage(outcome.message);
         return;
     }
     ShowResults();

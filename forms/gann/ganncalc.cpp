@@ -97,16 +97,6 @@ const GannLayoutConstants& GannConstants(Layout layout)
     return layout == Layout::Compact ? CompactConstants : LargeConstants;
 }
 
-QString GannVerdictMessage(GannVerdict verdict)
-{
-    switch (verdict) {
-    case GannVerdict::NoPriceOrDate: return QStringLiteral("Please enter price and/or date");
-    case GannVerdict::PriceTooLarge: return QStringLiteral("Please enter a price smaller than 10000");
-    case GannVerdict::Calculated: break;
-    }
-    return QString();
-}
-
 GannPriceReading ReadGannPrice(const QString& text)
 {
     GannPriceReading reading;
@@ -345,31 +335,12 @@ void ProjectDates(GannState& s)
     }
 }
 
-GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
-                          const QDate& today, Layout layout)
+namespace {
+
+// Every result of one calculation from GannPrice, GannDate and DateEntered, rebuilt
+// from scratch.
+void CalculateResults(GannState& s, Layout layout)
 {
-    // today is read once here, so every later reading of this calculation agrees.
-    const bool dateEntered = !PickerMeansNoDate(pickerDate, today);
-    if (priceText.isEmpty() && !dateEntered)
-        return GannVerdict::NoPriceOrDate;
-
-    const GannPriceReading reading = ReadGannPrice(priceText);
-    if (reading.tooLarge) {
-        // The rejected inputs are kept, the results stay those of the last calculation.
-        if (reading.price != 0)
-            state.GannPrice = reading.price;
-        state.GannDate = pickerDate;
-        state.DateEntered = dateEntered;
-        return GannVerdict::PriceTooLarge;
-    }
-
-    // Worked on a copy and committed at the end, so a date the calendar cannot hold
-    // leaves the window exactly as it was.
-    GannState s = state;
-    s.GannPrice = reading.price;
-    s.GannDate = pickerDate;
-    s.DateEntered = dateEntered;
-
     ChooseSquareSize(s, layout);
     BuildSpiral(s, s.GridCenter, s.GridSize);
     s.PriceAngle = 0;
@@ -391,7 +362,39 @@ GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDat
     }
     if (s.DateEntered)
         ProjectDates(s);
+}
 
+}  // namespace
+
+CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
+                          const QDate& today, Layout layout)
+{
+    // today is read once here, so every later reading of this calculation agrees.
+    const bool dateEntered = !PickerMeansNoDate(pickerDate, today);
+    if (priceText.isEmpty() && !dateEntered)
+        return {CalcOutcome::Rejected, QStringLiteral("Please enter price and/or date")};
+
+    const GannPriceReading reading = ReadGannPrice(priceText);
+    if (reading.tooLarge) {
+        // The rejected inputs are kept, the results stay those of the last calculation.
+        if (reading.price != 0)
+            state.GannPrice = reading.price;
+        state.GannDate = pickerDate;
+        state.DateEntered = dateEntered;
+        return {CalcOutcome::Rejected, QStringLiteral("Please enter a price smaller than 10000")};
+    }
+
+    // Worked on a copy and committed at the end, so a date the calendar cannot hold
+    // leaves the window exactly as it was.
+    GannState s = state;
+    s.GannPrice = reading.price;
+    s.GannDate = pickerDate;
+    s.DateEntered = dateEntered;
+    try {
+        CalculateResults(s, layout);
+    } catch (const CalcError& error) {
+        return {CalcOutcome::Failed, error.text};
+    }
     state = s;
-    return GannVerdict::Calculated;
+    return {};
 }
