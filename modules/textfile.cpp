@@ -1,7 +1,9 @@
 #include "modules/textfile.h"
 
+#include "modules/savefile.h"
+
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -139,23 +141,26 @@ QStringList SplitFileLines(const QString& text)
 
 std::optional<QStringList> ReadTextLines(const QString& path, QString* error)
 {
+    auto fail = [error](const QString& reason) -> std::optional<QStringList> {
+        if (error)
+            *error = reason;
+        return std::nullopt;
+    };
+    // A pipe or a device named as a project or settings file would block the program
+    // or feed it without end; only a regular file of sane size is read.
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(QStringLiteral("The file does not exist."));
+    if (!info.isFile())
+        return fail(QStringLiteral("The file is not a regular file."));
     QFile file(path);
-    if (!file.exists()) {
-        if (error)
-            *error = QStringLiteral("The file does not exist.");
-        return std::nullopt;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    const QByteArray bytes = file.read(MaxTextFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    if (bytes.size() > MaxTextFileSize)
+        return fail(QStringLiteral("The file is too large."));
     return SplitFileLines(DecodeFileText(bytes));
 }
 
@@ -171,25 +176,5 @@ bool WriteTextLines(const QString& path, const QStringList& lines, QString* erro
 
 bool WriteTextFile(const QString& path, const QString& text, QString* error)
 {
-    // QSaveFile writes beside the target and renames over it on commit, so a full
-    // disk or a crash halfway leaves the trader's previous file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = EncodeFileText(text);
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return ReplaceFile(path, EncodeFileText(text), error);
 }

@@ -12,11 +12,16 @@ QString DecodeFileText(const QByteArray& bytes);
 QByteArray EncodeFileText(const QString& text);
 QStringList SplitFileLines(const QString& text);
 
-// std::nullopt when the file is missing or cannot be read; *error gets a reason.
+// Settings and projects are a few hundred bytes; a larger file is not one of ours,
+// and reading it whole would hold several times its size in memory.
+constexpr qint64 MaxTextFileSize = 64 * 1024 * 1024;
+
+// std::nullopt when the file is missing, not a regular file, larger than
+// MaxTextFileSize or cannot be read; *error gets a reason.
 std::optional<QStringList> ReadTextLines(const QString& path, QString* error = nullptr);
 
-// Writes every line followed by CR LF through a temporary file that replaces the
-// target only when all was written: a failure never leaves a half-written file.
+// Writes every line followed by CR LF through ReplaceFile: a failure never leaves a
+// half-written file.
 bool WriteTextLines(const QString& path, const QStringList& lines, QString* error = nullptr);
 // The same for a text that already holds its line ends (reports).
 bool WriteTextFile(const QString& path, const QString& text, QString* error = nullptr);

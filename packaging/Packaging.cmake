@@ -28,7 +28,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # Qt's platform plugins ship inside libqt6gui6 on Debian 12; the fonts stand in for
 # Verdana, Arial, MS Sans Serif and Lucida Console.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6, libqt6printsupport6, fonts-dejavu-core, fonts-liberation2")
+    "libqt6widgets6, libqt6printsupport6, libqt6charts6, fonts-dejavu-core, fonts-liberation2")
 # Version floors for libc, libstdc++ and Qt from the binaries themselves, where the
 # tool for it (dpkg-dev) is installed.
 find_program(TESSARAY_DPKG_SHLIBDEPS dpkg-shlibdeps)

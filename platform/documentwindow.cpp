@@ -1,10 +1,20 @@
 #include "platform/documentwindow.h"
 
+#include "platform/picturebox.h"
 #include "platform/platform.h"
+#include "platform/shortcuts.h"
 
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 DocumentWindow::DocumentWindow(QWidget* parent) : QWidget(parent) {}
 
@@ -19,36 +29,41 @@ void DocumentWindow::UpdateNewButton()
 {
     // A fresh, untouched document has nothing to renew.
     m_newButton->setEnabled(
-        !(ChangedFlag == QLatin1String("NO") && ProjectState == QLatin1String("NEW")));
+        !(ChangedFlag == ChangeStatus::Unchanged && ProjectState == ProjectStatus::New));
 }
 
 void DocumentWindow::DocumentBelongsTo(const QString& path)
 {
-    ProjectState = QStringLiteral("OPEN");
-    ChangedFlag = QStringLiteral("NO");
+    ProjectState = ProjectStatus::Open;
+    ChangedFlag = ChangeStatus::Unchanged;
     ProjectFile = path;
+    UpdateNewButton();
+}
+
+void DocumentWindow::DocumentIsNew()
+{
+    ProjectState = ProjectStatus::New;
+    ChangedFlag = ChangeStatus::Unchanged;
     UpdateNewButton();
 }
 
 void DocumentWindow::TrackChange()
 {
-    // While the window loads the flag is empty and setting the controls changes nothing.
-    if (ChangedFlag == QLatin1String("NO")) {
-        ChangedFlag = QStringLiteral("YES");
+    if (ChangedFlag == ChangeStatus::Unchanged) {
+        ChangedFlag = ChangeStatus::Changed;
         UpdateNewButton();
     }
 }
 
 bool DocumentWindow::SaveChangesPrompt()
 {
-    if (ChangedFlag != QLatin1String("YES"))
+    if (ChangedFlag != ChangeStatus::Changed)
         return true;
     switch (ShowMessage(QStringLiteral("Save Changes?"), MsgButtons::YesNoCancel)) {
     case MsgResult::Yes:
-        cmdSave_Click();
-        // A save that was refused, cancelled or failed leaves the document changed:
-        // the pending action is abandoned so nothing is lost.
-        return ChangedFlag != QLatin1String("YES");
+        // A save that was refused, cancelled or failed abandons the pending action,
+        // so nothing is lost.
+        return cmdSave_Click();
     case MsgResult::No:
         return true;
     default:
@@ -99,4 +114,75 @@ void DocumentWindow::keyPressEvent(QKeyEvent* event)
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------------------------
+// Keyboard shortcuts and the clipboard
+
+void DocumentWindow::AddDocumentShortcuts(const DocumentButtons& b)
+{
+    AddButtonShortcut(this, b.newProject, QKeySequence(Qt::CTRL | Qt::Key_N), QStringLiteral("New project"));
+    AddButtonShortcut(this, b.open, QKeySequence(Qt::CTRL | Qt::Key_O), QStringLiteral("Open a project"));
+    AddButtonShortcut(this, b.save, QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("Save the project"));
+    AddButtonShortcut(this, b.calculate, QKeySequence(Qt::Key_F5), QStringLiteral("Calculate"));
+    AddButtonShortcut(this, b.exportResults, QKeySequence(Qt::CTRL | Qt::Key_E),
+                      QStringLiteral("Export the results as a text report"));
+    AddButtonShortcut(this, b.print, QKeySequence(Qt::CTRL | Qt::Key_P),
+                      QStringLiteral("Print the chart or save it as a bitmap"));
+    AddButtonShortcut(this, b.exit, QKeySequence(Qt::CTRL | Qt::Key_W), QStringLiteral("Close this window"));
+    AddProgramShortcuts(this);
+}
+
+void DocumentWindow::AddCopyCommands(std::function<QString()> resultsText, PictureBox* chart,
+                                     const QList<QWidget*>& menuHosts)
+{
+    m_resultsText = std::move(resultsText);
+    m_chart = chart;
+    auto* copyResults = new QAction(QStringLiteral("Copy Results\tCtrl+C"), this);
+    auto* copyChart = new QAction(QStringLiteral("Copy Chart"), this);
+    connect(copyResults, &QAction::triggered, this, &DocumentWindow::CopyResults);
+    connect(copyChart, &QAction::triggered, this, &DocumentWindow::CopyChart);
+    for (QWidget* host : menuHosts) {
+        host->setContextMenuPolicy(Qt::ActionsContextMenu);
+        host->addActions({copyResults, copyChart});
+    }
+    auto* copyKey = new QShortcut(QKeySequence::Copy, this);
+    connect(copyKey, &QShortcut::activated, this, &DocumentWindow::CopyResults);
+    // The text boxes claim Ctrl+C for themselves; eventFilter hands it back when they
+    // have nothing selected.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QLabel*>(w))
+            w->installEventFilter(this);
+}
+
+void DocumentWindow::CopyResults()
+{
+    if (m_resultsText) QGuiApplication::clipboard()->setText(m_resultsText());
+}
+
+void DocumentWindow::CopyChart()
+{
+    if (m_chart) QGuiApplication::clipboard()->setImage(m_chart->surface().image());
+}
+
+namespace {
+// A date picker's field is always selected, so it never keeps Ctrl+C.
+bool HasSelectedText(QObject* o)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(o))
+        return line->hasSelectedText() && !qobject_cast<QAbstractSpinBox*>(line->parent());
+    if (auto* text = qobject_cast<QPlainTextEdit*>(o)) return text->textCursor().hasSelection();
+    if (auto* label = qobject_cast<QLabel*>(o)) return label->hasSelectedText();
+    return false;
+}
+} // namespace
+
+bool DocumentWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && !HasSelectedText(watched)) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }

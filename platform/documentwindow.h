@@ -1,23 +1,45 @@
 #pragma once
 #include <QString>
 #include <QWidget>
+#include <functional>
 
+class PictureBox;
+class QAbstractButton;
 class QPushButton;
 
+// A document is New until it is saved or opened; from then on it is Open and
+// belongs to its file.
+enum class ProjectStatus { New, Open };
+// Unchanged until an input control changes; Loading while the window fills its
+// controls, so setting them is no change.
+enum class ChangeStatus { Loading, Unchanged, Changed };
+
+// The buttons that keyboard shortcuts press.
+struct DocumentButtons {
+    QAbstractButton* newProject;
+    QAbstractButton* open;
+    QAbstractButton* save;
+    QAbstractButton* calculate;
+    QAbstractButton* exportResults;
+    QAbstractButton* print;
+    QAbstractButton* exit;
+};
+
 // An analysis window holding one project document. Both analyses keep the same
-// rules: ProjectState "NEW" until the document is saved or opened ("OPEN"),
-// ChangedFlag "YES" as soon as an input control changes, and the "Save Changes?"
-// question before New, Open and closing, so a trader never loses unsaved inputs.
+// rules: the document is changed as soon as an input control changes, and the
+// "Save Changes?" question comes before New, Open and closing, so a trader never
+// loses unsaved inputs.
 class DocumentWindow : public QWidget {
     Q_OBJECT
 public:
-    QString ProjectState;   // "NEW" or "OPEN"
-    QString ChangedFlag;    // "YES" or "NO"; empty only while the window loads
+    ProjectStatus ProjectState = ProjectStatus::New;
+    ChangeStatus ChangedFlag = ChangeStatus::Loading;
     QString ProjectFile;    // the file last opened or saved, or empty
     qint16 FirstShow = 1;   // 1 until the window has been the active window once
 
-    // Saves the document; leaves ChangedFlag at "YES" when nothing was written.
-    virtual void cmdSave_Click() = 0;
+    // Saves the document; true when it was written. A refused, cancelled or failed
+    // save leaves the document changed.
+    virtual bool cmdSave_Click() = 0;
     // Runs each time the window becomes the active one.
     virtual void Form_Activate() = 0;
 
@@ -30,6 +52,8 @@ protected:
     void UpdateNewButton();
     // After a successful Open or Save: the document is the file at `path`, unchanged.
     void DocumentBelongsTo(const QString& path);
+    // After loading the window or New: a fresh document that nothing has changed.
+    void DocumentIsNew();
     // The change handler of every input control.
     void TrackChange();
     // "Save Changes?" with Yes/No/Cancel; true when the pending action may go ahead.
@@ -37,6 +61,19 @@ protected:
     // Enter presses the default button; the notes box takes it away while it has focus.
     void setDefaultButtonActive(bool active);
 
+    // Ctrl+N, Ctrl+O, Ctrl+S, F5, Ctrl+E, Ctrl+P and Ctrl+W press the window's buttons;
+    // F1, Ctrl+M and Ctrl+Q reach the rest of the program. The buttons' tooltips name them.
+    void AddDocumentShortcuts(const DocumentButtons& buttons);
+
+    // Ctrl+C and the context menu's "Copy Results" put resultsText() on the clipboard,
+    // "Copy Chart" the chart's picture. The menu opens on each of `menuHosts`. A text
+    // box with selected text keeps Ctrl+C for its selection.
+    void AddCopyCommands(std::function<QString()> resultsText, PictureBox* chart,
+                         const QList<QWidget*>& menuHosts);
+    void CopyResults();
+    void CopyChart();
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -45,4 +82,6 @@ protected:
 private:
     QPushButton* m_newButton = nullptr;
     QPushButton* m_defaultButton = nullptr;
+    std::function<QString()> m_resultsText;
+    PictureBox* m_chart = nullptr;
 };

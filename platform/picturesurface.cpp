@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include "platform/fonts.h"
+#include "modules/savefile.h"
 
-#include <QFile>
-#include <QDir>
+#include <QBuffer>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStaticText>
@@ -226,25 +226,18 @@ int PictureSurface::textWidth(const QString& text) const {
 }
 
 bool PictureSurface::savePicture(const QString& path, QString* error) const {
-    auto fail = [error](const QString& text) {
-        if (error) *error = text;
+    if (m_picture.isNull()) {
+        if (error) *error = QStringLiteral("There is no picture to save");
         return false;
-    };
-    if (m_picture.isNull()) return fail(QStringLiteral("There is no picture to save"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail(QStringLiteral("Cannot write the file %1: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString()));
-    // 24 bits per pixel, the form every Windows program reads.
-    const QImage rgb = m_picture.convertToFormat(QImage::Format_RGB888);
-    if (!rgb.save(&file, "BMP")) {
-        file.close();
-        file.remove();
-        return fail(QStringLiteral("Cannot write the file %1").arg(QDir::toNativeSeparators(path)));
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("Cannot write the file %1: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return true;
+    // 24 bits per pixel, the form every Windows program reads. The bitmap is made in
+    // memory and written like every other file, so a failure keeps the old one.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!m_picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP")) {
+        if (error) *error = QStringLiteral("The picture could not be made into a bitmap");
+        return false;
+    }
+    return ReplaceFile(path, bytes, error);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <QDate>
 #include <QImage>
+#include <QMargins>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <optional>
@@ -34,9 +36,19 @@ public:
     virtual QSize screenSize() = 0;
     // 1440 / logical DPI: 15 at 96 DPI.
     virtual double twipsPerPixel() = 0;
+    // Where windows may go on the primary screen: the screen less its panels and docks.
+    // The whole screen unless told otherwise.
+    virtual QRect availableArea() { return QRect(QPoint(0, 0), screenSize()); }
+    // The window manager's frame (title bar and borders) around a window's client area.
+    virtual QMargins frameMargins() { return QMargins(); }
+    // Device pixels per logical pixel: 1 at 100%, 2 at 200% desktop scaling. The charts
+    // are drawn at this resolution so their text and lines stay sharp.
+    virtual double devicePixelRatio() { return 1.0; }
 
-    // Prints one page with image at its own size, top-left at (1000, 200) twips from the
-    // printable area's corner. false with *error set to the platform's description.
+    // Prints one page with image at its own size (in logical pixels, whatever its device
+    // pixel ratio), top-left at (1000, 200) twips from the printable area's corner.
+    // false with *error set to the platform's description; false with an empty *error
+    // when the trader cancelled the print dialog.
     virtual bool printImage(const QImage& image, bool monochrome, QString* error) = 0;
 };
 

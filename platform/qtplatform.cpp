@@ -11,8 +11,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QScreen>
+#include <QWindow>
 
 MsgResult QtPlatform::messageBox(const QString& text, const QString& caption, MsgButtons buttons,
                                  MsgIcon icon) {
@@ -97,6 +99,8 @@ QString QtPlatform::programDir() {
     return QCoreApplication::applicationDirPath();
 }
 
+// In logical pixels: a 3840 x 2160 screen at 200% is a 1920 x 1080 desktop, and the
+// layout is chosen for what fits on that desktop.
 QSize QtPlatform::screenSize() {
     if (QScreen* screen = QGuiApplication::primaryScreen()) return screen->size();
     return QSize(1024, 768);
@@ -110,13 +114,41 @@ double QtPlatform::twipsPerPixel() {
     return 15.0;
 }
 
+QRect QtPlatform::availableArea() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) return screen->availableGeometry();
+    return Platform::availableArea();
+}
+
+// Known once a framed window is on screen; the main menu always is before an
+// analysis window opens.
+QMargins QtPlatform::frameMargins() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || !w->windowHandle()) continue;
+        const QMargins m = w->windowHandle()->frameMargins();
+        if (!m.isNull()) return m;
+    }
+    return QMargins();
+}
+
+double QtPlatform::devicePixelRatio() {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) return screen->devicePixelRatio();
+    return 1.0;
+}
+
+// The system's print dialog, preset to the default printer, its paper and the colour
+// the trader chose: OK as it comes prints the chart as it always did, and another
+// printer or a PDF file is one choice away.
 bool QtPlatform::printImage(const QImage& image, bool monochrome, QString* error) {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() || QPrinterInfo::availablePrinterNames().isEmpty()) {
-        if (error) *error = QStringLiteral("No printer is installed");
+    QPrinter printer(QPrinter::HighResolution);
+    if (!info.isNull()) printer.setPrinterName(info.printerName());
+    printer.setColorMode(monochrome ? QPrinter::GrayScale : QPrinter::Color);
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    if (dialog.exec() != QDialog::Accepted) {
+        if (error) error->clear();
         return false;
     }
-    QPrinter printer(info, QPrinter::HighResolution);
     return PrintImageOn(printer, image, monochrome, twipsPerPixel(), error);
 }
 
@@ -148,11 +180,12 @@ bool PrintImageOn(QPrinter& printer, const QImage& image, bool monochrome, doubl
     // printer's own colour setting.
     if (monochrome) printer.setColorMode(QPrinter::GrayScale);
 
-    // The picture is drawn at its own size: pixels x twips per pixel gives twips,
-    // and 20 twips make a point. The offset of (1000, 200) twips must fit too.
+    // The picture is drawn at its own size: logical pixels x twips per pixel gives
+    // twips, and 20 twips make a point. The offset of (1000, 200) twips must fit too.
+    // A picture made at a higher device resolution prints that much finer.
     constexpr double OffsetX = 1000, OffsetY = 200;
-    const double widthTwips = image.width() * twipsPerPixel;
-    const double heightTwips = image.height() * twipsPerPixel;
+    const double widthTwips = image.width() / image.devicePixelRatio() * twipsPerPixel;
+    const double heightTwips = image.height() / image.devicePixelRatio() * twipsPerPixel;
     const QSizeF needed((widthTwips + OffsetX) / 20.0, (heightTwips + OffsetY) / 20.0);
 
     const QPageLayout current = printer.pageLayout();

@@ -15,6 +15,9 @@ public:
     QString programDir() override;
     QSize screenSize() override;
     double twipsPerPixel() override;
+    QRect availableArea() override;
+    QMargins frameMargins() override;
+    double devicePixelRatio() override;
     bool printImage(const QImage& image, bool monochrome, QString* error) override;
 };
 

@@ -1,13 +1,15 @@
 #include "app/cli/cli.h"
 
-#include "app/cli/csvbatch.h"
+#include "app/cli/batchrun.h"
+#include "app/cli/clifiles.h"
 #include "app/cli/fibrun.h"
 #include "app/cli/gannrun.h"
+#include "app/cli/historyrun.h"
 #include "app/cli/options.h"
 #include "modules/textfile.h"
 
-#include <QFile>
 #include <QIODevice>
+#include <map>
 
 namespace {
 
@@ -17,87 +19,78 @@ void Write(QIODevice* device, const QByteArray& bytes)
         device->write(bytes);
 }
 
-int Fail(const CliStreams& io, const CliFailure& failure)
-{
-    Write(io.err, failure.message.toUtf8() + '\n');
-    return failure.status;
-}
-
 // The report as Export Results writes it: the same text, the same encoding.
 QByteArray ReportBytes(const QString& report) { return EncodeFileText(report); }
+
+// The picture and the text output, each where the command line sends it; the picture
+// first, so a chart that cannot be written leaves no report behind to mistake for
+// success. With the chart on standard output the text goes only to a named --output file.
+std::optional<CliFailure> WriteResults(const CliOptions& o, const QByteArray& text, const QImage& picture,
+                                       const CliStreams& io)
+{
+    if (o.chart) {
+        if (auto failure = WriteChartPicture(picture, *o.chart, io.out))
+            return failure;
+    }
+    if (o.chart && *o.chart == QLatin1String("-") && !o.output)
+        return std::nullopt;
+    return WriteOutput(o.output.value_or(QStringLiteral("-")), text, io.out);
+}
+
+std::optional<CliFailure> RunFibonacciOnce(const CliOptions& o, const CliEnvironment& env, FibonacciRun& run,
+                                           const CliStreams& io)
+{
+    if (auto failure = FibonacciRatiosFor(o, env.programDir, run.ratios))
+        return failure;
+    if (auto failure = RunFibonacci(o, run))
+        return failure;
+    QByteArray text;
+    switch (o.format) {
+    case OutputFormat::Report: text = ReportBytes(FibonacciReport(run)); break;
+    case OutputFormat::Listing: text = FibonacciListing(run).toUtf8(); break;
+    case OutputFormat::Json: text = FibonacciJson(run); break;
+    }
+    return WriteResults(o, text, o.chart ? FibonacciChartPicture(run) : QImage(), io);
+}
+
+std::optional<CliFailure> RunGannOnce(const CliOptions& o, GannRun& run, const CliStreams& io)
+{
+    if (auto failure = RunGann(o, run))
+        return failure;
+    QByteArray text;
+    switch (o.format) {
+    case OutputFormat::Report: text = ReportBytes(GannReport(run)); break;
+    case OutputFormat::Listing: text = GannListing(run).toUtf8(); break;
+    case OutputFormat::Json: text = GannJson(run); break;
+    }
+    return WriteResults(o, text, o.chart ? GannChartPicture(run) : QImage(), io);
+}
 
 int RunSingle(const CliOptions& o, const CliEnvironment& env, const QDate& today, Layout layout,
               const CliStreams& io)
 {
-    QByteArray output;
     std::optional<CliFailure> failure;
     if (o.analysis == Analysis::Fibonacci) {
         FibonacciRun run;
         run.layout = layout;
         run.screen = o.screen;
         run.today = today;
-        if ((failure = FibonacciRatiosFor(o, env.programDir, run.ratios)))
-            return Fail(io, *failure);
-        if ((failure = RunFibonacci(o, run)))
-            return Fail(io, *failure);
-        switch (o.format) {
-        case OutputFormat::Report: output = ReportBytes(FibonacciReport(run)); break;
-        case OutputFormat::Listing: output = FibonacciListing(run).toUtf8(); break;
-        case OutputFormat::Json: output = FibonacciJson(run); break;
-        }
-        if (o.chart && (failure = WriteFibonacciChart(run, *o.chart)))
-            return Fail(io, *failure);
+        failure = RunFibonacciOnce(o, env, run, io);
     } else {
         GannRun run;
         run.layout = layout;
         run.screen = o.screen;
         run.today = today;
-        if ((failure = RunGann(o, run)))
-            return Fail(io, *failure);
-        switch (o.format) {
-        case OutputFormat::Report: output = ReportBytes(GannReport(run)); break;
-        case OutputFormat::Listing: output = GannListing(run).toUtf8(); break;
-        case OutputFormat::Json: output = GannJson(run); break;
-        }
-        if (o.chart && (failure = WriteGannChart(run, *o.chart)))
-            return Fail(io, *failure);
+        failure = RunGannOnce(o, run, io);
     }
-    Write(io.out, output);
-    return ExitOk;
+    return failure ? ReportFailure(io, *failure) : ExitOk;
 }
 
-int RunBatch(const CliOptions& o, const CliEnvironment& env, const QDate& today, Layout layout,
-             const CliStreams& io)
+// fib and gann: one calculation, or a watch-list.
+int RunAnalysis(const QStringList& args, const CliEnvironment& env, const CliStreams& io)
 {
-    BatchSettings settings;
-    settings.analysis = o.analysis;
-    settings.today = today;
-    settings.layout = layout;
-    settings.screen = o.screen;
-    if (o.analysis == Analysis::Fibonacci) {
-        if (const std::optional<CliFailure> failure = FibonacciRatiosFor(o, env.programDir, settings.ratios))
-            return Fail(io, *failure);
-    }
-
-    QByteArray bytes;
-    if (*o.csv == QLatin1String("-")) {
-        if (io.in)
-            bytes = io.in->readAll();
-    } else {
-        QFile file(*o.csv);
-        if (!file.open(QIODevice::ReadOnly))
-            return Fail(io, ActionFailed(QStringLiteral("Can't read the watch-list file")));
-        bytes = file.readAll();
-    }
-    const std::optional<CliFailure> failure =
-        RunCsvBatch(DecodeFileText(bytes), settings, [&io](const QByteArray& chunk) { Write(io.out, chunk); });
-    return failure ? Fail(io, *failure) : ExitOk;
-}
-
-}  // namespace
-
-int RunCli(const QStringList& args, const CliEnvironment& env, const CliStreams& io)
-{
+    if (!args.isEmpty() && args.first() == QLatin1String("history"))
+        return RunHistoryCommand(args.mid(1), env, io);
     const ParsedCommandLine parsed = ParseCommandLine(args);
     switch (parsed.kind) {
     case ParsedCommandLine::Help:
@@ -105,6 +98,9 @@ int RunCli(const QStringList& args, const CliEnvironment& env, const CliStreams&
         return ExitOk;
     case ParsedCommandLine::Version:
         Write(io.out, QStringLiteral("tessaray-cli %1\n").arg(env.version).toUtf8());
+        return ExitOk;
+    case ParsedCommandLine::SettingsPath:
+        Write(io.out, (SettingsPathFor(env.programDir) + QLatin1Char('\n')).toUtf8());
         return ExitOk;
     case ParsedCommandLine::UsageError:
         Write(io.err, (QStringLiteral("tessaray-cli: ") + parsed.error + QLatin1Char('\n') + UsageText()).toUtf8());
@@ -117,6 +113,33 @@ int RunCli(const QStringList& args, const CliEnvironment& env, const CliStreams&
     // As the main menu chooses: from the screen, unless the layout is named.
     const Layout layout = o.layout.value_or(ChooseLayout(o.screen));
     if (o.csv)
-        return RunBatch(o, env, today, layout, io);
+        return RunWatchList(o, env, today, layout, io);
     return RunSingle(o, env, today, layout, io);
+}
+
+using Command = int (*)(const QStringList& args, const CliEnvironment& env, const CliStreams& io);
+
+// Commands with a command line of their own, by their first word. Anything else
+// (fib, gann, --help, --version, --settings-path, a mistake) goes to RunAnalysis.
+const std::map<QString, Command>& Commands()
+{
+    static const std::map<QString, Command> commands = {
+        {QStringLiteral("fib"), RunAnalysis},
+        {QStringLiteral("gann"), RunAnalysis},
+    };
+    return commands;
+}
+
+}  // namespace
+
+int ReportFailure(const CliStreams& io, const CliFailure& failure)
+{
+    Write(io.err, failure.message.toUtf8() + '\n');
+    return failure.status;
+}
+
+int RunCli(const QStringList& args, const CliEnvironment& env, const CliStreams& io)
+{
+    const auto command = Commands().find(args.value(0));
+    return command != Commands().end() ? command->second(args, env, io) : RunAnalysis(args, env, io);
 }

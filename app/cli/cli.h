@@ -1,7 +1,10 @@
 #pragma once
+#include "app/cli/clicommon.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QIODevice;
 
@@ -10,15 +13,20 @@ class QIODevice;
 // exit status (0 done, 1 a file or calculation failed, 2 inputs rejected, 64 usage).
 
 struct CliEnvironment {
-    QString programDir;     // where the settings file is looked for
+    QString programDir;     // where the settings file is looked for first
     QDate computerToday;    // today's date unless --today says otherwise
     QString version;
+    bool errIsTerminal = false;   // a person watches standard error: show progress there
 };
 
 struct CliStreams {
-    QIODevice* in = nullptr;    // standard input, for --csv -
+    // Standard input, for --csv -: bytes as they arrive (0 at the end, -1 on an error).
+    std::function<qint64(char* buffer, qint64 size)> in;
     QIODevice* out = nullptr;
     QIODevice* err = nullptr;
 };
 
 int RunCli(const QStringList& args, const CliEnvironment& env, const CliStreams& io);
+
+// Writes the failure's sentence to standard error and returns its status.
+int ReportFailure(const CliStreams& io, const CliFailure& failure);

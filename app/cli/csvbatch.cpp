@@ -1,82 +1,143 @@
 #include "app/cli/csvbatch.h"
 
-#include "app/cli/fibrun.h"
-#include "app/cli/gannrun.h"
-#include "modules/dates.h"
+#include "app/cli/batchrows.h"
+#include "app/cli/orderedpool.h"
 #include "modules/numbers.h"
+#include "modules/textfile.h"
 
+#include <QStringDecoder>
+#include <algorithm>
 #include <memory>
 
-CsvReader::CsvReader(const QString& text) : m_text(text)
+struct CsvReader::Raw {
+    QList<QByteArray> fields;
+    bool unclosed = false;
+    bool quoted = false;   // a quoted field, even an empty one, makes a line no blank line
+    int lineEnds = 0;
+};
+
+namespace {
+
+// A field as a spreadsheet or a script saved it: UTF-8 when its bytes are UTF-8, else
+// the old Windows code page.
+QString DecodeField(const QByteArray& bytes)
 {
-    // A spreadsheet's UTF-8 byte order mark is no part of the first column's name.
-    if (m_text.startsWith(QChar(0xFEFF)))
-        m_pos = 1;
+    bool ascii = true;
+    for (const char c : bytes)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        return QString::fromLatin1(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? DecodeFileText(bytes) : text;
 }
 
-bool CsvReader::next(QStringList& fields)
+}  // namespace
+
+CsvReader::CsvReader(const QByteArray& wholeText)
 {
-    const qsizetype n = m_text.size();
-    const QChar* text = m_text.constData();
+    append(wholeText);
+    finish();
+}
+
+void CsvReader::append(const QByteArray& bytes)
+{
+    // What was read is dropped now and then, so the buffer holds about one read's worth.
+    if (m_pos > 0 && m_pos >= m_buffer.size() / 2) {
+        m_buffer.remove(0, m_pos);
+        m_pos = 0;
+    }
+    m_buffer += bytes;
+}
+
+void CsvReader::finish() { m_finished = true; }
+
+// One record from `pos`: true when it is complete (ended by a line end, or by the end
+// of the text once no more bytes will come).
+bool CsvReader::parse(qsizetype& pos, Raw& raw) const
+{
+    QList<QByteArray>& fields = raw.fields;
+    const qsizetype n = m_buffer.size();
+    const char* text = m_buffer.constData();
+    QByteArray field;
     for (;;) {
-        if (m_pos >= n)
-            return false;
-        fields.clear();
-        m_unclosed = false;
-        m_lineNumber = m_line;
-        bool quotedAny = false;
-        QString field;
-        bool endOfRecord = false;
-        while (!endOfRecord) {
-            if (m_pos < n && text[m_pos] == QLatin1Char('"')) {
-                quotedAny = true;
-                ++m_pos;
-                for (;;) {
-                    if (m_pos >= n) {
-                        m_unclosed = true;
-                        break;
-                    }
-                    const QChar c = text[m_pos++];
-                    if (c == QLatin1Char('"')) {
-                        if (m_pos < n && text[m_pos] == QLatin1Char('"')) {
-                            field += QLatin1Char('"');
-                            ++m_pos;
-                            continue;
-                        }
-                        break;
-                    }
-                    if (c == QLatin1Char('\n'))
-                        ++m_line;
-                    field += c;
+        if (pos < n && text[pos] == '"') {
+            raw.quoted = true;
+            for (++pos;; ++pos) {
+                if (pos >= n) {
+                    raw.unclosed = true;
+                    fields << field;
+                    return m_finished;
                 }
-            }
-            // Unquoted text, or what follows a closing quote, runs to the next comma or
-            // line end.
-            while (m_pos < n) {
-                const QChar c = text[m_pos];
-                if (c == QLatin1Char(',') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+                if (text[pos] == '"') {
+                    if (pos + 1 >= n && !m_finished)
+                        return false;   // a doubled quote may follow
+                    if (pos + 1 < n && text[pos + 1] == '"') {
+                        field += '"';
+                        ++pos;
+                        continue;
+                    }
+                    ++pos;
                     break;
-                field += c;
-                ++m_pos;
-            }
-            fields << field;
-            field.clear();
-            if (m_pos >= n) {
-                endOfRecord = true;
-            } else if (text[m_pos] == QLatin1Char(',')) {
-                ++m_pos;
-            } else {
-                // CR LF, LF or a lone CR.
-                if (text[m_pos] == QLatin1Char('\r') && m_pos + 1 < n && text[m_pos + 1] == QLatin1Char('\n'))
-                    ++m_pos;
-                ++m_pos;
-                ++m_line;
-                endOfRecord = true;
+                }
+                if (text[pos] == '\n')
+                    ++raw.lineEnds;
+                field += text[pos];
             }
         }
-        const bool blank = !quotedAny && fields.size() == 1 && fields.first().trimmed().isEmpty();
-        if (!blank)
-            return true;
+        // Unquoted text, or what follows a closing quote, runs to the next comma or line end.
+        const qsizetype start = pos;
+        while (pos < n && text[pos] != ',' && text[pos] != '\r' && text[pos] != '\n')
+            ++pos;
+        field.append(text + start, pos - start);
+        fields << field;
+        field.clear();
+        if (pos >= n)
+            return m_finished;
+        if (text[pos] == ',') {
+            ++pos;
+            continue;
+        }
+        if (text[pos] == '\r') {
+            if (pos + 1 >= n && !m_finished)
+                return false;   // LF may follow
+            if (pos + 1 < n && text[pos + 1] == '\n')
+                ++pos;
+        }
+        ++pos;
+        ++raw.lineEnds;
+        return true;
+    }
+}
+
+bool CsvReader::next(CsvRecord& record)
+{
+    if (!m_started) {
+        if (m_buffer.size() < 3 && !m_finished)
+            return false;
+        // A spreadsheet's UTF-8 byte order mark is no part of the first column's name.
+        if (m_buffer.startsWith("\xEF\xBB\xBF"))
+            m_pos = 3;
+        m_started = true;
+    }
+    for (;;) {
+        if (m_pos >= m_buffer.size())
+            return false;
+        qsizetype pos = m_pos;
+        Raw raw;
+        if (!parse(pos, raw))
+            return false;
+        const qint64 line = m_line;
+        m_pos = pos;
+        m_line += raw.lineEnds;
+        if (!raw.quoted && raw.fields.size() == 1 && raw.fields.first().trimmed().isEmpty())
+            continue;   // a blank line
+        record.fields.clear();
+        for (const QByteArray& f : raw.fields)
+            record.fields << DecodeField(f);
+        record.line = line;
+        record.unclosed = raw.unclosed;
+        return true;
     }
 }
 
@@ -102,6 +163,16 @@ QString CsvLine(const QStringList& fields)
     }
     line += QLatin1String("\r\n");
     return line;
+}
+
+QString SpreadsheetText(const QString& cell)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (cell.isEmpty() || !formulaStarts.contains(cell.front()))
+        return cell;
+    if (cell.front() != QLatin1Char('@') && ParseFileNumber(cell))   // "-5" is a number, not a formula
+        return cell;
+    return QLatin1Char('\'') + cell;
 }
 
 QStringList BatchInputColumns(Analysis analysis)
@@ -131,146 +202,202 @@ QStringList BatchResultColumns(Analysis analysis)
 
 namespace {
 
-const QString BadDate = QStringLiteral("%1 is not a date m/d/yyyy from 1/1/1601 to 12/31/9999");
+// Rows go to the workers in chunks: big enough that handing them over costs little,
+// small enough that a slow pipe sees its first results at once.
+constexpr size_t ChunkRows = 256;
+constexpr qint64 ReadBytes = 64 * 1024;
 
-// A date column: empty is a picker left at today.
-bool ReadDateColumn(const QString& text, const QDate& today, QDate& date)
+struct BatchRow {
+    QStringList fields;   // as the list has them, one per header column
+    QStringList inputs;   // in the order of BatchInputColumns
+    QString error;        // the row cannot be calculated (lenient reading only)
+};
+
+CliFailure HeaderFailure(const QString& sentence) { return {ExitRejected, sentence}; }
+
+// Where each input column stands in the header. Names are compared without regard to
+// case or surrounding blanks; every column must be there once and no other.
+std::optional<CliFailure> MapHeader(const CsvRecord& header, Analysis analysis, QList<int>& positions)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty()) {
-        date = today;
-        return true;
+    const QStringList expected = BatchInputColumns(analysis);
+    const QString list = expected.join(QLatin1Char(','));
+    positions = QList<int>(expected.size(), -1);
+    for (int i = 0; i < header.fields.size(); ++i) {
+        const QString name = header.fields[i].trimmed();
+        qsizetype k = 0;
+        while (k < expected.size() && expected[k].compare(name, Qt::CaseInsensitive) != 0)
+            ++k;
+        if (k == expected.size())
+            return HeaderFailure(QStringLiteral("The watch-list column \"%1\" is not one of %2").arg(name, list));
+        if (positions[k] >= 0)
+            return HeaderFailure(QStringLiteral("The watch-list names the column \"%1\" twice").arg(name));
+        positions[k] = i;
     }
-    const std::optional<QDate> d = ParsePickerDate(t);
-    if (d)
-        date = *d;
-    return d.has_value();
+    for (qsizetype k = 0; k < expected.size(); ++k) {
+        if (positions[k] < 0)
+            return HeaderFailure(QStringLiteral("The watch-list has no column \"%1\"; the header must name %2")
+                                     .arg(expected[k], list));
+    }
+    return std::nullopt;
 }
 
-// One row of results: `values` holds the result columns without "error".
-using RowCalculation = std::function<QString(const QStringList& inputs, QStringList& values)>;
+CliFailure CellFailure(const QString& message) { return {ExitUsage, QStringLiteral("tessaray-cli: ") + message}; }
 
-class FibonacciRows {
+// Strict reading: a price column holds a number or nothing, a date column a date or nothing.
+std::optional<CliFailure> CheckCell(const QString& column, const QString& text, const QString& where)
+{
+    if (column.startsWith(QLatin1String("price")) && !IsWholeNumberText(text))
+        return CellFailure(NotANumberMessage(where, text));
+    if (column.startsWith(QLatin1String("date")) && !text.trimmed().isEmpty() && !ParsePickerDate(text))
+        return CellFailure(NotADateMessage(where, text));
+    return std::nullopt;
+}
+
+class RowReader {
 public:
-    explicit FibonacciRows(const BatchSettings& s) : m_settings(s) {}
-
-    QString operator()(const QStringList& f, QStringList& values)
+    RowReader(const BatchSettings& s, const QList<int>& positions)
+        : m_settings(s), m_columns(BatchInputColumns(s.analysis)), m_positions(positions)
     {
-        FibonacciInputs in;
-        in.ProjectText = f[0];
-        in.Price1Text = f[1];
-        in.Price2Text = f[2];
-        if (!ReadDateColumn(f[3], m_settings.today, in.Picker1))
-            return BadDate.arg(QStringLiteral("date1"));
-        if (!ReadDateColumn(f[4], m_settings.today, in.Picker2))
-            return BadDate.arg(QStringLiteral("date2"));
+    }
 
-        // Every row is a fresh window, so nothing of the row before can show through.
-        FibonacciState state;
-        const CalcOutcome outcome = CalculateFibonacci(in, m_settings.today, m_settings.ratios, state);
-        if (!outcome.accepted())
-            return outcome.message;
-        for (int i = 1; i <= 3; ++i)
-            values << (state.HasPrices() ? Format00(state.PotentialPrice[i]) : QString());
-        for (int i = 1; i <= 3; ++i)
-            values << (state.HasDates() ? FormatShortDate(state.PotentialDate[i]) : QString());
-        return QString();
+    // The row of a record; a record the strict reading refuses stops the batch.
+    std::optional<CliFailure> read(CsvRecord&& record, qsizetype width, BatchRow& row) const
+    {
+        const QString where = QStringLiteral("%1:%2").arg(m_settings.sourceName).arg(record.line);
+        if (record.unclosed)
+            row.error = QStringLiteral("A quoted value is not closed");
+        else if (record.fields.size() != width)
+            row.error = QStringLiteral("Expected %1 values (%2), found %3")
+                            .arg(width).arg(m_columns.join(QLatin1Char(','))).arg(record.fields.size());
+        if (!row.error.isEmpty() && !m_settings.lenient)
+            return CellFailure(where + QStringLiteral(": ") + row.error);
+        // The row keeps its place and width whatever went wrong with it.
+        row.fields = std::move(record.fields);
+        row.fields.resize(width);
+        for (qsizetype k = 0; k < m_columns.size(); ++k) {
+            const int at = m_positions[k];
+            row.inputs << row.fields[at];
+            if (m_settings.lenient)
+                continue;
+            if (auto failure = CheckCell(m_columns[k], row.fields[at], where + QStringLiteral(":%1").arg(at + 1)))
+                return failure;
+        }
+        return std::nullopt;
     }
 
 private:
-    BatchSettings m_settings;
+    const BatchSettings& m_settings;
+    QStringList m_columns;
+    QList<int> m_positions;
 };
 
-class GannRows {
-public:
-    explicit GannRows(const BatchSettings& s) : m_settings(s), m_state(std::make_shared<GannState>())
-    {
-        LoadGannState(*m_state, s.layout, s.today, GannChartHalf(s.screen));
+OrderedPool::Output RowsText(BatchRows& calculation, const std::vector<BatchRow>& rows, qsizetype resultCount)
+{
+    QString text;
+    QStringList cells;
+    for (const BatchRow& row : rows) {
+        cells.clear();
+        for (const QString& field : row.fields)
+            cells << SpreadsheetText(field);
+        QString results;
+        QString error = row.error.isEmpty() ? calculation.calculate(row.inputs, results) : row.error;
+        if (!error.isEmpty())
+            results = QString(resultCount - 2, QLatin1Char(','));   // the empty result columns
+        text += CsvLine(cells);
+        text.chop(2);
+        text += QLatin1Char(',') + results + QLatin1Char(',') + CsvField(SpreadsheetText(error)) + QLatin1String("\r\n");
     }
+    return {text.toUtf8(), qint64(rows.size())};
+}
 
-    // One window calculating row after row, as a trader would click through the list:
-    // every calculation rebuilds the spiral and all results.
-    QString operator()(const QStringList& f, QStringList& values)
-    {
-        GannDocument controls;
-        controls.projectName = f[0];
-        controls.priceText = f[1];
-        if (!ReadDateColumn(f[2], m_settings.today, controls.date))
-            return BadDate.arg(QStringLiteral("date"));
-        if (const std::optional<CliFailure> failure =
-                CalculateGannControls(controls, m_settings.today, m_settings.layout, *m_state))
-            return failure->message;
-
-        const GannState& s = *m_state;
-        for (int k = 1; k <= 8; ++k)
-            values << (s.PotentialHigh[k] ? QString::number(s.PotentialHigh[k]) : QString());
-        for (int k = 1; k <= 8; ++k)
-            values << (s.PotentialLow[k] ? QString::number(s.PotentialLow[k]) : QString());
-        for (int k = 1; k <= 8; ++k)
-            values << (s.DateEntered ? FormatMmDdYyyy(s.AngleDate[k]) : QString());
-        return QString();
+// More bytes into the reader; false once the list has ended (the reader is then finished).
+bool ReadMore(const ByteSource& read, CsvReader& reader, const QString& sourceName,
+              std::optional<CliFailure>& failure)
+{
+    QByteArray bytes(ReadBytes, Qt::Uninitialized);
+    const qint64 n = read(bytes.data(), bytes.size());
+    if (n < 0)
+        failure = CliFailure{ExitFailed, QStringLiteral("Action failed:\nCannot read the watch-list %1").arg(sourceName)};
+    if (n <= 0) {
+        reader.finish();
+        return false;
     }
-
-private:
-    BatchSettings m_settings;
-    std::shared_ptr<GannState> m_state;
-};
+    bytes.truncate(n);
+    reader.append(bytes);
+    if (reader.overlong())
+        failure = CellFailure(QStringLiteral("%1: a record runs on for more than %2 bytes")
+                                  .arg(sourceName).arg(CsvReader::MaxRecordBytes));
+    return !failure;
+}
 
 }  // namespace
 
-std::optional<CliFailure> RunCsvBatch(const QString& csvText, const BatchSettings& settings,
-                                      const std::function<void(const QByteArray&)>& write)
+std::optional<CliFailure> RunCsvBatch(const ByteSource& read, const BatchSettings& settings, const BatchSink& write)
 {
-    const QStringList inputColumns = BatchInputColumns(settings.analysis);
-    const QStringList resultColumns = BatchResultColumns(settings.analysis);
-    const qsizetype width = inputColumns.size();
-
-    CsvReader reader(csvText);
-    QStringList header;
-    if (!reader.next(header) || header.size() != width || reader.lastWasUnclosed()) {
-        return CliFailure{ExitRejected,
-                          QStringLiteral("The first row must be the header %1").arg(inputColumns.join(QLatin1Char(',')))};
+    CsvReader reader;
+    std::optional<CliFailure> failure;
+    CsvRecord header;
+    bool more = true;
+    while (!reader.next(header)) {
+        if (!more || failure)
+            return failure ? failure
+                           : HeaderFailure(QStringLiteral("The first row must be the header %1")
+                                               .arg(BatchInputColumns(settings.analysis).join(QLatin1Char(','))));
+        more = ReadMore(read, reader, settings.sourceName, failure);
     }
+    QList<int> positions;
+    if (header.unclosed)
+        return HeaderFailure(QStringLiteral("The watch-list header has a quoted name that is not closed"));
+    if ((failure = MapHeader(header, settings.analysis, positions)))
+        return failure;
 
-    RowCalculation calculate;
-    if (settings.analysis == Analysis::Fibonacci)
-        calculate = FibonacciRows(settings);
-    else
-        calculate = GannRows(settings);
+    const QStringList results = BatchResultColumns(settings.analysis);
+    QStringList headerCells;
+    for (const QString& name : header.fields)
+        headerCells << SpreadsheetText(name);
+    qint64 rowsWritten = 0;
+    write(CsvLine(headerCells + results).toUtf8(), rowsWritten);
 
-    QByteArray pending;
-    const auto put = [&](const QString& line, bool force) {
-        pending += line.toUtf8();
-        if (force || pending.size() >= 64 * 1024) {
-            write(pending);
-            pending.clear();
-        }
+    const int workers = OrderedPool::WorkerCount(settings.threads);
+    const std::vector<std::unique_ptr<BatchRows>> calculations = MakeBatchRows(settings, workers);
+    OrderedPool pool(workers, [&](const OrderedPool::Output& out) { write(out.bytes, rowsWritten += out.rows); });
+    const auto submit = [&](std::vector<BatchRow>&& chunk) {
+        pool.submit([&, rows = std::move(chunk)](int worker) { return RowsText(*calculations[worker], rows, results.size()); });
     };
-    put(CsvLine(header + resultColumns), false);
 
-    QStringList fields, values;
-    const QStringList noResults(resultColumns.size() - 1, QString());
-    while (reader.next(fields)) {
-        values.clear();
-        QString error;
-        if (reader.lastWasUnclosed()) {
-            error = QStringLiteral("A quoted value is not closed");
-        } else if (fields.size() != width) {
-            error = QStringLiteral("Expected %1 values (%2), found %3")
-                        .arg(width)
-                        .arg(inputColumns.join(QLatin1Char(',')))
-                        .arg(fields.size());
+    const RowReader rowReader(settings, positions);
+    std::vector<BatchRow> chunk;
+    for (;;) {
+        CsvRecord record;
+        while (!failure && reader.next(record)) {
+            chunk.emplace_back();
+            if ((failure = rowReader.read(std::move(record), header.fields.size(), chunk.back()))) {
+                chunk.pop_back();
+                break;
+            }
+            if (chunk.size() >= ChunkRows)
+                submit(std::exchange(chunk, {}));
         }
-        // The row keeps its place and width whatever went wrong with it.
-        while (fields.size() < width)
-            fields << QString();
-        fields = fields.mid(0, width);
-        if (error.isEmpty())
-            error = calculate(fields, values);
-        if (!error.isEmpty())
-            values = noResults;
-        put(CsvLine(fields + values + QStringList{error}), false);
+        // What has arrived goes out now, so a slow pipe sees its results at once.
+        if (!chunk.empty())
+            submit(std::exchange(chunk, {}));
+        if (!more || failure)
+            break;
+        more = ReadMore(read, reader, settings.sourceName, failure);
     }
-    put(QString(), true);
-    return std::nullopt;
+    pool.finish();
+    return failure;
+}
+
+std::optional<CliFailure> RunCsvBatch(const QByteArray& csv, const BatchSettings& settings, const BatchSink& write)
+{
+    qint64 at = 0;
+    return RunCsvBatch(
+        [&](char* buffer, qint64 size) {
+            const qint64 n = std::min(size, csv.size() - at);
+            std::copy_n(csv.constData() + at, n, buffer);
+            at += n;
+            return n;
+        },
+        settings, write);
 }

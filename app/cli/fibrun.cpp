@@ -1,5 +1,6 @@
 #include "app/cli/fibrun.h"
 
+#include "app/cli/clifiles.h"
 #include "app/cli/jsonout.h"
 #include "forms/fibonacci/fibonaccichart.h"
 #include "forms/fibonacci/fibonaccifile.h"
@@ -33,7 +34,7 @@ std::optional<CliFailure> RunFibonacci(const CliOptions& o, FibonacciRun& run)
     // The window as it loads, or as it stands after Open has read a project.
     if (o.project) {
         if (!QFileInfo(*o.project).isFile() || !OpenFibProject(*o.project, run.state))
-            return ActionFailed(QStringLiteral("Can't open project file"));
+            return ProjectFailure(*o.project);
     }
     run.inputs = InputsShowing(run.state, run.today);
 
@@ -117,7 +118,7 @@ QByteArray FibonacciJson(const FibonacciRun& run)
     return o.text() + '\n';
 }
 
-std::optional<CliFailure> WriteFibonacciChart(const FibonacciRun& run, const QString& path)
+QImage FibonacciChartPicture(const FibonacciRun& run)
 {
     InstallFontSubstitutes();
     const qint32 half = FibonacciChartHalfSize(run.screen);
@@ -134,8 +135,5 @@ std::optional<CliFailure> WriteFibonacciChart(const FibonacciRun& run, const QSt
 
     ComposeChartPicture(pb, FibonacciTextBlock(FibonacciValues(run)),
                         FibonacciPlacement(g.TimeAxisRight, g.PriceAxisTop));
-    QString error;
-    if (!pb.savePicture(path, &error))
-        return CliFailure{ExitFailed, QStringLiteral("Error in Printing: ") + error};
-    return std::nullopt;
+    return pb.picture();
 }

@@ -39,4 +39,4 @@ FibonacciReportValues FibonacciValues(const FibonacciRun& run);
 QString FibonacciReport(const FibonacciRun& run);      // what Export Results writes
 QByteArray FibonacciJson(const FibonacciRun& run);
 // What Print Image -> File saves: the chart with its text block.
-std::optional<CliFailure> WriteFibonacciChart(const FibonacciRun& run, const QString& path);
+QImage FibonacciChartPicture(const FibonacciRun& run);

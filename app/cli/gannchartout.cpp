@@ -25,7 +25,7 @@ QByteArray GannBandCellsJson(const GannRun& run)
     return cells.text(false);
 }
 
-std::optional<CliFailure> WriteGannChart(const GannRun& run, const QString& path)
+QImage GannChartPicture(const GannRun& run)
 {
     InstallFontSubstitutes();
     const qint32 half = GannChartHalf(run.screen);
@@ -42,8 +42,5 @@ std::optional<CliFailure> WriteGannChart(const GannRun& run, const QString& path
     DrawGannChartStep(pb, *drawn, run.layout);
 
     ComposeChartPicture(pb, GannTextBlock(GannValues(run)), GannPlacement(run.layout, pb.widthTwips()));
-    QString error;
-    if (!pb.savePicture(path, &error))
-        return CliFailure{ExitFailed, QStringLiteral("Error in Printing: ") + error};
-    return std::nullopt;
+    return pb.picture();
 }

@@ -1,5 +1,6 @@
 #include "app/cli/gannrun.h"
 
+#include "app/cli/clifiles.h"
 #include "app/cli/jsonout.h"
 #include "forms/gann/gannlisting.h"
 #include "forms/output/reportvalues.h"
@@ -29,7 +30,7 @@ std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
         const std::optional<QStringList> lines =
             QFileInfo(*o.project).isFile() ? ReadTextLines(*o.project) : std::nullopt;
         if (!lines || !ApplyGannProjectLines(*lines, run.controls))
-            return ActionFailed(QStringLiteral("Can't open project file"));
+            return ProjectFailure(*o.project);
     }
     if (o.name) run.controls.projectName = *o.name;
     if (o.price) run.controls.priceText = *o.price;

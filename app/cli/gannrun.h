@@ -42,4 +42,4 @@ QString GannChartKindText(const GannRun& run);
 // Band chart: {"number": [column, row], ...} of every number it shows; null otherwise.
 QByteArray GannBandCellsJson(const GannRun& run);
 // What Print Image -> File saves: the chart with its text block.
-std::optional<CliFailure> WriteGannChart(const GannRun& run, const QString& path);
+QImage GannChartPicture(const GannRun& run);

@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -13,6 +15,17 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+// Standard input as it arrives: a read returns what the pipe holds, so a watch-list fed
+// row by row is answered row by row.
+qint64 ReadStandardInput(char* buffer, qint64 size)
+{
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, size_t(size));
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
 }
 
 }  // namespace
@@ -28,17 +41,17 @@ int main(int argc, char* argv[])
     QGuiApplication::setApplicationName(QStringLiteral("tessaray-cli"));
     QGuiApplication::setApplicationVersion(QStringLiteral(TESSARAY_VERSION));
 
-    QFile in, out, err;
-    in.open(stdin, QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
+    QFile out, err;
     out.open(stdout, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
     err.open(stderr, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
 
     CliEnvironment env;
-    // The settings file lies beside the executable, as the windows look for it.
+    // The settings file is found from the executable's folder, as the windows find it.
     env.programDir = QCoreApplication::applicationDirPath();
     env.computerToday = QDate::currentDate();
     env.version = QStringLiteral(TESSARAY_VERSION);
-    const int status = RunCli(app.arguments().mid(1), env, CliStreams{&in, &out, &err});
+    env.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
+    const int status = RunCli(app.arguments().mid(1), env, CliStreams{ReadStandardInput, &out, &err});
     out.flush();
     err.flush();
     return status;

@@ -33,8 +33,7 @@ Setter Date(std::optional<QDate> CliOptions::*field, const QString& option)
     return [field, option](CliOptions& o, const QString& v, QString& error) {
         const std::optional<QDate> d = ParsePickerDate(v);
         if (!d) {
-            error = QStringLiteral("%1 needs a date m/d/yyyy from 1/1/1601 to 12/31/9999, not \"%2\"")
-                        .arg(option, v);
+            error = NotADateMessage(option, v);
             return false;
         }
         o.*field = *d;
@@ -42,19 +41,35 @@ Setter Date(std::optional<QDate> CliOptions::*field, const QString& option)
     };
 }
 
-bool SetRatios(CliOptions& o, const QString& v, QString& error)
+// The ratios are read once the whole command line is known: --lenient may come later.
+bool ReadRatios(CliOptions& o, QString& error)
 {
+    const QString& v = *o.ratiosText;
     const QStringList parts = v.split(QLatin1Char(','));
     std::optional<double> r[3];
     if (parts.size() == 3) {
         for (int i = 0; i < 3; ++i)
-            r[i] = ParseFileNumber(parts[i]);
+            r[i] = o.lenient ? std::optional<double>(ReadLeadingNumber(parts[i])) : ParseFileNumber(parts[i]);
     }
     if (parts.size() != 3 || !r[0] || !r[1] || !r[2]) {
         error = QStringLiteral("--ratios needs three numbers R1,R2,R3, not \"%1\"").arg(v);
         return false;
     }
     o.ratios = FibRatios{*r[0], *r[1], *r[2]};
+    return true;
+}
+
+// Without --lenient a price must be one number and nothing else, or empty.
+bool CheckPrices(const CliOptions& o, QString& error)
+{
+    const std::pair<const char*, const std::optional<QString>*> prices[] = {
+        {"--price1", &o.price1}, {"--price2", &o.price2}, {"--price", &o.price}};
+    for (const auto& [option, text] : prices) {
+        if (!o.lenient && *text && !IsWholeNumberText(**text)) {
+            error = NotANumberMessage(QLatin1String(option), **text);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -111,7 +126,7 @@ const std::map<QString, OptionRule>& Rules()
         {QStringLiteral("price2"), {true, false, Text(&CliOptions::price2)}},
         {QStringLiteral("date1"), {true, false, Date(&CliOptions::date1, QStringLiteral("--date1"))}},
         {QStringLiteral("date2"), {true, false, Date(&CliOptions::date2, QStringLiteral("--date2"))}},
-        {QStringLiteral("ratios"), {true, false, SetRatios}},
+        {QStringLiteral("ratios"), {true, false, Text(&CliOptions::ratiosText)}},
         {QStringLiteral("price"), {false, true, Text(&CliOptions::price)}},
         {QStringLiteral("date"), {false, true, Date(&CliOptions::date, QStringLiteral("--date"))}},
         {QStringLiteral("layout"), {true, true, SetLayout}},
@@ -121,6 +136,7 @@ const std::map<QString, OptionRule>& Rules()
         {QStringLiteral("today"), {true, true, Date(&CliOptions::today, QStringLiteral("--today"))}},
         {QStringLiteral("format"), {true, true, SetFormat}},
         {QStringLiteral("chart"), {true, true, Text(&CliOptions::chart)}},
+        {QStringLiteral("output"), {true, true, Text(&CliOptions::output)}},
         {QStringLiteral("screen"), {true, true, SetScreen}},
         {QStringLiteral("csv"), {true, true, Text(&CliOptions::csv)}},
     };
@@ -141,10 +157,127 @@ bool IsHelp(const QString& a) { return a == QLatin1String("--help") || a == QLat
 
 std::optional<QDate> ParsePickerDate(const QString& text)
 {
-    const std::optional<QDate> d = ParseFileDate(text.trimmed());
+    // yyyy-mm-dd, as databases and scripts write dates, beside the picker's m/d/yyyy.
+    static const QRegularExpression iso(QStringLiteral("^([0-9]{4})-([0-9]{1,2})-([0-9]{1,2})$"));
+    const QString t = text.trimmed();
+    const QRegularExpressionMatch m = iso.match(t);
+    const std::optional<QDate> d = m.hasMatch()
+        ? std::optional<QDate>(QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()))
+        : ParseFileDate(t);
     if (!d || !IsPickerDate(*d))
         return std::nullopt;
     return d;
+}
+
+bool IsWholeNumberText(const QString& text)
+{
+    return text.isEmpty() || ParseFileNumber(text).has_value();
+}
+
+QString NotANumberMessage(const QString& where, const QString& text)
+{
+    return QStringLiteral("%1: \"%2\" is not a number (digits with one \".\", an optional sign and "
+                          "exponent); --lenient reads it as the price box would")
+        .arg(where, text);
+}
+
+QString NotADateMessage(const QString& where, const QString& text)
+{
+    return QStringLiteral("%1: \"%2\" is not a date m/d/yyyy or yyyy-mm-dd from 1/1/1601 to 12/31/9999")
+        .arg(where, text);
+}
+
+namespace {
+
+// A picture goes where its name says, in the form its extension names.
+bool CheckChart(const CliOptions& o, QString& error)
+{
+    if (!o.chart)
+        return true;
+    if (!ChartFormatFor(*o.chart)) {
+        error = QStringLiteral("--chart needs a file name ending in .png or .bmp, or - for standard output, not \"%1\"")
+                    .arg(*o.chart);
+        return false;
+    }
+    if (*o.chart == QLatin1String("-") && o.output.value_or(QString()) == QLatin1String("-")) {
+        error = QStringLiteral("--chart - and --output - cannot both go to standard output");
+        return false;
+    }
+    return true;
+}
+
+// What can only be judged once the whole command line is read.
+bool CheckCombinations(CliOptions& o, const QStringList& given, QString& error)
+{
+    if (o.csv) {
+        // A batch takes its instruments from the file; only what applies to every
+        // row may be given beside it.
+        static const QStringList rowOptions = {
+            QStringLiteral("price1"), QStringLiteral("price2"), QStringLiteral("date1"),
+            QStringLiteral("date2"), QStringLiteral("price"), QStringLiteral("date"),
+            QStringLiteral("name"), QStringLiteral("notes"), QStringLiteral("project"),
+            QStringLiteral("format"), QStringLiteral("chart"), QStringLiteral("output")};
+        for (const QString& name : given) {
+            if (rowOptions.contains(name)) {
+                error = QStringLiteral("--%1 cannot be combined with --csv").arg(name);
+                return false;
+            }
+        }
+    }
+    if (o.ratiosText && !ReadRatios(o, error))
+        return false;
+    return CheckPrices(o, error) && CheckChart(o, error);
+}
+
+// One "--name value" or "--name=value" (or a flag) at args[i]; i moves past it.
+bool ReadOption(const QStringList& args, int& i, CliOptions& o, QStringList& given, QString& error)
+{
+    const QString& arg = args[i];
+    if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2) {
+        error = QStringLiteral("unexpected argument \"%1\"").arg(arg);
+        return false;
+    }
+    if (arg == QLatin1String("--lenient")) {
+        o.lenient = true;
+        return true;
+    }
+    QString name = arg.mid(2);
+    QString value;
+    const qsizetype eq = name.indexOf(QLatin1Char('='));
+    if (eq >= 0) {
+        value = name.mid(eq + 1);
+        name.truncate(eq);
+    } else if (i + 1 < args.size()) {
+        // The next argument is the value even when it starts with "-": a pasted
+        // negative price is a text like any other.
+        value = args[++i];
+    } else {
+        error = QStringLiteral("--%1 needs a value").arg(name);
+        return false;
+    }
+    const auto rule = Rules().find(name);
+    if (rule == Rules().end()) {
+        error = QStringLiteral("unknown option --%1").arg(name);
+        return false;
+    }
+    const bool allowed = o.analysis == Analysis::Fibonacci ? rule->second.fibonacci : rule->second.gann;
+    if (!allowed) {
+        error = QStringLiteral("--%1 is not an option of %2").arg(name, args.first());
+        return false;
+    }
+    given << name;
+    return rule->second.set(o, value, error);
+}
+
+}  // namespace
+
+std::optional<ChartFormat> ChartFormatFor(const QString& path)
+{
+    if (path == QLatin1String("-") || path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        return ChartFormat::Png;
+    if (path.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+        return ChartFormat::Bmp;
+    return std::nullopt;
 }
 
 ParsedCommandLine ParseCommandLine(const QStringList& args)
@@ -153,12 +286,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& args)
     if (args.isEmpty())
         return Usage(QStringLiteral("name the analysis: fib or gann"));
     const QString& first = args.first();
-    if (IsHelp(first)) {
-        result.kind = ParsedCommandLine::Help;
-        return result;
-    }
-    if (first == QLatin1String("--version")) {
-        result.kind = ParsedCommandLine::Version;
+    if (IsHelp(first) || first == QLatin1String("--version") || first == QLatin1String("--settings-path")) {
+        result.kind = IsHelp(first) ? ParsedCommandLine::Help
+            : first == QLatin1String("--version") ? ParsedCommandLine::Version
+                                                  : ParsedCommandLine::SettingsPath;
         return result;
     }
     CliOptions& o = result.options;
@@ -170,53 +301,17 @@ ParsedCommandLine ParseCommandLine(const QStringList& args)
         return Usage(QStringLiteral("unknown analysis \"%1\": use fib or gann").arg(first));
 
     QStringList given;
+    QString error;
     for (int i = 1; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (IsHelp(arg)) {
+        if (IsHelp(args[i])) {
             result.kind = ParsedCommandLine::Help;
             return result;
         }
-        if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2)
-            return Usage(QStringLiteral("unexpected argument \"%1\"").arg(arg));
-        QString name = arg.mid(2);
-        QString value;
-        const qsizetype eq = name.indexOf(QLatin1Char('='));
-        if (eq >= 0) {
-            value = name.mid(eq + 1);
-            name.truncate(eq);
-        } else if (i + 1 < args.size()) {
-            // The next argument is the value even when it starts with "-": a pasted
-            // negative price is a text like any other.
-            value = args[++i];
-        } else {
-            return Usage(QStringLiteral("--%1 needs a value").arg(name));
-        }
-        const auto rule = Rules().find(name);
-        if (rule == Rules().end())
-            return Usage(QStringLiteral("unknown option --%1").arg(name));
-        const bool allowed =
-            o.analysis == Analysis::Fibonacci ? rule->second.fibonacci : rule->second.gann;
-        if (!allowed)
-            return Usage(QStringLiteral("--%1 is not an option of %2").arg(name, first));
-        QString error;
-        if (!rule->second.set(o, value, error))
+        if (!ReadOption(args, i, o, given, error))
             return Usage(error);
-        given << name;
     }
-
-    if (o.csv) {
-        // A batch takes its instruments from the file; only what applies to every
-        // row may be given beside it.
-        static const QStringList rowOptions = {
-            QStringLiteral("price1"), QStringLiteral("price2"), QStringLiteral("date1"),
-            QStringLiteral("date2"), QStringLiteral("price"), QStringLiteral("date"),
-            QStringLiteral("name"), QStringLiteral("notes"), QStringLiteral("project"),
-            QStringLiteral("format"), QStringLiteral("chart")};
-        for (const QString& name : given) {
-            if (rowOptions.contains(name))
-                return Usage(QStringLiteral("--%1 cannot be combined with --csv").arg(name));
-        }
-    }
+    if (!CheckCombinations(o, given, error))
+        return Usage(error);
     result.kind = ParsedCommandLine::Run;
     return result;
 }
@@ -225,17 +320,27 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  tessaray-cli fib  [--price1 TEXT] [--price2 TEXT] [--date1 M/D/YYYY] [--date2 M/D/YYYY]\n"
+        "  tessaray-cli fib  [--price1 NUMBER] [--price2 NUMBER] [--date1 DATE] [--date2 DATE]\n"
         "                    [--ratios R1,R2,R3] [--name TEXT] [--notes TEXT] [--project FILE.fib]\n"
-        "                    [--today M/D/YYYY] [--format report|listing|json] [--chart FILE.bmp]\n"
-        "                    [--screen WxH] [--layout compact|large]\n"
-        "  tessaray-cli gann [--price TEXT] [--date M/D/YYYY] [--name TEXT] [--notes TEXT]\n"
-        "                    [--project FILE.gann] [--today M/D/YYYY] [--layout compact|large]\n"
-        "                    [--format report|listing|json] [--chart FILE.bmp] [--screen WxH]\n"
+        "                    [--today DATE] [--format report|listing|json] [--output FILE|-]\n"
+        "                    [--chart FILE.png|FILE.bmp|-] [--screen WxH] [--layout compact|large]\n"
+        "                    [--lenient]\n"
+        "  tessaray-cli gann [--price NUMBER] [--date DATE] [--name TEXT] [--notes TEXT]\n"
+        "                    [--project FILE.gann] [--today DATE] [--layout compact|large]\n"
+        "                    [--format report|listing|json] [--output FILE|-]\n"
+        "                    [--chart FILE.png|FILE.bmp|-] [--screen WxH] [--lenient]\n"
         "  tessaray-cli fib|gann --csv FILE.csv|-  [--today ..] [--ratios ..] [--layout ..] [--screen ..]\n"
-        "  tessaray-cli --help | --version\n"
+        "                    [--lenient]\n"
+        "  tessaray-cli history --data FILE.csv [--threshold PCT] [--ratios R1,R2,R3]\n"
+        "                    [--scale 10^k|auto] [--today DATE] [--format report|json]\n"
+        "  tessaray-cli --help | --version | --settings-path\n"
         "\n"
-        "A price is read as the window reads its price box; a date left out is a date picker\n"
-        "left at today. Exit status: 0 done, 1 a file or calculation failed, 2 inputs rejected,\n"
-        "64 usage error.\n");
+        "A NUMBER is one number (digits, one \".\", optional sign and exponent); --lenient reads\n"
+        "prices and ratios as the window's boxes read typed text. A DATE is m/d/yyyy or\n"
+        "yyyy-mm-dd; a date left out is a date picker left at today. The chart is PNG or BMP as\n"
+        "its name ends; \"-\" is standard output (PNG).\n"
+        "The Fibonacci ratios come from the settings file the windows use: quillomat.ini beside\n"
+        "the program when that folder is writable and not a system folder, else\n"
+        "$XDG_CONFIG_HOME/tessaray/quillomat.ini (~/.config/tessaray/); --settings-path prints it.\n"
+        "Exit status: 0 done, 1 a file or calculation failed, 2 inputs rejected, 64 usage error.\n");
 }

@@ -24,6 +24,7 @@ struct CliOptions {
     std::optional<QString> price1, price2;
     std::optional<QDate> date1, date2;
     std::optional<FibRatios> ratios;
+    std::optional<QString> ratiosText;   // as typed; read once --lenient is known
     // Gann inputs.
     std::optional<QString> price;
     std::optional<QDate> date;
@@ -33,12 +34,15 @@ struct CliOptions {
     std::optional<QDate> today;
     QSize screen{1024, 768};
     OutputFormat format = OutputFormat::Report;
-    std::optional<QString> chart;
-    std::optional<QString> csv;   // "-" = standard input
+    std::optional<QString> chart;   // "-" = standard output
+    std::optional<QString> output;  // the report, listing or JSON; standard output if absent
+    std::optional<QString> csv;     // "-" = standard input
+    // Numbers are whole number texts unless the trader asks for the boxes' own reading.
+    bool lenient = false;
 };
 
 struct ParsedCommandLine {
-    enum Kind { Run, Help, Version, UsageError } kind = UsageError;
+    enum Kind { Run, Help, Version, SettingsPath, UsageError } kind = UsageError;
     CliOptions options;
     QString error;   // for UsageError: what was wrong, one line
 };
@@ -50,6 +54,21 @@ ParsedCommandLine ParseCommandLine(const QStringList& args);
 // (on standard error).
 QString UsageText();
 
+// The picture --chart writes: PNG for a .png name and for standard output, BMP (what
+// Print Image saves) for a .bmp name; any other name is refused.
+enum class ChartFormat { Png, Bmp };
+std::optional<ChartFormat> ChartFormatFor(const QString& path);
+
 // A date as the tool reads it from the command line and from watch-lists: m/d/yyyy
-// (or m/d/yy, as project files allow) within the picker's range.
+// (or m/d/yy, as project files allow) or yyyy-mm-dd, within the picker's range.
 std::optional<QDate> ParsePickerDate(const QString& text);
+
+// A price as a script should hand it over: the whole text one number (blanks around
+// it, a sign, digits with one ".", an exponent), or nothing at all for an empty box.
+// "1,234.50" is not one: the price box would read it as 1.
+bool IsWholeNumberText(const QString& text);
+
+// What the tool says when a value is not a whole number text: where it came from
+// (an option, or file:line:column) and the text itself.
+QString NotANumberMessage(const QString& where, const QString& text);
+QString NotADateMessage(const QString& where, const QString& text);

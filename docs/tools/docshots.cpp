@@ -12,12 +12,19 @@
 // and message boxes are answered without waiting for anyone. The screenshots are
 // taken with QWidget::grab(), so they show the windows as the X server's fonts draw
 // them (scripts/screenshots.sh runs this under Xvfb).
+#include "forms/history/frmPriceHistory.h"
 #include "forms/output/frmPrintOption.h"
 #include "forms/shell/frmMain.h"
 #include "platform/fonts.h"
 #include "platform/qtplatform.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
+#include <QDoubleSpinBox>
+#include <QValueAxis>
 #include <QApplication>
 #include <QDateEdit>
 #include <QDir>
@@ -209,6 +216,39 @@ void AnswerPrintDestination(const std::function<void(frmPrintOption&)>& answer)
     });
 }
 
+// The 1987 walk-through of the guide: the Dow's daily closes of the 1980s, swings of
+// 10 %, the August high and the October low chosen, the chart narrowed to 1987.
+void PriceHistoryImages(frmMain& menu)
+{
+    if (QAction* open = Control<QAction>(&menu, "actPriceHistory"))
+        open->trigger();
+    auto* history = qobject_cast<frmPriceHistory*>(TopLevel(QStringLiteral("frmPriceHistory")));
+    if (!history || !history->LoadFile(QStringLiteral(TESSARAY_PRICE_HISTORY)))
+        return Fail(QStringLiteral("the price history did not load"));
+    history->resize(1180, 640);
+    Control<QDoubleSpinBox>(history, "spnThreshold")->setValue(10);
+    const auto swingOn = [history](const QDate& date) {
+        for (int i = 0; i < int(history->swings().size()); ++i)
+            if (history->swings()[i].date == date) return i;
+        Fail(QStringLiteral("no swing on ") + date.toString());
+        return -1;
+    };
+    const auto narrowTo1987 = [history] {
+        QChart* chart = Control<QChartView>(history, "chvPrices")->chart();
+        static_cast<QDateTimeAxis*>(chart->axes(Qt::Horizontal).first())
+            ->setRange(QDate(1987, 1, 1).startOfDay(), QDate(1988, 12, 31).startOfDay());
+        static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first())->setRange(1500, 2900);
+    };
+    history->SelectSwing(swingOn(QDate(1987, 8, 25)));
+    history->SelectSwing(swingOn(QDate(1987, 10, 19)));
+    narrowTo1987();
+    Grab(history, QStringLiteral("price-history.png"));
+    history->SelectSwing(swingOn(QDate(1987, 10, 19)));   // alone now: the Square of Nine
+    narrowTo1987();
+    Grab(history, QStringLiteral("price-history-gann.png"));
+    history->close();
+}
+
 int Images(frmMain& menu)
 {
     const QSize large(1024, 768), compact(800, 600);
@@ -257,6 +297,9 @@ int Images(frmMain& menu)
     FillGann(gann86, QStringLiteral("Band1000"), QStringLiteral("1000"), QDate(2024, 1, 15), QString());
     if (gann86)
         Grab(Control<QWidget>(gann86, "pbGann"), QStringLiteral("gann-band.png"));
+
+    g_platform->screen = large;
+    PriceHistoryImages(menu);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "forms/fibonacci/fibonaccifile.h"
 #include "forms/fibonacci/fibonaccilisting.h"
+#include "forms/output/clipboardtext.h"
 #include "forms/output/frmOutput.h"
 #include "forms/output/reportvalues.h"
 #include "forms/shell/frmFibRatios.h"
@@ -10,6 +11,7 @@
 #include "modules/modFunctions.h"
 #include "modules/numbers.h"
 #include "modules/textfile.h"
+#include "platform/accessibility.h"
 #include "platform/fonts.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
@@ -92,6 +94,7 @@ FibonacciWindow::FibonacciWindow(Layout layout, QWidget* parent)
     setDocumentButtons(cmdNew, cmdCalculate);
     PlaceControls();
     Form_Load();
+    AddDesktopManners();
 }
 
 frmFibonacci::frmFibonacci(QWidget* parent) : FibonacciWindow(Layout::Large, parent)
@@ -152,7 +155,8 @@ void FibonacciWindow::CreateControls()
     txtNotes = named(new MultiLineTextBox(this), "txtNotes");
     cmdExport = button("Export &Results", "cmdExport");
     cmdPrint = button("&Print Image", "cmdPrint");
-    cmdRatios = button("Configure Fibonacci &Ratios", "cmdRatios");
+    // Alt+R is Export Results; the ratios take the F of Fibonacci.
+    cmdRatios = button("Configure &Fibonacci Ratios", "cmdRatios");
     pbFibonacci = named(new PictureBox(this), "pbFibonacci");
 
     QWidget* tabOrder[] = {cmdNew,    cmdOpen,  cmdSave,  cmdExit,      txtProject,
@@ -209,20 +213,21 @@ void FibonacciWindow::PlaceControls()
 
 void FibonacciWindow::Form_Load()
 {
-    // The window takes the whole screen; the chart is the largest square that fits
-    // its height, at the right edge.
+    // The window takes the whole desktop; the chart is the largest square that fits
+    // its height, at the right edge, beside the input column.
     const double tpp = platform().twipsPerPixel();
-    const QSize screen = platform().screenSize();
-    WindowLeft = 0;
-    WindowTop = 0;
-    WindowWidth = qint32(RoundHalfEven(screen.width() * tpp));
-    WindowHeight = qint32(RoundHalfEven(screen.height() * tpp));
-    move(0, 0);
-    resize(screen);
+    const QRect area = DesktopClientArea();
+    WindowLeft = qint32(RoundHalfEven(area.left() * tpp));
+    WindowTop = qint32(RoundHalfEven(area.top() * tpp));
+    WindowWidth = qint32(RoundHalfEven(area.width() * tpp));
+    WindowHeight = qint32(RoundHalfEven(area.height() * tpp));
+    setGeometry(area);
 
-    ChartHalfSize = FibonacciChartHalf(WindowHeight);
-    pbFibonacci->placeTwips(WindowWidth + WindowLeft - 2 * ChartHalfSize - ChartBoxRightGap, 0,
+    ChartHalfSize = ChartHalfBesideInputs(FibonacciChartHalf(WindowHeight), WindowWidth,
+                                          ControlsRightTwips(this, pbFibonacci));
+    pbFibonacci->placeTwips(WindowWidth - 2 * ChartHalfSize - ChartBoxRightGap, 0,
                             2 * ChartHalfSize, 2 * ChartHalfSize);
+    ScrollWhenCut(this);
 
     ProjectFile.clear();
     Notes.clear();
@@ -232,9 +237,7 @@ void FibonacciWindow::Form_Load()
     Price1 = 0;
     Price2 = 0;
     ShowInputs();
-    ProjectState = QStringLiteral("NEW");
-    ChangedFlag = QStringLiteral("NO");
-    UpdateNewButton();
+    DocumentIsNew();
     DrawChart();
     FirstShow = 1;
 }
@@ -258,6 +261,34 @@ void FibonacciWindow::txtNotes_LostFocus()
 bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
 
 // ---------------------------------------------------------------------------------
+// Keyboard, clipboard and screen readers
+
+void FibonacciWindow::AddDesktopManners()
+{
+    UseDesignFont(this);
+    AddDocumentShortcuts({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
+    cmdRatios->setToolTip(QStringLiteral("Change the three ratios the projections use (Alt+F)"));
+    for (QLabel* l : {lblPrices, lblDates}) l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    AddCopyCommands([this] { return ResultsText(); }, pbFibonacci, {Frame2, lblPrices, lblDates, pbFibonacci});
+
+    NameButtonsByCaption(this);
+    NameByLabel(txtPrice1, lblCaptionPrice1, QStringLiteral("Price at the first turning point"));
+    NameByLabel(dtpDate1, lblCaptionDate1, QStringLiteral("Date of the first turning point"));
+    NameByLabel(txtPrice2, lblCaptionPrice2, QStringLiteral("Price at the second turning point"));
+    NameByLabel(dtpDate2, lblCaptionDate2, QStringLiteral("Date of the second turning point"));
+    NameControl(txtProject, QStringLiteral("Project name"), QStringLiteral("The name the project is saved under"));
+    NameControl(txtNotes, QStringLiteral("Notes"), QStringLiteral("Notes kept with the project and its report"));
+    NameByLabel(lblPrices, Label4, QStringLiteral("One potential price per ratio"));
+    NameByLabel(lblDates, Label5, QStringLiteral("One potential date per ratio"));
+    NameControl(pbFibonacci, QStringLiteral("Fibonacci chart"), ResultsText());
+}
+
+QString FibonacciWindow::ResultsText() const
+{
+    return ResultsForClipboard(Label4->text(), lblPrices->text(), Label5->text(), lblDates->text());
+}
+
+// ---------------------------------------------------------------------------------
 // Calculation
 
 FibonacciInputs FibonacciWindow::InputsFromControls() const
@@ -275,6 +306,8 @@ FibonacciInputs FibonacciWindow::InputsFromControls() const
 
 int FibonacciWindow::ValidateInputs()
 {
+    // A half-typed date is never replaced by another one behind the trader's back.
+    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return -1;
     const std::optional<QString> message = ::ValidateInputs(InputsFromControls(), platform().today(), state());
     if (message) {
         ShowMessage(*message);
@@ -285,6 +318,7 @@ int FibonacciWindow::ValidateInputs()
 
 void FibonacciWindow::cmdCalculate_Click()
 {
+    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return;
     // The ratios in force now; changing them later does not touch these results.
     const CalcOutcome outcome = CalculateFibonacci(InputsFromControls(), platform().today(),
                                                    FibRatios{FibRatio1, FibRatio2, FibRatio3}, state());
@@ -305,6 +339,7 @@ void FibonacciWindow::ShowResults()
     lblPrices->setText(PriceListing(state(), ratios));
     SetControlFont(lblDates, ListingFontName, points, true);
     lblDates->setText(DateListing(state(), ratios));
+    pbFibonacci->setAccessibleDescription(ResultsText());
 }
 
 void FibonacciWindow::ClearChartBox()
@@ -358,9 +393,7 @@ void FibonacciWindow::cmdNew_Click()
     ClearProject();
     ClearChartBox();
     DrawChart();
-    ChangedFlag = QStringLiteral("NO");
-    ProjectState = QStringLiteral("NEW");
-    UpdateNewButton();
+    DocumentIsNew();
     txtPrice1->setFocus();
 }
 
@@ -410,18 +443,18 @@ void FibonacciWindow::cmdOpen_Click()
     txtPrice1->setFocus();
 }
 
-void FibonacciWindow::cmdSave_Click()
+bool FibonacciWindow::cmdSave_Click()
 {
-    if (ValidateInputs() == -1) return;
+    if (ValidateInputs() == -1) return false;
     if (ProjectName.isEmpty() || ProjectName == ProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
-        return;
+        return false;
     }
     QString path;
-    if (ProjectState != QLatin1String("OPEN")) {
+    if (ProjectState != ProjectStatus::Open) {
         const std::optional<QString> chosen = platform().saveFileName(
             FibFileFilter, platform().programDir() + QLatin1Char('/') + ProjectName + QStringLiteral(".fib"));
-        if (!chosen) return;
+        if (!chosen) return false;
         path = *chosen;
     } else {
         // An opened or saved document always goes back to its own file.
@@ -429,8 +462,20 @@ void FibonacciWindow::cmdSave_Click()
     }
     if (!SaveFibProject(path, state())) {
         ShowActionFailed(QStringLiteral("Can't save result file."));
-        return;
+        return false;
     }
     DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
+    return true;
+}
+
+// ---- Inputs handed over by another window -------------------------------------
+
+void FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
+{
+    SetPriceText(txtPrice1, GeneralNumber(price1));
+    SetPriceText(txtPrice2, GeneralNumber(price2));
+    dtpDate1->setValue(date1);
+    dtpDate2->setValue(date2);
+    cmdCalculate_Click();
 }

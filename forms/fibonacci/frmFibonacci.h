@@ -26,9 +26,9 @@ class TextBox;
 // points. A calculation that cannot go on (a date past 12/31/9999) is reported and the
 // window keeps everything as it was.
 //
-// The document: ProjectState "NEW"/"OPEN", ChangedFlag "YES"/"NO", ProjectFile. New,
-// Open and closing ask "Save Changes?" when something changed; Save and Open read and
-// write ".fib" files through fibonaccifile.h.
+// The document: ProjectState, ChangedFlag, ProjectFile. New, Open and closing ask
+// "Save Changes?" when something changed; Save and Open read and write ".fib" files
+// through fibonaccifile.h.
 //
 // All state is in public plain fields so the export and printing code can read it.
 class FibonacciWindow : public DocumentWindow, public FibonacciState {
@@ -85,6 +85,9 @@ public:
     void ShowInputs();
     // Erases the chart box: no picture, drawing cleared.
     void ClearChartBox();
+    // Both results tables as tab-separated text (the clipboard's and the chart's
+    // text for screen readers).
+    QString ResultsText() const;
 
     // Runs each time the window becomes active; the first time puts the focus in Price1.
     void Form_Activate() override;
@@ -95,12 +98,17 @@ public slots:
     void cmdCalculate_Click();
     void cmdNew_Click();
     void cmdOpen_Click();
-    void cmdSave_Click() override;
+    bool cmdSave_Click() override;
     void cmdExit_Click();
     void cmdRatios_Click();
     // The text report and the chart picture are written by the output code.
     void cmdExport_Click();
     void cmdPrint_Click();
+
+    // ---- Inputs handed over by another window (the price history's swings) ----
+    // Types the two prices and moves the two pickers as a trader would, then presses
+    // Calculate: the document is marked changed and a rejection shows its message.
+    void LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2);
 
 protected:
     FibonacciWindow(Layout layout, QWidget* parent);
@@ -108,6 +116,8 @@ protected:
 private:
     void CreateControls();
     void PlaceControls();
+    // Shortcuts, copying, fonts and names for screen readers.
+    void AddDesktopManners();
     void Form_Load();
     void ClearProject();
     void txtNotes_GotFocus();

@@ -3,11 +3,13 @@
 #include "forms/gann/ganncalc.h"
 #include "forms/gann/gannchart.h"
 #include "forms/gann/gannlisting.h"
+#include "forms/output/clipboardtext.h"
 #include "forms/output/frmOutput.h"
 #include "forms/output/reportvalues.h"
 #include "modules/errors.h"
 #include "modules/modFunctions.h"
 #include "modules/textfile.h"
+#include "platform/accessibility.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
 
@@ -121,6 +123,7 @@ GannWindow::GannWindow(Layout windowLayout, const QString& name, QWidget* parent
     CreateControls();
     setDocumentButtons(cmdNew, cmdCalculate);
     Form_Load();
+    AddDesktopManners();
 }
 
 void GannWindow::CreateControls()
@@ -230,24 +233,48 @@ void GannWindow::CreateControls()
 
 void GannWindow::Form_Load()
 {
-    const QSize screen = platform().screenSize();
-    setGeometry(0, 0, screen.width(), screen.height());
-    const double widthTwips = PixelsToTwips(screen.width());
-    const double heightTwips = PixelsToTwips(screen.height());
+    const QRect area = DesktopClientArea();
+    setGeometry(area);
+    const double widthTwips = PixelsToTwips(area.width());
+    const double heightTwips = PixelsToTwips(area.height());
 
-    // The chart is a square against the window's right edge.
-    const qint32 chartHalf = ChartHalfForHeight(heightTwips);
+    // The chart is a square against the window's right edge, beside the inputs.
+    const qint32 chartHalf = ChartHalfBesideInputs(ChartHalfForHeight(heightTwips), int(widthTwips),
+                                                   ControlsRightTwips(this, pbGann));
     pbGann->placeTwips(int(widthTwips) - 2 * chartHalf - ChartBoxRightGap, 0, 2 * chartHalf, 2 * chartHalf);
+    ScrollWhenCut(this);
 
     const QDate today = platform().today();
     dtpInputDate->setValue(today);
     LoadGannState(state, layout, today, chartHalf);
 
-    ProjectState = QStringLiteral("NEW");
-    ChangedFlag = QStringLiteral("NO");
-    UpdateNewButton();
+    DocumentIsNew();
     RedrawChart();
     FirstShow = 1;
+}
+
+// ---------------------------------------------------------------------------------
+// Keyboard, clipboard and screen readers
+
+void GannWindow::AddDesktopManners()
+{
+    UseDesignFont(this);
+    AddDocumentShortcuts({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
+    AddCopyCommands([this] { return ResultsText(); }, pbGann, {Frame2, lblPrices, lblDates, pbGann});
+
+    NameButtonsByCaption(this);
+    NameByLabel(txtPrice, Label1, QStringLiteral("The price placed on the square, a whole number"));
+    NameByLabel(dtpInputDate, Label2, QStringLiteral("The date placed on the seasonal calendar"));
+    NameControl(txtProject, QStringLiteral("Project name"), QStringLiteral("The name the project is saved under"));
+    NameControl(txtNotes, QStringLiteral("Notes"), QStringLiteral("Notes kept with the project and its report"));
+    NameByLabel(lblPrices, Label4, QStringLiteral("Potential high and low for every 45 degrees"));
+    NameByLabel(lblDates, Label5, QStringLiteral("Potential date for every 45 degrees"));
+    NameControl(pbGann, QStringLiteral("Square of Nine chart"), ResultsText());
+}
+
+QString GannWindow::ResultsText() const
+{
+    return ResultsForClipboard(Label4->text(), lblPrices->text(), Label5->text(), lblDates->text());
 }
 
 void GannWindow::Form_Activate()
@@ -288,6 +315,8 @@ void GannWindow::ClearProject()
 
 void GannWindow::cmdCalculate_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return;
     const CalcOutcome outcome =
         CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
     if (!outcome.accepted()) {
@@ -305,6 +334,7 @@ void GannWindow::ShowResults()
     SetControlFont(lblDates, GannListingFontName, points, true);
     lblPrices->setText(GannPriceListing(state));
     lblDates->setText(GannDateListing(state));
+    pbGann->setAccessibleDescription(ResultsText());
 }
 
 void GannWindow::RedrawChart()
@@ -328,9 +358,7 @@ void GannWindow::cmdNew_Click()
         return;
     ClearProject();
     Form_Load();
-    ChangedFlag = QStringLiteral("NO");
-    ProjectState = QStringLiteral("NEW");
-    UpdateNewButton();
+    DocumentIsNew();
     txtPrice->setFocus();
 }
 
@@ -367,33 +395,36 @@ void GannWindow::cmdOpen_Click()
     txtPrice->setFocus();
 }
 
-void GannWindow::cmdSave_Click()
+bool GannWindow::cmdSave_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return false;
     const QString name = TrimBlanks(txtProject->text());
     if (name.isEmpty() || name == ProjectNamePlaceholder) {
         ShowMessage(QStringLiteral("Project name not specified!"));
-        return;
+        return false;
     }
 
     QString path;
-    if (ProjectState == QLatin1String("OPEN")) {
+    if (ProjectState == ProjectStatus::Open) {
         path = ProjectFile;
     } else {
         const std::optional<QString> chosen = platform().saveFileName(
             GannProjectFilter, platform().programDir() + QLatin1Char('/') + name + QStringLiteral(".gann"));
         if (!chosen)
-            return;
+            return false;
         path = *chosen;
     }
 
     // Written through a temporary file: a failed save leaves the old file whole.
     if (path.isEmpty() || !WriteTextLines(path, GannProjectLines(Document()))) {
         ShowActionFailed(QStringLiteral("Can't save result file."));
-        return;
+        return false;
     }
 
     DocumentBelongsTo(path);
     ShowMessage(QStringLiteral("Project saved to file ") + path);
+    return true;
 }
 
 void GannWindow::cmdExit_Click()
@@ -403,6 +434,8 @@ void GannWindow::cmdExit_Click()
 
 void GannWindow::cmdExport_Click()
 {
+    if (!dtpInputDate->checkComplete())
+        return;
     // The input boxes as they are now, beside the results of the last calculation.
     ExportGannResults(GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
                                          dtpInputDate->value(), platform().today(),
@@ -420,3 +453,14 @@ void GannWindow::cmdPrint_Click()
 frmGann::frmGann(QWidget* parent) : GannWindow(Layout::Large, QStringLiteral("frmGann"), parent) {}
 
 frmGann86::frmGann86(QWidget* parent) : GannWindow(Layout::Compact, QStringLiteral("frmGann86"), parent) {}
+
+// ---- Inputs handed over by another window -------------------------------------
+
+void GannWindow::LoadInputsAndCalculate(const QString& priceText, const QDate& date)
+{
+    GannDocument doc = Document();
+    doc.priceText = priceText;
+    doc.date = date;
+    ShowDocument(doc);
+    cmdCalculate_Click();
+}

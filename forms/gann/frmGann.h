@@ -63,12 +63,15 @@ public:
 
     // The document as the controls hold it (notes lines joined with CR LF).
     GannDocument Document() const;
+    // Both results tables as tab-separated text (the clipboard's and the chart's
+    // text for screen readers).
+    QString ResultsText() const;
 
 public slots:
     void cmdCalculate_Click();
     void cmdNew_Click();
     void cmdOpen_Click();
-    void cmdSave_Click() override;
+    bool cmdSave_Click() override;
     void cmdExit_Click();
     void cmdExport_Click();
     void cmdPrint_Click();
@@ -76,12 +79,19 @@ public slots:
     void Form_Load();
     void Form_Activate() override;
 
+    // ---- Inputs handed over by another window (the price history's swings) ----
+    // Puts the price text into the price box and the date into the picker as a paste
+    // would, then presses Calculate.
+    void LoadInputsAndCalculate(const QString& priceText, const QDate& date);
+
 protected:
     GannWindow(Layout layout, const QString& name, QWidget* parent);
 
 
 private:
     void CreateControls();
+    // Shortcuts, copying, fonts and names for screen readers.
+    void AddDesktopManners();
     void ClearProject();
     // Writes a document into the controls, touching only what differs, so that
     // change tracking sees exactly the controls a file changed.

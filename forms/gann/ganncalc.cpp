@@ -372,7 +372,7 @@ CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDat
     // today is read once here, so every later reading of this calculation agrees.
     const bool dateEntered = !PickerMeansNoDate(pickerDate, today);
     if (priceText.isEmpty() && !dateEntered)
-        return {CalcOutcome::Rejected, QStringLiteral("Please enter price and/or date")};
+        return {CalcOutcome::Rejected, GannNoInputMessage};
 
     const GannPriceReading reading = ReadGannPrice(priceText);
     if (reading.tooLarge) {
@@ -381,7 +381,7 @@ CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDat
             state.GannPrice = reading.price;
         state.GannDate = pickerDate;
         state.DateEntered = dateEntered;
-        return {CalcOutcome::Rejected, QStringLiteral("Please enter a price smaller than 10000")};
+        return {CalcOutcome::Rejected, GannPriceTooLargeMessage};
     }
 
     // Worked on a copy and committed at the end, so a date the calendar cannot hold

@@ -20,12 +20,16 @@
 // price); pickerDate the date picker, where today's date means "no date"
 // (PickerMeansNoDate, stored as DateEntered). Runs: the input checks, the square size,
 // the spiral, the highs and lows (with a price), the dates (with a date).
-// Rejected with "Please enter price and/or date" when nothing was entered (state
-// untouched) and with "Please enter a price smaller than 10000" for a larger price
-// (GannPrice and GannDate then hold the rejected inputs, every result stays). Failed
+// Rejected with GannNoInputMessage when nothing was entered (state untouched) and
+// with GannPriceTooLargeMessage for a price above 9999 (GannPrice and GannDate then
+// hold the rejected inputs, every result stays). Failed
 // when a date would pass 12/31/9999; the state is then exactly as before the call.
 CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
                           const QDate& today, Layout layout);
+
+// What the Calculate button says to inputs it refuses.
+inline const QString GannNoInputMessage = QStringLiteral("Please enter price and/or date");
+inline const QString GannPriceTooLargeMessage = QStringLiteral("Please enter a price smaller than 10000");
 
 // A date picker cannot be empty, so one left at today's date is how the trader leaves
 // the date out.

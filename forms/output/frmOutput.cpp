@@ -66,7 +66,8 @@ void PrintChartImage(PictureBox& box, const TextBlock& block, const TextBlockPla
     } else {
         failed = !platform().printImage(box.surface().picture(), option == 2, &error);
     }
-    if (failed)
+    // A print dialog the trader cancelled is no error.
+    if (failed && !error.isEmpty())
         ShowMessage(QStringLiteral("Error in Printing: ") + error);
 
     // The text block was only for the picture: the chart gets its own width back and is

@@ -1,5 +1,7 @@
 #include "forms/output/frmPrintOption.h"
 
+#include "platform/accessibility.h"
+#include "platform/fonts.h"
 #include "platform/geometry.h"
 #include "platform/platform.h"
 
@@ -41,6 +43,7 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     setWindowTitle(QStringLiteral("Print Destination"));
     setModal(true);
     setFixedSize(TwipsToPixels(3735), TwipsToPixels(3435));
+    setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
 
     // Options that sit directly on the dialog form one group (File or Printer); the
     // two inside the frame form a second, independent one (Monochrome or Color).
@@ -78,6 +81,7 @@ frmPrintOption::frmPrintOption(QWidget* parent)
                        static_cast<QWidget*>(optColor), static_cast<QWidget*>(optFile),
                        static_cast<QWidget*>(optPrinter)})
         w->resize(qMax(w->width(), w->sizeHint().width()), w->height());
+    UseDesignFont(this);
 
     setTabOrder(cmdCancel, OptMonochrome);
     setTabOrder(OptMonochrome, optColor);
@@ -93,8 +97,9 @@ frmPrintOption::frmPrintOption(QWidget* parent)
 
     Form_Load();
 
-    const QSize screen = platform().screenSize();
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    CenterInAvailableArea(this);
+    NameButtonsByCaption(this);
+    optPrinter->setToolTip(QStringLiteral("Print through the system's print dialog: another printer or a PDF file can be chosen there"));
 }
 
 void frmPrintOption::Form_Load()

@@ -3,6 +3,7 @@
 #include "forms/shell/settings.h"
 #include "modules/modFunctions.h"
 #include "modules/numbers.h"
+#include "platform/accessibility.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
 
@@ -42,6 +43,7 @@ frmFibRatios::frmFibRatios(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmFibRatios"));
     setWindowTitle(QStringLiteral("Configure Fibonacci Ratios"));
     setModal(true);
+    UseDesignFont(this);
     resize(TwipsToPixels(3300), TwipsToPixels(2490));
 
     // Created in tab order.
@@ -80,8 +82,18 @@ frmFibRatios::frmFibRatios(QWidget* parent) : QDialog(parent)
 
     ShowRatios();
 
-    const QSize screen = platform().screenSize();
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    UseDesignFont(this);
+    CenterInAvailableArea(this);
+    NameForScreenReaders();
+}
+
+void frmFibRatios::NameForScreenReaders()
+{
+    NameButtonsByCaption(this);
+    const QString order = QStringLiteral("The ratios must be greater than 0 and in increasing order");
+    NameByLabel(txtRatio1, Label1, order);
+    NameByLabel(txtRatio2, Label3, order);
+    NameByLabel(txtRatio3, Label2, order);
 }
 
 void frmFibRatios::ShowRatios()

@@ -30,6 +30,7 @@ public slots:
 
 private:
     void ShowRatios();
+    void NameForScreenReaders();
     bool RatiosInvalid();
     void SaveRatios();
 };

@@ -2,12 +2,18 @@
 
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
+#include "forms/history/frmPriceHistory.h"
+#include "forms/shell/frmAbout.h"
+#include "forms/shell/frmHelp.h"
 #include "forms/shell/settings.h"
 #include "modules/layout.h"
 #include "platform/fonts.h"
+#include "platform/accessibility.h"
 #include "platform/platform.h"
+#include "platform/shortcuts.h"
 #include "platform/widgets.h"
 
+#include <QAction>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,16 +25,66 @@ namespace {
 
 // The single program-wide instances. QPointer forgets a window when it is closed
 // (windows delete themselves on close), so the next request loads it afresh.
-QPointer<QWidget> g_frmFibonacci, g_frmFibonacci86, g_frmGann, g_frmGann86;
+QPointer<QWidget> g_frmFibonacci, g_frmFibonacci86, g_frmGann, g_frmGann86, g_frmPriceHistory;
+QPointer<frmMain> g_frmMain;
+
+void AddPriceHistoryAction(QWidget* window);
 
 template <class Window>
-void ShowSingle(QPointer<QWidget>& instance)
+Window* ShowSingle(QPointer<QWidget>& instance)
 {
-    if (!instance)
+    if (!instance) {
         instance = new Window();
+        AddPriceHistoryAction(instance);
+    }
     instance->show();
     instance->raise();
     instance->activateWindow();
+    return static_cast<Window*>(instance.data());
+}
+
+// The analysis window for this screen, as the main menu's buttons choose it.
+FibonacciWindow* ShowFibonacci()
+{
+    if (ChooseLayout(platform().screenSize()) == Layout::Compact)
+        return ShowSingle<frmFibonacci86>(g_frmFibonacci86);
+    return ShowSingle<frmFibonacci>(g_frmFibonacci);
+}
+
+GannWindow* ShowGann()
+{
+    if (ChooseLayout(platform().screenSize()) == Layout::Compact)
+        return ShowSingle<frmGann86>(g_frmGann86);
+    return ShowSingle<frmGann>(g_frmGann);
+}
+
+// The price history hands its swings to the analysis windows; they calculate at once.
+void ShowPriceHistory()
+{
+    const bool fresh = !g_frmPriceHistory;
+    auto* history = ShowSingle<frmPriceHistory>(g_frmPriceHistory);
+    if (!fresh)
+        return;
+    QObject::connect(history, &frmPriceHistory::FibonacciRequested,
+                     [](double price1, const QDate& date1, double price2, const QDate& date2) {
+                         ShowFibonacci()->LoadInputsAndCalculate(price1, date1, price2, date2);
+                     });
+    QObject::connect(history, &frmPriceHistory::GannRequested, [](const QString& price, const QDate& date) {
+        ShowGann()->LoadInputsAndCalculate(price, date);
+    });
+}
+
+// Every window of the program opens the price history with Ctrl+H and from its
+// context menu, so no window needs a button it was not designed with.
+void AddPriceHistoryAction(QWidget* window)
+{
+    auto* action = new QAction(QStringLiteral("Price &History..."), window);
+    action->setObjectName(QStringLiteral("actPriceHistory"));
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    QObject::connect(action, &QAction::triggered, [] { ShowPriceHistory(); });
+    window->addAction(action);
+    if (window->contextMenuPolicy() == Qt::DefaultContextMenu)
+        window->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void CloseIfOpen(QWidget* window)
@@ -37,17 +93,13 @@ void CloseIfOpen(QWidget* window)
         window->close();
 }
 
-const char* const Disclaimer =
-    "This program is intended for educational purposes only. Its publisher does not "
-    "recommend buying or selling any stock, commodity or other financial instrument.\n\n"
-    "This software is for your own use only and is not to be passed on to others.";
-
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Marlowind Tessaray"));
+    setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
     resize(TwipsToPixels(5160), TwipsToPixels(5715));
 
     cmdFibonacci = new QPushButton(QStringLiteral("Fibonacci"), this);
@@ -55,7 +107,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     Frame1 = new QFrame(this);
     Frame1->setFrameShape(QFrame::Box);
     Frame1->setFrameShadow(QFrame::Sunken);
-    Label1 = new QLabel(QString::fromLatin1(Disclaimer), Frame1);
+    Label1 = new QLabel(ProgramDisclaimer(), Frame1);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2 = new QLabel(QStringLiteral("Marlowind"), this);
@@ -96,11 +148,51 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 
     Form_Load();
+    AddPriceHistoryAction(this);
 
     // Centre of the screen when first shown.
-    const QSize screen = platform().screenSize();
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    CenterInAvailableArea(this);
     cmdFibonacci->setFocus();
+    UseDesignFont(this);
+    NameButtonsByCaption(this);
+    AddKeyboardAndHelp();
+}
+
+// ---------------------------------------------------------------------------------
+// Reaching the menu, the guide and the About box from every window
+
+void frmMain::AddKeyboardAndHelp()
+{
+    g_frmMain = this;
+    programActions().showMainMenu = &frmMain::ShowMainMenu;
+    programActions().showGuide = &frmHelp::ShowGuide;
+    programActions().exitProgram = [] {
+        if (g_frmMain) g_frmMain->cmdExit_Click();
+    };
+    AddProgramShortcuts(this);
+    cmdExit->setToolTip(QStringLiteral("Close every window and end the program (%1)")
+                            .arg(QKeySequence(Qt::CTRL | Qt::Key_Q).toString(QKeySequence::NativeText)));
+
+    auto* guide = new QAction(QStringLiteral("User Guide\tF1"), this);
+    auto* about = new QAction(QStringLiteral("About ") + ProgramTitle, this);
+    connect(guide, &QAction::triggered, this, &frmHelp::ShowGuide);
+    connect(about, &QAction::triggered, this, [this] { frmAbout::ShowAbout(this); });
+    addActions({guide, about});
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// An analysis window may cover the whole desktop; Ctrl+M brings the menu back, and
+// opens it again if it was closed.
+void frmMain::ShowMainMenu()
+{
+    QWidget* menu = g_frmMain;
+    if (!menu) {
+        menu = new frmMain();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    menu->show();
+    menu->raise();
+    menu->activateWindow();
 }
 
 void frmMain::Form_Load()
@@ -119,18 +211,12 @@ void frmMain::LoadRatios()
 
 void frmMain::cmdFibonacci_Click()
 {
-    if (ChooseLayout(platform().screenSize()) == Layout::Compact)
-        ShowSingle<frmFibonacci86>(g_frmFibonacci86);
-    else
-        ShowSingle<frmFibonacci>(g_frmFibonacci);
+    ShowFibonacci();
 }
 
 void frmMain::cmdGann_Click()
 {
-    if (ChooseLayout(platform().screenSize()) == Layout::Compact)
-        ShowSingle<frmGann86>(g_frmGann86);
-    else
-        ShowSingle<frmGann>(g_frmGann);
+    ShowGann();
 }
 
 // Each analysis window runs its own closing check and may stay open with its
@@ -141,5 +227,6 @@ void frmMain::cmdExit_Click()
     CloseIfOpen(g_frmGann86);
     CloseIfOpen(g_frmFibonacci);
     CloseIfOpen(g_frmFibonacci86);
+    CloseIfOpen(g_frmPriceHistory);
     close();
 }

@@ -28,7 +28,11 @@ public slots:
     void cmdGann_Click();
     void cmdExit_Click();
 
+    // Brings the main menu to the front, opening it again when it was closed.
+    static void ShowMainMenu();
+
 private:
+    void AddKeyboardAndHelp();
     void Form_Load();
     void LoadRatios();
 };

@@ -1,21 +1,49 @@
-// Watch-list batches: RFC 4180 reading and writing, and whole batches through the
-// program, where a rejected row gets its message and the batch goes on.
+// Watch-list batches: RFC 4180 reading as bytes arrive and writing, cells a spreadsheet
+// would take for formulas, header checks, the strict and lenient reading of rows, rows
+// that match what the window calculates, and output that streams in input order.
 #include "app/cli/csvbatch.h"
 #include "clirunner.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 Q_DECLARE_METATYPE(QList<QStringList>)
 
 namespace {
 
-QList<QStringList> ReadAll(const QString& text)
+// The records of a text handed over in one piece, or byte by byte as a slow pipe would.
+QList<QStringList> ReadAll(const QByteArray& text, bool byteByByte)
 {
-    CsvReader reader(text);
+    CsvReader reader;
     QList<QStringList> records;
-    QStringList fields;
-    while (reader.next(fields))
-        records << fields;
+    CsvRecord record;
+    for (qsizetype i = 0; i < text.size(); i += byteByByte ? 1 : text.size()) {
+        reader.append(text.mid(i, byteByByte ? 1 : -1));
+        while (reader.next(record))
+            records << record.fields;
+    }
+    reader.finish();
+    while (reader.next(record))
+        records << record.fields;
     return records;
 }
+
+// The result cells of a single calculation, from its JSON, as a batch row writes them.
+QString WindowResults(const QStringList& args)
+{
+    const CliResult r = RunCliProgram(args + QStringList{"--format", "json", "--lenient"});
+    if (r.status != 0)
+        return r.errText().trimmed();
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    QStringList cells;
+    for (const char* key : {"PotentialHigh", "PotentialLow", "AngleDate"})
+        for (const QJsonValue& v : o.value(key).toArray())
+            cells << (v.isNull() ? QString() : v.isDouble() ? QString::number(v.toInt()) : v.toString());
+    return cells.join(',');
+}
+
+const QByteArray GannHeader = "name,price,date\r\n";
 
 }  // namespace
 
@@ -24,20 +52,24 @@ class TestCliCsv : public QObject {
 private slots:
     void reading_data()
     {
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QList<QStringList>>("records");
         QTest::newRow("blank lines are no records, a quoted empty field is")
-            << "a,1,\n\n   \r\n\t\n\"\"\nb,2,\n" << QList<QStringList>{{"a", "1", ""}, {""}, {"b", "2", ""}};
-        QTest::newRow("bare LF, lone CR and no final line end")
-            << "a,1\rb,2\nc,3" << QList<QStringList>{{"a", "1"}, {"b", "2"}, {"c", "3"}};
-        QTest::newRow("spreadsheet byte order mark")
-            << QString(QChar(0xFEFF)) + "name,price\n" << QList<QStringList>{{"name", "price"}};
+            << QByteArray("a,1,\n\n   \r\n\t\n\"\"\nb,2,\n") << QList<QStringList>{{"a", "1", ""}, {""}, {"b", "2", ""}};
+        QTest::newRow("bare LF, lone CR, CR LF and no final line end")
+            << QByteArray("a,1\rb,2\nc,3\r\nd,4") << QList<QStringList>{{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}};
+        QTest::newRow("quotes: commas, doubled quotes, line breaks")
+            << QByteArray("\"a,\"\"b\"\"\",\"x\r\ny\"\n") << QList<QStringList>{{"a,\"b\"", "x\r\ny"}};
+        QTest::newRow("byte order mark, UTF-8 and Windows-1252 rows")
+            << QByteArray("\xEF\xBB\xBFname\n\xC3\xA9t\xC3\xA9\nf\xE9te\n")
+            << QList<QStringList>{{"name"}, {QString::fromUtf8("été")}, {QString::fromUtf8("féte")}};
     }
     void reading()
     {
-        QFETCH(QString, text);
+        QFETCH(QByteArray, text);
         QFETCH(QList<QStringList>, records);
-        QCOMPARE(ReadAll(text), records);
+        QCOMPARE(ReadAll(text, false), records);
+        QCOMPARE(ReadAll(text, true), records);
     }
 
     // Quotes, commas and line breaks inside a field survive the way out and back in.
@@ -45,50 +77,182 @@ private slots:
     {
         const QStringList fields{"Gold, \"spot\"", "a\r\nb", " x", "100", ""};
         QCOMPARE(CsvLine(fields), QString("\"Gold, \"\"spot\"\"\",\"a\r\nb\",\" x\",100,\r\n"));
-        QCOMPARE(ReadAll(CsvLine(fields)), QList<QStringList>{fields});
+        QCOMPARE(ReadAll(CsvLine(fields).toUtf8(), false), QList<QStringList>{fields});
     }
 
-    // Rows the window never sees: a date the picker cannot hold, a row too short.
-    void rowsThatCannotBeTyped()
+    void formulaCells_data()
     {
-        const CliResult r = RunCliProgram({"gann", "--csv", "-", "--today", "6/1/2024"},
-                                          "name,price,date\r\nBad date,100,2/30/2024\r\nShort row,100\n");
-        QCOMPARE(r.status, 0);
-        QCOMPARE(r.outText().split("\r\n").mid(1),
-                 QStringList({"Bad date,100,2/30/2024" + QString(25, ',')
-                                  + "date is not a date m/d/yyyy from 1/1/1601 to 12/31/9999",
-                              "Short row,100," + QString(25, ',') + "\"Expected 3 values (name,price,date), found 2\"",
-                              ""}));
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("formula") << "=HYPERLINK(\"http://x\")" << "'=HYPERLINK(\"http://x\")";
+        QTest::newRow("at sign") << "@SUM(A1)" << "'@SUM(A1)";
+        QTest::newRow("plus and minus sums") << "-1+2" << "'-1+2";
+        QTest::newRow("tab and CR first") << "\tx" << "'\tx";
+        QTest::newRow("CR first") << "\rx" << "'\rx";
+        QTest::newRow("negative number stays a number") << "-5.5" << "-5.5";
+        QTest::newRow("signed exponent stays a number") << "+1e3" << "+1e3";
+        QTest::newRow("formula sign inside is harmless") << "a=b" << "a=b";
     }
-
-    // One window calculates row after row; each row must give what a fresh window gives.
-    void rowsEqualFreshRuns()
+    void formulaCells()
     {
-        const QStringList rows{"a,9999,12/20/2023", "b,2,", "c,1000,1/15/2024", "d,5,"};
-        const QStringList args{"gann", "--csv", "-", "--today", "6/1/2024", "--screen", "800x600"};
-        const auto run = [&](const QString& body) {
-            return RunCliProgram(args, "name,price,date\n" + body.toUtf8()).outText().split("\r\n");
-        };
-        const QStringList batch = run(rows.join('\n'));
-        QCOMPARE(batch.size(), rows.size() + 2);
-        for (int i = 0; i < rows.size(); ++i)
-            QCOMPARE(batch[i + 1], run(rows[i]).value(1));
+        QFETCH(QString, cell);
+        QFETCH(QString, written);
+        QCOMPARE(SpreadsheetText(cell), written);
     }
 
-    // Without a header of the right width there is nothing to line the results up with.
-    void headerProblems_data()
+    // Without a header naming the columns there is nothing to line the results up with.
+    void headerRefused_data()
     {
         QTest::addColumn<QByteArray>("csv");
-        QTest::newRow("only blank lines") << QByteArray("\n\n");
-        QTest::newRow("header too short") << QByteArray("name,price\nA,100\n");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("only blank lines") << QByteArray("\n\n") << "The first row must be the header name,price,date";
+        QTest::newRow("missing column") << QByteArray("name,price\nA,100\n")
+                                        << "The watch-list has no column \"date\"; the header must name name,price,date";
+        QTest::newRow("unknown column") << QByteArray("name,prize,date\n")
+                                        << "The watch-list column \"prize\" is not one of name,price,date";
+        QTest::newRow("column twice") << QByteArray("name,price,date,Price\n")
+                                      << "The watch-list names the column \"Price\" twice";
+        QTest::newRow("a row where the header belongs") << QByteArray("Gold,100,1/1/2024\n")
+                                                        << "The watch-list column \"Gold\" is not one of name,price,date";
     }
-    void headerProblems()
+    void headerRefused()
     {
         QFETCH(QByteArray, csv);
+        QFETCH(QString, message);
         const CliResult r = RunCliProgram({"gann", "--csv", "-"}, csv);
         QCOMPARE(r.status, 2);
-        QCOMPARE(r.errText(), QString("The first row must be the header name,price,date\n"));
+        QCOMPARE(r.errText(), message + "\n");
         QCOMPARE(r.out, QByteArray());
+    }
+
+    // Strict reading stops at the first value that is not what its column holds, after
+    // writing the rows before it; lenient reading gives such a row its message and goes on.
+    // rows: the output after the header, each without its 24 result cells when empty.
+    void strictAndLenientRows_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<bool>("lenient");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QStringList>("firstCells");
+        const QByteArray reordered = "date,name,price\r\n1/15/2024,ok,100\r\n";
+        QTest::newRow("columns in any order") << reordered << false << 0 << "" << QStringList{"1/15/2024,ok,100,105"};
+        QTest::newRow("thousands separator, strict")
+            << reordered + "1/1/2024,Bad,\"1,234.50\"\r\n" << false << 64
+            << "tessaray-cli: (standard input):3:3: \"1,234.50\" is not a number (digits with one \".\", an optional sign "
+               "and exponent); --lenient reads it as the price box would"
+            << QStringList{"1/15/2024,ok,100,105"};
+        QTest::newRow("thousands separator, lenient reads 1")
+            << reordered + "1/1/2024,Bad,\"1,234.50\"\r\n" << true << 0 << ""
+            << QStringList{"1/15/2024,ok,100,105", "1/1/2024,Bad,\"1,234.50\",2"};
+        QTest::newRow("impossible date, strict")
+            << GannHeader + "Bad date,100,2/30/2024\r\n" << false << 64
+            << "tessaray-cli: (standard input):2:3: \"2/30/2024\" is not a date m/d/yyyy or yyyy-mm-dd from 1/1/1601 "
+               "to 12/31/9999"
+            << QStringList{};
+        QTest::newRow("impossible date, lenient keeps the row")
+            << GannHeader + "Bad date,100,2/30/2024\r\n" << true << 0 << ""
+            << QStringList{"Bad date,100,2/30/2024" + QString(25, ',')
+                           + "\"date: \"\"2/30/2024\"\" is not a date m/d/yyyy or yyyy-mm-dd from 1/1/1601 to 12/31/9999\""};
+        QTest::newRow("short row, strict") << GannHeader + "\r\nShort row,100\n" << false << 64
+                                           << "tessaray-cli: (standard input):3: Expected 3 values (name,price,date), found 2"
+                                           << QStringList{};
+        QTest::newRow("short row, lenient") << GannHeader + "Short row,100\n" << true << 0 << ""
+                                            << QStringList{"Short row,100," + QString(25, ',')
+                                                           + "\"Expected 3 values (name,price,date), found 2\""};
+        QTest::newRow("formula name is written as text")
+            << GannHeader + "=HYPERLINK(\"x\"),100,\r\n" << false << 0 << "" << QStringList{"\"'=HYPERLINK(\"\"x\"\")\",100,,105"};
+        QTest::newRow("window's own rejection keeps the row")
+            << GannHeader + "Too large,10000,\r\n" << false << 0 << ""
+            << QStringList{"Too large,10000," + QString(25, ',') + "Please enter a price smaller than 10000"};
+    }
+    void strictAndLenientRows()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(bool, lenient);
+        QFETCH(int, status);
+        QFETCH(QString, error);
+        QFETCH(QStringList, firstCells);
+        QStringList args{"gann", "--csv", "-", "--today", "6/1/2024"};
+        if (lenient)
+            args << "--lenient";
+        const CliResult r = RunCliProgram(args, csv);
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.errText(), error.isEmpty() ? QString() : error + "\n");
+        const QStringList rows = r.outText().split("\r\n").mid(1, firstCells.size());
+        QCOMPARE(rows.size(), firstCells.size());
+        for (int i = 0; i < rows.size(); ++i)
+            QVERIFY2(rows[i].startsWith(firstCells[i]), qPrintable(rows[i]));
+    }
+
+    // Every row must give what the window gives for it alone, whatever rows came before
+    // (the same price with another date, the same date with another price).
+    void rowsMatchTheWindow()
+    {
+        const QList<QStringList> rows{{"9999", "12/20/2023"}, {"2", ""},        {"1000", "1/15/2024"},
+                                      {"2", "1/15/2024"},     {"", "5/5/2020"}, {"-7", "12/20/2023"},
+                                      {"12.5", ""},           {"100", "6/1/9999"}};
+        QByteArray csv = GannHeader;
+        for (const QStringList& row : rows)
+            csv += "x," + row.join(',').toUtf8() + "\r\n";
+        const QStringList args{"--today", "6/1/2024", "--screen", "800x600"};
+        const QStringList batch =
+            RunCliProgram(QStringList{"gann", "--csv", "-", "--lenient"} + args, csv).outText().split("\r\n");
+        QCOMPARE(batch.size(), rows.size() + 2);
+        for (int i = 0; i < rows.size(); ++i) {
+            QStringList single{"gann", "--price", rows[i][0]};
+            if (!rows[i][1].isEmpty())
+                single << "--date" << rows[i][1];
+            const QString results = batch[i + 1].section(',', 3);
+            const QString expected = WindowResults(single + args);
+            QVERIFY2(results == expected + ',' || results == QString(24, ',') + expected, qPrintable(results));
+        }
+    }
+
+    // Thousands of rows over several workers come out whole and in input order.
+    void manyRowsInOrder()
+    {
+        QByteArray csv = GannHeader;
+        for (int i = 0; i < 3000; ++i)
+            csv += QByteArray::number(i) + ',' + QByteArray::number(1 + i % 97) + ",1/" + QByteArray::number(1 + i % 28) + "/2024\n";
+        BatchSettings settings;
+        settings.today = QDate(2024, 6, 1);
+        settings.threads = 4;
+        QByteArray out;
+        qint64 lastCount = 0;
+        QVERIFY(!RunCsvBatch(csv, settings, [&](const QByteArray& bytes, qint64 rows) {
+            out += bytes;
+            QVERIFY(rows >= lastCount);
+            lastCount = rows;
+        }));
+        const QList<QByteArray> lines = out.split('\n');
+        QCOMPARE(lines.size(), 3002);
+        for (int i = 0; i < 3000; ++i)
+            QVERIFY(lines[i + 1].startsWith(QByteArray::number(i) + ','));
+        QCOMPARE(lastCount, qint64(3000));
+    }
+
+    // A row answered while the list is still being written: the results stream.
+    void firstRowBeforeTheLast()
+    {
+        QProcess tool;
+        tool.start(TESSARAY_CLI_PATH, {"gann", "--csv", "-", "--today", "6/1/2024"});
+        QVERIFY(tool.waitForStarted());
+        tool.write(GannHeader + "First,100,\r\n");
+        QByteArray seen;
+        QElapsedTimer clock;
+        clock.start();
+        while (!seen.contains("First,") && clock.elapsed() < 20000) {
+            tool.waitForReadyRead(500);
+            seen += tool.readAllStandardOutput();
+        }
+        QVERIFY2(seen.contains("First,100,,105,"), seen.constData());
+        tool.write("Last,200,\r\n");
+        tool.closeWriteChannel();
+        QVERIFY(tool.waitForFinished(20000));
+        seen += tool.readAllStandardOutput();
+        QVERIFY(seen.indexOf("First,") < seen.indexOf("Last,200,,206,"));
+        QCOMPARE(tool.exitCode(), 0);
     }
 };
 

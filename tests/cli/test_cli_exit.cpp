@@ -21,19 +21,27 @@ private slots:
             << QStringList{"fib", "--price1", "1", "--price2", "2", r, "0.5,0.5,0.618"} << 2
             << "Ratios must be in increasing order\n";
         QTest::newRow("fib projected date past 9999")
-            << QStringList{"fib", "--date1", "1/1/9000", "--date2", "12/31/9999", r, classic} << 1
+            << QStringList{"fib", "--date1", "1/1/9000", "--date2", "9999-12-31", r, classic} << 1
             << "The projected date would fall after 12/31/9999. Choose an earlier date.\n";
-        QTest::newRow("gann blank price is a price box that is not empty")
-            << QStringList{"gann", "--price", " ", "--format", "listing"} << 0 << "";
         QTest::newRow("watch-list missing") << QStringList{"gann", "--csv", "/nonexistent/list.csv"} << 1
-                                            << "Action failed:\nCan't read the watch-list file\n";
+            << "Action failed:\nCannot read the watch-list /nonexistent/list.csv: No such file or directory\n";
+        QTest::newRow("project is a folder") << QStringList{"gann", "--project", "/tmp"} << 1
+            << "Action failed:\nCan't open project file /tmp: Is a directory\n";
         QTest::newRow("chart file that cannot be written")
             << QStringList{"gann", "--price", "100", "--chart", "/nonexistent/dir/chart.bmp"} << 1
-            << "Error in Printing: *";
+            << "Error in Printing: Cannot write the file /nonexistent/dir/chart.bmp: No such file or directory\n";
+        QTest::newRow("report file that cannot be written")
+            << QStringList{"gann", "--price", "100", "--output", "/proc/version/report.txt"} << 1
+            << "Action failed:\nCannot write the file /proc/version/report.txt: *";
+        QTest::newRow("chart of another kind") << QStringList{"gann", "--price", "100", "--chart", "c.jpg"} << 64
+            << "--chart needs a file name ending in .png or .bmp, or - for standard output, not \"c.jpg\"";
+        QTest::newRow("chart and report both on standard output")
+            << QStringList{"gann", "--price", "100", "--chart", "-", "--output", "-"} << 64
+            << "--chart - and --output - cannot both go to standard output";
         QTest::newRow("option of the other analysis") << QStringList{"gann", "--price1", "1"} << 64
                                                       << "--price1 is not an option of gann";
         QTest::newRow("date before the picker's range") << QStringList{"gann", "--date", "12/31/1600"} << 64
-            << "--date needs a date m/d/yyyy from 1/1/1601 to 12/31/9999, not \"12/31/1600\"";
+            << "--date: \"12/31/1600\" is not a date m/d/yyyy or yyyy-mm-dd from 1/1/1601 to 12/31/9999";
         QTest::newRow("row input beside a batch") << QStringList{"gann", "--csv", "-", "--price", "100"} << 64
                                                   << "--price cannot be combined with --csv";
     }
@@ -54,6 +62,41 @@ private slots:
         }
         if (status != 0)
             QCOMPARE(result.out, QByteArray());
+    }
+
+    // Without --lenient a value must be one number; with it, the window's boxes read it.
+    // lenientListing: the start of the listing --lenient prints.
+    void strictAndLenient_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lenientStatus");
+        QTest::addColumn<QString>("lenientListing");
+        const QStringList fib{"fib", "--price2", "2000", "--ratios", "0.382,0.5,0.618", "--price1"};
+        QTest::newRow("thousands separator reads as 1") << fib << "1,234.50" << 0 << "Fib Ratio   Price\r\n---------   -----\r\n0.382       1236.38";
+        QTest::newRow("second point ends the number") << fib << "12.5.3" << 0 << "Fib Ratio   Price\r\n---------   -----\r\n0.382       1240.78";
+        QTest::newRow("letters read as no price") << QStringList{"gann", "--price"} << "abc" << 0 << "Angle  High   Low\r\n";
+        QTest::newRow("a blank is a box that is not empty") << QStringList{"gann", "--price"} << " " << 0 << "Angle  High   Low\r\n";
+        QTest::newRow("trailing letters after a price") << QStringList{"gann", "--price"} << "100abc" << 0 << "Angle  High   Low\r\n-----  ----   ---\r\n45     105";
+        QTest::newRow("ratios as the dialog's boxes read them")
+            << QStringList{"fib", "--price1", "100", "--price2", "200", "--ratios"} << "0.25x,0.5,0.75" << 0
+            << "Fib Ratio   Price\r\n---------   -----\r\n0.25        175.00";
+    }
+    void strictAndLenient()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, text);
+        QFETCH(int, lenientStatus);
+        QFETCH(QString, lenientListing);
+        const QString option = args.last();
+        args << text << "--format" << "listing";
+        const CliResult strict = RunCliProgram(args);
+        QCOMPARE(strict.status, 64);
+        QVERIFY2(strict.errText().startsWith(QString("tessaray-cli: %1").arg(option)), strict.err.constData());
+        QVERIFY(strict.errText().section('\n', 0, 0).contains('"' + text + '"'));
+        const CliResult lenient = RunCliProgram(args + QStringList{"--lenient"});
+        QCOMPARE(lenient.status, lenientStatus);
+        QVERIFY2(lenient.outText().startsWith(lenientListing), lenient.out.constData());
     }
 
     // The ratios come from quillomat.ini beside the executable, unless --ratios is given;

@@ -9,6 +9,7 @@
 #include "platform/widgets.h"
 #include "uitest.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 
@@ -94,6 +95,14 @@ private slots:
         QCOMPARE(report.out, Bytes(programDir() + "/export.txt"));
         QVERIFY(!Bytes(programDir() + "/window.bmp").isEmpty());
         QVERIFY(Bytes(programDir() + "/cli.bmp") == Bytes(programDir() + "/window.bmp"));
+
+        // The same picture as PNG, named or on standard output (the report then stays off it).
+        QVERIFY(RunCliProgram(args + QStringList{"--chart", programDir() + "/cli.png"}).status == 0);
+        const QByteArray png = Bytes(programDir() + "/cli.png");
+        QVERIFY(png.startsWith("\x89PNG\r\n"));
+        QCOMPARE(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB888),
+                 QImage(programDir() + "/window.bmp", "BMP").convertToFormat(QImage::Format_RGB888));
+        QVERIFY(RunCliProgram(args + QStringList{"--chart", "-"}).out == png);
     }
 };
 

@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(fake().messages[0].icon, MsgIcon::None);
         QCOMPARE(fake().messages[0].buttons, MsgButtons::Ok);
 
-        QCOMPARE(w->ChangedFlag, QString("NO"));
+        QCOMPARE(w->ChangedFlag, ChangeStatus::Unchanged);
         UI_TYPE(w, "txtPrice", "100");
         UI_CLICK(w, "cmdCalculate");
         QCOMPARE(fake().messages.size(), 1);
@@ -96,7 +96,7 @@ private slots:
         const int y = w->state.SquareTop + w->state.CellY[100] * w->state.CellSize + w->state.CellSize / 4;
         QCOMPARE(s.picture().pixelColor(s.toPixels(x), s.toPixels(y)), QColor(Qt::black));
         // Calculating does not touch the document state.
-        QCOMPARE(w->ProjectState + w->ChangedFlag, QString("NEWYES"));
+        QCOMPARE(ui::documentState(w), QString("New Changed"));
     }
 
     // Typing is held to four digits; Enter calculates, except in the notes.
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(!w->cmdNew->isEnabled());
         w->txtPrice->setText("700");
         UI_PICK(w, "dtpInputDate", QDate(2024, 1, 15));
-        QCOMPARE(w->ChangedFlag, QString("YES"));
+        QCOMPARE(w->ChangedFlag, ChangeStatus::Changed);
         QVERIFY(w->cmdNew->isEnabled());
         UI_CLICK(w, "cmdCalculate");
         const QString prices = w->lblPrices->text();
@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(w->txtProject->text() + "|" + w->txtNotes->text(), QString("Project Name|Notes"));
         QCOMPARE(w->txtPrice->text() + w->lblPrices->text() + w->lblDates->text(), QString());
         QCOMPARE(w->dtpInputDate->value(), fake().todayDate);
-        QCOMPARE(w->ProjectState + w->ChangedFlag, QString("NEWNO"));
+        QCOMPARE(ui::documentState(w), QString("New Unchanged"));
         QVERIFY(!w->cmdNew->isEnabled());
         // Back to the first square and no marks; the dates wait for the next calculation.
         QCOMPARE(int(w->state.GridCenter), 14);
@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(fake().messageTexts(), QStringList{"Action failed:\nCan't open project file"});
         QCOMPARE(fake().messages[0].caption, QString("Action failed"));
         QCOMPARE(fake().messages[0].icon, MsgIcon::Critical);
-        QCOMPARE(w->ProjectState + w->ChangedFlag, QString("NEWNO"));
+        QCOMPARE(ui::documentState(w), QString("New Unchanged"));
 
         w->txtProject->setText("  Test ");
         w->txtPrice->setText("100");
@@ -194,7 +194,7 @@ private slots:
         QCOMPARE(fake().saveRequests, QStringList{"Gann Project File| *.gann|" + path});
         QCOMPARE(FileBytes(path), QByteArray("NM=Test\r\nPR=100\r\nDT=1/15/2024\r\nNT=first line\r\n\r\nthird line\r\n"));
         QCOMPARE(fake().lastMessage(), "Project saved to file " + path);
-        QCOMPARE(w->ProjectState + w->ChangedFlag, QString("OPENNO"));
+        QCOMPARE(ui::documentState(w), QString("Open Unchanged"));
         QCOMPARE(w->ProjectFile, path);
         QVERIFY(w->cmdNew->isEnabled());
 
@@ -211,7 +211,7 @@ private slots:
         QCOMPARE(other->txtProject->text() + "|" + other->txtPrice->text(), QString("Test|625"));
         QCOMPARE(other->dtpInputDate->value(), QDate(2024, 1, 15));
         QCOMPARE(other->txtNotes->text(), QString("first line\n\nthird line"));
-        QCOMPARE(other->ProjectState + other->ChangedFlag, QString("OPENNO"));
+        QCOMPARE(ui::documentState(other), QString("Open Unchanged"));
         QCOMPARE(other->ProjectFile, path);
         // Opening calculated the results.
         QCOMPARE(int(other->state.PotentialHigh[1]), 638);

@@ -1,3 +1,4 @@
+#include "faultywrites.h"
 #include "uitest.h"
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
@@ -7,8 +8,10 @@
 #include "modules/dates.h"
 #include "platform/widgets.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -113,17 +116,17 @@ private slots:
     void projectFiles();
     void settingsFiles_data();
     void settingsFiles();
-    void unwritableFolders_data();
-    void unwritableFolders();
-    void bitmapToUnwritableFolder_data();
-    void bitmapToUnwritableFolder();
-    void ratiosToUnwritableFolder();
+    void failedWrites_data();
+    void failedWrites();
+    void typedDates_data();
+    void typedDates();
     void datesPastTheLastDay();
 
 private:
     QString InDir(const QString& name) const { return programDir() + "/" + name; }
     // A folder that can never be created: it would lie under a regular file.
     QString Unwritable(const QString& name) const { return InDir("plain-file/" + name); }
+    std::unique_ptr<DocumentWindow> RunWriter(const QString& writer, const QString& target);
 };
 
 void TestBadInput::initTestCase()
@@ -332,9 +335,9 @@ void TestBadInput::projectFiles()
     QCOMPARE(ui::find<TextBox>(w.get(), "txtProject")->text(), name);
     QVERIFY(FileBytes(path) == bytes);
     if (auto* g = qobject_cast<GannWindow*>(w.get()))
-        QCOMPARE(g->ProjectState, messages.contains(CantOpen) ? QString("NEW") : QString("OPEN"));
+        QCOMPARE(g->ProjectState, messages.contains(CantOpen) ? ProjectStatus::New : ProjectStatus::Open);
     else if (auto* f = qobject_cast<FibonacciWindow*>(w.get()))
-        QCOMPARE(f->ProjectState, messages.contains(CantOpen) ? QString("NEW") : QString("OPEN"));
+        QCOMPARE(f->ProjectState, messages.contains(CantOpen) ? ProjectStatus::New : ProjectStatus::Open);
 }
 
 void TestBadInput::settingsFiles_data()
@@ -380,91 +383,165 @@ void TestBadInput::settingsFiles()
     SetCurrentRatios(DefaultRatios);
 }
 
-void TestBadInput::unwritableFolders_data()
+// Every writer against every way a write fails: no folder for the file, a disk that
+// fills up after 10 bytes, a device named as the file. The failure message, the old
+// file byte for byte, the document still changed, and a pending close abandoned.
+void TestBadInput::failedWrites_data()
 {
-    QTest::addColumn<bool>("gann");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("fib save") << false << "cmdSave" << "x.fib" << "Action failed:\nCan't save result file.";
-    QTest::newRow("fib export") << false << "cmdExport" << "x.txt" << "Action failed:\nCan't export to result file.";
-    QTest::newRow("gann save") << true << "cmdSave" << "x.gann" << "Action failed:\nCan't save result file.";
-    QTest::newRow("gann export") << true << "cmdExport" << "x.txt" << "Action failed:\nCould not export results";
+    const QString cantSave = QStringLiteral("Action failed:\nCan't save result file.");
+    const QList<std::pair<const char*, QString>> writers{
+        {"fib save", cantSave},
+        {"fib close, Save Changes? Yes", cantSave},
+        {"fib export", QStringLiteral("Action failed:\nCan't export to result file.")},
+        {"fib bitmap", QStringLiteral("Error in Printing: Cannot write the file ")},
+        {"gann save", cantSave},
+        {"gann close, Save Changes? Yes", cantSave},
+        {"gann export", QStringLiteral("Action failed:\nCould not export results")},
+        {"gann bitmap", QStringLiteral("Error in Printing: Cannot write the file ")},
+        {"ratios", QStringLiteral("Action failed:\nCan't save ratios")}};
+    for (const auto& [writer, message] : writers)
+        for (const char* fault : {"no folder", "disk full", "device"})
+            QTest::addRow("%s, %s", writer, fault) << writer << fault << message;
 }
 
-void TestBadInput::unwritableFolders()
+void TestBadInput::failedWrites()
 {
-    QFETCH(bool, gann);
-    QFETCH(QString, button);
-    QFETCH(QString, file);
+    QFETCH(QString, writer);
+    QFETCH(QString, fault);
     QFETCH(QString, message);
-    std::unique_ptr<QWidget> w(gann ? static_cast<QWidget*>(new frmGann) : new frmFibonacci);
+    const QByteArray oldBytes = "NM=Old\r\nP1=1290\r\n";
+    QString target = fault == "no folder" ? Unwritable("target") : InDir("target");
+    if (writer == "ratios") {
+        if (fault == "no folder")
+            fake().dir = Unwritable("program");
+        target = SettingsPath(fake().dir);
+    }
+    if (fault == "disk full") {
+        QVERIFY(WriteBytes(target, oldBytes));
+        SetFileWriteStep(DiskFullAfter(10));
+    } else if (fault == "device") {
+        QVERIFY(QFile::link("/dev/full", target));
+    }
+    const std::unique_ptr<DocumentWindow> w = RunWriter(writer, target);
+    SetFileWriteStep({});
+
+    QVERIFY2(fake().lastMessage().startsWith(message), qPrintable(fake().messageTexts().join('|')));
+    QCOMPARE(fake().messages.size(), writer.contains("close") ? 2 : 1);
+    if (fault == "disk full")
+        QCOMPARE(FileBytes(target), oldBytes);
+    QVERIFY(QFileInfo("/dev/full").exists() && !QFileInfo("/dev/full").isFile());
+    QCOMPARE(FileBytes(InDir("plain-file")), QByteArray("not a folder"));
+    if (w) {
+        QCOMPARE(w->ChangedFlag, ChangeStatus::Changed);
+        QVERIFY(w->isVisible());
+    } else {
+        QCOMPARE(FibRatio1, 0.25);   // in force for the run all the same
+        SetCurrentRatios(DefaultRatios);
+    }
+}
+
+// Does what the writer's row names with a changed document (or new ratios), the file
+// dialog answering `target`; returns the window, or nullptr for the ratios dialog.
+std::unique_ptr<DocumentWindow> TestBadInput::RunWriter(const QString& writer, const QString& target)
+{
+    if (writer == "ratios") {
+        frmFibRatios dialog;
+        dialog.show();
+        dialog.txtRatio1->setText("0.25");
+        dialog.txtRatio2->setText("0.5");
+        dialog.txtRatio3->setText("0.75");
+        dialog.cmdOk->click();
+        return nullptr;
+    }
+    const bool gann = writer.startsWith("gann");
+    std::unique_ptr<DocumentWindow> w(gann ? static_cast<DocumentWindow*>(new frmGann) : new frmFibonacci);
     w->show();
     ui::find<TextBox>(w.get(), "txtProject")->setText("Gold");
-    UI_CHECK(ui::retype(w.get(), gann ? "txtPrice" : "txtPrice1", "100"));
-    if (!gann)
-        UI_RETYPE(w.get(), "txtPrice2", "150");
-    fake().saveAnswers << Unwritable(file);
-    UI_CHECK(ui::click(w.get(), button));
-    QCOMPARE(fake().messageTexts(), QStringList{message});
-    QCOMPARE(fake().messages[0].caption, QString("Action failed"));
-    QCOMPARE(fake().messages[0].icon, MsgIcon::Critical);
-    QCOMPARE(FileBytes(InDir("plain-file")), QByteArray("not a folder"));
-    if (auto* g = qobject_cast<GannWindow*>(w.get()))
-        QCOMPARE(g->ChangedFlag, QString("YES"));
-    else if (auto* f = qobject_cast<FibonacciWindow*>(w.get()))
-        QCOMPARE(f->ChangedFlag, QString("YES"));
+    [&] {
+        UI_CHECK(ui::retype(w.get(), gann ? "txtPrice" : "txtPrice1", "100"));
+        if (!gann)
+            UI_RETYPE(w.get(), "txtPrice2", "150");
+        UI_CLICK(w.get(), "cmdCalculate");
+    }();
+    fake().saveAnswers << target;
+    if (writer.contains("close")) {
+        fake().answers << MsgResult::Yes;
+        w->close();
+    } else if (writer.contains("bitmap")) {
+        watchdog().expectDialog("frmPrintOption", [](QWidget* d) { QVERIFY(ui::click(d, "cmdOk").isEmpty()); });
+        [&] { UI_CLICK(w.get(), "cmdPrint"); }();
+    } else {
+        [&] { UI_CHECK(ui::click(w.get(), writer.contains("save") ? "cmdSave" : "cmdExport")); }();
+    }
+    return w;
 }
 
-void TestBadInput::bitmapToUnwritableFolder_data()
+// Dates typed into the pickers of both windows through real key presses. "^A" is
+// Ctrl+A, "<Home>", "<Up>", "<Down>", "<BS>" those keys; anything else is typed. The
+// picker starts at 12/15/2024 and is left with Tab. A text that is not a whole date
+// (expected date invalid) stays as typed, and Calculate says so instead of using
+// another date.
+void TestBadInput::typedDates_data()
 {
-    QTest::addColumn<bool>("gann");
-    QTest::newRow("fibonacci") << false;
-    QTest::newRow("gann") << true;
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("date");
+    struct Row { const char* name; QStringList keys; const char* text; QDate date; };
+    for (const Row& r : std::initializer_list<Row>{
+             {"Ctrl+A, m/d/yyyy", {"^A", "1/15/2024"}, "1/15/2024", QDate(2024, 1, 15)},
+             {"Ctrl+A, mm/dd/yyyy", {"^A", "03/01/2004"}, "3/1/2004", QDate(2004, 3, 1)},
+             {"two digits move on without /", {"^A", "07041776"}, "7/4/1776", QDate(1776, 7, 4)},
+             {"/ moves to the day, typing replaces it", {"<Home>", "/", "20"}, "12/20/2024", QDate(2024, 12, 20)},
+             {"backspace and retype the year", {"<BS>", "<BS>", "25"}, "12/15/2025", QDate(2025, 12, 15)},
+             {"Up on December: January of the next year", {"<Home>", "<Up>"}, "1/15/2025", QDate(2025, 1, 15)},
+             {"Down on the day", {"<Home>", "/", "<Down>"}, "12/14/2024", QDate(2024, 12, 14)},
+             {"year cut short", {"^A", "1/15/20"}, "1/15/20", QDate()},
+             {"a day February lacks", {"^A", "2/30/2024"}, "2/30/2024", QDate()},
+             {"before the first day", {"^A", "1/1/1500"}, "1/1/1500", QDate()},
+             {"letters are not taken", {"^A", "1/x5/2024"}, "1/5/2024", QDate(2024, 1, 5)}})
+        for (const char* picker : {"dtpDate1", "dtpDate2", "dtpInputDate"})
+            QTest::addRow("%s, %s", picker, r.name) << (QStringList{picker} + r.keys) << r.text << r.date;
 }
 
-// Print Image into a bitmap where no file can be made: the printing message, and the
-// chart box back as it was.
-void TestBadInput::bitmapToUnwritableFolder()
+void TestBadInput::typedDates()
 {
-    QFETCH(bool, gann);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, text);
+    QFETCH(QDate, date);
+    const QString pickerName = keys.takeFirst();
+    const bool gann = pickerName == "dtpInputDate";
     std::unique_ptr<QWidget> w(gann ? static_cast<QWidget*>(new frmGann) : new frmFibonacci);
     w->show();
+    QApplication::setActiveWindow(w.get());
     UI_CHECK(ui::retype(w.get(), gann ? "txtPrice" : "txtPrice1", "100"));
     if (!gann)
         UI_RETYPE(w.get(), "txtPrice2", "150");
+    auto* picker = ui::find<DatePicker>(w.get(), pickerName);
+    picker->setValue(QDate(2024, 12, 15));
+    picker->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(picker, Qt::Key_End);
+    const QHash<QString, Qt::Key> named{{"<Home>", Qt::Key_Home}, {"<Up>", Qt::Key_Up},
+                                        {"<Down>", Qt::Key_Down}, {"<BS>", Qt::Key_Backspace}};
+    for (const QString& k : keys) {
+        if (k == "^A")
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+        else if (named.contains(k))
+            QTest::keyClick(picker, named[k]);
+        else
+            QTest::keyClicks(picker, k);
+    }
+    QTest::keyClick(picker, Qt::Key_Tab);
+    QVERIFY(!picker->hasFocus());   // one Tab leaves the picker
+    QCOMPARE(picker->text(), text);
+    QCOMPARE(picker->isComplete(), date.isValid());
+    QCOMPARE(picker->value(), date.isValid() ? date : QDate(2024, 12, 15));
     UI_CLICK(w.get(), "cmdCalculate");
-    auto* box = ui::find<PictureBox>(w.get(), gann ? "pbGann" : "pbFibonacci");
-    const QImage chart = box->surface().picture();
-    const QSize size = box->size();
-    watchdog().expectDialog("frmPrintOption", [](QWidget* d) { QVERIFY(ui::click(d, "cmdOk").isEmpty()); });
-    fake().saveAnswers << Unwritable(gann ? "gannchart.bmp" : "fibchart.bmp");
-    UI_CLICK(w.get(), "cmdPrint");
-    QCOMPARE(fake().messages.size(), 1);
-    QVERIFY2(fake().lastMessage().startsWith("Error in Printing: "), qPrintable(fake().messageTexts().join('|')));
-    QCOMPARE(fake().messages[0].caption, ProgramTitle);
-    QCOMPARE(box->size(), size);
-    QCOMPARE(box->surface().picture(), chart);
-}
-
-// The program's folder itself is missing (a path under a regular file): the new
-// ratios hold for the run, the trader is told the file could not be written.
-void TestBadInput::ratiosToUnwritableFolder()
-{
-    fake().dir = Unwritable("program");
-    SetCurrentRatios(DefaultRatios);
-    frmFibRatios dialog;
-    dialog.show();
-    dialog.txtRatio1->setText("0.25");
-    dialog.txtRatio2->setText("0.5");
-    dialog.txtRatio3->setText("0.75");
-    dialog.cmdOk->click();
-    QCOMPARE(fake().messageTexts(), QStringList{"Action failed:\nCan't save ratios"});
-    QCOMPARE(fake().messages[0].icon, MsgIcon::Critical);
-    QCOMPARE(FibRatio1, 0.25);
-    QCOMPARE(FibRatio3, 0.75);
-    QVERIFY(!dialog.isVisible());
-    SetCurrentRatios(DefaultRatios);
+    const bool refused = fake().lastMessage().startsWith("Type the whole date as m/d/yyyy");
+    QCOMPARE(refused, !date.isValid());
+    QCOMPARE(picker->text(), text);
 }
 
 // Late in the year 9999 the projections run off the calendar: the sentence says what

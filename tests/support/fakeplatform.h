@@ -16,6 +16,9 @@ public:
     QString dir;                       // program directory (a temporary one in tests)
     QSize screen = QSize(1024, 768);
     double tpp = 15.0;
+    QRect available;                   // panels excluded; null: the whole screen
+    QMargins frame;                    // the window manager's frame
+    double ratio = 1.0;                // device pixels per logical pixel
 
     QQueue<MsgResult> answers;         // for Yes/No/Cancel boxes; OK boxes need none
     QQueue<std::optional<QString>> openAnswers, saveAnswers;
@@ -49,6 +52,9 @@ public:
     QString programDir() override { return dir; }
     QSize screenSize() override { return screen; }
     double twipsPerPixel() override { return tpp; }
+    QRect availableArea() override { return available.isNull() ? Platform::availableArea() : available; }
+    QMargins frameMargins() override { return frame; }
+    double devicePixelRatio() override { return ratio; }
     bool printImage(const QImage& image, bool monochrome, QString* error) override {
         if (!printSucceeds) { if (error) *error = printError; return false; }
         printedImages << image;

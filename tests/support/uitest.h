@@ -1,5 +1,6 @@
 #pragma once
 #include "fakeplatform.h"
+#include "platform/documentwindow.h"
 
 #include <QDate>
 #include <QHash>
@@ -108,6 +109,11 @@ QString key(QWidget* root, const QString& widgetName, Qt::Key k,
             Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // Sets a DatePicker as a user picking from its calendar would (Change fires).
 QString pickDate(QWidget* root, const QString& pickerName, const QDate& date);
+// "New Unchanged", "Open Changed", ...: a document's state in one comparable text.
+inline QString documentState(const DocumentWindow* w) {
+    return QString(w->ProjectState == ProjectStatus::New ? "New " : "Open ") +
+           (w->ChangedFlag == ChangeStatus::Changed ? "Changed" : "Unchanged");
+}
 } // namespace ui
 
 #define UI_CHECK(call)                                                                          \

@@ -1,0 +1,16 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+
+// The disclaimer the main menu shows and the About box repeats.
+QString ProgramDisclaimer();
+
+// About Marlowind - Tessaray: the version, what the program does, the disclaimer.
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAbout(QWidget* parent = nullptr);
+
+    // Shows the box modally over `parent`.
+    static void ShowAbout(QWidget* parent);
+};

@@ -1,0 +1,26 @@
+#include "platform/accessibility.h"
+
+#include "platform/shortcuts.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QWidget>
+
+void NameButtonsByCaption(QWidget* window)
+{
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        if (button->accessibleName().isEmpty() && !button->text().isEmpty())
+            button->setAccessibleName(PlainCaption(button->text()));
+}
+
+void NameByLabel(QWidget* box, QLabel* label, const QString& description)
+{
+    label->setBuddy(box);
+    NameControl(box, PlainCaption(label->text()), description);
+}
+
+void NameControl(QWidget* control, const QString& name, const QString& description)
+{
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include <QKeySequence>
+#include <QString>
+#include <functional>
+
+class QAbstractButton;
+class QWidget;
+
+// What every window can reach from the keyboard, whichever window has the focus.
+// The main menu fills these in when it opens; a window made without it (a test, a
+// documentation run) finds them empty and its keys do nothing.
+struct ProgramActions {
+    std::function<void()> showMainMenu;   // Ctrl+M: the main menu in front
+    std::function<void()> showGuide;      // F1: the user guide
+    std::function<void()> exitProgram;    // Ctrl+Q: the main menu's Exit
+};
+ProgramActions& programActions();
+
+// F1, Ctrl+M and Ctrl+Q on `window`.
+void AddProgramShortcuts(QWidget* window);
+
+// `key` presses `button` (only while it is enabled, as a click would), and the
+// button's tooltip names the key: "Save the project (Ctrl+S)".
+void AddButtonShortcut(QWidget* window, QAbstractButton* button, const QKeySequence& key,
+                       const QString& purpose);
+
+// A button caption without its access-key marks: "Export &Results" -> "Export Results".
+QString PlainCaption(const QString& caption);

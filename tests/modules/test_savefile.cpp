@@ -1,0 +1,163 @@
+#include "faultywrites.h"
+#include "modules/savefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray OldBytes = "NM=Gold\r\nP1=1290\r\n";
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Everything in the folder except the named files: temporaries left behind.
+QStringList Leftovers(const QString& folder, const QStringList& expected)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : expected)
+        names.removeAll(name);
+    return names;
+}
+
+} // namespace
+
+// Whatever goes wrong while a file is saved, the file that was there stays byte for
+// byte, nothing of ours is left beside it, and nothing the program did not make is
+// ever removed.
+class TestSaveFile : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { SetFileWriteStep({}); }
+
+    // "room": bytes the disk takes before it is full (-1: no limit). The new bytes are
+    // 200 kB, more than one write, so a disk that fills in a later write is caught too.
+    void failedWritesKeepTheOldFile_data()
+    {
+        QTest::addColumn<QString>("target");   // "file", "symlink", "folder", "fifo", "device"
+        QTest::addColumn<qint64>("room");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("saved") << "file" << qint64(-1) << true;
+        QTest::newRow("disk full at once") << "file" << qint64(0) << false;
+        QTest::newRow("disk full at byte 1000") << "file" << qint64(1000) << false;
+        QTest::newRow("disk full in the last write") << "file" << qint64(200 * 1000 - 1) << false;
+        QTest::newRow("through a link: the file replaced") << "symlink" << qint64(-1) << true;
+        QTest::newRow("through a link, disk full") << "symlink" << qint64(70000) << false;
+        QTest::newRow("a folder in the way") << "folder" << qint64(-1) << false;
+        QTest::newRow("a pipe: refused, no hang") << "fifo" << qint64(-1) << false;
+        QTest::newRow("a device: refused, kept") << "device" << qint64(-1) << false;
+    }
+    void failedWritesKeepTheOldFile()
+    {
+        QFETCH(QString, target);
+        QFETCH(qint64, room);
+        QFETCH(bool, saved);
+        QTemporaryDir dir;
+        const QString real = dir.filePath("real.fib");
+        QString path = dir.filePath("chart.fib");
+        QStringList expected{"chart.fib"};
+        if (target == "file" || target == "symlink") {
+            QVERIFY(WriteBytes(real, OldBytes));
+            if (target == "symlink")
+                QVERIFY(QFile::link(real, path));
+            else
+                path = real;
+            expected = QStringList{"chart.fib", "real.fib"};
+        } else if (target == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("chart.fib"));
+        } else if (target == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            QVERIFY(QFile::link("/dev/full", path));
+        }
+        if (room >= 0)
+            SetFileWriteStep(DiskFullAfter(room));
+
+        const QByteArray bytes(200 * 1000, 'x');
+        QString error;
+        QCOMPARE(ReplaceFile(path, bytes, &error), saved);
+        if (target == "file" || target == "symlink")
+            QCOMPARE(ReadBytes(path), saved ? bytes : OldBytes);
+        if (target == "symlink")
+            QVERIFY(QFileInfo(path).isSymLink());
+        if (!saved)
+            QVERIFY2(error.startsWith("Cannot write the file " + path + ": "), qPrintable(error));
+        if (target == "device")
+            QVERIFY(QFileInfo("/dev/full").exists() && !QFileInfo("/dev/full").isFile());
+        QCOMPARE(Leftovers(dir.path(), expected), QStringList());
+    }
+
+    // A save killed halfway (power cut, kill -9) leaves the old file whole; its
+    // temporary file is cleared away by the next save of the same file. The save is
+    // run in a copy of this test program (stalledSave) that stops halfway.
+    void killedSaveKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("gann.gann");
+        QVERIFY(WriteBytes(path, OldBytes));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("STALLED_SAVE_TARGET", path);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"stalledSave"});
+        QVERIFY(child.waitForStarted());
+        QByteArray output;
+        QTRY_VERIFY_WITH_TIMEOUT((output += child.readAllStandardOutput()).contains("stalled"), 20000);
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(ReadBytes(path), OldBytes);
+        QCOMPARE(Leftovers(dir.path(), {"gann.gann"}).size(), 1);   // the killed save's
+
+        QVERIFY(ReplaceFile(path, "NM=Silver\r\n"));
+        QCOMPARE(ReadBytes(path), QByteArray("NM=Silver\r\n"));
+        QCOMPARE(Leftovers(dir.path(), {"gann.gann"}), QStringList());
+    }
+    void stalledSave()
+    {
+        const QString path = qEnvironmentVariable("STALLED_SAVE_TARGET");
+        if (path.isEmpty())
+            QSKIP("run by killedSaveKeepsTheOldFile");
+        SetFileWriteStep([](QFile& file, const char* data, qint64 size) -> qint64 {
+            const qint64 n = file.write(data, size / 2);
+            std::fputs("stalled\n", stdout);
+            std::fflush(stdout);
+            ::sleep(60);
+            return n;
+        });
+        ReplaceFile(path, QByteArray(100000, 'y'));
+    }
+
+    // A folder the user may not write holding a file he may: the file is written in
+    // place, so an opened project can still be saved.
+    void unwritableFolderWritesInPlace()
+    {
+        if (::geteuid() == 0)
+            QSKIP("the superuser may write any folder");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("notes.txt");
+        QVERIFY(WriteBytes(path, OldBytes));
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        const bool saved = ReplaceFile(path, "new");
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(saved);
+        QCOMPARE(ReadBytes(path), QByteArray("new"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSaveFile)
+#include "test_savefile.moc"
