@@ -28,6 +28,7 @@ void AddProgramShortcuts(QWidget* window)
     AddActionShortcut(window, QKeySequence(Qt::Key_F1), &ProgramActions::showGuide);
     AddActionShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_M), &ProgramActions::showMainMenu);
     AddActionShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Q), &ProgramActions::exitProgram);
+    AddActionShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_H), &ProgramActions::showPriceHistory);
 }
 
 void AddButtonShortcut(QWidget* window, QAbstractButton* button, const QKeySequence& key,

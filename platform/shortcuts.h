@@ -13,10 +13,11 @@ struct ProgramActions {
     std::function<void()> showMainMenu;   // Ctrl+M: the main menu in front
     std::function<void()> showGuide;      // F1: the user guide
     std::function<void()> exitProgram;    // Ctrl+Q: the main menu's Exit
+    std::function<void()> showPriceHistory;   // Ctrl+H: the Price History window
 };
 ProgramActions& programActions();
 
-// F1, Ctrl+M and Ctrl+Q on `window`.
+// F1, Ctrl+M, Ctrl+Q and Ctrl+H on `window`.
 void AddProgramShortcuts(QWidget* window);
 
 // `key` presses `button` (only while it is enabled, as a click would), and the

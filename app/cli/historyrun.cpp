@@ -66,7 +66,7 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
     } else if (name == QLatin1String("today")) {
         o.today = ParsePickerDate(value);
         if (!o.today) {
-            error = QStringLiteral("--today needs a date m/d/yyyy from 1/1/1601 to 12/31/9999, not \"%1\"").arg(value);
+            error = NotADateMessage(QStringLiteral("--today"), value);
             return false;
         }
     } else {
@@ -211,9 +211,11 @@ QByteArray HistoryJson(const HistoryRun& run)
 
 QString SwingLine(const Swing& s)
 {
-    return QStringLiteral("  %1  %2  %3%4")
-        .arg(FormatMmDdYyyy(s.date), GeneralNumber(s.close).rightJustified(12), KindText(s).leftJustified(4),
-             s.confirmed ? QString() : QStringLiteral("  unconfirmed"));
+    QString line = QStringLiteral("  %1  %2  %3")
+                       .arg(FormatMmDdYyyy(s.date), GeneralNumber(s.close).rightJustified(12), KindText(s));
+    if (!s.confirmed)
+        line += QString(4 - KindText(s).size(), QLatin1Char(' ')) + QStringLiteral("  unconfirmed");
+    return line;
 }
 
 QString EvidenceReport(const HistoryRun& run)
@@ -233,6 +235,18 @@ QString EvidenceReport(const HistoryRun& run)
     for (const QString& v : EvidenceVerdicts(run.evidence))
         text += v + QLatin1Char('\n');
     return text;
+}
+
+// The square's highs and lows divided by the scale again, in the history's prices.
+QString MappedBackLines(const GannState& s, const PriceScale& scale)
+{
+    QStringList highs, lows;
+    for (int k = 1; k <= s.AngleCount; ++k) {
+        if (s.PotentialHigh[k]) highs << GeneralNumber(scale.fromSquare(s.PotentialHigh[k]));
+        if (s.PotentialLow[k]) lows << GeneralNumber(scale.fromSquare(s.PotentialLow[k]));
+    }
+    return QStringLiteral("Highs in real prices: %1\nLows in real prices: %2\n")
+        .arg(highs.join(QStringLiteral(", ")), lows.join(QStringLiteral(", ")));
 }
 
 QString HistoryReport(const HistoryRun& run)
@@ -255,6 +269,8 @@ QString HistoryReport(const HistoryRun& run)
                     .arg(FormatMmDdYyyy(run.gann->controls.date), GeneralNumber(ConfirmedSwings(run.swings).back().close),
                          run.gann->controls.priceText, run.scale.text());
         text += GannListing(*run.gann).remove(QLatin1Char('\r'));
+        if (run.scale.power != 0)
+            text += MappedBackLines(*run.gann->state, run.scale);
     }
     return text + QLatin1Char('\n') + EvidenceReport(run);
 }

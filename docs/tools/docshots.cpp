@@ -237,7 +237,9 @@ void PriceHistoryImages(frmMain& menu)
         QChart* chart = Control<QChartView>(history, "chvPrices")->chart();
         static_cast<QDateTimeAxis*>(chart->axes(Qt::Horizontal).first())
             ->setRange(QDate(1987, 1, 1).startOfDay(), QDate(1988, 12, 31).startOfDay());
-        static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first())->setRange(1500, 2900);
+        auto* prices = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first());
+        prices->setRange(1400, 3000);
+        prices->setTickCount(9);
     };
     history->SelectSwing(swingOn(QDate(1987, 8, 25)));
     history->SelectSwing(swingOn(QDate(1987, 10, 19)));

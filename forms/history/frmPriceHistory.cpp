@@ -5,6 +5,7 @@
 #include "modules/errors.h"
 #include "modules/numbers.h"
 #include "platform/platform.h"
+#include "platform/shortcuts.h"
 
 #include <QCandlestickSeries>
 #include <QCandlestickSet>
@@ -139,7 +140,10 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Price History"));
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
-    resize(1180, 720);
+    AddProgramShortcuts(this);
+    // Roomy on a large screen, never larger than a small one.
+    const QSize screen = platform().screenSize();
+    resize(std::min(1180, screen.width()), std::min(720, screen.height() - 40));
 }
 
 void frmPriceHistory::CreateControls()
@@ -163,6 +167,7 @@ void frmPriceHistory::CreateControls()
     m_dateAxis->setFormat(QStringLiteral("MM/yyyy"));
     m_priceAxis = new QValueAxis();
     m_priceAxis->setLabelFormat(QStringLiteral("%.6g"));
+    m_priceAxis->setTickCount(9);
     m_chart->addAxis(m_dateAxis, Qt::AlignBottom);
     m_chart->addAxis(m_priceAxis, Qt::AlignLeft);
     auto* view = new HistoryChartView(m_chart, this);
@@ -399,6 +404,7 @@ void frmPriceHistory::DrawLevels()
     }
     const double margin = (high - low) * 0.05;
     m_priceAxis->setRange(std::max(0.0, low - margin), high + margin);
+    m_priceAxis->applyNiceNumbers();
     m_dateAxis->setRange(first.startOfDay(), last.startOfDay());
     // About one date label per 110 pixels. Setting the count also makes Qt Charts lay
     // the date labels out again, which a new range alone does not after a new series.

@@ -15,6 +15,10 @@ namespace {
 // doubled quotes. Returns false for a quote that is never closed on the line.
 bool SplitCsvLine(const QString& line, QStringList& fields)
 {
+    if (!line.contains(QLatin1Char('"'))) {
+        fields = line.split(QLatin1Char(','));   // the usual export: no quotes at all
+        return true;
+    }
     fields.clear();
     QString field;
     bool quoted = false;

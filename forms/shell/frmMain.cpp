@@ -74,13 +74,13 @@ void ShowPriceHistory()
     });
 }
 
-// Every window of the program opens the price history with Ctrl+H and from its
-// context menu, so no window needs a button it was not designed with.
+// Every window of the program opens the price history from its context menu, and
+// with Ctrl+H (the program's shortcuts), so no window needs a button it was not
+// designed with.
 void AddPriceHistoryAction(QWidget* window)
 {
-    auto* action = new QAction(QStringLiteral("Price &History..."), window);
+    auto* action = new QAction(QStringLiteral("Price &History...\tCtrl+H"), window);
     action->setObjectName(QStringLiteral("actPriceHistory"));
-    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     QObject::connect(action, &QAction::triggered, [] { ShowPriceHistory(); });
     window->addAction(action);
     if (window->contextMenuPolicy() == Qt::DefaultContextMenu)
@@ -166,6 +166,7 @@ void frmMain::AddKeyboardAndHelp()
     g_frmMain = this;
     programActions().showMainMenu = &frmMain::ShowMainMenu;
     programActions().showGuide = &frmHelp::ShowGuide;
+    programActions().showPriceHistory = &ShowPriceHistory;
     programActions().exitProgram = [] {
         if (g_frmMain) g_frmMain->cmdExit_Click();
     };
