@@ -43,6 +43,10 @@ public:
     // Runs each time the window becomes the active one.
     virtual void Form_Activate() = 0;
 
+    // The clipboard commands of AddCopyCommands.
+    void CopyResults();
+    void CopyChart();
+
 protected:
     explicit DocumentWindow(QWidget* parent = nullptr);
 
@@ -70,8 +74,6 @@ protected:
     // box with selected text keeps Ctrl+C for its selection.
     void AddCopyCommands(std::function<QString()> resultsText, PictureBox* chart,
                          const QList<QWidget*>& menuHosts);
-    void CopyResults();
-    void CopyChart();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -1,4 +1,5 @@
 #include "platform/geometry.h"
+#include "modules/layout.h"
 #include "platform/fonts.h"
 #include "platform/platform.h"
 
@@ -45,10 +46,23 @@ int ControlsRightTwips(const QWidget* window, const QWidget* except) {
     return int(PixelsToTwips(right));
 }
 
+namespace {
+// Room kept below the lowest control when the window scrolls.
+int BottomMarginPixels() { return TwipsToPixels(120); }
+} // namespace
+
+int ScrollBarAllowanceTwips(const QWidget* window, const QWidget* chart) {
+    int bottom = 0;
+    for (const QWidget* w : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (w != chart && !qobject_cast<const QScrollBar*>(w)) bottom = qMax(bottom, w->geometry().bottom() + 1);
+    if (bottom <= window->height()) return 0;
+    return int(PixelsToTwips(window->style()->pixelMetric(QStyle::PM_ScrollBarExtent)));
+}
+
 int ChartHalfBesideInputs(int heightHalf, int windowWidth, int inputsRight) {
-    constexpr int Margin = 100;
+    constexpr int ColumnGap = 100;       // between the input column and the chart
     constexpr int SmallestHalf = 1000;   // below this nothing on the chart can be read
-    const int roomHalf = (windowWidth - Margin - inputsRight - Margin) / 2;
+    const int roomHalf = (windowWidth - ChartBoxRightGap - inputsRight - ColumnGap) / 2;
     return heightHalf <= roomHalf ? heightHalf : qMax(SmallestHalf, roomHalf);
 }
 
@@ -74,8 +88,7 @@ public:
     // Ranges from what the controls need against the window's size.
     void update() {
         const QRect used = contentRect();
-        const int margin = TwipsToPixels(120);
-        const QSize needed(used.right() + 1 + margin, used.bottom() + 1 + margin);
+        const QSize needed(used.right() + 1, used.bottom() + 1 + BottomMarginPixels());
         const int extent = m_window->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         bool needV = needed.height() > m_window->height();
         const bool needH = needed.width() > m_window->width() - (needV ? extent : 0);

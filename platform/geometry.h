@@ -31,6 +31,11 @@ void CenterInAvailableArea(QWidget* window);
 // (the input column beside the chart).
 int ControlsRightTwips(const QWidget* window, const QWidget* except);
 
+// The width, in twips, that a vertical scroll bar will take on `window` because the
+// controls other than `chart` reach below its bottom; 0 while they fit. The chart is
+// placed left of it, so the bar never covers the chart.
+int ScrollBarAllowanceTwips(const QWidget* window, const QWidget* chart);
+
 // The chart box is a square against the window's right edge, 100 twips in from it.
 // Half its side: `heightHalf` (what the window's height allows) unless that square
 // would cover the input column ending at `inputsRight`; then the largest square that

@@ -11,8 +11,9 @@
 #include <cmath>
 
 namespace {
-// The image's resolution is the screen's, so a font of n points gets the same
-// pixel size on the surface as it would on the screen.
+// The image's resolution is the screen's logical one, so a font of n points gets the
+// same size in logical pixels on the surface as it would on the screen (a painter on
+// an image of a higher device pixel ratio scales it up from there).
 void SetScreenResolution(QImage& img, double tpp) {
     const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / tpp / 0.0254));
     img.setDotsPerMeterX(dotsPerMeter);
@@ -30,8 +31,9 @@ struct SurfacePainter : QPainter {
 };
 } // namespace
 
-PictureSurface::PictureSurface(double twipsPerPixel)
+PictureSurface::PictureSurface(double twipsPerPixel, double devicePixelRatio)
     : m_tpp(twipsPerPixel > 0 ? twipsPerPixel : 15.0),
+      m_ratio(devicePixelRatio > 0 ? devicePixelRatio : 1.0),
       m_font(MakeFont(QStringLiteral("MS Sans Serif"), 8)) {
     fontChanged();
 }
@@ -48,7 +50,9 @@ int PictureSurface::toPixels(double twips) const {
 
 QImage PictureSurface::blankImage(int w, int h) const {
     if (w <= 0 || h <= 0) return QImage();
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(static_cast<int>(std::lround(w * m_ratio)), static_cast<int>(std::lround(h * m_ratio)),
+               QImage::Format_RGB32);
+    img.setDevicePixelRatio(m_ratio);
     img.fill(Qt::white);
     SetScreenResolution(img, m_tpp);
     return img;

@@ -12,17 +12,23 @@
 // (everything drawn so far) and the picture (a copy kept on request, the
 // background that an erase returns to). Widget-free, so the command-line tool and
 // tests draw charts without a display.
+//
+// Positions are the window's (logical) pixels; on a high-resolution screen the
+// images hold devicePixelRatio device pixels for each of them, so at 200% a chart
+// has twice the pixels each way and its text and lines are drawn that much finer.
 class PictureSurface {
 public:
-    explicit PictureSurface(double twipsPerPixel = 15.0);
+    explicit PictureSurface(double twipsPerPixel = 15.0, double devicePixelRatio = 1.0);
 
     // Size in twips. Changing it keeps what was drawn; a new strip is background (white).
     void setSizeTwips(int widthTwips, int heightTwips);
     int widthTwips() const { return m_widthTwips; }
     int heightTwips() const { return m_heightTwips; }
     double twipsPerPixel() const { return m_tpp; }
-    int widthPixels() const { return m_image.width(); }
-    int heightPixels() const { return m_image.height(); }
+    double devicePixelRatio() const { return m_ratio; }
+    // Size in logical pixels, whatever the device resolution.
+    int widthPixels() const { return m_image.isNull() ? 0 : toPixels(m_widthTwips); }
+    int heightPixels() const { return m_image.isNull() ? 0 : toPixels(m_heightTwips); }
 
     // Erase: the drawing becomes the picture (or plain background when there is none);
     // the current position goes back to (0, 0).
@@ -69,8 +75,9 @@ public:
     int textHeight() const;                      // line height in twips
     int textWidth(const QString& text) const;    // in twips
 
-    // Direct pixel access for the few drawings made in device pixels (rotated text).
-    // Call changed() after painting on it so a widget showing the surface repaints.
+    // Direct access for the few drawings made with a painter of their own (rotated
+    // text). A painter on it works in logical pixels, as the surface's own drawing
+    // does. Call changed() after painting on it so a widget showing the surface repaints.
     QImage& canvas() { return m_image; }
     int toPixels(double twips) const;   // nearest pixel, halves to even
 
@@ -86,6 +93,7 @@ private:
     QImage blankImage(int w, int h) const;
     std::function<void()> m_onChanged;
     double m_tpp;
+    double m_ratio;
     int m_widthTwips = 0, m_heightTwips = 0;
     QImage m_image, m_picture;
     QColor m_foreColor = Qt::black, m_fillColor = Qt::black;

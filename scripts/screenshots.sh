@@ -37,7 +37,8 @@ if [ "$mode" = images ] || [ "$mode" = all ]; then
     xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96 -nolisten tcp" \
     build/docs/tools/tessaray-docshots images "$shots"
   mkdir -p docs/images
-  rm -f docs/images/*.png
+  # The 200% pictures are taken by hand on a scaled desktop and kept.
+  find docs/images -name '*.png' ! -name '*-200.png' -delete
   cp "$shots"/*.png docs/images/
   ls -l docs/images
 fi

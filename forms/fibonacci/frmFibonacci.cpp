@@ -223,9 +223,10 @@ void FibonacciWindow::Form_Load()
     WindowHeight = qint32(RoundHalfEven(area.height() * tpp));
     setGeometry(area);
 
-    ChartHalfSize = ChartHalfBesideInputs(FibonacciChartHalf(WindowHeight), WindowWidth,
+    const int room = WindowWidth - ScrollBarAllowanceTwips(this, pbFibonacci);
+    ChartHalfSize = ChartHalfBesideInputs(FibonacciChartHalf(WindowHeight), room,
                                           ControlsRightTwips(this, pbFibonacci));
-    pbFibonacci->placeTwips(WindowWidth - 2 * ChartHalfSize - ChartBoxRightGap, 0,
+    pbFibonacci->placeTwips(room - 2 * ChartHalfSize - ChartBoxRightGap, 0,
                             2 * ChartHalfSize, 2 * ChartHalfSize);
     ScrollWhenCut(this);
 

@@ -2,6 +2,7 @@
 
 #include "forms/gann/ganncalc.h"
 #include "forms/gann/gannchart.h"
+#include "forms/gann/gannchartcell.h"
 #include "forms/gann/gannlisting.h"
 #include "forms/output/clipboardtext.h"
 #include "forms/output/frmOutput.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
@@ -235,7 +237,7 @@ void GannWindow::Form_Load()
 {
     const QRect area = DesktopClientArea();
     setGeometry(area);
-    const double widthTwips = PixelsToTwips(area.width());
+    const double widthTwips = PixelsToTwips(area.width()) - ScrollBarAllowanceTwips(this, pbGann);
     const double heightTwips = PixelsToTwips(area.height());
 
     // The chart is a square against the window's right edge, beside the inputs.
@@ -270,6 +272,37 @@ void GannWindow::AddDesktopManners()
     NameByLabel(lblPrices, Label4, QStringLiteral("Potential high and low for every 45 degrees"));
     NameByLabel(lblDates, Label5, QStringLiteral("Potential date for every 45 degrees"));
     NameControl(pbGann, QStringLiteral("Square of Nine chart"), ResultsText());
+    AddChartZoom();
+}
+
+void GannWindow::AddChartZoom()
+{
+    pbGann->setZoomRenderer([this](double scale) { return ZoomedChart(scale); });
+    pbGann->toolTipAt = [this](QPoint twips) {
+        const std::optional<GannCellInfo> cell = GannCellAt(m_shownChart, twips);
+        return cell ? GannCellText(*cell) : QString();
+    };
+    const QList<QPair<QKeySequence, int>> keys{{QKeySequence::ZoomIn, 1},
+                                               {QKeySequence(Qt::CTRL | Qt::Key_Equal), 1},
+                                               {QKeySequence::ZoomOut, -1},
+                                               {QKeySequence(Qt::CTRL | Qt::Key_0), 0}};
+    for (const auto& [key, steps] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, pbGann, [this, steps = steps] { pbGann->zoomBy(steps); });
+    }
+    pbGann->setToolTipDuration(-1);
+}
+
+// The same drawing as the chart box's, on a surface of more pixels: numbers stay sharp.
+QImage GannWindow::ZoomedChart(double scale) const
+{
+    // About 4000 pixels a side at most: sharp enough at any zoom, a few tens of megabytes.
+    const double largest = 4000.0 / std::max(1, std::max(pbGann->width(), pbGann->height()));
+    PictureSurface surface(platform().twipsPerPixel(),
+                           std::min(pbGann->surface().devicePixelRatio() * scale, largest));
+    surface.setSizeTwips(pbGann->widthTwips(), pbGann->heightTwips());
+    PaintGannChart(surface, m_shownChart);
+    return surface.image();
 }
 
 QString GannWindow::ResultsText() const
@@ -341,6 +374,7 @@ void GannWindow::RedrawChart()
 {
     // The band chart is only drawn by a calculation; a square too large to draw whole
     // leaves the box blank here.
+    m_shownChart = ComputeInitialGannChart(state, layout);
     RedrawGannChart(pbGann->surface(), state, layout);
     pbGann->update();
 }
@@ -348,6 +382,7 @@ void GannWindow::RedrawChart()
 void GannWindow::DrawChartStep()
 {
     // The full square, or the band chart beyond fullSquareLimit.
+    m_shownChart = ComputeGannChart(state, layout);
     DrawGannChartStep(pbGann->surface(), state, layout);
     pbGann->update();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "forms/gann/gannchartgeometry.h"
 #include "forms/gann/gannproject.h"
 #include "forms/gann/gannstate.h"
 #include "modules/layout.h"
@@ -103,6 +104,12 @@ private:
     // whole square or, for spirals beyond the layout's limit, the band chart.
     void RedrawChart();
     void DrawChartStep();
+
+    // The enlarged view of the square (Ctrl + wheel, Ctrl++, Ctrl+-, Ctrl+0) and a
+    // tooltip per cell, both from the chart last drawn.
+    void AddChartZoom();
+    QImage ZoomedChart(double scale) const;
+    GannChartGeometry m_shownChart;
 };
 
 // Large layout, for screens above 800 x 600 pixels.

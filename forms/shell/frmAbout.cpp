@@ -1,5 +1,6 @@
 #include "forms/shell/frmAbout.h"
 
+#include "platform/accessibility.h"
 #include "platform/platform.h"
 
 #include <QDialogButtonBox>
@@ -48,6 +49,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
                        static_cast<QWidget*>(disclaimer), static_cast<QWidget*>(buttons)})
         layout->addWidget(w);
     setMinimumWidth(360);
+    NameButtonsByCaption(this);
 }
 
 void frmAbout::ShowAbout(QWidget* parent)

@@ -1,6 +1,7 @@
 #include "forms/shell/frmHelp.h"
 
 #include "forms/shell/frmAbout.h"
+#include "platform/accessibility.h"
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
 
@@ -53,6 +54,7 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent)
     connect(cmdAbout, &QPushButton::clicked, this, [this] { frmAbout::ShowAbout(this); });
     connect(txtGuide, &QTextBrowser::anchorClicked, this, &frmHelp::OpenLink);
     AddProgramShortcuts(this);
+    NameButtonsByCaption(this);
 
     // A comfortable reading size, never larger than the desktop.
     const QRect area = platform().availableArea();

@@ -159,6 +159,46 @@ private slots:
         QVERIFY(!QFile::exists(bad));
     }
 
+    // On a 200% screen the same drawing has twice the pixels each way: every pixel of
+    // the 100% picture is the top-left of its 2 x 2 block (text may differ at the
+    // glyphs' edges, drawn finer), and the kept picture and its bitmap follow.
+    void twiceThePixelsAtRatioTwo_data() {
+        QTest::addColumn<QString>("drawing");
+        QTest::addColumn<double>("sameShare");   // of the pixels, at least
+        QTest::newRow("lines and boxes") << "shapes" << 0.995;   // a slanted line steps differently
+        QTest::newRow("circles") << "circles" << 0.995;
+        QTest::newRow("text") << "text" << 0.97;
+    }
+    void twiceThePixelsAtRatioTwo() {
+        QFETCH(QString, drawing);
+        QFETCH(double, sameShare);
+        QList<QImage> images;
+        for (double ratio : {1.0, 2.0}) {
+            PictureSurface s(15, ratio);
+            s.setSizeTwips(3000, 1500);
+            if (drawing == "shapes") {
+                s.line(150, 150, 2850, 1200, Blue);
+                s.box(300, 300, 1500, 1350, Black);
+                s.filledBox(1800, 150, 2700, 600, Grey);
+            } else if (drawing == "circles") {
+                s.setFillSolid(true);
+                s.circle(750, 750, 600);
+                s.circle(2250, 750, 90);
+            } else {
+                s.setFont(QStringLiteral("Arial"), 10, true);
+                s.drawText(150, 300, QStringLiteral("Potential 130.90"));
+            }
+            s.keepPicture();
+            QCOMPARE(s.picture().size(), QSize(200, 100) * ratio);
+            QCOMPARE(QSize(s.widthPixels(), s.heightPixels()), QSize(200, 100));
+            images << s.picture();
+        }
+        int same = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x) same += images[0].pixel(x, y) == images[1].pixel(2 * x, 2 * y);
+        QVERIFY2(same >= sameShare * 20000, qPrintable(QString::number(same)));
+    }
+
     // The results lists line their columns up by character count.
     void listingFontIsFixedWidth() {
         for (double points : {7.0, 8.0}) {

@@ -1,0 +1,293 @@
+// The windows on today's desktops: fitted to the free area at any scale, reachable by
+// the keyboard, copyable, and named for screen readers.
+#include "forms/fibonacci/frmFibonacci.h"
+#include "forms/gann/frmGann.h"
+#include "forms/gann/gannchartgeometry.h"
+#include "forms/output/clipboardtext.h"
+#include "forms/output/frmPrintOption.h"
+#include "forms/shell/frmAbout.h"
+#include "forms/shell/frmFibRatios.h"
+#include "forms/shell/frmHelp.h"
+#include "forms/shell/frmMain.h"
+#include "forms/shell/settings.h"
+#include "platform/shortcuts.h"
+#include "platform/widgets.h"
+#include "uitest.h"
+
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTextBrowser>
+
+namespace {
+DocumentWindow* Make(const QString& kind)
+{
+    if (kind == "frmFibonacci") return new frmFibonacci;
+    if (kind == "frmFibonacci86") return new frmFibonacci86;
+    if (kind == "frmGann") return new frmGann;
+    return new frmGann86;
+}
+
+bool Scrolls(QWidget* w)
+{
+    for (QScrollBar* bar : w->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
+        if (bar->isVisible()) return true;
+    return false;
+}
+} // namespace
+
+class TestDesktop : public UiTest {
+    Q_OBJECT
+    QPointer<DocumentWindow> window;
+    int guide = 0, menu = 0, exits = 0;
+
+    DocumentWindow* Show(const QString& kind)
+    {
+        window = Make(kind);
+        window->show();
+        QApplication::setActiveWindow(window);
+        if (!QTest::qWaitForWindowActive(window)) qWarning("window not active");
+        return window;
+    }
+
+private slots:
+    void init()
+    {
+        UiTest::init();
+        SetCurrentRatios(DefaultRatios);
+        guide = menu = exits = 0;
+        programActions() = {[this] { ++menu; }, [this] { ++guide; }, [this] { ++exits; }};
+    }
+    void cleanup()
+    {
+        if (window) {
+            window->ChangedFlag = ChangeStatus::Unchanged;
+            delete window;
+        }
+        programActions() = {};
+        UiTest::cleanup();
+    }
+
+    // Logical pixels from the twips tables at any device pixel ratio; the client area
+    // is the free area less the frame; the chart keeps clear of the inputs; what does
+    // not fit scrolls.
+    void fitsTheDesktop_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QRect>("available");   // null: the whole screen
+        QTest::addColumn<QMargins>("frame");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QRect>("chart");       // null: only checked to clear the inputs
+        QTest::addColumn<bool>("scrolls");
+        const QRect large(283, 0, 735, 735);    // 4240, 0, 11020 twips square
+        QTest::newRow("1024x768 at 100%") << "frmFibonacci" << QSize(1024, 768) << QRect() << QMargins() << 1.0 << large << false;
+        QTest::newRow("at 150%") << "frmFibonacci" << QSize(1024, 768) << QRect() << QMargins() << 1.5 << large << false;
+        QTest::newRow("at 200%") << "frmGann" << QSize(1024, 768) << QRect() << QMargins() << 2.0 << large << false;
+        QTest::newRow("panel and frame") << "frmGann" << QSize(1280, 1024) << QRect(0, 32, 1280, 992)
+                                         << QMargins(4, 28, 4, 4) << 1.0 << QRect() << false;
+        QTest::newRow("800x768 chart beside the inputs") << "frmFibonacci86" << QSize(800, 768) << QRect()
+                                                         << QMargins() << 1.0 << QRect() << false;
+        QTest::newRow("960x540 scrolls") << "frmGann86" << QSize(960, 540) << QRect(0, 0, 960, 510)
+                                         << QMargins(0, 24, 0, 0) << 2.0 << QRect() << true;
+    }
+    void fitsTheDesktop()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QRect, available);
+        QFETCH(QMargins, frame);
+        QFETCH(double, ratio);
+        QFETCH(QRect, chart);
+        QFETCH(bool, scrolls);
+        QFETCH(QSize, screen);
+        fake().screen = screen;
+        fake().available = available;
+        fake().frame = frame;
+        fake().ratio = ratio;
+        DocumentWindow* w = Show(kind);
+        const QRect area = (available.isNull() ? QRect(QPoint(), screen) : available).marginsRemoved(frame);
+        QCOMPARE(w->size(), area.size());
+        QVERIFY(qAbs(w->x() - area.x()) <= 2 && qAbs(w->y() - area.y()) <= 2);   // the test platform's own border
+        // The twips tables in logical pixels: New is 735 x 375 twips (large), 585 x 285 (compact
+        // Fibonacci), 675 x 315 (compact Gann).
+        const QSize newButton = !kind.endsWith("86") ? QSize(49, 25) : kind == "frmGann86" ? QSize(45, 21) : QSize(39, 19);
+        QCOMPARE(w->findChild<QPushButton*>("cmdNew")->geometry().size(), newButton);
+
+        auto* box = w->findChild<PictureBox*>(kind.startsWith("frmGann") ? "pbGann" : "pbFibonacci");
+        if (!chart.isNull()) QCOMPARE(box->geometry(), chart);
+        QCOMPARE(box->surface().image().size(), box->size() * ratio);
+        QCOMPARE(Scrolls(w), scrolls);
+        for (QScrollBar* bar : w->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
+            bar->setValue(bar->maximum());
+        const QWidget* lowest = kind.startsWith("frmGann") ? w->findChild<QWidget*>("cmdPrint")
+                                                           : w->findChild<QWidget*>("cmdRatios");
+        const QRect shown = lowest->geometry();
+        QVERIFY2(shown.bottom() < w->height() && shown.left() < box->x(), "a control is out of reach or under the chart");
+        QVERIFY(box->geometry().right() < w->width());
+    }
+
+    // Every shortcut presses its button (or reaches the main menu, guide or Exit).
+    void shortcuts_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("target");
+        const QStringList windows{"frmFibonacci", "frmGann86"};
+        const QList<QPair<QString, QString>> keys{
+            {"Ctrl+N", "cmdNew"}, {"Ctrl+O", "cmdOpen"}, {"Ctrl+S", "cmdSave"}, {"F5", "cmdCalculate"},
+            {"Ctrl+E", "cmdExport"}, {"Ctrl+P", "cmdPrint"}, {"Ctrl+W", "cmdExit"},
+            {"F1", "guide"}, {"Ctrl+M", "menu"}, {"Ctrl+Q", "exit"}};
+        for (const QString& kind : windows)
+            for (const auto& [key, target] : keys)
+                QTest::newRow(qPrintable(kind + " " + key)) << kind << key << target;
+    }
+    void shortcuts()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, keys);
+        QFETCH(QString, target);
+        DocumentWindow* w = Show(kind);
+        UI_CHECK(ui::type(w, kind.startsWith("frmGann") ? "txtPrice" : "txtPrice1", "1"));   // New becomes possible
+        fake().answers << MsgResult::No;
+        fake().openAnswers << std::nullopt;
+        fake().saveAnswers << std::nullopt;
+        if (target == "cmdPrint")
+            watchdog().expectDialog("frmPrintOption", [](QWidget* d) { d->findChild<QPushButton*>("cmdCancel")->click(); });
+        auto* button = w->findChild<QPushButton*>(target);
+        std::unique_ptr<QSignalSpy> clicks(button ? new QSignalSpy(button, &QPushButton::clicked) : nullptr);
+        if (button) QVERIFY2(button->toolTip().contains(keys), qPrintable(button->toolTip()));
+
+        const QKeyCombination key = QKeySequence(keys)[0];
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        if (target == "cmdPrint") QTRY_VERIFY(watchdog().pendingExpectations().isEmpty());
+        const int pressed = button ? int(clicks->size()) : target == "guide" ? guide : target == "menu" ? menu : exits;
+        QCOMPARE(pressed, 1);
+        fake().unexpected.clear();   // a dialog a handler would open is not this test's
+    }
+
+    // Ctrl+C copies the results unless a text box has a selection of its own.
+    void copyResults_data()
+    {
+        QTest::addColumn<bool>("selectPrice");
+        QTest::addColumn<QString>("clipboard");
+        QTest::newRow("results, tab-separated") << false << "Potential Prices\nFib Ratio\tPrice\n0.382\t130.90\n"
+            "0.5\t125.00\n0.618\t119.10\n\nPotential Dates\nFib Ratio\tDate\n0.382\t03/23/2004\n0.5\t03/31/2004\n0.618\t04/07/2004\n";
+        QTest::newRow("a selected price") << true << "100";
+    }
+    void copyResults()
+    {
+        QFETCH(bool, selectPrice);
+        auto* w = static_cast<FibonacciWindow*>(Show("frmFibonacci"));
+        UI_TYPE(w, "txtPrice1", "100");
+        UI_TYPE(w, "txtPrice2", "150");
+        UI_PICK(w, "dtpDate1", QDate(2004, 1, 1));
+        UI_PICK(w, "dtpDate2", QDate(2004, 3, 1));
+        UI_CLICK(w, "cmdCalculate");
+        w->txtPrice1->setFocus();
+        if (selectPrice) w->txtPrice1->selectAll();
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(w->txtPrice1, Qt::Key_C, Qt::ControlModifier);
+        QTEST(QGuiApplication::clipboard()->text(), "clipboard");
+        QCOMPARE(w->pbFibonacci->accessibleDescription(), w->ResultsText());
+        w->CopyChart();
+        QCOMPARE(QGuiApplication::clipboard()->image().size(), w->pbFibonacci->surface().image().size());
+    }
+
+    // The listing's columns are cut where its heading's columns begin.
+    void tabSeparated_data()
+    {
+        QTest::addColumn<QString>("listing");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("two words in one heading") << "Fib Ratio   Price\r\n---------   -----\r\n0.382       130.90"
+                                                  << "Fib Ratio\tPrice\n0.382\t130.90\n";
+        QTest::newRow("an empty last column") << "Angle  High   Low\r\n-----  ----   ---\r\n45     107    \r\n"
+                                              << "Angle\tHigh\tLow\n45\t107\t\n";
+        QTest::newRow("an empty middle column") << "Angle  High   Low\r\n90            81\r\n" << "Angle\tHigh\tLow\n90\t\t81\n";
+        QTest::newRow("a value filling its column") << "Angle  High   Low\r\n315    10000  9801" << "Angle\tHigh\tLow\n315\t10000\t9801\n";
+    }
+    void tabSeparated()
+    {
+        QFETCH(QString, listing);
+        QTEST(TabSeparatedTable(listing), "table");
+    }
+
+    // A screen reader names every control the keyboard or the mouse can focus, in every
+    // window: by its own name, its caption or the label it is the buddy of.
+    void everyFocusableControlIsNamed()
+    {
+        frmMain menu;
+        QList<QWidget*> windows{&menu};
+        for (const QString kind : {"frmFibonacci", "frmFibonacci86", "frmGann", "frmGann86"}) windows << Make(kind);
+        windows << new frmFibRatios << new frmPrintOption << new frmHelp << new frmAbout;
+        QStringList unnamed;
+        for (QWidget* window : windows)
+            for (QWidget* w : window->findChildren<QWidget*>()) {
+                const bool inner = qobject_cast<QAbstractSpinBox*>(w->parentWidget()) || w->focusProxy();
+                QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(w);
+                if (w->focusPolicy() != Qt::NoFocus && !inner && reader->text(QAccessible::Name).trimmed().isEmpty())
+                    unnamed << window->objectName() + "." + w->objectName() + " (" + w->metaObject()->className() + ")";
+            }
+        for (QWidget* window : windows.mid(1)) {
+            if (auto* d = qobject_cast<DocumentWindow*>(window)) d->ChangedFlag = ChangeStatus::Unchanged;
+            delete window;
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    }
+
+    // The square seen enlarged and read cell by cell; what is drawn, printed and saved
+    // stays as it was.
+    void squareZoomAndCellTips_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("the centre") << "1" << "Number 1 \u00b7 angle 0\u00b0 \u00b7 ring 0";
+        QTest::newRow("left of it") << "2" << "Number 2 \u00b7 angle 180\u00b0 \u00b7 ring 1";
+        QTest::newRow("straight up") << "15" << "Number 15 \u00b7 angle 90\u00b0 \u00b7 ring 2";
+        QTest::newRow("right, third ring") << "40" << "Number 40 \u00b7 angle 0\u00b0 \u00b7 ring 3";
+    }
+    void squareZoomAndCellTips()
+    {
+        QFETCH(QString, number);
+        auto* w = static_cast<GannWindow*>(Show("frmGann"));
+        UI_TYPE(w, "txtPrice", "100");
+        UI_CLICK(w, "cmdCalculate");
+        const GannChartGeometry chart = ComputeGannChart(w->state, w->layout);
+        const auto label = std::find_if(chart.cellNumbers.begin(), chart.cellNumbers.end(),
+                                        [&](const GannLabel& l) { return l.text.trimmed() == number; });
+        QVERIFY(label != chart.cellNumbers.end());
+        QTEST(w->pbGann->toolTipAt(QPoint(label->x, label->y)), "tip");
+        QCOMPARE(w->pbGann->toolTipAt(QPoint(10, 10)), QString());   // outside the square
+
+        const QImage drawn = w->pbGann->surface().image();
+        for (const auto& [keys, zoom] : {std::pair{"Ctrl++", 1.5}, {"Ctrl++", 2.0}, {"Ctrl+-", 1.5}, {"Ctrl+0", 1.0}}) {
+            const QKeyCombination key = QKeySequence(QString(keys))[0];
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+            QCOMPARE(w->pbGann->zoom(), zoom);
+        }
+        w->pbGann->zoomBy(2);
+        const QImage shown = w->pbGann->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(shown.size() == drawn.size() && shown != drawn.convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(w->pbGann->surface().image(), drawn);
+    }
+
+    // The guide carried by the program, with its pictures; its contents links scroll.
+    void guideShowsWithPictures()
+    {
+        frmHelp help;
+        const QTextDocument* doc = help.txtGuide->document();
+        QVERIFY(doc->toPlainText().startsWith("Marlowind - Tessaray: user guide"));
+        const QVariant picture = help.txtGuide->loadResource(QTextDocument::ImageResource, QUrl("images/main-menu.png"));
+        QVERIFY(!picture.value<QImage>().isNull() || !picture.toByteArray().isEmpty());
+        help.resize(600, 400);
+        help.show();
+        emit help.txtGuide->anchorClicked(QUrl("#8-limits-and-messages"));
+        QVERIFY(help.txtGuide->verticalScrollBar()->value() > 0);
+    }
+};
+
+QTEST_MAIN(TestDesktop)
+#include "test_desktop.moc"
