@@ -11,3 +11,15 @@ public:
         : std::runtime_error(message.toStdString()), text(message) {}
     QString text;
 };
+
+// What a calculation came to, the same for both analyses: accepted (the state holds
+// the new results), rejected (the inputs were refused) or failed (the calculation could
+// not go on). For the last two, message is the sentence to show the trader. Windows
+// show it; the command-line tool turns rejected and failed into its exit statuses.
+struct CalcOutcome {
+    enum Kind { Accepted, Rejected, Failed };
+    Kind kind = Accepted;
+    QString message;
+
+    bool accepted() const { return kind == Accepted; }
+};

@@ -149,16 +149,47 @@ mapfile -t targets < <(ctest --test-dir "$build" -N 2>/dev/null | sed -n 's/^ *T
 targets+=(tessaray-cli tessaray-docshots docexamples)
 
 build_all() {
+    touch "$work/stamp"
     timeout 1800 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$work/build.log" 2>&1
 }
+
+# The tests whose programs the last build changed: a test whose executable (and the
+# command-line tool or guide helper it runs) stayed the same gives the same answer
+# as on the clean tree, so only the others can notice the fault. Prints a ctest -R
+# pattern; all tests when `all` is given.
+changed_tests() {
+    ctest --test-dir "$build" --show-only=json-v1 2>/dev/null | python3 -c '
+import json, os, sys
+stamp, everything = os.path.getmtime(sys.argv[1]), sys.argv[2] == "all"
+tests = json.load(sys.stdin)["tests"]
+def newer(path):
+    return os.path.isfile(path) and os.path.getmtime(path) >= stamp
+tools = [t for test in tests for t in test.get("command", []) if t.endswith(("/tessaray-cli", "/tessaray-docshots"))]
+names = []
+for test in tests:
+    files = [c for c in test.get("command", []) if c.startswith("/")]
+    # The tool tests run the tool whose path is compiled into them.
+    if test["name"].startswith("test_cli_") or "tessaray-cli" in " ".join(test.get("command", [])):
+        files += tools
+    if everything or any(newer(f) for f in files):
+        names.append(test["name"])
+print("^(" + "|".join(names) + ")$" if names else "")
+' "$work/stamp" "${1:-}"
+}
+
 run_tests() {
-    # The first failing test decides; a fault that makes a test loop ends at its timeout.
-    timeout 1800 ctest --test-dir "$build" -j1 --stop-on-failure >"$work/test.log" 2>&1
+    local pattern
+    pattern=$(changed_tests "$@")
+    [[ -z $pattern ]] && return 0
+    # In the order they are declared, the quick unit tests first, and the first failure
+    # decides; a fault that makes a test loop ends at its timeout.
+    rm -f "$build/Testing/Temporary/CTestCostData.txt"
+    timeout 1800 ctest --test-dir "$build" -j1 --stop-on-failure -R "$pattern" >"$work/test.log" 2>&1
 }
 
 echo "Building the unmutated tree in $build ..."
 build_all || { echo "mutation.sh: the unmutated tree does not build (see $work/build.log)" >&2; exit 1; }
-run_tests || { echo "mutation.sh: the tests fail without any fault (see $work/test.log)" >&2; exit 1; }
+run_tests all || { echo "mutation.sh: the tests fail without any fault (see $work/test.log)" >&2; exit 1; }
 
 backup="$work/original"
 current=""

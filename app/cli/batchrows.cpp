@@ -52,9 +52,9 @@ public:
 
         // Every row is a fresh window, so nothing of the row before can show through.
         FibonacciState state;
-        if (const std::optional<CliFailure> failure =
-                CalculateFibonacci(in, m_settings.today, m_settings.ratios, state))
-            return failure->message;
+        const CalcOutcome outcome = CalculateFibonacci(in, m_settings.today, m_settings.ratios, state);
+        if (!outcome.accepted())
+            return outcome.message;
         QStringList values;
         for (int i = 1; i <= 3; ++i)
             values << (state.HasPrices() ? Format00(state.PotentialPrice[i]) : QString());
@@ -129,11 +129,11 @@ public:
         QDate date;
         if (const auto bad = ReadDateColumn(QStringLiteral("date"), f[2], m_settings.today, date))
             return *bad;
-        if (f[1].isEmpty() && date == m_settings.today)
-            return GannVerdictMessage(GannVerdict::NoPriceOrDate);
+        if (f[1].isEmpty() && PickerMeansNoDate(date, m_settings.today))
+            return GannNoInputMessage;
         const GannPriceReading price = ReadGannPrice(f[1]);
         if (price.tooLarge)
-            return GannVerdictMessage(GannVerdict::PriceTooLarge);
+            return GannPriceTooLargeMessage;
         const GannMemory::DateCells dates = dateCells(date);
         if (!dates.error.isEmpty())
             return dates.error;
@@ -165,7 +165,7 @@ private:
         if (std::optional<GannMemory::DateCells> known = m_memory->date(date))
             return *known;
         GannMemory::DateCells found;
-        const bool hasDate = date != m_settings.today;
+        const bool hasDate = !PickerMeansNoDate(date, m_settings.today);
         if (hasDate) {
             if (const std::optional<CliFailure> failure = calculate(QString(), date))
                 found.error = failure->message;

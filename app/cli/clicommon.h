@@ -1,4 +1,5 @@
 #pragma once
+#include "modules/errors.h"
 #include "modules/layout.h"
 
 #include <QSize>
@@ -27,6 +28,15 @@ struct CliFailure {
 inline CliFailure ActionFailed(const QString& sentence)
 {
     return {ExitFailed, QStringLiteral("Action failed:\n") + sentence};
+}
+
+// A rejected calculation ends with status 2, one that could not go on with status 1,
+// each with the window's sentence.
+inline std::optional<CliFailure> FailureOf(const CalcOutcome& outcome)
+{
+    if (outcome.accepted())
+        return std::nullopt;
+    return CliFailure{outcome.kind == CalcOutcome::Rejected ? ExitRejected : ExitFailed, outcome.message};
 }
 
 // Bitmaps and window sizes are worked out at 96 dots per inch: 15 twips per pixel.

@@ -29,19 +29,6 @@ std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QS
     return std::nullopt;
 }
 
-std::optional<CliFailure> CalculateFibonacci(const FibonacciInputs& inputs, const QDate& today,
-                                             const FibRatios& ratios, FibonacciState& state)
-{
-    if (const std::optional<QString> message = ValidateInputs(inputs, today, state))
-        return CliFailure{ExitRejected, *message};
-    try {
-        Calculate(state, ratios);
-    } catch (const CalcError& e) {
-        return CliFailure{ExitFailed, e.text};
-    }
-    return std::nullopt;
-}
-
 std::optional<CliFailure> RunFibonacci(const CliOptions& o, FibonacciRun& run)
 {
     // The window as it loads, or as it stands after Open has read a project.
@@ -59,7 +46,7 @@ std::optional<CliFailure> RunFibonacci(const CliOptions& o, FibonacciRun& run)
     if (o.name) run.inputs.ProjectText = *o.name;
     if (o.notes) run.inputs.NotesText = WithCrLf(*o.notes);
 
-    return CalculateFibonacci(run.inputs, run.today, run.ratios, run.state);
+    return FailureOf(CalculateFibonacci(run.inputs, run.today, run.ratios, run.state));
 }
 
 qint32 FibonacciChartHalfSize(const QSize& screenPixels)

@@ -30,11 +30,6 @@ std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QS
 // run.ratios and run.layout must be set.
 std::optional<CliFailure> RunFibonacci(const CliOptions& options, FibonacciRun& run);
 
-// Calculate: ValidateInputs, then the projection. A rejected input gives status 2 with
-// the window's message; a calculation that cannot go on gives status 1.
-std::optional<CliFailure> CalculateFibonacci(const FibonacciInputs& inputs, const QDate& today,
-                                             const FibRatios& ratios, FibonacciState& state);
-
 // Half the side of the chart box of a window on this screen (twips).
 qint32 FibonacciChartHalfSize(const QSize& screenPixels);
 

@@ -19,15 +19,7 @@ qint32 GannChartHalf(const QSize& screenPixels)
 std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, const QDate& today,
                                                 Layout layout, GannState& state)
 {
-    GannVerdict verdict;
-    try {
-        verdict = CalculateGann(state, controls.priceText, controls.date, today, layout);
-    } catch (const CalcError& e) {
-        return CliFailure{ExitFailed, e.text};
-    }
-    if (verdict != GannVerdict::Calculated)
-        return CliFailure{ExitRejected, GannVerdictMessage(verdict)};
-    return std::nullopt;
+    return FailureOf(CalculateGann(state, controls.priceText, controls.date, today, layout));
 }
 
 std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)

@@ -167,3 +167,20 @@ void Calculate(FibonacciState& state, const FibRatios& ratios)
 
     state = s;
 }
+
+CalcOutcome CalculateFibonacci(const FibonacciInputs& inputs, const QDate& today, const FibRatios& ratios,
+                               FibonacciState& state)
+{
+    // The check stores the inputs as it reads them; a calculation that cannot go on
+    // takes those back too.
+    const FibonacciState before = state;
+    if (const std::optional<QString> message = ValidateInputs(inputs, today, state))
+        return {CalcOutcome::Rejected, *message};
+    try {
+        Calculate(state, ratios);
+    } catch (const CalcError& e) {
+        state = before;
+        return {CalcOutcome::Failed, e.text};
+    }
+    return {};
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include "forms/shell/settings.h"
 #include "modules/dates.h"
+#include "modules/errors.h"
 #include "modules/modFunctions.h"
 #include <QDate>
 #include <QString>
@@ -82,6 +83,12 @@ std::optional<QString> ValidateInputs(const FibonacciInputs& inputs, const QDate
 // 12/31/9999, a count beyond 16 bits, a zero step from odd ratios) and then leaves
 // `state` exactly as it was.
 void Calculate(FibonacciState& state, const FibRatios& ratios);
+
+// The Calculate button: ValidateInputs, then the projection. Rejected with the check's
+// message (the state keeps what the check stored), failed with the sentence of a
+// calculation that cannot go on (the state is then exactly as before the call).
+CalcOutcome CalculateFibonacci(const FibonacciInputs& inputs, const QDate& today, const FibRatios& ratios,
+                               FibonacciState& state);
 
 // The two halves of the chart scale, for states whose potential values are in place.
 void ComputePriceScale(FibonacciState& state);

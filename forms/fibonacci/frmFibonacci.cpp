@@ -294,10 +294,8 @@ QString FibonacciWindow::ResultsText() const
 // ---------------------------------------------------------------------------------
 // Calculation
 
-int FibonacciWindow::ValidateInputs()
+FibonacciInputs FibonacciWindow::InputsFromControls() const
 {
-    // A half-typed date is never replaced by another one behind the trader's back.
-    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return -1;
     FibonacciInputs in;
     in.Price1Text = txtPrice1->text();
     in.Price2Text = txtPrice2->text();
@@ -306,7 +304,14 @@ int FibonacciWindow::ValidateInputs()
     in.ProjectText = txtProject->text();
     // Notes are kept with Windows line ends, as they are written to files and reports.
     in.NotesText = WithCrLf(txtNotes->text());
-    const std::optional<QString> message = ::ValidateInputs(in, platform().today(), state());
+    return in;
+}
+
+int FibonacciWindow::ValidateInputs()
+{
+    // A half-typed date is never replaced by another one behind the trader's back.
+    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return -1;
+    const std::optional<QString> message = ::ValidateInputs(InputsFromControls(), platform().today(), state());
     if (message) {
         ShowMessage(*message);
         return -1;
@@ -316,14 +321,12 @@ int FibonacciWindow::ValidateInputs()
 
 void FibonacciWindow::cmdCalculate_Click()
 {
-    const FibonacciState before = state();
-    if (ValidateInputs() == -1) return;
-    try {
-        // The ratios in force now; changing them later does not touch these results.
-        Calculate(state(), FibRatios{FibRatio1, FibRatio2, FibRatio3});
-    } catch (const CalcError& e) {
-        state() = before;
-        ShowMessage(e.text);
+    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return;
+    // The ratios in force now; changing them later does not touch these results.
+    const CalcOutcome outcome = CalculateFibonacci(InputsFromControls(), platform().today(),
+                                                   FibRatios{FibRatio1, FibRatio2, FibRatio3}, state());
+    if (!outcome.accepted()) {
+        ShowMessage(outcome.message);
         return;
     }
     ShowResults();

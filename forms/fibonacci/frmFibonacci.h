@@ -76,6 +76,7 @@ public:
 
     // Reads and checks the inputs: 1 when acceptable, -1 when a message was shown.
     int ValidateInputs();
+    FibonacciInputs InputsFromControls() const;   // what the input controls hold
     // Writes the two results tables from the state.
     void ShowResults();
     // Draws the chart of the state onto the chart box (without erasing it first).

@@ -377,15 +377,10 @@ void GannWindow::cmdCalculate_Click()
 {
     if (!dtpInputDate->checkComplete())
         return;
-    GannVerdict verdict;
-    try {
-        verdict = CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
-    } catch (const CalcError& error) {
-        ShowMessage(error.text);
-        return;
-    }
-    if (verdict != GannVerdict::Calculated) {
-        ShowMessage(GannVerdictMessage(verdict));
+    const CalcOutcome outcome =
+        CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
+    if (!outcome.accepted()) {
+        ShowMessage(outcome.message);
         return;
     }
     ShowResults();

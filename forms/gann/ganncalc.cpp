@@ -9,8 +9,24 @@
 
 namespace {
 
-const GannLayoutConstants CompactConstants = {14, 625, 16, 841, 900, 16, 27, 14, 7.0};
-const GannLayoutConstants LargeConstants = {16, 841, 19, 1225, 1200, 19, 31, 16, 8.0};
+// Each constant on its own line, the compact value first, the large one second.
+GannLayoutConstants ConstantsFor(bool compact)
+{
+    GannLayoutConstants c;
+    c.smallCenter = compact ? 14 : 16;
+    c.smallPriceLimit = compact ? 625 : 841;
+    c.middleCenter = compact ? 16 : 19;
+    c.middlePriceLimit = compact ? 841 : 1225;
+    c.middleRadiusExtra = compact ? 900 : 1200;
+    c.fullSquareLimit = compact ? 16 : 19;
+    c.bandCells = compact ? 27 : 31;
+    c.bandCenter = compact ? 14 : 16;
+    c.listingFontPoints = compact ? 7.0 : 8.0;
+    return c;
+}
+
+const GannLayoutConstants CompactConstants = ConstantsFor(true);
+const GannLayoutConstants LargeConstants = ConstantsFor(false);
 
 // Cell tables are read by number; a number outside them cannot come from a price up
 // to 9999 (the largest square holds 10609 numbers), so this only guards the walk.
@@ -79,16 +95,6 @@ void AdvanceOneDay(GannState& s)
 const GannLayoutConstants& GannConstants(Layout layout)
 {
     return layout == Layout::Compact ? CompactConstants : LargeConstants;
-}
-
-QString GannVerdictMessage(GannVerdict verdict)
-{
-    switch (verdict) {
-    case GannVerdict::NoPriceOrDate: return QStringLiteral("Please enter price and/or date");
-    case GannVerdict::PriceTooLarge: return QStringLiteral("Please enter a price smaller than 10000");
-    case GannVerdict::Calculated: break;
-    }
-    return QString();
 }
 
 GannPriceReading ReadGannPrice(const QString& text)
@@ -329,31 +335,12 @@ void ProjectDates(GannState& s)
     }
 }
 
-GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
-                          const QDate& today, Layout layout)
+namespace {
+
+// Every result of one calculation from GannPrice, GannDate and DateEntered, rebuilt
+// from scratch.
+void CalculateResults(GannState& s, Layout layout)
 {
-    // today is read once here, so every later reading of this calculation agrees.
-    const bool dateEntered = !PickerMeansNoDate(pickerDate, today);
-    if (priceText.isEmpty() && !dateEntered)
-        return GannVerdict::NoPriceOrDate;
-
-    const GannPriceReading reading = ReadGannPrice(priceText);
-    if (reading.tooLarge) {
-        // The rejected inputs are kept, the results stay those of the last calculation.
-        if (reading.price != 0)
-            state.GannPrice = reading.price;
-        state.GannDate = pickerDate;
-        state.DateEntered = dateEntered;
-        return GannVerdict::PriceTooLarge;
-    }
-
-    // Worked on a copy and committed at the end, so a date the calendar cannot hold
-    // leaves the window exactly as it was.
-    GannState s = state;
-    s.GannPrice = reading.price;
-    s.GannDate = pickerDate;
-    s.DateEntered = dateEntered;
-
     ChooseSquareSize(s, layout);
     BuildSpiral(s, s.GridCenter, s.GridSize);
     s.PriceAngle = 0;
@@ -375,7 +362,39 @@ GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDat
     }
     if (s.DateEntered)
         ProjectDates(s);
+}
 
+}  // namespace
+
+CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
+                          const QDate& today, Layout layout)
+{
+    // today is read once here, so every later reading of this calculation agrees.
+    const bool dateEntered = !PickerMeansNoDate(pickerDate, today);
+    if (priceText.isEmpty() && !dateEntered)
+        return {CalcOutcome::Rejected, GannNoInputMessage};
+
+    const GannPriceReading reading = ReadGannPrice(priceText);
+    if (reading.tooLarge) {
+        // The rejected inputs are kept, the results stay those of the last calculation.
+        if (reading.price != 0)
+            state.GannPrice = reading.price;
+        state.GannDate = pickerDate;
+        state.DateEntered = dateEntered;
+        return {CalcOutcome::Rejected, GannPriceTooLargeMessage};
+    }
+
+    // Worked on a copy and committed at the end, so a date the calendar cannot hold
+    // leaves the window exactly as it was.
+    GannState s = state;
+    s.GannPrice = reading.price;
+    s.GannDate = pickerDate;
+    s.DateEntered = dateEntered;
+    try {
+        CalculateResults(s, layout);
+    } catch (const CalcError& error) {
+        return {CalcOutcome::Failed, error.text};
+    }
     state = s;
-    return GannVerdict::Calculated;
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "forms/gann/gannproject.h"
 #include "forms/gann/gannstate.h"
+#include "modules/errors.h"
 
 // The Square of Nine projection. The numbers 1, 2, 3, ... are laid out as a square
 // spiral around 1; the numbers 45, 90, ... 360 degrees further round the spiral from
@@ -15,23 +16,20 @@
 
 // ---- Whole calculation ------------------------------------------------------
 
-enum class GannVerdict {
-    Calculated,      // the state holds the new results
-    NoPriceOrDate,   // nothing entered: state untouched
-    PriceTooLarge,   // price above 9999: GannPrice / GannDate hold the rejected inputs,
-                     // every result as it was
-};
-
-// The message the window shows for a rejected input; empty for Calculated.
-QString GannVerdictMessage(GannVerdict verdict);
-
 // The Calculate button. priceText is the price box as typed or pasted (empty = no
 // price); pickerDate the date picker, where today's date means "no date"
-// (PickerMeansNoDate, stored as DateEntered). Runs: the input checks, the square size, the spiral, the
-// highs and lows (with a price), the dates (with a date). Throws CalcError when a
-// date would pass 12/31/9999; the state is then exactly as before the call.
-GannVerdict CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
+// (PickerMeansNoDate, stored as DateEntered). Runs: the input checks, the square size,
+// the spiral, the highs and lows (with a price), the dates (with a date).
+// Rejected with GannNoInputMessage when nothing was entered (state untouched) and
+// with GannPriceTooLargeMessage for a price above 9999 (GannPrice and GannDate then
+// hold the rejected inputs, every result stays). Failed
+// when a date would pass 12/31/9999; the state is then exactly as before the call.
+CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
                           const QDate& today, Layout layout);
+
+// What the Calculate button says to inputs it refuses.
+inline const QString GannNoInputMessage = QStringLiteral("Please enter price and/or date");
+inline const QString GannPriceTooLargeMessage = QStringLiteral("Please enter a price smaller than 10000");
 
 // A date picker cannot be empty, so one left at today's date is how the trader leaves
 // the date out.

@@ -81,17 +81,15 @@ std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const Q
     result = GannProjection{};
     result.scale = scale;
     result.squarePrice = scale.toSquare(swing.close);
-    const GannVerdict verdict =
-        CalculateGann(state, PriceBoxText(result.squarePrice), swing.date, today, layout);
-    if (verdict != GannVerdict::Calculated)
-        return GannVerdictMessage(verdict);
+    const CalcOutcome outcome = CalculateGann(state, PriceBoxText(result.squarePrice), swing.date, today, layout);
+    if (!outcome.accepted())
+        return outcome.message;
     for (int k = 1; k <= state.AngleCount; ++k) {
         if (state.PotentialHigh[k] != 0)
             result.highs.push_back(scale.fromSquare(state.PotentialHigh[k]));
         if (state.PotentialLow[k] != 0)
             result.lows.push_back(scale.fromSquare(state.PotentialLow[k]));
-        // A picker at today is no date, and then nothing was projected.
-        if (swing.date != today && state.AngleDate[k].isValid() && state.AngleDate[k] > GannState::UnsetDate())
+        if (state.DateEntered)
             result.dates.push_back(state.AngleDate[k]);
     }
     return std::nullopt;

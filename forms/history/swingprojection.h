@@ -68,7 +68,7 @@ struct GannProjection {
 
 // Calculate as the Gann window's Calculate does with the scaled price typed into its
 // price box and the picker set to the swing's date. Returns the window's message for a
-// rejected price; throws CalcError when a date would leave the calendar.
+// rejected price or a date that would leave the calendar.
 std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const QDate& today,
                                    Layout layout, GannState& state, GannProjection& result);
 

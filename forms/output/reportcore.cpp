@@ -11,11 +11,16 @@ namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
 
-// A Fibonacci input date prints unless it is the null date (not entered): a study of
+// A Fibonacci input date counts unless it is the null date (not entered): a study of
 // 1899 shows its dates like any other.
+bool IsEnteredDate(const QDate& d)
+{
+    return d.isValid() && !IsNullDate(d);
+}
+
 QString ShortDateOrNothing(const QDate& d)
 {
-    return !d.isValid() || IsNullDate(d) ? QString() : FormatShortDate(d);
+    return IsEnteredDate(d) ? FormatShortDate(d) : QString();
 }
 
 // A potential date prints whenever both dates were entered and it was computed, even
@@ -36,7 +41,7 @@ QString AngleDateOrNothing(const QDate& d)
 // left in the results.
 bool HaveFibonacciDates(const FibonacciReportValues& v)
 {
-    return !ShortDateOrNothing(v.Date1).isEmpty() && !ShortDateOrNothing(v.Date2).isEmpty();
+    return IsEnteredDate(v.Date1) && IsEnteredDate(v.Date2);
 }
 
 QString CellOrNothing(qint16 n)

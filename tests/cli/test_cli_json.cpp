@@ -111,7 +111,7 @@ private slots:
         const QJsonObject o = QJsonDocument::fromJson(RunJson({"gann", "--price", "100", "--date", "1/15/2024"})).object();
         auto s = std::make_unique<GannState>();
         LoadGannState(*s, Layout::Large, Today, ChartHalfForHeight(768 * 15));
-        QCOMPARE(CalculateGann(*s, "100", QDate(2024, 1, 15), Today, Layout::Large), GannVerdict::Calculated);
+        QVERIFY(CalculateGann(*s, "100", QDate(2024, 1, 15), Today, Layout::Large).accepted());
         QVERIFY(SameBits(o.value("PriceAngle").toDouble(), s->PriceAngle));
         QVERIFY(o.value("BandCells").isNull());
         for (int k = 1; k <= 8; ++k) {

@@ -65,6 +65,9 @@ private slots:
             : (compact ? static_cast<QWidget*>(new frmGann86) : new frmGann));
         for (int i = 0; i + 1 < options.size(); i += 2) {
             const QString control = Controls.value(options[i]);
+            // Options without a control (--screen) would match any child by an empty name.
+            if (control.isEmpty())
+                continue;
             if (auto* picker = w->findChild<DatePicker*>(control))
                 picker->setValue(*ParseFileDate(options[i + 1]));
             else if (auto* box = w->findChild<TextBox*>(control))

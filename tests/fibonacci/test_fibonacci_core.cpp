@@ -231,7 +231,16 @@ private slots:
             QCOMPARE(PriceToY(s, g, 119.1), 4798);
             QCOMPARE(at(7500 - 150, 4798), QColor(0, 0, 255));
             const int x1 = withDates ? DateToX(s, g, s.Date1) : 1250 + 625;
+            const int x2 = withDates ? DateToX(s, g, s.Date2) : 1250 + 4375;
             QCOMPARE(at(x1, PriceToY(s, g, 100)), QColor(Qt::black));   // the first input point
+            QCOMPARE(at(g.PriceAxisX, 3000), QColor(Qt::black));        // the price axis
+            // The line joining the two points passes their midpoint, within a pixel.
+            const int mx = (x1 + x2) / 2, my = (PriceToY(s, g, 100) + PriceToY(s, g, 150)) / 2;
+            bool joined = false;
+            for (int dx : {-15, 0, 15})
+                for (int dy : {-15, 0, 15})
+                    joined = joined || at(mx + dx, my + dy) == QColor(Qt::black);
+            QVERIFY(joined);
             QCOMPARE(at(7500 - 150, PriceToY(s, g, 150) - 150), QColor(Qt::white));
             if (withDates) {
                 // 4/7/2004 is 128 of 152 days along: x = 128/152 * 6250 + 1250 = 6513.2 -> 6513.

@@ -24,7 +24,7 @@ const qint32 Half = 4250;   // an 800 x 600 screen
 GannState Calculated(Layout layout, const QString& price, const QDate& date = Today)
 {
     GannState s = InitialGannState(layout, Today, Half);
-    if (CalculateGann(s, price, date, Today, layout) != GannVerdict::Calculated) qFatal("calculation refused");
+    if (!CalculateGann(s, price, date, Today, layout).accepted()) qFatal("calculation refused");
     return s;
 }
 
@@ -191,11 +191,15 @@ private slots:
             return s.GridCenter == before.GridCenter && s.Grid == before.Grid && s.CellMark == before.CellMark
                 && s.PotentialHigh == before.PotentialHigh && s.AngleDate == before.AngleDate;
         };
-        QVERIFY_THROWS_EXCEPTION(CalcError, CalculateGann(s, "100", QDate(9999, 1, 15), Today, Layout::Compact));
+        const CalcOutcome failed = CalculateGann(s, "100", QDate(9999, 1, 15), Today, Layout::Compact);
+        QCOMPARE(failed.kind, CalcOutcome::Failed);
+        QCOMPARE(failed.message, QString(DateAfterRangeMessage));
         QVERIFY(unchanged());
         QCOMPARE(s.GannPrice, before.GannPrice);
         QCOMPARE(s.GannDate, before.GannDate);
-        QCOMPARE(CalculateGann(s, "12000", QDate(2024, 6, 21), Today, Layout::Compact), GannVerdict::PriceTooLarge);
+        const CalcOutcome rejected = CalculateGann(s, "12000", QDate(2024, 6, 21), Today, Layout::Compact);
+        QCOMPARE(rejected.kind, CalcOutcome::Rejected);
+        QCOMPARE(rejected.message, QStringLiteral("Please enter a price smaller than 10000"));
         QVERIFY(unchanged());
         QCOMPARE(int(s.GannPrice), 12000);
         QCOMPARE(s.GannDate, QDate(2024, 6, 21));

@@ -36,6 +36,25 @@ private slots:
         QCOMPARE(key, expected);
     }
 
+    // The two text rules every name, price and notes box goes through on its way to a
+    // file or report: trimming takes blanks only, line ends become CR LF exactly once.
+    void textRules_data() {
+        QTest::addColumn<bool>("trim");   // else WithCrLf
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("trim blanks") << true << "  Corn May  " << "Corn May";
+        QTest::newRow("trim keeps tabs and line breaks") << true << " \tx\r\n " << "\tx\r\n";
+        QTest::newRow("trim only blanks") << true << "   " << "";
+        QTest::newRow("bare line feeds") << false << "\na\n\nb" << "\r\na\r\n\r\nb";
+        QTest::newRow("CR LF stays") << false << "a\r\nb\r\n" << "a\r\nb\r\n";
+        QTest::newRow("lone CR stays") << false << "a\rb" << "a\rb";
+    }
+    void textRules() {
+        QFETCH(bool, trim);
+        QFETCH(QString, text);
+        QTEST(trim ? TrimBlanks(text) : WithCrLf(text), "expected");
+    }
+
     // Turned a quarter to the left around (10, 150): the word starts at y 150 and runs
     // up, its glyphs right of x 10 (the text's top is now on the left).
     void rotatedTextRunsUpwards() {
