@@ -24,3 +24,9 @@ void NameControl(QWidget* control, const QString& name, const QString& descripti
     control->setAccessibleName(name);
     control->setAccessibleDescription(description);
 }
+
+void NameDocumentBoxes(QWidget* projectBox, QWidget* notesBox)
+{
+    NameControl(projectBox, QStringLiteral("Project name"), QStringLiteral("The name the project is saved under"));
+    NameControl(notesBox, QStringLiteral("Notes"), QStringLiteral("Notes kept with the project and its report"));
+}

@@ -17,3 +17,6 @@ void NameByLabel(QWidget* box, QLabel* label, const QString& description);
 
 // A control without a label of its own.
 void NameControl(QWidget* control, const QString& name, const QString& description);
+
+// The project name and notes boxes every analysis window has.
+void NameDocumentBoxes(QWidget* projectBox, QWidget* notesBox);

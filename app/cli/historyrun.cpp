@@ -281,22 +281,8 @@ ParsedHistoryLine ParseHistoryCommandLine(const QStringList& args)
 {
     HistoryOptions o;
     for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2)
-            return {std::nullopt, QStringLiteral("unexpected argument \"%1\"").arg(arg)};
-        QString name = arg.mid(2);
-        QString value;
-        const qsizetype eq = name.indexOf(QLatin1Char('='));
-        if (eq >= 0) {
-            value = name.mid(eq + 1);
-            name.truncate(eq);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return {std::nullopt, QStringLiteral("--%1 needs a value").arg(name)};
-        }
-        QString error;
-        if (!SetOption(o, name, value, error))
+        QString name, value, error;
+        if (!SplitOptionArgument(args, i, name, value, error) || !SetOption(o, name, value, error))
             return {std::nullopt, error};
     }
     if (o.dataFile.isEmpty())

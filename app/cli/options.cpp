@@ -233,28 +233,13 @@ bool CheckCombinations(CliOptions& o, const QStringList& given, QString& error)
 bool ReadOption(const QStringList& args, int& i, CliOptions& o, QStringList& given, QString& error)
 {
     const QString& arg = args[i];
-    if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2) {
-        error = QStringLiteral("unexpected argument \"%1\"").arg(arg);
-        return false;
-    }
     if (arg == QLatin1String("--lenient")) {
         o.lenient = true;
         return true;
     }
-    QString name = arg.mid(2);
-    QString value;
-    const qsizetype eq = name.indexOf(QLatin1Char('='));
-    if (eq >= 0) {
-        value = name.mid(eq + 1);
-        name.truncate(eq);
-    } else if (i + 1 < args.size()) {
-        // The next argument is the value even when it starts with "-": a pasted
-        // negative price is a text like any other.
-        value = args[++i];
-    } else {
-        error = QStringLiteral("--%1 needs a value").arg(name);
+    QString name, value;
+    if (!SplitOptionArgument(args, i, name, value, error))
         return false;
-    }
     const auto rule = Rules().find(name);
     if (rule == Rules().end()) {
         error = QStringLiteral("unknown option --%1").arg(name);
@@ -270,6 +255,30 @@ bool ReadOption(const QStringList& args, int& i, CliOptions& o, QStringList& giv
 }
 
 }  // namespace
+
+bool SplitOptionArgument(const QStringList& args, int& i, QString& name, QString& value, QString& error)
+{
+    const QString& arg = args[i];
+    if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2) {
+        error = QStringLiteral("unexpected argument \"%1\"").arg(arg);
+        return false;
+    }
+    name = arg.mid(2);
+    const qsizetype eq = name.indexOf(QLatin1Char('='));
+    if (eq >= 0) {
+        value = name.mid(eq + 1);
+        name.truncate(eq);
+        return true;
+    }
+    if (i + 1 >= args.size()) {
+        error = QStringLiteral("--%1 needs a value").arg(name);
+        return false;
+    }
+    // The next argument is the value even when it starts with "-": a pasted
+    // negative price is a text like any other.
+    value = args[++i];
+    return true;
+}
 
 std::optional<ChartFormat> ChartFormatFor(const QString& path)
 {

@@ -59,6 +59,10 @@ QString UsageText();
 enum class ChartFormat { Png, Bmp };
 std::optional<ChartFormat> ChartFormatFor(const QString& path);
 
+// One "--name value" or "--name=value" at args[i], split into name and value; i moves
+// past the value. False, with `error` set, for a text that is no option or a missing value.
+bool SplitOptionArgument(const QStringList& args, int& i, QString& name, QString& value, QString& error);
+
 // A date as the tool reads it from the command line and from watch-lists: m/d/yyyy
 // (or m/d/yy, as project files allow) or yyyy-mm-dd, within the picker's range.
 std::optional<QDate> ParsePickerDate(const QString& text);

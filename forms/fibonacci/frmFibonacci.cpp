@@ -279,8 +279,7 @@ void FibonacciWindow::AddDesktopManners()
     NameByLabel(dtpDate1, lblCaptionDate1, QStringLiteral("Date of the first turning point"));
     NameByLabel(txtPrice2, lblCaptionPrice2, QStringLiteral("Price at the second turning point"));
     NameByLabel(dtpDate2, lblCaptionDate2, QStringLiteral("Date of the second turning point"));
-    NameControl(txtProject, QStringLiteral("Project name"), QStringLiteral("The name the project is saved under"));
-    NameControl(txtNotes, QStringLiteral("Notes"), QStringLiteral("Notes kept with the project and its report"));
+    NameDocumentBoxes(txtProject, txtNotes);
     NameByLabel(lblPrices, Label4, QStringLiteral("One potential price per ratio"));
     NameByLabel(lblDates, Label5, QStringLiteral("One potential date per ratio"));
     NameControl(pbFibonacci, QStringLiteral("Fibonacci chart"), ResultsText());

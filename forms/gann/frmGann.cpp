@@ -294,8 +294,7 @@ void GannWindow::AddDesktopManners()
     NameButtonsByCaption(this);
     NameByLabel(txtPrice, Label1, QStringLiteral("The price placed on the square, a whole number"));
     NameByLabel(dtpInputDate, Label2, QStringLiteral("The date placed on the seasonal calendar"));
-    NameControl(txtProject, QStringLiteral("Project name"), QStringLiteral("The name the project is saved under"));
-    NameControl(txtNotes, QStringLiteral("Notes"), QStringLiteral("Notes kept with the project and its report"));
+    NameDocumentBoxes(txtProject, txtNotes);
     NameByLabel(lblPrices, Label4, QStringLiteral("Potential high and low for every 45 degrees"));
     NameByLabel(lblDates, Label5, QStringLiteral("Potential date for every 45 degrees"));
     NameControl(pbGann, QStringLiteral("Square of Nine chart"), ResultsText());
