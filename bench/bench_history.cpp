@@ -1,6 +1,6 @@
 // How long a trader waits for a long price history to load: 100,000 daily bars
 // (about 400 years of trading days) read from CSV text and sorted by date.
-#include "forms/history/pricehistory.h"
+#include "forms/history/core/pricehistory.h"
 
 #include <QDate>
 #include <benchmark/benchmark.h>

@@ -1,11 +1,11 @@
 // How long a trader waits after pressing Calculate: the calculation alone, and the
 // calculation with the chart drawn into its image, on a 1920 x 1080 screen (large
 // layout, 96 DPI). Everything runs on the offscreen platform, in one thread.
-#include "forms/fibonacci/fibonaccichart.h"
-#include "forms/fibonacci/fibonaccicore.h"
+#include "forms/fibonacci/core/fibonaccichart.h"
+#include "forms/fibonacci/core/fibonaccicore.h"
 #include "forms/gann/frmGann.h"
-#include "forms/gann/ganncalc.h"
-#include "forms/gann/gannchart.h"
+#include "forms/gann/core/ganncalc.h"
+#include "forms/gann/core/gannchart.h"
 #include "platform/fonts.h"
 #include "platform/widgets.h"
 #include "tests/support/fakeplatform.h"

@@ -1,7 +1,7 @@
 // A ".fib" or ".gann" file as a trader may hand it to Open: damaged, truncated,
 // edited elsewhere, in another code page or with other line ends.
-#include "forms/fibonacci/fibonaccifile.h"
-#include "forms/gann/gannproject.h"
+#include "forms/fibonacci/core/fibonaccifile.h"
+#include "forms/gann/core/gannproject.h"
 #include "fuzzsupport.h"
 #include "modules/projectfile.h"
 #include "modules/textfile.h"

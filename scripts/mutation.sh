@@ -44,7 +44,7 @@ done
 
 # The widget-free cores: number and date semantics, the two analyses' calculations,
 # listings, charts and files. Windows (frm*) are left to the window tests.
-mapfile -t sources < <(ls modules/*.cpp forms/fibonacci/*.cpp forms/gann/*.cpp | grep -v '/frm')
+mapfile -t sources < <(ls modules/*.cpp forms/fibonacci/core/*.cpp forms/gann/core/*.cpp)
 
 work="$build/mutation"
 mkdir -p "$work"

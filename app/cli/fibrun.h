@@ -1,8 +1,8 @@
 #pragma once
 #include "app/cli/clicommon.h"
 #include "app/cli/options.h"
-#include "forms/fibonacci/fibonaccicore.h"
-#include "forms/output/reports.h"
+#include "forms/fibonacci/core/fibonaccicore.h"
+#include "forms/output/core/reports.h"
 
 #include <QByteArray>
 

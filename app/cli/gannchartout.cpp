@@ -1,8 +1,8 @@
 #include "app/cli/gannrun.h"
 
 #include "app/cli/jsonout.h"
-#include "forms/gann/gannchart.h"
-#include "forms/gann/gannchartgeometry.h"
+#include "forms/gann/core/gannchart.h"
+#include "forms/gann/core/gannchartgeometry.h"
 #include "platform/fonts.h"
 #include "platform/picturesurface.h"
 

@@ -2,8 +2,8 @@
 
 #include "app/cli/clifiles.h"
 #include "app/cli/jsonout.h"
-#include "forms/gann/gannlisting.h"
-#include "forms/output/reportvalues.h"
+#include "forms/gann/core/gannlisting.h"
+#include "forms/output/core/reportvalues.h"
 #include "modules/dates.h"
 #include "modules/errors.h"
 #include "modules/modFunctions.h"

@@ -1,9 +1,9 @@
 #pragma once
 #include "app/cli/clicommon.h"
 #include "app/cli/options.h"
-#include "forms/gann/ganncalc.h"
-#include "forms/gann/gannproject.h"
-#include "forms/output/reports.h"
+#include "forms/gann/core/ganncalc.h"
+#include "forms/gann/core/gannproject.h"
+#include "forms/output/core/reports.h"
 
 #include <QByteArray>
 #include <memory>

@@ -1,8 +1,8 @@
 #pragma once
 #include "app/cli/cli.h"
 #include "app/cli/clicommon.h"
-#include "forms/history/evidence.h"
-#include "forms/history/pricehistory.h"
+#include "forms/history/core/evidence.h"
+#include "forms/history/core/pricehistory.h"
 
 #include <QByteArray>
 #include <QStringList>

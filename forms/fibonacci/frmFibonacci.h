@@ -1,6 +1,6 @@
 #pragma once
-#include "forms/fibonacci/fibonaccichart.h"
-#include "forms/fibonacci/fibonaccicore.h"
+#include "forms/fibonacci/core/fibonaccichart.h"
+#include "forms/fibonacci/core/fibonaccicore.h"
 #include "modules/layout.h"
 #include "platform/documentwindow.h"
 #include <QWidget>

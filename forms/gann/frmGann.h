@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/gann/gannchartgeometry.h"
-#include "forms/gann/gannproject.h"
-#include "forms/gann/gannstate.h"
+#include "forms/gann/core/gannchartgeometry.h"
+#include "forms/gann/core/gannproject.h"
+#include "forms/gann/core/gannstate.h"
 #include "modules/layout.h"
 #include "platform/documentwindow.h"
 

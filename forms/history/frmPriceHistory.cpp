@@ -1,6 +1,7 @@
 #include "forms/history/frmPriceHistory.h"
 
-#include "forms/gann/ganncalc.h"
+#include "forms/gann/core/ganncalc.h"
+#include "forms/shell/settings.h"
 #include "modules/dates.h"
 #include "modules/errors.h"
 #include "modules/numbers.h"

@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/history/evidence.h"
-#include "forms/history/pricehistory.h"
-#include "forms/history/swingprojection.h"
+#include "forms/history/core/evidence.h"
+#include "forms/history/core/pricehistory.h"
+#include "forms/history/core/swingprojection.h"
 
 #include <QWidget>
 #include <optional>

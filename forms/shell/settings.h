@@ -1,4 +1,6 @@
 #pragma once
+#include "forms/fibonacci/core/fibratios.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -9,14 +11,7 @@ extern double FibRatio1;
 extern double FibRatio2;
 extern double FibRatio3;
 
-struct FibRatios {
-    double r1 = 0.382;
-    double r2 = 0.5;
-    double r3 = 0.618;
-};
-
 inline const QString SettingsFileName = QStringLiteral("quillomat.ini");
-inline const FibRatios DefaultRatios{};
 
 // The settings file path for a program directory.
 QString SettingsPath(const QString& programDir);

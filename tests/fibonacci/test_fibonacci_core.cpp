@@ -1,7 +1,7 @@
-#include "forms/fibonacci/fibonaccichart.h"
-#include "forms/fibonacci/fibonaccicore.h"
-#include "forms/fibonacci/fibonaccifile.h"
-#include "forms/fibonacci/fibonaccilisting.h"
+#include "forms/fibonacci/core/fibonaccichart.h"
+#include "forms/fibonacci/core/fibonaccicore.h"
+#include "forms/fibonacci/core/fibonaccifile.h"
+#include "forms/fibonacci/core/fibonaccilisting.h"
 #include "modules/errors.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "uitest.h"
 #include "forms/gann/frmGann.h"
-#include "forms/gann/ganncalc.h"
+#include "forms/gann/core/ganncalc.h"
 #include "platform/widgets.h"
 
 #include <QLabel>

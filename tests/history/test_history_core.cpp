@@ -1,7 +1,7 @@
-#include "forms/gann/ganncalc.h"
-#include "forms/history/evidence.h"
-#include "forms/history/pricehistory.h"
-#include "forms/history/swings.h"
+#include "forms/gann/core/ganncalc.h"
+#include "forms/history/core/evidence.h"
+#include "forms/history/core/pricehistory.h"
+#include "forms/history/core/swings.h"
 #include "modules/dates.h"
 
 #include <QtTest>

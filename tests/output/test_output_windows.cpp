@@ -1,6 +1,6 @@
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
-#include "forms/output/frmOutput.h"
+#include "forms/output/exportprint.h"
 #include "forms/output/frmPrintOption.h"
 #include "forms/shell/settings.h"
 #include "modules/textfile.h"

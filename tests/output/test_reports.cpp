@@ -1,4 +1,4 @@
-#include "forms/output/reports.h"
+#include "forms/output/core/reports.h"
 #include "modules/dates.h"
 #include "platform/picturesurface.h"
 

@@ -2,8 +2,8 @@
 // the keyboard, copyable, and named for screen readers.
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
-#include "forms/gann/gannchartgeometry.h"
-#include "forms/output/clipboardtext.h"
+#include "forms/gann/core/gannchartgeometry.h"
+#include "forms/output/core/clipboardtext.h"
 #include "forms/output/frmPrintOption.h"
 #include "forms/shell/frmAbout.h"
 #include "forms/shell/frmFibRatios.h"

@@ -1,0 +1,186 @@
+#include "forms/fibonacci/core/fibonaccicore.h"
+#include "modules/errors.h"
+#include "modules/modFunctions.h"
+#include "modules/numbers.h"
+#include <cmath>
+
+namespace {
+
+const QString PricesTooFarApart = QStringLiteral(
+    "Enter prices closer together: the chart cannot show this price range.");
+const QString DatesTooFarApart = QStringLiteral(
+    "Choose dates closer together: the chart cannot show more than 32767 months or days.");
+const QString OddRatios = QStringLiteral(
+    "Check the Fibonacci ratios: with these ratios the time axis cannot be laid out.");
+
+// Date plus a whole number of days given as a double. Offsets far beyond the calendar
+// are cut to one that is still beyond it, so the date arithmetic reports the range
+// error instead of the conversion overflowing.
+QDate AddWholeDays(const QDate& date, double days)
+{
+    const double limit = 4.0e6;   // more days than the years 100..9999 hold
+    if (std::isnan(days)) throw CalcError(OddRatios);
+    if (days > limit) days = limit;
+    if (days < -limit) days = -limit;
+    return AddDays(date, static_cast<qint64>(days));
+}
+
+}  // namespace
+
+FibonacciInputs InputsShowing(const FibonacciState& s, const QDate& today)
+{
+    FibonacciInputs in;
+    in.Price1Text = s.Price1 == 0 ? QString() : GeneralNumber(s.Price1);
+    in.Price2Text = s.Price2 == 0 ? QString() : GeneralNumber(s.Price2);
+    in.Picker1 = IsNullDate(s.Date1) ? today : s.Date1;
+    in.Picker2 = IsNullDate(s.Date2) ? today : s.Date2;
+    in.ProjectText = s.ProjectName.isEmpty() ? ProjectNamePlaceholder : s.ProjectName;
+    in.NotesText = s.Notes.isEmpty() ? NotesPlaceholder : s.Notes;
+    return in;
+}
+
+std::optional<QString> ValidateInputs(const FibonacciInputs& in, const QDate& today,
+                                      FibonacciState& state)
+{
+    bool tooLarge1 = false;
+    bool tooLarge2 = false;
+    const double p1 = ReadLeadingNumber(in.Price1Text, &tooLarge1);
+    const double p2 = ReadLeadingNumber(in.Price2Text, &tooLarge2);
+    if (tooLarge1 || tooLarge2)
+        return QStringLiteral("Enter a smaller price: this one is too large to calculate with.");
+
+    state.Price1 = p1;
+    state.Price2 = p2;
+    if ((state.Price1 == 0) != (state.Price2 == 0))
+        return QStringLiteral("Either both or none of the prices should be entered");
+    if (state.Price1 != 0 && state.Price1 == state.Price2)
+        return QStringLiteral("Both prices can't be the same");
+
+    // A picker always shows some date; leaving both at today is how the trader says
+    // "no dates". Once one has been moved, the other counts even if it shows today.
+    if (in.Picker1 == today && in.Picker2 == today) {
+        state.Date1 = NullDate();
+        state.Date2 = NullDate();
+    } else {
+        state.Date1 = in.Picker1;
+        state.Date2 = in.Picker2;
+    }
+    if (IsNullDate(state.Date1) != IsNullDate(state.Date2))
+        return QStringLiteral("Either both or none of the dates should be entered");
+    if (!IsNullDate(state.Date1) && DaysBetween(state.Date1, state.Date2) < 1)
+        return QStringLiteral("Date2 should be greater than Date1");
+    if (state.Price1 == 0 && IsNullDate(state.Date1))
+        return QStringLiteral("No input specified");
+
+    state.ProjectName = TrimBlanks(in.ProjectText);
+    state.Notes = TrimBlanks(in.NotesText);
+    return std::nullopt;
+}
+
+void ComputePriceScale(FibonacciState& s)
+{
+    double hi = std::max(s.Price1, s.Price2);
+    double lo = std::min(s.Price1, s.Price2);
+    for (int i = 1; i <= 3; ++i) {
+        if (s.PotentialPrice[i] > hi) hi = s.PotentialPrice[i];
+        if (s.PotentialPrice[i] < lo) lo = s.PotentialPrice[i];
+    }
+
+    // Ticks fall on a power of ten just below the range; a range of fewer than three
+    // such units would give too few ticks, so go one power lower.
+    qint16 e = ToInt16OrThrow(IntFloor(std::log(hi - lo) / std::log(10.0)), PricesTooFarApart);
+    if (IntFloor((hi - lo) / std::pow(10.0, e)) < 3) e = ToInt16OrThrow(e - 1.0, PricesTooFarApart);
+    const double unit = std::pow(10.0, e);
+
+    s.ChartMaxPrice = (IntFloor(RoundTo2(hi / unit)) + 1) * unit;
+    s.ChartMinPrice = (IntFloor(RoundTo2(lo / unit)) - 1) * unit;
+    if (s.ChartMinPrice < 0) s.ChartMinPrice = 0;
+
+    s.PriceStep = unit;
+    s.PriceSteps = ToInt16OrThrow((s.ChartMaxPrice - s.ChartMinPrice) / s.PriceStep, PricesTooFarApart);
+    // More than 15 ticks crowd the axis: use every second one. The top is not moved,
+    // so the last tick may lie a little above the axis.
+    if (s.PriceSteps > 15) {
+        s.PriceStep = 2 * s.PriceStep;
+        s.PriceSteps = ToInt16OrThrow((s.ChartMaxPrice - s.ChartMinPrice) / s.PriceStep, PricesTooFarApart);
+    }
+}
+
+void ComputeTimeScale(FibonacciState& s)
+{
+    const QDate last = s.PotentialDate[3];
+    const qint16 months = ToInt16OrThrow(double(MonthsBetween(s.Date1, last)), DatesTooFarApart);
+
+    if (months >= 3) {
+        // Long projections: ticks on the first of the month, starting a month early.
+        s.DateAxisMode = QStringLiteral("M");
+        s.MonthStep = ToInt16OrThrow(IntFloor(months / 10.0) + 1, DatesTooFarApart);
+        s.MonthSteps = ToInt16OrThrow(IntFloor(double(months) / s.MonthStep) + 2, DatesTooFarApart);
+        s.ChartStartDate = AddMonths(QDate(s.Date1.year(), s.Date1.month(), 1), -1);
+        s.ChartEndDate = AddMonths(
+            s.ChartStartDate,
+            ToInt16OrThrow(double(s.MonthSteps) * s.MonthStep, DatesTooFarApart));
+        return;
+    }
+
+    // Short projections: ticks whole days apart, starting 10 % of the span early.
+    s.DateAxisMode = QStringLiteral("D");
+    const qint16 days = ToInt16OrThrow(double(DaysBetween(s.Date1, last)), DatesTooFarApart);
+    s.ChartStartDate = AddDaysRounded(s.Date1, days * -0.1);
+    if (s.ChartStartDate == s.Date1) s.ChartStartDate = AddDays(s.Date1, -1);
+    s.DayStep = ToInt16OrThrow(IntFloor(days * 1.2 / 10) + 1, DatesTooFarApart);
+    if (s.DayStep == 0) throw CalcError(OddRatios);
+    s.DaySteps = ToInt16OrThrow(IntFloor(days * 1.2 / s.DayStep) + 1, DatesTooFarApart);
+    s.ChartEndDate = AddDays(s.ChartStartDate,
+                             ToInt16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
+    // A level line on the very edge of the chart would be lost: push the end one tick on.
+    if (s.ChartEndDate == last) {
+        s.DaySteps = ToInt16OrThrow(s.DaySteps + 1.0, DatesTooFarApart);
+        s.ChartEndDate = AddDays(s.ChartStartDate,
+                                 ToInt16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
+    }
+}
+
+void Calculate(FibonacciState& state, const FibRatios& ratios)
+{
+    // Work on a copy so that a failure halfway leaves the window's results untouched.
+    FibonacciState s = state;
+    const double r[4] = {0, ratios.r1, ratios.r2, ratios.r3};
+
+    if (s.HasPrices()) {
+        // Retracement measured back from the second price towards the first.
+        for (int i = 1; i <= 3; ++i) {
+            s.PotentialPrice[i] = s.Price2 - (s.Price2 - s.Price1) * r[i];
+            if (s.PotentialPrice[i] < 0) s.PotentialPrice[i] = 0;
+        }
+        ComputePriceScale(s);
+    }
+
+    if (s.HasDates()) {
+        // Time projected forward from the second date by the ratio of the first swing.
+        const double n = double(DaysBetween(s.Date1, s.Date2));
+        for (int i = 1; i <= 3; ++i)
+            s.PotentialDate[i] = AddWholeDays(s.Date2, IntFloor(n * r[i]));
+        s.DateLevelCount = 3;
+        ComputeTimeScale(s);
+    }
+
+    state = s;
+}
+
+CalcOutcome CalculateFibonacci(const FibonacciInputs& inputs, const QDate& today, const FibRatios& ratios,
+                               FibonacciState& state)
+{
+    // The check stores the inputs as it reads them; a calculation that cannot go on
+    // takes those back too.
+    const FibonacciState before = state;
+    if (const std::optional<QString> message = ValidateInputs(inputs, today, state))
+        return {CalcOutcome::Rejected, *message};
+    try {
+        Calculate(state, ratios);
+    } catch (const CalcError& e) {
+        state = before;
+        return {CalcOutcome::Failed, e.text};
+    }
+    return {};
+}

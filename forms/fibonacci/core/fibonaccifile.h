@@ -1,0 +1,25 @@
+#pragma once
+#include "forms/fibonacci/core/fibonaccicore.h"
+#include <QString>
+#include <QStringList>
+
+// The ".fib" project file: six key lines NM, P1, P2, D1, D2, NT, the notes' further
+// lines following the NT line on lines of their own. Numbers and dates are always
+// written in US form (decimal point, m/d/yyyy) so files travel between machines.
+
+inline const QString FibFileFilter = QStringLiteral("Fibonacci Project File| *.fib");
+
+// The lines of the file for the document in `state` (without line ends).
+QStringList FibProjectLines(const FibonacciState& state);
+
+// Reads a file's lines into `state`, leniently: keys in any case with blanks around,
+// any order, a second "=" cuts the value, lines without "=" continue the notes after an
+// NT line and are ignored after any other key. Fields the file does not name keep their
+// values. Returns false at the first value that is not a number or a date; fields read
+// before it keep what was read.
+bool ApplyFibProjectLines(const QStringList& lines, FibonacciState& state);
+
+// Whole-file convenience for the window and the command-line tool. Saving goes through
+// a temporary file, so a failed save leaves an existing file as it was.
+bool SaveFibProject(const QString& path, const FibonacciState& state, QString* error = nullptr);
+bool OpenFibProject(const QString& path, FibonacciState& state, QString* error = nullptr);

@@ -1,0 +1,396 @@
+#include "forms/gann/core/gannchartgeometry.h"
+
+#include "forms/gann/core/ganncalc.h"
+#include "modules/dates.h"
+#include "modules/numbers.h"
+
+#include <cmath>
+
+namespace {
+
+// Sector bounds of the date ring and of the band walk, built from the same rounded pi
+// as the spokes so that a spoke lying exactly on a diagonal always lands on the same
+// side. They are written as the products divided by four on purpose: in double,
+// 15.7075 / 4 is not 5 * 3.1415 / 4 (nor 5 * GannPi / 4) in the last bit, and a spoke
+// or price angle built from GannPi can sit right on such a bound, so the other
+// spelling moves a label to the neighbouring side or starts the band walk elsewhere.
+constexpr double Q1 = GannPi / 4;        // 0.785375
+constexpr double Q3 = 9.4245 / 4;        // 3 pi / 4
+constexpr double Q5 = 15.7075 / 4;       // 5 pi / 4
+constexpr double Q7 = 21.9905 / 4;       // 7 pi / 4
+
+// Dates sit just outside the square; the left offset leaves room for "mmm dd".
+constexpr qint32 LabelGapRight = 100;
+constexpr qint32 LabelGapTop = 200;
+constexpr qint32 LabelGapLeft = 500;
+constexpr qint32 LabelGapBottom = 50;
+
+// The band chart uses the three outer rings of its fixed square.
+constexpr int BandRings = 3;
+
+qint32 Twips(double x) { return static_cast<qint32>(RoundHalfEven(x)); }
+
+bool IsSpiralNumber(int n) { return n >= 0 && n <= GannMaxNumber; }
+
+GannBox CellBox(const GannSquareGeometry& square, int number, int column, int row, const QColor& color)
+{
+    GannBox box;
+    box.left = square.cellLeft(column);
+    box.top = square.cellTop(row);
+    box.right = box.left + square.CellSize;
+    box.bottom = box.top + square.CellSize;
+    box.color = color;
+    box.number = number;
+    box.column = column;
+    box.row = row;
+    return box;
+}
+
+GannLabel NumberLabel(const GannSquareGeometry& square, int column, int row, int number, const QColor& color)
+{
+    GannLabel label;
+    label.x = square.cellLeft(column) + GannNumberOffsetX;
+    label.y = square.cellTop(row) + GannNumberOffsetY;
+    label.text = FourCharNumber(number);
+    label.color = color;
+    label.points = GannCellNumberPoints;
+    return label;
+}
+
+}  // namespace
+
+GannChartKind GannChartKindFor(const GannState& state, Layout layout)
+{
+    return state.GridCenter <= GannConstants(layout).fullSquareLimit ? GannChartKind::Full
+                                                                       : GannChartKind::Band;
+}
+
+QString GannChartKindName(GannChartKind kind)
+{
+    return kind == GannChartKind::Full ? QStringLiteral("full") : QStringLiteral("band");
+}
+
+GannSquareGeometry SquareGeometry(qint32 chartHalf, qint32 chartRadius, int cells)
+{
+    GannSquareGeometry g;
+    g.cells = cells;
+    const double root2 = std::sqrt(2.0);
+    const double h = double(chartRadius) / root2;
+    g.SquareLeft = Twips(double(chartHalf) - h);
+    g.SquareRight = Twips(h + double(chartHalf));
+    g.SquareTop = Twips(double(chartHalf) - h);
+    g.SquareBottom = Twips(h + double(chartHalf));
+    g.CellSize = cells > 0 ? Twips(double(chartRadius) * root2 / double(cells)) : 0;
+    return g;
+}
+
+std::vector<GannSegment> RingOutlineSegments(const GannSquareGeometry& s, int bandRings)
+{
+    const int n = s.cells;
+    auto kept = [&](int i) { return bandRings < 0 || i <= bandRings || n - i <= bandRings; };
+    std::vector<GannSegment> out;
+    for (int i = 0; i <= n; ++i) {
+        if (!kept(i)) continue;
+        const qint32 in = i * s.CellSize;
+        out.push_back({s.SquareLeft + in, s.SquareTop + in, s.SquareRight - in, s.SquareTop + in});
+    }
+    for (int i = 0; i <= n; ++i) {
+        if (!kept(i)) continue;
+        const qint32 in = i * s.CellSize;
+        out.push_back({s.SquareLeft + in, s.SquareTop + in, s.SquareLeft + in, s.SquareBottom - in});
+    }
+    return out;
+}
+
+QString FourCharNumber(int v)
+{
+    return (QStringLiteral("    ") + QString::number(v)).right(4);
+}
+
+std::vector<GannBox> ResultBoxes(const GannState& state, const GannSquareGeometry& square)
+{
+    std::vector<GannBox> out;
+    auto add = [&](int n, const QColor& color) {
+        if (n == 0 || !IsSpiralNumber(n)) return;
+        out.push_back(CellBox(square, n, state.CellX[n], state.CellY[n], color));
+    };
+    add(state.GannPrice, GannChartColors::Black());
+    for (int k = 1; k <= state.AngleCount && k <= GannAngleSlots; ++k) {
+        add(state.PotentialHigh[k], GannChartColors::Blue());
+        add(state.PotentialLow[k], GannChartColors::Red());
+    }
+    return out;
+}
+
+std::vector<GannLabel> CellNumberLabels(const GannState& state, const GannSquareGeometry& square,
+                                        bool highlight, int firstColumn, int firstRow)
+{
+    std::vector<GannLabel> out;
+    const int n = square.cells;
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const int c = firstColumn + i, r = firstRow + j;
+            if (c < 0 || r < 0 || c >= GannGridCells || r >= GannGridCells) continue;
+            const int v = state.Grid[c][r];
+            // A marked cell carries a filled box, so its number is written in white.
+            const bool onBox = highlight
+                && (v == state.GannPrice
+                    || (IsSpiralNumber(v) && (state.CellMark[v] == GannHighCell || state.CellMark[v] == GannLowCell)));
+            out.push_back(NumberLabel(square, i, j, v, onBox ? GannChartColors::White() : GannChartColors::Black()));
+        }
+    }
+    return out;
+}
+
+GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, double rotation)
+{
+    GannWheel w;
+    const double half = state.ChartHalf;
+    const double radius = state.ChartRadius;
+    w.center = QPoint(state.ChartHalf, state.ChartHalf);
+    w.radius = state.ChartRadius;
+    const double h = radius / std::sqrt(2.0);
+
+    for (int i = 1; i <= 8; ++i) {
+        GannSpoke& s = w.spokes[i - 1];
+        double a = double(i - 1) * GannPi / 4 + rotation;
+        if (a < 0) a += GannFullTurn;
+        if (a > GannFullTurn) a -= GannFullTurn;
+        s.angle = a;
+        s.end = QPoint(Twips(radius * std::cos(a) + half), Twips(half - radius * std::sin(a)));
+
+        // The label goes where the spoke leaves the square; a spoke exactly on a
+        // corner belongs to the side counter-clockwise from it.
+        if (a < Q1 || a >= Q7) {
+            s.side = GannLabelSide::Right;
+            s.label = QPoint(square.SquareRight + LabelGapRight, Twips(half - h * std::tan(a)));
+        } else if (a < Q3) {
+            s.side = GannLabelSide::Top;
+            s.label = QPoint(Twips(h / std::tan(a) + half), square.SquareTop - LabelGapTop);
+        } else if (a < Q5) {
+            s.side = GannLabelSide::Left;
+            s.label = QPoint(square.SquareLeft - LabelGapLeft, Twips(h * std::tan(a) + half));
+        } else {
+            s.side = GannLabelSide::Bottom;
+            s.label = QPoint(Twips(half - h / std::tan(a)), square.SquareBottom + LabelGapBottom);
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        const QPoint a = w.spokes[i].end, b = w.spokes[i + 4].end;
+        w.diameters.push_back({a.x(), a.y(), b.x(), b.y()});
+    }
+
+    // Without a date the ring stays unlabelled.
+    if (state.DateEntered) {
+        auto label = [&](int spoke, const QDate& date) {
+            GannLabel l;
+            l.x = w.spokes[spoke].label.x();
+            l.y = w.spokes[spoke].label.y();
+            l.text = FormatMmmDd(date);
+            l.color = GannChartColors::Black();
+            l.points = GannDateLabelPoints;
+            w.dateLabels.push_back(l);
+        };
+        label(0, state.GannDate);
+        // Spoke i + 1 is i x 45 degrees counter-clockwise, (8 - i) x 45 clockwise: the
+        // way the spiral's numbers and the seasons run.
+        for (int i = 1; i <= 7; ++i)
+            label(i, state.AngleDate[8 - i]);
+    }
+    return w;
+}
+
+GannBandChart BandChart(const GannState& state, Layout layout, const GannSquareGeometry& square)
+{
+    const GannLayoutConstants& c = GannConstants(layout);
+    GannBandChart band;
+    band.N = c.bandCells;
+    band.M = c.bandCenter;
+    band.shift = band.M - state.GridCenter;
+    const int N = band.N, M = band.M, shift = band.shift;
+
+    // The band shows the three outer rings of an N x N spiral. Its inner numbers sit
+    // at the same offsets from the centre in every spiral, so the real spiral's cells
+    // moved by `shift` are the band square's cells. The walk moves the results into
+    // the band as it goes and later reads those moved cells again, so it works on its
+    // own copy of the cell tables.
+    auto cellX = state.CellX;
+    auto cellY = state.CellY;
+
+    const int lowerLeftStart = (N - 6) * (N - 6);            // closes the ring inside the band
+    const int upperRightStart = lowerLeftStart + 2 * (N - 5); // top-right corner of the first band ring
+    const int walkEnd = N * N + 1;
+    const double a = state.PriceAngle;
+    // Begin at the start of the half ring that holds the price's direction, so that
+    // the deepest low's target comes up before the walk has gone round once.
+    band.bandStart = ((-Q3 < a && a <= Q1) || a > Q5) ? upperRightStart : lowerLeftStart;
+
+    char phase = 'L';
+    int k = state.AngleCount;
+    double target = state.LowTargetAngle[k];
+    double d = GannPi;
+    int v = band.bandStart;
+
+    auto move = [&](int to, int from) {
+        if (!IsSpiralNumber(to) || !IsSpiralNumber(from)) return;
+        cellX[to] = qint16(cellX[from] + shift);
+        cellY[to] = qint16(cellY[from] + shift);
+        band.moves.push_back({to, cellX[to], cellY[to]});
+    };
+
+    for (;;) {
+        const double prev = d;
+        ++v;
+        if (v == walkEnd) break;
+        const int x = cellX[v] + shift, y = cellY[v] + shift;
+        d = AngleDistance(GridAngle(x - (M - 1), y - (M - 1)), target);
+        // Still closing in (a tie counts as closing in): look at the next cell.
+        if (d <= prev) continue;
+
+        // The distance grew, so the cell before was the closest to this target.
+        const int f = v - 1;
+        const int r = phase == 'L' ? state.PotentialLow[k]
+                    : phase == 'I' ? state.GannPrice
+                                   : state.PotentialHigh[k];
+        GannBandPlacement p;
+        p.phase = phase;
+        p.k = phase == 'I' ? 0 : k;
+        p.number = r;
+        p.bandCell = f;
+        p.column = cellX[f] + shift;
+        p.row = cellY[f] + shift;
+        band.placements.push_back(p);
+        move(r, f);
+        move(r - 1, f - 1);
+        move(r + 1, f + 1);
+        v = f;
+        d = GannPi;
+
+        if (phase == 'L') {
+            --k;
+            if (k == 0) {
+                phase = 'I';
+                target = state.PriceAngle;
+            } else {
+                target = state.LowTargetAngle[k];
+            }
+        } else if (phase == 'I') {
+            phase = 'H';
+            k = 1;
+            target = state.HighTargetAngle[1];
+        } else {
+            ++k;
+            if (k > state.AngleCount) break;
+            target = state.HighTargetAngle[k];
+        }
+    }
+
+    // Each result with its spiral neighbours either side, so the direction of the
+    // spiral through it stays visible; a result the walk could not place keeps its
+    // spiral cell, which may lie outside the band square.
+    auto add = [&](int w, const QColor& color) {
+        if (!IsSpiralNumber(w)) return;
+        const GannBox box = CellBox(square, w, cellX[w], cellY[w], color);
+        band.boxes.push_back(box);
+        band.numbers.push_back(NumberLabel(square, box.column, box.row, w, GannChartColors::White()));
+    };
+    auto addWithNeighbours = [&](int w, const QColor& color) {
+        add(w, color);
+        add(w - 1, GannChartColors::Grey());
+        add(w + 1, GannChartColors::Grey());
+    };
+    for (int i = 1; i <= state.AngleCount; ++i)
+        addWithNeighbours(state.PotentialHigh[i], GannChartColors::Blue());
+    for (int i = 1; i <= state.AngleCount; ++i)
+        addWithNeighbours(state.PotentialLow[i], GannChartColors::Red());
+    addWithNeighbours(state.GannPrice, GannChartColors::Black());
+    return band;
+}
+
+GannSquareGeometry GannChartGeometry::square() const
+{
+    GannSquareGeometry g;
+    g.SquareLeft = SquareLeft;
+    g.SquareTop = SquareTop;
+    g.SquareRight = SquareRight;
+    g.SquareBottom = SquareBottom;
+    g.CellSize = CellSize;
+    g.cells = cells;
+    return g;
+}
+
+namespace {
+
+GannChartGeometry WithSquare(const GannState& state, GannChartKind kind, int cells)
+{
+    GannChartGeometry chart;
+    chart.kind = kind;
+    chart.ChartHalf = state.ChartHalf;
+    chart.ChartRadius = state.ChartRadius;
+    const GannSquareGeometry g = SquareGeometry(state.ChartHalf, state.ChartRadius, cells);
+    chart.SquareLeft = g.SquareLeft;
+    chart.SquareTop = g.SquareTop;
+    chart.SquareRight = g.SquareRight;
+    chart.SquareBottom = g.SquareBottom;
+    chart.CellSize = g.CellSize;
+    chart.cells = cells;
+    return chart;
+}
+
+}  // namespace
+
+GannChartGeometry ComputeGannChart(const GannState& state, Layout layout)
+{
+    const GannChartKind kind = GannChartKindFor(state, layout);
+    if (kind == GannChartKind::Full) {
+        GannChartGeometry chart = WithSquare(state, kind, state.GridSize);
+        const GannSquareGeometry g = chart.square();
+        chart.ringOutlines = RingOutlineSegments(g);
+        chart.resultBoxes = ResultBoxes(state, g);
+        chart.wheel = AngleWheel(state, g, state.PriceAngle);
+        chart.cellNumbers = CellNumberLabels(state, g, true);
+        return chart;
+    }
+    GannChartGeometry chart = WithSquare(state, kind, GannConstants(layout).bandCells);
+    const GannSquareGeometry g = chart.square();
+    chart.ringOutlines = RingOutlineSegments(g, BandRings);
+    chart.wheel = AngleWheel(state, g, state.PriceAngle);
+    chart.band = BandChart(state, layout, g);
+    return chart;
+}
+
+GannChartGeometry ComputeInitialGannChart(const GannState& state, Layout layout)
+{
+    if (GannChartKindFor(state, layout) == GannChartKind::Band) {
+        GannChartGeometry chart;
+        chart.kind = GannChartKind::Band;
+        chart.blank = true;
+        chart.ChartHalf = state.ChartHalf;
+        chart.ChartRadius = state.ChartRadius;
+        return chart;
+    }
+    return ComputeGannChart(state, layout);
+}
+
+std::map<int, QPoint> BandCellMap(const GannChartGeometry& chart)
+{
+    std::map<int, QPoint> out;
+    if (chart.kind != GannChartKind::Band || chart.blank) return out;
+    for (const GannBox& b : chart.band.boxes)
+        out[b.number] = QPoint(b.column, b.row);
+    return out;
+}
+
+void ApplyGannChartToState(GannState& state, const GannChartGeometry& chart)
+{
+    if (chart.blank) return;
+    state.SquareLeft = chart.SquareLeft;
+    state.SquareTop = chart.SquareTop;
+    state.SquareRight = chart.SquareRight;
+    state.SquareBottom = chart.SquareBottom;
+    state.CellSize = chart.CellSize;
+    for (const GannCellMove& m : chart.band.moves) {
+        state.CellX[m.number] = qint16(m.column);
+        state.CellY[m.number] = qint16(m.row);
+    }
+}

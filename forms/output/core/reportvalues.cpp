@@ -1,0 +1,38 @@
+#include "forms/output/core/reportvalues.h"
+
+#include "forms/gann/core/ganncalc.h"
+
+FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const QString& notesText)
+{
+    FibonacciReportValues v;
+    v.ProjectName = state.ProjectName;
+    v.Price1 = state.Price1;
+    v.Price2 = state.Price2;
+    v.Date1 = state.Date1;
+    v.Date2 = state.Date2;
+    for (int i = 1; i <= 3; ++i) {
+        v.PotentialPrice[i] = state.PotentialPrice[i];
+        v.PotentialDate[i] = state.PotentialDate[i];
+    }
+    v.NotesText = notesText;
+    return v;
+}
+
+GannReportValues GannReportValuesOf(const GannState& state, const QString& projectText,
+                                    const QString& priceText, const QDate& pickerDate,
+                                    const QDate& today, const QString& notesText)
+{
+    GannReportValues v;
+    v.ProjectText = projectText;
+    v.PriceText = priceText;
+    if (!PickerMeansNoDate(pickerDate, today))
+        v.InputDate = pickerDate;
+    v.AngleCount = qint16(qBound(0, int(state.AngleCount), GannAngleSlots));
+    for (int k = 1; k <= GannAngleSlots; ++k) {
+        v.PotentialHigh[k] = state.PotentialHigh[k];
+        v.PotentialLow[k] = state.PotentialLow[k];
+        v.AngleDate[k] = state.AngleDate[k];
+    }
+    v.NotesText = notesText;
+    return v;
+}
