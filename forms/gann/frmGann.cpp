@@ -391,8 +391,8 @@ void GannWindow::ShowResults()
     const double points = GannConstants(layout).listingFontPoints;
     SetControlFont(lblPrices, GannListingFontName, points, true);
     SetControlFont(lblDates, GannListingFontName, points, true);
-    lblPrices->setText(GannPriceListing(state));
-    lblDates->setText(GannDateListing(state));
+    lblPrices->setText(GannPriceListing(state, state));
+    lblDates->setText(GannDateListing(state, state));
     pbGann->setAccessibleDescription(ResultsText());
 }
 
@@ -400,16 +400,14 @@ void GannWindow::RedrawChart()
 {
     // The band chart is only drawn by a calculation; a square too large to draw whole
     // leaves the box blank here.
-    m_shownChart = ComputeInitialGannChart(state, layout);
-    RedrawGannChart(pbGann->surface(), state, layout);
+    m_shownChart = RedrawGannChart(pbGann->surface(), state, layout);
     pbGann->update();
 }
 
 void GannWindow::DrawChartStep()
 {
     // The full square, or the band chart beyond fullSquareLimit.
-    m_shownChart = ComputeGannChart(state, layout);
-    DrawGannChartStep(pbGann->surface(), state, layout);
+    m_shownChart = DrawGannChartStep(pbGann->surface(), state, layout);
     pbGann->update();
 }
 

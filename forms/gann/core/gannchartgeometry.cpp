@@ -59,9 +59,9 @@ GannLabel NumberLabel(const GannSquareGeometry& square, int column, int row, int
 
 }  // namespace
 
-GannChartKind GannChartKindFor(const GannState& state, Layout layout)
+GannChartKind GannChartKindFor(const GannSpiral& spiral, Layout layout)
 {
-    return state.GridCenter <= GannConstants(layout).fullSquareLimit ? GannChartKind::Full
+    return spiral.GridCenter <= GannConstants(layout).fullSquareLimit ? GannChartKind::Full
                                                                        : GannChartKind::Band;
 }
 
@@ -307,33 +307,15 @@ GannBandChart BandChart(const GannState& state, Layout layout, const GannSquareG
     return band;
 }
 
-GannSquareGeometry GannChartGeometry::square() const
-{
-    GannSquareGeometry g;
-    g.SquareLeft = SquareLeft;
-    g.SquareTop = SquareTop;
-    g.SquareRight = SquareRight;
-    g.SquareBottom = SquareBottom;
-    g.CellSize = CellSize;
-    g.cells = cells;
-    return g;
-}
-
 namespace {
 
 GannChartGeometry WithSquare(const GannState& state, GannChartKind kind, int cells)
 {
     GannChartGeometry chart;
+    static_cast<GannSquareGeometry&>(chart) = SquareGeometry(state.ChartHalf, state.ChartRadius, cells);
     chart.kind = kind;
     chart.ChartHalf = state.ChartHalf;
     chart.ChartRadius = state.ChartRadius;
-    const GannSquareGeometry g = SquareGeometry(state.ChartHalf, state.ChartRadius, cells);
-    chart.SquareLeft = g.SquareLeft;
-    chart.SquareTop = g.SquareTop;
-    chart.SquareRight = g.SquareRight;
-    chart.SquareBottom = g.SquareBottom;
-    chart.CellSize = g.CellSize;
-    chart.cells = cells;
     return chart;
 }
 
@@ -344,18 +326,16 @@ GannChartGeometry ComputeGannChart(const GannState& state, Layout layout)
     const GannChartKind kind = GannChartKindFor(state, layout);
     if (kind == GannChartKind::Full) {
         GannChartGeometry chart = WithSquare(state, kind, state.GridSize);
-        const GannSquareGeometry g = chart.square();
-        chart.ringOutlines = RingOutlineSegments(g);
-        chart.resultBoxes = ResultBoxes(state, g);
-        chart.wheel = AngleWheel(state, g, state.PriceAngle);
-        chart.cellNumbers = CellNumberLabels(state, g, true);
+        chart.ringOutlines = RingOutlineSegments(chart);
+        chart.resultBoxes = ResultBoxes(state, chart);
+        chart.wheel = AngleWheel(state, chart, state.PriceAngle);
+        chart.cellNumbers = CellNumberLabels(state, chart, true);
         return chart;
     }
     GannChartGeometry chart = WithSquare(state, kind, GannConstants(layout).bandCells);
-    const GannSquareGeometry g = chart.square();
-    chart.ringOutlines = RingOutlineSegments(g, BandRings);
-    chart.wheel = AngleWheel(state, g, state.PriceAngle);
-    chart.band = BandChart(state, layout, g);
+    chart.ringOutlines = RingOutlineSegments(chart, BandRings);
+    chart.wheel = AngleWheel(state, chart, state.PriceAngle);
+    chart.band = BandChart(state, layout, chart);
     return chart;
 }
 
@@ -379,18 +359,4 @@ std::map<int, QPoint> BandCellMap(const GannChartGeometry& chart)
     for (const GannBox& b : chart.band.boxes)
         out[b.number] = QPoint(b.column, b.row);
     return out;
-}
-
-void ApplyGannChartToState(GannState& state, const GannChartGeometry& chart)
-{
-    if (chart.blank) return;
-    state.SquareLeft = chart.SquareLeft;
-    state.SquareTop = chart.SquareTop;
-    state.SquareRight = chart.SquareRight;
-    state.SquareBottom = chart.SquareBottom;
-    state.CellSize = chart.CellSize;
-    for (const GannCellMove& m : chart.band.moves) {
-        state.CellX[m.number] = qint16(m.column);
-        state.CellY[m.number] = qint16(m.row);
-    }
 }
