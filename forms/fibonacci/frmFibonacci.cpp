@@ -279,10 +279,10 @@ void FibonacciWindow::AddDesktopManners()
     NameByLabel(dtpDate1, lblCaptionDate1, QStringLiteral("Date of the first turning point"));
     NameByLabel(txtPrice2, lblCaptionPrice2, QStringLiteral("Price at the second turning point"));
     NameByLabel(dtpDate2, lblCaptionDate2, QStringLiteral("Date of the second turning point"));
-    NameDocumentBoxes(txtProject, txtNotes);
-    NameByLabel(lblPrices, Label4, QStringLiteral("One potential price per ratio"));
-    NameByLabel(lblDates, Label5, QStringLiteral("One potential date per ratio"));
-    NameControl(pbFibonacci, QStringLiteral("Fibonacci chart"), ResultsText());
+    NameAnalysisControls(txtProject, txtNotes,
+                         {lblPrices, Label4, QStringLiteral("One potential price per ratio")},
+                         {lblDates, Label5, QStringLiteral("One potential date per ratio")},
+                         pbFibonacci, QStringLiteral("Fibonacci chart"), ResultsText());
 }
 
 QString FibonacciWindow::ResultsText() const
