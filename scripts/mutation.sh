@@ -139,9 +139,11 @@ fi
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 linker=()
-command -v ld.lld >/dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
+command -v ld.lld >/dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld -DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld)
+# Shared libraries, and no program relinked when one of them changes: a fault then
+# recompiles one file and relinks one library, and the test programs built once load it.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
-    "${launcher[@]}" "${linker[@]}" >/dev/null
+    -DBUILD_SHARED_LIBS=ON -DCMAKE_LINK_DEPENDS_NO_SHARED=ON "${launcher[@]}" "${linker[@]}" >/dev/null
 
 # Only what the tests run: every test executable, the command-line tool and the
 # guide's helpers; the program itself and the benchmarks are not needed.
@@ -150,31 +152,56 @@ targets+=(tessaray-cli tessaray-docshots docexamples)
 
 build_all() {
     touch "$work/stamp"
+    build_quietly
+}
+build_quietly() {
     timeout 1800 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$work/build.log" 2>&1
 }
 
-# The tests whose programs the last build changed: a test whose executable (and the
-# command-line tool or guide helper it runs) stayed the same gives the same answer
-# as on the clean tree, so only the others can notice the fault. Prints a ctest -R
-# pattern; all tests when `all` is given.
-changed_tests() {
+# Which libraries of the build each test loads: its own program's, and those of the
+# command-line tool and the guide's helper when it runs them. Worked out once on the
+# clean build, as "test<TAB>library ..." lines in declaration order.
+map_tests() {
     ctest --test-dir "$build" --show-only=json-v1 2>/dev/null | python3 -c '
-import json, os, sys
-stamp, everything = os.path.getmtime(sys.argv[1]), sys.argv[2] == "all"
-tests = json.load(sys.stdin)["tests"]
-def newer(path):
-    return os.path.isfile(path) and os.path.getmtime(path) >= stamp
-tools = [t for test in tests for t in test.get("command", []) if t.endswith(("/tessaray-cli", "/tessaray-docshots"))]
+import json, os, re, subprocess, sys
+build = os.path.realpath(sys.argv[1])
+tools = {}
+for root, _, files in os.walk(build):
+    for f in files:
+        if f in ("tessaray-cli", "tessaray-docshots") and os.access(os.path.join(root, f), os.X_OK):
+            tools[f] = os.path.join(root, f)
+def libraries(program):
+    out = subprocess.run(["ldd", program], capture_output=True, text=True).stdout
+    return {os.path.realpath(m) for m in re.findall(r"=> (\S+)", out) if os.path.realpath(m).startswith(build + "/")}
+for test in json.load(sys.stdin)["tests"]:
+    command = test.get("command", [])
+    programs = [c for c in command if c.startswith("/") and os.path.isfile(c) and not c.startswith("/bin/")
+                and not c.startswith("/usr/")]
+    text = " ".join(command)
+    for name, path in tools.items():
+        # A test program names the tool it runs in its own bytes (QStringLiteral: UTF-16).
+        if name in text or any(path.encode() in b or path.encode("utf-16-le") in b
+                               for b in (open(p, "rb").read() for p in programs)):
+            programs.append(path)
+    libs = set().union(*(libraries(p) for p in programs)) if programs else set()
+    print(test["name"] + "\t" + " ".join(sorted(libs)))
+' "$build" >"$work/tests.map"
+}
+
+# The tests that load a library the last build changed, as a ctest -R pattern; all
+# tests when `all` is given. A test that loads none of them gives the same answer as
+# on the clean tree.
+changed_tests() {
+    python3 - "$work/tests.map" "$work/stamp" "${1:-}" <<'PY'
+import os, sys
+stamp, everything = os.path.getmtime(sys.argv[2]), sys.argv[3] == "all"
 names = []
-for test in tests:
-    files = [c for c in test.get("command", []) if c.startswith("/")]
-    # The tool tests run the tool whose path is compiled into them.
-    if test["name"].startswith("test_cli_") or "tessaray-cli" in " ".join(test.get("command", [])):
-        files += tools
-    if everything or any(newer(f) for f in files):
-        names.append(test["name"])
+for line in open(sys.argv[1]):
+    name, _, libs = line.rstrip("\n").partition("\t")
+    if everything or any(os.path.getmtime(l) >= stamp for l in libs.split()):
+        names.append(name)
 print("^(" + "|".join(names) + ")$" if names else "")
-' "$work/stamp" "${1:-}"
+PY
 }
 
 run_tests() {
@@ -189,6 +216,7 @@ run_tests() {
 
 echo "Building the unmutated tree in $build ..."
 build_all || { echo "mutation.sh: the unmutated tree does not build (see $work/build.log)" >&2; exit 1; }
+map_tests
 run_tests all || { echo "mutation.sh: the tests fail without any fault (see $work/test.log)" >&2; exit 1; }
 
 backup="$work/original"
@@ -198,6 +226,12 @@ restore() {
         cp "$backup" "$current"
         current=""
     fi
+}
+# Puts the library back before the next fault is stamped, so that fault runs only the
+# tests of its own library (the clean object comes from ccache).
+restore_and_rebuild() {
+    restore
+    build_quietly || true
 }
 trap restore EXIT
 trap 'restore; exit 130' INT TERM
@@ -214,18 +248,20 @@ PY
 }
 
 tested=0 killed=0 stillborn=0
+started=$SECONDS
 survivors=()
 log="$work/results.txt"
 : >"$log"
 while IFS=$'\t' read -r file line start end new kind old; do
     [[ $tested -ge $count ]] && break
     what="$file:$line $kind: \`$old\` -> \`$new\`"
+    began=$SECONDS
     cp "$file" "$backup"
     current="$file"
     apply_fault "$file" "$line" "$start" "$end" "$new"
     if ! build_all; then
         stillborn=$((stillborn + 1))
-        restore
+        restore_and_rebuild
         continue
     fi
     tested=$((tested + 1))
@@ -236,8 +272,8 @@ while IFS=$'\t' read -r file line start end new kind old; do
         verdict=killed
         killed=$((killed + 1))
     fi
-    restore
-    printf '[%d/%d] %-8s %s\n' "$tested" "$count" "$verdict" "$what" | tee -a "$log"
+    restore_and_rebuild
+    printf '[%d/%d] %-8s %3ds %s\n' "$tested" "$count" "$verdict" $((SECONDS - began)) "$what" | tee -a "$log"
 done <"$sample"
 
 # Leave the build folder matching the clean sources.
@@ -250,3 +286,4 @@ if [[ ${#survivors[@]} -gt 0 ]]; then
     printf '  %s\n' "${survivors[@]}"
 fi
 echo "mutation score: $killed/$tested killed"
+[[ $tested -gt 0 ]] && echo "seconds per fault: $(( (SECONDS - started) / tested ))"

@@ -1,12 +1,10 @@
 // The controls the windows are built from, driven through key events and object
-// names as the window tests drive them, and the dialog watchdog itself.
+// names as the window tests drive them.
 #include "platform/widgets.h"
 #include "uitest.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
-#include <QMessageBox>
 #include <QSignalSpy>
 
 namespace {
@@ -91,18 +89,6 @@ private slots:
         const QImage shown = f.chart->grab().toImage();
         QCOMPARE(shown.pixelColor(5, 5), QColor(255, 0, 0));
         QCOMPARE(shown.pixelColor(150, 50), QColor(Qt::white));
-    }
-
-    // Code that bypasses platform() would block here forever without the watchdog.
-    void watchdogClosesStrayDialogs() {
-        watchdog().failImmediately = false;
-        QMessageBox::information(nullptr, QStringLiteral("Stray"), QStringLiteral("Hello there"));
-        QVERIFY(QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open"), programDir()).isEmpty());
-        const QStringList caught = watchdog().caught();
-        watchdog().clearCaught();
-        QCOMPARE(caught.size(), 2);
-        QVERIFY2(caught[0].contains(QStringLiteral("Hello there")), qPrintable(caught[0]));
-        QVERIFY2(caught[1].contains(QStringLiteral("QFileDialog")), qPrintable(caught[1]));
     }
 };
 

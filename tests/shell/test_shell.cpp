@@ -3,6 +3,7 @@
 #include "forms/shell/frmMain.h"
 #include "forms/shell/settings.h"
 #include "platform/textbox.h"
+#include "testfiles.h"
 #include "uitest.h"
 
 #include <QApplication>
@@ -32,20 +33,10 @@ QWidget* OpenWindow(const QString& name) {
 
 const QByteArray OldSettings("FIB1=0.1\r\nSOMETHING=else\r\n");
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 } // namespace
 
-// The main menu, the windows it opens and the ratios dialog. How damaged settings files
-// read, and a settings folder that cannot be written, are the hardening test's.
+// The main menu, the windows it opens, the ratios dialog and the settings file. A
+// settings folder that cannot be written is the hardening test's.
 class TestShell : public UiTest {
     Q_OBJECT
 private slots:
@@ -109,22 +100,36 @@ private slots:
         QCOMPARE(fake().messageTexts(), QStringList({"Save Changes?"}));
     }
 
-    // The main menu loads the ratios as it opens; reading never creates the file.
+    // The main menu loads the ratios as it opens; a damaged file never stops it, a
+    // value it cannot read leaves the classic ratios, and reading never writes the file.
     void menuLoadsRatios_data() {
         QTest::addColumn<QByteArray>("file");   // null: there is no settings file
         QTest::addColumn<QList<double>>("ratios");
-        QTest::newRow("later line wins") << QByteArray("FIB1=0.3\nFIB1=0.35\n") << QList<double>{0.35, 0, 0};
+        const QList<double> classic{0.382, 0.5, 0.618};
+        QTest::newRow("no file: the classic ratios") << QByteArray() << classic;
+        QTest::newRow("empty: nothing read") << QByteArray("") << QList<double>{0, 0, 0};
+        QTest::newRow("later line wins, LF only") << QByteArray("FIB1=0.3\nFIB1=0.35\n") << QList<double>{0.35, 0, 0};
         QTest::newRow("unknown keys ignored") << QByteArray("FIB4=abc\nFIB1=0.3\n") << QList<double>{0.3, 0, 0};
-        QTest::newRow("no file: the classic ratios") << QByteArray() << QList<double>{0.382, 0.5, 0.618};
+        QTest::newRow("binary without =") << NoiseBytes().replace('=', 'x') << QList<double>{0, 0, 0};
+        QTest::newRow("truncated mid-number") << QByteArray("FIB1=0.3\r\nFIB2=0.4\r\nFIB3=0.")
+                                              << QList<double>{0.3, 0.4, 0};
+        QTest::newRow("truncated after the =") << QByteArray("FIB1=0.3\r\nFIB2=") << classic;
+        QTest::newRow("CR only: one line that is not a number") << QByteArray("FIB1=0.3\rFIB2=0.4\r") << classic;
+        QTest::newRow("10 MB line before the ratios")
+            << QByteArray(10 * 1024 * 1024, 'x') + "\r\nFIB1=0.3\r\nFIB2=0.4\r\nFIB3=0.5\r\n" << QList<double>{0.3, 0.4, 0.5};
+        QTest::newRow("letters") << QByteArray("FIB1=abc\r\n") << classic;
+        QTest::newRow("too large for a double") << QByteArray("FIB1=1e400\r\n") << classic;
+        QTest::newRow("huge but a number") << QByteArray("FIB3=99999999999\r\n") << QList<double>{0, 0, 99999999999.0};
     }
     void menuLoadsRatios() {
         QFETCH(QByteArray, file);
         const QString path = SettingsPath(programDir());
-        QVERIFY(file.isNull() || WriteAll(path, file));
+        QVERIFY(file.isNull() || WriteBytes(path, file));
         SetCurrentRatios({0, 0, 0});   // as at start-up
-        frmMain menu;
+        { frmMain menu; }
         QTEST((QList<double>{FibRatio1, FibRatio2, FibRatio3}), "ratios");
         QCOMPARE(QFile::exists(path), !file.isNull());
+        QVERIFY(file.isNull() || ReadBytes(path) == file);
     }
 
     // Ratios above 1 are the guide's settings file example.
@@ -143,7 +148,7 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(QString, message);
         const QString settings = SettingsPath(programDir());
-        QVERIFY(WriteAll(settings, OldSettings));   // all it held is lost when it is written
+        QVERIFY(WriteBytes(settings, OldSettings));   // all it held is lost when it is written
         SetCurrentRatios({0.382, 0.5, 0.618});
 
         frmFibRatios dialog;
@@ -155,7 +160,7 @@ private slots:
         }
         UI_CLICK(&dialog, "cmdOk");
 
-        QTEST(ReadAll(settings), "file");
+        QTEST(ReadBytes(settings), "file");
         if (message.isEmpty()) {
             QVERIFY(fake().messages.isEmpty());
             QVERIFY(!dialog.isVisible());
@@ -213,7 +218,7 @@ private slots:
     void longRatiosKeptAndHugeOnesRefused() {
         const QString settings = SettingsPath(programDir());
         const QByteArray exact("FIB1=0.381966\r\nFIB2=0.5\r\nFIB3=0.618034\r\n");
-        QVERIFY(WriteAll(settings, exact));
+        QVERIFY(WriteBytes(settings, exact));
         SetCurrentRatios({0, 0, 0});
         { frmMain menu; }
         frmFibRatios dialog;
@@ -230,7 +235,7 @@ private slots:
         QVERIFY(dialog.isVisible());
         dialog.txtRatio3->setText("0.618034");
         UI_CLICK(&dialog, "cmdOk");
-        QCOMPARE(ReadAll(settings), exact);
+        QCOMPARE(ReadBytes(settings), exact);
         QCOMPARE(FibRatio3, 0.618034);
     }
 
