@@ -24,13 +24,6 @@ QStringList OpenWindowNames() {
     return names;
 }
 
-QWidget* OpenWindow(const QString& name) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->objectName() == name)
-            return w;
-    return nullptr;
-}
-
 const QByteArray OldSettings("FIB1=0.1\r\nSOMETHING=else\r\n");
 
 } // namespace
@@ -78,11 +71,11 @@ private slots:
         frmMain menu;
         menu.show();
         UI_CLICK(&menu, "cmdFibonacci");
-        QWidget* first = OpenWindow("frmFibonacci");
+        QWidget* first = ui::openWindow("frmFibonacci");
         QVERIFY(first);
         UI_TYPE(first, "txtPrice1", "100");
         UI_CLICK(&menu, "cmdFibonacci");
-        QCOMPARE(OpenWindow("frmFibonacci"), first);
+        QCOMPARE(ui::openWindow("frmFibonacci"), first);
         QCOMPARE(ui::find<QLineEdit>(first, "txtPrice1")->text(), QString("100"));
     }
 
@@ -92,7 +85,7 @@ private slots:
         menu->show();
         UI_CLICK(menu, "cmdGann");
         UI_CLICK(menu, "cmdFibonacci");
-        UI_TYPE(OpenWindow("frmFibonacci"), "txtPrice1", "5");
+        UI_TYPE(ui::openWindow("frmFibonacci"), "txtPrice1", "5");
 
         fake().answers.enqueue(MsgResult::Cancel);   // "Save Changes?" of the Fibonacci window
         UI_CLICK(menu, "cmdExit");
@@ -237,18 +230,6 @@ private slots:
         UI_CLICK(&dialog, "cmdOk");
         QCOMPARE(ReadBytes(settings), exact);
         QCOMPARE(FibRatio3, 0.618034);
-    }
-
-    void defaultThenCancelChangesNothing() {
-        SetCurrentRatios({0.3, 0.6, 0.9});
-        frmFibRatios dialog;
-        dialog.show();
-        QCOMPARE(ui::find<QLineEdit>(&dialog, "txtRatio2")->text(), QString("0.6"));
-        UI_CLICK(&dialog, "cmdDefault");
-        QCOMPARE(ui::find<QLineEdit>(&dialog, "txtRatio1")->text(), QString("0.382"));
-        UI_CLICK(&dialog, "cmdCancel");
-        QCOMPARE(CurrentRatios().r2, 0.6);
-        QVERIFY(!QFile::exists(SettingsPath(programDir())));
     }
 };
 

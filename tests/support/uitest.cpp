@@ -118,4 +118,11 @@ QString pickDate(QWidget* root, const QString& pickerName, const QDate& date)
     picker->setValue(date);
     return QString();
 }
+
+QWidget* openWindow(const QString& name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == name) return w;
+    return nullptr;
+}
 } // namespace ui

@@ -79,6 +79,8 @@ QString retype(QWidget* root, const QString& boxName, const QString& text);
 QString key(QWidget* root, const QString& widgetName, Qt::Key k,
             Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 QString pickDate(QWidget* root, const QString& pickerName, const QDate& date);
+// The visible top-level window with this objectName; nullptr if none.
+QWidget* openWindow(const QString& name);
 // "New Unchanged", "Open Changed", ...: a document's state in one comparable text.
 inline QString documentState(const DocumentWindow* w)
 {
