@@ -63,6 +63,9 @@ private slots:
         QTest::newRow("byte order mark, UTF-8 and Windows-1252 rows")
             << QByteArray("\xEF\xBB\xBFname\n\xC3\xA9t\xC3\xA9\nf\xE9te\n")
             << QList<QStringList>{{"name"}, {QString::fromUtf8("été")}, {QString::fromUtf8("féte")}};
+        QTest::newRow("a byte order mark inside the text is a character")
+            << QByteArray("x\n\xEF\xBB\xBFy,\xEF\xBB\xBF\xEF\xBB\xBF-\n")
+            << QList<QStringList>{{"x"}, {QChar(0xFEFF) + QString("y"), QString(2, QChar(0xFEFF)) + "-"}};
     }
     void reading()
     {
