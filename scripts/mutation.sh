@@ -3,9 +3,14 @@
 #
 # Applies one small fault at a time to the widget-free core sources (a comparison
 # moved by its boundary or negated, + and - swapped, a constant changed by one, a
-# statement dropped), rebuilds, runs the whole test suite and puts the source back.
-# A fault the tests notice is "killed"; one they miss "survived" and is listed at
-# the end. Faults that do not compile are skipped and do not count.
+# statement dropped), rebuilds, runs the tests and puts the source back. A fault the
+# tests notice is "killed" (the log names the test that noticed); one they miss
+# "survived" and is listed at the end. Faults that do not compile are skipped.
+#
+# The build folder holds shared libraries and programs that are not relinked when a
+# library changes: a fault recompiles one file and relinks one library, and only the
+# tests that load that library run (the quick unit tests first, the first failure
+# decides).
 #
 # The faults come from a fixed, seeded shuffle of every candidate in the files, so
 # the same tree and seed always test the same sample:
@@ -15,7 +20,7 @@
 #   --count N   faults to test (default 150)
 #   --seed S    seed of the sample (default 15)
 #   --build DIR build folder of its own (default build-mutation), Release at -O1,
-#               no debug information, through ccache when it is installed
+#               shared libraries, no debug information, through ccache if installed
 #   --jobs J    parallel compile jobs (default 1)
 #   --list      print the sample and stop, without building
 #
@@ -37,7 +42,7 @@ while [[ $# -gt 0 ]]; do
         --build) build="$2"; shift 2 ;;
         --jobs) jobs="$2"; shift 2 ;;
         --list) list_only=1; shift ;;
-        -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,30p' "$0"; exit 0 ;;
         *) echo "mutation.sh: unknown option $1" >&2; exit 64 ;;
     esac
 done
@@ -269,11 +274,12 @@ while IFS=$'\t' read -r file line start end new kind old; do
         verdict=survived
         survivors+=("$what")
     else
-        verdict=killed
+        # The test that noticed it, as ctest names it.
+        verdict="killed by $(sed -n 's/.*Test *#[0-9]*: \([A-Za-z0-9_]*\) .*\*\*\*.*/\1/p' "$work/test.log" | head -n 1)"
         killed=$((killed + 1))
     fi
     restore_and_rebuild
-    printf '[%d/%d] %-8s %3ds %s\n' "$tested" "$count" "$verdict" $((SECONDS - began)) "$what" | tee -a "$log"
+    printf '[%d/%d] %3ds %s: %s\n' "$tested" "$count" $((SECONDS - began)) "$what" "$verdict" | tee -a "$log"
 done <"$sample"
 
 # Leave the build folder matching the clean sources.
