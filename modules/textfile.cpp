@@ -3,6 +3,7 @@
 #include "modules/savefile.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -92,10 +93,11 @@ bool IsValidUtf8(const QByteArray& bytes)
 QString DecodeFileText(const QByteArray& bytes)
 {
     if (IsValidUtf8(bytes)) {
-        QByteArray body = bytes;
-        if (body.startsWith("\xEF\xBB\xBF"))
-            body.remove(0, 3);   // a byte-order mark written by another editor
-        return QString::fromUtf8(body);
+        // One byte-order mark written by another editor is dropped; the decoder is told to
+        // keep any further U+FEFF, which fromUtf8 would silently drop as a second mark.
+        const qsizetype mark = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return utf8(QByteArrayView(bytes).sliced(mark));
     }
     QString text;
     text.resize(bytes.size());

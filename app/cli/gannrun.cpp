@@ -52,7 +52,7 @@ namespace {
 
 QString GannListing(const GannRun& run)
 {
-    return JoinListings(GannPriceListing(*run.state), GannDateListing(*run.state));
+    return JoinListings(GannPriceListing(*run.state, *run.state), GannDateListing(*run.state, *run.state));
 }
 
 QString GannReport(const GannRun& run)
@@ -91,8 +91,8 @@ QByteArray GannJson(const GannRun& run)
         .add(QStringLiteral("AngleDate"), JsonArray(dates))
         .add(QStringLiteral("ChartKind"), JsonString(GannChartKindText(run)))
         .add(QStringLiteral("BandCells"), GannBandCellsJson(run))
-        .add(QStringLiteral("lblPrices"), JsonString(GannPriceListing(s)))
-        .add(QStringLiteral("lblDates"), JsonString(GannDateListing(s)))
+        .add(QStringLiteral("lblPrices"), JsonString(GannPriceListing(s, s)))
+        .add(QStringLiteral("lblDates"), JsonString(GannDateListing(s, s)))
         .add(QStringLiteral("report"), JsonString(GannReport(run)));
     return o.text() + '\n';
 }
