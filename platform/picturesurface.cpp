@@ -22,13 +22,11 @@ void SetScreenResolution(QImage& img, double tpp) {
 
 // A painter on the drawing without antialiasing: a blue line is exactly blue,
 // so what the chart shows (and what tests read back) is the colour asked for.
-struct SurfacePainter : QPainter {
-    explicit SurfacePainter(QImage* image) : QPainter(image) {
-        setRenderHint(QPainter::Antialiasing, false);
-        setRenderHint(QPainter::TextAntialiasing, false);
-        setRenderHint(QPainter::SmoothPixmapTransform, false);
-    }
-};
+void PaintExactly(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
 } // namespace
 
 PictureSurface::PictureSurface(double twipsPerPixel, double devicePixelRatio)
@@ -38,20 +36,54 @@ PictureSurface::PictureSurface(double twipsPerPixel, double devicePixelRatio)
     fontChanged();
 }
 
+PictureSurface::~PictureSurface() {
+    endPainting();
+}
+
 void PictureSurface::fontChanged() {
+    m_fontRequest = FontRequest();
     m_drawingFont = m_font;
     m_drawingFont.setStyleStrategy(QFont::NoAntialias);
     m_drawingFontKey = m_drawingFont.key() + QLatin1Char('|');
+    m_fontTextPixels = &m_textPixels[m_drawingFontKey];
+    m_lineHeight = -1;
+}
+
+QPainter& PictureSurface::painter() {
+    if (!m_painter) {
+        m_painter = std::make_unique<QPainter>(&m_image);
+        PaintExactly(*m_painter);
+    }
+    return *m_painter;
+}
+
+void PictureSurface::endPainting() const {
+    m_painter.reset();
+}
+
+const QImage& PictureSurface::image() const {
+    endPainting();
+    return m_image;
+}
+
+QImage& PictureSurface::canvas() {
+    endPainting();
+    return m_image;
 }
 
 int PictureSurface::toPixels(double twips) const {
     return static_cast<int>(std::nearbyint(twips / m_tpp));
 }
 
+QSize PictureSurface::deviceSize(int w, int h) const {
+    if (w <= 0 || h <= 0) return QSize();
+    return QSize(static_cast<int>(std::lround(w * m_ratio)), static_cast<int>(std::lround(h * m_ratio)));
+}
+
 QImage PictureSurface::blankImage(int w, int h) const {
-    if (w <= 0 || h <= 0) return QImage();
-    QImage img(static_cast<int>(std::lround(w * m_ratio)), static_cast<int>(std::lround(h * m_ratio)),
-               QImage::Format_RGB32);
+    const QSize size = deviceSize(w, h);
+    if (!size.isValid()) return QImage();
+    QImage img(size, QImage::Format_RGB32);
     img.setDevicePixelRatio(m_ratio);
     img.fill(Qt::white);
     SetScreenResolution(img, m_tpp);
@@ -59,6 +91,7 @@ QImage PictureSurface::blankImage(int w, int h) const {
 }
 
 void PictureSurface::resizeImage(QImage& img, int w, int h) const {
+    if (!img.isNull() && img.size() == deviceSize(w, h)) return;
     QImage resized = blankImage(w, h);
     if (!resized.isNull() && !img.isNull()) {
         QPainter p(&resized);
@@ -68,6 +101,7 @@ void PictureSurface::resizeImage(QImage& img, int w, int h) const {
 }
 
 void PictureSurface::setSizeTwips(int widthTwips, int heightTwips) {
+    endPainting();
     m_widthTwips = widthTwips;
     m_heightTwips = heightTwips;
     const int w = toPixels(widthTwips), h = toPixels(heightTwips);
@@ -77,9 +111,16 @@ void PictureSurface::setSizeTwips(int widthTwips, int heightTwips) {
 }
 
 void PictureSurface::cls() {
-    QImage background = m_picture;
-    resizeImage(background, toPixels(m_widthTwips), toPixels(m_heightTwips));
-    m_image = background;
+    endPainting();
+    const int w = toPixels(m_widthTwips), h = toPixels(m_heightTwips);
+    if (!m_picture.isNull()) {
+        m_image = m_picture;
+        resizeImage(m_image, w, h);
+    } else if (!m_image.isNull() && m_image.isDetached() && m_image.size() == deviceSize(w, h)) {
+        m_image.fill(Qt::white);   // the image nobody else holds is blanked where it is
+    } else {
+        m_image = blankImage(w, h);
+    }
     m_currentX = 0;
     m_currentY = 0;
     changed();
@@ -90,7 +131,10 @@ void PictureSurface::setPictureNone() {
 }
 
 void PictureSurface::keepPicture() {
-    m_picture = m_image.copy();
+    // Shared until either is drawn on again; most drawings are erased back to this
+    // picture or replaced whole before that, so the copy is seldom made at all.
+    endPainting();
+    m_picture = m_image;
 }
 
 void PictureSurface::line(int x1, int y1, int x2, int y2) {
@@ -99,7 +143,7 @@ void PictureSurface::line(int x1, int y1, int x2, int y2) {
 
 void PictureSurface::line(int x1, int y1, int x2, int y2, const QColor& color) {
     if (!m_image.isNull()) {
-        SurfacePainter p(&m_image);
+        QPainter& p = painter();
         p.setPen(QPen(color, 1));
         p.drawLine(toPixels(x1), toPixels(y1), toPixels(x2), toPixels(y2));
     }
@@ -118,7 +162,7 @@ QRect PixelRect(int x1, int y1, int x2, int y2) {
 
 void PictureSurface::box(int x1, int y1, int x2, int y2, const QColor& color) {
     if (!m_image.isNull()) {
-        SurfacePainter p(&m_image);
+        QPainter& p = painter();
         p.setPen(QPen(color, 1));
         p.setBrush(Qt::NoBrush);
         // A stroked rectangle is one pixel larger than its QRect; the outline
@@ -133,7 +177,7 @@ void PictureSurface::box(int x1, int y1, int x2, int y2, const QColor& color) {
 
 void PictureSurface::filledBox(int x1, int y1, int x2, int y2, const QColor& color) {
     if (!m_image.isNull()) {
-        SurfacePainter p(&m_image);
+        QPainter& p = painter();
         p.fillRect(PixelRect(toPixels(x1), toPixels(y1), toPixels(x2), toPixels(y2)), color);
     }
     m_currentX = x2;
@@ -143,7 +187,7 @@ void PictureSurface::filledBox(int x1, int y1, int x2, int y2, const QColor& col
 
 void PictureSurface::circle(int x, int y, int radius) {
     if (!m_image.isNull()) {
-        SurfacePainter p(&m_image);
+        QPainter& p = painter();
         p.setPen(QPen(m_foreColor, 1));
         p.setBrush(m_fillSolid ? QBrush(m_fillColor) : QBrush(Qt::NoBrush));
         const int r = toPixels(radius);
@@ -155,10 +199,14 @@ void PictureSurface::circle(int x, int y, int radius) {
 }
 
 void PictureSurface::setFont(const QString& name, double points, bool bold, bool underline) {
+    const FontRequest request{name, points, bold, underline};
+    if (request == m_fontRequest) return;
     const QFont font = MakeFont(name, points, bold, underline);
-    if (font == m_font) return;   // keeps the glyphs already looked up
-    m_font = font;
-    fontChanged();
+    if (font != m_font) {   // an equal font keeps the glyphs already looked up
+        m_font = font;
+        fontChanged();
+    }
+    m_fontRequest = request;
 }
 
 void PictureSurface::setFontSize(double points) {
@@ -203,14 +251,73 @@ QFontMetrics MetricsAt(const QFont& font, double tpp) {
 
 void PictureSurface::drawText(int x, int y, const QString& text) {
     if (m_image.isNull()) return;
-    {
-        SurfacePainter p(&m_image);
-        const QFont& f = m_drawingFont;
-        p.setFont(f);
+    if (!copyText(x, y, text)) {
+        QPainter& p = painter();
+        p.setFont(m_drawingFont);
         p.setPen(m_foreColor);
         p.drawStaticText(QPoint(toPixels(x), toPixels(y)), staticText(text));
     }
     changed();
+}
+
+PictureSurface::TextPixels PictureSurface::renderTextPixels(const QString& text) const {
+    // Drawn black on white with room all round; a pixel on the edge may have been cut.
+    const QFontMetrics fm = MetricsAt(m_drawingFont, m_tpp);
+    const int room = fm.height() + 4;
+    QImage img = blankImage(fm.horizontalAdvance(text) + 2 * room, fm.height() + 2 * room);
+    {
+        QPainter p(&img);
+        PaintExactly(p);
+        p.setFont(m_drawingFont);
+        p.setPen(Qt::black);
+        p.drawStaticText(QPoint(room, room), staticText(text));
+    }
+    const int origin = static_cast<int>(std::lround(room * m_ratio));
+    const int w = img.width(), h = img.height();
+    const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
+    TextPixels pixels;
+    for (int y = 0; y < h; ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < w;) {
+            if (line[x] == white) { ++x; continue; }
+            const int start = x;
+            while (x < w && line[x] == black) ++x;
+            const bool onEdge = y == 0 || y == h - 1 || start == 0 || x == w;
+            if (x == start || onEdge) return TextPixels();   // shaded, or cut
+            pixels.rows.push_back({y - origin, start - origin, x - origin});
+        }
+    }
+    pixels.copyable = true;
+    return pixels;
+}
+
+bool PictureSurface::copyText(int x, int y, const QString& text) {
+    // The painter places an underline by the position on the device, not by the
+    // text alone, so underlined texts are not copied.
+    const bool wholePixels = m_ratio == std::floor(m_ratio);
+    if (!wholePixels || m_drawingFont.underline() || m_drawingFont.strikeOut() || m_drawingFont.overline() ||
+        m_foreColor.alpha() != 255 || m_image.format() != QImage::Format_RGB32)
+        return false;
+    auto it = m_fontTextPixels->find(text);
+    if (it == m_fontTextPixels->end()) {
+        if (m_fontTextPixels->size() > 4096) m_fontTextPixels->clear();
+        it = m_fontTextPixels->insert(text, renderTextPixels(text));
+    }
+    if (!it->copyable) return false;
+    // The colour as the painter's solid fill rounds it.
+    const QRgb color = m_foreColor.rgba64().toArgb32();
+    const int left = static_cast<int>(toPixels(x) * m_ratio), top = static_cast<int>(toPixels(y) * m_ratio);
+    const int w = m_image.width(), h = m_image.height();
+    uchar* bits = m_image.bits();   // the drawing's own copy, if it shared one
+    const qsizetype bytesPerLine = m_image.bytesPerLine();
+    for (const TextPixels::Row& row : it->rows) {
+        const int py = top + row.y;
+        const int x0 = std::max(0, left + row.x0), x1 = std::min(w, left + row.x1);
+        if (py < 0 || py >= h || x0 >= x1) continue;
+        QRgb* line = reinterpret_cast<QRgb*>(bits + py * bytesPerLine);
+        std::fill(line + x0, line + x1, color);
+    }
+    return true;
 }
 
 void PictureSurface::print(const QString& text) {
@@ -220,8 +327,11 @@ void PictureSurface::print(const QString& text) {
 }
 
 int PictureSurface::textHeight() const {
-    const QFontMetrics fm = MetricsAt(m_drawingFont, m_tpp);
-    return static_cast<int>(std::nearbyint(fm.lineSpacing() * m_tpp));
+    if (m_lineHeight < 0) {
+        const QFontMetrics fm = MetricsAt(m_drawingFont, m_tpp);
+        m_lineHeight = static_cast<int>(std::nearbyint(fm.lineSpacing() * m_tpp));
+    }
+    return m_lineHeight;
 }
 
 int PictureSurface::textWidth(const QString& text) const {

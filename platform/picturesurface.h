@@ -6,6 +6,11 @@
 #include <QStaticText>
 #include <QString>
 #include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class QPainter;
 
 // The chart box's drawing surface: coordinates in twips, origin top left, y down.
 // Like a picture box with persistent drawing it keeps two images: the drawing
@@ -19,6 +24,9 @@
 class PictureSurface {
 public:
     explicit PictureSurface(double twipsPerPixel = 15.0, double devicePixelRatio = 1.0);
+    ~PictureSurface();
+    PictureSurface(const PictureSurface&) = delete;
+    PictureSurface& operator=(const PictureSurface&) = delete;
 
     // Size in twips. Changing it keeps what was drawn; a new strip is background (white).
     void setSizeTwips(int widthTwips, int heightTwips);
@@ -35,7 +43,7 @@ public:
     void cls();
     void setPictureNone();
     void keepPicture();              // picture := copy of the drawing
-    const QImage& image() const { return m_image; }
+    const QImage& image() const;
     const QImage& picture() const { return m_picture; }
 
     void setForeColor(const QColor& c) { m_foreColor = c; }
@@ -78,7 +86,7 @@ public:
     // Direct access for the few drawings made with a painter of their own (rotated
     // text). A painter on it works in logical pixels, as the surface's own drawing
     // does. Call changed() after painting on it so a widget showing the surface repaints.
-    QImage& canvas() { return m_image; }
+    QImage& canvas();
     int toPixels(double twips) const;   // nearest pixel, halves to even
 
     // Called after every change of the drawing (the picture-box widget repaints).
@@ -91,6 +99,12 @@ public:
 private:
     void resizeImage(QImage& img, int w, int h) const;
     QImage blankImage(int w, int h) const;
+    QSize deviceSize(int w, int h) const;   // of an image w x h logical pixels
+    // One painter serves every line, box and circle of a drawing: opened by the first,
+    // ended before anything else reads, shares or paints the image. Opening a painter
+    // per call cost more than most of the lines it drew.
+    QPainter& painter();
+    void endPainting() const;
     std::function<void()> m_onChanged;
     double m_tpp;
     double m_ratio;
@@ -108,5 +122,36 @@ private:
     // every calculation, and shaping them anew took most of a redraw.
     const QStaticText& staticText(const QString& text) const;
     mutable QHash<QString, QStaticText> m_textCache;
+    mutable int m_lineHeight = -1;   // textHeight() of the current font, once asked
+
+    // setFont's last request: a chart names its font before each of a thousand numbers.
+    struct FontRequest {
+        QString name;
+        double points = 0;
+        bool bold = false, underline = false;
+        bool operator==(const FontRequest& o) const {
+            return name == o.name && points == o.points && bold == o.bold && underline == o.underline;
+        }
+    };
+    FontRequest m_fontRequest;
+
+    // The device pixels a text covers, relative to where it is drawn. Without
+    // antialiasing each pixel is either untouched or exactly the fore colour, so a text
+    // drawn once is afterwards copied in as rows of that colour: the Square of Nine
+    // writes the same numbers at every calculation. A text whose pixels are not all of
+    // one colour or reach past its room (or a device pixel ratio that puts texts
+    // between pixels) is left to the painter.
+    struct TextPixels {
+        struct Row { int y, x0, x1; };   // x1 exclusive
+        std::vector<Row> rows;
+        bool copyable = false;
+    };
+    TextPixels renderTextPixels(const QString& text) const;
+    bool copyText(int x, int y, const QString& text);
+    std::map<QString, QHash<QString, TextPixels>> m_textPixels;   // by font key
+    QHash<QString, TextPixels>* m_fontTextPixels = nullptr;      // the current font's
+
     int m_currentX = 0, m_currentY = 0;
+    // Last, so it ends before the images it paints on go.
+    mutable std::unique_ptr<QPainter> m_painter;
 };

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QPainter>
+#include <QStaticText>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -128,6 +130,62 @@ private slots:
                 ++blue;
             }
         QVERIFY(blue > 20);
+    }
+
+    // Texts land exactly as the painter draws them, wherever they are drawn again
+    // (a number seen once is reused), cut at the edges, in any colour and at any
+    // device pixel ratio; the picture kept between two texts has the first only.
+    void textAsThePainterDrawsIt_data() {
+        QTest::addColumn<QString>("font");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("underline");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QColor>("color");
+        QTest::addColumn<QPoint>("second");   // twips; the first is at (450, 300)
+        QTest::newRow("numbers at 100%") << "verdana" << 7 << false << false << 1.0 << Blue << QPoint(1500, 1800);
+        QTest::newRow("cut at the top left") << "verdana" << 7 << false << false << 1.0 << Grey << QPoint(-120, -75);
+        QTest::newRow("cut at the bottom right") << "Arial" << 12 << true << false << 1.0 << Black << QPoint(2700, 2880);
+        QTest::newRow("over the first") << "Arial" << 10 << false << false << 1.0 << Blue << QPoint(465, 315);
+        QTest::newRow("colour between steps") << "verdana" << 8 << false << false << 1.0
+                                              << QColor::fromHsv(200, 180, 90) << QPoint(900, 900);
+        QTest::newRow("bold at 200%") << "Arial" << 9 << true << false << 2.0 << Blue << QPoint(2850, 1200);
+        QTest::newRow("fixed-width at 300%") << "Lucida Console" << 8 << false << false << 3.0 << Grey << QPoint(15, 2900);
+        QTest::newRow("at 150%") << "verdana" << 7 << false << false << 1.5 << Blue << QPoint(1515, 1815);
+        QTest::newRow("underlined at 200%") << "verdana" << 8 << false << true << 2.0 << Blue << QPoint(1500, 1200);
+    }
+    void textAsThePainterDrawsIt() {
+        QFETCH(QString, font);
+        QFETCH(int, points);
+        QFETCH(bool, bold);
+        QFETCH(bool, underline);
+        QFETCH(double, ratio);
+        QFETCH(QColor, color);
+        QFETCH(QPoint, second);
+        const QString text = QStringLiteral("1225 Wg");
+        PictureSurface s(15, ratio), painted(15, ratio);
+        for (PictureSurface* each : {&s, &painted}) {
+            each->setSizeTwips(3000, 3000);
+            each->setFont(font, points, bold, underline);
+            each->setForeColor(color);
+        }
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        const auto paint = [&](QPoint at) {
+            QPainter p(&painted.canvas());
+            p.setRenderHint(QPainter::TextAntialiasing, false);
+            p.setFont(painted.drawingFont());
+            p.setPen(color);
+            p.drawStaticText(QPoint(painted.toPixels(at.x()), painted.toPixels(at.y())), laidOut);
+        };
+        s.drawText(450, 300, text);
+        paint(QPoint(450, 300));
+        s.keepPicture();
+        const QImage first = painted.image().copy();
+        s.drawText(second.x(), second.y(), text);
+        paint(second);
+        QCOMPARE(s.image(), painted.image());
+        QCOMPARE(s.picture(), first);
     }
 
     // A 24-bit Windows bitmap of the kept picture, replacing the file; where no file can
