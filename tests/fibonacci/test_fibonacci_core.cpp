@@ -235,6 +235,7 @@ private slots:
             const int x1 = withDates ? DateToX(s, g, s.Date1) : 1250 + 625;
             const int x2 = withDates ? DateToX(s, g, s.Date2) : 1250 + 4375;
             QCOMPARE(at(x1, PriceToY(s, g, 100)), QColor(Qt::black));   // the first input point
+            QCOMPARE(at(x1, PriceToY(s, g, 100) + 30), QColor(Qt::black));   // its dot, below the line
             QCOMPARE(at(g.PriceAxisX, 3000), QColor(Qt::black));        // the price axis
             // The line joining the two points passes their midpoint, within a pixel.
             const int mx = (x1 + x2) / 2, my = (PriceToY(s, g, 100) + PriceToY(s, g, 150)) / 2;
