@@ -237,6 +237,7 @@ private slots:
             QCOMPARE(at(x1, PriceToY(s, g, 100)), QColor(Qt::black));   // the first input point
             QCOMPARE(at(x1, PriceToY(s, g, 100) + 30), QColor(Qt::black));   // its dot, below the line
             QCOMPARE(at(g.PriceAxisX, 3000), QColor(Qt::black));        // the price axis
+            QCOMPARE(at(g.TimeAxisLeft - 45, PriceToY(s, g, s.ChartMaxPrice)), QColor(Qt::black));   // the top tick
             // The line joining the two points passes their midpoint, within a pixel.
             const int mx = (x1 + x2) / 2, my = (PriceToY(s, g, 100) + PriceToY(s, g, 150)) / 2;
             bool joined = false;
