@@ -76,6 +76,115 @@ bool ConvertCleanNumber(const std::string& text, double* value)
     return true;
 }
 
+// The pieces of a typed number, gathered one character at a time until the first
+// character that cannot continue it.
+class LeadingNumberReader {
+public:
+    // Takes one more character; false where the number ends before it.
+    bool take(QChar c)
+    {
+        if (IsIgnorable(c))
+            return true;
+        return inExponent_ ? takeExponent(c) : takeMantissa(c);
+    }
+
+    bool hasDigits() const { return seenDigit_; }
+
+    // "-.5e3" as "-0.5e3": the form ConvertCleanNumber reads.
+    std::string cleanText() const
+    {
+        std::string clean;
+        clean.reserve(mantissa_.size() + exponentDigits_.size() + 4);
+        if (negative_)
+            clean += '-';
+        if (mantissa_[0] == '.')
+            clean += '0';
+        clean += mantissa_;
+        if (!exponentDigits_.empty()) {
+            clean += 'e';
+            if (exponentNegative_)
+                clean += '-';
+            clean += exponentDigits_;
+        }
+        return clean;
+    }
+
+private:
+    static bool IsSign(QChar c) { return c == QLatin1Char('+') || c == QLatin1Char('-'); }
+
+    bool takeMantissa(QChar c)
+    {
+        if (IsDigit(c)) {
+            seenDigit_ = true;
+            mantissa_ += char(c.unicode());
+            seenSign_ = true;   // a sign can only lead the number
+            return true;
+        }
+        if (IsSign(c) && !seenSign_ && !seenPoint_) {
+            seenSign_ = true;
+            negative_ = c == QLatin1Char('-');
+            return true;
+        }
+        if (c == QLatin1Char('.') && !seenPoint_) {
+            seenPoint_ = true;
+            seenSign_ = true;
+            mantissa_ += '.';
+            return true;
+        }
+        if ((c == QLatin1Char('e') || c == QLatin1Char('E')) && seenDigit_) {
+            inExponent_ = true;
+            return true;
+        }
+        return false;
+    }
+
+    bool takeExponent(QChar c)
+    {
+        if (IsDigit(c)) {
+            exponentDigits_ += char(c.unicode());
+            return true;
+        }
+        if (IsSign(c) && !seenExponentSign_ && exponentDigits_.empty()) {
+            seenExponentSign_ = true;
+            exponentNegative_ = c == QLatin1Char('-');
+            return true;
+        }
+        return false;
+    }
+
+    std::string mantissa_;
+    std::string exponentDigits_;
+    bool negative_ = false;
+    bool exponentNegative_ = false;
+    bool seenSign_ = false;
+    bool seenDigit_ = false;
+    bool seenPoint_ = false;
+    bool inExponent_ = false;
+    bool seenExponentSign_ = false;
+};
+
+// Rounds to the nearest whole number that Int holds, or nothing when x is not finite
+// or lies outside Int's range.
+template <typename Int>
+std::optional<Int> ToRoundedInt(double x)
+{
+    if (!std::isfinite(x))
+        return std::nullopt;
+    const double r = RoundHalfEven(x);
+    if (r < double(std::numeric_limits<Int>::min()) || r > double(std::numeric_limits<Int>::max()))
+        return std::nullopt;
+    return static_cast<Int>(r);
+}
+
+template <typename Int>
+Int ToRoundedIntOrThrow(double x, const QString& message)
+{
+    const std::optional<Int> r = ToRoundedInt<Int>(x);
+    if (!r)
+        throw CalcError(message);
+    return *r;
+}
+
 } // namespace
 
 double ReadLeadingNumber(const QString& text, bool* tooLarge)
@@ -84,75 +193,16 @@ double ReadLeadingNumber(const QString& text, bool* tooLarge)
         *tooLarge = false;
 
     // Collect the characters that continue the number, skipping blanks anywhere.
-    std::string mantissa;
-    std::string exponentDigits;
-    bool negative = false;
-    bool exponentNegative = false;
-    bool seenSign = false;
-    bool seenDigit = false;
-    bool seenPoint = false;
-    bool inExponent = false;
-    bool seenExponentSign = false;
-
+    LeadingNumberReader reader;
     for (const QChar c : text) {
-        if (IsIgnorable(c))
-            continue;
-        if (inExponent) {
-            if (IsDigit(c)) {
-                exponentDigits += char(c.unicode());
-                continue;
-            }
-            if ((c == QLatin1Char('+') || c == QLatin1Char('-')) && !seenExponentSign
-                && exponentDigits.empty()) {
-                seenExponentSign = true;
-                exponentNegative = c == QLatin1Char('-');
-                continue;
-            }
+        if (!reader.take(c))
             break;
-        }
-        if (IsDigit(c)) {
-            seenDigit = true;
-            mantissa += char(c.unicode());
-            seenSign = true;   // a sign can only lead the number
-            continue;
-        }
-        if ((c == QLatin1Char('+') || c == QLatin1Char('-')) && !seenSign && !seenPoint) {
-            seenSign = true;
-            negative = c == QLatin1Char('-');
-            continue;
-        }
-        if (c == QLatin1Char('.') && !seenPoint) {
-            seenPoint = true;
-            seenSign = true;
-            mantissa += '.';
-            continue;
-        }
-        if ((c == QLatin1Char('e') || c == QLatin1Char('E')) && seenDigit) {
-            inExponent = true;
-            continue;
-        }
-        break;
     }
-
-    if (!seenDigit)
+    if (!reader.hasDigits())
         return 0.0;   // no number at all: "", ".", "-", "abc"
 
-    std::string clean;
-    clean.reserve(mantissa.size() + exponentDigits.size() + 4);
-    if (negative)
-        clean += '-';
-    if (mantissa[0] == '.')
-        clean += '0';
-    clean += mantissa;
-    if (!exponentDigits.empty()) {
-        clean += 'e';
-        if (exponentNegative)
-            clean += '-';
-        clean += exponentDigits;
-    }
-
     double value = 0.0;
-    const bool fits = ConvertCleanNumber(clean, &value);
+    const bool fits = ConvertCleanNumber(reader.cleanText(), &value);
     if (!fits && tooLarge)
         *tooLarge = true;
     if (value == 0.0)
@@ -184,40 +234,18 @@ double RoundTo2(double x)
 
 double IntFloor(double x) { return std::floor(x); }
 
-std::optional<qint16> ToInt16(double x)
-{
-    if (!std::isfinite(x))
-        return std::nullopt;
-    const double r = RoundHalfEven(x);
-    if (r < -32768.0 || r > 32767.0)
-        return std::nullopt;
-    return static_cast<qint16>(r);
-}
+std::optional<qint16> ToInt16(double x) { return ToRoundedInt<qint16>(x); }
 
-std::optional<qint32> ToInt32(double x)
-{
-    if (!std::isfinite(x))
-        return std::nullopt;
-    const double r = RoundHalfEven(x);
-    if (r < -2147483648.0 || r > 2147483647.0)
-        return std::nullopt;
-    return static_cast<qint32>(r);
-}
+std::optional<qint32> ToInt32(double x) { return ToRoundedInt<qint32>(x); }
 
 qint16 ToInt16OrThrow(double x, const QString& message)
 {
-    const std::optional<qint16> r = ToInt16(x);
-    if (!r)
-        throw CalcError(message);
-    return *r;
+    return ToRoundedIntOrThrow<qint16>(x, message);
 }
 
 qint32 ToInt32OrThrow(double x, const QString& message)
 {
-    const std::optional<qint32> r = ToInt32(x);
-    if (!r)
-        throw CalcError(message);
-    return *r;
+    return ToRoundedIntOrThrow<qint32>(x, message);
 }
 
 QString GeneralNumber(double x)
@@ -295,64 +323,81 @@ QString Format00(double x)
     return QString::fromLatin1(buffer, static_cast<qsizetype>(end - buffer));
 }
 
+namespace {
+
+// A walk over the trimmed text of one number in a file, copying what it accepts into
+// the clean form ConvertCleanNumber reads.
+struct FileNumberCursor {
+    const QString& text;
+    qsizetype at;
+    qsizetype end;
+    std::string clean;
+
+    bool atOneOf(char a, char b) const
+    {
+        return at < end && (text[at] == QLatin1Char(a) || text[at] == QLatin1Char(b));
+    }
+
+    // Copies the digits from here on; returns how many there were.
+    int takeDigits()
+    {
+        int count = 0;
+        for (; at < end && IsDigit(text[at]); ++at, ++count)
+            clean += char(text[at].unicode());
+        return count;
+    }
+
+    // Digits with at most one point among them; returns how many digits.
+    int takeMantissa()
+    {
+        int digits = takeDigits();
+        if (at < end && text[at] == QLatin1Char('.')) {
+            if (digits == 0)
+                clean += '0';
+            clean += '.';
+            ++at;
+            digits += takeDigits();
+        }
+        return digits;
+    }
+
+    // An optional "e-12"; false where the 'e' has no digits after it.
+    bool takeExponent()
+    {
+        if (!atOneOf('e', 'E'))
+            return true;
+        clean += 'e';
+        ++at;
+        if (atOneOf('+', '-'))
+            clean += char(text[at++].unicode());
+        return takeDigits() > 0;
+    }
+};
+
+} // namespace
+
 std::optional<double> ParseFileNumber(const QString& text)
 {
     // Files are written by the program itself in plain US form; anything else
     // ("12abc", "1,5", an empty value) means the file was damaged and fails the read.
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && text[i] == QLatin1Char(' '))
-        ++i;
-    qsizetype end = n;
-    while (end > i && text[end - 1] == QLatin1Char(' '))
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == QLatin1Char(' '))
+        ++start;
+    while (end > start && text[end - 1] == QLatin1Char(' '))
         --end;
 
-    std::string clean;
-    if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        if (text[i] == QLatin1Char('-'))
-            clean += '-';
-        ++i;
+    FileNumberCursor cursor{text, start, end, {}};
+    if (cursor.atOneOf('+', '-')) {
+        if (text[cursor.at] == QLatin1Char('-'))
+            cursor.clean += '-';
+        ++cursor.at;
     }
-    int mantissaDigits = 0;
-    while (i < end && IsDigit(text[i])) {
-        clean += char(text[i].unicode());
-        ++mantissaDigits;
-        ++i;
-    }
-    if (i < end && text[i] == QLatin1Char('.')) {
-        if (mantissaDigits == 0)
-            clean += '0';
-        clean += '.';
-        ++i;
-        while (i < end && IsDigit(text[i])) {
-            clean += char(text[i].unicode());
-            ++mantissaDigits;
-            ++i;
-        }
-    }
-    if (mantissaDigits == 0)
-        return std::nullopt;
-    if (i < end && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-        clean += 'e';
-        ++i;
-        if (i < end && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-            clean += char(text[i].unicode());
-            ++i;
-        }
-        int exponentDigits = 0;
-        while (i < end && IsDigit(text[i])) {
-            clean += char(text[i].unicode());
-            ++exponentDigits;
-            ++i;
-        }
-        if (exponentDigits == 0)
-            return std::nullopt;
-    }
-    if (i != end)
+    if (cursor.takeMantissa() == 0 || !cursor.takeExponent() || cursor.at != end)
         return std::nullopt;
 
     double value = 0.0;
-    if (!ConvertCleanNumber(clean, &value))
+    if (!ConvertCleanNumber(cursor.clean, &value))
         return std::nullopt;
     if (value == 0.0)
         value = 0.0;

@@ -3,6 +3,7 @@
 #include "modules/savefile.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -32,6 +33,36 @@ int Cp1252Byte(char16_t unit)
     return -1;
 }
 
+// The lead bytes of well-formed UTF-8 sequences: how many continuation bytes follow,
+// and the range the first of them must fall in (any further one is 80..BF). The narrow
+// ranges shut out overlong forms (E0, F0), surrogates (ED) and code points past
+// U+10FFFF (F4).
+struct Utf8Lead {
+    unsigned char first, last;   // the lead bytes of this row
+    int continuations;
+    unsigned char low, high;     // the allowed range of the byte after the lead
+};
+
+constexpr Utf8Lead Utf8Leads[] = {
+    {0xC2, 0xDF, 1, 0x80, 0xBF},
+    {0xE0, 0xE0, 2, 0xA0, 0xBF},
+    {0xE1, 0xEC, 2, 0x80, 0xBF},
+    {0xED, 0xED, 2, 0x80, 0x9F},
+    {0xEE, 0xEF, 2, 0x80, 0xBF},
+    {0xF0, 0xF0, 3, 0x90, 0xBF},
+    {0xF1, 0xF3, 3, 0x80, 0xBF},
+    {0xF4, 0xF4, 3, 0x80, 0x8F},
+};
+
+const Utf8Lead* FindUtf8Lead(unsigned char c)
+{
+    for (const Utf8Lead& lead : Utf8Leads) {
+        if (c >= lead.first && c <= lead.last)
+            return &lead;
+    }
+    return nullptr;
+}
+
 // Strict UTF-8 check: no overlong forms, no surrogates, nothing past U+10FFFF.
 bool IsValidUtf8(const QByteArray& bytes)
 {
@@ -39,39 +70,20 @@ bool IsValidUtf8(const QByteArray& bytes)
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
+        if (p[i] < 0x80) {
             ++i;
             continue;
         }
-        int extra = 0;
-        unsigned char low = 0x80, high = 0xBF;   // allowed range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            if (c == 0xE0)
-                low = 0xA0;
-            else if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F;
-        } else {
+        const Utf8Lead* lead = FindUtf8Lead(p[i]);
+        if (!lead || i + lead->continuations >= n)
             return false;
-        }
-        if (i + extra >= n)
+        if (p[i + 1] < lead->low || p[i + 1] > lead->high)
             return false;
-        if (p[i + 1] < low || p[i + 1] > high)
-            return false;
-        for (int k = 2; k <= extra; ++k) {
+        for (int k = 2; k <= lead->continuations; ++k) {
             if ((p[i + k] & 0xC0) != 0x80)
                 return false;
         }
-        i += extra + 1;
+        i += lead->continuations + 1;
     }
     return true;
 }
@@ -81,10 +93,11 @@ bool IsValidUtf8(const QByteArray& bytes)
 QString DecodeFileText(const QByteArray& bytes)
 {
     if (IsValidUtf8(bytes)) {
-        QByteArray body = bytes;
-        if (body.startsWith("\xEF\xBB\xBF"))
-            body.remove(0, 3);   // a byte-order mark written by another editor
-        return QString::fromUtf8(body);
+        // One byte-order mark written by another editor is dropped; the decoder is told to
+        // keep any further U+FEFF, which fromUtf8 would silently drop as a second mark.
+        const qsizetype mark = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return utf8(QByteArrayView(bytes).sliced(mark));
     }
     QString text;
     text.resize(bytes.size());

@@ -8,6 +8,15 @@ class QWidget;
 // screen's scale (platform().twipsPerPixel()).
 void PlaceTwips(QWidget* widget, int left, int top, int width, int height);
 
+// A control's place in twips, as the window designs give it.
+struct TwipRect {
+    int left, top, width, height;
+};
+inline void PlaceTwips(QWidget* widget, const TwipRect& r)
+{
+    PlaceTwips(widget, r.left, r.top, r.width, r.height);
+}
+
 // A control's font by the original name and size ("Lucida Console", 8, bold).
 void SetControlFont(QWidget* widget, const QString& name, double points, bool bold = false,
                     bool underline = false);

@@ -3,9 +3,14 @@
 #
 # Applies one small fault at a time to the widget-free core sources (a comparison
 # moved by its boundary or negated, + and - swapped, a constant changed by one, a
-# statement dropped), rebuilds, runs the whole test suite and puts the source back.
-# A fault the tests notice is "killed"; one they miss "survived" and is listed at
-# the end. Faults that do not compile are skipped and do not count.
+# statement dropped), rebuilds, runs the tests and puts the source back. A fault the
+# tests notice is "killed" (the log names the test that noticed); one they miss
+# "survived" and is listed at the end. Faults that do not compile are skipped.
+#
+# The build folder holds shared libraries and programs that are not relinked when a
+# library changes: a fault recompiles one file and relinks one library, and only the
+# tests that load that library run (the quick unit tests first, the first failure
+# decides).
 #
 # The faults come from a fixed, seeded shuffle of every candidate in the files, so
 # the same tree and seed always test the same sample:
@@ -15,7 +20,7 @@
 #   --count N   faults to test (default 150)
 #   --seed S    seed of the sample (default 15)
 #   --build DIR build folder of its own (default build-mutation), Release at -O1,
-#               no debug information, through ccache when it is installed
+#               shared libraries, no debug information, through ccache if installed
 #   --jobs J    parallel compile jobs (default 1)
 #   --list      print the sample and stop, without building
 #
@@ -37,7 +42,7 @@ while [[ $# -gt 0 ]]; do
         --build) build="$2"; shift 2 ;;
         --jobs) jobs="$2"; shift 2 ;;
         --list) list_only=1; shift ;;
-        -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,30p' "$0"; exit 0 ;;
         *) echo "mutation.sh: unknown option $1" >&2; exit 64 ;;
     esac
 done
@@ -139,9 +144,11 @@ fi
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 linker=()
-command -v ld.lld >/dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld)
+command -v ld.lld >/dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld -DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld)
+# Shared libraries, and no program relinked when one of them changes: a fault then
+# recompiles one file and relinks one library, and the test programs built once load it.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
-    "${launcher[@]}" "${linker[@]}" >/dev/null
+    -DBUILD_SHARED_LIBS=ON -DCMAKE_LINK_DEPENDS_NO_SHARED=ON "${launcher[@]}" "${linker[@]}" >/dev/null
 
 # Only what the tests run: every test executable, the command-line tool and the
 # guide's helpers; the program itself and the benchmarks are not needed.
@@ -150,31 +157,56 @@ targets+=(tessaray-cli tessaray-docshots docexamples)
 
 build_all() {
     touch "$work/stamp"
+    build_quietly
+}
+build_quietly() {
     timeout 1800 cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$work/build.log" 2>&1
 }
 
-# The tests whose programs the last build changed: a test whose executable (and the
-# command-line tool or guide helper it runs) stayed the same gives the same answer
-# as on the clean tree, so only the others can notice the fault. Prints a ctest -R
-# pattern; all tests when `all` is given.
-changed_tests() {
+# Which libraries of the build each test loads: its own program's, and those of the
+# command-line tool and the guide's helper when it runs them. Worked out once on the
+# clean build, as "test<TAB>library ..." lines in declaration order.
+map_tests() {
     ctest --test-dir "$build" --show-only=json-v1 2>/dev/null | python3 -c '
-import json, os, sys
-stamp, everything = os.path.getmtime(sys.argv[1]), sys.argv[2] == "all"
-tests = json.load(sys.stdin)["tests"]
-def newer(path):
-    return os.path.isfile(path) and os.path.getmtime(path) >= stamp
-tools = [t for test in tests for t in test.get("command", []) if t.endswith(("/tessaray-cli", "/tessaray-docshots"))]
+import json, os, re, subprocess, sys
+build = os.path.realpath(sys.argv[1])
+tools = {}
+for root, _, files in os.walk(build):
+    for f in files:
+        if f in ("tessaray-cli", "tessaray-docshots") and os.access(os.path.join(root, f), os.X_OK):
+            tools[f] = os.path.join(root, f)
+def libraries(program):
+    out = subprocess.run(["ldd", program], capture_output=True, text=True).stdout
+    return {os.path.realpath(m) for m in re.findall(r"=> (\S+)", out) if os.path.realpath(m).startswith(build + "/")}
+for test in json.load(sys.stdin)["tests"]:
+    command = test.get("command", [])
+    programs = [c for c in command if c.startswith("/") and os.path.isfile(c) and not c.startswith("/bin/")
+                and not c.startswith("/usr/")]
+    text = " ".join(command)
+    for name, path in tools.items():
+        # A test program names the tool it runs in its own bytes (QStringLiteral: UTF-16).
+        if name in text or any(path.encode() in b or path.encode("utf-16-le") in b
+                               for b in (open(p, "rb").read() for p in programs)):
+            programs.append(path)
+    libs = set().union(*(libraries(p) for p in programs)) if programs else set()
+    print(test["name"] + "\t" + " ".join(sorted(libs)))
+' "$build" >"$work/tests.map"
+}
+
+# The tests that load a library the last build changed, as a ctest -R pattern; all
+# tests when `all` is given. A test that loads none of them gives the same answer as
+# on the clean tree.
+changed_tests() {
+    python3 - "$work/tests.map" "$work/stamp" "${1:-}" <<'PY'
+import os, sys
+stamp, everything = os.path.getmtime(sys.argv[2]), sys.argv[3] == "all"
 names = []
-for test in tests:
-    files = [c for c in test.get("command", []) if c.startswith("/")]
-    # The tool tests run the tool whose path is compiled into them.
-    if test["name"].startswith("test_cli_") or "tessaray-cli" in " ".join(test.get("command", [])):
-        files += tools
-    if everything or any(newer(f) for f in files):
-        names.append(test["name"])
+for line in open(sys.argv[1]):
+    name, _, libs = line.rstrip("\n").partition("\t")
+    if everything or any(os.path.getmtime(l) >= stamp for l in libs.split()):
+        names.append(name)
 print("^(" + "|".join(names) + ")$" if names else "")
-' "$work/stamp" "${1:-}"
+PY
 }
 
 run_tests() {
@@ -189,6 +221,7 @@ run_tests() {
 
 echo "Building the unmutated tree in $build ..."
 build_all || { echo "mutation.sh: the unmutated tree does not build (see $work/build.log)" >&2; exit 1; }
+map_tests
 run_tests all || { echo "mutation.sh: the tests fail without any fault (see $work/test.log)" >&2; exit 1; }
 
 backup="$work/original"
@@ -198,6 +231,12 @@ restore() {
         cp "$backup" "$current"
         current=""
     fi
+}
+# Puts the library back before the next fault is stamped, so that fault runs only the
+# tests of its own library (the clean object comes from ccache).
+restore_and_rebuild() {
+    restore
+    build_quietly || true
 }
 trap restore EXIT
 trap 'restore; exit 130' INT TERM
@@ -214,18 +253,20 @@ PY
 }
 
 tested=0 killed=0 stillborn=0
+started=$SECONDS
 survivors=()
 log="$work/results.txt"
 : >"$log"
 while IFS=$'\t' read -r file line start end new kind old; do
     [[ $tested -ge $count ]] && break
     what="$file:$line $kind: \`$old\` -> \`$new\`"
+    began=$SECONDS
     cp "$file" "$backup"
     current="$file"
     apply_fault "$file" "$line" "$start" "$end" "$new"
     if ! build_all; then
         stillborn=$((stillborn + 1))
-        restore
+        restore_and_rebuild
         continue
     fi
     tested=$((tested + 1))
@@ -233,11 +274,12 @@ while IFS=$'\t' read -r file line start end new kind old; do
         verdict=survived
         survivors+=("$what")
     else
-        verdict=killed
+        # The test that noticed it, as ctest names it.
+        verdict="killed by $(sed -n 's/.*Test *#[0-9]*: \([A-Za-z0-9_]*\) .*\*\*\*.*/\1/p' "$work/test.log" | head -n 1)"
         killed=$((killed + 1))
     fi
-    restore
-    printf '[%d/%d] %-8s %s\n' "$tested" "$count" "$verdict" "$what" | tee -a "$log"
+    restore_and_rebuild
+    printf '[%d/%d] %3ds %s: %s\n' "$tested" "$count" $((SECONDS - began)) "$what" "$verdict" | tee -a "$log"
 done <"$sample"
 
 # Leave the build folder matching the clean sources.
@@ -250,3 +292,4 @@ if [[ ${#survivors[@]} -gt 0 ]]; then
     printf '  %s\n' "${survivors[@]}"
 fi
 echo "mutation score: $killed/$tested killed"
+[[ $tested -gt 0 ]] && echo "seconds per fault: $(( (SECONDS - started) / tested ))"

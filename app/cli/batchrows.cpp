@@ -75,19 +75,17 @@ private:
 // list repeats both many times over.
 class GannMemory {
 public:
-    static constexpr int LargestPrice = 9999;
-
     // The CSV cells of a price or a date, or nothing when none is known yet.
     std::optional<QString> price(qint16 price)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        const QString& cells = m_prices[size_t(price)];
-        return cells.isNull() ? std::nullopt : std::optional<QString>(cells);
+        const auto found = m_prices.constFind(price);
+        return found == m_prices.constEnd() ? std::nullopt : std::optional<QString>(*found);
     }
     void rememberPrice(qint16 price, const QString& cells)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_prices[size_t(price)] = cells;
+        m_prices.insert(price, cells);
     }
     // A date's cells, or the message of a date the calendar cannot project.
     struct DateCells {
@@ -112,7 +110,8 @@ private:
     static constexpr int RememberedDates = 100000;
 
     std::mutex m_mutex;
-    std::vector<QString> m_prices = std::vector<QString>(LargestPrice + 1);
+    // Filled as prices come: a short list must not pay for all ten thousand.
+    QHash<qint16, QString> m_prices;
     QHash<qint64, DateCells> m_dates;
 };
 

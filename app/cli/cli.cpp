@@ -37,6 +37,39 @@ std::optional<CliFailure> WriteResults(const CliOptions& o, const QByteArray& te
     return WriteOutput(o.output.value_or(QStringLiteral("-")), text, io.out);
 }
 
+// How a run of one analysis tells its results in each --format, and its chart picture.
+template <class Run>
+struct RunOutputs {
+    QString (*report)(const Run&);
+    QString (*listing)(const Run&);
+    QByteArray (*json)(const Run&);
+    QImage (*chartPicture)(const Run&);
+};
+
+template <class Run>
+std::optional<CliFailure> WriteRun(const CliOptions& o, const Run& run, const RunOutputs<Run>& outputs,
+                                   const CliStreams& io)
+{
+    QByteArray text;
+    switch (o.format) {
+    case OutputFormat::Report: text = ReportBytes(outputs.report(run)); break;
+    case OutputFormat::Listing: text = outputs.listing(run).toUtf8(); break;
+    case OutputFormat::Json: text = outputs.json(run); break;
+    }
+    return WriteResults(o, text, o.chart ? outputs.chartPicture(run) : QImage(), io);
+}
+
+// A run of either analysis, in the window the command line imagines.
+template <class Run>
+Run RunInWindow(const CliOptions& o, const QDate& today, Layout layout)
+{
+    Run run;
+    run.layout = layout;
+    run.screen = o.screen;
+    run.today = today;
+    return run;
+}
+
 std::optional<CliFailure> RunFibonacciOnce(const CliOptions& o, const CliEnvironment& env, FibonacciRun& run,
                                            const CliStreams& io)
 {
@@ -44,26 +77,14 @@ std::optional<CliFailure> RunFibonacciOnce(const CliOptions& o, const CliEnviron
         return failure;
     if (auto failure = RunFibonacci(o, run))
         return failure;
-    QByteArray text;
-    switch (o.format) {
-    case OutputFormat::Report: text = ReportBytes(FibonacciReport(run)); break;
-    case OutputFormat::Listing: text = FibonacciListing(run).toUtf8(); break;
-    case OutputFormat::Json: text = FibonacciJson(run); break;
-    }
-    return WriteResults(o, text, o.chart ? FibonacciChartPicture(run) : QImage(), io);
+    return WriteRun(o, run, {FibonacciReport, FibonacciListing, FibonacciJson, FibonacciChartPicture}, io);
 }
 
 std::optional<CliFailure> RunGannOnce(const CliOptions& o, GannRun& run, const CliStreams& io)
 {
     if (auto failure = RunGann(o, run))
         return failure;
-    QByteArray text;
-    switch (o.format) {
-    case OutputFormat::Report: text = ReportBytes(GannReport(run)); break;
-    case OutputFormat::Listing: text = GannListing(run).toUtf8(); break;
-    case OutputFormat::Json: text = GannJson(run); break;
-    }
-    return WriteResults(o, text, o.chart ? GannChartPicture(run) : QImage(), io);
+    return WriteRun(o, run, {GannReport, GannListing, GannJson, GannChartPicture}, io);
 }
 
 int RunSingle(const CliOptions& o, const CliEnvironment& env, const QDate& today, Layout layout,
@@ -71,16 +92,10 @@ int RunSingle(const CliOptions& o, const CliEnvironment& env, const QDate& today
 {
     std::optional<CliFailure> failure;
     if (o.analysis == Analysis::Fibonacci) {
-        FibonacciRun run;
-        run.layout = layout;
-        run.screen = o.screen;
-        run.today = today;
+        FibonacciRun run = RunInWindow<FibonacciRun>(o, today, layout);
         failure = RunFibonacciOnce(o, env, run, io);
     } else {
-        GannRun run;
-        run.layout = layout;
-        run.screen = o.screen;
-        run.today = today;
+        GannRun run = RunInWindow<GannRun>(o, today, layout);
         failure = RunGannOnce(o, run, io);
     }
     return failure ? ReportFailure(io, *failure) : ExitOk;

@@ -27,7 +27,10 @@ QString DecodeField(const QByteArray& bytes)
         ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii)
         return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A field is text from the middle of the file: a U+FEFF at its start is a character
+    // of the field, not a byte order mark (the file's own mark was dropped before).
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8(bytes);
     return utf8.hasError() ? DecodeFileText(bytes) : text;
 }

@@ -33,13 +33,11 @@ QImage GannChartPicture(const GannRun& run)
     pb.setSizeTwips(2 * half, 2 * half);
 
     // The chart the window drew when it loaded, then the chart step of the calculation
-    // (which erases it). The step writes the square's geometry and the band chart's
-    // moved cells into the state, so it works on a copy.
+    // (which erases it).
     auto loaded = std::make_unique<GannState>();
     LoadGannState(*loaded, run.layout, run.today, half);
     RedrawGannChart(pb, *loaded, run.layout);
-    auto drawn = std::make_unique<GannState>(*run.state);
-    DrawGannChartStep(pb, *drawn, run.layout);
+    DrawGannChartStep(pb, *run.state, run.layout);
 
     ComposeChartPicture(pb, GannTextBlock(GannValues(run)), GannPlacement(run.layout, pb.widthTwips()));
     return pb.picture();

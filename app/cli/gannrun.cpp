@@ -44,7 +44,7 @@ std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
 
 QString GannListing(const GannRun& run)
 {
-    return JoinListings(GannPriceListing(*run.state), GannDateListing(*run.state));
+    return JoinListings(GannPriceListing(*run.state, *run.state), GannDateListing(*run.state, *run.state));
 }
 
 GannReportValues GannValues(const GannRun& run)
@@ -93,8 +93,8 @@ QByteArray GannJson(const GannRun& run)
         .add(QStringLiteral("AngleDate"), JsonArray(dates))
         .add(QStringLiteral("ChartKind"), JsonString(GannChartKindText(run)))
         .add(QStringLiteral("BandCells"), GannBandCellsJson(run))
-        .add(QStringLiteral("lblPrices"), JsonString(GannPriceListing(s)))
-        .add(QStringLiteral("lblDates"), JsonString(GannDateListing(s)))
+        .add(QStringLiteral("lblPrices"), JsonString(GannPriceListing(s, s)))
+        .add(QStringLiteral("lblDates"), JsonString(GannDateListing(s, s)))
         .add(QStringLiteral("report"), JsonString(GannReport(run)));
     return o.text() + '\n';
 }

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -73,32 +75,25 @@ bool CheckPrices(const CliOptions& o, QString& error)
     return true;
 }
 
-bool SetLayout(CliOptions& o, const QString& v, QString& error)
+// One word out of a few, each naming a value of the field ("--layout compact").
+template <class Value, class Field>
+Setter Choice(Field CliOptions::*field, const char* option, std::vector<std::pair<const char*, Value>> words)
 {
-    if (v == QLatin1String("compact"))
-        o.layout = Layout::Compact;
-    else if (v == QLatin1String("large"))
-        o.layout = Layout::Large;
-    else {
-        error = QStringLiteral("--layout is compact or large, not \"%1\"").arg(v);
+    return [field, option, words](CliOptions& o, const QString& v, QString& error) {
+        QStringList names;
+        for (const auto& [word, value] : words) {
+            if (v == QLatin1String(word)) {
+                o.*field = value;
+                return true;
+            }
+            names << QLatin1String(word);
+        }
+        // "compact or large", "report, listing or json"
+        const QString last = names.takeLast();
+        error = QStringLiteral("%1 is %2 or %3, not \"%4\"")
+                    .arg(QLatin1String(option), names.join(QStringLiteral(", ")), last, v);
         return false;
-    }
-    return true;
-}
-
-bool SetFormat(CliOptions& o, const QString& v, QString& error)
-{
-    if (v == QLatin1String("report"))
-        o.format = OutputFormat::Report;
-    else if (v == QLatin1String("listing"))
-        o.format = OutputFormat::Listing;
-    else if (v == QLatin1String("json"))
-        o.format = OutputFormat::Json;
-    else {
-        error = QStringLiteral("--format is report, listing or json, not \"%1\"").arg(v);
-        return false;
-    }
-    return true;
+    };
 }
 
 bool SetScreen(CliOptions& o, const QString& v, QString& error)
@@ -129,12 +124,17 @@ const std::map<QString, OptionRule>& Rules()
         {QStringLiteral("ratios"), {true, false, Text(&CliOptions::ratiosText)}},
         {QStringLiteral("price"), {false, true, Text(&CliOptions::price)}},
         {QStringLiteral("date"), {false, true, Date(&CliOptions::date, QStringLiteral("--date"))}},
-        {QStringLiteral("layout"), {true, true, SetLayout}},
+        {QStringLiteral("layout"), {true, true, Choice<Layout>(&CliOptions::layout, "--layout",
+                                                               {{"compact", Layout::Compact},
+                                                                {"large", Layout::Large}})}},
         {QStringLiteral("name"), {true, true, Text(&CliOptions::name)}},
         {QStringLiteral("notes"), {true, true, Text(&CliOptions::notes)}},
         {QStringLiteral("project"), {true, true, Text(&CliOptions::project)}},
         {QStringLiteral("today"), {true, true, Date(&CliOptions::today, QStringLiteral("--today"))}},
-        {QStringLiteral("format"), {true, true, SetFormat}},
+        {QStringLiteral("format"), {true, true, Choice<OutputFormat>(&CliOptions::format, "--format",
+                                                                     {{"report", OutputFormat::Report},
+                                                                      {"listing", OutputFormat::Listing},
+                                                                      {"json", OutputFormat::Json}})}},
         {QStringLiteral("chart"), {true, true, Text(&CliOptions::chart)}},
         {QStringLiteral("output"), {true, true, Text(&CliOptions::output)}},
         {QStringLiteral("screen"), {true, true, SetScreen}},

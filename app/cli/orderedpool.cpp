@@ -5,8 +5,11 @@
 OrderedPool::OrderedPool(int workers, Sink sink)
     : m_sink(std::move(sink)), m_maxQueued(size_t(2 * std::max(workers, 1)))
 {
-    for (int i = 0; i < std::max(workers, 1); ++i)
-        m_workers.emplace_back([this, i] { work(i); });
+    // One worker runs each task on the caller's thread as it is submitted: a thread of
+    // its own would only add a hand-over per task.
+    if (workers > 1)
+        for (int i = 0; i < workers; ++i)
+            m_workers.emplace_back([this, i] { work(i); });
 }
 
 OrderedPool::~OrderedPool() { finish(); }
@@ -18,6 +21,10 @@ int OrderedPool::WorkerCount(int requested)
 
 void OrderedPool::submit(Task task)
 {
+    if (m_workers.empty()) {
+        m_sink(task(0));
+        return;
+    }
     std::unique_lock<std::mutex> lock(m_mutex);
     m_room.wait(lock, [this] { return m_queue.size() < m_maxQueued; });
     m_queue.emplace_back(m_submitted++, std::move(task));

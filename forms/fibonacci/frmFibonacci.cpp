@@ -12,6 +12,7 @@
 #include "modules/numbers.h"
 #include "modules/textfile.h"
 #include "platform/accessibility.h"
+#include "platform/controls.h"
 #include "platform/fonts.h"
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
@@ -26,52 +27,39 @@
 
 namespace {
 
-struct TwipRect {
-    int left, top, width, height;
+// Where each control sits in the compact and in the large layout, in twips (left, top,
+// width, height); controls inside a frame are placed relative to the frame.
+struct ControlPlace {
+    const char* name;   // the control's object name
+    TwipRect compact, large;
 };
 
-// Control positions in twips (left, top, width, height); controls inside a frame are
-// placed relative to the frame.
-struct FibonacciGeometry {
-    TwipRect cmdNew, cmdOpen, cmdSave, cmdExit;
-    TwipRect txtProject;
-    TwipRect Frame1;
-    int captionTops[4];   // "Price1", "Date1", "Price2", "Date2" at left 120
-    int captionHeight;
-    TwipRect txtPrice1, dtpDate1, txtPrice2, dtpDate2;
-    TwipRect cmdCalculate;
-    TwipRect Frame2, Label4, lblPrices, Label5, lblDates;
-    TwipRect txtNotes;
-    TwipRect cmdExport, cmdPrint, cmdRatios;
+const ControlPlace ControlPlaces[] = {
+    {"cmdNew",           {360, 120, 585, 285},    {360, 480, 735, 375}},
+    {"cmdOpen",          {1020, 120, 585, 285},   {1200, 480, 735, 375}},
+    {"cmdSave",          {1680, 120, 585, 285},   {2040, 480, 735, 375}},
+    {"cmdExit",          {2340, 120, 585, 285},   {2880, 480, 735, 375}},
+    {"txtProject",       {360, 450, 2565, 345},   {360, 960, 3255, 375}},
+    {"Frame1",           {360, 750, 2565, 1875},  {360, 1320, 3255, 2295}},
+    {"lblCaptionPrice1", {120, 240, 600, 255},    {120, 330, 600, 255}},
+    {"lblCaptionDate1",  {120, 630, 600, 255},    {120, 810, 600, 255}},
+    {"lblCaptionPrice2", {120, 1170, 600, 255},   {120, 1410, 600, 255}},
+    {"lblCaptionDate2",  {120, 1560, 600, 255},   {120, 1890, 600, 255}},
+    {"txtPrice1",        {720, 180, 1695, 315},   {720, 240, 2295, 375}},
+    {"dtpDate1",         {720, 570, 1710, 315},   {720, 720, 2310, 375}},
+    {"txtPrice2",        {720, 1080, 1695, 315},  {720, 1320, 2295, 375}},
+    {"dtpDate2",         {720, 1470, 1710, 315},  {720, 1800, 2310, 375}},
+    {"cmdCalculate",     {360, 2640, 2565, 315},  {360, 3720, 3255, 375}},
+    {"Frame2",           {360, 2940, 2565, 3945}, {360, 4080, 3255, 4335}},
+    {"Label4",           {420, 240, 1890, 165},   {720, 240, 1920, 165}},
+    {"lblPrices",        {120, 480, 2115, 1245},  {120, 480, 3015, 1575}},
+    {"Label5",           {420, 2010, 1800, 165},  {720, 2280, 1800, 165}},
+    {"lblDates",         {120, 2340, 2325, 1125}, {120, 2520, 3015, 1575}},
+    {"txtNotes",         {360, 6900, 2565, 855},  {360, 8520, 3255, 1215}},
+    {"cmdExport",        {390, 7800, 1215, 315},  {360, 9840, 1575, 375}},
+    {"cmdPrint",         {1680, 7800, 1275, 315}, {2040, 9840, 1575, 375}},
+    {"cmdRatios",        {390, 8160, 2565, 315},  {360, 10320, 3255, 375}},
 };
-
-const FibonacciGeometry CompactGeometry = {
-    {360, 120, 585, 285}, {1020, 120, 585, 285}, {1680, 120, 585, 285}, {2340, 120, 585, 285},
-    {360, 450, 2565, 345},
-    {360, 750, 2565, 1875},
-    {240, 630, 1170, 1560}, 255,
-    {720, 180, 1695, 315}, {720, 570, 1710, 315}, {720, 1080, 1695, 315}, {720, 1470, 1710, 315},
-    {360, 2640, 2565, 315},
-    {360, 2940, 2565, 3945}, {420, 240, 1890, 165}, {120, 480, 2115, 1245},
-    {420, 2010, 1800, 165}, {120, 2340, 2325, 1125},
-    {360, 6900, 2565, 855},
-    {390, 7800, 1215, 315}, {1680, 7800, 1275, 315}, {390, 8160, 2565, 315},
-};
-
-const FibonacciGeometry LargeGeometry = {
-    {360, 480, 735, 375}, {1200, 480, 735, 375}, {2040, 480, 735, 375}, {2880, 480, 735, 375},
-    {360, 960, 3255, 375},
-    {360, 1320, 3255, 2295},
-    {330, 810, 1410, 1890}, 255,
-    {720, 240, 2295, 375}, {720, 720, 2310, 375}, {720, 1320, 2295, 375}, {720, 1800, 2310, 375},
-    {360, 3720, 3255, 375},
-    {360, 4080, 3255, 4335}, {720, 240, 1920, 165}, {120, 480, 3015, 1575},
-    {720, 2280, 1800, 165}, {120, 2520, 3015, 1575},
-    {360, 8520, 3255, 1215},
-    {360, 9840, 1575, 375}, {2040, 9840, 1575, 375}, {360, 10320, 3255, 375},
-};
-
-void Place(QWidget* w, const TwipRect& r) { PlaceTwips(w, r.left, r.top, r.width, r.height); }
 
 // Longest price a trader can type; longer prices from a file are still shown in full.
 constexpr int PriceMaxLength = 8;
@@ -108,61 +96,62 @@ frmFibonacci86::frmFibonacci86(QWidget* parent) : FibonacciWindow(Layout::Compac
 
 void FibonacciWindow::CreateControls()
 {
-    auto named = [](auto* w, const char* name) {
-        w->setObjectName(QLatin1String(name));
-        return w;
-    };
-    auto button = [&](const char* caption, const char* name) {
-        auto* b = named(new QPushButton(QString::fromLatin1(caption), this), name);
-        return b;
-    };
+    cmdNew = MakeButton("cmdNew", QStringLiteral("&New"), this);
+    cmdOpen = MakeButton("cmdOpen", QStringLiteral("&Open"), this);
+    cmdSave = MakeButton("cmdSave", QStringLiteral("&Save"), this);
+    cmdExit = MakeButton("cmdExit", QStringLiteral("E&xit"), this);
+    txtProject = Named(new TextBox(this), "txtProject");
+    CreateInputControls();
+    cmdCalculate = MakeButton("cmdCalculate", QStringLiteral("&Calculate"), this);
+    CreateResultControls();
+    txtNotes = Named(new MultiLineTextBox(this), "txtNotes");
+    cmdExport = MakeButton("cmdExport", QStringLiteral("Export &Results"), this);
+    cmdPrint = MakeButton("cmdPrint", QStringLiteral("&Print Image"), this);
+    cmdRatios = MakeButton("cmdRatios", QStringLiteral("Configure Fibonacci &Ratios"), this);
+    pbFibonacci = Named(new PictureBox(this), "pbFibonacci");
 
-    cmdNew = button("&New", "cmdNew");
-    cmdOpen = button("&Open", "cmdOpen");
-    cmdSave = button("&Save", "cmdSave");
-    cmdExit = button("E&xit", "cmdExit");
-    txtProject = named(new TextBox(this), "txtProject");
+    SetTabOrder({cmdNew, cmdOpen, cmdSave, cmdExit, txtProject, txtPrice1, dtpDate1, txtPrice2,
+                 dtpDate2, cmdCalculate, txtNotes, cmdExport, cmdPrint, cmdRatios});
+    pbFibonacci->setFocusPolicy(Qt::NoFocus);
+    ConnectControls();
+}
 
-    Frame1 = named(new QGroupBox(this), "Frame1");
-    lblCaptionPrice1 = named(new QLabel(QStringLiteral("Price1"), Frame1), "lblCaptionPrice1");
-    lblCaptionDate1 = named(new QLabel(QStringLiteral("Date1"), Frame1), "lblCaptionDate1");
-    lblCaptionPrice2 = named(new QLabel(QStringLiteral("Price2"), Frame1), "lblCaptionPrice2");
-    lblCaptionDate2 = named(new QLabel(QStringLiteral("Date2"), Frame1), "lblCaptionDate2");
-    txtPrice1 = named(new TextBox(Frame1), "txtPrice1");
-    dtpDate1 = named(new DatePicker(Frame1), "dtpDate1");
-    txtPrice2 = named(new TextBox(Frame1), "txtPrice2");
-    dtpDate2 = named(new DatePicker(Frame1), "dtpDate2");
+// The two turning points, each a price box and a date picker with its caption.
+void FibonacciWindow::CreateInputControls()
+{
+    fraInputs = Named(new QGroupBox(this), "Frame1");
+    lblCaptionPrice1 = MakeLabel("lblCaptionPrice1", QStringLiteral("Price1"), fraInputs);
+    lblCaptionDate1 = MakeLabel("lblCaptionDate1", QStringLiteral("Date1"), fraInputs);
+    lblCaptionPrice2 = MakeLabel("lblCaptionPrice2", QStringLiteral("Price2"), fraInputs);
+    lblCaptionDate2 = MakeLabel("lblCaptionDate2", QStringLiteral("Date2"), fraInputs);
+    txtPrice1 = Named(new TextBox(fraInputs), "txtPrice1");
+    dtpDate1 = Named(new DatePicker(fraInputs), "dtpDate1");
+    txtPrice2 = Named(new TextBox(fraInputs), "txtPrice2");
+    dtpDate2 = Named(new DatePicker(fraInputs), "dtpDate2");
     for (TextBox* box : {txtPrice1, txtPrice2}) {
         box->setTypingLimit(PriceMaxLength);
         // Digits and one decimal point only.
         box->keyPress = [box](int& keyAscii) { FilterNumericKey(box->text(), keyAscii, true); };
     }
+}
 
-    cmdCalculate = button("&Calculate", "cmdCalculate");
-
-    Frame2 = named(new QGroupBox(this), "Frame2");
-    Label4 = named(new QLabel(QStringLiteral("Potential Prices"), Frame2), "Label4");
-    lblPrices = named(new QLabel(Frame2), "lblPrices");
-    Label5 = named(new QLabel(QStringLiteral("Potential Dates"), Frame2), "Label5");
-    lblDates = named(new QLabel(Frame2), "lblDates");
-    for (QLabel* l : {Label4, Label5}) SetControlFont(l, ListingFontName, 8);
+// The two results tables under their headings.
+void FibonacciWindow::CreateResultControls()
+{
+    fraResults = Named(new QGroupBox(this), "Frame2");
+    lblPricesHeading = MakeLabel("Label4", QStringLiteral("Potential Prices"), fraResults);
+    lblPrices = Named(new QLabel(fraResults), "lblPrices");
+    lblDatesHeading = MakeLabel("Label5", QStringLiteral("Potential Dates"), fraResults);
+    lblDates = Named(new QLabel(fraResults), "lblDates");
+    for (QLabel* l : {lblPricesHeading, lblDatesHeading}) SetControlFont(l, ListingFontName, 8);
     for (QLabel* l : {lblPrices, lblDates}) {
         l->setTextFormat(Qt::PlainText);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
+}
 
-    txtNotes = named(new MultiLineTextBox(this), "txtNotes");
-    cmdExport = button("Export &Results", "cmdExport");
-    cmdPrint = button("&Print Image", "cmdPrint");
-    cmdRatios = button("Configure Fibonacci &Ratios", "cmdRatios");
-    pbFibonacci = named(new PictureBox(this), "pbFibonacci");
-
-    QWidget* tabOrder[] = {cmdNew,    cmdOpen,  cmdSave,  cmdExit,      txtProject,
-                           txtPrice1, dtpDate1, txtPrice2, dtpDate2,    cmdCalculate,
-                           txtNotes,  cmdExport, cmdPrint, cmdRatios};
-    for (size_t i = 0; i + 1 < std::size(tabOrder); ++i) setTabOrder(tabOrder[i], tabOrder[i + 1]);
-    pbFibonacci->setFocusPolicy(Qt::NoFocus);
-
+void FibonacciWindow::ConnectControls()
+{
     connect(cmdCalculate, &QPushButton::clicked, this, &FibonacciWindow::cmdCalculate_Click);
     connect(cmdNew, &QPushButton::clicked, this, &FibonacciWindow::cmdNew_Click);
     connect(cmdOpen, &QPushButton::clicked, this, &FibonacciWindow::cmdOpen_Click);
@@ -172,6 +161,7 @@ void FibonacciWindow::CreateControls()
     connect(cmdExport, &QPushButton::clicked, this, &FibonacciWindow::cmdExport_Click);
     connect(cmdPrint, &QPushButton::clicked, this, &FibonacciWindow::cmdPrint_Click);
 
+    // Any edit of an input or the notes makes the document one with unsaved changes.
     connect(txtPrice1, &QLineEdit::textChanged, this, &FibonacciWindow::TrackChange);
     connect(txtPrice2, &QLineEdit::textChanged, this, &FibonacciWindow::TrackChange);
     connect(txtProject, &QLineEdit::textChanged, this, &FibonacciWindow::TrackChange);
@@ -184,29 +174,10 @@ void FibonacciWindow::CreateControls()
 
 void FibonacciWindow::PlaceControls()
 {
-    const FibonacciGeometry& g = m_layout == Layout::Compact ? CompactGeometry : LargeGeometry;
-    Place(cmdNew, g.cmdNew);
-    Place(cmdOpen, g.cmdOpen);
-    Place(cmdSave, g.cmdSave);
-    Place(cmdExit, g.cmdExit);
-    Place(txtProject, g.txtProject);
-    Place(Frame1, g.Frame1);
-    QLabel* captions[] = {lblCaptionPrice1, lblCaptionDate1, lblCaptionPrice2, lblCaptionDate2};
-    for (int i = 0; i < 4; ++i) PlaceTwips(captions[i], 120, g.captionTops[i], 600, g.captionHeight);
-    Place(txtPrice1, g.txtPrice1);
-    Place(dtpDate1, g.dtpDate1);
-    Place(txtPrice2, g.txtPrice2);
-    Place(dtpDate2, g.dtpDate2);
-    Place(cmdCalculate, g.cmdCalculate);
-    Place(Frame2, g.Frame2);
-    Place(Label4, g.Label4);
-    Place(lblPrices, g.lblPrices);
-    Place(Label5, g.Label5);
-    Place(lblDates, g.lblDates);
-    Place(txtNotes, g.txtNotes);
-    Place(cmdExport, g.cmdExport);
-    Place(cmdPrint, g.cmdPrint);
-    Place(cmdRatios, g.cmdRatios);
+    for (const ControlPlace& place : ControlPlaces) {
+        auto* control = findChild<QWidget*>(QLatin1String(place.name));
+        PlaceTwips(control, m_layout == Layout::Compact ? place.compact : place.large);
+    }
 }
 
 void FibonacciWindow::Form_Load()
@@ -272,7 +243,7 @@ void FibonacciWindow::AddDesktopManners()
     AddButtonShortcut(this, cmdRatios, QKeySequence(Qt::CTRL | Qt::Key_R),
                       QStringLiteral("Change the three ratios the projections use"));
     for (QLabel* l : {lblPrices, lblDates}) l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    AddCopyCommands([this] { return ResultsText(); }, pbFibonacci, {Frame2, lblPrices, lblDates, pbFibonacci});
+    AddCopyCommands([this] { return ResultsText(); }, pbFibonacci, {fraResults, lblPrices, lblDates, pbFibonacci});
 
     NameButtonsByCaption(this);
     NameByLabel(txtPrice1, lblCaptionPrice1, QStringLiteral("Price at the first turning point"));
@@ -280,14 +251,15 @@ void FibonacciWindow::AddDesktopManners()
     NameByLabel(txtPrice2, lblCaptionPrice2, QStringLiteral("Price at the second turning point"));
     NameByLabel(dtpDate2, lblCaptionDate2, QStringLiteral("Date of the second turning point"));
     NameDocumentBoxes(txtProject, txtNotes);
-    NameByLabel(lblPrices, Label4, QStringLiteral("One potential price per ratio"));
-    NameByLabel(lblDates, Label5, QStringLiteral("One potential date per ratio"));
+    NameByLabel(lblPrices, lblPricesHeading, QStringLiteral("One potential price per ratio"));
+    NameByLabel(lblDates, lblDatesHeading, QStringLiteral("One potential date per ratio"));
     NameControl(pbFibonacci, QStringLiteral("Fibonacci chart"), ResultsText());
 }
 
 QString FibonacciWindow::ResultsText() const
 {
-    return ResultsForClipboard(Label4->text(), lblPrices->text(), Label5->text(), lblDates->text());
+    return ResultsForClipboard(lblPricesHeading->text(), lblPrices->text(), lblDatesHeading->text(),
+                               lblDates->text());
 }
 
 // ---------------------------------------------------------------------------------

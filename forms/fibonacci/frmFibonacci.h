@@ -44,7 +44,7 @@ public:
     QPushButton* cmdSave;
     QPushButton* cmdExit;
     TextBox* txtProject;
-    QGroupBox* Frame1;
+    QGroupBox* fraInputs;
     QLabel* lblCaptionPrice1;
     QLabel* lblCaptionDate1;
     QLabel* lblCaptionPrice2;
@@ -54,10 +54,10 @@ public:
     TextBox* txtPrice2;
     DatePicker* dtpDate2;
     QPushButton* cmdCalculate;
-    QGroupBox* Frame2;
-    QLabel* Label4;
+    QGroupBox* fraResults;
+    QLabel* lblPricesHeading;   // "Potential Prices"
     QLabel* lblPrices;
-    QLabel* Label5;
+    QLabel* lblDatesHeading;    // "Potential Dates"
     QLabel* lblDates;
     MultiLineTextBox* txtNotes;
     QPushButton* cmdExport;
@@ -115,6 +115,9 @@ protected:
 
 private:
     void CreateControls();
+    void CreateInputControls();
+    void CreateResultControls();
+    void ConnectControls();
     void PlaceControls();
     // Shortcuts, copying, fonts and names for screen readers.
     void AddDesktopManners();

@@ -32,41 +32,50 @@ struct Twips {
 
 // Where the controls sit, in twips; controls inside a frame relative to the frame.
 struct GannWindowGeometry {
-    Twips Label3, cmdNew, cmdOpen, cmdSave, cmdExit, txtProject;
-    Twips Frame1, Label1, txtPrice, Label2, dtpInputDate;
+    Twips title, cmdNew, cmdOpen, cmdSave, cmdExit, txtProject;
+    Twips inputs, priceCaption, txtPrice, dateCaption, dtpInputDate;
     Twips cmdCalculate;
-    Twips Frame2, Label4, lblPrices, Label5, lblDates;
-    int lineLeft, lineRight, lineY;   // Line1, inside Frame2
+    Twips results, pricesHeading, lblPrices, datesHeading, lblDates;
+    int ruleLeft, ruleRight, ruleY;   // the rule between the tables, inside the results frame
     Twips txtNotes, cmdExport, cmdPrint;
-    double titlePoints;     // Label3, "MS Sans Serif" bold
-    double headingPoints;   // Label4 / Label5, "Lucida Console" bold underlined
+    double titlePoints;     // "MS Sans Serif" bold
+    double headingPoints;   // the table headings, "Lucida Console" bold underlined
 };
 
-const GannWindowGeometry CompactGeometry = {
-    {510, 150, 2160, 240},   {180, 450, 675, 315},   {900, 450, 675, 315},
-    {1620, 450, 675, 315},   {2340, 450, 675, 315},  {150, 810, 2865, 315},
-    {150, 1110, 2865, 1185}, {120, 330, 360, 195},   {600, 270, 2145, 315},
-    {120, 720, 345, 195},    {600, 660, 2175, 315},
-    {150, 2310, 2895, 345},
-    {150, 2640, 2895, 4095}, {480, 180, 1440, 135},  {120, 480, 2655, 1545},
-    {510, 2220, 1350, 135},  {120, 2490, 2535, 1485},
-    -60, 2940, 2130,
-    {150, 6750, 2895, 1095}, {180, 7890, 1455, 315}, {1650, 7890, 1425, 315},
-    9.75, 6.75,
-};
+// Each place on its own line, the compact layout's first, the large one's second.
+GannWindowGeometry GeometryFor(bool compact)
+{
+    GannWindowGeometry g;
+    g.title = compact ? Twips{510, 150, 2160, 240} : Twips{600, 600, 2550, 300};
+    g.cmdNew = compact ? Twips{180, 450, 675, 315} : Twips{360, 1320, 735, 375};
+    g.cmdOpen = compact ? Twips{900, 450, 675, 315} : Twips{1200, 1320, 735, 375};
+    g.cmdSave = compact ? Twips{1620, 450, 675, 315} : Twips{2040, 1320, 735, 375};
+    g.cmdExit = compact ? Twips{2340, 450, 675, 315} : Twips{2880, 1320, 735, 375};
+    g.txtProject = compact ? Twips{150, 810, 2865, 315} : Twips{360, 1800, 3255, 375};
+    g.inputs = compact ? Twips{150, 1110, 2865, 1185} : Twips{360, 2160, 3255, 1335};
+    g.priceCaption = compact ? Twips{120, 330, 360, 195} : Twips{120, 360, 360, 195};
+    g.txtPrice = compact ? Twips{600, 270, 2145, 315} : Twips{600, 270, 2535, 375};
+    g.dateCaption = compact ? Twips{120, 720, 345, 195} : Twips{120, 840, 345, 195};
+    g.dtpInputDate = compact ? Twips{600, 660, 2175, 315} : Twips{600, 750, 2535, 375};
+    g.cmdCalculate = compact ? Twips{150, 2310, 2895, 345} : Twips{360, 3600, 3255, 375};
+    g.results = compact ? Twips{150, 2640, 2895, 4095} : Twips{360, 4080, 3255, 4665};
+    g.pricesHeading = compact ? Twips{480, 180, 1440, 135} : Twips{720, 240, 1920, 165};
+    g.lblPrices = compact ? Twips{120, 480, 2655, 1545} : Twips{120, 480, 3015, 1815};
+    g.datesHeading = compact ? Twips{510, 2220, 1350, 135} : Twips{720, 2460, 1800, 165};
+    g.lblDates = compact ? Twips{120, 2490, 2535, 1485} : Twips{120, 2760, 3015, 1785};
+    g.ruleLeft = compact ? -60 : 120;
+    g.ruleRight = compact ? 2940 : 3120;
+    g.ruleY = compact ? 2130 : 2400;
+    g.txtNotes = compact ? Twips{150, 6750, 2895, 1095} : Twips{360, 8790, 3255, 1095};
+    g.cmdExport = compact ? Twips{180, 7890, 1455, 315} : Twips{360, 9960, 1575, 375};
+    g.cmdPrint = compact ? Twips{1650, 7890, 1425, 315} : Twips{2040, 9960, 1575, 375};
+    g.titlePoints = compact ? 9.75 : 12.0;
+    g.headingPoints = compact ? 6.75 : 8.25;
+    return g;
+}
 
-const GannWindowGeometry LargeGeometry = {
-    {600, 600, 2550, 300},   {360, 1320, 735, 375},  {1200, 1320, 735, 375},
-    {2040, 1320, 735, 375},  {2880, 1320, 735, 375}, {360, 1800, 3255, 375},
-    {360, 2160, 3255, 1335}, {120, 360, 360, 195},   {600, 270, 2535, 375},
-    {120, 840, 345, 195},    {600, 750, 2535, 375},
-    {360, 3600, 3255, 375},
-    {360, 4080, 3255, 4665}, {720, 240, 1920, 165},  {120, 480, 3015, 1815},
-    {720, 2460, 1800, 165},  {120, 2760, 3015, 1785},
-    120, 3120, 2400,
-    {360, 8790, 3255, 1095}, {360, 9960, 1575, 375}, {2040, 9960, 1575, 375},
-    12.0, 8.25,
-};
+const GannWindowGeometry CompactGeometry = GeometryFor(true);
+const GannWindowGeometry LargeGeometry = GeometryFor(false);
 
 const GannWindowGeometry& Geometry(Layout layout)
 {
@@ -80,6 +89,13 @@ T* Named(T* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const Twips& at)
+{
+    auto* button = Named(new QPushButton(caption, parent), name);
+    Place(button, at);
+    return button;
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption)
@@ -157,83 +173,57 @@ GannWindow::GannWindow(Layout windowLayout, const QString& name, QWidget* parent
 
 void GannWindow::CreateControls()
 {
+    CreateProjectControls();
+    CreateInputControls();
+    CreateResultControls();
+
     const GannWindowGeometry& g = Geometry(layout);
-
-    Label3 = MakeLabel(this, "Label3", WindowCaption);
-    SetControlFont(Label3, QStringLiteral("MS Sans Serif"), g.titlePoints, true);
-    Place(Label3, g.Label3);
-
-    cmdNew = Named(new QPushButton(QStringLiteral("&New"), this), "cmdNew");
-    Place(cmdNew, g.cmdNew);
-    cmdOpen = Named(new QPushButton(QStringLiteral("&Open"), this), "cmdOpen");
-    Place(cmdOpen, g.cmdOpen);
-    cmdSave = Named(new QPushButton(QStringLiteral("&Save"), this), "cmdSave");
-    Place(cmdSave, g.cmdSave);
-    cmdExit = Named(new QPushButton(QStringLiteral("E&xit"), this), "cmdExit");
-    Place(cmdExit, g.cmdExit);
-
-    const GannDocument fresh = FreshGannDocument(QDate());
-    txtProject = Named(new TextBox(this), "txtProject");
-    txtProject->setText(fresh.projectName);
-    Place(txtProject, g.txtProject);
-
-    Frame1 = Named(new QGroupBox(this), "Frame1");
-    Place(Frame1, g.Frame1);
-    Label1 = MakeLabel(Frame1, "Label1", QStringLiteral("Price"));
-    Place(Label1, g.Label1);
-    txtPrice = Named(new TextBox(Frame1), "txtPrice");
-    Place(txtPrice, g.txtPrice);
-    Label2 = MakeLabel(Frame1, "Label2", QStringLiteral("Date"));
-    Place(Label2, g.Label2);
-    dtpInputDate = Named(new DatePicker(Frame1), "dtpInputDate");
-    Place(dtpInputDate, g.dtpInputDate);
-
-    cmdCalculate = Named(new QPushButton(QStringLiteral("&Calculate"), this), "cmdCalculate");
-    Place(cmdCalculate, g.cmdCalculate);
-
-    const GannLayoutConstants& c = GannConstants(layout);
-    Frame2 = Named(new QGroupBox(this), "Frame2");
-    Place(Frame2, g.Frame2);
-    Label4 = Named(new HeadingLabel(QStringLiteral("Potential Prices"), Frame2), "Label4");
-    SetControlFont(Label4, GannListingFontName, g.headingPoints, true, true);
-    Place(Label4, g.Label4);
-    lblPrices = Named(new ListingLabel(Frame2), "lblPrices");
-    SetControlFont(lblPrices, GannListingFontName, c.listingFontPoints, true);
-    Place(lblPrices, g.lblPrices);
-    Line1 = Named(new QFrame(Frame2), "Line1");
-    Line1->setFrameShape(QFrame::HLine);
-    Line1->setFrameShadow(QFrame::Plain);
-    PlaceTwips(Line1, g.lineLeft, g.lineY, g.lineRight - g.lineLeft, int(platform().twipsPerPixel()));
-    Label5 = Named(new HeadingLabel(QStringLiteral("Potential Dates"), Frame2), "Label5");
-    SetControlFont(Label5, GannListingFontName, g.headingPoints, true, true);
-    Place(Label5, g.Label5);
-    lblDates = Named(new ListingLabel(Frame2), "lblDates");
-    SetControlFont(lblDates, GannListingFontName, c.listingFontPoints, true);
-    Place(lblDates, g.lblDates);
-
     txtNotes = Named(new MultiLineTextBox(this), "txtNotes");
     txtNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtNotes->setText(fresh.notes);
+    txtNotes->setText(FreshGannDocument(QDate()).notes);
     Place(txtNotes, g.txtNotes);
-
-    cmdExport = Named(new QPushButton(QStringLiteral("Export &Results"), this), "cmdExport");
-    Place(cmdExport, g.cmdExport);
-    cmdPrint = Named(new QPushButton(QStringLiteral("&Print Image"), this), "cmdPrint");
-    Place(cmdPrint, g.cmdPrint);
+    cmdExport = MakeButton(this, "cmdExport", QStringLiteral("Export &Results"), g.cmdExport);
+    cmdPrint = MakeButton(this, "cmdPrint", QStringLiteral("&Print Image"), g.cmdPrint);
 
     pbGann = Named(new PictureBox(this), "pbGann");   // placed by Form_Load
     pbGann->setFocusPolicy(Qt::NoFocus);
 
-    setTabOrder(cmdNew, cmdOpen);
-    setTabOrder(cmdOpen, cmdSave);
-    setTabOrder(cmdSave, cmdExit);
-    setTabOrder(cmdExit, txtProject);
-    setTabOrder(txtProject, txtPrice);
-    setTabOrder(txtPrice, dtpInputDate);
-    setTabOrder(dtpInputDate, cmdCalculate);
-    setTabOrder(cmdCalculate, txtNotes);
-    setTabOrder(txtNotes, cmdExport);
-    setTabOrder(cmdExport, cmdPrint);
+    SetTabOrder();
+    ConnectControls();
+}
+
+void GannWindow::CreateProjectControls()
+{
+    const GannWindowGeometry& g = Geometry(layout);
+    lblTitle = MakeLabel(this, "Label3", WindowCaption);
+    SetControlFont(lblTitle, QStringLiteral("MS Sans Serif"), g.titlePoints, true);
+    Place(lblTitle, g.title);
+
+    cmdNew = MakeButton(this, "cmdNew", QStringLiteral("&New"), g.cmdNew);
+    cmdOpen = MakeButton(this, "cmdOpen", QStringLiteral("&Open"), g.cmdOpen);
+    cmdSave = MakeButton(this, "cmdSave", QStringLiteral("&Save"), g.cmdSave);
+    cmdExit = MakeButton(this, "cmdExit", QStringLiteral("E&xit"), g.cmdExit);
+
+    txtProject = Named(new TextBox(this), "txtProject");
+    txtProject->setText(FreshGannDocument(QDate()).projectName);
+    Place(txtProject, g.txtProject);
+}
+
+void GannWindow::CreateInputControls()
+{
+    const GannWindowGeometry& g = Geometry(layout);
+    fraInputs = Named(new QGroupBox(this), "Frame1");
+    Place(fraInputs, g.inputs);
+    lblPriceCaption = MakeLabel(fraInputs, "Label1", QStringLiteral("Price"));
+    Place(lblPriceCaption, g.priceCaption);
+    txtPrice = Named(new TextBox(fraInputs), "txtPrice");
+    Place(txtPrice, g.txtPrice);
+    lblDateCaption = MakeLabel(fraInputs, "Label2", QStringLiteral("Date"));
+    Place(lblDateCaption, g.dateCaption);
+    dtpInputDate = Named(new DatePicker(fraInputs), "dtpInputDate");
+    Place(dtpInputDate, g.dtpInputDate);
+
+    cmdCalculate = MakeButton(this, "cmdCalculate", QStringLiteral("&Calculate"), g.cmdCalculate);
 
     txtPrice->keyPress = [this](int& keyAscii) {
         FilterNumericKey(txtPrice->text(), keyAscii, false);
@@ -241,7 +231,42 @@ void GannWindow::CreateControls()
         if (keyAscii > 26 && kept >= PriceTypingLimit)
             keyAscii = 0;
     };
+}
 
+void GannWindow::CreateResultControls()
+{
+    const GannWindowGeometry& g = Geometry(layout);
+    const double listingPoints = GannConstants(layout).listingFontPoints;
+    fraResults = Named(new QGroupBox(this), "Frame2");
+    Place(fraResults, g.results);
+    lblPricesHeading = Named(new HeadingLabel(QStringLiteral("Potential Prices"), fraResults), "Label4");
+    SetControlFont(lblPricesHeading, GannListingFontName, g.headingPoints, true, true);
+    Place(lblPricesHeading, g.pricesHeading);
+    lblPrices = Named(new ListingLabel(fraResults), "lblPrices");
+    SetControlFont(lblPrices, GannListingFontName, listingPoints, true);
+    Place(lblPrices, g.lblPrices);
+    linListingsRule = Named(new QFrame(fraResults), "Line1");
+    linListingsRule->setFrameShape(QFrame::HLine);
+    linListingsRule->setFrameShadow(QFrame::Plain);
+    PlaceTwips(linListingsRule, g.ruleLeft, g.ruleY, g.ruleRight - g.ruleLeft, int(platform().twipsPerPixel()));
+    lblDatesHeading = Named(new HeadingLabel(QStringLiteral("Potential Dates"), fraResults), "Label5");
+    SetControlFont(lblDatesHeading, GannListingFontName, g.headingPoints, true, true);
+    Place(lblDatesHeading, g.datesHeading);
+    lblDates = Named(new ListingLabel(fraResults), "lblDates");
+    SetControlFont(lblDates, GannListingFontName, listingPoints, true);
+    Place(lblDates, g.lblDates);
+}
+
+void GannWindow::SetTabOrder()
+{
+    const QList<QWidget*> order{cmdNew,       cmdOpen,      cmdSave,  cmdExit,   txtProject, txtPrice,
+                                dtpInputDate, cmdCalculate, txtNotes, cmdExport, cmdPrint};
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void GannWindow::ConnectControls()
+{
     connect(cmdCalculate, &QPushButton::clicked, this, &GannWindow::cmdCalculate_Click);
     connect(cmdNew, &QPushButton::clicked, this, &GannWindow::cmdNew_Click);
     connect(cmdOpen, &QPushButton::clicked, this, &GannWindow::cmdOpen_Click);
@@ -289,14 +314,14 @@ void GannWindow::AddDesktopManners()
 {
     UseDesignFont(this);
     AddDocumentShortcuts({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
-    AddCopyCommands([this] { return ResultsText(); }, pbGann, {Frame2, lblPrices, lblDates, pbGann});
+    AddCopyCommands([this] { return ResultsText(); }, pbGann, {fraResults, lblPrices, lblDates, pbGann});
 
     NameButtonsByCaption(this);
-    NameByLabel(txtPrice, Label1, QStringLiteral("The price placed on the square, a whole number"));
-    NameByLabel(dtpInputDate, Label2, QStringLiteral("The date placed on the seasonal calendar"));
+    NameByLabel(txtPrice, lblPriceCaption, QStringLiteral("The price placed on the square, a whole number"));
+    NameByLabel(dtpInputDate, lblDateCaption, QStringLiteral("The date placed on the seasonal calendar"));
     NameDocumentBoxes(txtProject, txtNotes);
-    NameByLabel(lblPrices, Label4, QStringLiteral("Potential high and low for every 45 degrees"));
-    NameByLabel(lblDates, Label5, QStringLiteral("Potential date for every 45 degrees"));
+    NameByLabel(lblPrices, lblPricesHeading, QStringLiteral("Potential high and low for every 45 degrees"));
+    NameByLabel(lblDates, lblDatesHeading, QStringLiteral("Potential date for every 45 degrees"));
     NameControl(pbGann, QStringLiteral("Square of Nine chart"), ResultsText());
     AddChartZoom();
 }
@@ -333,7 +358,7 @@ QImage GannWindow::ZoomedChart(double scale) const
 
 QString GannWindow::ResultsText() const
 {
-    return ResultsForClipboard(Label4->text(), lblPrices->text(), Label5->text(), lblDates->text());
+    return ResultsForClipboard(lblPricesHeading->text(), lblPrices->text(), lblDatesHeading->text(), lblDates->text());
 }
 
 void GannWindow::Form_Activate()
@@ -391,8 +416,8 @@ void GannWindow::ShowResults()
     const double points = GannConstants(layout).listingFontPoints;
     SetControlFont(lblPrices, GannListingFontName, points, true);
     SetControlFont(lblDates, GannListingFontName, points, true);
-    lblPrices->setText(GannPriceListing(state));
-    lblDates->setText(GannDateListing(state));
+    lblPrices->setText(GannPriceListing(state, state));
+    lblDates->setText(GannDateListing(state, state));
     pbGann->setAccessibleDescription(ResultsText());
 }
 
@@ -400,16 +425,14 @@ void GannWindow::RedrawChart()
 {
     // The band chart is only drawn by a calculation; a square too large to draw whole
     // leaves the box blank here.
-    m_shownChart = ComputeInitialGannChart(state, layout);
-    RedrawGannChart(pbGann->surface(), state, layout);
+    m_shownChart = RedrawGannChart(pbGann->surface(), state, layout);
     pbGann->update();
 }
 
 void GannWindow::DrawChartStep()
 {
     // The full square, or the band chart beyond fullSquareLimit.
-    m_shownChart = ComputeGannChart(state, layout);
-    DrawGannChartStep(pbGann->surface(), state, layout);
+    m_shownChart = DrawGannChartStep(pbGann->surface(), state, layout);
     pbGann->update();
 }
 

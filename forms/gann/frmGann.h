@@ -39,23 +39,25 @@ public:
     // Results of the last calculation and the spiral the chart draws.
     GannState state;
 
-    QLabel* Label3 = nullptr;
+    // The controls; the object name of each is given where it differs from the member's
+    // (tests and tools find controls by object name).
+    QLabel* lblTitle = nullptr;             // "Label3"
     QPushButton* cmdNew = nullptr;
     QPushButton* cmdOpen = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdExit = nullptr;
     TextBox* txtProject = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    QLabel* Label1 = nullptr;
+    QGroupBox* fraInputs = nullptr;         // "Frame1"
+    QLabel* lblPriceCaption = nullptr;      // "Label1"
     TextBox* txtPrice = nullptr;
-    QLabel* Label2 = nullptr;
+    QLabel* lblDateCaption = nullptr;       // "Label2"
     DatePicker* dtpInputDate = nullptr;
     QPushButton* cmdCalculate = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label4 = nullptr;
+    QGroupBox* fraResults = nullptr;        // "Frame2"
+    QLabel* lblPricesHeading = nullptr;     // "Label4"
     QLabel* lblPrices = nullptr;
-    QFrame* Line1 = nullptr;
-    QLabel* Label5 = nullptr;
+    QFrame* linListingsRule = nullptr;      // "Line1"
+    QLabel* lblDatesHeading = nullptr;      // "Label5"
     QLabel* lblDates = nullptr;
     MultiLineTextBox* txtNotes = nullptr;
     QPushButton* cmdExport = nullptr;
@@ -91,6 +93,11 @@ protected:
 
 private:
     void CreateControls();
+    void CreateProjectControls();   // title, New / Open / Save / Exit, project name
+    void CreateInputControls();     // price and date frame, Calculate
+    void CreateResultControls();    // the two tables with their headings
+    void SetTabOrder();
+    void ConnectControls();
     // Shortcuts, copying, fonts and names for screen readers.
     void AddDesktopManners();
     void ClearProject();

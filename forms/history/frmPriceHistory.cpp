@@ -3,8 +3,8 @@
 #include "forms/gann/core/ganncalc.h"
 #include "forms/shell/settings.h"
 #include "modules/dates.h"
-#include "modules/errors.h"
 #include "modules/numbers.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
 
@@ -149,19 +149,30 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
 
 void frmPriceHistory::CreateControls()
 {
-    cmdOpen = new QPushButton(QStringLiteral("&Open..."), this);
-    lblFile = new QLabel(QStringLiteral("Open a CSV file of daily prices (Date and Close columns)."), this);
-    spnThreshold = new QDoubleSpinBox(this);
+    cmdOpen = Named(new QPushButton(QStringLiteral("&Open..."), this), "cmdOpen");
+    lblFile = Named(new QLabel(QStringLiteral("Open a CSV file of daily prices (Date and Close columns)."), this),
+                    "lblFile");
+    spnThreshold = Named(new QDoubleSpinBox(this), "spnThreshold");
     spnThreshold->setRange(0.5, 50);
     spnThreshold->setSingleStep(0.5);
     spnThreshold->setDecimals(1);
     spnThreshold->setSuffix(QStringLiteral(" %"));
     spnThreshold->setValue(DefaultSwingThreshold);
-    cboScale = new QComboBox(this);
+    cboScale = Named(new QComboBox(this), "cboScale");
     cboScale->addItem(QStringLiteral("auto"));
     for (int k = -6; k <= 6; ++k)
         cboScale->addItem(PriceScale{k}.text(), k);
+    CreateChart();
+    CreateEvidenceControls();
+    LayOutControls();
 
+    connect(cmdOpen, &QPushButton::clicked, this, &frmPriceHistory::cmdOpen_Click);
+    connect(spnThreshold, &QDoubleSpinBox::valueChanged, this, [this] { FindSwingsAgain(); });
+    connect(cboScale, &QComboBox::currentIndexChanged, this, [this] { FindSwingsAgain(); });
+}
+
+void frmPriceHistory::CreateChart()
+{
     m_chart = new QChart();
     m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_dateAxis = new QDateTimeAxis();
@@ -171,60 +182,67 @@ void frmPriceHistory::CreateControls()
     m_priceAxis->setTickCount(9);
     m_chart->addAxis(m_dateAxis, Qt::AlignBottom);
     m_chart->addAxis(m_priceAxis, Qt::AlignLeft);
-    auto* view = new HistoryChartView(m_chart, this);
-    view->onClick = [this, view](const QPointF& at) {
-        int best = -1;
-        double bestDistance = PickRadiusPx;
-        for (int i = 0; i < int(m_swings.size()); ++i) {
-            const QPointF p = view->chart()->mapToPosition(QPointF(AxisTime(m_swings[i].date), m_swings[i].close));
-            const double d = QLineF(p, at).length();
-            if (d <= bestDistance) {
-                bestDistance = d;
-                best = i;
-            }
-        }
-        if (best >= 0)
-            SelectSwing(best);
+    auto* view = Named(new HistoryChartView(m_chart, this), "chvPrices");
+    view->onClick = [this](const QPointF& at) {
+        if (const std::optional<int> swing = SwingNear(at))
+            SelectSwing(*swing);
     };
     chvPrices = view;
+}
 
+std::optional<int> frmPriceHistory::SwingNear(const QPointF& at) const
+{
+    std::optional<int> best;
+    double bestDistance = PickRadiusPx;
+    for (int i = 0; i < int(m_swings.size()); ++i) {
+        const QPointF p = m_chart->mapToPosition(QPointF(AxisTime(m_swings[i].date), m_swings[i].close));
+        const double d = QLineF(p, at).length();
+        if (d <= bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+void frmPriceHistory::CreateEvidenceControls()
+{
     // The kinds of projection side by side, one column each; the measures are the rows.
-    tblEvidence = new QTableWidget(this);
+    tblEvidence = Named(new QTableWidget(this), "tblEvidence");
     tblEvidence->setRowCount(EvidenceColumns().size());
     tblEvidence->setVerticalHeaderLabels(EvidenceColumns());
     tblEvidence->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblEvidence->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblEvidence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     tblEvidence->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lblVerdict = new QLabel(this);
+    lblVerdict = Named(new QLabel(this), "lblVerdict");
     lblVerdict->setWordWrap(true);
-    lblProjection = new QLabel(
-        QStringLiteral("Click a swing to project the Square of Nine from it; click a second to project Fibonacci from the two."),
-        this);
+    lblProjection = Named(new QLabel(QStringLiteral("Click a swing to project the Square of Nine from it; "
+                                                    "click a second to project Fibonacci from the two."),
+                                     this),
+                          "lblProjection");
     lblProjection->setWordWrap(true);
-    prgLoad = new QProgressBar(this);
+    prgLoad = Named(new QProgressBar(this), "prgLoad");
     prgLoad->setRange(0, 0);
     prgLoad->hide();
+}
 
-    cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
-    lblFile->setObjectName(QStringLiteral("lblFile"));
-    spnThreshold->setObjectName(QStringLiteral("spnThreshold"));
-    cboScale->setObjectName(QStringLiteral("cboScale"));
-    chvPrices->setObjectName(QStringLiteral("chvPrices"));
-    tblEvidence->setObjectName(QStringLiteral("tblEvidence"));
-    lblVerdict->setObjectName(QStringLiteral("lblVerdict"));
-    lblProjection->setObjectName(QStringLiteral("lblProjection"));
-    prgLoad->setObjectName(QStringLiteral("prgLoad"));
-
+// The file and the two settings in a row on top; the chart beside the evidence, which
+// keeps its own width as the window grows; the projection's line and the progress bar
+// below.
+void frmPriceHistory::LayOutControls()
+{
     auto* top = new QHBoxLayout();
     top->addWidget(cmdOpen);
     top->addWidget(lblFile, 1);
-    top->addWidget(new QLabel(QStringLiteral("Swing &threshold:"), this));
+    auto* lblThreshold = new QLabel(QStringLiteral("Swing &threshold:"), this);
+    top->addWidget(lblThreshold);
     top->addWidget(spnThreshold);
-    top->addWidget(new QLabel(QStringLiteral("Gann price &scale:"), this));
+    auto* lblScale = new QLabel(QStringLiteral("Gann price &scale:"), this);
+    top->addWidget(lblScale);
     top->addWidget(cboScale);
-    static_cast<QLabel*>(top->itemAt(2)->widget())->setBuddy(spnThreshold);
-    static_cast<QLabel*>(top->itemAt(4)->widget())->setBuddy(cboScale);
+    lblThreshold->setBuddy(spnThreshold);
+    lblScale->setBuddy(cboScale);
 
     auto* side = new QWidget(this);
     auto* sideLayout = new QVBoxLayout(side);
@@ -245,10 +263,6 @@ void frmPriceHistory::CreateControls()
     layout->addWidget(split, 1);
     layout->addWidget(lblProjection);
     layout->addWidget(prgLoad);
-
-    connect(cmdOpen, &QPushButton::clicked, this, &frmPriceHistory::cmdOpen_Click);
-    connect(spnThreshold, &QDoubleSpinBox::valueChanged, this, [this] { FindSwingsAgain(); });
-    connect(cboScale, &QComboBox::currentIndexChanged, this, [this] { FindSwingsAgain(); });
 }
 
 void frmPriceHistory::closeEvent(QCloseEvent* event)
@@ -485,13 +499,8 @@ void frmPriceHistory::ProjectGannFrom(const Swing& swing)
     GannProjection g;
     m_levelPrices.clear();
     m_levelDates.clear();
-    try {
-        if (const std::optional<QString> m = ProjectGann(swing, scale, platform().today(), Layout::Large, *state, g)) {
-            lblProjection->setText(*m);
-            return;
-        }
-    } catch (const CalcError& e) {
-        lblProjection->setText(e.text);
+    if (const std::optional<QString> m = ProjectGann(swing, scale, platform().today(), Layout::Large, *state, g)) {
+        lblProjection->setText(*m);
         return;
     }
     m_levelPrices = g.highs;
@@ -508,13 +517,8 @@ void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newe
     FibonacciState state;
     m_levelPrices.clear();
     m_levelDates.clear();
-    try {
-        if (const std::optional<QString> m = ProjectFibonacci(older, newer, platform().today(), CurrentRatios(), state)) {
-            lblProjection->setText(*m);
-            return;
-        }
-    } catch (const CalcError& e) {
-        lblProjection->setText(e.text);
+    if (const std::optional<QString> m = ProjectFibonacci(older, newer, platform().today(), CurrentRatios(), state)) {
+        lblProjection->setText(*m);
         return;
     }
     m_levelPrices.assign(state.PotentialPrice.begin() + 1, state.PotentialPrice.begin() + 4);

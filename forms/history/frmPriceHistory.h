@@ -11,6 +11,7 @@ class QAbstractSeries;
 class QChart;
 class QChartView;
 class QComboBox;
+class QPointF;
 class QDateTimeAxis;
 class QDoubleSpinBox;
 class QLabel;
@@ -72,6 +73,12 @@ public slots:
 
 private:
     void CreateControls();
+    void CreateChart();
+    void CreateEvidenceControls();
+    void LayOutControls();
+    // The swing whose marker lies within a few pixels of a point on the chart, the
+    // nearest where several do.
+    std::optional<int> SwingNear(const QPointF& at) const;
     void ShowHistory(PriceHistory history);
     void FindSwingsAgain();
     void DrawPrices();

@@ -2,6 +2,7 @@
 
 #include "platform/enterkey.h"
 #include "platform/accessibility.h"
+#include "platform/controls.h"
 #include "platform/fonts.h"
 #include "platform/geometry.h"
 #include "platform/platform.h"
@@ -19,19 +20,9 @@ frmPrintOption::ModalRunner frmPrintOption::s_runner;
 
 namespace {
 
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 QRadioButton* MakeOption(const char* name, const char* caption, QWidget* parent)
 {
-    auto* option = new QRadioButton(QString::fromLatin1(caption), parent);
-    option->setObjectName(QString::fromLatin1(name));
-    return option;
+    return Named(new QRadioButton(QString::fromLatin1(caption), parent), name);
 }
 
 } // namespace
@@ -45,18 +36,35 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     setModal(true);
     setFixedSize(TwipsToPixels(3735), TwipsToPixels(3435));
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
+    CreateControls();
+    PlaceControls();
+    UseDesignFont(this);
+    SetTabOrder({cmdCancel, OptMonochrome, optColor, optFile, cmdOk, optPrinter});
 
+    // An option's click happens when it becomes the chosen one, also when code chooses it.
+    connect(optFile, &QRadioButton::toggled, this, [this](bool on) { if (on) optFile_Click(); });
+    connect(optPrinter, &QRadioButton::toggled, this, [this](bool on) { if (on) optPrinter_Click(); });
+    connect(cmdOk, &QPushButton::clicked, this, &frmPrintOption::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmPrintOption::cmdCancel_Click);
+    EnterPressesFocusedButton(this);
+    Form_Load();
+
+    CenterInAvailableArea(this);
+    NameButtonsByCaption(this);
+    optPrinter->setToolTip(QStringLiteral("Print through the system's print dialog: another printer or a PDF file can be chosen there"));
+}
+
+void frmPrintOption::CreateControls()
+{
     // Options that sit directly on the dialog form one group (File or Printer); the
     // two inside the frame form a second, independent one (Monochrome or Color).
-    Label1 = new QLabel(QStringLiteral("Print Destination"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    cmdCancel = MakeButton("cmdCancel", "&Cancel", this);
-    fraPrinter = new QGroupBox(QStringLiteral("Printer"), this);
-    fraPrinter->setObjectName(QStringLiteral("fraPrinter"));
+    lblTitle = MakeLabel("Label1", QStringLiteral("Print Destination"), this);
+    cmdCancel = MakeButton("cmdCancel", QStringLiteral("&Cancel"), this);
+    fraPrinter = Named(new QGroupBox(QStringLiteral("Printer"), this), "fraPrinter");
     OptMonochrome = MakeOption("OptMonochrome", "Monochrome", fraPrinter);
     optColor = MakeOption("optColor", "Color", fraPrinter);
     optFile = MakeOption("optFile", "File", this);
-    cmdOk = MakeButton("cmdOk", "&OK", this);
+    cmdOk = MakeButton("cmdOk", QStringLiteral("&OK"), this);
     optPrinter = MakeOption("optPrinter", "Printer", this);
     // Explicit groups: Qt's automatic grouping of sibling options would also reach into
     // the frame and mix the two questions.
@@ -67,41 +75,22 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     colourMode->addButton(OptMonochrome);
     colourMode->addButton(optColor);
     cmdOk->setDefault(true);
+}
 
-    PlaceTwips(Label1, 1245, 210, 1155, 195);
-    PlaceTwips(cmdCancel, 2040, 2760, 1095, 375);
-    PlaceTwips(fraPrinter, 480, 1440, 2655, 1215);
-    PlaceTwips(OptMonochrome, 720, 360, 1335, 375);
-    PlaceTwips(optColor, 720, 720, 735, 375);
-    PlaceTwips(optFile, 480, 480, 615, 375);
-    PlaceTwips(cmdOk, 480, 2760, 1095, 375);
-    PlaceTwips(optPrinter, 480, 960, 855, 375);
+void frmPrintOption::PlaceControls()
+{
+    PlaceTwips(lblTitle, {1245, 210, 1155, 195});
+    PlaceTwips(optFile, {480, 480, 615, 375});
+    PlaceTwips(optPrinter, {480, 960, 855, 375});
+    PlaceTwips(fraPrinter, {480, 1440, 2655, 1215});
+    PlaceTwips(OptMonochrome, {720, 360, 1335, 375});
+    PlaceTwips(optColor, {720, 720, 735, 375});
+    PlaceTwips(cmdOk, {480, 2760, 1095, 375});
+    PlaceTwips(cmdCancel, {2040, 2760, 1095, 375});
     // A caption in a wider substitute font must not be cut off: the controls grow to
     // the right where their text needs it (there is room up to the frame's edge).
-    for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(OptMonochrome),
-                       static_cast<QWidget*>(optColor), static_cast<QWidget*>(optFile),
-                       static_cast<QWidget*>(optPrinter)})
+    for (QWidget* w : std::initializer_list<QWidget*>{lblTitle, OptMonochrome, optColor, optFile, optPrinter})
         w->resize(qMax(w->width(), w->sizeHint().width()), w->height());
-    UseDesignFont(this);
-
-    setTabOrder(cmdCancel, OptMonochrome);
-    setTabOrder(OptMonochrome, optColor);
-    setTabOrder(optColor, optFile);
-    setTabOrder(optFile, cmdOk);
-    setTabOrder(cmdOk, optPrinter);
-
-    // An option's click happens when it becomes the chosen one, also when code chooses it.
-    connect(optFile, &QRadioButton::toggled, this, [this](bool on) { if (on) optFile_Click(); });
-    connect(optPrinter, &QRadioButton::toggled, this, [this](bool on) { if (on) optPrinter_Click(); });
-    connect(cmdOk, &QPushButton::clicked, this, &frmPrintOption::cmdOk_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmPrintOption::cmdCancel_Click);
-
-    EnterPressesFocusedButton(this);
-    Form_Load();
-
-    CenterInAvailableArea(this);
-    NameButtonsByCaption(this);
-    optPrinter->setToolTip(QStringLiteral("Print through the system's print dialog: another printer or a PDF file can be chosen there"));
 }
 
 void frmPrintOption::Form_Load()

@@ -34,7 +34,7 @@ public:
     static void setModalRunner(ModalRunner runner);
 
     // Controls, created in tab order.
-    QLabel* Label1;
+    QLabel* lblTitle;
     QPushButton* cmdCancel;
     QGroupBox* fraPrinter;
     QRadioButton* OptMonochrome;
@@ -54,5 +54,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void CreateControls();
+    void PlaceControls();
+
     static ModalRunner s_runner;
 };

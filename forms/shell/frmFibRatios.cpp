@@ -5,6 +5,7 @@
 #include "modules/numbers.h"
 #include "platform/enterkey.h"
 #include "platform/accessibility.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
 
@@ -15,26 +16,10 @@ namespace {
 
 TextBox* MakeRatioBox(const char* name, QWidget* parent)
 {
-    auto* box = new TextBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
+    auto* box = Named(new TextBox(parent), name);
     box->setTypingLimit(6);
     box->keyPress = [box](int& keyAscii) { FilterNumericKey(box->text(), keyAscii, true); };
     return box;
-}
-
-QLabel* MakeLabel(const char* name, const char* caption, QWidget* parent)
-{
-    auto* label = new QLabel(QString::fromLatin1(caption), parent);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
-
-QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -46,41 +31,11 @@ frmFibRatios::frmFibRatios(QWidget* parent) : QDialog(parent)
     setModal(true);
     UseDesignFont(this);
     resize(TwipsToPixels(3300), TwipsToPixels(2490));
-
-    // Created in tab order.
-    Label1 = MakeLabel("Label1", "Ratio1", this);
-    txtRatio1 = MakeRatioBox("txtRatio1", this);
-    txtRatio2 = MakeRatioBox("txtRatio2", this);
-    txtRatio3 = MakeRatioBox("txtRatio3", this);
-    cmdDefault = MakeButton("cmdDefault", "Set &Default", this);
-    cmdOk = MakeButton("cmdOk", "&OK", this);
-    cmdCancel = MakeButton("cmdCancel", "&Cancel", this);
-    Label2 = MakeLabel("Label2", "Ratio3", this);
-    Label3 = MakeLabel("Label3", "Ratio2", this);
-    cmdOk->setDefault(true);
-
-    PlaceTwips(Label1, 240, 330, 585, 195);
-    PlaceTwips(txtRatio1, 1440, 240, 1695, 375);
-    PlaceTwips(txtRatio2, 1440, 780, 1695, 375);
-    PlaceTwips(txtRatio3, 1440, 1320, 1695, 375);
-    PlaceTwips(cmdDefault, 120, 1920, 975, 375);
-    PlaceTwips(cmdOk, 1140, 1920, 975, 375);
-    PlaceTwips(cmdCancel, 2160, 1920, 975, 375);
-    PlaceTwips(Label2, 240, 1410, 465, 195);
-    PlaceTwips(Label3, 240, 870, 465, 195);
-    for (QLabel* l : {Label1, Label2, Label3})
-        l->adjustSize();   // the short captions must not be clipped by a wider font
-
-    setTabOrder(txtRatio1, txtRatio2);
-    setTabOrder(txtRatio2, txtRatio3);
-    setTabOrder(txtRatio3, cmdDefault);
-    setTabOrder(cmdDefault, cmdOk);
-    setTabOrder(cmdOk, cmdCancel);
+    CreateControls();
 
     connect(cmdDefault, &QPushButton::clicked, this, &frmFibRatios::cmdDefault_Click);
     connect(cmdOk, &QPushButton::clicked, this, &frmFibRatios::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmFibRatios::cmdCancel_Click);
-
     EnterPressesFocusedButton(this);
     ShowRatios();
 
@@ -89,13 +44,41 @@ frmFibRatios::frmFibRatios(QWidget* parent) : QDialog(parent)
     NameForScreenReaders();
 }
 
+void frmFibRatios::CreateControls()
+{
+    // Created in tab order; the captions sit left of their boxes.
+    lblRatio1 = MakeLabel("Label1", QStringLiteral("Ratio1"), this);
+    txtRatio1 = MakeRatioBox("txtRatio1", this);
+    txtRatio2 = MakeRatioBox("txtRatio2", this);
+    txtRatio3 = MakeRatioBox("txtRatio3", this);
+    cmdDefault = MakeButton("cmdDefault", QStringLiteral("Set &Default"), this);
+    cmdOk = MakeButton("cmdOk", QStringLiteral("&OK"), this);
+    cmdCancel = MakeButton("cmdCancel", QStringLiteral("&Cancel"), this);
+    lblRatio3 = MakeLabel("Label2", QStringLiteral("Ratio3"), this);
+    lblRatio2 = MakeLabel("Label3", QStringLiteral("Ratio2"), this);
+    cmdOk->setDefault(true);
+
+    PlaceTwips(lblRatio1, {240, 330, 585, 195});
+    PlaceTwips(lblRatio2, {240, 870, 465, 195});
+    PlaceTwips(lblRatio3, {240, 1410, 465, 195});
+    PlaceTwips(txtRatio1, {1440, 240, 1695, 375});
+    PlaceTwips(txtRatio2, {1440, 780, 1695, 375});
+    PlaceTwips(txtRatio3, {1440, 1320, 1695, 375});
+    for (QLabel* l : {lblRatio1, lblRatio2, lblRatio3})
+        l->adjustSize();   // the short captions must not be clipped by a wider font
+    PlaceTwips(cmdDefault, {120, 1920, 975, 375});
+    PlaceTwips(cmdOk, {1140, 1920, 975, 375});
+    PlaceTwips(cmdCancel, {2160, 1920, 975, 375});
+    SetTabOrder({txtRatio1, txtRatio2, txtRatio3, cmdDefault, cmdOk, cmdCancel});
+}
+
 void frmFibRatios::NameForScreenReaders()
 {
     NameButtonsByCaption(this);
     const QString order = QStringLiteral("The ratios must be greater than 0 and in increasing order");
-    NameByLabel(txtRatio1, Label1, order);
-    NameByLabel(txtRatio2, Label3, order);
-    NameByLabel(txtRatio3, Label2, order);
+    NameByLabel(txtRatio1, lblRatio1, order);
+    NameByLabel(txtRatio2, lblRatio2, order);
+    NameByLabel(txtRatio3, lblRatio3, order);
 }
 
 void frmFibRatios::ShowRatios()

@@ -13,15 +13,15 @@ class frmFibRatios : public QDialog {
 public:
     explicit frmFibRatios(QWidget* parent = nullptr);
 
-    QLabel* Label1;
+    QLabel* lblRatio1;
+    QLabel* lblRatio2;
+    QLabel* lblRatio3;
     TextBox* txtRatio1;
     TextBox* txtRatio2;
     TextBox* txtRatio3;
     QPushButton* cmdDefault;
     QPushButton* cmdOk;
     QPushButton* cmdCancel;
-    QLabel* Label2;
-    QLabel* Label3;
 
 public slots:
     void cmdDefault_Click();
@@ -29,6 +29,7 @@ public slots:
     void cmdCancel_Click();
 
 private:
+    void CreateControls();
     void ShowRatios();
     void NameForScreenReaders();
     bool RatiosInvalid();

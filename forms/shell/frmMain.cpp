@@ -10,6 +10,7 @@
 #include "platform/enterkey.h"
 #include "platform/fonts.h"
 #include "platform/accessibility.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
 #include "platform/widgets.h"
@@ -102,52 +103,13 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Marlowind Tessaray"));
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
     resize(TwipsToPixels(5160), TwipsToPixels(5715));
-
-    cmdFibonacci = new QPushButton(QStringLiteral("Fibonacci"), this);
-    cmdGann = new QPushButton(QStringLiteral("Gann"), this);
-    Frame1 = new QFrame(this);
-    Frame1->setFrameShape(QFrame::Box);
-    Frame1->setFrameShadow(QFrame::Sunken);
-    Label1 = new QLabel(ProgramDisclaimer(), Frame1);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2 = new QLabel(QStringLiteral("Marlowind"), this);
-    Label3 = new QLabel(QStringLiteral("Tessaray"), this);
-    cmdExit = new QPushButton(QStringLiteral("Exit"), this);
-
-    cmdFibonacci->setObjectName(QStringLiteral("cmdFibonacci"));
-    cmdGann->setObjectName(QStringLiteral("cmdGann"));
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3->setObjectName(QStringLiteral("Label3"));
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
-
-    PlaceTwips(cmdFibonacci, 360, 1440, 1935, 735);
-    PlaceTwips(cmdGann, 3000, 1440, 1815, 735);
-    PlaceTwips(Frame1, 360, 2400, 4455, 2175);
-    PlaceTwips(Label1, 240, 240, 3615, 1815);
-    Label1->setFont(MakeFont(QStringLiteral("Verdana"), 8.25));
-    // The two title labels size themselves to their text, from their designed top-left.
-    for (QLabel* title : {Label2, Label3})
-        title->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 12, true));
-    PlaceTwips(Label2, 1305, 360, 2355, 300);
-    PlaceTwips(Label3, 1725, 840, 1515, 300);
-    Label2->adjustSize();
-    Label3->adjustSize();
-    PlaceTwips(cmdExit, 360, 4680, 4455, 495);
-
-    for (QPushButton* b : {cmdFibonacci, cmdGann, cmdExit}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    setTabOrder(cmdFibonacci, cmdGann);
-    setTabOrder(cmdGann, cmdExit);
+    CreateControls();
+    PlaceControls();
+    SetTabOrder({cmdFibonacci, cmdGann, cmdExit});
 
     connect(cmdFibonacci, &QPushButton::clicked, this, &frmMain::cmdFibonacci_Click);
     connect(cmdGann, &QPushButton::clicked, this, &frmMain::cmdGann_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
-
     EnterPressesFocusedButton(this);
     Form_Load();
     AddPriceHistoryAction(this);
@@ -158,6 +120,38 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     UseDesignFont(this);
     NameButtonsByCaption(this);
     AddKeyboardAndHelp();
+}
+
+void frmMain::CreateControls()
+{
+    cmdFibonacci = MakeButton("cmdFibonacci", QStringLiteral("Fibonacci"), this);
+    cmdGann = MakeButton("cmdGann", QStringLiteral("Gann"), this);
+    fraDisclaimer = Named(new QFrame(this), "Frame1");
+    fraDisclaimer->setFrameShape(QFrame::Box);
+    fraDisclaimer->setFrameShadow(QFrame::Sunken);
+    lblDisclaimer = MakeLabel("Label1", ProgramDisclaimer(), fraDisclaimer);
+    lblDisclaimer->setWordWrap(true);
+    lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblDisclaimer->setFont(MakeFont(QStringLiteral("Verdana"), 8.25));
+    lblCompany = MakeLabel("Label2", QStringLiteral("Marlowind"), this);
+    lblProduct = MakeLabel("Label3", QStringLiteral("Tessaray"), this);
+    for (QLabel* title : {lblCompany, lblProduct})
+        title->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 12, true));
+    cmdExit = MakeButton("cmdExit", QStringLiteral("Exit"), this);
+}
+
+void frmMain::PlaceControls()
+{
+    PlaceTwips(cmdFibonacci, {360, 1440, 1935, 735});
+    PlaceTwips(cmdGann, {3000, 1440, 1815, 735});
+    PlaceTwips(fraDisclaimer, {360, 2400, 4455, 2175});
+    PlaceTwips(lblDisclaimer, {240, 240, 3615, 1815});
+    // The two title labels size themselves to their text, from their designed top-left.
+    PlaceTwips(lblCompany, {1305, 360, 2355, 300});
+    PlaceTwips(lblProduct, {1725, 840, 1515, 300});
+    lblCompany->adjustSize();
+    lblProduct->adjustSize();
+    PlaceTwips(cmdExit, {360, 4680, 4455, 495});
 }
 
 // ---------------------------------------------------------------------------------

@@ -17,10 +17,10 @@ public:
 
     QPushButton* cmdFibonacci;
     QPushButton* cmdGann;
-    QFrame* Frame1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
+    QFrame* fraDisclaimer;
+    QLabel* lblDisclaimer;
+    QLabel* lblCompany;   // "Marlowind"
+    QLabel* lblProduct;   // "Tessaray"
     QPushButton* cmdExit;
 
 public slots:
@@ -32,6 +32,8 @@ public slots:
     static void ShowMainMenu();
 
 private:
+    void CreateControls();
+    void PlaceControls();
     void AddKeyboardAndHelp();
     void Form_Load();
     void LoadRatios();

@@ -7,6 +7,7 @@
 #include "forms/shell/settings.h"
 #include "modules/dates.h"
 #include "platform/widgets.h"
+#include "testfiles.h"
 #include "uitest.h"
 
 #include <QImage>
@@ -25,12 +26,6 @@ const QHash<QString, QString> Controls{
 QString Ended(const QString& caption)
 {
     return caption.isEmpty() || caption.endsWith("\r\n") ? caption : caption + "\r\n";
-}
-
-QByteArray Bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace
@@ -92,13 +87,13 @@ private slots:
         w->findChild<QPushButton*>("cmdPrint")->click();
         const CliResult report = RunCliProgram(args + QStringList{"--chart", programDir() + "/cli.bmp"});
         QCOMPARE(report.status, 0);
-        QCOMPARE(report.out, Bytes(programDir() + "/export.txt"));
-        QVERIFY(!Bytes(programDir() + "/window.bmp").isEmpty());
-        QVERIFY(Bytes(programDir() + "/cli.bmp") == Bytes(programDir() + "/window.bmp"));
+        QCOMPARE(report.out, ReadBytes(programDir() + "/export.txt"));
+        QVERIFY(ReadBytes(programDir() + "/window.bmp").startsWith("BM"));
+        QVERIFY(ReadBytes(programDir() + "/cli.bmp") == ReadBytes(programDir() + "/window.bmp"));
 
         // The same picture as PNG, named or on standard output (the report then stays off it).
         QVERIFY(RunCliProgram(args + QStringList{"--chart", programDir() + "/cli.png"}).status == 0);
-        const QByteArray png = Bytes(programDir() + "/cli.png");
+        const QByteArray png = ReadBytes(programDir() + "/cli.png");
         QVERIFY(png.startsWith("\x89PNG\r\n"));
         QCOMPARE(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB888),
                  QImage(programDir() + "/window.bmp", "BMP").convertToFormat(QImage::Format_RGB888));

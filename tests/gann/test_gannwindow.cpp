@@ -1,6 +1,7 @@
 #include "uitest.h"
 #include "forms/gann/frmGann.h"
 #include "forms/gann/core/ganncalc.h"
+#include "forms/gann/core/gannchartgeometry.h"
 #include "platform/widgets.h"
 
 #include <QLabel>
@@ -92,8 +93,9 @@ private slots:
         QVERIFY(w->lblDates->font().bold());
         // The chart box shows the price cell's black box.
         const PictureSurface& s = w->pbGann->surface();
-        const int x = w->state.SquareLeft + w->state.CellX[100] * w->state.CellSize + w->state.CellSize / 4;
-        const int y = w->state.SquareTop + w->state.CellY[100] * w->state.CellSize + w->state.CellSize / 4;
+        const GannBox box = ComputeGannChart(w->state, layout).resultBoxes.at(0);
+        QCOMPARE(box.number, 100);
+        const int x = box.left + (box.right - box.left) / 4, y = box.top + (box.bottom - box.top) / 4;
         QCOMPARE(s.picture().pixelColor(s.toPixels(x), s.toPixels(y)), QColor(Qt::black));
         // Calculating does not touch the document state.
         QCOMPARE(ui::documentState(w), QString("New Changed"));

@@ -27,6 +27,7 @@ namespace {
 
 const FibRatios Ratios{0.236, 0.5, 0.786};
 
+// Nine hundred days of an index near 12,000 with candles.
 QString WriteIndexWithCandles(const QString& dir)
 {
     QByteArray text = "Date,Open,High,Low,Close\n";
@@ -40,15 +41,6 @@ QString WriteIndexWithCandles(const QString& dir)
     file.open(QIODevice::WriteOnly);
     file.write(text);
     return file.fileName();
-}
-
-QWidget* OpenTopLevel(const QString& name)
-{
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == name && w->isVisible())
-            return w;
-    }
-    return nullptr;
 }
 
 }  // namespace
@@ -170,6 +162,8 @@ void TestHistoryWindow::refusedFileKeepsTheHistory()
     QCOMPARE(m_window->swings().size(), before.size());
 }
 
+// Ctrl+H and the context menu open it from the main menu and both analysis windows;
+// the main menu gets no new button.
 void TestHistoryWindow::openedFromEveryWindow()
 {
     delete m_window;
@@ -178,26 +172,21 @@ void TestHistoryWindow::openedFromEveryWindow()
     QVERIFY(QTest::qWaitForWindowActive(menu));
     const int buttons = menu->findChildren<QPushButton*>().size();
     QTest::keyClick(menu, Qt::Key_H, Qt::ControlModifier);
-    QWidget* history = OpenTopLevel("frmPriceHistory");
-    QVERIFY(history);
-    history->close();
-    QCOMPARE(menu->findChildren<QPushButton*>().size(), buttons);   // no new button
+    QVERIFY(ui::openWindow("frmPriceHistory"));
+    ui::openWindow("frmPriceHistory")->close();
+    QCOMPARE(menu->findChildren<QPushButton*>().size(), buttons);
     QCOMPARE(menu->contextMenuPolicy(), Qt::ActionsContextMenu);
-
     for (const auto& [button, window] : {std::pair{"cmdFibonacci", "frmFibonacci"}, std::pair{"cmdGann", "frmGann"}}) {
         UI_CHECK(ui::click(menu, button));
-        QWidget* analysis = OpenTopLevel(window);
-        QVERIFY(analysis);
-        QAction* action = analysis->findChild<QAction*>("actPriceHistory");
-        QVERIFY2(action, button);
-        QVERIFY(analysis->actions().contains(action));
-        action->trigger();
-        QVERIFY(OpenTopLevel("frmPriceHistory"));
-        OpenTopLevel("frmPriceHistory")->close();
+        QWidget* analysis = ui::openWindow(window);
+        QVERIFY2(analysis && analysis->actions().contains(analysis->findChild<QAction*>("actPriceHistory")), window);
+        analysis->findChild<QAction*>("actPriceHistory")->trigger();
+        QVERIFY(ui::openWindow("frmPriceHistory"));
+        ui::openWindow("frmPriceHistory")->close();
         analysis->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(analysis));
         QTest::keyClick(analysis, Qt::Key_H, Qt::ControlModifier);
-        QVERIFY2(OpenTopLevel("frmPriceHistory"), window);
+        QVERIFY2(ui::openWindow("frmPriceHistory"), window);
     }
 }
 

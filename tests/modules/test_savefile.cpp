@@ -1,5 +1,4 @@
-#include "faultywrites.h"
-#include "modules/savefile.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,18 +12,6 @@
 namespace {
 
 const QByteArray OldBytes = "NM=Gold\r\nP1=1290\r\n";
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Everything in the folder except the named files: temporaries left behind.
 QStringList Leftovers(const QString& folder, const QStringList& expected)

@@ -1,18 +1,12 @@
 #include "modules/projectfile.h"
 #include "modules/textfile.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
-
-namespace {
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-} // namespace
 
 // Project files and reports travel between machines and editors: the code page,
 // the line ends and the atomic save decide whether a trader gets his notes back.

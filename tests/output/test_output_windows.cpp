@@ -168,19 +168,6 @@ private slots:
         QCOMPARE(fake().saveRequests.size(), 1);
     }
 
-    // Before any calculation every result line ends after its colon.
-    void gannWindowExport()
-    {
-        std::unique_ptr<DocumentWindow> w(Open(true, Layout::Compact));
-        UI_RETYPE(w.get(), "txtProject", "  Corn ");
-        fake().saveAnswers << InDir("report");
-        UI_CLICK(w.get(), "cmdExport");
-        const QStringList lines = ReadTextLines(InDir("report")).value_or(QStringList());
-        QCOMPARE(lines.at(2), QStringLiteral("Project Name: Corn"));
-        QCOMPARE(lines.mid(7, 2), QStringList({"Price: ", "Date : "}));
-        QCOMPARE(lines.at(16) + lines.at(45), QStringLiteral("Price1: Date8: "));
-    }
-
     // The picture is the chart box widened by a strip: left of the text block it is the
     // chart the window showed, the block is written from its left edge on. Whatever
     // happens, the window shows its plain chart again afterwards.

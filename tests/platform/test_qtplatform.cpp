@@ -1,8 +1,10 @@
-// The real platform: message boxes and file dialogs as the user sees them (scripted
-// through the dialog watchdog), the file filter form, twips and pixels.
+// The real platform: message boxes, file dialogs and the printer as the user meets
+// them (scripted through the dialog watchdog), twips and pixels; and the controls the
+// windows are built from, driven through key events as the window tests drive them.
 #include "platform/picturesurface.h"
 #include "platform/platform.h"
 #include "platform/qtplatform.h"
+#include "platform/widgets.h"
 #include "uitest.h"
 
 #include <QAbstractButton>
@@ -10,6 +12,23 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSignalSpy>
+#include <QPrinter>
+
+namespace {
+// A window with a price box and a date picker, named as the analysis windows name them.
+struct Form {
+    QWidget window;
+    TextBox* price = new TextBox(&window);
+    DatePicker* picker = new DatePicker(&window);
+    QList<int> codes;   // what the key hook saw
+    Form() {
+        price->setObjectName(QStringLiteral("txtPrice"));
+        picker->setObjectName(QStringLiteral("dtpInputDate"));
+        price->keyPress = [this](int& k) { codes << k; };
+    }
+};
+} // namespace
 
 class TestQtPlatform : public UiTest {
     Q_OBJECT
@@ -45,6 +64,44 @@ private slots:
     void printerRefusal() {
         QFETCH(QString, lpstat);
         QTEST(PrinterRefusal(lpstat).value_or(QString()), "refusal");
+    }
+
+    // The chart with its text block prints at its own size, (1000, 200) twips in from
+    // the printable corner: on the printer's paper upright if it fits, else turned,
+    // else on the first larger common paper, else on a page made to measure. A picture
+    // made at twice the pixels prints at the same size.
+    void pageFitting_data() {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QString>("page");   // name and orientation, or the error
+        QTest::newRow("upright on Letter") << QSize(700, 567) << 1.0 << "Letter portrait";
+        QTest::newRow("the same at ratio 2") << QSize(1400, 1134) << 2.0 << "Letter portrait";
+        QTest::newRow("Fibonacci print turned on Letter") << QSize(733, 567) << 1.0 << "Letter landscape";
+        QTest::newRow("Gann print wider than turned Letter") << QSize(968, 735) << 1.0 << "A4 landscape";
+        QTest::newRow("wider than turned A4") << QSize(1100, 600) << 1.0 << "Legal landscape";
+        QTest::newRow("wider than any paper") << QSize(3000, 3000) << 1.0 << "Chart portrait";
+        QTest::newRow("no picture") << QSize() << 1.0 << "There is no picture to print";
+    }
+    void pageFitting() {
+        QFETCH(QSize, pixels);
+        QFETCH(double, ratio);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(programDir() + "/page.pdf");
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        QImage image;
+        if (pixels.isValid()) {
+            image = QImage(pixels, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            image.setDevicePixelRatio(ratio);
+        }
+        QString error;
+        const bool printed = PrintImageOn(printer, image, true, 15, &error);
+        const QPageLayout layout = printer.pageLayout();
+        const QPageSize paper = layout.pageSize();
+        QTEST(printed ? (paper.id() == QPageSize::Custom ? paper.name() : paper.key()) + (layout.orientation() == QPageLayout::Portrait ? " portrait" : " landscape")
+                      : error, "page");
+        QCOMPARE(QFileInfo(programDir() + "/page.pdf").size() > 0, printed);
     }
 
     void twipsAndPixels_data() {
@@ -129,6 +186,41 @@ private slots:
                                 [](QWidget* w) { qobject_cast<QFileDialog*>(w)->reject(); });
         QVERIFY(!QtPlatform().openFileName(QStringLiteral("Fibonacci Project File| *.fib"),
                                            programDir() + QStringLiteral("/a.fib")));
+    }
+
+    void controlKeysReachHookAsCodes_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("code");
+        QTest::newRow("backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << 8;
+        QTest::newRow("enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << 13;
+        QTest::newRow("escape") << int(Qt::Key_Escape) << int(Qt::NoModifier) << 27;
+        QTest::newRow("paste") << int(Qt::Key_V) << int(Qt::ControlModifier) << 22;
+        QTest::newRow("copy") << int(Qt::Key_C) << int(Qt::ControlModifier) << 3;
+    }
+    void controlKeysReachHookAsCodes() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, code);
+        Form f;
+        UI_CHECK(ui::key(&f.window, QStringLiteral("txtPrice"), Qt::Key(key),
+                         Qt::KeyboardModifiers(modifiers)));
+        QCOMPARE(f.codes, QList<int>{code});
+    }
+
+    void datePickerIsNeverEmptyAndReportsChanges() {
+        Form f;
+        QSignalSpy changes(f.picker, &DatePicker::Change);
+        f.picker->setValue(QDate(2004, 3, 1));
+        QCOMPARE(f.picker->text(), QStringLiteral("3/1/2004"));
+        // An invalid or out-of-range date leaves the picker as it was.
+        f.picker->setValue(QDate());
+        f.picker->setValue(QDate(1500, 1, 1));
+        QCOMPARE(f.picker->value(), QDate(2004, 3, 1));
+        UI_PICK(&f.window, "dtpInputDate", QDate(2024, 6, 21));
+        QCOMPARE(changes.size(), 2);
+        f.picker->setValue(QDate(2024, 6, 21));   // the same date again is no change
+        QCOMPARE(changes.size(), 2);
     }
 };
 

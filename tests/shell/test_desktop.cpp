@@ -32,6 +32,16 @@ DocumentWindow* Make(const QString& kind)
     return new frmGann86;
 }
 
+// Every named control's place and size, as "name x,y wxh".
+QStringList Geometries(QWidget* w)
+{
+    QStringList out;
+    for (QWidget* c : w->findChildren<QWidget*>())
+        if (!c->objectName().isEmpty() && !c->objectName().startsWith("qt_"))
+            out << QString("%1 %2,%3 %4x%5").arg(c->objectName()).arg(c->x()).arg(c->y()).arg(c->width()).arg(c->height());
+    return out;
+}
+
 bool Scrolls(QWidget* w)
 {
     for (QScrollBar* bar : w->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
@@ -72,62 +82,81 @@ private slots:
         UiTest::cleanup();
     }
 
-    // Logical pixels from the twips tables at any device pixel ratio; the client area
-    // is the free area less the frame; the chart keeps clear of the inputs; what does
-    // not fit scrolls.
+    // The client area is the free area less the frame, the chart keeps clear of the
+    // inputs, and what does not fit scrolls.
     void fitsTheDesktop_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QSize>("screen");
         QTest::addColumn<QRect>("available");   // null: the whole screen
         QTest::addColumn<QMargins>("frame");
-        QTest::addColumn<double>("ratio");
-        QTest::addColumn<QRect>("chart");       // null: only checked to clear the inputs
         QTest::addColumn<bool>("scrolls");
-        const QRect large(283, 0, 735, 735);    // 4240, 0, 11020 twips square
-        QTest::newRow("1024x768 at 100%") << "frmFibonacci" << QSize(1024, 768) << QRect() << QMargins() << 1.0 << large << false;
-        QTest::newRow("at 150%") << "frmFibonacci" << QSize(1024, 768) << QRect() << QMargins() << 1.5 << large << false;
-        QTest::newRow("at 200%") << "frmGann" << QSize(1024, 768) << QRect() << QMargins() << 2.0 << large << false;
         QTest::newRow("panel and frame") << "frmGann" << QSize(1280, 1024) << QRect(0, 32, 1280, 992)
-                                         << QMargins(4, 28, 4, 4) << 1.0 << QRect() << false;
+                                         << QMargins(4, 28, 4, 4) << false;
         QTest::newRow("800x768 chart beside the inputs") << "frmFibonacci86" << QSize(800, 768) << QRect()
-                                                         << QMargins() << 1.0 << QRect() << false;
+                                                         << QMargins() << false;
         QTest::newRow("960x540 scrolls") << "frmGann86" << QSize(960, 540) << QRect(0, 0, 960, 510)
-                                         << QMargins(0, 24, 0, 0) << 2.0 << QRect() << true;
+                                         << QMargins(0, 24, 0, 0) << true;
     }
     void fitsTheDesktop()
     {
         QFETCH(QString, kind);
+        QFETCH(QSize, screen);
         QFETCH(QRect, available);
         QFETCH(QMargins, frame);
-        QFETCH(double, ratio);
-        QFETCH(QRect, chart);
-        QFETCH(bool, scrolls);
-        QFETCH(QSize, screen);
         fake().screen = screen;
         fake().available = available;
         fake().frame = frame;
-        fake().ratio = ratio;
         DocumentWindow* w = Show(kind);
         const QRect area = (available.isNull() ? QRect(QPoint(), screen) : available).marginsRemoved(frame);
         QCOMPARE(w->size(), area.size());
         QVERIFY(qAbs(w->x() - area.x()) <= 2 && qAbs(w->y() - area.y()) <= 2);   // the test platform's own border
-        // The twips tables in logical pixels: New is 735 x 375 twips (large), 585 x 285 (compact
-        // Fibonacci), 675 x 315 (compact Gann).
-        const QSize newButton = !kind.endsWith("86") ? QSize(49, 25) : kind == "frmGann86" ? QSize(45, 21) : QSize(39, 19);
-        QCOMPARE(w->findChild<QPushButton*>("cmdNew")->geometry().size(), newButton);
-
-        auto* box = w->findChild<PictureBox*>(kind.startsWith("frmGann") ? "pbGann" : "pbFibonacci");
-        if (!chart.isNull()) QCOMPARE(box->geometry(), chart);
-        QCOMPARE(box->surface().image().size(), box->size() * ratio);
-        QCOMPARE(Scrolls(w), scrolls);
+        QTEST(Scrolls(w), "scrolls");
         for (QScrollBar* bar : w->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
             bar->setValue(bar->maximum());
-        const QWidget* lowest = kind.startsWith("frmGann") ? w->findChild<QWidget*>("cmdPrint")
-                                                           : w->findChild<QWidget*>("cmdRatios");
-        const QRect shown = lowest->geometry();
-        QVERIFY2(shown.bottom() < w->height() && shown.left() < box->x(), "a control is out of reach or under the chart");
+        auto* box = w->findChild<PictureBox*>(kind.startsWith("frmGann") ? "pbGann" : "pbFibonacci");
+        const QRect lowest = w->findChild<QWidget*>(kind.startsWith("frmGann") ? "cmdPrint" : "cmdRatios")->geometry();
+        QVERIFY2(lowest.bottom() < w->height() && lowest.left() < box->x(), "a control is out of reach or under the chart");
         QVERIFY(box->geometry().right() < w->width());
+    }
+
+    // On a screen scaled past 96 dpi every control keeps its logical place and size
+    // from the twips tables (New is 735 x 375 twips large, 585 x 285 compact Fibonacci,
+    // 675 x 315 compact Gann); only the chart gets more pixels, drawn at the ratio.
+    void scaledScreen_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QSize>("newButton");
+        QTest::addColumn<QRect>("chart");
+        const QList<std::tuple<const char*, QSize, QRect>> windows{
+            {"frmFibonacci", {49, 25}, {283, 0, 735, 735}}, {"frmGann", {49, 25}, {283, 0, 735, 735}},
+            {"frmFibonacci86", {39, 19}, {}}, {"frmGann86", {45, 21}, {}}};
+        for (const auto& [kind, newButton, chart] : windows)
+            for (double ratio : {1.0, 1.25, 2.0})
+                QTest::addRow("%s at %g", kind, ratio) << QString(kind) << ratio << newButton << chart;
+    }
+    void scaledScreen()
+    {
+        QFETCH(QString, kind);
+        QFETCH(double, ratio);
+        const bool compact = kind.endsWith("86");
+        fake().screen = compact ? QSize(800, 600) : QSize(1024, 768);
+        const QStringList atOne = Geometries(Show(kind));
+        delete window;
+        fake().ratio = ratio;
+        DocumentWindow* w = Show(kind);
+        QCOMPARE(Geometries(w), atOne);
+        QTEST(w->findChild<QPushButton*>("cmdNew")->size(), "newButton");
+        auto* box = w->findChild<PictureBox*>(kind.startsWith("frmGann") ? "pbGann" : "pbFibonacci");
+        QFETCH(QRect, chart);
+        if (!chart.isNull()) QCOMPARE(box->geometry(), chart);
+        UI_CHECK(ui::type(w, kind.startsWith("frmGann") ? "txtPrice" : "txtPrice1", "100"));
+        if (!kind.startsWith("frmGann")) UI_TYPE(w, "txtPrice2", "150");
+        UI_CLICK(w, "cmdCalculate");
+        const QImage& picture = box->surface().picture();
+        QCOMPARE(picture.size(), box->size() * ratio);
+        QCOMPARE(picture.devicePixelRatio(), ratio);
     }
 
     // Every shortcut presses its button (or reaches the main menu, guide or Exit).

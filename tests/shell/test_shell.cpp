@@ -3,6 +3,7 @@
 #include "forms/shell/frmMain.h"
 #include "forms/shell/settings.h"
 #include "platform/textbox.h"
+#include "testfiles.h"
 #include "uitest.h"
 
 #include <QApplication>
@@ -23,29 +24,12 @@ QStringList OpenWindowNames() {
     return names;
 }
 
-QWidget* OpenWindow(const QString& name) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->objectName() == name)
-            return w;
-    return nullptr;
-}
-
 const QByteArray OldSettings("FIB1=0.1\r\nSOMETHING=else\r\n");
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 } // namespace
 
-// The main menu, the windows it opens and the ratios dialog. How damaged settings files
-// read, and a settings folder that cannot be written, are the hardening test's.
+// The main menu, the windows it opens, the ratios dialog and the settings file. A
+// settings folder that cannot be written is the hardening test's.
 class TestShell : public UiTest {
     Q_OBJECT
 private slots:
@@ -87,11 +71,11 @@ private slots:
         frmMain menu;
         menu.show();
         UI_CLICK(&menu, "cmdFibonacci");
-        QWidget* first = OpenWindow("frmFibonacci");
+        QWidget* first = ui::openWindow("frmFibonacci");
         QVERIFY(first);
         UI_TYPE(first, "txtPrice1", "100");
         UI_CLICK(&menu, "cmdFibonacci");
-        QCOMPARE(OpenWindow("frmFibonacci"), first);
+        QCOMPARE(ui::openWindow("frmFibonacci"), first);
         QCOMPARE(ui::find<QLineEdit>(first, "txtPrice1")->text(), QString("100"));
     }
 
@@ -101,7 +85,7 @@ private slots:
         menu->show();
         UI_CLICK(menu, "cmdGann");
         UI_CLICK(menu, "cmdFibonacci");
-        UI_TYPE(OpenWindow("frmFibonacci"), "txtPrice1", "5");
+        UI_TYPE(ui::openWindow("frmFibonacci"), "txtPrice1", "5");
 
         fake().answers.enqueue(MsgResult::Cancel);   // "Save Changes?" of the Fibonacci window
         UI_CLICK(menu, "cmdExit");
@@ -109,22 +93,36 @@ private slots:
         QCOMPARE(fake().messageTexts(), QStringList({"Save Changes?"}));
     }
 
-    // The main menu loads the ratios as it opens; reading never creates the file.
+    // The main menu loads the ratios as it opens; a damaged file never stops it, a
+    // value it cannot read leaves the classic ratios, and reading never writes the file.
     void menuLoadsRatios_data() {
         QTest::addColumn<QByteArray>("file");   // null: there is no settings file
         QTest::addColumn<QList<double>>("ratios");
-        QTest::newRow("later line wins") << QByteArray("FIB1=0.3\nFIB1=0.35\n") << QList<double>{0.35, 0, 0};
+        const QList<double> classic{0.382, 0.5, 0.618};
+        QTest::newRow("no file: the classic ratios") << QByteArray() << classic;
+        QTest::newRow("empty: nothing read") << QByteArray("") << QList<double>{0, 0, 0};
+        QTest::newRow("later line wins, LF only") << QByteArray("FIB1=0.3\nFIB1=0.35\n") << QList<double>{0.35, 0, 0};
         QTest::newRow("unknown keys ignored") << QByteArray("FIB4=abc\nFIB1=0.3\n") << QList<double>{0.3, 0, 0};
-        QTest::newRow("no file: the classic ratios") << QByteArray() << QList<double>{0.382, 0.5, 0.618};
+        QTest::newRow("binary without =") << NoiseBytes().replace('=', 'x') << QList<double>{0, 0, 0};
+        QTest::newRow("truncated mid-number") << QByteArray("FIB1=0.3\r\nFIB2=0.4\r\nFIB3=0.")
+                                              << QList<double>{0.3, 0.4, 0};
+        QTest::newRow("truncated after the =") << QByteArray("FIB1=0.3\r\nFIB2=") << classic;
+        QTest::newRow("CR only: one line that is not a number") << QByteArray("FIB1=0.3\rFIB2=0.4\r") << classic;
+        QTest::newRow("10 MB line before the ratios")
+            << QByteArray(10 * 1024 * 1024, 'x') + "\r\nFIB1=0.3\r\nFIB2=0.4\r\nFIB3=0.5\r\n" << QList<double>{0.3, 0.4, 0.5};
+        QTest::newRow("letters") << QByteArray("FIB1=abc\r\n") << classic;
+        QTest::newRow("too large for a double") << QByteArray("FIB1=1e400\r\n") << classic;
+        QTest::newRow("huge but a number") << QByteArray("FIB3=99999999999\r\n") << QList<double>{0, 0, 99999999999.0};
     }
     void menuLoadsRatios() {
         QFETCH(QByteArray, file);
         const QString path = SettingsPath(programDir());
-        QVERIFY(file.isNull() || WriteAll(path, file));
+        QVERIFY(file.isNull() || WriteBytes(path, file));
         SetCurrentRatios({0, 0, 0});   // as at start-up
-        frmMain menu;
+        { frmMain menu; }
         QTEST((QList<double>{FibRatio1, FibRatio2, FibRatio3}), "ratios");
         QCOMPARE(QFile::exists(path), !file.isNull());
+        QVERIFY(file.isNull() || ReadBytes(path) == file);
     }
 
     // Ratios above 1 are the guide's settings file example.
@@ -143,7 +141,7 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(QString, message);
         const QString settings = SettingsPath(programDir());
-        QVERIFY(WriteAll(settings, OldSettings));   // all it held is lost when it is written
+        QVERIFY(WriteBytes(settings, OldSettings));   // all it held is lost when it is written
         SetCurrentRatios({0.382, 0.5, 0.618});
 
         frmFibRatios dialog;
@@ -155,7 +153,7 @@ private slots:
         }
         UI_CLICK(&dialog, "cmdOk");
 
-        QTEST(ReadAll(settings), "file");
+        QTEST(ReadBytes(settings), "file");
         if (message.isEmpty()) {
             QVERIFY(fake().messages.isEmpty());
             QVERIFY(!dialog.isVisible());
@@ -213,7 +211,7 @@ private slots:
     void longRatiosKeptAndHugeOnesRefused() {
         const QString settings = SettingsPath(programDir());
         const QByteArray exact("FIB1=0.381966\r\nFIB2=0.5\r\nFIB3=0.618034\r\n");
-        QVERIFY(WriteAll(settings, exact));
+        QVERIFY(WriteBytes(settings, exact));
         SetCurrentRatios({0, 0, 0});
         { frmMain menu; }
         frmFibRatios dialog;
@@ -230,20 +228,8 @@ private slots:
         QVERIFY(dialog.isVisible());
         dialog.txtRatio3->setText("0.618034");
         UI_CLICK(&dialog, "cmdOk");
-        QCOMPARE(ReadAll(settings), exact);
+        QCOMPARE(ReadBytes(settings), exact);
         QCOMPARE(FibRatio3, 0.618034);
-    }
-
-    void defaultThenCancelChangesNothing() {
-        SetCurrentRatios({0.3, 0.6, 0.9});
-        frmFibRatios dialog;
-        dialog.show();
-        QCOMPARE(ui::find<QLineEdit>(&dialog, "txtRatio2")->text(), QString("0.6"));
-        UI_CLICK(&dialog, "cmdDefault");
-        QCOMPARE(ui::find<QLineEdit>(&dialog, "txtRatio1")->text(), QString("0.382"));
-        UI_CLICK(&dialog, "cmdCancel");
-        QCOMPARE(CurrentRatios().r2, 0.6);
-        QVERIFY(!QFile::exists(SettingsPath(programDir())));
     }
 };
 

@@ -9,85 +9,44 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
-DialogWatchdog::DialogWatchdog(QObject* parent) : QObject(parent) {
+DialogWatchdog::DialogWatchdog()
+{
     connect(&m_timer, &QTimer::timeout, this, &DialogWatchdog::check);
+    m_timer.start(50);
 }
 
-void DialogWatchdog::start(int intervalMs) {
-    m_timer.start(intervalMs);
-}
-
-void DialogWatchdog::stop() {
-    m_timer.stop();
-}
-
-void DialogWatchdog::expectDialog(const QString& name, std::function<void(QWidget*)> handler) {
-    m_expected.insert(name, std::move(handler));
-}
-
-namespace {
-QString Describe(QWidget* w) {
-    QString d = QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(w->metaObject()->className()),
-                                               w->windowTitle());
-    if (!w->objectName().isEmpty()) d += QStringLiteral(" (%1)").arg(w->objectName());
-    if (auto* box = qobject_cast<QMessageBox*>(w)) d += QStringLiteral(": ") + box->text();
-    return d;
-}
-
-bool IsBlockingDialog(QWidget* w) {
-    if (!w || !w->isVisible()) return false;
-    if (qobject_cast<QMessageBox*>(w) || qobject_cast<QFileDialog*>(w)) return true;
-    return w->isModal() || (qobject_cast<QDialog*>(w) && w->windowModality() != Qt::NonModal);
-}
-} // namespace
-
-void DialogWatchdog::check() {
+void DialogWatchdog::check()
+{
     QList<QWidget*> found;
     if (QWidget* modal = QApplication::activeModalWidget()) found << modal;
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (IsBlockingDialog(w) && !found.contains(w)) found << w;
-
+        if (w->isVisible() && !found.contains(w)
+            && (qobject_cast<QMessageBox*>(w) || qobject_cast<QFileDialog*>(w) || w->isModal()))
+            found << w;
     m_handling.removeAll(nullptr);
     for (QWidget* w : found) {
         if (m_handling.contains(w) || !w->isVisible()) continue;
-        QString key;
-        if (m_expected.contains(w->objectName())) key = w->objectName();
-        else if (m_expected.contains(QString::fromLatin1(w->metaObject()->className())))
-            key = QString::fromLatin1(w->metaObject()->className());
-        if (!key.isEmpty()) {
-            // Run the handler outside this slot, so a dialog it opens in turn is
-            // seen by the next tick of the timer.
+        QString key = w->objectName();
+        if (!m_expected.contains(key)) key = QString::fromLatin1(w->metaObject()->className());
+        if (m_expected.contains(key)) {
+            // Outside this slot, so a dialog the handler opens in turn is seen next tick.
             auto handler = m_expected.take(key);
             m_handling << w;
             QPointer<QWidget> target(w);
-            QTimer::singleShot(0, this, [handler, target] {
-                if (target) handler(target);
-            });
+            QTimer::singleShot(0, this, [handler, target] { if (target) handler(target); });
             continue;
         }
-        const QString what = QStringLiteral("Unexpected modal dialog: ") + Describe(w);
-        m_caught << what;
+        QString what = QStringLiteral("Unexpected modal dialog: %1 \"%2\" %3")
+                           .arg(QString::fromLatin1(w->metaObject()->className()), w->windowTitle(), w->objectName());
+        if (auto* box = qobject_cast<QMessageBox*>(w)) what += QStringLiteral(": ") + box->text();
         if (auto* dialog = qobject_cast<QDialog*>(w)) dialog->reject();
         else w->close();
-        if (failImmediately) QTest::qFail(qPrintable(what), __FILE__, __LINE__);
-        else {
-            m_unreported << what;
-            qWarning("%s", qPrintable(what));
-        }
+        QTest::qFail(qPrintable(what), __FILE__, __LINE__);
     }
 }
 
-UiTest::UiTest() {
-    installFreshPlatform();
-    m_watchdog.start();
-}
-
-UiTest::~UiTest() {
-    m_watchdog.stop();
-    setPlatform(nullptr);
-}
-
-void UiTest::installFreshPlatform() {
+void UiTest::installFreshPlatform()
+{
     auto fresh = std::make_unique<FakePlatform>();
     auto dir = std::make_unique<QTemporaryDir>();
     fresh->dir = dir->path();
@@ -97,83 +56,73 @@ void UiTest::installFreshPlatform() {
     m_dir = std::move(dir);
 }
 
-void UiTest::init() {
-    installFreshPlatform();
-    m_watchdog.clearCaught();
-    m_watchdog.failImmediately = true;
-    m_watchdog.start();
-}
-
-void UiTest::cleanup() {
-    const QStringList caught = m_watchdog.unreported();
-    const QStringList unexpected = m_fake->unexpected;
+void UiTest::cleanup()
+{
+    // The next test starts clean whatever this one left behind; the fake stays
+    // installed until the next init(), so a window that outlives the test reaches no
+    // real dialog in between.
+    const QStringList unexpected = std::exchange(m_fake->unexpected, {});
     const QStringList pending = m_watchdog.pendingExpectations();
-    // The next test starts clean whatever this one left behind. The fake stays
-    // installed (and the watchdog running) until the next init(): a window that
-    // outlives the test must not reach a real dialog in between.
-    m_watchdog.clearCaught();
     m_watchdog.clearExpectations();
-    m_fake->unexpected.clear();
-    QVERIFY2(caught.isEmpty(), qPrintable(caught.join(QLatin1Char('\n'))));
-    QVERIFY2(unexpected.isEmpty(),
-             qPrintable(QStringLiteral("Dialogs without a scripted answer: ") +
-                        unexpected.join(QStringLiteral("; "))));
-    QVERIFY2(pending.isEmpty(),
-             qPrintable(QStringLiteral("Expected dialogs that never opened: ") +
-                        pending.join(QStringLiteral(", "))));
+    QVERIFY2(unexpected.isEmpty(), qPrintable("Dialogs without a scripted answer: " + unexpected.join("; ")));
+    QVERIFY2(pending.isEmpty(), qPrintable("Expected dialogs that never opened: " + pending.join(", ")));
 }
 
 namespace ui {
-QString click(QWidget* root, const QString& buttonName) {
+QString click(QWidget* root, const QString& buttonName)
+{
     auto* button = find<QAbstractButton>(root, buttonName);
-    if (!button) return QStringLiteral("No button named %1").arg(buttonName);
-    if (!button->isEnabled()) return QStringLiteral("Button %1 is disabled").arg(buttonName);
+    if (!button || !button->isEnabled()) return QStringLiteral("No enabled button named %1").arg(buttonName);
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
     return QString();
 }
 
 namespace {
-QWidget* EditBox(QWidget* root, const QString& name) {
-    if (auto* line = find<QLineEdit>(root, name)) return line;
-    if (auto* plain = find<QPlainTextEdit>(root, name)) return plain;
-    return nullptr;
+QString TypeInto(QWidget* root, const QString& boxName, const QString& text, bool over)
+{
+    auto* line = find<QLineEdit>(root, boxName);
+    auto* plain = find<QPlainTextEdit>(root, boxName);
+    QWidget* box = line ? static_cast<QWidget*>(line) : plain;
+    if (!box || !box->isEnabled()) return QStringLiteral("No enabled text box named %1").arg(boxName);
+    if (line) over ? line->selectAll() : line->end(false);
+    if (plain) over ? plain->selectAll() : plain->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, text);
+    return QString();
 }
 } // namespace
 
-QString type(QWidget* root, const QString& boxName, const QString& text) {
-    QWidget* box = EditBox(root, boxName);
-    if (!box) return QStringLiteral("No text box named %1").arg(boxName);
-    if (!box->isEnabled()) return QStringLiteral("Text box %1 is disabled").arg(boxName);
-    if (auto* line = qobject_cast<QLineEdit*>(box)) line->end(false);
-    if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) plain->moveCursor(QTextCursor::End);
-    QTest::keyClicks(box, text);
-    return QString();
+QString type(QWidget* root, const QString& boxName, const QString& text)
+{
+    return TypeInto(root, boxName, text, false);
 }
 
-QString retype(QWidget* root, const QString& boxName, const QString& text) {
-    QWidget* box = EditBox(root, boxName);
-    if (!box) return QStringLiteral("No text box named %1").arg(boxName);
-    if (!box->isEnabled()) return QStringLiteral("Text box %1 is disabled").arg(boxName);
-    if (auto* line = qobject_cast<QLineEdit*>(box)) line->selectAll();
-    if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) plain->selectAll();
-    QTest::keyClicks(box, text);
-    return QString();
+QString retype(QWidget* root, const QString& boxName, const QString& text)
+{
+    return TypeInto(root, boxName, text, true);
 }
 
-QString key(QWidget* root, const QString& widgetName, Qt::Key k, Qt::KeyboardModifiers modifiers) {
+QString key(QWidget* root, const QString& widgetName, Qt::Key k, Qt::KeyboardModifiers modifiers)
+{
     auto* w = find<QWidget>(root, widgetName);
     if (!w) return QStringLiteral("No widget named %1").arg(widgetName);
     QTest::keyClick(w, k, modifiers);
     return QString();
 }
 
-QString pickDate(QWidget* root, const QString& pickerName, const QDate& date) {
+QString pickDate(QWidget* root, const QString& pickerName, const QDate& date)
+{
     auto* picker = find<DatePicker>(root, pickerName);
-    if (!picker) return QStringLiteral("No date picker named %1").arg(pickerName);
-    if (!picker->isEnabled()) return QStringLiteral("Date picker %1 is disabled").arg(pickerName);
+    if (!picker || !picker->isEnabled()) return QStringLiteral("No enabled date picker named %1").arg(pickerName);
     if (date < picker->minimumDate() || date > picker->maximumDate())
         return QStringLiteral("%1 is outside the picker's range").arg(date.toString(Qt::ISODate));
     picker->setValue(date);
     return QString();
+}
+
+QWidget* openWindow(const QString& name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == name) return w;
+    return nullptr;
 }
 } // namespace ui

@@ -66,29 +66,50 @@ QDate SeasonStartOf(const QDate& d)
     return SeasonMarkIn(3, d.year() - 1);
 }
 
-// One day further on the seasonal walk; DayDegrees becomes the seasonal degrees
-// elapsed by the end of DayCursor.
-void AdvanceOneDay(GannState& s)
-{
-    static const QDate lastDay(9999, 12, 31);
-    if (s.DayCursor >= lastDay)
-        throw CalcError(QString::fromLatin1(DateAfterRangeMessage));
-    s.DayCursor = s.DayCursor.addDays(1);
-    if (s.DayCursor == s.SeasonEnd) {
-        if (s.SeasonBaseDegrees == 0)
-            s.SeasonBaseDegrees = s.DayDegrees;   // the first, partial season ends here
-        else
-            s.SeasonBaseDegrees = s.SeasonBaseDegrees + 90;
-        s.SeasonStart = s.SeasonEnd;
-        s.SeasonEnd = NextSeasonDate(s.SeasonStart);
+// The seasonal walk of the date projection: a cursor moving day by day from the
+// analysed date, and the seasonal degrees elapsed by the end of its day.
+struct SeasonWalk {
+    QDate from;                     // the analysed date
+    QDate SeasonStart, SeasonEnd;   // the season the cursor is in
+    QDate DayCursor;
+    double DayDegrees = 0;
+    double SeasonBaseDegrees = 0;   // degrees of the seasons already walked through
+
+    explicit SeasonWalk(const QDate& date)
+        : from(date), SeasonStart(SeasonStartOf(date)), SeasonEnd(NextSeasonDate(SeasonStart)),
+          DayCursor(AddDays(date, -1))
+    {
     }
-    const double seasonDays = double(DaysBetween(s.SeasonStart, s.SeasonEnd));
-    if (s.GannDate < s.SeasonStart)
-        s.DayDegrees = s.SeasonBaseDegrees
-            + 90 * double(DaysBetween(s.SeasonStart, s.DayCursor) + 1) / seasonDays;
-    else
-        s.DayDegrees = 90 * double(DaysBetween(s.GannDate, s.DayCursor) + 1) / seasonDays;
-}
+
+    // One day further; DayDegrees becomes the degrees elapsed by the end of DayCursor.
+    void advanceOneDay()
+    {
+        static const QDate lastDay(9999, 12, 31);
+        if (DayCursor >= lastDay)
+            throw CalcError(QString::fromLatin1(DateAfterRangeMessage));
+        DayCursor = DayCursor.addDays(1);
+        if (DayCursor == SeasonEnd) {
+            if (SeasonBaseDegrees == 0)
+                SeasonBaseDegrees = DayDegrees;   // the first, partial season ends here
+            else
+                SeasonBaseDegrees = SeasonBaseDegrees + 90;
+            SeasonStart = SeasonEnd;
+            SeasonEnd = NextSeasonDate(SeasonStart);
+        }
+        const double seasonDays = double(DaysBetween(SeasonStart, SeasonEnd));
+        if (from < SeasonStart)
+            DayDegrees = SeasonBaseDegrees + 90 * double(DaysBetween(SeasonStart, DayCursor) + 1) / seasonDays;
+        else
+            DayDegrees = 90 * double(DaysBetween(from, DayCursor) + 1) / seasonDays;
+    }
+};
+
+// A quarter turn clockwise on the screen, where dy grows downwards.
+struct GridStep {
+    int dx = 0;
+    int dy = 0;
+    GridStep clockwise() const { return {-dy, dx}; }
+};
 
 }  // namespace
 
@@ -128,17 +149,12 @@ qint32 ChartHalfForHeight(double windowHeightTwips)
 
 void LoadGannState(GannState& s, Layout layout, const QDate& today, qint32 chartHalf)
 {
-    const GannLayoutConstants& c = GannConstants(layout);
     s.ChartHalf = chartHalf;
     s.ChartRadius = chartHalf - GannWheelInset;
-    s.GridCenter = c.smallCenter;
-    s.GridSize = qint16(2 * c.smallCenter - 1);
     s.PriceAngle = 0;
     s.AngleCount = GannAngleCount;
-    s.GannPrice = 0;
-    s.GannDate = today;
-    s.DateEntered = false;
-    BuildSpiral(s, s.GridCenter, s.GridSize);
+    static_cast<GannInputs&>(s) = GannInputs{0, today, false};
+    BuildSpiral(s, GannConstants(layout).smallCenter);
 }
 
 GannState InitialGannState(Layout layout, const QDate& today, qint32 chartHalf)
@@ -165,71 +181,41 @@ void ClearGannResults(GannState& s)
     s.GannPrice = 0;
 }
 
-void ChooseSquareSize(GannState& s, Layout layout)
+void BuildSpiral(GannSpiral& s, qint16 center)
 {
-    const GannLayoutConstants& c = GannConstants(layout);
-    const int p = s.GannPrice;
-    if (p <= c.smallPriceLimit) {
-        s.GridCenter = c.smallCenter;
-        s.ChartRadius = s.ChartHalf - GannWheelInset;
-    } else if (p <= c.middlePriceLimit) {
-        // One size up keeps the cells readable by letting the wheel run past the box.
-        s.GridCenter = c.middleCenter;
-        s.ChartRadius = s.ChartHalf + c.middleRadiusExtra;
-    } else {
-        // At least one ring beyond the price's ring, so a full turn past it fits.
-        s.GridCenter = qint16(RoundHalfEven(std::sqrt(double(p)) / 2) + 2);
-        s.ChartRadius = s.ChartHalf - GannWheelInset;
-    }
-    s.GridSize = qint16(2 * s.GridCenter - 1);
-}
-
-void TurnSpiral(GannState& s)
-{
-    s.SpiralStep = s.SpiralTurn;
-    const GannDirection t = s.SpiralTurn;
-    if (t == GannDirection{1, 0})
-        s.SpiralTurn = {0, 1};
-    else if (t == GannDirection{0, 1})
-        s.SpiralTurn = {-1, 0};
-    else if (t == GannDirection{-1, 0})
-        s.SpiralTurn = {0, -1};
-    else if (t == GannDirection{0, -1})
-        s.SpiralTurn = {1, 0};
-}
-
-void BuildSpiral(GannState& s, qint16 center, qint16 size)
-{
-    Q_ASSERT(size < GannGridCells && int(size) * size <= GannMaxNumber);
+    const int size = 2 * center - 1;
+    Q_ASSERT(size < GannGridCells && size * size <= GannMaxNumber);
+    s.GridCenter = center;
+    s.GridSize = qint16(size);
     // One row and column more than the square; the probe never looks further.
     for (int i = 0; i <= size; ++i)
         for (int j = 0; j <= size; ++j)
             s.Grid[i][j] = 0;
 
-    s.SpiralStep = {0, 1};    // down
-    s.SpiralTurn = {-1, 0};   // left
+    GridStep step{0, 1};    // down
+    GridStep turn{-1, 0};   // the side probed for a free cell: left
     int x = center - 1;
     int y = center - 1;
     s.Grid[x][y] = 1;
     s.CellX[1] = qint16(x);
     s.CellY[1] = qint16(y);
-    int n = 2;
-    for (;;) {
+    for (int n = 2;; ++n) {
         // Turn clockwise whenever the cell on the inner side is still free.
-        if (s.Grid[x + s.SpiralTurn.dx][y + s.SpiralTurn.dy] == 0)
-            TurnSpiral(s);
-        x += s.SpiralStep.dx;
-        y += s.SpiralStep.dy;
+        if (s.Grid[x + turn.dx][y + turn.dy] == 0) {
+            step = turn;
+            turn = turn.clockwise();
+        }
+        x += step.dx;
+        y += step.dy;
         if (x == -1)
             break;   // stepped left out of the lower-left corner: the square is full
         s.Grid[x][y] = qint16(n);
         s.CellX[n] = qint16(x);
         s.CellY[n] = qint16(y);
-        ++n;
     }
 }
 
-double CellAngle(const GannState& s, int n)
+double CellAngle(const GannSpiral& s, int n)
 {
     n = CheckedNumber(n);
     return GridAngle(s.CellX[n] - s.GridCenter + 1, s.CellY[n] - s.GridCenter + 1);
@@ -261,7 +247,28 @@ double NormalizeAngle(double angle)
     return result;
 }
 
-void SetTargetAngles(GannState& s)
+namespace {
+
+// The square a price is drawn on: its centre index and the radius of the wheel.
+struct SquareSize {
+    qint16 center;
+    qint32 radius;
+};
+
+SquareSize ChooseSquareSize(int price, qint32 chartHalf, Layout layout)
+{
+    const GannLayoutConstants& c = GannConstants(layout);
+    if (price <= c.smallPriceLimit)
+        return {c.smallCenter, chartHalf - GannWheelInset};
+    // One size up keeps the cells readable by letting the wheel run past the box.
+    if (price <= c.middlePriceLimit)
+        return {c.middleCenter, chartHalf + c.middleRadiusExtra};
+    // At least one ring beyond the price's ring, so a full turn past it fits.
+    return {qint16(RoundHalfEven(std::sqrt(double(price)) / 2) + 2), chartHalf - GannWheelInset};
+}
+
+// HighTargetAngle(k) and LowTargetAngle(k), k x 45 degrees either side of PriceAngle.
+void SetTargetAngles(GannResults& s)
 {
     const double a = s.PriceAngle;
     for (int k = 1; k <= s.AngleCount; ++k) {
@@ -270,46 +277,27 @@ void SetTargetAngles(GannState& s)
     }
 }
 
-// Each high is the last number before the distance to its target starts to grow; the
-// next search starts over at the number where the growth was seen. A tie still counts
-// as getting closer.
-void FindHighs(GannState& s)
+// Walks the spiral from the price one number at a time (direction +1 for the highs,
+// -1 for the lows). Each result is the last number before the distance to its target
+// starts to grow; the next search starts over at the number where the growth was seen.
+// A tie still counts as getting closer. The lows stop at 1: a low below 1 does not
+// exist, and the remaining lows stay 0.
+void FindTurns(GannResults& s, int price, int direction, const std::array<double, GannAngleSlots + 1>& targets,
+               std::array<qint16, GannAngleSlots + 1>& found, qint16 mark)
 {
-    int n = s.GannPrice;
+    int n = price;
     int k = 1;
     double best = GannPi;
     for (;;) {
-        n = n + 1;
-        const double diff = AngleDistance(CellAngle(s, n), s.HighTargetAngle[k]);
-        if (best < diff) {
-            s.PotentialHigh[k] = qint16(n - 1);
-            s.CellMark[n - 1] = GannHighCell;
-            k = k + 1;
-            n = n - 1;
-            best = GannPi;
-        } else {
-            best = diff;
-        }
-        if (k > s.AngleCount)
-            return;
-    }
-}
-
-void FindLows(GannState& s)
-{
-    int n = s.GannPrice;
-    int k = 1;
-    double best = GannPi;
-    for (;;) {
-        n = n - 1;
+        n = n + direction;
         if (n == 0)
-            return;   // ran into the centre: the remaining lows stay 0
-        const double diff = AngleDistance(CellAngle(s, n), s.LowTargetAngle[k]);
+            return;
+        const double diff = AngleDistance(CellAngle(s, n), targets[k]);
         if (best < diff) {
-            s.PotentialLow[k] = qint16(n + 1);
-            s.CellMark[n + 1] = GannLowCell;
+            n = n - direction;
+            found[k] = qint16(n);
+            s.CellMark[n] = mark;
             k = k + 1;
-            n = n + 1;
             best = GannPi;
         } else {
             best = diff;
@@ -319,30 +307,44 @@ void FindLows(GannState& s)
     }
 }
 
-void ProjectDates(GannState& s)
+// Numbers grow clockwise, so highs are sought at falling angles, lows at rising ones.
+void FindHighsAndLows(GannResults& s, int price)
 {
-    s.SeasonYear = qint16(s.GannDate.year());
-    s.SeasonStart = SeasonStartOf(s.GannDate);
-    s.SeasonEnd = NextSeasonDate(s.SeasonStart);
-
-    s.DayCursor = AddDays(s.GannDate, -1);
-    s.SeasonBaseDegrees = 0;
-    for (int k = 1; k <= s.AngleCount; ++k) {
-        do {
-            AdvanceOneDay(s);
-        } while (!(s.DayDegrees > k * 45));
-        s.AngleDate[k] = s.DayCursor;
-    }
+    s.PriceAngle = CellAngle(s, price);
+    SetTargetAngles(s);
+    FindTurns(s, price, +1, s.HighTargetAngle, s.PotentialHigh, GannHighCell);
+    FindTurns(s, price, -1, s.LowTargetAngle, s.PotentialLow, GannLowCell);
 }
 
-namespace {
-
-// Every result of one calculation from GannPrice, GannDate and DateEntered, rebuilt
-// from scratch.
-void CalculateResults(GannState& s, Layout layout)
+GannAngleDates NoDates()
 {
-    ChooseSquareSize(s, layout);
-    BuildSpiral(s, s.GridCenter, s.GridSize);
+    GannAngleDates dates;
+    dates.fill(NullDate());
+    return dates;
+}
+
+// AngleDate(1..angleCount) from the analysed date through the seasonal walk: the first
+// day past every further 45 degrees. Throws CalcError when the walk would pass
+// 12/31/9999.
+GannAngleDates ProjectDates(const QDate& date, int angleCount)
+{
+    GannAngleDates dates = NoDates();
+    SeasonWalk walk(date);
+    for (int k = 1; k <= angleCount && k <= GannAngleSlots; ++k) {
+        do {
+            walk.advanceOneDay();
+        } while (!(walk.DayDegrees > k * 45));
+        dates[k] = walk.DayCursor;
+    }
+    return dates;
+}
+
+// Every result from the inputs, rebuilt from scratch, with the dates already walked.
+void CalculateResults(GannState& s, Layout layout, const GannAngleDates& dates)
+{
+    const SquareSize size = ChooseSquareSize(s.GannPrice, s.ChartHalf, layout);
+    s.ChartRadius = size.radius;
+    BuildSpiral(s, size.center);
     s.PriceAngle = 0;
 
     s.CellMark.fill(GannPlainCell);
@@ -351,17 +353,10 @@ void CalculateResults(GannState& s, Layout layout)
         s.PotentialLow[k] = 0;
         s.HighTargetAngle[k] = 0;
         s.LowTargetAngle[k] = 0;
-        s.AngleDate[k] = NullDate();
+        s.AngleDate[k] = dates[k];
     }
-
-    if (s.GannPrice > 0) {
-        s.PriceAngle = CellAngle(s, s.GannPrice);
-        SetTargetAngles(s);
-        FindHighs(s);
-        FindLows(s);
-    }
-    if (s.DateEntered)
-        ProjectDates(s);
+    if (s.GannPrice > 0)
+        FindHighsAndLows(s, s.GannPrice);
 }
 
 }  // namespace
@@ -384,17 +379,14 @@ CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDat
         return {CalcOutcome::Rejected, GannPriceTooLargeMessage};
     }
 
-    // Worked on a copy and committed at the end, so a date the calendar cannot hold
-    // leaves the window exactly as it was.
-    GannState s = state;
-    s.GannPrice = reading.price;
-    s.GannDate = pickerDate;
-    s.DateEntered = dateEntered;
     try {
-        CalculateResults(s, layout);
+        // The dates are walked before anything is written, so a date the calendar
+        // cannot hold leaves the window exactly as it was.
+        const GannAngleDates dates = dateEntered ? ProjectDates(pickerDate, state.AngleCount) : NoDates();
+        static_cast<GannInputs&>(state) = GannInputs{reading.price, pickerDate, dateEntered};
+        CalculateResults(state, layout, dates);
     } catch (const CalcError& error) {
         return {CalcOutcome::Failed, error.text};
     }
-    state = s;
     return {};
 }

@@ -10,9 +10,8 @@
 // quarter 90 degrees spread evenly over its days) and the first day past every
 // further 45 degrees is a potential date.
 //
-// All procedures work on a GannState in place, as the window does on its own fields.
 // CalculateGann is the whole Calculate button and the only entry the window, the
-// command-line tool and printing need.
+// command-line tool and printing need; it works on a GannState in place.
 
 // ---- Whole calculation ------------------------------------------------------
 
@@ -68,34 +67,19 @@ GannDocument FreshGannDocument(const QDate& today);
 // the next calculation.
 void ClearGannResults(GannState& state);
 
-// ---- Steps of the calculation -----------------------------------------------
+// ---- The spiral and its angles ----------------------------------------------
 
-// Picks GridCenter, GridSize and ChartRadius for GannPrice.
-void ChooseSquareSize(GannState& state, Layout layout);
-
-// Lays out 1 .. size*size: 1 in the centre, 2 to its left, then clockwise ring by
-// ring; each odd square closes its ring in the lower-left corner. Fills Grid, CellX,
-// CellY.
-void BuildSpiral(GannState& state, qint16 center, qint16 size);
-// SpiralStep := SpiralTurn, and SpiralTurn turns a quarter clockwise on the screen.
-void TurnSpiral(GannState& state);
+// Lays out 1 .. size*size, size = 2 * center - 1: 1 in the centre, 2 to its left, then
+// clockwise ring by ring; each odd square closes its ring in the lower-left corner.
+// Fills GridCenter, GridSize, Grid, CellX, CellY.
+void BuildSpiral(GannSpiral& spiral, qint16 center);
 
 // Angle of number n seen from the centre: 0 to the right, counter-clockwise, up
 // positive; between -pi/2 and 3 pi/2 (pi = 3.1415).
-double CellAngle(const GannState& state, int n);
+double CellAngle(const GannSpiral& spiral, int n);
 // The same for a cell dx columns right of and dy rows below the centre.
 double GridAngle(double dx, double dy);
 // The angular distance between two angles, folded to at most half a turn.
 double AngleDistance(double angle, double target);
 // Any angle brought into the range of CellAngle.
 double NormalizeAngle(double angle);
-
-// HighTargetAngle(k) and LowTargetAngle(k), k x 45 degrees either side of PriceAngle.
-void SetTargetAngles(GannState& state);
-// Numbers grow clockwise, so highs are sought at falling angles, lows at rising ones.
-void FindHighs(GannState& state);
-void FindLows(GannState& state);   // stops at 1: a low below 1 does not exist
-
-// AngleDate(1..AngleCount) from GannDate through the seasonal walk. Throws CalcError
-// when the walk would pass 12/31/9999 (the state is then partly walked).
-void ProjectDates(GannState& state);

@@ -78,26 +78,26 @@ void PaintGannChart(PictureSurface& surface, const GannChartGeometry& chart)
 
 namespace {
 
-void DrawKept(PictureSurface& surface, GannState& state, const GannChartGeometry& chart)
+GannChartGeometry DrawKept(PictureSurface& surface, GannChartGeometry chart)
 {
     surface.setPictureNone();
     surface.cls();
     if (chart.blank)
-        return;
-    ApplyGannChartToState(state, chart);
+        return chart;
     PaintGannChart(surface, chart);
     surface.keepPicture();
     surface.changed();
+    return chart;
 }
 
 }  // namespace
 
-void DrawGannChartStep(PictureSurface& surface, GannState& state, Layout layout)
+GannChartGeometry DrawGannChartStep(PictureSurface& surface, const GannState& state, Layout layout)
 {
-    DrawKept(surface, state, ComputeGannChart(state, layout));
+    return DrawKept(surface, ComputeGannChart(state, layout));
 }
 
-void RedrawGannChart(PictureSurface& surface, GannState& state, Layout layout)
+GannChartGeometry RedrawGannChart(PictureSurface& surface, const GannState& state, Layout layout)
 {
-    DrawKept(surface, state, ComputeInitialGannChart(state, layout));
+    return DrawKept(surface, ComputeInitialGannChart(state, layout));
 }

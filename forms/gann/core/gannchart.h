@@ -14,14 +14,13 @@ class PictureSurface;
 
 // The chart step that ends every calculation: the kept picture is dropped, the
 // surface cleared, the whole square or the band chart drawn, and the image kept as
-// the picture the box repaints from (and printing and the bitmap use). Writes the
-// square's geometry into `state` and, for the band chart, the moved cells of the
-// numbers it shows.
-void DrawGannChartStep(PictureSurface& surface, GannState& state, Layout layout);
+// the picture the box repaints from (and printing and the bitmap use). Returns what
+// was drawn, for the zoomed view and the cell tooltips.
+GannChartGeometry DrawGannChartStep(PictureSurface& surface, const GannState& state, Layout layout);
 
 // The chart at window load: as the chart step, but a square beyond the full-square
 // limit leaves the surface blank and no picture kept.
-void RedrawGannChart(PictureSurface& surface, GannState& state, Layout layout);
+GannChartGeometry RedrawGannChart(PictureSurface& surface, const GannState& state, Layout layout);
 
 // Draws a computed chart onto the surface as it stands (no clearing, no keeping).
 void PaintGannChart(PictureSurface& surface, const GannChartGeometry& chart);

@@ -59,9 +59,9 @@ GannLabel NumberLabel(const GannSquareGeometry& square, int column, int row, int
 
 }  // namespace
 
-GannChartKind GannChartKindFor(const GannState& state, Layout layout)
+GannChartKind GannChartKindFor(const GannSpiral& spiral, Layout layout)
 {
-    return state.GridCenter <= GannConstants(layout).fullSquareLimit ? GannChartKind::Full
+    return spiral.GridCenter <= GannConstants(layout).fullSquareLimit ? GannChartKind::Full
                                                                        : GannChartKind::Band;
 }
 
@@ -142,39 +142,56 @@ std::vector<GannLabel> CellNumberLabels(const GannState& state, const GannSquare
     return out;
 }
 
+namespace {
+
+// A spoke at angle a of the wheel around (half, half): its end on the circle and its
+// date label where it leaves the square.
+GannSpoke Spoke(double a, double half, double radius, const GannSquareGeometry& square)
+{
+    GannSpoke s;
+    if (a < 0) a += GannFullTurn;
+    if (a > GannFullTurn) a -= GannFullTurn;
+    s.angle = a;
+    s.end = QPoint(Twips(radius * std::cos(a) + half), Twips(half - radius * std::sin(a)));
+
+    // A spoke exactly on a corner belongs to the side counter-clockwise from it.
+    const double h = radius / std::sqrt(2.0);
+    if (a < Q1 || a >= Q7) {
+        s.side = GannLabelSide::Right;
+        s.label = QPoint(square.SquareRight + LabelGapRight, Twips(half - h * std::tan(a)));
+    } else if (a < Q3) {
+        s.side = GannLabelSide::Top;
+        s.label = QPoint(Twips(h / std::tan(a) + half), square.SquareTop - LabelGapTop);
+    } else if (a < Q5) {
+        s.side = GannLabelSide::Left;
+        s.label = QPoint(square.SquareLeft - LabelGapLeft, Twips(h * std::tan(a) + half));
+    } else {
+        s.side = GannLabelSide::Bottom;
+        s.label = QPoint(Twips(half - h / std::tan(a)), square.SquareBottom + LabelGapBottom);
+    }
+    return s;
+}
+
+GannLabel DateLabel(const GannSpoke& spoke, const QDate& date)
+{
+    GannLabel l;
+    l.x = spoke.label.x();
+    l.y = spoke.label.y();
+    l.text = FormatMmmDd(date);
+    l.color = GannChartColors::Black();
+    l.points = GannDateLabelPoints;
+    return l;
+}
+
+}  // namespace
+
 GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, double rotation)
 {
     GannWheel w;
-    const double half = state.ChartHalf;
-    const double radius = state.ChartRadius;
     w.center = QPoint(state.ChartHalf, state.ChartHalf);
     w.radius = state.ChartRadius;
-    const double h = radius / std::sqrt(2.0);
-
-    for (int i = 1; i <= 8; ++i) {
-        GannSpoke& s = w.spokes[i - 1];
-        double a = double(i - 1) * GannPi / 4 + rotation;
-        if (a < 0) a += GannFullTurn;
-        if (a > GannFullTurn) a -= GannFullTurn;
-        s.angle = a;
-        s.end = QPoint(Twips(radius * std::cos(a) + half), Twips(half - radius * std::sin(a)));
-
-        // The label goes where the spoke leaves the square; a spoke exactly on a
-        // corner belongs to the side counter-clockwise from it.
-        if (a < Q1 || a >= Q7) {
-            s.side = GannLabelSide::Right;
-            s.label = QPoint(square.SquareRight + LabelGapRight, Twips(half - h * std::tan(a)));
-        } else if (a < Q3) {
-            s.side = GannLabelSide::Top;
-            s.label = QPoint(Twips(h / std::tan(a) + half), square.SquareTop - LabelGapTop);
-        } else if (a < Q5) {
-            s.side = GannLabelSide::Left;
-            s.label = QPoint(square.SquareLeft - LabelGapLeft, Twips(h * std::tan(a) + half));
-        } else {
-            s.side = GannLabelSide::Bottom;
-            s.label = QPoint(Twips(half - h / std::tan(a)), square.SquareBottom + LabelGapBottom);
-        }
-    }
+    for (int i = 0; i < 8; ++i)
+        w.spokes[i] = Spoke(double(i) * GannPi / 4 + rotation, state.ChartHalf, state.ChartRadius, square);
     for (int i = 0; i < 4; ++i) {
         const QPoint a = w.spokes[i].end, b = w.spokes[i + 4].end;
         w.diameters.push_back({a.x(), a.y(), b.x(), b.y()});
@@ -182,115 +199,148 @@ GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, d
 
     // Without a date the ring stays unlabelled.
     if (state.DateEntered) {
-        auto label = [&](int spoke, const QDate& date) {
-            GannLabel l;
-            l.x = w.spokes[spoke].label.x();
-            l.y = w.spokes[spoke].label.y();
-            l.text = FormatMmmDd(date);
-            l.color = GannChartColors::Black();
-            l.points = GannDateLabelPoints;
-            w.dateLabels.push_back(l);
-        };
-        label(0, state.GannDate);
+        w.dateLabels.push_back(DateLabel(w.spokes[0], state.GannDate));
         // Spoke i + 1 is i x 45 degrees counter-clockwise, (8 - i) x 45 clockwise: the
         // way the spiral's numbers and the seasons run.
         for (int i = 1; i <= 7; ++i)
-            label(i, state.AngleDate[8 - i]);
+            w.dateLabels.push_back(DateLabel(w.spokes[i], state.AngleDate[8 - i]));
     }
     return w;
 }
 
-GannBandChart BandChart(const GannState& state, Layout layout, const GannSquareGeometry& square)
+namespace {
+
+// Where the band walk begins: the start of the half ring that holds the price's
+// direction, so that the deepest low's target comes up before the walk has gone round
+// once.
+int BandStart(int N, double priceAngle)
 {
-    const GannLayoutConstants& c = GannConstants(layout);
-    GannBandChart band;
-    band.N = c.bandCells;
-    band.M = c.bandCenter;
-    band.shift = band.M - state.GridCenter;
-    const int N = band.N, M = band.M, shift = band.shift;
+    const int lowerLeftStart = (N - 6) * (N - 6);              // closes the ring inside the band
+    const int upperRightStart = lowerLeftStart + 2 * (N - 5);   // top-right corner of the first band ring
+    const double a = priceAngle;
+    return ((-Q3 < a && a <= Q1) || a > Q5) ? upperRightStart : lowerLeftStart;
+}
 
-    // The band shows the three outer rings of an N x N spiral. Its inner numbers sit
-    // at the same offsets from the centre in every spiral, so the real spiral's cells
-    // moved by `shift` are the band square's cells. The walk moves the results into
-    // the band as it goes and later reads those moved cells again, so it works on its
-    // own copy of the cell tables.
-    auto cellX = state.CellX;
-    auto cellY = state.CellY;
+// The walk over the band square's numbers that matches each result to a band cell, in
+// the order lows AngleCount..1, the price, highs 1..AngleCount. It moves each result
+// and its two spiral neighbours into the band as it goes and later reads those moved
+// cells again, so it works on its own copy of the cell tables.
+class BandWalk {
+public:
+    BandWalk(const GannState& state, GannBandChart& band)
+        : m_state(state), m_band(band), m_cellX(state.CellX), m_cellY(state.CellY),
+          m_k(state.AngleCount), m_target(state.LowTargetAngle[m_k])
+    {
+    }
 
-    const int lowerLeftStart = (N - 6) * (N - 6);            // closes the ring inside the band
-    const int upperRightStart = lowerLeftStart + 2 * (N - 5); // top-right corner of the first band ring
-    const int walkEnd = N * N + 1;
-    const double a = state.PriceAngle;
-    // Begin at the start of the half ring that holds the price's direction, so that
-    // the deepest low's target comes up before the walk has gone round once.
-    band.bandStart = ((-Q3 < a && a <= Q1) || a > Q5) ? upperRightStart : lowerLeftStart;
-
-    char phase = 'L';
-    int k = state.AngleCount;
-    double target = state.LowTargetAngle[k];
-    double d = GannPi;
-    int v = band.bandStart;
-
-    auto move = [&](int to, int from) {
-        if (!IsSpiralNumber(to) || !IsSpiralNumber(from)) return;
-        cellX[to] = qint16(cellX[from] + shift);
-        cellY[to] = qint16(cellY[from] + shift);
-        band.moves.push_back({to, cellX[to], cellY[to]});
-    };
-
-    for (;;) {
-        const double prev = d;
-        ++v;
-        if (v == walkEnd) break;
-        const int x = cellX[v] + shift, y = cellY[v] + shift;
-        d = AngleDistance(GridAngle(x - (M - 1), y - (M - 1)), target);
-        // Still closing in (a tie counts as closing in): look at the next cell.
-        if (d <= prev) continue;
-
-        // The distance grew, so the cell before was the closest to this target.
-        const int f = v - 1;
-        const int r = phase == 'L' ? state.PotentialLow[k]
-                    : phase == 'I' ? state.GannPrice
-                                   : state.PotentialHigh[k];
-        GannBandPlacement p;
-        p.phase = phase;
-        p.k = phase == 'I' ? 0 : k;
-        p.number = r;
-        p.bandCell = f;
-        p.column = cellX[f] + shift;
-        p.row = cellY[f] + shift;
-        band.placements.push_back(p);
-        move(r, f);
-        move(r - 1, f - 1);
-        move(r + 1, f + 1);
-        v = f;
-        d = GannPi;
-
-        if (phase == 'L') {
-            --k;
-            if (k == 0) {
-                phase = 'I';
-                target = state.PriceAngle;
-            } else {
-                target = state.LowTargetAngle[k];
-            }
-        } else if (phase == 'I') {
-            phase = 'H';
-            k = 1;
-            target = state.HighTargetAngle[1];
-        } else {
-            ++k;
-            if (k > state.AngleCount) break;
-            target = state.HighTargetAngle[k];
+    void run()
+    {
+        const int walkEnd = m_band.N * m_band.N + 1;
+        double d = GannPi;
+        for (int v = m_band.bandStart;;) {
+            const double prev = d;
+            ++v;
+            if (v == walkEnd)
+                return;
+            d = AngleDistance(BandAngle(v), m_target);
+            // Still closing in (a tie counts as closing in): look at the next cell.
+            if (d <= prev)
+                continue;
+            // The distance grew, so the cell before was the closest to this target.
+            --v;
+            Place(v);
+            d = GannPi;
+            if (!NextTarget())
+                return;
         }
     }
 
-    // Each result with its spiral neighbours either side, so the direction of the
-    // spiral through it stays visible; a result the walk could not place keeps its
-    // spiral cell, which may lie outside the band square.
+    // Where a number ended up: its band cell when the walk moved it there, else its
+    // spiral cell.
+    int column(int number) const { return m_cellX[number]; }
+    int row(int number) const { return m_cellY[number]; }
+
+private:
+    double BandAngle(int v) const
+    {
+        const int centre = m_band.M - 1;
+        return GridAngle(m_cellX[v] + m_band.shift - centre, m_cellY[v] + m_band.shift - centre);
+    }
+
+    int Result() const
+    {
+        return m_phase == 'L' ? m_state.PotentialLow[m_k]
+             : m_phase == 'I' ? m_state.GannPrice
+                              : m_state.PotentialHigh[m_k];
+    }
+
+    void Place(int f)
+    {
+        const int r = Result();
+        GannBandPlacement p;
+        p.phase = m_phase;
+        p.k = m_phase == 'I' ? 0 : m_k;
+        p.number = r;
+        p.bandCell = f;
+        p.column = m_cellX[f] + m_band.shift;
+        p.row = m_cellY[f] + m_band.shift;
+        m_band.placements.push_back(p);
+        Move(r, f);
+        Move(r - 1, f - 1);
+        Move(r + 1, f + 1);
+    }
+
+    void Move(int to, int from)
+    {
+        if (!IsSpiralNumber(to) || !IsSpiralNumber(from)) return;
+        m_cellX[to] = qint16(m_cellX[from] + m_band.shift);
+        m_cellY[to] = qint16(m_cellY[from] + m_band.shift);
+        m_band.moves.push_back({to, m_cellX[to], m_cellY[to]});
+    }
+
+    // On to the next result; false after the last high.
+    bool NextTarget()
+    {
+        if (m_phase == 'L') {
+            --m_k;
+            if (m_k == 0) {
+                m_phase = 'I';
+                m_target = m_state.PriceAngle;
+            } else {
+                m_target = m_state.LowTargetAngle[m_k];
+            }
+            return true;
+        }
+        if (m_phase == 'I') {
+            m_phase = 'H';
+            m_k = 1;
+            m_target = m_state.HighTargetAngle[1];
+            return true;
+        }
+        ++m_k;
+        if (m_k > m_state.AngleCount)
+            return false;
+        m_target = m_state.HighTargetAngle[m_k];
+        return true;
+    }
+
+    const GannState& m_state;
+    GannBandChart& m_band;
+    std::array<qint16, GannMaxNumber + 1> m_cellX, m_cellY;
+    char m_phase = 'L';
+    int m_k;
+    double m_target;
+};
+
+// Each result with its spiral neighbours either side, so the direction of the spiral
+// through it stays visible; a result the walk could not place keeps its spiral cell,
+// which may lie outside the band square.
+void AddBandBoxes(GannBandChart& band, const GannState& state, const BandWalk& walk,
+                  const GannSquareGeometry& square)
+{
     auto add = [&](int w, const QColor& color) {
         if (!IsSpiralNumber(w)) return;
-        const GannBox box = CellBox(square, w, cellX[w], cellY[w], color);
+        const GannBox box = CellBox(square, w, walk.column(w), walk.row(w), color);
         band.boxes.push_back(box);
         band.numbers.push_back(NumberLabel(square, box.column, box.row, w, GannChartColors::White()));
     };
@@ -304,19 +354,25 @@ GannBandChart BandChart(const GannState& state, Layout layout, const GannSquareG
     for (int i = 1; i <= state.AngleCount; ++i)
         addWithNeighbours(state.PotentialLow[i], GannChartColors::Red());
     addWithNeighbours(state.GannPrice, GannChartColors::Black());
-    return band;
 }
 
-GannSquareGeometry GannChartGeometry::square() const
+}  // namespace
+
+GannBandChart BandChart(const GannState& state, Layout layout, const GannSquareGeometry& square)
 {
-    GannSquareGeometry g;
-    g.SquareLeft = SquareLeft;
-    g.SquareTop = SquareTop;
-    g.SquareRight = SquareRight;
-    g.SquareBottom = SquareBottom;
-    g.CellSize = CellSize;
-    g.cells = cells;
-    return g;
+    // The band shows the three outer rings of an N x N spiral. Its inner numbers sit at
+    // the same offsets from the centre in every spiral, so the real spiral's cells moved
+    // by `shift` are the band square's cells.
+    const GannLayoutConstants& c = GannConstants(layout);
+    GannBandChart band;
+    band.N = c.bandCells;
+    band.M = c.bandCenter;
+    band.shift = band.M - state.GridCenter;
+    band.bandStart = BandStart(band.N, state.PriceAngle);
+    BandWalk walk(state, band);
+    walk.run();
+    AddBandBoxes(band, state, walk, square);
+    return band;
 }
 
 namespace {
@@ -324,16 +380,10 @@ namespace {
 GannChartGeometry WithSquare(const GannState& state, GannChartKind kind, int cells)
 {
     GannChartGeometry chart;
+    static_cast<GannSquareGeometry&>(chart) = SquareGeometry(state.ChartHalf, state.ChartRadius, cells);
     chart.kind = kind;
     chart.ChartHalf = state.ChartHalf;
     chart.ChartRadius = state.ChartRadius;
-    const GannSquareGeometry g = SquareGeometry(state.ChartHalf, state.ChartRadius, cells);
-    chart.SquareLeft = g.SquareLeft;
-    chart.SquareTop = g.SquareTop;
-    chart.SquareRight = g.SquareRight;
-    chart.SquareBottom = g.SquareBottom;
-    chart.CellSize = g.CellSize;
-    chart.cells = cells;
     return chart;
 }
 
@@ -344,18 +394,16 @@ GannChartGeometry ComputeGannChart(const GannState& state, Layout layout)
     const GannChartKind kind = GannChartKindFor(state, layout);
     if (kind == GannChartKind::Full) {
         GannChartGeometry chart = WithSquare(state, kind, state.GridSize);
-        const GannSquareGeometry g = chart.square();
-        chart.ringOutlines = RingOutlineSegments(g);
-        chart.resultBoxes = ResultBoxes(state, g);
-        chart.wheel = AngleWheel(state, g, state.PriceAngle);
-        chart.cellNumbers = CellNumberLabels(state, g, true);
+        chart.ringOutlines = RingOutlineSegments(chart);
+        chart.resultBoxes = ResultBoxes(state, chart);
+        chart.wheel = AngleWheel(state, chart, state.PriceAngle);
+        chart.cellNumbers = CellNumberLabels(state, chart, true);
         return chart;
     }
     GannChartGeometry chart = WithSquare(state, kind, GannConstants(layout).bandCells);
-    const GannSquareGeometry g = chart.square();
-    chart.ringOutlines = RingOutlineSegments(g, BandRings);
-    chart.wheel = AngleWheel(state, g, state.PriceAngle);
-    chart.band = BandChart(state, layout, g);
+    chart.ringOutlines = RingOutlineSegments(chart, BandRings);
+    chart.wheel = AngleWheel(state, chart, state.PriceAngle);
+    chart.band = BandChart(state, layout, chart);
     return chart;
 }
 
@@ -379,18 +427,4 @@ std::map<int, QPoint> BandCellMap(const GannChartGeometry& chart)
     for (const GannBox& b : chart.band.boxes)
         out[b.number] = QPoint(b.column, b.row);
     return out;
-}
-
-void ApplyGannChartToState(GannState& state, const GannChartGeometry& chart)
-{
-    if (chart.blank) return;
-    state.SquareLeft = chart.SquareLeft;
-    state.SquareTop = chart.SquareTop;
-    state.SquareRight = chart.SquareRight;
-    state.SquareBottom = chart.SquareBottom;
-    state.CellSize = chart.CellSize;
-    for (const GannCellMove& m : chart.band.moves) {
-        state.CellX[m.number] = qint16(m.column);
-        state.CellY[m.number] = qint16(m.row);
-    }
 }

@@ -42,7 +42,7 @@ constexpr qint32 GannNumberOffsetY = 70;
 enum class GannChartKind { Full, Band };
 
 // Full while GridCenter is at most 16 (compact) or 19 (large), else Band.
-GannChartKind GannChartKindFor(const GannState& state, Layout layout);
+GannChartKind GannChartKindFor(const GannSpiral& spiral, Layout layout);
 // "full" or "band".
 QString GannChartKindName(GannChartKind kind);
 
@@ -177,25 +177,17 @@ GannBandChart BandChart(const GannState& state, Layout layout, const GannSquareG
 // Full: ring outlines, result boxes, wheel, cell numbers.
 // Band: band outlines, wheel, then each box with its number.
 // blank: nothing at all (the initial chart of a square too large to draw whole).
-struct GannChartGeometry {
+struct GannChartGeometry : GannSquareGeometry {
     GannChartKind kind = GannChartKind::Full;
     bool blank = false;
     qint32 ChartHalf = 0;
     qint32 ChartRadius = 0;
-    qint32 SquareLeft = 0;
-    qint32 SquareTop = 0;
-    qint32 SquareRight = 0;
-    qint32 SquareBottom = 0;
-    qint32 CellSize = 0;
-    int cells = 0;
 
     std::vector<GannSegment> ringOutlines;
     std::vector<GannBox> resultBoxes;      // full square: price, highs, lows
     GannWheel wheel;
     std::vector<GannLabel> cellNumbers;    // full square: every cell's number
     GannBandChart band;                    // band chart only
-
-    GannSquareGeometry square() const;
 };
 
 // The chart that ends a calculation: the whole square, or the band chart beyond the
@@ -209,8 +201,3 @@ GannChartGeometry ComputeInitialGannChart(const GannState& state, Layout layout)
 // Band chart: spiral number -> [column, row] in the band square of every number it
 // shows, after all moves. Empty for a full chart.
 std::map<int, QPoint> BandCellMap(const GannChartGeometry& chart);
-
-// What drawing the chart leaves in the window's state: the square's edges and cell
-// size, and for the band chart the moved CellX / CellY entries of the numbers shown
-// (they last until the next calculation rebuilds the spiral).
-void ApplyGannChartToState(GannState& state, const GannChartGeometry& chart);

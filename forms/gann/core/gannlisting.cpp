@@ -19,11 +19,11 @@ QString NumberOrNothing(qint16 n) { return n == 0 ? QString() : QString::number(
 
 }  // namespace
 
-QString GannPriceListing(const GannState& s)
+QString GannPriceListing(const GannInputs& inputs, const GannResults& s)
 {
     QString text = QStringLiteral("Angle  High   Low") + LineEnd
         + QStringLiteral("-----  ----   ---") + LineEnd;
-    if (s.GannPrice > 0) {
+    if (inputs.GannPrice > 0) {
         for (int k = 1; k <= s.AngleCount; ++k)
             text += AngleColumn(k) + Column(NumberOrNothing(s.PotentialHigh[k]), 11)
                 + NumberOrNothing(s.PotentialLow[k]) + LineEnd;
@@ -31,10 +31,10 @@ QString GannPriceListing(const GannState& s)
     return text;
 }
 
-QString GannDateListing(const GannState& s)
+QString GannDateListing(const GannInputs& inputs, const GannResults& s)
 {
     QString text = QStringLiteral("Angle  Date") + LineEnd + QStringLiteral("-----  ----") + LineEnd;
-    if (s.DateEntered) {
+    if (inputs.DateEntered) {
         for (int k = 1; k <= s.AngleCount; ++k)
             text += AngleColumn(k) + FormatMmDdYyyy(s.AngleDate[k]) + LineEnd;
     }

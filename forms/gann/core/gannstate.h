@@ -41,66 +41,61 @@ struct GannLayoutConstants {
 
 const GannLayoutConstants& GannConstants(Layout layout);
 
-// A dx/dy pair on the grid; dy grows downwards as on the screen.
-struct GannDirection {
-    qint16 dx = 0;
-    qint16 dy = 0;
-    bool operator==(const GannDirection& o) const { return dx == o.dx && dy == o.dy; }
-};
+// Dates that were never set read as before 1/1/1900 and print as nothing.
+inline QDate GannUnsetDate() { return QDate(1899, 12, 30); }
 
-// The calculation state of one Gann window. Plain fields under the names the
-// window, the chart, the export and the command-line tool share. Arrays keep the
-// original's fixed sizes: entry 0 of the per-angle arrays carries nothing, and the
-// cell tables keep stale entries past the last number placed, which the searches may
-// read at the lower-left corner of the square (where it cannot change a result).
-struct GannState {
-    // Dates that were never set read as before 1/1/1900 and print as nothing.
-    static QDate UnsetDate() { return QDate(1899, 12, 30); }
-
+// What the last Calculate read from the price box and the date picker. A price too
+// large is remembered here with its date even though nothing was calculated from it.
+struct GannInputs {
     qint16 GannPrice = 0;                 // rounded price; 0 = no price
-    QDate GannDate = UnsetDate();         // the picker's date at the last calculation
+    QDate GannDate = GannUnsetDate();     // the picker's date at the last calculation
     // Whether that date was analysed: false while the picker stood at today, which is
     // how the trader leaves the date out. Decided once by the calculation, so the
     // listing, the chart and the tool agree even when the day changes meanwhile.
     bool DateEntered = false;
+};
+
+// The chart box the square is drawn in, in twips: its half side, fixed when the window
+// loads, and the radius of the wheel, which grows with the square for middle prices.
+struct GannChartFrame {
+    qint32 ChartHalf = 0;
+    qint32 ChartRadius = 0;
+};
+
+// The numbers 1, 2, 3, ... laid out as a square spiral around 1. The cell tables keep
+// the original's fixed sizes and keep stale entries past the last number placed, which
+// the searches may read at the lower-left corner of the square (where it cannot change
+// a result).
+struct GannSpiral {
     qint16 GridCenter = 0;                // 1-based centre index on each axis
     qint16 GridSize = 0;                  // 2 * GridCenter - 1 cells per side
-    qint32 ChartHalf = 0;                 // half the chart's side, twips (set at load)
-    qint32 ChartRadius = 0;               // the wheel's radius, twips
-
     // Grid[column][row] = spiral number in that cell, 0 = empty.
     std::array<std::array<qint16, GannGridCells>, GannGridCells> Grid{};
     // 0-based column and row (rows counted downwards) of spiral number n.
     std::array<qint16, GannMaxNumber + 1> CellX{};
     std::array<qint16, GannMaxNumber + 1> CellY{};
+};
+
+using GannAngleDates = std::array<QDate, GannAngleSlots + 1>;
+
+// What a calculation finds: the spiral with its highs and lows marked, the angles they
+// were sought at, and the projected dates. Entry 0 of the per-angle arrays carries
+// nothing.
+struct GannResults : GannSpiral {
     // GannPlainCell, GannHighCell or GannLowCell per spiral number.
     std::array<qint16, GannMaxNumber + 1> CellMark{};
-    GannDirection SpiralStep;             // the spiral builder's walking direction
-    GannDirection SpiralTurn;             // and the side it probes for a free cell
-
     double PriceAngle = 0;                // radians, 0 = right, counter-clockwise
     qint16 AngleCount = GannAngleCount;
     std::array<double, GannAngleSlots + 1> HighTargetAngle{};
     std::array<double, GannAngleSlots + 1> LowTargetAngle{};
     std::array<qint16, GannAngleSlots + 1> PotentialHigh{};   // 0 = none
     std::array<qint16, GannAngleSlots + 1> PotentialLow{};    // 0 = none
-    std::array<QDate, GannAngleSlots + 1> AngleDate;          // null date = none
+    GannAngleDates AngleDate;                                 // unset = none
 
-    // The seasonal walk of the date projection.
-    qint16 SeasonYear = 0;
-    QDate SeasonStart = UnsetDate();
-    QDate SeasonEnd = UnsetDate();
-    QDate DayCursor = UnsetDate();
-    double DayDegrees = 0;
-    double SeasonBaseDegrees = 0;
-
-    // Geometry of the drawn square in twips, written by the chart drawing before it
-    // places boxes, numbers and the wheel.
-    qint32 SquareLeft = 0;
-    qint32 SquareTop = 0;
-    qint32 SquareRight = 0;
-    qint32 SquareBottom = 0;
-    qint32 CellSize = 0;
-
-    GannState() { AngleDate.fill(UnsetDate()); }
+    GannResults() { AngleDate.fill(GannUnsetDate()); }
 };
+
+// One Gann window's calculation state: what it read, the chart box it draws into and
+// what it found. Functions take the part they need; the drawn geometry of the chart is
+// not part of it (gannchartgeometry.h).
+struct GannState : GannInputs, GannChartFrame, GannResults {};

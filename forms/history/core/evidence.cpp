@@ -2,7 +2,6 @@
 
 #include "forms/gann/core/ganncalc.h"
 #include "modules/dates.h"
-#include "modules/errors.h"
 #include "modules/numbers.h"
 
 #include <algorithm>
@@ -71,12 +70,8 @@ void TallyFibonacci(const Swing& a, const Swing& b, const Swing& c, const FibRat
                     const QDate& today, ErrorTally& tally)
 {
     FibonacciState state;
-    try {
-        if (ProjectFibonacci(a, b, today, ratios, state))
-            return;
-    } catch (const CalcError&) {
+    if (ProjectFibonacci(a, b, today, ratios, state))
         return;
-    }
     const std::vector<double> prices(state.PotentialPrice.begin() + 1, state.PotentialPrice.begin() + 4);
     const std::vector<QDate> dates(state.PotentialDate.begin() + 1,
                                    state.PotentialDate.begin() + 1 + state.DateLevelCount);
@@ -87,12 +82,8 @@ void TallyGann(const Swing& b, const Swing& c, const PriceScaleChoice& scale, co
                GannState& state, ErrorTally& tally)
 {
     GannProjection g;
-    try {
-        if (ProjectGann(b, ScaleForPrice(scale, b.close), today, Layout::Large, state, g))
-            return;
-    } catch (const CalcError&) {
+    if (ProjectGann(b, ScaleForPrice(scale, b.close), today, Layout::Large, state, g))
         return;
-    }
     std::vector<double> levels = g.highs;
     levels.insert(levels.end(), g.lows.begin(), g.lows.end());
     if (levels.empty() || g.dates.empty())
@@ -118,6 +109,19 @@ Evidence MeasureEvidence(const std::vector<Swing>& swings, const FibRatios& rati
     return {fibonacci.score(), baseline.score(), gann.score()};
 }
 
+namespace {
+
+// "Fibonacci prices came closer than evenly spaced ratios (median error 1.2% against 3.4%)."
+// A tie counts against Fibonacci: it has to earn its place.
+QString Verdict(const QString& what, double fibonacciError, double baselineError, const QString& measures)
+{
+    const QString outcome = fibonacciError >= baselineError ? QStringLiteral("did no better than")
+                                                            : QStringLiteral("came closer than");
+    return QStringLiteral("Fibonacci %1 %2 evenly spaced ratios (%3).").arg(what, outcome, measures);
+}
+
+}  // namespace
+
 QStringList EvidenceVerdicts(const Evidence& e)
 {
     const ProjectionScore& f = e.fibonacci;
@@ -125,20 +129,11 @@ QStringList EvidenceVerdicts(const Evidence& e)
     if (f.count == 0)
         return {QStringLiteral("Fewer than three confirmed swings: there is nothing to measure yet.")};
     const auto days = [](double x) { return QString::number(x, 'f', 1) + QStringLiteral(" days"); };
-    QStringList v;
-    if (f.medianPriceError >= b.medianPriceError)
-        v << QStringLiteral("Fibonacci prices did no better than evenly spaced ratios (median error %1 against %2).")
-                 .arg(Percent(f.medianPriceError), Percent(b.medianPriceError));
-    else
-        v << QStringLiteral("Fibonacci prices came closer than evenly spaced ratios (median error %1 against %2).")
-                 .arg(Percent(f.medianPriceError), Percent(b.medianPriceError));
-    if (f.medianDaysOff >= b.medianDaysOff)
-        v << QStringLiteral("Fibonacci dates did no better than evenly spaced ratios (median %1 off against %2).")
-                 .arg(days(f.medianDaysOff), days(b.medianDaysOff));
-    else
-        v << QStringLiteral("Fibonacci dates came closer than evenly spaced ratios (median %1 off against %2).")
-                 .arg(days(f.medianDaysOff), days(b.medianDaysOff));
-    return v;
+    return {Verdict(QStringLiteral("prices"), f.medianPriceError, b.medianPriceError,
+                    QStringLiteral("median error %1 against %2")
+                        .arg(Percent(f.medianPriceError), Percent(b.medianPriceError))),
+            Verdict(QStringLiteral("dates"), f.medianDaysOff, b.medianDaysOff,
+                    QStringLiteral("median %1 off against %2").arg(days(f.medianDaysOff), days(b.medianDaysOff)))};
 }
 
 namespace {

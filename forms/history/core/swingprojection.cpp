@@ -69,9 +69,9 @@ FibonacciInputs FibonacciInputsFromSwings(const Swing& older, const Swing& newer
 std::optional<QString> ProjectFibonacci(const Swing& older, const Swing& newer, const QDate& today,
                                         const FibRatios& ratios, FibonacciState& state)
 {
-    if (std::optional<QString> message = ValidateInputs(FibonacciInputsFromSwings(older, newer), today, state))
-        return message;
-    Calculate(state, ratios);
+    const CalcOutcome outcome = CalculateFibonacci(FibonacciInputsFromSwings(older, newer), today, ratios, state);
+    if (!outcome.accepted())
+        return outcome.message;
     return std::nullopt;
 }
 
@@ -105,14 +105,10 @@ SwingProjections ProjectFromLastSwings(const std::vector<Swing>& swings, const F
         p.older = confirmed[n - 2];
         p.newer = confirmed[n - 1];
         FibonacciState state;
-        try {
-            if (const std::optional<QString> m = ProjectFibonacci(*p.older, *p.newer, today, ratios, state))
-                p.fibonacciMessage = *m;
-            else
-                p.fibonacci = state;
-        } catch (const CalcError& e) {
-            p.fibonacciMessage = e.text;
-        }
+        if (const std::optional<QString> m = ProjectFibonacci(*p.older, *p.newer, today, ratios, state))
+            p.fibonacciMessage = *m;
+        else
+            p.fibonacci = state;
     } else {
         p.fibonacciMessage = QStringLiteral("Fewer than two confirmed swings: no Fibonacci projection.");
     }
@@ -121,15 +117,11 @@ SwingProjections ProjectFromLastSwings(const std::vector<Swing>& swings, const F
         auto state = std::make_unique<GannState>();
         LoadGannState(*state, Layout::Large, today, 0);
         GannProjection g;
-        try {
-            const PriceScale s = ScaleForPrice(scale, p.gannSwing->close);
-            if (const std::optional<QString> m = ProjectGann(*p.gannSwing, s, today, Layout::Large, *state, g))
-                p.gannMessage = *m;
-            else
-                p.gann = g;
-        } catch (const CalcError& e) {
-            p.gannMessage = e.text;
-        }
+        const PriceScale s = ScaleForPrice(scale, p.gannSwing->close);
+        if (const std::optional<QString> m = ProjectGann(*p.gannSwing, s, today, Layout::Large, *state, g))
+            p.gannMessage = *m;
+        else
+            p.gann = g;
     } else {
         p.gannMessage = QStringLiteral("No confirmed swing: no Gann projection.");
     }

@@ -53,8 +53,7 @@ FibonacciInputs FibonacciInputsFromSwings(const Swing& older, const Swing& newer
 // ---- The projections --------------------------------------------------------
 
 // Validate and calculate as the Fibonacci window's Calculate does. Returns the
-// window's message for rejected inputs; throws CalcError when the calculation
-// cannot go on.
+// window's message for rejected inputs or a calculation that cannot go on.
 std::optional<QString> ProjectFibonacci(const Swing& older, const Swing& newer, const QDate& today,
                                         const FibRatios& ratios, FibonacciState& state);
 

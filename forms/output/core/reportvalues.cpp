@@ -18,7 +18,7 @@ FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const
     return v;
 }
 
-GannReportValues GannReportValuesOf(const GannState& state, const QString& projectText,
+GannReportValues GannReportValuesOf(const GannResults& results, const QString& projectText,
                                     const QString& priceText, const QDate& pickerDate,
                                     const QDate& today, const QString& notesText)
 {
@@ -27,11 +27,11 @@ GannReportValues GannReportValuesOf(const GannState& state, const QString& proje
     v.PriceText = priceText;
     if (!PickerMeansNoDate(pickerDate, today))
         v.InputDate = pickerDate;
-    v.AngleCount = qint16(qBound(0, int(state.AngleCount), GannAngleSlots));
+    v.AngleCount = qint16(qBound(0, int(results.AngleCount), GannAngleSlots));
     for (int k = 1; k <= GannAngleSlots; ++k) {
-        v.PotentialHigh[k] = state.PotentialHigh[k];
-        v.PotentialLow[k] = state.PotentialLow[k];
-        v.AngleDate[k] = state.AngleDate[k];
+        v.PotentialHigh[k] = results.PotentialHigh[k];
+        v.PotentialLow[k] = results.PotentialLow[k];
+        v.AngleDate[k] = results.AngleDate[k];
     }
     v.NotesText = notesText;
     return v;

@@ -10,6 +10,6 @@
 
 FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const QString& notesText);
 
-GannReportValues GannReportValuesOf(const GannState& state, const QString& projectText,
+GannReportValues GannReportValuesOf(const GannResults& results, const QString& projectText,
                                     const QString& priceText, const QDate& pickerDate,
                                     const QDate& today, const QString& notesText);

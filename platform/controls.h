@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <initializer_list>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// Building a window's controls.
+
+// Gives a control the name the rest of the program finds it by (tests, the guide's
+// screenshots, the tools that drive the windows) and hands it back, so a control is
+// made, named and stored in one statement.
+template <class Control>
+Control* Named(Control* control, const char* name)
+{
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+// A labelled control's caption.
+QLabel* MakeLabel(const char* name, const QString& caption, QWidget* parent);
+
+// A button that Enter presses only while it has the focus; the window's own default
+// button, if any, is set apart.
+QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent);
+
+// Tab moves through the controls in the order given.
+void SetTabOrder(std::initializer_list<QWidget*> controls);
