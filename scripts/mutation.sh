@@ -21,7 +21,7 @@
 #   --seed S    seed of the sample (default 15)
 #   --build DIR build folder of its own (default build-mutation), Release at -O1,
 #               shared libraries, no debug information, through ccache if installed
-#   --jobs J    parallel compile jobs (default 1)
+#   --jobs J    parallel compile jobs and tests (default 1)
 #   --list      print the sample and stop, without building
 #
 # It edits the sources in place, so run it on a checkout nobody is editing, for
@@ -216,7 +216,7 @@ run_tests() {
     # In the order they are declared, the quick unit tests first, and the first failure
     # decides; a fault that makes a test loop ends at its timeout.
     rm -f "$build/Testing/Temporary/CTestCostData.txt"
-    timeout 1800 ctest --test-dir "$build" -j1 --stop-on-failure -R "$pattern" >"$work/test.log" 2>&1
+    timeout 1800 ctest --test-dir "$build" -j"$jobs" --stop-on-failure -R "$pattern" >"$work/test.log" 2>&1
 }
 
 echo "Building the unmutated tree in $build ..."

@@ -44,6 +44,6 @@ if [ "$mode" = images ] || [ "$mode" = all ]; then
 fi
 
 if [ "$mode" = examples ] || [ "$mode" = all ]; then
-  QT_QPA_PLATFORM=offscreen build/tests/docs/docexamples update docs/guide.md \
+  QT_QPA_PLATFORM=offscreen build/docs/tools/docexamples update docs/guide.md \
     build/app/cli/tessaray-cli build/docs/tools/tessaray-docshots
 fi

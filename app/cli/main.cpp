@@ -1,4 +1,5 @@
 #include "app/cli/cli.h"
+#include "app/cli/clifiles.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -52,8 +53,16 @@ int main(int argc, char* argv[])
     env.version = QStringLiteral(TESSARAY_VERSION);
     // On a terminal that also shows the rows, the rows are the progress.
     env.showProgress = ::isatty(STDERR_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 0;
-    const int status = RunCli(app.arguments().mid(1), env, CliStreams{ReadStandardInput, &out, &err});
-    out.flush();
+    int status = RunCli(app.arguments().mid(1), env, CliStreams{ReadStandardInput, &out, &err});
+    // Standard output is written as it goes; a full disk behind it shows only now, and
+    // a script must not take the run for done.
+    const bool written = out.flush() && out.error() == QFileDevice::NoError;
+    if (!written && status == ExitOk) {
+        const CliFailure failure = FileFailure(QStringLiteral("Action failed:\nCannot write the file"),
+                                               QStringLiteral("(standard output)"), out.errorString());
+        err.write((failure.message + QLatin1Char('\n')).toUtf8());
+        status = failure.status;
+    }
     err.flush();
     return status;
 }

@@ -2,7 +2,8 @@
 #include <QProcess>
 #include <QtTest>
 
-// Runs the built tessaray-cli as a script would, with optional standard input.
+// Runs the built tessaray-cli as a script would, with optional standard input; its
+// standard output goes to `outputFile` when one is named.
 struct CliResult {
     int status = -1;
     QByteArray out, err;
@@ -11,9 +12,12 @@ struct CliResult {
 };
 
 inline CliResult RunCliProgram(const QStringList& args, const QByteArray& input = QByteArray(),
-                               const QString& program = QStringLiteral(TESSARAY_CLI_PATH))
+                               const QString& program = QStringLiteral(TESSARAY_CLI_PATH),
+                               const QString& outputFile = QString())
 {
     QProcess process;
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
     process.start(program, args);
     process.write(input);
     process.closeWriteChannel();

@@ -10,7 +10,7 @@ class TestCliExit : public QObject {
     Q_OBJECT
 private slots:
     // message: all of standard error; a final "*" compares only its start; for status 64
-    // the first line.
+    // the first line. ">/dev/full" sends standard output to a disk that is full.
     void statusAndMessage_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -34,6 +34,10 @@ private slots:
         QTest::newRow("report file that cannot be written")
             << QStringList{"gann", "--price", "100", "--output", "/proc/version/report.txt"} << 1
             << "Action failed:\nCannot write the file /proc/version/report.txt: *";
+        QTest::newRow("report onto a full disk") << QStringList{"gann", "--price", "100", ">/dev/full"} << 1
+            << "Action failed:\nCannot write the file (standard output): No space left on device\n";
+        QTest::newRow("chart onto a full disk") << QStringList{"gann", "--price", "100", "--chart", "-", ">/dev/full"}
+            << 1 << "Error in Printing: Cannot write the file (standard output): No space left on device\n";
         QTest::newRow("chart of another kind") << QStringList{"gann", "--price", "100", "--chart", "c.jpg"} << 64
             << "--chart needs a file name ending in .png or .bmp, or - for standard output, not \"c.jpg\"";
         QTest::newRow("chart and report both on standard output")
@@ -51,7 +55,8 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, status);
         QFETCH(QString, message);
-        const CliResult result = RunCliProgram(args);
+        const bool full = args.removeOne(">/dev/full");
+        const CliResult result = RunCliProgram(args, {}, TESSARAY_CLI_PATH, full ? "/dev/full" : "");
         QCOMPARE(result.status, status);
         if (status == 64) {
             QCOMPARE(result.errText().section('\n', 0, 0), "tessaray-cli: " + message);

@@ -125,6 +125,8 @@ private slots:
             << Inputs(100, 125) << 0.618 << "115.45 112.5 109.55 | 99 126 2 14" << "";
         QTest::newRow("lower bound below zero is cut to zero")
             << Inputs(0.5, 4) << 0.618 << "2.663 2.25 1.837 | 0 5 1 5" << "";
+        QTest::newRow("a currency below 1 keeps its lower bound")
+            << Inputs(0.65, 0.72) << 0.618 << "0.69326 0.685 0.67674 | 0.64 0.73 0.01 9" << "";
         QTest::newRow("negative potential price is clamped") << Inputs(10, 20) << 2.5 << "16.18 15 0 | 0 21 2 10" << "";
         QTest::newRow("days") << Inputs(0, 0, D(1, 1, 2004), D(1, 21, 2004)) << 0.618 << ""
                               << "1/28/2004 1/31/2004 2/2/2004 | D 12/29/2003 2/7/2004 4 10";
@@ -233,7 +235,9 @@ private slots:
             const int x1 = withDates ? DateToX(s, g, s.Date1) : 1250 + 625;
             const int x2 = withDates ? DateToX(s, g, s.Date2) : 1250 + 4375;
             QCOMPARE(at(x1, PriceToY(s, g, 100)), QColor(Qt::black));   // the first input point
+            QCOMPARE(at(x1, PriceToY(s, g, 100) + 30), QColor(Qt::black));   // its dot, below the line
             QCOMPARE(at(g.PriceAxisX, 3000), QColor(Qt::black));        // the price axis
+            QCOMPARE(at(g.TimeAxisLeft - 45, PriceToY(s, g, s.ChartMaxPrice)), QColor(Qt::black));   // the top tick
             // The line joining the two points passes their midpoint, within a pixel.
             const int mx = (x1 + x2) / 2, my = (PriceToY(s, g, 100) + PriceToY(s, g, 150)) / 2;
             bool joined = false;
@@ -246,6 +250,7 @@ private slots:
                 // 4/7/2004 is 128 of 152 days along: x = 128/152 * 6250 + 1250 = 6513.2 -> 6513.
                 QCOMPARE(DateToX(s, g, s.PotentialDate[3]), 6513);
                 QCOMPARE(at(6513, 1500), QColor(0, 0, 255));
+                QCOMPARE(at(DateToX(s, g, s.PotentialDate[1]), 1500), QColor(0, 0, 255));   // the first level too
             }
             // The printout goes on writing in black tick-label type.
             QCOMPARE(pb.foreColor(), QColor(Qt::black));

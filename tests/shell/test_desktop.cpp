@@ -277,6 +277,7 @@ private slots:
         QTest::newRow("left of it") << "2" << "Number 2 \u00b7 angle 180\u00b0 \u00b7 ring 1";
         QTest::newRow("straight up") << "15" << "Number 15 \u00b7 angle 90\u00b0 \u00b7 ring 2";
         QTest::newRow("right, third ring") << "40" << "Number 40 \u00b7 angle 0\u00b0 \u00b7 ring 3";
+        QTest::newRow("straight down") << "8" << "Number 8 \u00b7 angle 270\u00b0 \u00b7 ring 1";
     }
     void squareZoomAndCellTips()
     {
