@@ -26,6 +26,7 @@ private slots:
                  {"C1 control outside 1252 forces UTF-8", "\u0080", "\xC2\x80", true},
                  {"last two-byte lead", "\u07FF", "\xDF\xBF", true},
                  {"last four-byte lead", "\U0010FFFF", "\xF4\x8F\xBF\xBF", true},
+                 {"past U+10FFFF is 1252", "\u00F4\u0090\u20AC\u20AC", "\xF4\x90\x80\x80", false},
                  // Found by fuzzing: these 1252 bytes are valid UTF-8 and read back as other letters.
                  {"1252 bytes that read as UTF-8 force UTF-8", "\u00C3\u00A9t\u00C3\u00A9",
                   "\xC3\x83\xC2\xA9t\xC3\x83\xC2\xA9", true},
