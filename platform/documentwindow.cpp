@@ -119,8 +119,16 @@ void DocumentWindow::keyPressEvent(QKeyEvent* event)
 // ---------------------------------------------------------------------------------
 // Keyboard shortcuts and the clipboard
 
-void DocumentWindow::AddDocumentShortcuts(const DocumentButtons& b)
+void DocumentWindow::ConnectDocumentButtons(const DocumentButtons& b)
 {
+    const std::pair<QAbstractButton*, void (DocumentWindow::*)()> handlers[] = {
+        {b.newProject, &DocumentWindow::cmdNew_Click},   {b.open, &DocumentWindow::cmdOpen_Click},
+        {b.calculate, &DocumentWindow::cmdCalculate_Click}, {b.exportResults, &DocumentWindow::cmdExport_Click},
+        {b.print, &DocumentWindow::cmdPrint_Click},       {b.exit, &DocumentWindow::cmdExit_Click}};
+    for (const auto& [button, handler] : handlers)
+        connect(button, &QAbstractButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
+    connect(b.save, &QAbstractButton::clicked, this, [this] { cmdSave_Click(); });
+
     AddButtonShortcut(this, b.newProject, QKeySequence(Qt::CTRL | Qt::Key_N), QStringLiteral("New project"));
     AddButtonShortcut(this, b.open, QKeySequence(Qt::CTRL | Qt::Key_O), QStringLiteral("Open a project"));
     AddButtonShortcut(this, b.save, QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("Save the project"));

@@ -39,9 +39,16 @@ public:
     QString ProjectFile;    // the file last opened or saved, or empty
     qint16 FirstShow = 1;   // 1 until the window has been the active window once
 
+    // The buttons both analyses share, each run by its button and its shortcut.
+    virtual void cmdNew_Click() = 0;
+    virtual void cmdOpen_Click() = 0;
     // Saves the document; true when it was written. A refused, cancelled or failed
     // save leaves the document changed.
     virtual bool cmdSave_Click() = 0;
+    virtual void cmdExit_Click() = 0;
+    virtual void cmdCalculate_Click() = 0;
+    virtual void cmdExport_Click() = 0;
+    virtual void cmdPrint_Click() = 0;
     // Runs each time the window becomes the active one.
     virtual void Form_Activate() = 0;
 
@@ -67,9 +74,10 @@ protected:
     // Enter presses the default button; the notes box takes it away while it has focus.
     void setDefaultButtonActive(bool active);
 
-    // Ctrl+N, Ctrl+O, Ctrl+S, F5, Ctrl+E, Ctrl+P and Ctrl+W press the window's buttons;
-    // F1, Ctrl+M and Ctrl+Q reach the rest of the program. The buttons' tooltips name them.
-    void AddDocumentShortcuts(const DocumentButtons& buttons);
+    // Each shared button runs its handler above; Ctrl+N, Ctrl+O, Ctrl+S, F5, Ctrl+E,
+    // Ctrl+P and Ctrl+W press them; F1, Ctrl+M and Ctrl+Q reach the rest of the program.
+    // The buttons' tooltips name the shortcuts.
+    void ConnectDocumentButtons(const DocumentButtons& buttons);
 
     // Ctrl+C and the context menu's "Copy Results" put resultsText() on the clipboard,
     // "Copy Chart" the chart's picture. The menu opens on each of `menuHosts`. A text

@@ -152,14 +152,7 @@ void FibonacciWindow::CreateResultControls()
 
 void FibonacciWindow::ConnectControls()
 {
-    connect(cmdCalculate, &QPushButton::clicked, this, &FibonacciWindow::cmdCalculate_Click);
-    connect(cmdNew, &QPushButton::clicked, this, &FibonacciWindow::cmdNew_Click);
-    connect(cmdOpen, &QPushButton::clicked, this, &FibonacciWindow::cmdOpen_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &FibonacciWindow::cmdSave_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &FibonacciWindow::cmdExit_Click);
     connect(cmdRatios, &QPushButton::clicked, this, &FibonacciWindow::cmdRatios_Click);
-    connect(cmdExport, &QPushButton::clicked, this, &FibonacciWindow::cmdExport_Click);
-    connect(cmdPrint, &QPushButton::clicked, this, &FibonacciWindow::cmdPrint_Click);
 
     // Any edit of an input or the notes makes the document one with unsaved changes.
     connect(txtPrice1, &QLineEdit::textChanged, this, &FibonacciWindow::TrackChange);
@@ -236,7 +229,7 @@ bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
 void FibonacciWindow::AddDesktopManners()
 {
     UseDesignFont(this);
-    AddDocumentShortcuts({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
+    ConnectDocumentButtons({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
     // Export Results and the ratios both underline R, as the window was designed; Alt+R
     // then moves between the two (Enter presses the one focused), and Ctrl+E and Ctrl+R
     // reach each of them in one stroke.

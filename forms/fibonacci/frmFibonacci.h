@@ -95,15 +95,15 @@ public:
     bool Form_QueryUnload();
 
 public slots:
-    void cmdCalculate_Click();
-    void cmdNew_Click();
-    void cmdOpen_Click();
+    void cmdCalculate_Click() override;
+    void cmdNew_Click() override;
+    void cmdOpen_Click() override;
     bool cmdSave_Click() override;
-    void cmdExit_Click();
+    void cmdExit_Click() override;
     void cmdRatios_Click();
     // The text report and the chart picture are written by the output code.
-    void cmdExport_Click();
-    void cmdPrint_Click();
+    void cmdExport_Click() override;
+    void cmdPrint_Click() override;
 
     // ---- Inputs handed over by another window (the price history's swings) ----
     // Types the two prices and moves the two pickers as a trader would, then presses

@@ -279,14 +279,6 @@ void GannWindow::SetTabOrder()
 
 void GannWindow::ConnectControls()
 {
-    connect(cmdCalculate, &QPushButton::clicked, this, &GannWindow::cmdCalculate_Click);
-    connect(cmdNew, &QPushButton::clicked, this, &GannWindow::cmdNew_Click);
-    connect(cmdOpen, &QPushButton::clicked, this, &GannWindow::cmdOpen_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &GannWindow::cmdSave_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &GannWindow::cmdExit_Click);
-    connect(cmdExport, &QPushButton::clicked, this, &GannWindow::cmdExport_Click);
-    connect(cmdPrint, &QPushButton::clicked, this, &GannWindow::cmdPrint_Click);
-
     connect(txtPrice, &QLineEdit::textChanged, this, &GannWindow::TrackChange);
     connect(txtProject, &QLineEdit::textChanged, this, &GannWindow::TrackChange);
     connect(txtNotes, &QPlainTextEdit::textChanged, this, &GannWindow::TrackChange);
@@ -325,7 +317,7 @@ void GannWindow::Form_Load()
 void GannWindow::AddDesktopManners()
 {
     UseDesignFont(this);
-    AddDocumentShortcuts({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
+    ConnectDocumentButtons({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
     AddCopyCommands([this] { return ResultsText(); }, pbGann, {fraResults, lblPrices, lblDates, pbGann});
 
     NameButtonsByCaption(this);

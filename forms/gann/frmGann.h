@@ -68,13 +68,13 @@ public:
 
 public slots:
     // The buttons, top to bottom.
-    void cmdNew_Click();
-    void cmdOpen_Click();
+    void cmdNew_Click() override;
+    void cmdOpen_Click() override;
     bool cmdSave_Click() override;
-    void cmdExit_Click();
-    void cmdCalculate_Click();
-    void cmdExport_Click();
-    void cmdPrint_Click();
+    void cmdExit_Click() override;
+    void cmdCalculate_Click() override;
+    void cmdExport_Click() override;
+    void cmdPrint_Click() override;
 
     void Form_Load();
     void Form_Activate() override;
