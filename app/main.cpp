@@ -1,27 +1,10 @@
-#include "forms/shell/frmMain.h"
-#include "platform/fonts.h"
-
-#include <QApplication>
-#include <QIcon>
+#include "app/startup.h"
 
 // Start-up shows the main menu and returns to the event loop; the program ends
 // when its last window closes.
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Marlowind - Tessaray"));
-    // The menu entry's icon in every title bar and task bar, installed or not.
-    QIcon icon;
-    for (const int size : {48, 128, 256})
-        icon.addFile(QStringLiteral(":/tessaray-%1.png").arg(size), QSize(size, size));
-    QApplication::setWindowIcon(icon);
-    QApplication::setDesktopFileName(QStringLiteral("tessaray"));
-    InstallFontSubstitutes();
-    // Every window's default font, as the windows were designed with it.
-    QApplication::setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
-
-    auto* menu = new frmMain();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->show();
+    ShowMainMenu();
     return app.exec();
 }

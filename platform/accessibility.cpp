@@ -30,3 +30,13 @@ void NameDocumentBoxes(QWidget* projectBox, QWidget* notesBox)
     NameControl(projectBox, QStringLiteral("Project name"), QStringLiteral("The name the project is saved under"));
     NameControl(notesBox, QStringLiteral("Notes"), QStringLiteral("Notes kept with the project and its report"));
 }
+
+void NameAnalysisControls(QWidget* projectBox, QWidget* notesBox, const HeadedTable& prices,
+                          const HeadedTable& dates, QWidget* chart, const QString& chartName,
+                          const QString& results)
+{
+    NameDocumentBoxes(projectBox, notesBox);
+    NameByLabel(prices.table, prices.heading, prices.description);
+    NameByLabel(dates.table, dates.heading, dates.description);
+    NameControl(chart, chartName, results);
+}

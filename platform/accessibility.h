@@ -20,3 +20,16 @@ void NameControl(QWidget* control, const QString& name, const QString& descripti
 
 // The project name and notes boxes every analysis window has.
 void NameDocumentBoxes(QWidget* projectBox, QWidget* notesBox);
+
+// A results table, named by the heading above it.
+struct HeadedTable {
+    QLabel* table;
+    QLabel* heading;
+    QString description;
+};
+
+// What every analysis window names alike: the project and notes boxes, its two results
+// tables, and its chart, described by the results as text.
+void NameAnalysisControls(QWidget* projectBox, QWidget* notesBox, const HeadedTable& prices,
+                          const HeadedTable& dates, QWidget* chart, const QString& chartName,
+                          const QString& results);

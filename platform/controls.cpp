@@ -1,5 +1,8 @@
 #include "platform/controls.h"
 
+#include "platform/accessibility.h"
+#include "platform/enterkey.h"
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -8,10 +11,24 @@ QLabel* MakeLabel(const char* name, const QString& caption, QWidget* parent)
     return Named(new QLabel(caption, parent), name);
 }
 
+QLabel* MakeLabel(const char* name, const QString& caption, QWidget* parent, const TwipRect& place)
+{
+    QLabel* label = MakeLabel(name, caption, parent);
+    PlaceTwips(label, place);
+    return label;
+}
+
 QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent)
 {
     auto* button = Named(new QPushButton(caption, parent), name);
     button->setAutoDefault(false);
+    return button;
+}
+
+QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent, const TwipRect& place)
+{
+    QPushButton* button = MakeButton(name, caption, parent);
+    PlaceTwips(button, place);
     return button;
 }
 
@@ -23,4 +40,12 @@ void SetTabOrder(std::initializer_list<QWidget*> controls)
             QWidget::setTabOrder(previous, control);
         previous = control;
     }
+}
+
+void SettleDesignedWindow(QWidget* window)
+{
+    UseDesignFont(window);
+    EnterPressesFocusedButton(window);
+    NameButtonsByCaption(window);
+    CenterInAvailableArea(window);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/geometry.h"
+
 #include <QString>
 #include <initializer_list>
 
@@ -18,12 +20,19 @@ Control* Named(Control* control, const char* name)
     return control;
 }
 
-// A labelled control's caption.
+// A labelled control's caption; with a place, already at it.
 QLabel* MakeLabel(const char* name, const QString& caption, QWidget* parent);
+QLabel* MakeLabel(const char* name, const QString& caption, QWidget* parent, const TwipRect& place);
 
 // A button that Enter presses only while it has the focus; the window's own default
-// button, if any, is set apart.
+// button, if any, is set apart. With a place, already at it.
 QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent);
+QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent, const TwipRect& place);
 
 // Tab moves through the controls in the order given.
 void SetTabOrder(std::initializer_list<QWidget*> controls);
+
+// What every window of a fixed design does once its controls exist: the design font on
+// each control, Enter pressing the focused button, buttons named for screen readers by
+// their captions, and the window in the middle of the desktop's free area.
+void SettleDesignedWindow(QWidget* window);

@@ -1,4 +1,6 @@
 #pragma once
+#include "modules/layout.h"
+
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -86,4 +88,13 @@ private:
     QPushButton* m_defaultButton = nullptr;
     std::function<QString()> m_resultsText;
     PictureBox* m_chart = nullptr;
+};
+
+// One layout of an analysis window as a class of its own, which the main window keeps
+// one of and opens when the screen calls for that layout. Window is constructed from
+// (Layout, QWidget* parent).
+template <typename Window, Layout L>
+class LayoutWindow : public Window {
+public:
+    explicit LayoutWindow(QWidget* parent = nullptr) : Window(L, parent) {}
 };

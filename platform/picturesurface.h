@@ -105,6 +105,8 @@ private:
     // per call cost more than most of the lines it drew.
     QPainter& painter();
     void endPainting() const;
+    // Before drawing: the drawing gets pixels of its own if it shares the picture's.
+    void ownImage();
     std::function<void()> m_onChanged;
     double m_tpp;
     double m_ratio;

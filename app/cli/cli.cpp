@@ -37,15 +37,7 @@ std::optional<CliFailure> WriteResults(const CliOptions& o, const QByteArray& te
     return WriteOutput(o.output.value_or(QStringLiteral("-")), text, io.out);
 }
 
-// How a run of one analysis tells its results in each --format, and its chart picture.
-template <class Run>
-struct RunOutputs {
-    QString (*report)(const Run&);
-    QString (*listing)(const Run&);
-    QByteArray (*json)(const Run&);
-    QImage (*chartPicture)(const Run&);
-};
-
+// The text --format asks for and the picture --chart asks for, each where it goes.
 template <class Run>
 std::optional<CliFailure> WriteRun(const CliOptions& o, const Run& run, const RunOutputs<Run>& outputs,
                                    const CliStreams& io)
@@ -77,14 +69,14 @@ std::optional<CliFailure> RunFibonacciOnce(const CliOptions& o, const CliEnviron
         return failure;
     if (auto failure = RunFibonacci(o, run))
         return failure;
-    return WriteRun(o, run, {FibonacciReport, FibonacciListing, FibonacciJson, FibonacciChartPicture}, io);
+    return WriteRun(o, run, FibonacciOutputs, io);
 }
 
 std::optional<CliFailure> RunGannOnce(const CliOptions& o, GannRun& run, const CliStreams& io)
 {
     if (auto failure = RunGann(o, run))
         return failure;
-    return WriteRun(o, run, {GannReport, GannListing, GannJson, GannChartPicture}, io);
+    return WriteRun(o, run, GannOutputs, io);
 }
 
 int RunSingle(const CliOptions& o, const CliEnvironment& env, const QDate& today, Layout layout,

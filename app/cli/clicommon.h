@@ -7,6 +7,9 @@
 #include <QtGlobal>
 #include <optional>
 
+class QByteArray;
+class QImage;
+
 // What the tool shares between its commands: exit statuses, the failure that ends a
 // run, and the window a calculation is imagined in.
 
@@ -38,6 +41,15 @@ inline std::optional<CliFailure> FailureOf(const CalcOutcome& outcome)
         return std::nullopt;
     return CliFailure{outcome.kind == CalcOutcome::Rejected ? ExitRejected : ExitFailed, outcome.message};
 }
+
+// What one calculation of an analysis prints, as --format and --chart ask for it.
+template <class Run>
+struct RunOutputs {
+    QString (*listing)(const Run&);       // lblPrices, "=====", lblDates
+    QString (*report)(const Run&);        // what Export Results writes
+    QByteArray (*json)(const Run&);
+    QImage (*chartPicture)(const Run&);   // what Print Image -> File saves: the chart with its text block
+};
 
 // Bitmaps and window sizes are worked out at 96 dots per inch: 15 twips per pixel.
 constexpr double CliTwipsPerPixel = 15.0;

@@ -49,6 +49,44 @@ std::optional<CliFailure> WriteOutput(const QString& target, const QByteArray& b
     return WriteBytes(target, bytes, out, QStringLiteral("Action failed:\nCannot write the file"));
 }
 
+namespace {
+
+// The chart's pixels for a PNG: a chart has a handful of colours, and a palette of them
+// sends a third of the bytes through the compressor, in well under half the time. A
+// picture of more than 256 colours stays 24-bit: never an approximation.
+QImage PngPixels(const QImage& picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    QImage indexed(rgb.size(), QImage::Format_Indexed8);
+    QList<QRgb> colors;
+    QRgb last = 0;
+    uchar lastIndex = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb* from = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* to = indexed.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            if (colors.isEmpty() || from[x] != last) {
+                last = from[x];
+                qsizetype at = colors.indexOf(last);
+                if (at < 0) {
+                    if (colors.size() == 256)
+                        return picture.convertToFormat(QImage::Format_RGB888);
+                    at = colors.size();
+                    colors.push_back(last);
+                }
+                lastIndex = uchar(at);
+            }
+            to[x] = lastIndex;
+        }
+    }
+    indexed.setColorTable(colors);
+    indexed.setDotsPerMeterX(picture.dotsPerMeterX());
+    indexed.setDotsPerMeterY(picture.dotsPerMeterY());
+    return indexed;
+}
+
+}  // namespace
+
 std::optional<CliFailure> WriteChartPicture(const QImage& picture, const QString& target, QIODevice* out)
 {
     // 24 bits per pixel: the bitmap every Windows program reads, and a PNG as small as
@@ -57,6 +95,9 @@ std::optional<CliFailure> WriteChartPicture(const QImage& picture, const QString
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    picture.convertToFormat(QImage::Format_RGB888).save(&buffer, png ? "PNG" : "BMP");
+    if (png)
+        PngPixels(picture).save(&buffer, "PNG");
+    else
+        picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP");
     return WriteBytes(target, bytes, out, QStringLiteral("Error in Printing: Cannot write the file"));
 }

@@ -54,14 +54,16 @@ qint32 FibonacciChartHalfSize(const QSize& screenPixels)
     return FibonacciChartHalf(WindowHeightTwips(screenPixels));
 }
 
-QString FibonacciListing(const FibonacciRun& run)
-{
-    return JoinListings(PriceListing(run.state, run.ratios), DateListing(run.state, run.ratios));
-}
-
 FibonacciReportValues FibonacciValues(const FibonacciRun& run)
 {
     return FibonacciReportValuesOf(run.state, run.inputs.NotesText);
+}
+
+namespace {
+
+QString FibonacciListing(const FibonacciRun& run)
+{
+    return JoinListings(PriceListing(run.state, run.ratios), DateListing(run.state, run.ratios));
 }
 
 QString FibonacciReport(const FibonacciRun& run)
@@ -69,15 +71,11 @@ QString FibonacciReport(const FibonacciRun& run)
     return FibonacciReportText(FibonacciValues(run));
 }
 
-namespace {
-
 // Only the null date means "not entered"; a date before it is a real one.
 QByteArray DateOrNull(const QDate& d, bool computed = true)
 {
     return computed && d.isValid() && !IsNullDate(d) ? JsonDate(d) : JsonNull();
 }
-
-}  // namespace
 
 QByteArray FibonacciJson(const FibonacciRun& run)
 {
@@ -137,3 +135,8 @@ QImage FibonacciChartPicture(const FibonacciRun& run)
                         FibonacciPlacement(g.TimeAxisRight, g.PriceAxisTop));
     return pb.picture();
 }
+
+}  // namespace
+
+const RunOutputs<FibonacciRun> FibonacciOutputs = {FibonacciListing, FibonacciReport, FibonacciJson,
+                                                   FibonacciChartPicture};

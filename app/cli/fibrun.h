@@ -33,10 +33,6 @@ std::optional<CliFailure> RunFibonacci(const CliOptions& options, FibonacciRun& 
 // Half the side of the chart box of a window on this screen (twips).
 qint32 FibonacciChartHalfSize(const QSize& screenPixels);
 
-// The outputs.
-QString FibonacciListing(const FibonacciRun& run);     // lblPrices, "=====", lblDates
+extern const RunOutputs<FibonacciRun> FibonacciOutputs;
+// What the report and the printed text block are made from.
 FibonacciReportValues FibonacciValues(const FibonacciRun& run);
-QString FibonacciReport(const FibonacciRun& run);      // what Export Results writes
-QByteArray FibonacciJson(const FibonacciRun& run);
-// What Print Image -> File saves: the chart with its text block.
-QImage FibonacciChartPicture(const FibonacciRun& run);

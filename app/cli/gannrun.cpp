@@ -42,15 +42,17 @@ std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
     return CalculateGannControls(run.controls, run.today, run.layout, *run.state);
 }
 
-QString GannListing(const GannRun& run)
-{
-    return JoinListings(GannPriceListing(*run.state, *run.state), GannDateListing(*run.state, *run.state));
-}
-
 GannReportValues GannValues(const GannRun& run)
 {
     const GannDocument& c = run.controls;
     return GannReportValuesOf(*run.state, c.projectName, c.priceText, c.date, run.today, c.notes);
+}
+
+namespace {
+
+QString GannListing(const GannRun& run)
+{
+    return JoinListings(GannPriceListing(*run.state, *run.state), GannDateListing(*run.state, *run.state));
 }
 
 QString GannReport(const GannRun& run)
@@ -58,11 +60,7 @@ QString GannReport(const GannRun& run)
     return GannReportText(GannValues(run));
 }
 
-namespace {
-
 QByteArray NumberOrNull(qint16 n) { return n == 0 ? JsonNull() : JsonInteger(n); }
-
-}  // namespace
 
 QByteArray GannJson(const GannRun& run)
 {
@@ -98,3 +96,7 @@ QByteArray GannJson(const GannRun& run)
         .add(QStringLiteral("report"), JsonString(GannReport(run)));
     return o.text() + '\n';
 }
+
+}  // namespace
+
+const RunOutputs<GannRun> GannOutputs = {GannListing, GannReport, GannJson, GannChartPicture};

@@ -33,10 +33,9 @@ std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, co
 // Half the side of the chart box of a window on this screen (twips).
 qint32 GannChartHalf(const QSize& screenPixels);
 
-QString GannListing(const GannRun& run);   // lblPrices, "=====", lblDates
+extern const RunOutputs<GannRun> GannOutputs;
+// What the report and the printed text block are made from.
 GannReportValues GannValues(const GannRun& run);
-QString GannReport(const GannRun& run);    // what Export Results writes
-QByteArray GannJson(const GannRun& run);
 // "full" or "band": the chart the calculation draws.
 QString GannChartKindText(const GannRun& run);
 // Band chart: {"number": [column, row], ...} of every number it shows; null otherwise.

@@ -202,8 +202,8 @@ QByteArray HistoryJson(const HistoryRun& run)
 {
     JsonObject o;
     o.add(QStringLiteral("pivots"), PivotsJson(run.swings))
-        .add(QStringLiteral("fibonacci"), run.fibonacci ? Nested(FibonacciJson(*run.fibonacci)) : JsonNull())
-        .add(QStringLiteral("gann"), run.gann ? Nested(GannJson(*run.gann)) : JsonNull())
+        .add(QStringLiteral("fibonacci"), run.fibonacci ? Nested(FibonacciOutputs.json(*run.fibonacci)) : JsonNull())
+        .add(QStringLiteral("gann"), run.gann ? Nested(GannOutputs.json(*run.gann)) : JsonNull())
         .add(QStringLiteral("scale"), ScaleJson(run))
         .add(QStringLiteral("evidence"), EvidenceJson(run.evidence));
     return o.text() + '\n';
@@ -262,13 +262,13 @@ QString HistoryReport(const HistoryRun& run)
         const FibonacciState& f = run.fibonacci->state;
         text += QStringLiteral("\nFibonacci from %1 %2 to %3 %4\n")
                     .arg(FormatMmDdYyyy(f.Date1), GeneralNumber(f.Price1), FormatMmDdYyyy(f.Date2), GeneralNumber(f.Price2));
-        text += FibonacciListing(*run.fibonacci).remove(QLatin1Char('\r'));
+        text += FibonacciOutputs.listing(*run.fibonacci).remove(QLatin1Char('\r'));
     }
     if (run.gann) {
         text += QStringLiteral("\nGann from %1 %2, on the square as %3 (x %4)\n")
                     .arg(FormatMmDdYyyy(run.gann->controls.date), GeneralNumber(ConfirmedSwings(run.swings).back().close),
                          run.gann->controls.priceText, run.scale.text());
-        text += GannListing(*run.gann).remove(QLatin1Char('\r'));
+        text += GannOutputs.listing(*run.gann).remove(QLatin1Char('\r'));
         if (run.scale.power != 0)
             text += MappedBackLines(*run.gann->state, run.scale);
     }

@@ -250,10 +250,10 @@ void FibonacciWindow::AddDesktopManners()
     NameByLabel(dtpDate1, lblCaptionDate1, QStringLiteral("Date of the first turning point"));
     NameByLabel(txtPrice2, lblCaptionPrice2, QStringLiteral("Price at the second turning point"));
     NameByLabel(dtpDate2, lblCaptionDate2, QStringLiteral("Date of the second turning point"));
-    NameDocumentBoxes(txtProject, txtNotes);
-    NameByLabel(lblPrices, lblPricesHeading, QStringLiteral("One potential price per ratio"));
-    NameByLabel(lblDates, lblDatesHeading, QStringLiteral("One potential date per ratio"));
-    NameControl(pbFibonacci, QStringLiteral("Fibonacci chart"), ResultsText());
+    NameAnalysisControls(txtProject, txtNotes,
+                         {lblPrices, lblPricesHeading, QStringLiteral("One potential price per ratio")},
+                         {lblDates, lblDatesHeading, QStringLiteral("One potential date per ratio")},
+                         pbFibonacci, QStringLiteral("Fibonacci chart"), ResultsText());
 }
 
 QString FibonacciWindow::ResultsText() const

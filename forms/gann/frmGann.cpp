@@ -151,6 +151,22 @@ protected:
     }
 };
 
+QLabel* MakeHeading(QWidget* frame, const char* name, const QString& caption, double points, const Twips& at)
+{
+    QLabel* heading = Named(new HeadingLabel(caption, frame), name);
+    SetControlFont(heading, GannListingFontName, points, true, true);
+    Place(heading, at);
+    return heading;
+}
+
+QLabel* MakeListing(QWidget* frame, const char* name, double points, const Twips& at)
+{
+    QLabel* listing = Named(new ListingLabel(frame), name);
+    SetControlFont(listing, GannListingFontName, points, true);
+    Place(listing, at);
+    return listing;
+}
+
 // The price box takes at most four characters by typing; a file or a paste may
 // bring more, and the calculation judges those.
 constexpr int PriceTypingLimit = 4;
@@ -159,10 +175,10 @@ const QString WindowCaption = QStringLiteral("Gann Square of Nine");
 
 }  // namespace
 
-GannWindow::GannWindow(Layout windowLayout, const QString& name, QWidget* parent)
+GannWindow::GannWindow(Layout windowLayout, QWidget* parent)
     : DocumentWindow(parent), layout(windowLayout)
 {
-    setObjectName(name);
+    setObjectName(layout == Layout::Compact ? QStringLiteral("frmGann86") : QStringLiteral("frmGann"));
     setWindowTitle(WindowCaption);
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
@@ -222,6 +238,8 @@ void GannWindow::CreateInputControls()
     Place(lblDateCaption, g.dateCaption);
     dtpInputDate = Named(new DatePicker(fraInputs), "dtpInputDate");
     Place(dtpInputDate, g.dtpInputDate);
+    NameByLabel(txtPrice, lblPriceCaption, QStringLiteral("The price placed on the square, a whole number"));
+    NameByLabel(dtpInputDate, lblDateCaption, QStringLiteral("The date placed on the seasonal calendar"));
 
     cmdCalculate = MakeButton(this, "cmdCalculate", QStringLiteral("&Calculate"), g.cmdCalculate);
 
@@ -239,22 +257,16 @@ void GannWindow::CreateResultControls()
     const double listingPoints = GannConstants(layout).listingFontPoints;
     fraResults = Named(new QGroupBox(this), "Frame2");
     Place(fraResults, g.results);
-    lblPricesHeading = Named(new HeadingLabel(QStringLiteral("Potential Prices"), fraResults), "Label4");
-    SetControlFont(lblPricesHeading, GannListingFontName, g.headingPoints, true, true);
-    Place(lblPricesHeading, g.pricesHeading);
-    lblPrices = Named(new ListingLabel(fraResults), "lblPrices");
-    SetControlFont(lblPrices, GannListingFontName, listingPoints, true);
-    Place(lblPrices, g.lblPrices);
+    lblPricesHeading = MakeHeading(fraResults, "Label4", QStringLiteral("Potential Prices"), g.headingPoints,
+                                   g.pricesHeading);
+    lblPrices = MakeListing(fraResults, "lblPrices", listingPoints, g.lblPrices);
     linListingsRule = Named(new QFrame(fraResults), "Line1");
     linListingsRule->setFrameShape(QFrame::HLine);
     linListingsRule->setFrameShadow(QFrame::Plain);
     PlaceTwips(linListingsRule, g.ruleLeft, g.ruleY, g.ruleRight - g.ruleLeft, int(platform().twipsPerPixel()));
-    lblDatesHeading = Named(new HeadingLabel(QStringLiteral("Potential Dates"), fraResults), "Label5");
-    SetControlFont(lblDatesHeading, GannListingFontName, g.headingPoints, true, true);
-    Place(lblDatesHeading, g.datesHeading);
-    lblDates = Named(new ListingLabel(fraResults), "lblDates");
-    SetControlFont(lblDates, GannListingFontName, listingPoints, true);
-    Place(lblDates, g.lblDates);
+    lblDatesHeading = MakeHeading(fraResults, "Label5", QStringLiteral("Potential Dates"), g.headingPoints,
+                                  g.datesHeading);
+    lblDates = MakeListing(fraResults, "lblDates", listingPoints, g.lblDates);
 }
 
 void GannWindow::SetTabOrder()
@@ -317,12 +329,10 @@ void GannWindow::AddDesktopManners()
     AddCopyCommands([this] { return ResultsText(); }, pbGann, {fraResults, lblPrices, lblDates, pbGann});
 
     NameButtonsByCaption(this);
-    NameByLabel(txtPrice, lblPriceCaption, QStringLiteral("The price placed on the square, a whole number"));
-    NameByLabel(dtpInputDate, lblDateCaption, QStringLiteral("The date placed on the seasonal calendar"));
-    NameDocumentBoxes(txtProject, txtNotes);
-    NameByLabel(lblPrices, lblPricesHeading, QStringLiteral("Potential high and low for every 45 degrees"));
-    NameByLabel(lblDates, lblDatesHeading, QStringLiteral("Potential date for every 45 degrees"));
-    NameControl(pbGann, QStringLiteral("Square of Nine chart"), ResultsText());
+    NameAnalysisControls(txtProject, txtNotes,
+                         {lblPrices, lblPricesHeading, QStringLiteral("Potential high and low for every 45 degrees")},
+                         {lblDates, lblDatesHeading, QStringLiteral("Potential date for every 45 degrees")},
+                         pbGann, QStringLiteral("Square of Nine chart"), ResultsText());
     AddChartZoom();
 }
 
@@ -533,10 +543,6 @@ void GannWindow::cmdPrint_Click()
                                       dtpInputDate->value(), platform().today(), txtNotes->text()),
                    [this] { cmdCalculate_Click(); });
 }
-
-frmGann::frmGann(QWidget* parent) : GannWindow(Layout::Large, QStringLiteral("frmGann"), parent) {}
-
-frmGann86::frmGann86(QWidget* parent) : GannWindow(Layout::Compact, QStringLiteral("frmGann86"), parent) {}
 
 // ---- Inputs handed over by another window -------------------------------------
 

@@ -39,29 +39,25 @@ public:
     // Results of the last calculation and the spiral the chart draws.
     GannState state;
 
-    // The controls; the object name of each is given where it differs from the member's
-    // (tests and tools find controls by object name).
-    QLabel* lblTitle = nullptr;             // "Label3"
-    QPushButton* cmdNew = nullptr;
-    QPushButton* cmdOpen = nullptr;
-    QPushButton* cmdSave = nullptr;
-    QPushButton* cmdExit = nullptr;
+    // The controls, top to bottom. Where a control's object name differs from its
+    // member's, the comment gives it: tests and tools find controls by object name.
+    QLabel* lblTitle = nullptr;                                      // "Label3"
+    QPushButton *cmdNew = nullptr, *cmdOpen = nullptr, *cmdSave = nullptr, *cmdExit = nullptr;
     TextBox* txtProject = nullptr;
-    QGroupBox* fraInputs = nullptr;         // "Frame1"
-    QLabel* lblPriceCaption = nullptr;      // "Label1"
+
+    QGroupBox* fraInputs = nullptr;                                  // "Frame1"
+    QLabel *lblPriceCaption = nullptr, *lblDateCaption = nullptr;    // "Label1", "Label2"
     TextBox* txtPrice = nullptr;
-    QLabel* lblDateCaption = nullptr;       // "Label2"
     DatePicker* dtpInputDate = nullptr;
     QPushButton* cmdCalculate = nullptr;
-    QGroupBox* fraResults = nullptr;        // "Frame2"
-    QLabel* lblPricesHeading = nullptr;     // "Label4"
-    QLabel* lblPrices = nullptr;
-    QFrame* linListingsRule = nullptr;      // "Line1"
-    QLabel* lblDatesHeading = nullptr;      // "Label5"
-    QLabel* lblDates = nullptr;
+
+    QGroupBox* fraResults = nullptr;                                 // "Frame2"
+    QLabel *lblPricesHeading = nullptr, *lblDatesHeading = nullptr;  // "Label4", "Label5"
+    QLabel *lblPrices = nullptr, *lblDates = nullptr;
+    QFrame* linListingsRule = nullptr;                               // "Line1"
+
     MultiLineTextBox* txtNotes = nullptr;
-    QPushButton* cmdExport = nullptr;
-    QPushButton* cmdPrint = nullptr;
+    QPushButton *cmdExport = nullptr, *cmdPrint = nullptr;
     PictureBox* pbGann = nullptr;
 
     // The document as the controls hold it (notes lines joined with CR LF).
@@ -71,11 +67,12 @@ public:
     QString ResultsText() const;
 
 public slots:
-    void cmdCalculate_Click();
+    // The buttons, top to bottom.
     void cmdNew_Click();
     void cmdOpen_Click();
     bool cmdSave_Click() override;
     void cmdExit_Click();
+    void cmdCalculate_Click();
     void cmdExport_Click();
     void cmdPrint_Click();
 
@@ -88,7 +85,7 @@ public slots:
     void LoadInputsAndCalculate(const QString& priceText, const QDate& date);
 
 protected:
-    GannWindow(Layout layout, const QString& name, QWidget* parent);
+    GannWindow(Layout layout, QWidget* parent);
 
 
 private:
@@ -119,16 +116,7 @@ private:
     GannChartGeometry m_shownChart;
 };
 
-// Large layout, for screens above 800 x 600 pixels.
-class frmGann : public GannWindow {
-    Q_OBJECT
-public:
-    explicit frmGann(QWidget* parent = nullptr);
-};
-
-// Compact layout, for screens of at most 800 x 600 pixels.
-class frmGann86 : public GannWindow {
-    Q_OBJECT
-public:
-    explicit frmGann86(QWidget* parent = nullptr);
-};
+// The window in each layout: large for screens above 800 x 600 pixels, compact for
+// screens of at most 800 x 600.
+using frmGann = LayoutWindow<GannWindow, Layout::Large>;
+using frmGann86 = LayoutWindow<GannWindow, Layout::Compact>;

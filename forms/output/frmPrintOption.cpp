@@ -1,6 +1,5 @@
 #include "forms/output/frmPrintOption.h"
 
-#include "platform/enterkey.h"
 #include "platform/accessibility.h"
 #include "platform/controls.h"
 #include "platform/fonts.h"
@@ -20,9 +19,11 @@ frmPrintOption::ModalRunner frmPrintOption::s_runner;
 
 namespace {
 
-QRadioButton* MakeOption(const char* name, const char* caption, QWidget* parent)
+QRadioButton* MakeOption(const char* name, const char* caption, QWidget* parent, const TwipRect& place)
 {
-    return Named(new QRadioButton(QString::fromLatin1(caption), parent), name);
+    auto* option = Named(new QRadioButton(QString::fromLatin1(caption), parent), name);
+    PlaceTwips(option, place);
+    return option;
 }
 
 } // namespace
@@ -37,8 +38,6 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     setFixedSize(TwipsToPixels(3735), TwipsToPixels(3435));
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
     CreateControls();
-    PlaceControls();
-    UseDesignFont(this);
     SetTabOrder({cmdCancel, OptMonochrome, optColor, optFile, cmdOk, optPrinter});
 
     // An option's click happens when it becomes the chosen one, also when code chooses it.
@@ -46,26 +45,31 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     connect(optPrinter, &QRadioButton::toggled, this, [this](bool on) { if (on) optPrinter_Click(); });
     connect(cmdOk, &QPushButton::clicked, this, &frmPrintOption::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPrintOption::cmdCancel_Click);
-    EnterPressesFocusedButton(this);
     Form_Load();
-
-    CenterInAvailableArea(this);
-    NameButtonsByCaption(this);
+    SettleDesignedWindow(this);
     optPrinter->setToolTip(QStringLiteral("Print through the system's print dialog: another printer or a PDF file can be chosen there"));
 }
 
 void frmPrintOption::CreateControls()
 {
+    // Created in tab order, each at its place in twips (inside the frame, relative to it).
     // Options that sit directly on the dialog form one group (File or Printer); the
     // two inside the frame form a second, independent one (Monochrome or Color).
-    lblTitle = MakeLabel("Label1", QStringLiteral("Print Destination"), this);
-    cmdCancel = MakeButton("cmdCancel", QStringLiteral("&Cancel"), this);
+    lblTitle = MakeLabel("Label1", QStringLiteral("Print Destination"), this, {1245, 210, 1155, 195});
+    cmdCancel = MakeButton("cmdCancel", QStringLiteral("&Cancel"), this, {2040, 2760, 1095, 375});
     fraPrinter = Named(new QGroupBox(QStringLiteral("Printer"), this), "fraPrinter");
-    OptMonochrome = MakeOption("OptMonochrome", "Monochrome", fraPrinter);
-    optColor = MakeOption("optColor", "Color", fraPrinter);
-    optFile = MakeOption("optFile", "File", this);
-    cmdOk = MakeButton("cmdOk", QStringLiteral("&OK"), this);
-    optPrinter = MakeOption("optPrinter", "Printer", this);
+    PlaceTwips(fraPrinter, {480, 1440, 2655, 1215});
+    OptMonochrome = MakeOption("OptMonochrome", "Monochrome", fraPrinter, {720, 360, 1335, 375});
+    optColor = MakeOption("optColor", "Color", fraPrinter, {720, 720, 735, 375});
+    optFile = MakeOption("optFile", "File", this, {480, 480, 615, 375});
+    cmdOk = MakeButton("cmdOk", QStringLiteral("&OK"), this, {480, 2760, 1095, 375});
+    optPrinter = MakeOption("optPrinter", "Printer", this, {480, 960, 855, 375});
+    cmdOk->setDefault(true);
+    // A caption in a wider substitute font must not be cut off: the controls grow to
+    // the right where their text needs it (there is room up to the frame's edge).
+    for (QWidget* w : std::initializer_list<QWidget*>{lblTitle, OptMonochrome, optColor, optFile, optPrinter})
+        w->resize(qMax(w->width(), w->sizeHint().width()), w->height());
+
     // Explicit groups: Qt's automatic grouping of sibling options would also reach into
     // the frame and mix the two questions.
     auto* destination = new QButtonGroup(this);
@@ -74,23 +78,6 @@ void frmPrintOption::CreateControls()
     auto* colourMode = new QButtonGroup(this);
     colourMode->addButton(OptMonochrome);
     colourMode->addButton(optColor);
-    cmdOk->setDefault(true);
-}
-
-void frmPrintOption::PlaceControls()
-{
-    PlaceTwips(lblTitle, {1245, 210, 1155, 195});
-    PlaceTwips(optFile, {480, 480, 615, 375});
-    PlaceTwips(optPrinter, {480, 960, 855, 375});
-    PlaceTwips(fraPrinter, {480, 1440, 2655, 1215});
-    PlaceTwips(OptMonochrome, {720, 360, 1335, 375});
-    PlaceTwips(optColor, {720, 720, 735, 375});
-    PlaceTwips(cmdOk, {480, 2760, 1095, 375});
-    PlaceTwips(cmdCancel, {2040, 2760, 1095, 375});
-    // A caption in a wider substitute font must not be cut off: the controls grow to
-    // the right where their text needs it (there is room up to the frame's edge).
-    for (QWidget* w : std::initializer_list<QWidget*>{lblTitle, OptMonochrome, optColor, optFile, optPrinter})
-        w->resize(qMax(w->width(), w->sizeHint().width()), w->height());
 }
 
 void frmPrintOption::Form_Load()

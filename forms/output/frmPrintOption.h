@@ -55,7 +55,6 @@ protected:
 
 private:
     void CreateControls();
-    void PlaceControls();
 
     static ModalRunner s_runner;
 };

@@ -3,7 +3,6 @@
 #include "forms/shell/settings.h"
 #include "modules/modFunctions.h"
 #include "modules/numbers.h"
-#include "platform/enterkey.h"
 #include "platform/accessibility.h"
 #include "platform/controls.h"
 #include "platform/platform.h"
@@ -14,9 +13,10 @@
 
 namespace {
 
-TextBox* MakeRatioBox(const char* name, QWidget* parent)
+TextBox* MakeRatioBox(const char* name, QWidget* parent, const TwipRect& place)
 {
     auto* box = Named(new TextBox(parent), name);
+    PlaceTwips(box, place);
     box->setTypingLimit(6);
     box->keyPress = [box](int& keyAscii) { FilterNumericKey(box->text(), keyAscii, true); };
     return box;
@@ -32,49 +32,34 @@ frmFibRatios::frmFibRatios(QWidget* parent) : QDialog(parent)
     UseDesignFont(this);
     resize(TwipsToPixels(3300), TwipsToPixels(2490));
     CreateControls();
-
-    connect(cmdDefault, &QPushButton::clicked, this, &frmFibRatios::cmdDefault_Click);
-    connect(cmdOk, &QPushButton::clicked, this, &frmFibRatios::cmdOk_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmFibRatios::cmdCancel_Click);
-    EnterPressesFocusedButton(this);
     ShowRatios();
-
-    UseDesignFont(this);
-    CenterInAvailableArea(this);
+    SettleDesignedWindow(this);
     NameForScreenReaders();
 }
 
 void frmFibRatios::CreateControls()
 {
-    // Created in tab order; the captions sit left of their boxes.
-    lblRatio1 = MakeLabel("Label1", QStringLiteral("Ratio1"), this);
-    txtRatio1 = MakeRatioBox("txtRatio1", this);
-    txtRatio2 = MakeRatioBox("txtRatio2", this);
-    txtRatio3 = MakeRatioBox("txtRatio3", this);
-    cmdDefault = MakeButton("cmdDefault", QStringLiteral("Set &Default"), this);
-    cmdOk = MakeButton("cmdOk", QStringLiteral("&OK"), this);
-    cmdCancel = MakeButton("cmdCancel", QStringLiteral("&Cancel"), this);
-    lblRatio3 = MakeLabel("Label2", QStringLiteral("Ratio3"), this);
-    lblRatio2 = MakeLabel("Label3", QStringLiteral("Ratio2"), this);
+    // Created in tab order, each at its place in twips; the captions sit left of their boxes.
+    lblRatio1 = MakeLabel("Label1", QStringLiteral("Ratio1"), this, {240, 330, 585, 195});
+    txtRatio1 = MakeRatioBox("txtRatio1", this, {1440, 240, 1695, 375});
+    txtRatio2 = MakeRatioBox("txtRatio2", this, {1440, 780, 1695, 375});
+    txtRatio3 = MakeRatioBox("txtRatio3", this, {1440, 1320, 1695, 375});
+    cmdDefault = MakeButton("cmdDefault", QStringLiteral("Set &Default"), this, {120, 1920, 975, 375});
+    cmdOk = MakeButton("cmdOk", QStringLiteral("&OK"), this, {1140, 1920, 975, 375});
+    cmdCancel = MakeButton("cmdCancel", QStringLiteral("&Cancel"), this, {2160, 1920, 975, 375});
+    lblRatio3 = MakeLabel("Label2", QStringLiteral("Ratio3"), this, {240, 1410, 465, 195});
+    lblRatio2 = MakeLabel("Label3", QStringLiteral("Ratio2"), this, {240, 870, 465, 195});
     cmdOk->setDefault(true);
-
-    PlaceTwips(lblRatio1, {240, 330, 585, 195});
-    PlaceTwips(lblRatio2, {240, 870, 465, 195});
-    PlaceTwips(lblRatio3, {240, 1410, 465, 195});
-    PlaceTwips(txtRatio1, {1440, 240, 1695, 375});
-    PlaceTwips(txtRatio2, {1440, 780, 1695, 375});
-    PlaceTwips(txtRatio3, {1440, 1320, 1695, 375});
     for (QLabel* l : {lblRatio1, lblRatio2, lblRatio3})
         l->adjustSize();   // the short captions must not be clipped by a wider font
-    PlaceTwips(cmdDefault, {120, 1920, 975, 375});
-    PlaceTwips(cmdOk, {1140, 1920, 975, 375});
-    PlaceTwips(cmdCancel, {2160, 1920, 975, 375});
     SetTabOrder({txtRatio1, txtRatio2, txtRatio3, cmdDefault, cmdOk, cmdCancel});
+    connect(cmdDefault, &QPushButton::clicked, this, &frmFibRatios::cmdDefault_Click);
+    connect(cmdOk, &QPushButton::clicked, this, &frmFibRatios::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmFibRatios::cmdCancel_Click);
 }
 
 void frmFibRatios::NameForScreenReaders()
 {
-    NameButtonsByCaption(this);
     const QString order = QStringLiteral("The ratios must be greater than 0 and in increasing order");
     NameByLabel(txtRatio1, lblRatio1, order);
     NameByLabel(txtRatio2, lblRatio2, order);

@@ -7,7 +7,6 @@
 #include "forms/shell/frmHelp.h"
 #include "forms/shell/settings.h"
 #include "modules/layout.h"
-#include "platform/enterkey.h"
 #include "platform/fonts.h"
 #include "platform/accessibility.h"
 #include "platform/controls.h"
@@ -104,54 +103,38 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
     resize(TwipsToPixels(5160), TwipsToPixels(5715));
     CreateControls();
-    PlaceControls();
-    SetTabOrder({cmdFibonacci, cmdGann, cmdExit});
-
-    connect(cmdFibonacci, &QPushButton::clicked, this, &frmMain::cmdFibonacci_Click);
-    connect(cmdGann, &QPushButton::clicked, this, &frmMain::cmdGann_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
-    EnterPressesFocusedButton(this);
     Form_Load();
     AddPriceHistoryAction(this);
-
-    // Centre of the screen when first shown.
-    CenterInAvailableArea(this);
+    SettleDesignedWindow(this);
     cmdFibonacci->setFocus();
-    UseDesignFont(this);
-    NameButtonsByCaption(this);
     AddKeyboardAndHelp();
 }
 
 void frmMain::CreateControls()
 {
-    cmdFibonacci = MakeButton("cmdFibonacci", QStringLiteral("Fibonacci"), this);
-    cmdGann = MakeButton("cmdGann", QStringLiteral("Gann"), this);
+    // Each at its place in twips; the disclaimer's text inside its frame.
+    cmdFibonacci = MakeButton("cmdFibonacci", QStringLiteral("Fibonacci"), this, {360, 1440, 1935, 735});
+    cmdGann = MakeButton("cmdGann", QStringLiteral("Gann"), this, {3000, 1440, 1815, 735});
     fraDisclaimer = Named(new QFrame(this), "Frame1");
     fraDisclaimer->setFrameShape(QFrame::Box);
     fraDisclaimer->setFrameShadow(QFrame::Sunken);
-    lblDisclaimer = MakeLabel("Label1", ProgramDisclaimer(), fraDisclaimer);
+    PlaceTwips(fraDisclaimer, {360, 2400, 4455, 2175});
+    lblDisclaimer = MakeLabel("Label1", ProgramDisclaimer(), fraDisclaimer, {240, 240, 3615, 1815});
     lblDisclaimer->setWordWrap(true);
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDisclaimer->setFont(MakeFont(QStringLiteral("Verdana"), 8.25));
-    lblCompany = MakeLabel("Label2", QStringLiteral("Marlowind"), this);
-    lblProduct = MakeLabel("Label3", QStringLiteral("Tessaray"), this);
-    for (QLabel* title : {lblCompany, lblProduct})
-        title->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 12, true));
-    cmdExit = MakeButton("cmdExit", QStringLiteral("Exit"), this);
-}
-
-void frmMain::PlaceControls()
-{
-    PlaceTwips(cmdFibonacci, {360, 1440, 1935, 735});
-    PlaceTwips(cmdGann, {3000, 1440, 1815, 735});
-    PlaceTwips(fraDisclaimer, {360, 2400, 4455, 2175});
-    PlaceTwips(lblDisclaimer, {240, 240, 3615, 1815});
     // The two title labels size themselves to their text, from their designed top-left.
-    PlaceTwips(lblCompany, {1305, 360, 2355, 300});
-    PlaceTwips(lblProduct, {1725, 840, 1515, 300});
-    lblCompany->adjustSize();
-    lblProduct->adjustSize();
-    PlaceTwips(cmdExit, {360, 4680, 4455, 495});
+    lblCompany = MakeLabel("Label2", QStringLiteral("Marlowind"), this, {1305, 360, 2355, 300});
+    lblProduct = MakeLabel("Label3", QStringLiteral("Tessaray"), this, {1725, 840, 1515, 300});
+    for (QLabel* title : {lblCompany, lblProduct}) {
+        title->setFont(MakeFont(QStringLiteral("MS Sans Serif"), 12, true));
+        title->adjustSize();
+    }
+    cmdExit = MakeButton("cmdExit", QStringLiteral("Exit"), this, {360, 4680, 4455, 495});
+    SetTabOrder({cmdFibonacci, cmdGann, cmdExit});
+    connect(cmdFibonacci, &QPushButton::clicked, this, &frmMain::cmdFibonacci_Click);
+    connect(cmdGann, &QPushButton::clicked, this, &frmMain::cmdGann_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 }
 
 // ---------------------------------------------------------------------------------

@@ -33,7 +33,6 @@ public slots:
 
 private:
     void CreateControls();
-    void PlaceControls();
     void AddKeyboardAndHelp();
     void Form_Load();
     void LoadRatios();

@@ -371,7 +371,8 @@ private slots:
         GannState s;
         s.ChartHalf = Half;
         s.ChartRadius = 4150;
-        const GannWheel w = AngleWheel(s, SquareGeometry(Half, 4150, 27), 0);
+        const GannSquareGeometry square = SquareGeometry(Half, 4150, 27);
+        const GannWheel w = AngleWheel(s, square, 0);
         QTEST(w.spokes[spoke - 1].end, "end");
         QTEST(w.spokes[spoke - 1].label, "label");
         QTEST(w.spokes[spoke - 1].side, "side");
@@ -380,17 +381,11 @@ private slots:
         QCOMPARE(int(w.diameters.size()), 4);
         QCOMPARE(QPoint(w.diameters[i].x1, w.diameters[i].y1), w.spokes[i].end);
         QCOMPARE(QPoint(w.diameters[i].x2, w.diameters[i].y2), w.spokes[i + 4].end);
-    }
-
-    void wheelAnglesStayInOneTurn()
-    {
-        GannState s;
-        s.ChartHalf = Half;
-        s.ChartRadius = 4150;
-        // Price cells straight below, just past the lower-left diagonal, and far round.
+        // Price cells straight below, just past the lower-left diagonal, and far round:
+        // every spoke stays within one turn.
         for (double rotation : {-GannPi / 2, 3 * GannPi / 2 - 0.0001, 3.93, 4.5})
-            for (const GannSpoke& spoke : AngleWheel(s, SquareGeometry(Half, 4150, 27), rotation).spokes)
-                QVERIFY(spoke.angle >= 0 && spoke.angle <= GannFullTurn);
+            QVERIFY(AngleWheel(s, square, rotation).spokes[spoke - 1].angle >= 0
+                    && AngleWheel(s, square, rotation).spokes[spoke - 1].angle <= GannFullTurn);
     }
 
     void bandStart_data()

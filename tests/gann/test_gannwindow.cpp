@@ -91,12 +91,11 @@ private slots:
         QCOMPARE(w->lblDates->text(), QString("Angle  Date\r\n-----  ----\r\n"));
         QTEST(w->lblPrices->font().pointSizeF(), "points");
         QVERIFY(w->lblDates->font().bold());
-        // The chart box shows the price cell's black box.
+        // The chart box shows the price cell's black box (the rest of the chart is the
+        // command line's picture, compared with the window's by the output tests).
         const PictureSurface& s = w->pbGann->surface();
         const GannBox box = ComputeGannChart(w->state, layout).resultBoxes.at(0);
-        QCOMPARE(box.number, 100);
-        const int x = box.left + (box.right - box.left) / 4, y = box.top + (box.bottom - box.top) / 4;
-        QCOMPARE(s.picture().pixelColor(s.toPixels(x), s.toPixels(y)), QColor(Qt::black));
+        QCOMPARE(s.picture().pixelColor(s.toPixels(box.left + 20), s.toPixels(box.top + 20)), QColor(Qt::black));
         // Calculating does not touch the document state.
         QCOMPARE(ui::documentState(w), QString("New Changed"));
     }
@@ -128,8 +127,8 @@ private slots:
         QTRY_VERIFY(w->cmdCalculate->isDefault());
     }
 
-    // "Save Changes?" before New and before closing: Cancel, or a Yes whose save cannot
-    // happen, keeps everything; No goes ahead.
+    // "Save Changes?" before New and before closing: Cancel, or a Yes whose save is
+    // refused, keeps everything; No goes ahead. (A failed write is the hardening test's.)
     void saveChangesPrompt()
     {
         GannWindow* w = Make(Layout::Compact);
@@ -150,10 +149,6 @@ private slots:
         QVERIFY(fake().saveRequests.isEmpty());
         QCOMPARE(w->txtPrice->text(), QString("700"));
         QCOMPARE(w->lblPrices->text(), prices);
-        w->txtProject->setText("Nowhere");
-        fake().answers << MsgResult::Yes;
-        fake().saveAnswers << Path("no/such/dir/x.gann");
-        QVERIFY(!w->close());
 
         fake().answers << MsgResult::No;
         UI_CLICK(w, "cmdNew");

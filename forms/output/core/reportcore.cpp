@@ -5,6 +5,7 @@
 #include "modules/numbers.h"
 #include "platform/picturesurface.h"
 
+#include <QPair>
 #include <QStringList>
 
 namespace {
@@ -78,59 +79,106 @@ QString GannInputDate(const GannReportValues& v)
     return v.InputDate.isValid() ? FormatMmDdYyyy(v.InputDate) : QString();
 }
 
+// What the exported report and the text block printed beside the chart both show, in
+// their order: the project's name, the inputs, then each list of results under its
+// heading. Each analysis says once what it shows; the two layouts below say how.
+struct ReportContent {
+    QString reportName;    // the project name as the report shows it
+    QString printedName;   // ... and as the printed block shows it
+    QStringList inputs;    // "Price1: 100.00", "Date1 : 1/5/2004", ...
+    int printedInputsAdvance = 1;   // lines the printed block moves down before the first input
+    QList<QPair<QString, QStringList>> results;   // "Potential Prices" over "Price1: 130.90", ...
+};
+
+// "Price1: 130.90" to "PriceN: ...": the label numbered from 1 beside each value.
+template <class Value>
+QStringList NumberedLines(const char* label, int count, Value valueText)
+{
+    QStringList lines;
+    for (int k = 1; k <= count; ++k)
+        lines << QStringLiteral("%1%2: ").arg(QLatin1String(label)).arg(k) + valueText(k);
+    return lines;
+}
+
+ReportContent FibonacciContent(const FibonacciReportValues& v)
+{
+    const bool haveDates = HaveFibonacciDates(v);
+    ReportContent c;
+    c.reportName = c.printedName = NameOrNothing(v.ProjectName);
+    c.inputs << QStringLiteral("Price1: ") + Format00(v.Price1) << QStringLiteral("Price2: ") + Format00(v.Price2)
+             << QStringLiteral("Date1 : ") + ShortDateOrNothing(v.Date1)
+             << QStringLiteral("Date2 : ") + ShortDateOrNothing(v.Date2);
+    c.results << qMakePair(QStringLiteral("Potential Prices"),
+                           NumberedLines("Price", 3, [&](int i) { return Format00(v.PotentialPrice[i]); }))
+              << qMakePair(QStringLiteral("Potential Dates"), NumberedLines("Date", 3, [&](int i) {
+                               return PotentialDateOrNothing(v.PotentialDate[i], haveDates);
+                           }));
+    return c;
+}
+
+ReportContent GannContent(const GannReportValues& v)
+{
+    const int n = GannAngleCount(v);
+    ReportContent c;
+    // The printed name keeps the blanks the trader typed; only the report trims them.
+    c.reportName = NameOrNothing(TrimBlanks(v.ProjectText));
+    c.printedName = NameOrNothing(v.ProjectText);
+    c.inputs << QStringLiteral("Price: ") + TrimBlanks(v.PriceText) << QStringLiteral("Date : ") + GannInputDate(v);
+    c.printedInputsAdvance = 2;
+    c.results << qMakePair(QStringLiteral("Potential High Prices"),
+                           NumberedLines("Price", n, [&](int k) { return CellOrNothing(v.PotentialHigh[k]); }))
+              << qMakePair(QStringLiteral("Potential Low Prices"),
+                           NumberedLines("Price", n, [&](int k) { return CellOrNothing(v.PotentialLow[k]); }))
+              << qMakePair(QStringLiteral("Potential Dates"),
+                           NumberedLines("Date", n, [&](int k) { return AngleDateOrNothing(v.AngleDate[k]); }));
+    return c;
+}
+
+// The exported report: the title, each part under a ruled heading with blank lines
+// between, and the notes last.
+QString ReportText(const QString& title, const ReportContent& c, const QString& notes)
+{
+    QStringList lines;
+    lines << title << QString() << QStringLiteral("Project Name: ") + c.reportName << QString() << QString();
+    AddHeading(lines, QStringLiteral("Input Values"));
+    lines << c.inputs << QString() << QString();
+    AddHeading(lines, QStringLiteral("Results"));
+    lines << QString();
+    for (const auto& [heading, values] : c.results) {
+        AddHeading(lines, heading);
+        lines << values << QString();
+    }
+    AddHeading(lines, QStringLiteral("Notes"));
+    return JoinReport(lines, notes);
+}
+
+// The block printed beside the chart: headings underlined, no rules, no notes.
+TextBlock PrintedBlock(const ReportContent& c)
+{
+    TextBlock b;
+    b << TextBlockLine{QStringLiteral("Project Name: ") + c.printedName, true, 0}
+      << TextBlockLine{QStringLiteral("Input Values"), true};
+    for (int i = 0; i < c.inputs.size(); ++i)
+        b << TextBlockLine{c.inputs[i], false, i == 0 ? c.printedInputsAdvance : 1};
+    b << TextBlockLine{QStringLiteral("Results"), true};
+    for (const auto& [heading, values] : c.results) {
+        b << TextBlockLine{heading, true};
+        for (const QString& line : values)
+            b << TextBlockLine{line};
+    }
+    return b;
+}
+
 } // namespace
 
 QString FibonacciReportText(const FibonacciReportValues& v)
 {
-    const bool haveDates = HaveFibonacciDates(v);
-    QStringList lines;
-    lines << QStringLiteral("Fibonacci Analysis") << QString()
-          << QStringLiteral("Project Name: ") + NameOrNothing(v.ProjectName) << QString() << QString();
-    AddHeading(lines, QStringLiteral("Input Values"));
-    lines << QStringLiteral("Price1: ") + Format00(v.Price1)
-          << QStringLiteral("Price2: ") + Format00(v.Price2)
-          << QStringLiteral("Date1 : ") + ShortDateOrNothing(v.Date1)
-          << QStringLiteral("Date2 : ") + ShortDateOrNothing(v.Date2) << QString() << QString();
-    AddHeading(lines, QStringLiteral("Results"));
-    lines << QString();
-    AddHeading(lines, QStringLiteral("Potential Prices"));
-    for (int i = 1; i <= 3; ++i)
-        lines << QStringLiteral("Price%1: ").arg(i) + Format00(v.PotentialPrice[i]);
-    lines << QString();
-    AddHeading(lines, QStringLiteral("Potential Dates"));
-    for (int i = 1; i <= 3; ++i)
-        lines << QStringLiteral("Date%1: ").arg(i) + PotentialDateOrNothing(v.PotentialDate[i], haveDates);
-    lines << QString();
-    AddHeading(lines, QStringLiteral("Notes"));
-    return JoinReport(lines, v.NotesText);
+    return ReportText(QStringLiteral("Fibonacci Analysis"), FibonacciContent(v), v.NotesText);
 }
 
 QString GannReportText(const GannReportValues& v)
 {
-    const int n = GannAngleCount(v);
-    QStringList lines;
-    lines << QStringLiteral("Gann Analysis") << QString()
-          << QStringLiteral("Project Name: ") + NameOrNothing(TrimBlanks(v.ProjectText)) << QString()
-          << QString();
-    AddHeading(lines, QStringLiteral("Input Values"));
-    lines << QStringLiteral("Price: ") + TrimBlanks(v.PriceText)
-          << QStringLiteral("Date : ") + GannInputDate(v) << QString() << QString();
-    AddHeading(lines, QStringLiteral("Results"));
-    lines << QString();
-    AddHeading(lines, QStringLiteral("Potential High Prices"));
-    for (int k = 1; k <= n; ++k)
-        lines << QStringLiteral("Price%1: ").arg(k) + CellOrNothing(v.PotentialHigh[k]);
-    lines << QString();
-    AddHeading(lines, QStringLiteral("Potential Low Prices"));
-    for (int k = 1; k <= n; ++k)
-        lines << QStringLiteral("Price%1: ").arg(k) + CellOrNothing(v.PotentialLow[k]);
-    lines << QString();
-    AddHeading(lines, QStringLiteral("Potential Dates"));
-    for (int k = 1; k <= n; ++k)
-        lines << QStringLiteral("Date%1: ").arg(k) + AngleDateOrNothing(v.AngleDate[k]);
-    lines << QString();
-    AddHeading(lines, QStringLiteral("Notes"));
-    return JoinReport(lines, v.NotesText);
+    return ReportText(QStringLiteral("Gann Analysis"), GannContent(v), v.NotesText);
 }
 
 QString FibonacciReportBaseName(const QString& projectName)
@@ -148,47 +196,9 @@ QString GannReportBaseName(const QString& projectText)
     return name;
 }
 
-TextBlock FibonacciTextBlock(const FibonacciReportValues& v)
-{
-    const bool haveDates = HaveFibonacciDates(v);
-    TextBlock b;
-    b << TextBlockLine{QStringLiteral("Project Name: ") + NameOrNothing(v.ProjectName), true, 0}
-      << TextBlockLine{QStringLiteral("Input Values"), true}
-      << TextBlockLine{QStringLiteral("Price1: ") + Format00(v.Price1)}
-      << TextBlockLine{QStringLiteral("Price2: ") + Format00(v.Price2)}
-      << TextBlockLine{QStringLiteral("Date1 : ") + ShortDateOrNothing(v.Date1)}
-      << TextBlockLine{QStringLiteral("Date2 : ") + ShortDateOrNothing(v.Date2)}
-      << TextBlockLine{QStringLiteral("Results"), true}
-      << TextBlockLine{QStringLiteral("Potential Prices"), true};
-    for (int i = 1; i <= 3; ++i)
-        b << TextBlockLine{QStringLiteral("Price%1: ").arg(i) + Format00(v.PotentialPrice[i])};
-    b << TextBlockLine{QStringLiteral("Potential Dates"), true};
-    for (int i = 1; i <= 3; ++i)
-        b << TextBlockLine{QStringLiteral("Date%1: ").arg(i) + PotentialDateOrNothing(v.PotentialDate[i], haveDates)};
-    return b;
-}
+TextBlock FibonacciTextBlock(const FibonacciReportValues& v) { return PrintedBlock(FibonacciContent(v)); }
 
-TextBlock GannTextBlock(const GannReportValues& v)
-{
-    const int n = GannAngleCount(v);
-    TextBlock b;
-    // The printed name keeps the blanks the trader typed; only the report trims them.
-    b << TextBlockLine{QStringLiteral("Project Name: ") + NameOrNothing(v.ProjectText), true, 0}
-      << TextBlockLine{QStringLiteral("Input Values"), true}
-      << TextBlockLine{QStringLiteral("Price: ") + TrimBlanks(v.PriceText), false, 2}
-      << TextBlockLine{QStringLiteral("Date : ") + GannInputDate(v)}
-      << TextBlockLine{QStringLiteral("Results"), true}
-      << TextBlockLine{QStringLiteral("Potential High Prices"), true};
-    for (int k = 1; k <= n; ++k)
-        b << TextBlockLine{QStringLiteral("Price%1: ").arg(k) + CellOrNothing(v.PotentialHigh[k])};
-    b << TextBlockLine{QStringLiteral("Potential Low Prices"), true};
-    for (int k = 1; k <= n; ++k)
-        b << TextBlockLine{QStringLiteral("Price%1: ").arg(k) + CellOrNothing(v.PotentialLow[k])};
-    b << TextBlockLine{QStringLiteral("Potential Dates"), true};
-    for (int k = 1; k <= n; ++k)
-        b << TextBlockLine{QStringLiteral("Date%1: ").arg(k) + AngleDateOrNothing(v.AngleDate[k])};
-    return b;
-}
+TextBlock GannTextBlock(const GannReportValues& v) { return PrintedBlock(GannContent(v)); }
 
 TextBlockPlacement FibonacciPlacement(int timeAxisRight, int priceAxisTop)
 {
