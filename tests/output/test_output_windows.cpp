@@ -87,7 +87,6 @@ private slots:
     {
         QTest::addColumn<QStringList>("questions");
         QTest::addColumn<int>("expected");
-        QTest::newRow("Printer, Color") << QStringList{"optPrinter optColor cmdOk"} << 3;
         QTest::newRow("File wins over a colour") << QStringList{"optPrinter optColor optFile cmdOk"} << 1;
         QTest::newRow("Color greyed out under File") << QStringList{"optColor cmdOk"} << 1;
         QTest::newRow("Escape is Cancel") << QStringList{"optPrinter cmdOk", "Escape"} << 0;

@@ -84,7 +84,6 @@ private slots:
         QCOMPARE(s.image().size(), s.picture().size());
         QCOMPARE(s.at(2900, 2900), Blue);
         QCOMPARE(s.at(3200, 100), White);
-        QCOMPARE(s.picture().pixelColor(s.toPixels(5400), 10), White);
         s.setSizeTwips(1500, 3000);
         QCOMPARE(s.picture().width(), 100);
         s.setSizeTwips(3000, 3000);
@@ -146,10 +145,8 @@ private slots:
         QTest::newRow("numbers at 100%") << "verdana" << 7 << false << false << 1.0 << Blue << QPoint(1500, 1800);
         QTest::newRow("cut at the top left") << "verdana" << 7 << false << false << 1.0 << Grey << QPoint(-120, -75);
         QTest::newRow("cut at the bottom right") << "Arial" << 12 << true << false << 1.0 << Black << QPoint(2700, 2880);
-        QTest::newRow("over the first") << "Arial" << 10 << false << false << 1.0 << Blue << QPoint(465, 315);
         QTest::newRow("colour between steps") << "verdana" << 8 << false << false << 1.0
                                               << QColor::fromHsv(200, 180, 90) << QPoint(900, 900);
-        QTest::newRow("bold at 200%") << "Arial" << 9 << true << false << 2.0 << Blue << QPoint(2850, 1200);
         QTest::newRow("fixed-width at 300%") << "Lucida Console" << 8 << false << false << 3.0 << Grey << QPoint(15, 2900);
         QTest::newRow("at 150%") << "verdana" << 7 << false << false << 1.5 << Blue << QPoint(1515, 1815);
         QTest::newRow("underlined at 200%") << "verdana" << 8 << false << true << 2.0 << Blue << QPoint(1500, 1200);
