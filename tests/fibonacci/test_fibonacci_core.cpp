@@ -53,17 +53,12 @@ QString DateSummary(const FibonacciState& s)
         .arg(months ? s.MonthStep : s.DayStep).arg(months ? s.MonthSteps : s.DaySteps);
 }
 
-// Every field the calculation writes, in full precision, for "nothing changed".
-QStringList Dump(const FibonacciState& s)
+
+// Every field the calculation writes, for "nothing changed".
+QString Dump(const FibonacciState& s)
 {
-    QStringList out{Us(s.Date1), Us(s.Date2), s.DateAxisMode, Us(s.ChartStartDate), Us(s.ChartEndDate)};
-    for (double v : {s.Price1, s.Price2, s.ChartMinPrice, s.ChartMaxPrice, s.PriceStep, s.PotentialPrice[1],
-                     s.PotentialPrice[2], s.PotentialPrice[3]})
-        out << QString::number(v, 'g', 17);
-    for (int v : {s.PriceSteps, s.MonthStep, s.MonthSteps, s.DayStep, s.DaySteps, s.DateLevelCount})
-        out << QString::number(v);
-    for (int i = 1; i <= 3; ++i) out << Us(s.PotentialDate[i]);
-    return out;
+    return InputsOf(s) + PriceSummary(s) + DateSummary(s) + QString(" %1 %2 %3 %4 %5").arg(s.MonthStep)
+        .arg(s.MonthSteps).arg(s.DayStep).arg(s.DaySteps).arg(s.DateLevelCount);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "testfiles.h"
 #include "uitest.h"
 #include "forms/gann/frmGann.h"
 #include "forms/gann/core/ganncalc.h"
@@ -10,17 +11,6 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(Layout)
-
-namespace {
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-}  // namespace
 
 // The window driven as a trader would, through its controls, with every message box
 // and file dialog answered by the scripted platform and today fixed at 6/1/2024.
@@ -79,9 +69,8 @@ private slots:
         GannWindow* w = Make(layout);
         UI_CLICK(w, "cmdCalculate");
         QCOMPARE(fake().messageTexts(), QStringList{"Please enter price and/or date"});
-        QCOMPARE(fake().messages[0].caption, ProgramTitle);
-        QCOMPARE(fake().messages[0].icon, MsgIcon::None);
-        QCOMPARE(fake().messages[0].buttons, MsgButtons::Ok);
+        QVERIFY(fake().messages[0].caption == ProgramTitle && fake().messages[0].icon == MsgIcon::None
+                && fake().messages[0].buttons == MsgButtons::Ok);
 
         QCOMPARE(w->ChangedFlag, ChangeStatus::Unchanged);
         UI_TYPE(w, "txtPrice", "100");
@@ -178,8 +167,7 @@ private slots:
         QVERIFY(fake().messages.isEmpty());
         UI_CLICK(w, "cmdOpen");
         QCOMPARE(fake().messageTexts(), QStringList{"Action failed:\nCan't open project file"});
-        QCOMPARE(fake().messages[0].caption, QString("Action failed"));
-        QCOMPARE(fake().messages[0].icon, MsgIcon::Critical);
+        QVERIFY(fake().messages[0].caption == "Action failed" && fake().messages[0].icon == MsgIcon::Critical);
         QCOMPARE(ui::documentState(w), QString("New Unchanged"));
 
         w->txtProject->setText("  Test ");
@@ -189,34 +177,32 @@ private slots:
         fake().saveAnswers << path;
         UI_CLICK(w, "cmdSave");
         QCOMPARE(fake().saveRequests, QStringList{"Gann Project File| *.gann|" + path});
-        QCOMPARE(FileBytes(path), QByteArray("NM=Test\r\nPR=100\r\nDT=1/15/2024\r\nNT=first line\r\n\r\nthird line\r\n"));
+        QCOMPARE(ReadBytes(path), QByteArray("NM=Test\r\nPR=100\r\nDT=1/15/2024\r\nNT=first line\r\n\r\nthird line\r\n"));
         QCOMPARE(fake().lastMessage(), "Project saved to file " + path);
-        QCOMPARE(ui::documentState(w), QString("Open Unchanged"));
-        QCOMPARE(w->ProjectFile, path);
+        QCOMPARE(ui::documentState(w) + " " + w->ProjectFile, "Open Unchanged " + path);
         QVERIFY(w->cmdNew->isEnabled());
 
         // A second save goes to the same file without asking.
         w->txtPrice->setText("625");
         UI_CLICK(w, "cmdSave");
         QCOMPARE(fake().saveRequests.size(), 1);
-        QVERIFY(FileBytes(path).contains("PR=625\r\n"));
+        QVERIFY(ReadBytes(path).contains("PR=625\r\n"));
 
         GannWindow* other = Make(Layout::Large);
         fake().openAnswers << path;
         UI_CLICK(other, "cmdOpen");
         QCOMPARE(fake().openRequests.last(), QString("Gann Project File| *.gann|"));
-        QCOMPARE(other->txtProject->text() + "|" + other->txtPrice->text(), QString("Test|625"));
+        QCOMPARE(other->txtProject->text() + "|" + other->txtPrice->text() + "|" + other->txtNotes->text(),
+                 QString("Test|625|first line\n\nthird line"));
         QCOMPARE(other->dtpInputDate->value(), QDate(2024, 1, 15));
-        QCOMPARE(other->txtNotes->text(), QString("first line\n\nthird line"));
-        QCOMPARE(ui::documentState(other), QString("Open Unchanged"));
-        QCOMPARE(other->ProjectFile, path);
+        QCOMPARE(ui::documentState(other) + " " + other->ProjectFile, "Open Unchanged " + path);
         // Opening calculated the results.
         QCOMPARE(int(other->state.PotentialHigh[1]), 638);
         QVERIFY(other->lblDates->text().endsWith("360    01/14/2025\r\n"));
         // Saved again untouched, the file reads back the same bytes.
-        const QByteArray saved = FileBytes(path);
+        const QByteArray saved = ReadBytes(path);
         UI_CLICK(other, "cmdSave");
-        QCOMPARE(FileBytes(path), saved);
+        QCOMPARE(ReadBytes(path), saved);
     }
 };
 
