@@ -13,8 +13,7 @@ Q_DECLARE_METATYPE(QList<QStringList>)
 namespace {
 
 // The records of a text handed over in one piece, or byte by byte as a slow pipe would.
-QList<QStringList> ReadAll(const QByteArray& text, bool byteByByte)
-{
+QList<QStringList> ReadAll(const QByteArray& text, bool byteByByte) {
     CsvReader reader;
     QList<QStringList> records;
     CsvRecord record;
@@ -30,8 +29,7 @@ QList<QStringList> ReadAll(const QByteArray& text, bool byteByByte)
 }
 
 // The result cells of a single calculation, from its JSON, as a batch row writes them.
-QString WindowResults(const QStringList& args)
-{
+QString WindowResults(const QStringList& args) {
     const CliResult r = RunCliProgram(args + QStringList{"--format", "json", "--lenient"});
     if (r.status != 0)
         return r.errText().trimmed();
@@ -50,8 +48,7 @@ const QByteArray GannHeader = "name,price,date\r\n";
 class TestCliCsv : public QObject {
     Q_OBJECT
 private slots:
-    void reading_data()
-    {
+    void reading_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QList<QStringList>>("records");
         QTest::newRow("blank lines are no records, a quoted empty field is")
@@ -67,8 +64,7 @@ private slots:
             << QByteArray("x\n\xEF\xBB\xBFy,\xEF\xBB\xBF\xEF\xBB\xBF-\n")
             << QList<QStringList>{{"x"}, {QChar(0xFEFF) + QString("y"), QString(2, QChar(0xFEFF)) + "-"}};
     }
-    void reading()
-    {
+    void reading() {
         QFETCH(QByteArray, text);
         QFETCH(QList<QStringList>, records);
         QCOMPARE(ReadAll(text, false), records);
@@ -77,8 +73,7 @@ private slots:
 
     // Quotes, commas and line breaks inside a field survive the way out and back in. A
     // cell a spreadsheet would take for a formula is written as text; numbers stay numbers.
-    void writing()
-    {
+    void writing() {
         const QStringList fields{"Gold, \"spot\"", "a\r\nb", " x", "100", ""};
         QCOMPARE(CsvLine(fields), QString("\"Gold, \"\"spot\"\"\",\"a\r\nb\",\" x\",100,\r\n"));
         QCOMPARE(ReadAll(CsvLine(fields).toUtf8(), false), QList<QStringList>{fields});
@@ -91,8 +86,7 @@ private slots:
     // Strict reading stops at the first value that is not what its column holds, after
     // writing the rows before it; lenient reading gives such a row its message and goes on.
     // firstCells: the start of each output row after the header.
-    void strictAndLenientRows_data()
-    {
+    void strictAndLenientRows_data() {
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<bool>("lenient");
         QTest::addColumn<int>("status");
@@ -133,8 +127,7 @@ private slots:
             << GannHeader + "Too large,10000,\r\n" << false << 0 << ""
             << QStringList{"Too large,10000," + QString(25, ',') + "Please enter a price smaller than 10000"};
     }
-    void strictAndLenientRows()
-    {
+    void strictAndLenientRows() {
         QFETCH(QByteArray, csv);
         QFETCH(bool, lenient);
         QFETCH(int, status);
@@ -155,8 +148,7 @@ private slots:
 
     // Every row must give what the window gives for it alone, whatever rows came before
     // (the same price with another date, the same date with another price).
-    void rowsMatchTheWindow()
-    {
+    void rowsMatchTheWindow() {
         const QList<QStringList> rows{{"9999", "12/20/2023"}, {"2", ""},        {"1000", "1/15/2024"},
                                       {"2", "1/15/2024"},     {"", "5/5/2020"}, {"-7", "12/20/2023"},
                                       {"12.5", ""},           {"100", "6/1/9999"}};
@@ -178,8 +170,7 @@ private slots:
     }
 
     // Thousands of rows over several workers come out whole and in input order.
-    void manyRowsInOrder()
-    {
+    void manyRowsInOrder() {
         QByteArray csv = GannHeader, out;
         for (int i = 0; i < 3000; ++i)
             csv += QByteArray::number(i) + ',' + QByteArray::number(1 + i % 97) + ",1/" + QByteArray::number(1 + i % 28) + "/2024\n";
@@ -200,8 +191,7 @@ private slots:
     }
 
     // A row answered while the list is still being written: the results stream.
-    void firstRowBeforeTheLast()
-    {
+    void firstRowBeforeTheLast() {
         QProcess tool;
         tool.start(TESSARAY_CLI_PATH, {"gann", "--csv", "-", "--today", "6/1/2024"});
         QVERIFY(tool.waitForStarted());

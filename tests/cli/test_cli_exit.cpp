@@ -11,8 +11,7 @@ class TestCliExit : public QObject {
 private slots:
     // message: all of standard error; a final "*" compares only its start; for status 64
     // the first line. ">/dev/full" sends standard output to a disk that is full.
-    void statusAndMessage_data()
-    {
+    void statusAndMessage_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
@@ -45,8 +44,7 @@ private slots:
         QTest::newRow("row input beside a batch") << QStringList{"gann", "--csv", "-", "--price", "100"} << 64
                                                   << "--price cannot be combined with --csv";
     }
-    void statusAndMessage()
-    {
+    void statusAndMessage() {
         QFETCH(QStringList, args);
         QFETCH(int, status);
         QFETCH(QString, message);
@@ -67,8 +65,7 @@ private slots:
 
     // Without --lenient a value must be one number; with it, the window's boxes read it.
     // lenientListing: the start of the listing --lenient prints.
-    void strictAndLenient_data()
-    {
+    void strictAndLenient_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("lenientListing");
@@ -80,8 +77,7 @@ private slots:
             << QStringList{"fib", "--price1", "100", "--price2", "200", "--ratios"} << "0.25x,0.5,0.75"
             << "Fib Ratio   Price\r\n---------   -----\r\n0.25        175.00";
     }
-    void strictAndLenient()
-    {
+    void strictAndLenient() {
         QFETCH(QStringList, args);
         QFETCH(QString, text);
         QFETCH(QString, lenientListing);
@@ -98,8 +94,7 @@ private slots:
 
     // One settings file for the windows and the tool: beside a portable copy, else in
     // the user's configuration folder, which nothing creates before a save.
-    void settingsPathRules_data()
-    {
+    void settingsPathRules_data() {
         QTest::addColumn<QString>("programDir");
         QTest::addColumn<bool>("portable");
         QTest::newRow("portable folder") << "" << true;   // a fresh temporary folder
@@ -107,8 +102,7 @@ private slots:
         QTest::newRow("system folder behind a link") << "/bin" << false;
         QTest::newRow("folder nobody may write to") << "/proc/1" << false;
     }
-    void settingsPathRules()
-    {
+    void settingsPathRules() {
         QFETCH(QString, programDir);
         QFETCH(bool, portable);
         QTemporaryDir config, temporary;
@@ -126,8 +120,7 @@ private slots:
 
     // The ratios come from quillomat.ini beside the executable, unless --ratios is given;
     // the program is copied so the test owns that directory.
-    void settingsFileBesideTheProgram()
-    {
+    void settingsFileBesideTheProgram() {
         QTemporaryDir dir;
         const QString program = dir.filePath("tessaray-cli");
         QVERIFY(QFile::copy(TESSARAY_CLI_PATH, program));

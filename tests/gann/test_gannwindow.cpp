@@ -17,8 +17,7 @@ Q_DECLARE_METATYPE(Layout)
 // Pasted prices, damaged files and unwritable folders are the hardening test's.
 class TestGannWindow : public UiTest {
     Q_OBJECT
-    GannWindow* Make(Layout layout)
-    {
+    GannWindow* Make(Layout layout) {
         GannWindow* w = layout == Layout::Compact ? static_cast<GannWindow*>(new frmGann86) : new frmGann;
         (m_window ? m_other : m_window) = w;
         return w;
@@ -28,16 +27,14 @@ class TestGannWindow : public UiTest {
     QPointer<GannWindow> m_window, m_other;
 
 private slots:
-    void cleanup()
-    {
+    void cleanup() {
         delete m_window;
         delete m_other;
         UiTest::cleanup();
     }
 
     // The core tests' chart size, and the tab order.
-    void loadOn800x600()
-    {
+    void loadOn800x600() {
         fake().screen = QSize(800, 600);
         GannWindow* w = Make(Layout::Compact);
         QCOMPARE(w->size(), QSize(800, 600));
@@ -56,15 +53,13 @@ private slots:
                                      "dtpInputDate", "cmdCalculate", "txtNotes", "cmdExport", "cmdPrint"}));
     }
 
-    void calculateThroughControls_data()
-    {
+    void calculateThroughControls_data() {
         QTest::addColumn<Layout>("layout");
         QTest::addColumn<double>("points");
         QTest::newRow("compact") << Layout::Compact << 7.0;
         QTest::newRow("large") << Layout::Large << 8.0;
     }
-    void calculateThroughControls()
-    {
+    void calculateThroughControls() {
         QFETCH(Layout, layout);
         GannWindow* w = Make(layout);
         UI_CLICK(w, "cmdCalculate");
@@ -90,8 +85,7 @@ private slots:
     }
 
     // Typing is held to four digits; Enter calculates, except in the notes.
-    void keyboard()
-    {
+    void keyboard() {
         GannWindow* w = Make(Layout::Large);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -118,8 +112,7 @@ private slots:
 
     // "Save Changes?" before New and before closing: Cancel, or a Yes whose save is
     // refused, keeps everything; No goes ahead. (A failed write is the hardening test's.)
-    void saveChangesPrompt()
-    {
+    void saveChangesPrompt() {
         GannWindow* w = Make(Layout::Compact);
         QVERIFY(!w->cmdNew->isEnabled());
         w->txtPrice->setText("700");
@@ -158,8 +151,7 @@ private slots:
         QTRY_VERIFY(!m_window);
     }
 
-    void saveThenOpenRoundTrip()
-    {
+    void saveThenOpenRoundTrip() {
         const QString path = Path("Test.gann");
         GannWindow* w = Make(Layout::Compact);
         fake().openAnswers << std::nullopt << Path("missing.gann");
