@@ -34,8 +34,8 @@ class MultiLineTextBox : public QPlainTextEdit {
 public:
     explicit MultiLineTextBox(QWidget* parent = nullptr);
 
-    QString text() const { return toPlainText(); }
     void setText(const QString& text);
+    QString text() const { return toPlainText(); }
 
 signals:
     void gotFocus();

@@ -95,9 +95,16 @@ std::optional<CliFailure> WriteChartPicture(const QImage& picture, const QString
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (png)
+    if (png) {
         PngPixels(picture).save(&buffer, "PNG");
-    else
-        picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP");
+    } else {
+        // A bitmap's size is known before it is written: rows padded to 4 bytes under a
+        // 54-byte header. Growing the buffer step by step would copy megabytes.
+        const qsizetype rowBytes = (qsizetype(picture.width()) * 3 + 3) & ~qsizetype(3);
+        bytes.reserve(54 + rowBytes * picture.height());
+        // Qt writes 24-bit rows from 32-bit pixels; handing it 24-bit ones makes it
+        // convert them back first.
+        picture.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
+    }
     return WriteBytes(target, bytes, out, QStringLiteral("Error in Printing: Cannot write the file"));
 }
