@@ -84,7 +84,8 @@ private slots:
         QCOMPARE(ui::documentState(w), QString("New Changed"));
     }
 
-    // Typing is held to four digits; Enter calculates, except in the notes.
+    // Typing is held to four digits; Enter calculates. (Enter in the notes is the
+    // document window's, tested through the Fibonacci window.)
     void keyboard() {
         GannWindow* w = Make(Layout::Large);
         w->show();
@@ -99,15 +100,6 @@ private slots:
         QTest::keyClicks(w->txtPrice, "100");
         QTest::keyClick(w->txtPrice, Qt::Key_Return);
         QCOMPARE(int(w->state.PotentialHigh[8]), 144);
-
-        w->txtNotes->setFocus();
-        QTRY_VERIFY(w->txtNotes->hasFocus());
-        w->txtPrice->setText("200");
-        QTest::keyClick(w->txtNotes, Qt::Key_Return);
-        QCOMPARE(w->txtNotes->text().count(QLatin1Char('\n')), 2);
-        QCOMPARE(int(w->state.PotentialHigh[8]), 144);
-        w->txtPrice->setFocus();
-        QTRY_VERIFY(w->cmdCalculate->isDefault());
     }
 
     // "Save Changes?" before New and before closing: Cancel, or a Yes whose save is
