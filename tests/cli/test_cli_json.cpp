@@ -20,14 +20,12 @@ const QDate Today(2024, 6, 1);
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-QByteArray RunJson(const QStringList& args)
-{
+QByteArray RunJson(const QStringList& args) {
     return RunCliProgram(args + QStringList{"--today", "6/1/2024", "--format", "json"}).out;
 }
 
 // Null, or an array of nulls only.
-bool IsNull(const QJsonValue& v)
-{
+bool IsNull(const QJsonValue& v) {
     const QJsonArray a = v.toArray();
     return v.isNull() || (v.isArray() && std::all_of(a.begin(), a.end(), [](const QJsonValue& e) { return e.isNull(); }));
 }
@@ -38,8 +36,7 @@ class TestCliJson : public QObject {
     Q_OBJECT
 private slots:
     // Every double reads back to the very same bits; every text survives its escapes.
-    void valuesReadBack()
-    {
+    void valuesReadBack() {
         QByteArray array = "[";
         for (double value : {0.1 + 0.2, DBL_MAX, 5e-324, -1.2345678901234567e-300}) {
             const QByteArray text = JsonNumber(value);
@@ -57,8 +54,7 @@ private slots:
     }
 
     // nulls: the keys that hold null, or an array of nulls only.
-    void keysAndNulls_data()
-    {
+    void keysAndNulls_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QStringList>("nulls");
         const QString r = "--ratios", classic = "0.382,0.5,0.618";
@@ -78,8 +74,7 @@ private slots:
             << QStringList{"GannPrice", "HighTargetAngle", "LowTargetAngle", "PotentialHigh", "PotentialLow",
                            "BandCells"};
     }
-    void keysAndNulls()
-    {
+    void keysAndNulls() {
         QFETCH(QStringList, args);
         QFETCH(QStringList, nulls);
         const QByteArray text = RunJson(args);
@@ -106,18 +101,15 @@ private slots:
     }
 
     // The angles are what the window's state holds, to the last bit.
-    void gannAnglesAreTheCalculation()
-    {
+    void gannAnglesAreTheCalculation() {
         const QJsonObject o = QJsonDocument::fromJson(RunJson({"gann", "--price", "100", "--date", "1/15/2024"})).object();
         auto s = std::make_unique<GannState>();
         LoadGannState(*s, Layout::Large, Today, ChartHalfForHeight(768 * 15));
         QVERIFY(CalculateGann(*s, "100", QDate(2024, 1, 15), Today, Layout::Large).accepted());
         QVERIFY(SameBits(o.value("PriceAngle").toDouble(), s->PriceAngle));
-        QVERIFY(o.value("BandCells").isNull());
-        for (int k = 1; k <= 8; ++k) {
-            QVERIFY(SameBits(o.value("HighTargetAngle")[k - 1].toDouble(), s->HighTargetAngle[k]));
-            QVERIFY(SameBits(o.value("LowTargetAngle")[k - 1].toDouble(), s->LowTargetAngle[k]));
-        }
+        for (int k = 1; k <= 8; ++k)
+            QVERIFY(SameBits(o.value("HighTargetAngle")[k - 1].toDouble(), s->HighTargetAngle[k])
+                    && SameBits(o.value("LowTargetAngle")[k - 1].toDouble(), s->LowTargetAngle[k]));
     }
 };
 

@@ -23,8 +23,7 @@ const QHash<QString, QString> Controls{
     {"--name", "txtProject"},  {"--notes", "txtNotes"}};
 
 // A caption as a listing line block: ended by CR LF unless empty.
-QString Ended(const QString& caption)
-{
+QString Ended(const QString& caption) {
     return caption.isEmpty() || caption.endsWith("\r\n") ? caption : caption + "\r\n";
 }
 
@@ -36,8 +35,7 @@ private slots:
     void initTestCase() { SetCurrentRatios(DefaultRatios); }
 
     // "--screen 800x600" opens the compact window, as the main menu would.
-    void sameAsWindow_data()
-    {
+    void sameAsWindow_data() {
         QTest::addColumn<QString>("analysis");
         QTest::addColumn<QStringList>("options");
         const QStringList fib{"--price1", "100", "--price2", "150", "--date1", "1/1/2004", "--date2", "3/1/2004"};
@@ -49,8 +47,7 @@ private slots:
         QTest::newRow("gann compact band chart, named")
             << "gann" << QStringList{"--price", "1000", "--screen", "800x600", "--name", "  Crude, front", "--notes", "watch 45"};
     }
-    void sameAsWindow()
-    {
+    void sameAsWindow() {
         QFETCH(QString, analysis);
         QFETCH(QStringList, options);
         const bool compact = options.contains("--screen");

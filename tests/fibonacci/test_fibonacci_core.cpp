@@ -19,8 +19,7 @@ const QDate Today(2024, 6, 1);
 QDate D(int m, int d, int y) { return QDate(y, m, d); }
 QString Us(const QDate& d) { return d.toString("M/d/yyyy"); }
 
-FibonacciState Inputs(double p1, double p2, QDate d1 = NullDate(), QDate d2 = NullDate())
-{
+FibonacciState Inputs(double p1, double p2, QDate d1 = NullDate(), QDate d2 = NullDate()) {
     FibonacciState s;
     s.Price1 = p1;
     s.Price2 = p2;
@@ -32,38 +31,29 @@ FibonacciState Inputs(double p1, double p2, QDate d1 = NullDate(), QDate d2 = Nu
 FibonacciState Swing() { return Inputs(100, 150, D(1, 1, 2004), D(3, 1, 2004)); }
 
 // "100 150 1/1/2004 3/1/2004"
-QString InputsOf(const FibonacciState& s)
-{
+QString InputsOf(const FibonacciState& s) {
     return QString("%1 %2 %3 %4").arg(s.Price1).arg(s.Price2).arg(Us(s.Date1), Us(s.Date2));
 }
 
 // Potential prices, then the price scale: "130.9 125 119.1 | 90 160 10 7".
-QString PriceSummary(const FibonacciState& s)
-{
+QString PriceSummary(const FibonacciState& s) {
     return QString("%1 %2 %3 | %4 %5 %6 %7").arg(s.PotentialPrice[1]).arg(s.PotentialPrice[2])
         .arg(s.PotentialPrice[3]).arg(s.ChartMinPrice).arg(s.ChartMaxPrice).arg(s.PriceStep).arg(s.PriceSteps);
 }
 
 // Potential dates, then the time scale with its tick step and count.
-QString DateSummary(const FibonacciState& s)
-{
+QString DateSummary(const FibonacciState& s) {
     const bool months = s.DateAxisMode == "M";
     return QString("%1 %2 %3 | %4 %5 %6 %7 %8").arg(Us(s.PotentialDate[1]), Us(s.PotentialDate[2]),
         Us(s.PotentialDate[3]), s.DateAxisMode, Us(s.ChartStartDate), Us(s.ChartEndDate))
         .arg(months ? s.MonthStep : s.DayStep).arg(months ? s.MonthSteps : s.DaySteps);
 }
 
-// Every field the calculation writes, in full precision, for "nothing changed".
-QStringList Dump(const FibonacciState& s)
-{
-    QStringList out{Us(s.Date1), Us(s.Date2), s.DateAxisMode, Us(s.ChartStartDate), Us(s.ChartEndDate)};
-    for (double v : {s.Price1, s.Price2, s.ChartMinPrice, s.ChartMaxPrice, s.PriceStep, s.PotentialPrice[1],
-                     s.PotentialPrice[2], s.PotentialPrice[3]})
-        out << QString::number(v, 'g', 17);
-    for (int v : {s.PriceSteps, s.MonthStep, s.MonthSteps, s.DayStep, s.DaySteps, s.DateLevelCount})
-        out << QString::number(v);
-    for (int i = 1; i <= 3; ++i) out << Us(s.PotentialDate[i]);
-    return out;
+
+// Every field the calculation writes, for "nothing changed".
+QString Dump(const FibonacciState& s) {
+    return InputsOf(s) + PriceSummary(s) + DateSummary(s) + QString(" %1 %2 %3 %4 %5").arg(s.MonthStep)
+        .arg(s.MonthSteps).arg(s.DayStep).arg(s.DaySteps).arg(s.DateLevelCount);
 }
 
 }  // namespace
@@ -75,8 +65,7 @@ class TestFibonacciCore : public QObject {
 private slots:
     // Equal prices and a price too large are the hardening test's, the pickers left at
     // today the guide's.
-    void validate_data()
-    {
+    void validate_data() {
         QTest::addColumn<QString>("price1");
         QTest::addColumn<QString>("price2");
         QTest::addColumn<QDate>("picker1");
@@ -97,8 +86,7 @@ private slots:
         QTest::newRow("today and tomorrow are two dates")
             << "" << "" << Today << D(6, 2, 2024) << "" << "0 0 6/1/2024 6/2/2024";
     }
-    void validate()
-    {
+    void validate() {
         QFETCH(QString, price1);
         QFETCH(QString, price2);
         QFETCH(QDate, picker1);
@@ -115,8 +103,7 @@ private slots:
         QCOMPARE(s.Notes, result ? QString("old notes") : QString("line 1\r\nline 2\t"));
     }
 
-    void projection_data()
-    {
+    void projection_data() {
         QTest::addColumn<FibonacciState>("inputs");
         QTest::addColumn<double>("r3");
         QTest::addColumn<QString>("prices");   // potential prices | min max step steps
@@ -136,8 +123,7 @@ private slots:
         QTest::newRow("long span: several months a tick") << Inputs(0, 0, D(1, 15, 2000), D(1, 15, 2004))
             << 0.618 << "" << "7/26/2005 1/14/2006 7/5/2006 | M 12/1/1999 4/1/2007 8 11";
     }
-    void projection()
-    {
+    void projection() {
         QFETCH(FibonacciState, inputs);
         QFETCH(double, r3);
         Calculate(inputs, FibRatios{0.382, 0.5, r3});
@@ -146,8 +132,7 @@ private slots:
         QCOMPARE(int(inputs.DateLevelCount), inputs.HasDates() ? 3 : 0);
     }
 
-    void missingHalfKeepsEarlierResults()
-    {
+    void missingHalfKeepsEarlierResults() {
         FibonacciState s = Swing();
         Calculate(s, Classic);
         const QString prices = PriceSummary(s), dates = DateSummary(s);
@@ -166,8 +151,7 @@ private slots:
     }
 
     // A projected date past 12/31/9999 is the hardening test's.
-    void calcErrorsLeaveStateUntouched_data()
-    {
+    void calcErrorsLeaveStateUntouched_data() {
         QTest::addColumn<QDate>("d1");
         QTest::addColumn<QDate>("d2");
         QTest::addColumn<double>("r3");
@@ -179,8 +163,7 @@ private slots:
         QTest::newRow("odd ratio gives a zero day step") << D(1, 1, 2024) << D(1, 31, 2024) << -1.2
             << "Check the Fibonacci ratios: with these ratios the time axis cannot be laid out.";
     }
-    void calcErrorsLeaveStateUntouched()
-    {
+    void calcErrorsLeaveStateUntouched() {
         QFETCH(double, r3);
         QFETCH(QDate, d1);
         QFETCH(QDate, d2);
@@ -203,8 +186,7 @@ private slots:
 
     // The worked example with its first results replaced: a clamped price and a date
     // with leading zeros, then a ratio and a price too wide for their columns.
-    void listingColumns()
-    {
+    void listingColumns() {
         FibonacciState s = Swing();
         Calculate(s, Classic);
         s.PotentialPrice[1] = 0;
@@ -216,8 +198,7 @@ private slots:
                  QString("0.12345678901234567.89"));
     }
 
-    void chartPixels()
-    {
+    void chartPixels() {
         // Prices with dates, and prices alone (points spread at 10 % and 70 % of the axis).
         for (bool withDates : {true, false}) {
             FibonacciState s = withDates ? Swing() : Inputs(100, 150);
@@ -258,16 +239,14 @@ private slots:
         }
     }
 
-    void pricesOnlyFileLines()
-    {
+    void pricesOnlyFileLines() {
         FibonacciState s = Inputs(0.5, 4);
         s.ProjectName = "Test";
         QCOMPARE(FibProjectLines(s), (QStringList{"NM=Test", "P1=0.5", "P2=4", "D1=1/1/1900", "D2=1/1/1900", "NT="}));
     }
 
     // Damaged files are the hardening test's.
-    void readFile_data()
-    {
+    void readFile_data() {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("after");   // name | inputs | notes
@@ -281,8 +260,7 @@ private slots:
         QTest::newRow("bad number fails; fields read before it stay")
             << QStringList{"NM=Kept", "P1=12abc", "P2=5"} << false << "Kept | 1 2 1/1/2000 2/1/2000 | old";
     }
-    void readFile()
-    {
+    void readFile() {
         QFETCH(QStringList, lines);
         FibonacciState s = Inputs(1, 2, D(1, 1, 2000), D(2, 1, 2000));
         s.ProjectName = "Before";

@@ -24,15 +24,13 @@ class TestFibonacciWindow : public UiTest {
     Q_OBJECT
     QPointer<FibonacciWindow> window;
 
-    FibonacciWindow* Open(bool compact = false)
-    {
+    FibonacciWindow* Open(bool compact = false) {
         fake().screen = compact ? QSize(800, 600) : QSize(1024, 768);
         window = compact ? static_cast<FibonacciWindow*>(new frmFibonacci86()) : new frmFibonacci();
         return window;
     }
     // Pickers left at today stand for "no dates".
-    void Enter(const QString& p1, const QString& p2, QDate d1 = QDate(), QDate d2 = QDate())
-    {
+    void Enter(const QString& p1, const QString& p2, QDate d1 = QDate(), QDate d2 = QDate()) {
         UI_RETYPE(window, "txtPrice1", p1);
         UI_RETYPE(window, "txtPrice2", p2);
         window->dtpDate1->setValue(d1.isValid() ? d1 : fake().todayDate);
@@ -42,13 +40,11 @@ class TestFibonacciWindow : public UiTest {
     QString Path(const QString& name) const { return programDir() + "/" + name; }
 
 private slots:
-    void init()
-    {
+    void init() {
         UiTest::init();
         SetCurrentRatios(DefaultRatios);
     }
-    void cleanup()
-    {
+    void cleanup() {
         if (window) {
             window->ChangedFlag = ChangeStatus::Unchanged;
             delete window;
@@ -56,15 +52,13 @@ private slots:
         UiTest::cleanup();
     }
 
-    void workedExample_data()
-    {
+    void workedExample_data() {
         QTest::addColumn<bool>("compact");
         QTest::addColumn<double>("listingPoints");
         QTest::newRow("large") << false << 8.0;
         QTest::newRow("compact") << true << 7.0;
     }
-    void workedExample()
-    {
+    void workedExample() {
         QFETCH(bool, compact);
         FibonacciWindow* w = Open(compact);
         Enter("100", "150", D(1, 1, 2004), D(3, 1, 2004));
@@ -84,8 +78,7 @@ private slots:
 
     // Typing: digits and one point, eight characters. Enter calculates, except in the
     // notes, where it starts a new line. Tab walks the controls.
-    void keyboard()
-    {
+    void keyboard() {
         FibonacciWindow* w = Open();
         w->show();
         QApplication::setActiveWindow(w);
@@ -124,8 +117,7 @@ private slots:
 
     // New asks first: Cancel keeps the typing, Yes runs the save (refused here: one
     // price only), No discards it and starts a fresh document with the bare chart.
-    void changeTrackingAndNew()
-    {
+    void changeTrackingAndNew() {
         FibonacciWindow* w = Open();
         QCOMPARE(w->txtProject->text() + "|" + w->txtNotes->text(), QString("Project Name|Notes"));
         QCOMPARE(ui::documentState(w), QString("New Unchanged"));
@@ -160,14 +152,8 @@ private slots:
         QTRY_VERIFY(window.isNull());
     }
 
-    void saveThenOpenRoundTrip()
-    {
+    void saveThenOpenRoundTrip() {
         FibonacciWindow* w = Open();
-        fake().openAnswers << Path("none.fib");
-        UI_CLICK(w, "cmdOpen");
-        QCOMPARE(fake().messageTexts(), QStringList{"Action failed:\nCan't open project file"});
-        QVERIFY(fake().messages[0].icon == MsgIcon::Critical);
-
         Enter("100", "150", D(1, 1, 2004), D(3, 1, 2004));
         w->txtNotes->setPlainText("first line\n\nthird line");
         UI_CLICK(w, "cmdSave");   // the name box still shows its placeholder: no dialog
@@ -184,8 +170,7 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("NM=Plan\r\nP1=100\r\nP2=150\r\nD1=1/1/2004\r\nD2=3/1/2004\r\n"
                                          "NT=first line\r\n\r\nthird line\r\n"));
-        QCOMPARE(ui::documentState(w), QString("Open Unchanged"));
-        QCOMPARE(w->ProjectFile, path);
+        QCOMPARE(ui::documentState(w) + " " + w->ProjectFile, "Open Unchanged " + path);
         QVERIFY(w->cmdNew->isEnabled());
 
         // A second save goes to the same file without a dialog.
@@ -200,26 +185,22 @@ private slots:
         const int messages = fake().messages.size();
         UI_CLICK(w, "cmdOpen");
         QCOMPARE(fake().messages.size(), messages);
-        QCOMPARE(w->txtProject->text() + "|" + w->txtPrice2->text(), QString("Plan|160"));
+        QCOMPARE(w->txtProject->text() + "|" + w->txtPrice2->text() + "|" + w->txtNotes->text(),
+                 QString("Plan|160|first line\n\nthird line"));
         QCOMPARE(w->dtpDate1->value(), D(1, 1, 2004));
-        QCOMPARE(w->txtNotes->text(), QString("first line\n\nthird line"));
         QVERIFY(Text("lblPrices").endsWith("0.618       122.92"));
-        QCOMPARE(ui::documentState(w), QString("Open Unchanged"));
-        QCOMPARE(w->ProjectFile, path);
+        QCOMPARE(ui::documentState(w) + " " + w->ProjectFile, "Open Unchanged " + path);
 
-        // A longer price from a file is shown whole; typing still stops at eight.
+        // A longer price from a file is shown whole (typing stops at eight).
         QVERIFY(WriteTextLines(path, {"NM=Plan", "P1=99999999999", "P2=5"}));
         fake().openAnswers << path;
         fake().answers << MsgResult::No;
         UI_CLICK(w, "cmdOpen");
         QCOMPARE(w->txtPrice1->text(), QString("99999999999"));
-        UI_RETYPE(w, "txtPrice1", "123456789012");
-        QCOMPARE(w->txtPrice1->text(), QString("12345678"));
     }
 
     // New ratios hold from the next calculation on; the dialog is modal.
-    void ratiosApplyAtNextCalculation()
-    {
+    void ratiosApplyAtNextCalculation() {
         FibonacciWindow* w = Open();
         Enter("100", "150");
         w->cmdCalculate_Click();

@@ -1,3 +1,4 @@
+#include "testfiles.h"
 #include "uitest.h"
 #include "forms/gann/frmGann.h"
 #include "forms/gann/core/ganncalc.h"
@@ -11,24 +12,12 @@
 
 Q_DECLARE_METATYPE(Layout)
 
-namespace {
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-}  // namespace
-
 // The window driven as a trader would, through its controls, with every message box
 // and file dialog answered by the scripted platform and today fixed at 6/1/2024.
 // Pasted prices, damaged files and unwritable folders are the hardening test's.
 class TestGannWindow : public UiTest {
     Q_OBJECT
-    GannWindow* Make(Layout layout)
-    {
+    GannWindow* Make(Layout layout) {
         GannWindow* w = layout == Layout::Compact ? static_cast<GannWindow*>(new frmGann86) : new frmGann;
         (m_window ? m_other : m_window) = w;
         return w;
@@ -38,16 +27,14 @@ class TestGannWindow : public UiTest {
     QPointer<GannWindow> m_window, m_other;
 
 private slots:
-    void cleanup()
-    {
+    void cleanup() {
         delete m_window;
         delete m_other;
         UiTest::cleanup();
     }
 
     // The core tests' chart size, and the tab order.
-    void loadOn800x600()
-    {
+    void loadOn800x600() {
         fake().screen = QSize(800, 600);
         GannWindow* w = Make(Layout::Compact);
         QCOMPARE(w->size(), QSize(800, 600));
@@ -66,22 +53,19 @@ private slots:
                                      "dtpInputDate", "cmdCalculate", "txtNotes", "cmdExport", "cmdPrint"}));
     }
 
-    void calculateThroughControls_data()
-    {
+    void calculateThroughControls_data() {
         QTest::addColumn<Layout>("layout");
         QTest::addColumn<double>("points");
         QTest::newRow("compact") << Layout::Compact << 7.0;
         QTest::newRow("large") << Layout::Large << 8.0;
     }
-    void calculateThroughControls()
-    {
+    void calculateThroughControls() {
         QFETCH(Layout, layout);
         GannWindow* w = Make(layout);
         UI_CLICK(w, "cmdCalculate");
         QCOMPARE(fake().messageTexts(), QStringList{"Please enter price and/or date"});
-        QCOMPARE(fake().messages[0].caption, ProgramTitle);
-        QCOMPARE(fake().messages[0].icon, MsgIcon::None);
-        QCOMPARE(fake().messages[0].buttons, MsgButtons::Ok);
+        QVERIFY(fake().messages[0].caption == ProgramTitle && fake().messages[0].icon == MsgIcon::None
+                && fake().messages[0].buttons == MsgButtons::Ok);
 
         QCOMPARE(w->ChangedFlag, ChangeStatus::Unchanged);
         UI_TYPE(w, "txtPrice", "100");
@@ -100,9 +84,9 @@ private slots:
         QCOMPARE(ui::documentState(w), QString("New Changed"));
     }
 
-    // Typing is held to four digits; Enter calculates, except in the notes.
-    void keyboard()
-    {
+    // Typing is held to four digits; Enter calculates. (Enter in the notes is the
+    // document window's, tested through the Fibonacci window.)
+    void keyboard() {
         GannWindow* w = Make(Layout::Large);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w));
@@ -116,21 +100,11 @@ private slots:
         QTest::keyClicks(w->txtPrice, "100");
         QTest::keyClick(w->txtPrice, Qt::Key_Return);
         QCOMPARE(int(w->state.PotentialHigh[8]), 144);
-
-        w->txtNotes->setFocus();
-        QTRY_VERIFY(w->txtNotes->hasFocus());
-        w->txtPrice->setText("200");
-        QTest::keyClick(w->txtNotes, Qt::Key_Return);
-        QCOMPARE(w->txtNotes->text().count(QLatin1Char('\n')), 2);
-        QCOMPARE(int(w->state.PotentialHigh[8]), 144);
-        w->txtPrice->setFocus();
-        QTRY_VERIFY(w->cmdCalculate->isDefault());
     }
 
     // "Save Changes?" before New and before closing: Cancel, or a Yes whose save is
     // refused, keeps everything; No goes ahead. (A failed write is the hardening test's.)
-    void saveChangesPrompt()
-    {
+    void saveChangesPrompt() {
         GannWindow* w = Make(Layout::Compact);
         QVERIFY(!w->cmdNew->isEnabled());
         w->txtPrice->setText("700");
@@ -169,8 +143,7 @@ private slots:
         QTRY_VERIFY(!m_window);
     }
 
-    void saveThenOpenRoundTrip()
-    {
+    void saveThenOpenRoundTrip() {
         const QString path = Path("Test.gann");
         GannWindow* w = Make(Layout::Compact);
         fake().openAnswers << std::nullopt << Path("missing.gann");
@@ -178,8 +151,7 @@ private slots:
         QVERIFY(fake().messages.isEmpty());
         UI_CLICK(w, "cmdOpen");
         QCOMPARE(fake().messageTexts(), QStringList{"Action failed:\nCan't open project file"});
-        QCOMPARE(fake().messages[0].caption, QString("Action failed"));
-        QCOMPARE(fake().messages[0].icon, MsgIcon::Critical);
+        QVERIFY(fake().messages[0].caption == "Action failed" && fake().messages[0].icon == MsgIcon::Critical);
         QCOMPARE(ui::documentState(w), QString("New Unchanged"));
 
         w->txtProject->setText("  Test ");
@@ -189,34 +161,32 @@ private slots:
         fake().saveAnswers << path;
         UI_CLICK(w, "cmdSave");
         QCOMPARE(fake().saveRequests, QStringList{"Gann Project File| *.gann|" + path});
-        QCOMPARE(FileBytes(path), QByteArray("NM=Test\r\nPR=100\r\nDT=1/15/2024\r\nNT=first line\r\n\r\nthird line\r\n"));
+        QCOMPARE(ReadBytes(path), QByteArray("NM=Test\r\nPR=100\r\nDT=1/15/2024\r\nNT=first line\r\n\r\nthird line\r\n"));
         QCOMPARE(fake().lastMessage(), "Project saved to file " + path);
-        QCOMPARE(ui::documentState(w), QString("Open Unchanged"));
-        QCOMPARE(w->ProjectFile, path);
+        QCOMPARE(ui::documentState(w) + " " + w->ProjectFile, "Open Unchanged " + path);
         QVERIFY(w->cmdNew->isEnabled());
 
         // A second save goes to the same file without asking.
         w->txtPrice->setText("625");
         UI_CLICK(w, "cmdSave");
         QCOMPARE(fake().saveRequests.size(), 1);
-        QVERIFY(FileBytes(path).contains("PR=625\r\n"));
+        QVERIFY(ReadBytes(path).contains("PR=625\r\n"));
 
         GannWindow* other = Make(Layout::Large);
         fake().openAnswers << path;
         UI_CLICK(other, "cmdOpen");
         QCOMPARE(fake().openRequests.last(), QString("Gann Project File| *.gann|"));
-        QCOMPARE(other->txtProject->text() + "|" + other->txtPrice->text(), QString("Test|625"));
+        QCOMPARE(other->txtProject->text() + "|" + other->txtPrice->text() + "|" + other->txtNotes->text(),
+                 QString("Test|625|first line\n\nthird line"));
         QCOMPARE(other->dtpInputDate->value(), QDate(2024, 1, 15));
-        QCOMPARE(other->txtNotes->text(), QString("first line\n\nthird line"));
-        QCOMPARE(ui::documentState(other), QString("Open Unchanged"));
-        QCOMPARE(other->ProjectFile, path);
+        QCOMPARE(ui::documentState(other) + " " + other->ProjectFile, "Open Unchanged " + path);
         // Opening calculated the results.
         QCOMPARE(int(other->state.PotentialHigh[1]), 638);
         QVERIFY(other->lblDates->text().endsWith("360    01/14/2025\r\n"));
         // Saved again untouched, the file reads back the same bytes.
-        const QByteArray saved = FileBytes(path);
+        const QByteArray saved = ReadBytes(path);
         UI_CLICK(other, "cmdSave");
-        QCOMPARE(FileBytes(path), saved);
+        QCOMPARE(ReadBytes(path), saved);
     }
 };
 

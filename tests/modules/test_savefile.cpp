@@ -14,8 +14,7 @@ namespace {
 const QByteArray OldBytes = "NM=Gold\r\nP1=1290\r\n";
 
 // Everything in the folder except the named files: temporaries left behind.
-QStringList Leftovers(const QString& folder, const QStringList& expected)
-{
+QStringList Leftovers(const QString& folder, const QStringList& expected) {
     QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : expected)
         names.removeAll(name);
@@ -34,8 +33,7 @@ private slots:
 
     // "room": bytes the disk takes before it is full (-1: no limit). The new bytes are
     // 200 kB, more than one write, so a disk that fills in a later write is caught too.
-    void failedWritesKeepTheOldFile_data()
-    {
+    void failedWritesKeepTheOldFile_data() {
         QTest::addColumn<QString>("target");   // "file", "symlink", "folder", "fifo", "device"
         QTest::addColumn<qint64>("room");
         QTest::addColumn<bool>("saved");
@@ -49,8 +47,7 @@ private slots:
         QTest::newRow("a pipe: refused, no hang") << "fifo" << qint64(-1) << false;
         QTest::newRow("a device: refused, kept") << "device" << qint64(-1) << false;
     }
-    void failedWritesKeepTheOldFile()
-    {
+    void failedWritesKeepTheOldFile() {
         QFETCH(QString, target);
         QFETCH(qint64, room);
         QFETCH(bool, saved);
@@ -92,8 +89,7 @@ private slots:
     // A save killed halfway (power cut, kill -9) leaves the old file whole; its
     // temporary file is cleared away by the next save of the same file. The save is
     // run in a copy of this test program (stalledSave) that stops halfway.
-    void killedSaveKeepsTheOldFile()
-    {
+    void killedSaveKeepsTheOldFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath("gann.gann");
         QVERIFY(WriteBytes(path, OldBytes));
@@ -114,8 +110,7 @@ private slots:
         QCOMPARE(ReadBytes(path), QByteArray("NM=Silver\r\n"));
         QCOMPARE(Leftovers(dir.path(), {"gann.gann"}), QStringList());
     }
-    void stalledSave()
-    {
+    void stalledSave() {
         const QString path = qEnvironmentVariable("STALLED_SAVE_TARGET");
         if (path.isEmpty())
             QSKIP("run by killedSaveKeepsTheOldFile");
@@ -131,8 +126,7 @@ private slots:
 
     // A folder the user may not write holding a file he may: the file is written in
     // place, so an opened project can still be saved.
-    void unwritableFolderWritesInPlace()
-    {
+    void unwritableFolderWritesInPlace() {
         if (::geteuid() == 0)
             QSKIP("the superuser may write any folder");
         QTemporaryDir dir;

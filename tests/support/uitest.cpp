@@ -9,14 +9,12 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
-DialogWatchdog::DialogWatchdog()
-{
+DialogWatchdog::DialogWatchdog() {
     connect(&m_timer, &QTimer::timeout, this, &DialogWatchdog::check);
     m_timer.start(50);
 }
 
-void DialogWatchdog::check()
-{
+void DialogWatchdog::check() {
     QList<QWidget*> found;
     if (QWidget* modal = QApplication::activeModalWidget()) found << modal;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -45,8 +43,7 @@ void DialogWatchdog::check()
     }
 }
 
-void UiTest::installFreshPlatform()
-{
+void UiTest::installFreshPlatform() {
     auto fresh = std::make_unique<FakePlatform>();
     auto dir = std::make_unique<QTemporaryDir>();
     fresh->dir = dir->path();
@@ -56,8 +53,7 @@ void UiTest::installFreshPlatform()
     m_dir = std::move(dir);
 }
 
-void UiTest::cleanup()
-{
+void UiTest::cleanup() {
     // The next test starts clean whatever this one left behind; the fake stays
     // installed until the next init(), so a window that outlives the test reaches no
     // real dialog in between.
@@ -69,8 +65,7 @@ void UiTest::cleanup()
 }
 
 namespace ui {
-QString click(QWidget* root, const QString& buttonName)
-{
+QString click(QWidget* root, const QString& buttonName) {
     auto* button = find<QAbstractButton>(root, buttonName);
     if (!button || !button->isEnabled()) return QStringLiteral("No enabled button named %1").arg(buttonName);
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
@@ -78,8 +73,7 @@ QString click(QWidget* root, const QString& buttonName)
 }
 
 namespace {
-QString TypeInto(QWidget* root, const QString& boxName, const QString& text, bool over)
-{
+QString TypeInto(QWidget* root, const QString& boxName, const QString& text, bool over) {
     auto* line = find<QLineEdit>(root, boxName);
     auto* plain = find<QPlainTextEdit>(root, boxName);
     QWidget* box = line ? static_cast<QWidget*>(line) : plain;
@@ -91,26 +85,22 @@ QString TypeInto(QWidget* root, const QString& boxName, const QString& text, boo
 }
 } // namespace
 
-QString type(QWidget* root, const QString& boxName, const QString& text)
-{
+QString type(QWidget* root, const QString& boxName, const QString& text) {
     return TypeInto(root, boxName, text, false);
 }
 
-QString retype(QWidget* root, const QString& boxName, const QString& text)
-{
+QString retype(QWidget* root, const QString& boxName, const QString& text) {
     return TypeInto(root, boxName, text, true);
 }
 
-QString key(QWidget* root, const QString& widgetName, Qt::Key k, Qt::KeyboardModifiers modifiers)
-{
+QString key(QWidget* root, const QString& widgetName, Qt::Key k, Qt::KeyboardModifiers modifiers) {
     auto* w = find<QWidget>(root, widgetName);
     if (!w) return QStringLiteral("No widget named %1").arg(widgetName);
     QTest::keyClick(w, k, modifiers);
     return QString();
 }
 
-QString pickDate(QWidget* root, const QString& pickerName, const QDate& date)
-{
+QString pickDate(QWidget* root, const QString& pickerName, const QDate& date) {
     auto* picker = find<DatePicker>(root, pickerName);
     if (!picker || !picker->isEnabled()) return QStringLiteral("No enabled date picker named %1").arg(pickerName);
     if (date < picker->minimumDate() || date > picker->maximumDate())
@@ -119,8 +109,7 @@ QString pickDate(QWidget* root, const QString& pickerName, const QDate& date)
     return QString();
 }
 
-QWidget* openWindow(const QString& name)
-{
+QWidget* openWindow(const QString& name) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && w->objectName() == name) return w;
     return nullptr;

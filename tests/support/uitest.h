@@ -21,8 +21,7 @@ public:
     DialogWatchdog();
     // The next modal dialog whose objectName or class name is `name` goes to `handler`
     // (which fills it in and closes it). Register before the click that opens it.
-    void expectDialog(const QString& name, std::function<void(QWidget*)> handler)
-    {
+    void expectDialog(const QString& name, std::function<void(QWidget*)> handler) {
         m_expected.insert(name, std::move(handler));
     }
     QStringList pendingExpectations() const { return m_expected.keys(); }
@@ -62,8 +61,7 @@ private:
 namespace ui {
 // A child of root (or root itself) of type T with this objectName; nullptr if none.
 template <class T>
-T* find(QObject* root, const QString& name)
-{
+T* find(QObject* root, const QString& name) {
     if (root && root->objectName() == name)
         if (T* self = qobject_cast<T*>(root)) return self;
     return root ? root->findChild<T*>(name) : nullptr;
@@ -82,8 +80,7 @@ QString pickDate(QWidget* root, const QString& pickerName, const QDate& date);
 // The visible top-level window with this objectName; nullptr if none.
 QWidget* openWindow(const QString& name);
 // "New Unchanged", "Open Changed", ...: a document's state in one comparable text.
-inline QString documentState(const DocumentWindow* w)
-{
+inline QString documentState(const DocumentWindow* w) {
     return QString(w->ProjectState == ProjectStatus::New ? "New " : "Open ") +
            (w->ChangedFlag == ChangeStatus::Changed ? "Changed" : "Unchanged");
 }
