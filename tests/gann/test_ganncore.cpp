@@ -450,13 +450,18 @@ private slots:
 
         const QImage& img = surface.picture();   // kept for repainting and printing
         QCOMPARE(img, surface.image());
-        for (const GannBox& b : chart.band.boxes) {
-            // Spokes and the white number cross a box; most of it keeps its colour.
-            int hits = 0, all = 0;
+        for (size_t i = 0; i < chart.band.boxes.size(); ++i) {
+            // Spokes and the number cross a box, the number written inside it in its own
+            // colour; most of the box keeps its colour.
+            const GannBox& b = chart.band.boxes[i];
+            const QColor number = i < chart.band.numbers.size() ? chart.band.numbers[i].color : b.color;
+            int hits = 0, all = 0, ink = 0;
             for (int x = surface.toPixels(b.left); x < surface.toPixels(b.right); ++x)
-                for (int y = surface.toPixels(b.top); y < surface.toPixels(b.bottom); ++y, ++all)
+                for (int y = surface.toPixels(b.top); y < surface.toPixels(b.bottom); ++y, ++all) {
                     hits += QColor(img.pixel(x, y)) == b.color;
-            QVERIFY2(all && hits > all / 2, qPrintable(QString::number(b.number)));
+                    ink += QColor(img.pixel(x, y)) == number;
+                }
+            QVERIFY2(all && hits > all / 2 && ink > 0, qPrintable(QString::number(b.number)));
         }
         // The wheel circle is blue where it passes the square's corners; outside it the
         // surface stays background.
