@@ -13,8 +13,7 @@ struct CliResult {
 
 inline CliResult RunCliProgram(const QStringList& args, const QByteArray& input = QByteArray(),
                                const QString& program = QStringLiteral(TESSARAY_CLI_PATH),
-                               const QString& outputFile = QString())
-{
+                               const QString& outputFile = QString()) {
     QProcess process;
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);

@@ -21,23 +21,20 @@ const QString TooLargeGann = QStringLiteral("Please enter a price smaller than 1
 const QString CantOpen = QStringLiteral("Action failed:\nCan't open project file");
 
 // What a window shows after a calculation, to compare before and after.
-QString Shown(QWidget* w)
-{
+QString Shown(QWidget* w) {
     auto* chart = ui::find<PictureBox>(w, qobject_cast<GannWindow*>(w) ? "pbGann" : "pbFibonacci");
     return ui::find<QLabel>(w, "lblPrices")->text() + ui::find<QLabel>(w, "lblDates")->text()
          + QString::number(qHashBits(chart->surface().picture().constBits(), chart->surface().picture().sizeInBytes()));
 }
 
-std::unique_ptr<DocumentWindow> Opened(bool gann)
-{
+std::unique_ptr<DocumentWindow> Opened(bool gann) {
     std::unique_ptr<DocumentWindow> w(gann ? static_cast<DocumentWindow*>(new frmGann) : new frmFibonacci);
     w->show();
     return w;
 }
 
 // Prices typed as the trader types them: 100, and 150 as the second Fibonacci price.
-QString TypePrices(QWidget* w, bool gann)
-{
+QString TypePrices(QWidget* w, bool gann) {
     const QString error = ui::retype(w, gann ? "txtPrice" : "txtPrice1", "100");
     return gann || !error.isEmpty() ? error : ui::retype(w, "txtPrice2", "150");
 }
@@ -49,8 +46,7 @@ class TestBadInput : public UiTest {
     QString InDir(const QString& name) const { return programDir() + "/" + name; }
 
 private slots:
-    void init()
-    {
+    void init() {
         UiTest::init();
         SetCurrentRatios(DefaultRatios);
         fake().todayDate = QDate(2024, 6, 1);
@@ -62,8 +58,7 @@ private slots:
     // the box's length limit, so the box can hold anything; the check reads it.
     // price: what the calculation then used, or what the window kept after a message;
     // firstHigh: the Gann highs table's first line, "" for headers only.
-    void pastedPrice_data()
-    {
+    void pastedPrice_data() {
         QTest::addColumn<bool>("gann");
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("message");
@@ -83,8 +78,7 @@ private slots:
             QTest::newRow(r.name) << r.gann << r.pasted << r.message << r.price << r.firstHigh;
     }
 
-    void pastedPrice()
-    {
+    void pastedPrice() {
         QFETCH(bool, gann);
         QFETCH(QString, message);
         QFETCH(double, price);
@@ -125,8 +119,7 @@ private slots:
 
     // name: the project name box afterwards. A failed open leaves the Fibonacci controls
     // as they were; the Gann window keeps what it read before the failure.
-    void projectFiles_data()
-    {
+    void projectFiles_data() {
         QTest::addColumn<bool>("gann");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("messages");
@@ -157,8 +150,7 @@ private slots:
 
     // Open never changes the file it reads; whatever it holds ends in a message or a
     // document, never a crash.
-    void projectFiles()
-    {
+    void projectFiles() {
         QFETCH(bool, gann);
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, messages);
@@ -178,8 +170,7 @@ private slots:
     // Every writer against every way a write fails: no folder for the file, a disk that
     // fills up after 10 bytes, a device named as the file. The failure message, the old
     // file byte for byte, the document still changed, and a pending close abandoned.
-    void failedWrites_data()
-    {
+    void failedWrites_data() {
         QTest::addColumn<QString>("writer");
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
@@ -196,8 +187,7 @@ private slots:
                 QTest::addRow("%s, %s", writer, fault) << writer << fault << message;
     }
 
-    void failedWrites()
-    {
+    void failedWrites() {
         QFETCH(QString, writer);
         QFETCH(QString, fault);
         QFETCH(QString, message);
@@ -235,8 +225,7 @@ private slots:
     // Ctrl+A, "<Home>", "<Up>", "<BS>" those keys; anything else is typed. The picker
     // starts at 12/15/2024 and is left with Tab. A text that is not a whole date (expected
     // date invalid) stays as typed, and Calculate says so instead of using another date.
-    void typedDates_data()
-    {
+    void typedDates_data() {
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("date");
@@ -254,8 +243,7 @@ private slots:
                 QTest::addRow("%s, %s", picker, r.name) << (QStringList{picker} + r.keys) << r.text << r.date;
     }
 
-    void typedDates()
-    {
+    void typedDates() {
         QFETCH(QStringList, keys);
         QFETCH(QString, text);
         QFETCH(QDate, date);
@@ -290,8 +278,7 @@ private slots:
 private:
     // Does what the writer's row names with a changed document (or new ratios), the file
     // dialog answering `target`; returns the window, or nullptr for the ratios dialog.
-    std::unique_ptr<DocumentWindow> RunWriter(const QString& writer, const QString& target)
-    {
+    std::unique_ptr<DocumentWindow> RunWriter(const QString& writer, const QString& target) {
         if (writer == "ratios") {
             frmFibRatios dialog;
             dialog.show();

@@ -8,8 +8,7 @@
 #include <memory>
 
 // Swings written compactly: bar and kind, H/L confirmed, h/l the last unconfirmed one.
-static QString SwingText(const std::vector<Swing>& swings)
-{
+static QString SwingText(const std::vector<Swing>& swings) {
     QStringList parts;
     for (const Swing& s : swings) {
         const char kind = s.kind == SwingKind::High ? 'H' : 'L';
@@ -18,8 +17,7 @@ static QString SwingText(const std::vector<Swing>& swings)
     return parts.join(QLatin1Char(' '));
 }
 
-static Swing At(int day, double close)
-{
+static Swing At(int day, double close) {
     Swing s;
     s.date = QDate(2000, 1, 3).addDays(day);
     s.close = close;
@@ -29,8 +27,7 @@ static Swing At(int day, double close)
 class TestHistoryCore : public QObject {
     Q_OBJECT
 private slots:
-    void swingRule_data()
-    {
+    void swingRule_data() {
         QTest::addColumn<double>("percent");
         QTest::addColumn<QVector<double>>("closes");
         QTest::addColumn<QString>("swings");
@@ -50,16 +47,14 @@ private slots:
         QTest::newRow("flat") << 5.0 << QVector<double>{100, 100, 100} << "";
     }
 
-    void swingRule()
-    {
+    void swingRule() {
         QFETCH(double, percent);
         QFETCH(QVector<double>, closes);
         QFETCH(QString, swings);
         QCOMPARE(SwingText(FindSwingBars(std::vector<double>(closes.begin(), closes.end()), percent)), swings);
     }
 
-    void readsPriceFiles_data()
-    {
+    void readsPriceFiles_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("closes");   // date=close, oldest first
         QTest::addColumn<bool>("candles");
@@ -79,8 +74,7 @@ private slots:
                                                   << "1/2/2024=10" << false;
     }
 
-    void readsPriceFiles()
-    {
+    void readsPriceFiles() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, closes);
         QFETCH(bool, candles);
@@ -93,8 +87,7 @@ private slots:
         QCOMPARE(read.history->hasCandles(), candles);
     }
 
-    void refusesWithTheLine_data()
-    {
+    void refusesWithTheLine_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("problem");
         const QByteArray head("Date,Close\n2024-01-02,10\n");
@@ -113,8 +106,7 @@ private slots:
         QTest::newRow("quote not closed") << head + "\"2024-01-03,11\n" << "p.csv, line 3: a quoted value is not closed.";
     }
 
-    void refusesWithTheLine()
-    {
+    void refusesWithTheLine() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, problem);
         const PriceHistoryRead read = ReadPriceHistory(bytes, QStringLiteral("p.csv"));
@@ -122,8 +114,7 @@ private slots:
         QCOMPARE(read.problem, problem);
     }
 
-    void djiaSwingsOf1987()
-    {
+    void djiaSwingsOf1987() {
         const PriceHistoryRead read = LoadPriceHistoryFile(QStringLiteral(TESSARAY_DJIA_CSV));
         QVERIFY2(read.history, qPrintable(read.problem));
         QCOMPARE(int(read.history->bars.size()), 2528);
@@ -136,8 +127,7 @@ private slots:
         QVERIFY2(of1987.contains(QStringLiteral("10/19/1987=1738.74")), qPrintable(of1987.join(' ')));
     }
 
-    void scaleMapsBack_data()
-    {
+    void scaleMapsBack_data() {
         QTest::addColumn<double>("close");
         QTest::addColumn<QString>("scale");
         QTest::addColumn<int>("power");
@@ -149,8 +139,7 @@ private slots:
         QTest::newRow("99999.6 rounds past 9999 at 10^-1") << 99999.6 << "auto" << -2 << "999.996";
     }
 
-    void scaleMapsBack()
-    {
+    void scaleMapsBack() {
         QFETCH(double, close);
         QFETCH(QString, scale);
         QFETCH(int, power);
@@ -176,8 +165,7 @@ private slots:
         QCOMPARE(g.dates.size(), size_t(8));
     }
 
-    void evidenceAgainstBaseline()
-    {
+    void evidenceAgainstBaseline() {
         // A 100 -> B 200 over 100 days, C 150 fifty days on: the 0.5 retracement, hit by
         // both ratio sets in price and time. D 180.9 nineteen days after C: the 0.618 price
         // and 0.382 time of the B-C leg, which evenly spaced ratios miss by 5.9 (0.118 of

@@ -30,8 +30,7 @@ namespace {
 const FibRatios Ratios{0.236, 0.5, 0.786};
 
 // Nine hundred days of an index near 12,000 with candles.
-QString WriteIndexWithCandles(const QString& dir)
-{
+QString WriteIndexWithCandles(const QString& dir) {
     QByteArray text = "Date,Open,High,Low,Close\n";
     for (int i = 0; i < 900; ++i) {
         const double close = 12000 + 1100 * std::sin(i / 29.0) + 300 * std::sin(i / 7.0);
@@ -52,8 +51,7 @@ class TestHistoryWindow : public UiTest {
     QPointer<frmGann> m_gann;
 
 private slots:
-    void init()
-    {
+    void init() {
         UiTest::init();
         SetCurrentRatios(Ratios);
         m_window = new frmPriceHistory;
@@ -62,15 +60,13 @@ private slots:
         connect(m_window, &frmPriceHistory::FibonacciRequested, m_fib, &FibonacciWindow::LoadInputsAndCalculate);
         connect(m_window, &frmPriceHistory::GannRequested, m_gann, &GannWindow::LoadInputsAndCalculate);
     }
-    void cleanup()
-    {
+    void cleanup() {
         for (QWidget* w : QApplication::topLevelWidgets())
             delete w;
         UiTest::cleanup();
     }
 
-    void sameAsTheTool_data()
-    {
+    void sameAsTheTool_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<double>("threshold");
         QTest::addColumn<int>("power");
@@ -79,8 +75,7 @@ private slots:
         QTest::newRow("12,000 index with candles at 5%") << QString() << 5.0 << -1 << true;
     }
 
-    void sameAsTheTool()
-    {
+    void sameAsTheTool() {
         QFETCH(QString, file);
         QFETCH(double, threshold);
         QFETCH(int, power);
@@ -139,8 +134,7 @@ private slots:
         QCOMPARE(FormatMmDdYyyy(m_window->projectedDates().at(2)), fib["PotentialDate"][2].toString());
     }
 
-    void refusedFileKeepsTheHistory()
-    {
+    void refusedFileKeepsTheHistory() {
         const QString bad = programDir() + QStringLiteral("/bad.csv");
         QVERIFY(WriteBytes(bad, "Date,Close\r\n1987-10-19,1738.74\r\n1987-10-20,abc\r\n"));
         QVERIFY(m_window->LoadFile(QStringLiteral(TESSARAY_DJIA_CSV)));
@@ -154,8 +148,7 @@ private slots:
     // Ctrl+H on the main menu and the context menus open it (the analysis windows reach the
     // same action by Ctrl+H: the desktop test's shortcuts);
     // the main menu gets no new button.
-    void openedFromEveryWindow()
-    {
+    void openedFromEveryWindow() {
         delete m_window;
         auto* menu = new frmMain;
         menu->show();
@@ -178,8 +171,7 @@ private slots:
 
     // What a script sees of `tessaray-cli history` for each way in or out; "<dir>" is
     // this test's folder, holding bad.csv.
-    void toolExitStatuses_data()
-    {
+    void toolExitStatuses_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("err");
@@ -200,8 +192,7 @@ private slots:
         QTest::newRow("a fib option") << QStringList{"--data", djia, "--price1", "5"} << 64
                                       << "tessaray-cli: unknown option --price1";
     }
-    void toolExitStatuses()
-    {
+    void toolExitStatuses() {
         QFETCH(QStringList, args);
         QFETCH(int, status);
         QFETCH(QString, err);

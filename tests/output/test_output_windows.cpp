@@ -17,8 +17,7 @@ namespace {
 int Pixels(int twips) { return qRound(twips / 15.0); }
 
 // Pixels of img in the column range that are not background.
-int InkBetween(const QImage& img, int fromX, int toX)
-{
+int InkBetween(const QImage& img, int fromX, int toX) {
     int ink = 0;
     for (int y = 0; y < img.height(); ++y)
         for (int x = fromX; x < qMin(toX, img.width()); ++x)
@@ -35,8 +34,7 @@ class OutputWindowsTest : public UiTest {
 
     // Answers the next destination question; "close" is the title-bar close box. A
     // greyed-out option ignores its click, as under the mouse.
-    void Destination(const QStringList& clicks)
-    {
+    void Destination(const QStringList& clicks) {
         watchdog().expectDialog("frmPrintOption", [clicks](QWidget* d) {
             for (const QString& name : clicks) {
                 if (name == "close")
@@ -53,8 +51,7 @@ class OutputWindowsTest : public UiTest {
 
     QString InDir(const QString& name) const { return programDir() + "/" + name; }
 
-    static DocumentWindow* Open(bool gann, Layout layout)
-    {
+    static DocumentWindow* Open(bool gann, Layout layout) {
         const bool compact = layout == Layout::Compact;
         DocumentWindow* w = gann ? (compact ? static_cast<DocumentWindow*>(new frmGann86) : new frmGann)
                                  : (compact ? static_cast<DocumentWindow*>(new frmFibonacci86) : new frmFibonacci);
@@ -64,8 +61,7 @@ class OutputWindowsTest : public UiTest {
 
     // Fibonacci 100 and 150 from 1/1/2004 to 3/1/2004, Gann price 100 with the picker at
     // today; what went wrong, if anything.
-    static QString Calculate(QWidget* w, bool gann)
-    {
+    static QString Calculate(QWidget* w, bool gann) {
         QString error;   // each step only after the one before
         if (gann) {
             error += ui::type(w, "txtPrice", "100");
@@ -83,8 +79,7 @@ private slots:
 
     // One entry per question, its clicks separated by blanks; the answer of the last.
     // OK untouched (file) and Printer (monochrome) are Print Image's rows below.
-    void destination_data()
-    {
+    void destination_data() {
         QTest::addColumn<QStringList>("questions");
         QTest::addColumn<int>("expected");
         QTest::newRow("File wins over a colour") << QStringList{"optPrinter optColor optFile cmdOk"} << 1;
@@ -94,8 +89,7 @@ private slots:
         QTest::newRow("close box repeats a colour")
             << QStringList{"optPrinter optColor cmdOk", "optPrinter close"} << 3;
     }
-    void destination()
-    {
+    void destination() {
         QFETCH(QStringList, questions);
         QFETCH(int, expected);
         qint16 option = -1;
@@ -108,8 +102,7 @@ private slots:
 
     // chosen: the file picked in the save dialog, empty when cancelled. The folder that
     // cannot be written is the hardening test's.
-    void exportResults_data()
-    {
+    void exportResults_data() {
         QTest::addColumn<bool>("gann");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("chosen");
@@ -120,8 +113,7 @@ private slots:
         QTest::newRow("gann blank name") << true << "   " << "GannResults.txt" << "GannResults.txt";
         QTest::newRow("cancelled") << true << "Corn" << "" << "Corn.txt";
     }
-    void exportResults()
-    {
+    void exportResults() {
         QFETCH(bool, gann);
         QFETCH(QString, name);
         QFETCH(QString, chosen);
@@ -149,8 +141,7 @@ private slots:
 
     // The report shows the inputs the last check stored beside the last results; inputs
     // the check rejects give only its message.
-    void fibonacciWindowExport()
-    {
+    void fibonacciWindowExport() {
         std::unique_ptr<DocumentWindow> w(Open(false, Layout::Large));
         UI_CHECK(Calculate(w.get(), false));
         UI_RETYPE(w.get(), "txtPrice2", "200");
@@ -169,8 +160,7 @@ private slots:
     // The picture is the chart box widened by a strip: left of the text block it is the
     // chart the window showed, the block is written from its left edge on. Whatever
     // happens, the window shows its plain chart again afterwards.
-    void printImage_data()
-    {
+    void printImage_data() {
         QTest::addColumn<bool>("gann");
         QTest::addColumn<Layout>("layout");
         QTest::addColumn<QStringList>("clicks");
@@ -183,8 +173,7 @@ private slots:
                                           << "Error in Printing: No printer is installed";
         QTest::newRow("destination cancelled") << true << Layout::Large << QStringList{"cmdCancel"} << "";
     }
-    void printImage()
-    {
+    void printImage() {
         QFETCH(bool, gann);
         QFETCH(Layout, layout);
         QFETCH(QStringList, clicks);

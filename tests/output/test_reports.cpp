@@ -9,15 +9,13 @@
 namespace {
 
 // 100 to 150 from 1/1/2004 to 3/1/2004 with the ratios 0.382, 0.5, 0.618.
-FibonacciReportValues Fib()
-{
+FibonacciReportValues Fib() {
     return {"Gold", 100, 150, {2004, 1, 1}, {2004, 3, 1}, {0, 130.9, 125, 119.1},
             {{}, {2004, 3, 23}, {2004, 3, 31}, {2004, 4, 7}}, "Watch the\nmarch high"};
 }
 
 // Price 100 and 1/15/2024, typed with blanks around the name and the price.
-GannReportValues Gann()
-{
+GannReportValues Gann() {
     return {"  Corn  ", " 100 ", {2024, 1, 15}, 8,
             {0, 105, 110, 115, 120, 126, 132, 138, 144}, {0, 95, 90, 85, 80, 77, 72, 69, 64},
             {{}, {2024, 2, 29}, {2024, 4, 15}, {2024, 5, 31}, {2024, 7, 16}, {2024, 9, 1},
@@ -33,8 +31,7 @@ class ReportsTest : public QObject {
 private slots:
     // Each row changes the worked example a little; lines from `line` (1-based) on,
     // split at CR LF. A last expected "" is the end of the file.
-    void lines_data()
-    {
+    void lines_data() {
         QTest::addColumn<QString>("report");
         QTest::addColumn<int>("line");
         QTest::addColumn<QStringList>("expected");
@@ -95,8 +92,7 @@ private slots:
         g.NotesText = "Notes\n";
         QTest::newRow("notes ending in a line break") << GannReportText(g) << 50 << QStringList{"Notes", "", ""};
     }
-    void lines()
-    {
+    void lines() {
         QFETCH(QString, report);
         QFETCH(int, line);
         QFETCH(QStringList, expected);
@@ -104,8 +100,7 @@ private slots:
     }
 
     // "_" marks an underlined line, "+" one with an extra gap above it.
-    void textBlocks()
-    {
+    void textBlocks() {
         const auto render = [](const TextBlock& block) {
             QStringList lines;
             for (const TextBlockLine& l : block)
@@ -129,8 +124,7 @@ private slots:
 
     // The Fibonacci block writes in the font and colour the chart left; the Gann block
     // in its own small black font.
-    void textBlockFonts()
-    {
+    void textBlockFonts() {
         PictureSurface s(15.0);
         s.setSizeTwips(8500, 8500);
         s.setFont("verdana", 10);

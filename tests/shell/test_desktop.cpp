@@ -24,8 +24,7 @@
 #include <QTextBrowser>
 
 namespace {
-DocumentWindow* Make(const QString& kind)
-{
+DocumentWindow* Make(const QString& kind) {
     if (kind == "frmFibonacci") return new frmFibonacci;
     if (kind == "frmFibonacci86") return new frmFibonacci86;
     if (kind == "frmGann") return new frmGann;
@@ -33,8 +32,7 @@ DocumentWindow* Make(const QString& kind)
 }
 
 // Every named control's place and size, as "name x,y wxh".
-QStringList Geometries(QWidget* w)
-{
+QStringList Geometries(QWidget* w) {
     QStringList out;
     for (QWidget* c : w->findChildren<QWidget*>())
         if (!c->objectName().isEmpty() && !c->objectName().startsWith("qt_"))
@@ -42,8 +40,7 @@ QStringList Geometries(QWidget* w)
     return out;
 }
 
-bool Scrolls(QWidget* w)
-{
+bool Scrolls(QWidget* w) {
     for (QScrollBar* bar : w->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
         if (bar->isVisible()) return true;
     return false;
@@ -55,8 +52,7 @@ class TestDesktop : public UiTest {
     QPointer<DocumentWindow> window;
     QMap<QString, int> hooks;   // how often each program action ran
 
-    DocumentWindow* Show(const QString& kind)
-    {
+    DocumentWindow* Show(const QString& kind) {
         window = Make(kind);
         window->show();
         QApplication::setActiveWindow(window);
@@ -65,16 +61,14 @@ class TestDesktop : public UiTest {
     }
 
 private slots:
-    void init()
-    {
+    void init() {
         UiTest::init();
         SetCurrentRatios(DefaultRatios);
         hooks.clear();
         programActions() = {[this] { ++hooks["menu"]; }, [this] { ++hooks["guide"]; }, [this] { ++hooks["exit"]; },
                             [this] { ++hooks["history"]; }};
     }
-    void cleanup()
-    {
+    void cleanup() {
         if (window) {
             window->ChangedFlag = ChangeStatus::Unchanged;
             delete window;
@@ -85,8 +79,7 @@ private slots:
 
     // The client area is the free area less the frame, the chart keeps clear of the
     // inputs, and what does not fit scrolls.
-    void fitsTheDesktop_data()
-    {
+    void fitsTheDesktop_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QSize>("screen");
         QTest::addColumn<QRect>("available");   // null: the whole screen
@@ -99,8 +92,7 @@ private slots:
         QTest::newRow("960x540 scrolls") << "frmGann86" << QSize(960, 540) << QRect(0, 0, 960, 510)
                                          << QMargins(0, 24, 0, 0) << true;
     }
-    void fitsTheDesktop()
-    {
+    void fitsTheDesktop() {
         QFETCH(QString, kind);
         QFETCH(QSize, screen);
         QFETCH(QRect, available);
@@ -124,8 +116,7 @@ private slots:
     // On a screen scaled past 96 dpi every control keeps its logical place and size
     // from the twips tables (New is 735 x 375 twips large, 585 x 285 compact Fibonacci,
     // 675 x 315 compact Gann); only the chart gets more pixels, drawn at the ratio.
-    void scaledScreen_data()
-    {
+    void scaledScreen_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<double>("ratio");
         QTest::addColumn<QSize>("newButton");
@@ -137,8 +128,7 @@ private slots:
             for (double ratio : {1.25, 2.0})
                 QTest::addRow("%s at %g", kind, ratio) << QString(kind) << ratio << newButton << chart;
     }
-    void scaledScreen()
-    {
+    void scaledScreen() {
         QFETCH(QString, kind);
         QFETCH(double, ratio);
         const bool compact = kind.endsWith("86");
@@ -162,8 +152,7 @@ private slots:
 
     // Every shortcut presses its button (or reaches the main menu, guide, Exit or the
     // price history).
-    void shortcuts_data()
-    {
+    void shortcuts_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("target");
@@ -176,8 +165,7 @@ private slots:
             for (const auto& [key, target] : keys)
                 QTest::newRow(qPrintable(kind + " " + key)) << kind << key << target;
     }
-    void shortcuts()
-    {
+    void shortcuts() {
         QFETCH(QString, kind);
         QFETCH(QString, keys);
         QFETCH(QString, target);
@@ -200,16 +188,14 @@ private slots:
     }
 
     // Ctrl+C copies the results unless a text box has a selection of its own.
-    void copyResults_data()
-    {
+    void copyResults_data() {
         QTest::addColumn<bool>("selectPrice");
         QTest::addColumn<QString>("clipboard");
         QTest::newRow("results, tab-separated") << false << "Potential Prices\nFib Ratio\tPrice\n0.382\t130.90\n"
             "0.5\t125.00\n0.618\t119.10\n\nPotential Dates\nFib Ratio\tDate\n0.382\t03/23/2004\n0.5\t03/31/2004\n0.618\t04/07/2004\n";
         QTest::newRow("a selected price") << true << "100";
     }
-    void copyResults()
-    {
+    void copyResults() {
         QFETCH(bool, selectPrice);
         auto* w = static_cast<FibonacciWindow*>(Show("frmFibonacci"));
         UI_TYPE(w, "txtPrice1", "100");
@@ -229,8 +215,7 @@ private slots:
 
     // The listing's columns are cut where its heading's columns begin (a heading of two
     // words is the copied results' above).
-    void tabSeparated_data()
-    {
+    void tabSeparated_data() {
         QTest::addColumn<QString>("listing");
         QTest::addColumn<QString>("table");
         QTest::newRow("an empty last column") << "Angle  High   Low\r\n-----  ----   ---\r\n45     107    \r\n"
@@ -238,16 +223,14 @@ private slots:
         QTest::newRow("an empty middle column") << "Angle  High   Low\r\n90            81\r\n" << "Angle\tHigh\tLow\n90\t\t81\n";
         QTest::newRow("a value filling its column") << "Angle  High   Low\r\n315    10000  9801" << "Angle\tHigh\tLow\n315\t10000\t9801\n";
     }
-    void tabSeparated()
-    {
+    void tabSeparated() {
         QFETCH(QString, listing);
         QTEST(TabSeparatedTable(listing), "table");
     }
 
     // A screen reader names every control the keyboard or the mouse can focus, in every
     // window: by its own name, its caption or the label it is the buddy of.
-    void everyFocusableControlIsNamed()
-    {
+    void everyFocusableControlIsNamed() {
         frmMain menu;
         QList<QWidget*> windows{&menu};
         for (const QString kind : {"frmFibonacci", "frmFibonacci86", "frmGann", "frmGann86"}) windows << Make(kind);
@@ -269,8 +252,7 @@ private slots:
 
     // The square seen enlarged and read cell by cell; what is drawn, printed and saved
     // stays as it was.
-    void squareZoomAndCellTips_data()
-    {
+    void squareZoomAndCellTips_data() {
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("tip");
         QTest::newRow("the centre") << "1" << "Number 1 \u00b7 angle 0\u00b0 \u00b7 ring 0";
@@ -278,8 +260,7 @@ private slots:
         QTest::newRow("straight up") << "15" << "Number 15 \u00b7 angle 90\u00b0 \u00b7 ring 2";
         QTest::newRow("straight down") << "8" << "Number 8 \u00b7 angle 270\u00b0 \u00b7 ring 1";
     }
-    void squareZoomAndCellTips()
-    {
+    void squareZoomAndCellTips() {
         QFETCH(QString, number);
         auto* w = static_cast<GannWindow*>(Show("frmGann"));
         UI_TYPE(w, "txtPrice", "100");
@@ -304,8 +285,7 @@ private slots:
     }
 
     // The guide carried by the program, with its pictures; its contents links scroll.
-    void guideShowsWithPictures()
-    {
+    void guideShowsWithPictures() {
         frmHelp help;
         const QTextDocument* doc = help.txtGuide->document();
         QVERIFY(doc->toPlainText().startsWith("Marlowind - Tessaray: user guide"));
