@@ -6,6 +6,7 @@
 #include "forms/gann/frmGann.h"
 #include "forms/gann/core/ganncalc.h"
 #include "forms/gann/core/gannchart.h"
+#include "forms/output/core/reports.h"
 #include "platform/fonts.h"
 #include "platform/widgets.h"
 #include "tests/support/fakeplatform.h"
@@ -110,6 +111,20 @@ void BM_GannWindowCalculate(benchmark::State& st)
     }
 }
 BENCHMARK(BM_GannWindowCalculate)->Arg(1225)->Arg(9999)->Unit(benchmark::kMicrosecond);
+
+// A research log pasted into the notes: the report converts its line ends in one
+// pass, so the time grows with the number of lines, not with their square.
+void BM_FibonacciReportLongNotes(benchmark::State& st)
+{
+    FibonacciReportValues values;
+    values.ProjectName = QStringLiteral("Gold");
+    values.NotesText = QStringLiteral("Gold tested the 1/1 line again\n").repeated(st.range(0));
+    for (auto _ : st)
+        benchmark::DoNotOptimize(FibonacciReportText(values));
+    st.SetComplexityN(st.range(0));
+}
+BENCHMARK(BM_FibonacciReportLongNotes)->RangeMultiplier(4)->Range(1 << 12, 1 << 22)->Complexity()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 
