@@ -64,7 +64,7 @@ QImage PngPixels(const QImage& picture)
     for (int y = 0; y < rgb.height(); ++y) {
         const QRgb* from = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
         uchar* to = indexed.scanLine(y);
-        for (int x = 0; x < rgb.width(); ++x) {
+        for (int x = 0, width = rgb.width(); x < width; ++x) {
             if (colors.isEmpty() || from[x] != last) {
                 last = from[x];
                 qsizetype at = colors.indexOf(last);
