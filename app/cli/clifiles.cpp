@@ -89,14 +89,16 @@ QImage PngPixels(const QImage& picture)
 
 std::optional<CliFailure> WriteChartPicture(const QImage& picture, const QString& target, QIODevice* out)
 {
-    // 24 bits per pixel: the bitmap every Windows program reads, and a PNG as small as
-    // the few colours of a chart allow.
+    // 24 bits per pixel: the bitmap every Windows program reads; a PNG of the chart's
+    // few colours.
     const bool png = ChartFormatFor(target) == ChartFormat::Png;
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (png) {
-        PngPixels(picture).save(&buffer, "PNG");
+        // Quality 80 is zlib's fastest level for Qt's PNG writer: on a palette chart it
+        // takes a fifth off the whole run for a file of 60 KB instead of 37 KB.
+        PngPixels(picture).save(&buffer, "PNG", 80);
     } else {
         // A bitmap's size is known before it is written: rows padded to 4 bytes under a
         // 54-byte header. Growing the buffer step by step would copy megabytes.
