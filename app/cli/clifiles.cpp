@@ -1,9 +1,9 @@
 #include "app/cli/clifiles.h"
+#include "modules/savefile.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 
 QString ReadProblem(const QString& path)
 {
@@ -28,17 +28,21 @@ CliFailure ProjectFailure(const QString& path)
 
 namespace {
 
+// context: "Action failed:\n" or "Error in Printing: ", the window's own start of the
+// sentence. A named file goes through the same careful replacement as the windows'
+// files: a full disk or a kill never leaves it half written.
 std::optional<CliFailure> WriteBytes(const QString& target, const QByteArray& bytes, QIODevice* out,
-                                     const QString& sentence)
+                                     const QString& context)
 {
     if (target == QLatin1String("-")) {
         if (out && out->write(bytes) != bytes.size())
-            return FileFailure(sentence, QStringLiteral("(standard output)"), out->errorString());
+            return FileFailure(context + QStringLiteral("Cannot write the file"), QStringLiteral("(standard output)"),
+                               out->errorString());
         return std::nullopt;
     }
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return FileFailure(sentence, target, file.errorString());
+    QString error;
+    if (!ReplaceFile(target, bytes, &error))
+        return CliFailure{ExitFailed, context + error};
     return std::nullopt;
 }
 
@@ -46,7 +50,7 @@ std::optional<CliFailure> WriteBytes(const QString& target, const QByteArray& by
 
 std::optional<CliFailure> WriteOutput(const QString& target, const QByteArray& bytes, QIODevice* out)
 {
-    return WriteBytes(target, bytes, out, QStringLiteral("Action failed:\nCannot write the file"));
+    return WriteBytes(target, bytes, out, QStringLiteral("Action failed:\n"));
 }
 
 namespace {
@@ -108,5 +112,5 @@ std::optional<CliFailure> WriteChartPicture(const QImage& picture, const QString
         // convert them back first.
         picture.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
     }
-    return WriteBytes(target, bytes, out, QStringLiteral("Error in Printing: Cannot write the file"));
+    return WriteBytes(target, bytes, out, QStringLiteral("Error in Printing: "));
 }

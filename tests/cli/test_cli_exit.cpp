@@ -1,8 +1,10 @@
 // What a script sees: exit status 0 done, 1 a file or calculation failed, 2 rejected
 // inputs (with the window's own message), 64 a wrong command line; and the settings file
 // the tool reads beside the program as the windows do.
+#include "app/cli/clifiles.h"
 #include "clirunner.h"
 #include "forms/shell/settings.h"
+#include "testfiles.h"
 
 #include <QTemporaryDir>
 
@@ -61,6 +63,28 @@ private slots:
         }
         if (status != 0)
             QCOMPARE(result.out, QByteArray());
+    }
+
+    // A named report or chart goes through the windows' careful save: a disk that fills
+    // up leaves the old file byte for byte and nothing beside it.
+    void fullDiskKeepsTheOldFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("gold.txt");
+        QVERIFY(WriteBytes(path, "old report\r\n"));
+        SetFileWriteStep(DiskFullAfter(10));
+        const std::optional<CliFailure> report = WriteOutput(path, QByteArray(5000, 'x'), nullptr);
+        QImage chart(200, 200, QImage::Format_RGB32);
+        chart.fill(Qt::white);
+        const std::optional<CliFailure> picture = WriteChartPicture(chart, path, nullptr);
+        SetFileWriteStep({});
+        QVERIFY(report && picture);
+        QVERIFY2(report->message.startsWith("Action failed:\nCannot write the file " + path + ": "),
+                 qPrintable(report->message));
+        QVERIFY2(picture->message.startsWith("Error in Printing: Cannot write the file " + path + ": "),
+                 qPrintable(picture->message));
+        QCOMPARE(report->status, 1);
+        QCOMPARE(ReadBytes(path), QByteArray("old report\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"gold.txt"});
     }
 
     // Without --lenient a value must be one number; with it, the window's boxes read it.
