@@ -6,6 +6,7 @@
 #include "app/cli/options.h"
 #include "modules/dates.h"
 #include "modules/numbers.h"
+#include "modules/quotedtext.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,17 +38,41 @@ bool SetRatios(HistoryOptions& o, const QString& value, QString& error)
     return true;
 }
 
-bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QString& error)
+// The options that say what is read and how: --data, --date-format, --swings, --threshold.
+std::optional<bool> SetInputOption(HistoryOptions& o, const QString& name, const QString& value, QString& error)
 {
     if (name == QLatin1String("data")) {
-        o.dataFile = value;
+        if (value == QLatin1String("-") && o.dataFiles.contains(value))
+            error = QStringLiteral("--data - reads standard input, which can be given only once");
+        else
+            o.dataFiles << value;
+    } else if (name == QLatin1String("date-format")) {
+        const std::optional<DateOrder> order = ParseDateOrder(value);
+        if (!order)
+            error = QStringLiteral("--date-format is auto, mm/dd/yyyy or dd/mm/yyyy, not %1").arg(QuotedText(value));
+        o.dateOrder = order.value_or(DateOrder::Automatic);
+    } else if (name == QLatin1String("swings")) {
+        if (value == QLatin1String("close") || value == QLatin1String("hl"))
+            o.swings = value == QLatin1String("hl") ? SwingBasis::HighLow : SwingBasis::Close;
+        else
+            error = QStringLiteral("--swings is close or hl, not %1").arg(QuotedText(value));
     } else if (name == QLatin1String("threshold")) {
         const std::optional<double> p = ParseFileNumber(value);
-        if (!p || !(*p > 0) || !(*p < 100)) {
-            error = QStringLiteral("--threshold needs a percentage above 0 and below 100, not \"%1\"").arg(value);
-            return false;
-        }
-        o.threshold = *p;
+        if (p && *p >= MinSwingThreshold && *p <= MaxSwingThreshold)
+            o.threshold = *p;
+        else
+            error = QStringLiteral("--threshold needs a percentage from %1 to %2, not %3")
+                        .arg(GeneralNumber(MinSwingThreshold), GeneralNumber(MaxSwingThreshold), QuotedText(value));
+    } else {
+        return std::nullopt;
+    }
+    return error.isEmpty();
+}
+
+bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QString& error)
+{
+    if (const std::optional<bool> input = SetInputOption(o, name, value, error)) {
+        return *input;
     } else if (name == QLatin1String("ratios")) {
         return SetRatios(o, value, error);
     } else if (name == QLatin1String("scale")) {
@@ -82,6 +107,7 @@ struct HistoryRun {
     QDate today;
     FibRatios ratios;
     PriceHistory history;
+    SwingBasis basis = SwingBasis::Close;
     std::vector<Swing> swings;
     std::optional<FibonacciRun> fibonacci;   // from the last two confirmed swings
     std::optional<GannRun> gann;             // from the last confirmed swing
@@ -89,15 +115,33 @@ struct HistoryRun {
     Evidence evidence;
 };
 
-std::optional<CliFailure> ReadHistory(HistoryRun& run)
+// Every file given, whole, in order: the first that cannot be read or is refused ends
+// the run with its own sentence.
+std::optional<CliFailure> ReadHistories(const HistoryOptions& o, const CliStreams& io,
+                                        std::vector<PriceHistory>& histories)
 {
-    QFile file(run.options.dataFile);
-    if (!QFileInfo(run.options.dataFile).isFile() || !file.open(QIODevice::ReadOnly))
-        return ActionFailed(QStringLiteral("Can't read the price history file"));
-    PriceHistoryRead read = ReadPriceHistory(file.readAll(), QFileInfo(run.options.dataFile).fileName());
-    if (!read.history)
-        return CliFailure{ExitRejected, read.problem};
-    run.history = std::move(*read.history);
+    PriceReadOptions read;
+    read.dateOrder = o.dateOrder;
+    const PriceByteSource standardInput = io.in ? PriceByteSource(io.in) : [](char*, qint64) { return qint64(0); };
+    for (const QString& path : o.dataFiles) {
+        PriceHistoryRead r = path == QLatin1String("-")
+                                 ? ReadPriceHistory(standardInput, QStringLiteral("(standard input)"), read)
+                                 : LoadPriceHistoryFile(path, read);
+        if (!r.history)
+            return r.failure == PriceReadFailure::CannotRead ? ActionFailed(r.problem)
+                                                             : CliFailure{ExitRejected, r.problem};
+        histories.push_back(std::move(*r.history));
+    }
+    return std::nullopt;
+}
+
+// --swings hl on a file without Highs and Lows is refused rather than quietly run on closes.
+std::optional<CliFailure> ChooseSwingBasis(HistoryRun& run)
+{
+    run.basis = run.options.swings.value_or(DefaultSwingBasis(run.history));
+    if (run.basis == SwingBasis::HighLow && !run.history.hasHighLow())
+        return CliFailure{ExitRejected, QStringLiteral("%1: --swings hl needs a High and a Low on every row; use "
+                                                       "--swings close.").arg(run.history.fileName)};
     return std::nullopt;
 }
 
@@ -145,6 +189,7 @@ QByteArray PivotsJson(const std::vector<Swing>& swings)
         JsonObject o;
         o.add(QStringLiteral("date"), JsonDate(s.date))
             .add(QStringLiteral("close"), JsonNumber(s.close))
+            .add(QStringLiteral("price"), JsonNumber(s.price))
             .add(QStringLiteral("kind"), JsonString(KindText(s)))
             .add(QStringLiteral("confirmed"), JsonBool(s.confirmed));
         items.push_back(o.text(false));
@@ -206,13 +251,17 @@ QByteArray HistoryJson(const HistoryRun& run)
         .add(QStringLiteral("gann"), run.gann ? Nested(GannOutputs.json(*run.gann)) : JsonNull())
         .add(QStringLiteral("scale"), ScaleJson(run))
         .add(QStringLiteral("evidence"), EvidenceJson(run.evidence));
-    return o.text() + '\n';
+    std::vector<QByteArray> notes;
+    for (const QString& n : PriceReadNoteLines(run.history))
+        notes.push_back(JsonString(n));
+    o.add(QStringLiteral("notes"), JsonArray(notes));
+    return o.text();
 }
 
 QString SwingLine(const Swing& s)
 {
     QString line = QStringLiteral("  %1  %2  %3")
-                       .arg(FormatMmDdYyyy(s.date), GeneralNumber(s.close).rightJustified(12), KindText(s));
+                       .arg(FormatMmDdYyyy(s.date), GeneralNumber(s.price).rightJustified(12), KindText(s));
     if (!s.confirmed)
         line += QString(4 - KindText(s).size(), QLatin1Char(' ')) + QStringLiteral("  unconfirmed");
     return line;
@@ -252,10 +301,14 @@ QString MappedBackLines(const GannState& s, const PriceScale& scale)
 QString HistoryReport(const HistoryRun& run)
 {
     const PriceHistory& h = run.history;
-    QString text = QStringLiteral("Price history %1: %2 closes from %3 to %4\nSwings of at least %5%\n")
+    QString text = QStringLiteral("Price history %1: %2 closes from %3 to %4\n")
                        .arg(h.fileName).arg(h.bars.size())
-                       .arg(FormatMmDdYyyy(h.bars.front().date), FormatMmDdYyyy(h.bars.back().date),
-                            GeneralNumber(run.options.threshold));
+                       .arg(FormatMmDdYyyy(h.bars.front().date), FormatMmDdYyyy(h.bars.back().date));
+    for (const QString& note : PriceReadNoteLines(h))
+        text += note + QLatin1Char('\n');
+    text += QStringLiteral("Swings of at least %1%%2\n")
+                .arg(GeneralNumber(run.options.threshold),
+                     run.basis == SwingBasis::HighLow ? QStringLiteral(", on highs and lows") : QString());
     for (const Swing& s : run.swings)
         text += SwingLine(s) + QLatin1Char('\n');
     if (run.fibonacci) {
@@ -285,7 +338,7 @@ ParsedHistoryLine ParseHistoryCommandLine(const QStringList& args)
         if (!SplitOptionArgument(args, i, name, value, error) || !SetOption(o, name, value, error))
             return {std::nullopt, error};
     }
-    if (o.dataFile.isEmpty())
+    if (o.dataFiles.isEmpty())
         return {std::nullopt, QStringLiteral("history needs --data FILE.csv")};
     return {o, QString()};
 }
@@ -301,20 +354,34 @@ int RunHistoryCommand(const QStringList& args, const CliEnvironment& env, const 
         Write(io.err, (QStringLiteral("tessaray-cli: ") + parsed.error + QLatin1Char('\n') + UsageText()).toUtf8());
         return ExitUsage;
     }
-    HistoryRun run;
-    run.options = *parsed.options;
-    run.today = run.options.today.value_or(env.computerToday);
-    if (std::optional<CliFailure> f = ReadHistory(run))
+    std::vector<PriceHistory> histories;
+    if (std::optional<CliFailure> f = ReadHistories(*parsed.options, io, histories))
         return Fail(io, *f);
     // The ratios in force, as `fib` finds them: --ratios, or the settings file.
-    CliOptions ratios;
-    ratios.ratios = run.options.ratios;
-    if (std::optional<CliFailure> f = FibonacciRatiosFor(ratios, env.programDir, run.ratios))
+    CliOptions ratioOptions;
+    ratioOptions.ratios = parsed.options->ratios;
+    FibRatios ratios;
+    if (std::optional<CliFailure> f = FibonacciRatiosFor(ratioOptions, env.programDir, ratios))
         return Fail(io, *f);
-    run.swings = FindSwings(run.history, run.options.threshold);
-    if (std::optional<CliFailure> f = ProjectLastSwings(run))
-        return Fail(io, *f);
-    run.evidence = MeasureEvidence(run.swings, run.ratios, run.options.scale, run.today);
-    Write(io.out, run.options.json ? HistoryJson(run) : HistoryReport(run).toUtf8());
+    // Each file in turn, its report after the one before (JSON: an array of them).
+    std::vector<QByteArray> outputs;
+    for (PriceHistory& history : histories) {
+        HistoryRun run;
+        run.options = *parsed.options;
+        run.today = run.options.today.value_or(env.computerToday);
+        run.ratios = ratios;
+        run.history = std::move(history);
+        if (std::optional<CliFailure> f = ChooseSwingBasis(run))
+            return Fail(io, *f);
+        run.swings = FindSwings(run.history, run.options.threshold, run.basis);
+        if (std::optional<CliFailure> f = ProjectLastSwings(run))
+            return Fail(io, *f);
+        run.evidence = MeasureEvidence(run.swings, run.ratios, run.options.scale, run.today);
+        outputs.push_back(run.options.json ? HistoryJson(run) : HistoryReport(run).toUtf8());
+    }
+    if (!parsed.options->json)
+        Write(io.out, QByteArrayList(outputs.begin(), outputs.end()).join('\n'));
+    else
+        Write(io.out, (outputs.size() == 1 ? outputs.front() : JsonArray(outputs)) + '\n');
     return ExitOk;
 }

@@ -3,6 +3,7 @@
 #include "app/cli/clicommon.h"
 #include "forms/history/core/evidence.h"
 #include "forms/history/core/pricehistory.h"
+#include "forms/history/core/swings.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -15,7 +16,9 @@
 // them.
 
 struct HistoryOptions {
-    QString dataFile;
+    QStringList dataFiles;   // in the order given; "-" (standard input) at most once
+    DateOrder dateOrder = DateOrder::Automatic;
+    std::optional<SwingBasis> swings;   // else High/Low where the file has both, else closes
     double threshold = DefaultSwingThreshold;
     std::optional<FibRatios> ratios;   // else the settings file, as fib reads it
     PriceScaleChoice scale;
