@@ -61,7 +61,7 @@ QByteArray IntradayRows(int rows)
     bytes.reserve(qsizetype(rows) * 56);
     Walk walk;
     const QDate first(1990, 1, 1);
-    double close = 100;
+    double close = 100.0 / 7;
     for (int i = 0; i < rows; ++i) {
         const double open = close;
         close = walk.next() / 7;

@@ -301,6 +301,35 @@ bool DatePart(std::string_view text, DateCell& cell, size_t* end)
     return SlashDate(cell, true).isValid() || SlashDate(cell, false).isValid();
 }
 
+// The common cell, digits with at most one point and at most 15 digits in all: the
+// digits are a whole number a double holds exactly, and one division by an exact power
+// of ten rounds it correctly. False for anything else, and for "1.008" outside comma
+// files, which reads two ways; the full reading takes those.
+bool PlainDecimal(std::string_view text, char separator, PriceCell& cell)
+{
+    constexpr double Tens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    quint64 whole = 0;
+    int digits = 0, after = -1;
+    for (const char c : text) {
+        if (IsDigit(c)) {
+            whole = whole * 10 + quint64(c - '0');
+            ++digits;
+            if (after >= 0)
+                ++after;
+        } else if (c == '.' && after < 0) {
+            after = 0;
+        } else {
+            return false;
+        }
+    }
+    const int before = digits - std::max(after, 0);
+    if (digits == 0 || digits > 15 || (separator != ',' && after == 3 && before >= 1 && before <= 3))
+        return false;
+    const char shows = separator != ',' && after >= 0 ? '.' : 0;
+    cell = {PriceCell::Value, after > 0 ? double(whole) / Tens[after] : double(whole), shows, 0};
+    return true;
+}
+
 }  // namespace
 
 std::string_view TrimBlanks(std::string_view text)
@@ -315,8 +344,11 @@ std::string_view TrimBlanks(std::string_view text)
 PriceCell ReadPriceCell(std::string_view text, char separator, char decimalMark)
 {
     text = TrimBlanks(text);
+    PriceCell plain;
+    if (PlainDecimal(text, separator, plain))
+        return plain;
     if (IsNoValue(text))
-        return {PriceCell::Empty, 0, 0, false};
+        return {PriceCell::Empty, 0, 0, 0};
     // Longer than any price written with all its digits: not a price.
     char clean[80];
     if (text.size() >= sizeof clean)

@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#ifdef __linux__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -61,6 +65,17 @@ PriceFileReader::~PriceFileReader() = default;
 void PriceFileReader::reserveRows(qint64 rows)
 {
     m_bars.reserve(size_t(std::max<qint64>(rows, 0)));
+#ifdef __linux__
+    // A long file's table is tens of megabytes, and first touching fresh memory a 4 KB
+    // page at a time took a fifth of the reading on a virtual machine: ask for 2 MB
+    // pages where the system grants them on request. Pages no bar reaches stay untouched.
+    const auto page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<uintptr_t>(m_bars.data());
+    const uintptr_t first = (begin + page - 1) / page * page;
+    const uintptr_t last = (begin + m_bars.capacity() * sizeof(PriceBar)) / page * page;
+    if (last > first + (uintptr_t(2) << 20))
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
 }
 
 bool PriceFileReader::refuse(int line, const QString& why)
