@@ -316,7 +316,7 @@ private slots:
         QTest::newRow("out of order") << head + "2024-01-05,11\n2024-01-04,12\n" << autoOrder
             << "p.csv, line 4: 1/4/2024 comes before 1/5/2024 on line 3, but the rows run oldest first; the rows must "
                "be in date order.";
-        QTest::newRow("quote not closed") << head + "\"2024-01-03,11\n" << autoOrder << "p.csv, line 3: a quoted value is not closed.";
+        QTest::newRow("quote not closed") << head + "\"2024-01-03,11\n" << autoOrder << "p.csv, line 3: a quoted value is not closed; found \"\"2024-01-03,11\".";
         QTest::newRow("a decimal point after a decimal comma") << QByteArray("Date\tClose\n2024-01-02\t1,5\n2024-01-03\t1.5\n")
             << autoOrder << "p.csv, line 3: \"1.5\" has a decimal point, but \"1,5\" on line 2 was read with a decimal comma; "
                             "the numbers must all be written one way.";

@@ -107,9 +107,11 @@ QStringList PriceReadNoteLines(const PriceHistory& history)
         lines << QStringLiteral("%1 rows without prices were skipped, the first on line %2.")
                      .arg(Counted(n.skippedRows)).arg(n.firstSkippedLine);
     if (n.intradayRows > 0)
-        lines << QStringLiteral("%1 intraday bars were taken per day into %2 days: the open of the first bar, the "
-                                "highest high, the lowest low and the close of the last.")
-                     .arg(Counted(n.intradayRows), Counted(qint64(history.bars.size())));
+        lines << QStringLiteral("%1 intraday bars were taken per day into %2 days: %3.")
+                     .arg(Counted(n.intradayRows), Counted(qint64(history.bars.size())),
+                          history.hasHighLow() ? QStringLiteral("the open of the first bar, the highest high, the lowest "
+                                                                "low and the close of the last")
+                                               : QStringLiteral("the close of each day's last bar"));
     if (n.slashDates != DateOrder::Automatic)
         lines << (n.slashOrderLine > 0
                       ? QStringLiteral("Dates were read as %1, the only order line %2's date fits.")

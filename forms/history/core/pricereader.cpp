@@ -127,15 +127,19 @@ bool PriceFileReader::feedText(const char* p, qsizetype size)
             ++p;
         m_afterCR = false;
     }
-    const char* lf = p - 1;
-    const char* cr = p - 1;
+    // Where the next LF and the next CR are (end: none); each is looked for again only
+    // once the lines have passed it, so a file of one kind costs one scan for the other.
+    const auto next = [end](const char* from, char c) {
+        const void* at = std::memchr(from, c, size_t(end - from));
+        return at ? static_cast<const char*>(at) : end;
+    };
+    const char* lf = nullptr;
+    const char* cr = nullptr;
     while (p < end) {
-        if (lf < p)
-            lf = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-        if (cr < p)
-            cr = static_cast<const char*>(std::memchr(p, '\r', size_t(end - p)));
-        lf = lf ? lf : end;
-        cr = cr ? cr : end;
+        if (!lf || lf < p)
+            lf = next(p, '\n');
+        if (!cr || cr < p)
+            cr = next(p, '\r');
         const char* const stop = std::min(lf, cr);
         if (qsizetype(m_partial.size()) + (stop - p) > MaxPriceLineBytes)
             return refuse(m_line, QStringLiteral("the line is longer than %1 KB, which no row of prices is.")
@@ -175,7 +179,7 @@ bool PriceFileReader::readHeader(std::string_view line)
                                              "does; save the file as UTF-8."));
     const char separator = DetectSeparator(line);
     if (!SplitCells(line, separator, INT_MAX, m_cells, m_scratch))
-        return refuse(m_line, QStringLiteral("a quoted value is not closed."));
+        return refuse(m_line, QStringLiteral("a quoted value is not closed; found %1.").arg(Quoted(line)));
     m_headerLine = m_line;
     if (const std::optional<PriceLayout> layout = HeaderlessLayout(m_cells, separator)) {
         m_layout = *layout;
@@ -261,7 +265,7 @@ bool PriceFileReader::readRow(std::string_view line)
 {
     const int width = m_layout.width();
     if (!SplitCells(line, m_layout.separator, width, m_cells, m_scratch))
-        return refuse(m_line, QStringLiteral("a quoted value is not closed."));
+        return refuse(m_line, QStringLiteral("a quoted value is not closed; found %1.").arg(Quoted(line)));
     if (int(m_cells.size()) < width)
         return refuse(m_line, QStringLiteral("the row has %1 values where the columns read need %2, separated by %3; "
                                              "found %4.").arg(m_cells.size()).arg(width)
