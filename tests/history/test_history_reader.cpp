@@ -348,6 +348,33 @@ private slots:
         QCOMPARE(read.problem, problem);
     }
 
+    // A file arrives in pieces split anywhere: inside a CR LF, the byte order mark, a
+    // UTF-8 character or a UTF-16 pair. It reads as it reads whole.
+    void readInPiecesAsWhole_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("mark, CR LF, UTF-8") << QByteArray("\xEF\xBB\xBF" "Date,Close,Note\r\n2024-01-02,10,\xC3\xA9\r\n2024-01-03,11,x\r\n")
+                                            << "1/2/2024 - - - 10; 1/3/2024 - - - 11";
+        QTest::newRow("CR only") << QByteArray("Date,Close\r2024-01-02,10\r2024-01-03,11") << "1/2/2024 - - - 10; 1/3/2024 - - - 11";
+        QTest::newRow("UTF-16, a pair in the refused header") << Utf16("Date,\xF0\x9F\x98\x80\n2024-01-02,10\n", QStringConverter::Utf16LE)
+            << QString::fromUtf8("p.csv, line 1: the header row needs a Date and a Close column (or the MetaTrader 4 layout date, "
+                                 "time, open, high, low, close, volume without a header); found \"Date,\xF0\x9F\x98\x80\".");
+    }
+
+    void readInPiecesAsWhole() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, read);
+        qint64 at = 0;
+        const PriceByteSource byteByByte = [&](char* buffer, qint64) -> qint64 {
+            if (at == bytes.size())
+                return 0;
+            *buffer = bytes[at++];
+            return 1;
+        };
+        for (const PriceHistoryRead& r : {ReadPriceHistory(bytes, QStringLiteral("p.csv")), ReadPriceHistory(byteByByte, QStringLiteral("p.csv"))})
+            QCOMPARE(r.history ? BarsText(*r.history) : r.problem, read);
+    }
+
     // The file the issue was about: days of the month all 12 or less, written day first.
     void dayFirstFileReadWithItsOrder() {
         PriceHistory msft = Plain("msft-daily-ohlcv-2000-2001.csv");

@@ -93,8 +93,16 @@ bool PriceFileReader::feed(const char* data, qsizetype size)
         return feedStart(data, size);
     if (!m_utf16)
         return feedText(data, size);
-    const QByteArray text = QString((*m_utf16)(QByteArrayView(data, size))).toUtf8();
-    return feedText(text.constData(), text.size());
+    // A character beyond the first 65,536 is two UTF-16 units, and a piece of the file may
+    // end between them: the first waits for the second, so the pair becomes one character.
+    QString text = m_highSurrogate + QString((*m_utf16)(QByteArrayView(data, size)));
+    m_highSurrogate.clear();
+    if (!text.isEmpty() && text.back().isHighSurrogate()) {
+        m_highSurrogate = text.back();
+        text.chop(1);
+    }
+    const QByteArray utf8 = text.toUtf8();
+    return feedText(utf8.constData(), utf8.size());
 }
 
 // The byte order mark decides the encoding: UTF-8's is dropped, UTF-16's switches to a
@@ -428,6 +436,10 @@ PriceHistoryRead PriceFileReader::finish()
 {
     if (!m_started)
         feedStart(nullptr, 0);
+    if (m_problem.isEmpty() && !m_highSurrogate.isEmpty()) {
+        const QByteArray lone = std::exchange(m_highSurrogate, QString()).toUtf8();
+        feedText(lone.constData(), lone.size());
+    }
     if (m_problem.isEmpty() && !m_partial.empty()) {
         const std::string last = std::exchange(m_partial, std::string());
         takeLine(last);

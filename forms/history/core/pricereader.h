@@ -60,6 +60,7 @@ private:
     QByteArray m_head;
     bool m_started = false;
     std::unique_ptr<QStringDecoder> m_utf16;
+    QString m_highSurrogate;
     std::string m_partial;
     bool m_afterCR = false;
     int m_line = 1;   // the number of the line being read, as an editor counts
