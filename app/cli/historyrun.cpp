@@ -8,8 +8,6 @@
 #include "modules/numbers.h"
 #include "modules/quotedtext.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 
 namespace {
