@@ -51,6 +51,13 @@ QString RowTime(const QDate& date, int msecs)
            + time.toString(time.second() || time.msec() ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
 }
 
+// Spreadsheets write semicolons exactly where the decimal mark is a comma; a tab or a
+// comma goes with a decimal point.
+char SeparatorDecimalMark(char separator)
+{
+    return separator == ';' ? ',' : '.';
+}
+
 bool IsBlank(std::string_view line)
 {
     return TrimBlanks(line).empty();
@@ -191,7 +198,7 @@ bool PriceFileReader::readHeader(std::string_view line)
     m_headerLine = m_line;
     if (const std::optional<PriceLayout> layout = HeaderlessLayout(m_cells, separator)) {
         m_layout = *layout;
-        m_decimalMark = separator == ';' ? ',' : '.';
+        m_decimalMark = SeparatorDecimalMark(separator);
         m_haveLayout = true;
         return readRow(line);
     }
@@ -199,7 +206,7 @@ bool PriceFileReader::readHeader(std::string_view line)
     for (const std::string_view cell : m_cells)
         names << DecodeFileText(QByteArray(cell.data(), qsizetype(cell.size()))).trimmed();
     m_layout = LayoutFromNames(names, separator);
-    m_decimalMark = separator == ';' ? ',' : '.';
+    m_decimalMark = SeparatorDecimalMark(separator);
     if (m_layout.date < 0 || m_layout.close < 0)
         return refuse(m_line, QStringLiteral("the header row needs a Date and a Close column (or the MetaTrader 4 "
                                              "layout date, time, open, high, low, close, volume without a header); "

@@ -73,8 +73,7 @@ private:
     std::string m_scratch;
 
     // The decimal mark of a file not separated by commas: the one its numbers show, or,
-    // until one shows it, the one its separator suggests (spreadsheets write semicolons
-    // exactly where the decimal mark is a comma). m_markLine is where it was settled.
+    // when none does, the one its separator suggests. m_markLine is where it was settled.
     char m_decimalMark = '.';
     int m_markLine = 0;
     QString m_markText;
