@@ -208,6 +208,8 @@ private slots:
         QTest::newRow("an empty low") << QByteArray("Date,Open,High,Low,Close\n2024-01-02,9,12,,10\n") << "1/2/2024 9 12 - 10";
         QTest::newRow("1.008 waits for a number that shows the mark")
             << QByteArray("Datum;Schluss\n02.01.2024;1.008\n03.01.2024;1.0075\n") << "1/2/2024 - - - 1.008; 1/3/2024 - - - 1.0075";
+        QTest::newRow("a row without a close shows the mark last")
+            << QByteArray("Datum;Schluss;Hoch\n02.01.2024;5;1,008\n03.01.2024;;1,5\n") << "1/2/2024 - 1.008 - 5";
         QTest::newRow("no number shows the mark: the separator's")
             << QByteArray("Datum;Schluss\n02.01.2024;1.008\n03.01.2024;1.010\n") << "1/2/2024 - - - 1008; 1/3/2024 - - - 1010";
         QTest::newRow("UTF-16 big-endian") << Utf16("Date,Close\n2024-01-02,10\n", QStringConverter::Utf16BE) << "1/2/2024 - - - 10";

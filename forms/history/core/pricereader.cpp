@@ -451,10 +451,11 @@ PriceHistoryRead PriceFileReader::finish()
         const std::string last = std::exchange(m_partial, std::string());
         takeLine(last);
     }
-    if (m_problem.isEmpty() && m_markLine == 0 && m_firstNumberLine > 0) {
+    // The mark may have shown on a row without a close, after the last row that waited.
+    if (m_problem.isEmpty() && m_markLine == 0 && m_firstNumberLine > 0)
         guessDecimalMark();
+    if (m_problem.isEmpty())
         settlePending();
-    }
     if (m_problem.isEmpty() && !m_pending.empty())
         refuse(m_firstDateLine, QStringLiteral("%1 and every other date read both as month/day and as day/month; "
                                                "choose the order with --date-format mm/dd/yyyy or dd/mm/yyyy.")
