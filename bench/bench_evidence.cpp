@@ -96,7 +96,7 @@ BENCHMARK(BM_GannProjectionThroughWindow)->Unit(benchmark::kMicrosecond);
 void BM_GannProjectionThroughCache(benchmark::State& state)
 {
     const std::vector<Swing> swings = WalkSwings();
-    const GannLevelCache cache(Today);
+    const GannLevelCache cache(Today, swings.front().date, swings.back().date);
     GannProjection g;
     for (const Swing& s : swings)
         cache.project(s, ScaleForPrice({}, s.price), g);

@@ -8,6 +8,7 @@
 #include "forms/history/core/evidence.h"
 #include "forms/history/core/gannlevels.h"
 #include "modules/dates.h"
+#include "modules/numbers.h"
 #include "testfiles.h"
 
 #include <QBuffer>
@@ -105,6 +106,7 @@ private slots:
             const int span = 1 + int(random.bounded(quint32(std::min<qint64>(7000, DaysBetween(a.date, QDate(9999, 12, 31))))));
             const Swing b = At(span, a.price * (0.2 + random.bounded(3.0)), a.date);
             double r1 = random.bounded(1.5) + 0.001, r2 = r1 + random.bounded(1.5) + 0.001, r3 = r2 + random.bounded(3.0) + 0.001;
+            QCOMPARE(BoxPrice(b.price), ReadLeadingNumber(PriceBoxText(b.price)));
             FibonacciState window;
             const std::optional<QString> windowProblem = ProjectFibonacci(a, b, Today, {r1, r2, r3}, window);
             ProjectedLevels ours;
@@ -126,7 +128,7 @@ private slots:
     // and date, refusals included.
     void gannCacheIsTheWindows() {
         QRandomGenerator random(5);
-        const GannLevelCache cache(Today);
+        const GannLevelCache cache(Today, QDate(1601, 1, 1), QDate(9999, 12, 31));
         auto state = std::make_unique<GannState>();
         LoadGannState(*state, Layout::Large, Today, 0);
         QStringList refusals;

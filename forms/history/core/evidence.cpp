@@ -75,12 +75,62 @@ double NearestDays(const std::vector<QDate>& dates, const QDate& target)
     return best;
 }
 
+// What one thread keeps between its draws, so a draw allocates next to nothing.
+struct DrawScratch {
+    PriceHistory surrogate;
+    MethodErrors file, pool;
+};
+
+// Runs draw(0..count-1) on `threads` threads; each draw writes only its own results.
+void RunDraws(int count, int threads, const std::atomic<bool>* cancel,
+              const std::function<void(int, DrawScratch&)>& draw)
+{
+    std::atomic<int> next{0};
+    const auto work = [&] {
+        DrawScratch scratch;
+        for (int d = next++; d < count && !(cancel && cancel->load()); d = next++)
+            draw(d, scratch);
+    };
+    QThreadPool pool;
+    pool.setMaxThreadCount(threads);
+    for (int t = 1; t < threads; ++t)
+        pool.start(work);
+    work();
+    pool.waitForDone();
+}
+
+std::vector<std::vector<Swing>> RealSwings(const std::vector<const PriceHistory*>& histories, const SwingRule& rule)
+{
+    std::vector<std::vector<Swing>> swings;
+    for (const PriceHistory* h : histories)
+        swings.push_back(rule(*h));
+    return swings;
+}
+
 // Everything a measurement needs, shared read-only by the threads.
 struct Projector {
     const HistoryRatios& ratios;
     HistoryRatios evenlySpaced;
     PriceScaleChoice scale;
     GannLevelCache gann;
+
+    // A long file has tens of thousands of swings, each with a date of its own: their
+    // Square of Nine is worked out on every core before they are measured in order.
+    void prepareGann(const std::vector<std::vector<Swing>>& files, int threads) const
+    {
+        std::vector<const Swing*> swings;
+        for (const std::vector<Swing>& file : files) {
+            for (const Swing& s : file)
+                swings.push_back(&s);
+        }
+        constexpr int Chunk = 256;
+        const int chunks = int((swings.size() + Chunk - 1) / Chunk);
+        RunDraws(chunks, std::max(1, std::min(threads, chunks)), nullptr, [&](int c, DrawScratch&) {
+            GannProjection g;
+            for (size_t i = size_t(c) * Chunk; i < std::min(swings.size(), size_t(c + 1) * Chunk); ++i)
+                gann.project(*swings[i], ScaleForPrice(scale, swings[i]->price), g);
+        });
+    }
 
     // Every projection the confirmed swings allow, measured against the swing it points at.
     void measure(const std::vector<Swing>& swings, MethodErrors& errors, Refusals* refusals) const
@@ -172,30 +222,6 @@ Evidence Summarise(const QString& label, const EvidenceRequest& request, const M
     return e;
 }
 
-// What one thread keeps between its draws, so a draw allocates next to nothing.
-struct DrawScratch {
-    PriceHistory surrogate;
-    MethodErrors file, pool;
-};
-
-// Runs draw(0..count-1) on `threads` threads; each draw writes only its own results.
-void RunDraws(int count, int threads, const std::atomic<bool>* cancel,
-              const std::function<void(int, DrawScratch&)>& draw)
-{
-    std::atomic<int> next{0};
-    const auto work = [&] {
-        DrawScratch scratch;
-        for (int d = next++; d < count && !(cancel && cancel->load()); d = next++)
-            draw(d, scratch);
-    };
-    QThreadPool pool;
-    pool.setMaxThreadCount(threads);
-    for (int t = 1; t < threads; ++t)
-        pool.start(work);
-    work();
-    pool.waitForDone();
-}
-
 }  // namespace
 
 QString MethodName(ProjectionMethod method)
@@ -222,15 +248,27 @@ QString MethodKey(ProjectionMethod method)
 
 PooledEvidence MeasureEvidence(const std::vector<const PriceHistory*>& histories, const EvidenceRequest& request)
 {
-    const Projector projector{request.ratios, HistoryRatios::evenlySpaced(request.ratios.count()), request.scale,
-                              GannLevelCache(request.today)};
     const size_t files = histories.size();
+    // Surrogates keep the files' dates, so the Square of Nine's dates are kept for the
+    // days the files span.
+    QDate first, last;
+    for (const PriceHistory* h : histories) {
+        if (h->bars.empty())
+            continue;
+        first = first.isValid() ? std::min(first, h->bars.front().date) : h->bars.front().date;
+        last = last.isValid() ? std::max(last, h->bars.back().date) : h->bars.back().date;
+    }
+    const Projector projector{request.ratios, HistoryRatios::evenlySpaced(request.ratios.count()), request.scale,
+                              GannLevelCache(request.today, first, last)};
     std::vector<MethodErrors> real(files);
     std::vector<Refusals> refusals(files);
     MethodErrors pooledReal;
     Refusals pooledRefusals;
+    const int threads = request.settings.threads > 0 ? request.settings.threads : QThread::idealThreadCount();
+    const std::vector<std::vector<Swing>> swings = RealSwings(histories, request.swingRule);
+    projector.prepareGann(swings, threads);
     for (size_t f = 0; f < files; ++f) {
-        projector.measure(request.swingRule(*histories[f]), real[f], &refusals[f]);
+        projector.measure(swings[f], real[f], &refusals[f]);
         for (int k = 0; k < ProjectionMethodCount; ++k) {
             pooledReal[k].append(real[f][k]);
             if (pooledRefusals[k].isEmpty())
@@ -245,7 +283,6 @@ PooledEvidence MeasureEvidence(const std::vector<const PriceHistory*>& histories
         sources.emplace_back(*histories[f]);
     std::vector<std::vector<Medians>> fileDraws(files, std::vector<Medians>(size_t(draws)));
     std::vector<Medians> poolDraws(static_cast<size_t>(draws));
-    const int threads = request.settings.threads > 0 ? request.settings.threads : QThread::idealThreadCount();
     RunDraws(draws, std::max(1, std::min(threads, draws)), request.cancel, [&](int d, DrawScratch& s) {
         for (Errors& e : s.pool)
             e.clear();

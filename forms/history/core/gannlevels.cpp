@@ -2,7 +2,7 @@
 
 #include "forms/gann/core/ganncalc.h"
 
-#include <mutex>
+#include <memory>
 
 namespace {
 
@@ -20,56 +20,67 @@ GannState& ThreadGannState(const QDate& today)
     return *state;
 }
 
-// Looked up under a shared lock; a missing entry is worked out without any lock (two
-// threads may both do it, with the same result) and kept by the first to finish.
-template <class Key, class Value, class Make>
-const Value& FindOrMake(std::shared_mutex& lock, std::unordered_map<Key, std::unique_ptr<Value>>& map,
-                        const Key& key, Make make)
+// The entry in `slot`, worked out and published by the first thread to finish it.
+template <class Value, class Make>
+const Value& FindOrMake(std::atomic<const Value*>& slot, Make make)
 {
-    {
-        std::shared_lock<std::shared_mutex> reading(lock);
-        const auto found = map.find(key);
-        if (found != map.end())
-            return *found->second;
-    }
-    std::unique_ptr<Value> made = make();
-    std::unique_lock<std::shared_mutex> writing(lock);
-    return *map.try_emplace(key, std::move(made)).first->second;
+    const Value* found = slot.load(std::memory_order_acquire);
+    if (found)
+        return *found;
+    const Value* made = new Value(make());
+    if (slot.compare_exchange_strong(found, made, std::memory_order_acq_rel))
+        return *made;
+    delete made;
+    return *found;
 }
 
 }  // namespace
 
-GannLevelCache::GannLevelCache(const QDate& today) : m_today(today) {}
+GannLevelCache::GannLevelCache(const QDate& today, const QDate& first, const QDate& last)
+    : m_today(today), m_firstDay(first.toJulianDay()),
+      m_dates(first.isValid() && last >= first ? size_t(last.toJulianDay() - m_firstDay + 1) : 0)
+{
+}
 
-GannLevelCache::~GannLevelCache() = default;
+GannLevelCache::~GannLevelCache()
+{
+    for (std::atomic<const Turns*>& t : m_turns)
+        delete t.load();
+    for (std::atomic<const Dates*>& d : m_dates)
+        delete d.load();
+}
 
 // The price alone, with the picker at today so that no date is projected.
-const GannLevelCache::Turns& GannLevelCache::turnsFor(qint16 price) const
+GannLevelCache::Turns GannLevelCache::turnsFor(qint16 price) const
 {
-    return FindOrMake(m_lock, m_turns, int(price), [&] {
-        auto turns = std::make_unique<Turns>();
+    return FindOrMake(m_turns[size_t(price)], [&] {
+        Turns turns;
         GannState& state = ThreadGannState(m_today);
         CalculateGann(state, QString::number(price), m_today, m_today, Layout::Large);
         for (int k = 1; k <= GannAngleCount; ++k) {
-            turns->highs[k - 1] = state.PotentialHigh[k];
-            turns->lows[k - 1] = state.PotentialLow[k];
+            turns.highs[k - 1] = state.PotentialHigh[k];
+            turns.lows[k - 1] = state.PotentialLow[k];
         }
         return turns;
     });
 }
 
 // The date alone, with an empty price box.
-const GannLevelCache::Dates& GannLevelCache::datesFor(const QDate& date) const
+GannLevelCache::Dates GannLevelCache::datesFor(const QDate& date) const
 {
-    return FindOrMake(m_lock, m_dates, date.toJulianDay(), [&] {
-        auto dates = std::make_unique<Dates>();
+    const auto make = [&] {
+        Dates dates;
         GannState& state = ThreadGannState(m_today);
         const CalcOutcome outcome = CalculateGann(state, QString(), date, m_today, Layout::Large);
-        dates->leavesCalendar = !outcome.accepted();
+        dates.leavesCalendar = !outcome.accepted();
         for (int k = 1; k <= GannAngleCount; ++k)
-            dates->dates[k - 1] = state.AngleDate[k];
+            dates.dates[k - 1] = state.AngleDate[k];
         return dates;
-    });
+    };
+    const qint64 day = date.toJulianDay() - m_firstDay;
+    if (day < 0 || day >= qint64(m_dates.size()))
+        return make();
+    return FindOrMake(m_dates[size_t(day)], make);
 }
 
 std::optional<QString> GannLevelCache::project(const Swing& swing, PriceScale scale, GannProjection& result) const
@@ -81,10 +92,10 @@ std::optional<QString> GannLevelCache::project(const Swing& swing, PriceScale sc
     if (std::optional<QString> problem = GannScaleProblem(swing.price, scale, &onSquare))
         return problem;
     const bool dateEntered = !PickerMeansNoDate(swing.date, m_today);
-    const Dates* dates = dateEntered ? &datesFor(swing.date) : nullptr;
+    const std::optional<Dates> dates = dateEntered ? std::optional<Dates>(datesFor(swing.date)) : std::nullopt;
     if (dates && dates->leavesCalendar)
         return LeavesCalendarMessage(swing.date);
-    const Turns& turns = turnsFor(onSquare);
+    const Turns turns = turnsFor(onSquare);
     for (int k = 0; k < GannAngleCount; ++k) {
         if (turns.highs[k] != 0)
             result.highs.push_back(scale.fromSquare(turns.highs[k]));

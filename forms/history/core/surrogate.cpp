@@ -2,14 +2,17 @@
 
 #include <QRandomGenerator>
 #include <algorithm>
+#include <cmath>
 
 SurrogateSource::SurrogateSource(const PriceHistory& history) : m_history(history)
 {
     const std::vector<PriceBar>& bars = history.bars;
+    const bool shapes = std::any_of(bars.begin(), bars.end(), [](const PriceBar& b) { return b.hasCandle(); });
     for (size_t i = 1; i < bars.size(); ++i) {
         const PriceBar& b = bars[i];
         m_growth.push_back(b.close / bars[i - 1].close);
-        m_shape.push_back({b.open / b.close, b.high / b.close, b.low / b.close});
+        if (shapes)
+            m_shape.push_back({b.open / b.close, b.high / b.close, b.low / b.close});
     }
 }
 
@@ -43,9 +46,13 @@ void SurrogateSource::draw(int blockDays, quint64 seed, quint64 drawIndex, quint
         close *= m_growth[at];
         b.date = real[i].date;
         b.close = close;
-        b.open = close * m_shape[at][0];
-        b.high = close * m_shape[at][1];
-        b.low = close * m_shape[at][2];
+        if (m_shape.empty()) {
+            b.open = b.high = b.low = NAN;
+        } else {
+            b.open = close * m_shape[at][0];
+            b.high = close * m_shape[at][1];
+            b.low = close * m_shape[at][2];
+        }
         at = at + 1 == moves ? 0 : at + 1;
         --left;
     }

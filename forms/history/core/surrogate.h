@@ -36,5 +36,6 @@ public:
 private:
     const PriceHistory& m_history;
     std::vector<double> m_growth;                 // close[i] / close[i - 1], i = 1..n-1
-    std::vector<std::array<double, 3>> m_shape;   // open, high, low / close of bar i, i = 1..n-1
+    std::vector<std::array<double, 3>> m_shape;   // open, high, low / close of bar i, i = 1..n-1; empty
+                                                  // when no bar has them
 };

@@ -8,6 +8,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -55,23 +56,37 @@ PriceScale ScaleForPrice(const PriceScaleChoice& choice, double price)
 
 std::optional<QString> GannScaleProblem(double price, PriceScale scale, qint16* onSquare)
 {
-    const QString text = PriceBoxText(scale.toSquare(price));
-    const GannPriceReading reading = ReadGannPrice(text);
-    if (!reading.tooLarge && reading.price > 0) {
+    // The box's reading of a price that fits: rounded half to even.
+    const double rounded = RoundHalfEven(BoxPrice(scale.toSquare(price)));
+    if (rounded >= 1 && rounded <= GannMaxPrice) {
         if (onSquare)
-            *onSquare = reading.price;
+            *onSquare = qint16(rounded);
         return std::nullopt;
     }
+    const QString text = PriceBoxText(scale.toSquare(price));
     const QString where = QStringLiteral("The price %1 is %2 on the Square of Nine at a price scale of %3")
                               .arg(GeneralNumber(price), text, scale.text());
-    if (reading.tooLarge)
+    if (ReadGannPrice(text).tooLarge)
         return where + QStringLiteral(", past the square's %1: choose a smaller price scale.").arg(GannMaxPrice);
     return where + QStringLiteral(", below the square's 1: choose a larger price scale.");
 }
 
 QString PriceBoxText(double price) { return GeneralNumber(price); }
 
-double BoxPrice(double price) { return ReadLeadingNumber(PriceBoxText(price)); }
+// General number form keeps 15 significant digits, written by to_chars in scientific
+// form and read back by the box; the same two steps without the text in between,
+// since the evidence reads a price this way for every swing of every surrogate.
+double BoxPrice(double price)
+{
+    if (!std::isfinite(price) || price == 0)
+        return ReadLeadingNumber(PriceBoxText(price));
+    char buffer[40];
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, price, std::chars_format::scientific, 14);
+    double value = 0;
+    std::from_chars(buffer, written.ptr, value);
+    return value;
+}
 
 QString LeavesCalendarMessage(const QDate& from)
 {
