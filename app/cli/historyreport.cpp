@@ -44,14 +44,13 @@ QString TableText(const EvidenceTable& table)
 QString EvidenceHeading(const Evidence& e)
 {
     const EvidenceSettings& s = e.settings;
-    QString text = QStringLiteral("How projections from earlier swings met the next swing");
+    const QString ratios = QStringLiteral("atios %1, evenly spaced %2\n")
+                               .arg(e.ratios.text(), HistoryRatios::evenlySpaced(e.ratios.count()).text());
+    const QString text = QStringLiteral("How projections from earlier swings met the next swing");
     if (s.draws == 0)
-        text += QStringLiteral(" (no surrogate histories drawn)");
-    else
-        text += QStringLiteral(", against %1 surrogate histories\n(seed %2, blocks of %3 days)")
-                    .arg(s.draws).arg(s.seed).arg(s.blockDays);
-    return text + QStringLiteral("; ratios %1, evenly spaced %2\n")
-                      .arg(e.ratios.text(), HistoryRatios::evenlySpaced(e.ratios.count()).text());
+        return text + QStringLiteral(" (no surrogate histories drawn)\nR") + ratios;
+    return text + QStringLiteral(", against %1 surrogate histories\n(seed %2, blocks of %3 days); r")
+                      .arg(s.draws).arg(s.seed).arg(s.blockDays) + ratios;
 }
 
 QByteArray Number(double x) { return std::isnan(x) ? JsonNull() : JsonNumber(x); }
