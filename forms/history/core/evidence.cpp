@@ -37,6 +37,13 @@ using Refusals = std::array<QString, ProjectionMethodCount>;
 // The two medians of every method for one history, NAN where it had no projection.
 using Medians = std::array<double, 2 * ProjectionMethodCount>;
 
+Medians NoMedians()
+{
+    Medians m;
+    m.fill(NAN);
+    return m;
+}
+
 double Median(std::vector<double> v)
 {
     if (v.empty())
@@ -81,15 +88,15 @@ struct DrawScratch {
     MethodErrors file, pool;
 };
 
-// Runs draw(0..count-1) on `threads` threads; each draw writes only its own results.
-void RunDraws(int count, int threads, const std::atomic<bool>* cancel,
-              const std::function<void(int, DrawScratch&)>& draw)
+// Runs task(0..count-1) on `threads` threads; each task writes only its own results.
+void RunInParallel(int count, int threads, const std::atomic<bool>* cancel,
+                   const std::function<void(int, DrawScratch&)>& task)
 {
     std::atomic<int> next{0};
     const auto work = [&] {
         DrawScratch scratch;
-        for (int d = next++; d < count && !(cancel && cancel->load()); d = next++)
-            draw(d, scratch);
+        for (int i = next++; i < count && !(cancel && cancel->load()); i = next++)
+            task(i, scratch);
     };
     QThreadPool pool;
     pool.setMaxThreadCount(threads);
@@ -125,7 +132,7 @@ struct Projector {
         }
         constexpr int Chunk = 256;
         const int chunks = int((swings.size() + Chunk - 1) / Chunk);
-        RunDraws(chunks, std::max(1, std::min(threads, chunks)), nullptr, [&](int c, DrawScratch&) {
+        RunInParallel(chunks, std::max(1, std::min(threads, chunks)), nullptr, [&](int c, DrawScratch&) {
             GannProjection g;
             for (size_t i = size_t(c) * Chunk; i < std::min(swings.size(), size_t(c + 1) * Chunk); ++i)
                 gann.project(*swings[i], ScaleForPrice(scale, swings[i]->price), g);
@@ -246,11 +253,11 @@ QString MethodKey(ProjectionMethod method)
     return {};
 }
 
-PooledEvidence MeasureEvidence(const std::vector<const PriceHistory*>& histories, const EvidenceRequest& request)
+namespace {
+
+// The first and the last day of all the files: the days the surrogates' swings fall on.
+std::pair<QDate, QDate> DaysSpanned(const std::vector<const PriceHistory*>& histories)
 {
-    const size_t files = histories.size();
-    // Surrogates keep the files' dates, so the Square of Nine's dates are kept for the
-    // days the files span.
     QDate first, last;
     for (const PriceHistory* h : histories) {
         if (h->bars.empty())
@@ -258,49 +265,81 @@ PooledEvidence MeasureEvidence(const std::vector<const PriceHistory*>& histories
         first = first.isValid() ? std::min(first, h->bars.front().date) : h->bars.front().date;
         last = last.isValid() ? std::max(last, h->bars.back().date) : h->bars.back().date;
     }
-    const Projector projector{request.ratios, HistoryRatios::evenlySpaced(request.ratios.count()), request.scale,
-                              GannLevelCache(request.today, first, last)};
-    std::vector<MethodErrors> real(files);
-    std::vector<Refusals> refusals(files);
-    MethodErrors pooledReal;
-    Refusals pooledRefusals;
-    const int threads = request.settings.threads > 0 ? request.settings.threads : QThread::idealThreadCount();
-    const std::vector<std::vector<Swing>> swings = RealSwings(histories, request.swingRule);
+    return {first, last};
+}
+
+struct RealErrors {
+    std::vector<MethodErrors> files;
+    std::vector<Refusals> refusals;
+    MethodErrors pool;
+    Refusals poolRefusals;
+};
+
+RealErrors MeasureReal(const Projector& projector, const std::vector<std::vector<Swing>>& swings, int threads)
+{
     projector.prepareGann(swings, threads);
-    for (size_t f = 0; f < files; ++f) {
-        projector.measure(swings[f], real[f], &refusals[f]);
+    RealErrors real{std::vector<MethodErrors>(swings.size()), std::vector<Refusals>(swings.size()), {}, {}};
+    for (size_t f = 0; f < swings.size(); ++f) {
+        projector.measure(swings[f], real.files[f], &real.refusals[f]);
         for (int k = 0; k < ProjectionMethodCount; ++k) {
-            pooledReal[k].append(real[f][k]);
-            if (pooledRefusals[k].isEmpty())
-                pooledRefusals[k] = refusals[f][k];
+            real.pool[k].append(real.files[f][k]);
+            if (real.poolRefusals[k].isEmpty())
+                real.poolRefusals[k] = real.refusals[f][k];
         }
     }
+    return real;
+}
 
-    // Draw d of the pool is draw d of every file, its projections taken together.
-    const int draws = std::clamp(request.settings.draws, 0, MaxDraws);
+// Each draw's medians, file by file and pooled; a draw never made (cancelled) has none.
+struct DrawnMedians {
+    std::vector<std::vector<Medians>> files;
+    std::vector<Medians> pool;
+};
+
+// Draw d of the pool is draw d of every file, its projections taken together.
+DrawnMedians DrawSurrogates(const Projector& projector, const std::vector<const PriceHistory*>& histories,
+                            const EvidenceRequest& request, int threads)
+{
+    const size_t draws = size_t(std::clamp(request.settings.draws, 0, MaxDraws));
+    const size_t files = histories.size();
     std::vector<SurrogateSource> sources;
     for (size_t f = 0; f < files && draws > 0; ++f)
         sources.emplace_back(*histories[f]);
-    std::vector<std::vector<Medians>> fileDraws(files, std::vector<Medians>(size_t(draws)));
-    std::vector<Medians> poolDraws(static_cast<size_t>(draws));
-    RunDraws(draws, std::max(1, std::min(threads, draws)), request.cancel, [&](int d, DrawScratch& s) {
-        for (Errors& e : s.pool)
+    DrawnMedians drawn{std::vector<std::vector<Medians>>(files, std::vector<Medians>(draws, NoMedians())),
+                       std::vector<Medians>(draws, NoMedians())};
+    const EvidenceSettings& s = request.settings;
+    RunInParallel(int(draws), std::max(1, std::min(threads, int(draws))), request.cancel, [&](int d, DrawScratch& scratch) {
+        for (Errors& e : scratch.pool)
             e.clear();
         for (size_t f = 0; f < files; ++f) {
-            sources[f].draw(request.settings.blockDays, request.settings.seed, quint64(d), f, s.surrogate);
-            projector.measure(request.swingRule(s.surrogate), s.file, nullptr);
-            fileDraws[f][size_t(d)] = MediansOf(s.file);
+            sources[f].draw(s.blockDays, s.seed, quint64(d), f, scratch.surrogate);
+            projector.measure(request.swingRule(scratch.surrogate), scratch.file, nullptr);
+            drawn.files[f][size_t(d)] = MediansOf(scratch.file);
             for (int k = 0; k < ProjectionMethodCount; ++k)
-                s.pool[k].append(s.file[k]);
+                scratch.pool[k].append(scratch.file[k]);
         }
-        poolDraws[size_t(d)] = MediansOf(s.pool);
+        drawn.pool[size_t(d)] = MediansOf(scratch.pool);
     });
+    return drawn;
+}
+
+}  // namespace
+
+PooledEvidence MeasureEvidence(const std::vector<const PriceHistory*>& histories, const EvidenceRequest& request)
+{
+    const auto [first, last] = DaysSpanned(histories);
+    const Projector projector{request.ratios, HistoryRatios::evenlySpaced(request.ratios.count()), request.scale,
+                              GannLevelCache(request.today, first, last)};
+    const int threads = request.settings.threads > 0 ? request.settings.threads : QThread::idealThreadCount();
+    const RealErrors real = MeasureReal(projector, RealSwings(histories, request.swingRule), threads);
+    const DrawnMedians drawn = DrawSurrogates(projector, histories, request, threads);
 
     PooledEvidence result;
-    for (size_t f = 0; f < files; ++f)
-        result.files.push_back(Summarise(histories[f]->fileName, request, real[f], refusals[f], fileDraws[f]));
-    result.pooled = files == 1 ? result.files.front()
-                               : Summarise(QStringLiteral("all files"), request, pooledReal, pooledRefusals, poolDraws);
+    for (size_t f = 0; f < histories.size(); ++f)
+        result.files.push_back(Summarise(histories[f]->fileName, request, real.files[f], real.refusals[f], drawn.files[f]));
+    result.pooled = histories.size() == 1
+                        ? result.files.front()
+                        : Summarise(QStringLiteral("all files"), request, real.pool, real.poolRefusals, drawn.pool);
     return result;
 }
 
