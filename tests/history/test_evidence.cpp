@@ -331,21 +331,25 @@ private slots:
         QVERIFY(EvidenceVerdicts(e).first().startsWith(QStringLiteral("Fibonacci: its prices came closer than chance (p = 0.005)")));
     }
 
-    // On random walks nothing is there to find: p-values below 0.05 come about as often
-    // as 5 in 100, for every method and measure together.
+    // On random walks nothing is there to find: the p-values spread evenly between 0
+    // and 1 (a little towards 1, as ties count against a method), and fall below 0.05
+    // no more often than 5 times in 100, for every method and measure together.
     void randomWalksBeatChanceAsOftenAsChance() {
         int below = 0, all = 0;
+        double sum = 0;
         for (quint32 walk = 0; walk < 40; ++walk) {
             const Evidence e = Measure(RandomWalk(100 + walk, 1200), Request(Ratios({0.382, 0.5, 0.618}), 99));
             for (const MethodEvidence& m : e.methods) {
                 for (const MeasureAgainstChance* x : {&m.price, &m.days}) {
                     QVERIFY(x->pValue);
                     below += *x->pValue < ChanceLevel;
+                    sum += *x->pValue;
                     ++all;
                 }
             }
         }
-        QVERIFY2(below >= all / 100 && below <= all / 10, qPrintable(QStringLiteral("%1 of %2").arg(below).arg(all)));
+        QVERIFY2(below <= all / 20 && sum / all > 0.4 && sum / all < 0.65,
+                 qPrintable(QStringLiteral("%1 of %2 below, mean %3").arg(below).arg(all).arg(sum / all)));
     }
 
     // ---- The command line ---------------------------------------------------
