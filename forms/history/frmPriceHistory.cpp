@@ -497,7 +497,8 @@ void frmPriceHistory::ShowEvidence()
     for (int c = 0; c < int(m_evidence.methods.size()); ++c) {
         // "Gann" over "Square of Nine" keeps the columns narrow.
         QString name = tables[0].rows[c].name;
-        name[name.indexOf(QLatin1Char(' '))] = QLatin1Char('\n');
+        if (const qsizetype blank = name.indexOf(QLatin1Char(' ')); blank >= 0)
+            name[blank] = QLatin1Char('\n');
         names << name;
         const QStringList cells = tables[0].rows[c].cells + tables[1].rows[c].cells.mid(1);
         for (int r = 0; r < cells.size(); ++r) {
