@@ -69,6 +69,7 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent)
     txtGuide->viewport()->installEventFilter(this);
     AddKeys();
     NameButtonsByCaption(this);
+    txtGuide->setFocus();   // the keys scroll the page; Ctrl+F reaches the find box
 
     // A comfortable reading size, never larger than the desktop.
     const QRect area = platform().availableArea();
@@ -85,11 +86,12 @@ void frmHelp::AddKeys()
         txtFind->setFocus(Qt::ShortcutFocusReason);
         txtFind->selectAll();
     });
-    // Typing finds from where the last find ended; Enter moves on, Shift+Enter back.
+    // Typing more of the text looks again from the place found; Enter moves on,
+    // Shift+Enter back.
     connect(txtFind, &QLineEdit::textEdited, this, [this](const QString& text) {
         QTextCursor from = txtGuide->textCursor();
         from.setPosition(from.selectionStart());
-        txtGuide->setTextCursor(from);
+        if (txtGuide->viewport()->rect().intersects(txtGuide->cursorRect(from))) txtGuide->setTextCursor(from);
         FindText(text);
     });
     connect(txtFind, &QLineEdit::returnPressed, this, [this] {
@@ -161,6 +163,10 @@ bool frmHelp::ShowHeading(const QString& heading)
 
 bool frmHelp::FindText(const QString& text, bool backwards)
 {
+    // From the page being read: a place found before stays the starting point while it
+    // is in view, else the search starts at the top of the view.
+    if (!txtGuide->viewport()->rect().intersects(txtGuide->cursorRect()))
+        txtGuide->setTextCursor(txtGuide->cursorForPosition(QPoint(0, 0)));
     const QTextDocument::FindFlags flags = backwards ? QTextDocument::FindBackward : QTextDocument::FindFlags();
     bool found = text.isEmpty() || txtGuide->find(text, flags);
     if (!found) {

@@ -140,10 +140,9 @@ private slots:
         QVERIFY(box->geometry().right() < w->width());
     }
 
-    // The click that brings the focus into a date box takes the whole date, so typing
-    // replaces it wherever the pointer was; once the box has the focus a click takes the
-    // part under the pointer (left of the text the month, right of it the year), "/"
-    // moving on; a double click takes the whole date. A half-typed year stays as typed.
+    // The click that brings the focus into a date box takes the whole date; then a click
+    // takes the part under the pointer (left of the text the month, right of it the
+    // year), "/" moving on, and a double click the whole date. Half a year stays as typed.
     void clickThenTypeADate_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QStringList>("clicks");
@@ -222,9 +221,8 @@ private slots:
         QCOMPARE(picture.devicePixelRatio(), ratio);
     }
 
-    // Every shortcut presses its button (or reaches the main menu, the guide at the
-    // window's own section, Exit or the price history) from every kind of control,
-    // also where the box claims the key.
+    // Every shortcut presses its button (or reaches the menu, the guide at the window's
+    // section, Exit or the price history) from every kind of control, claimed or not.
     void shortcuts_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("keys");
