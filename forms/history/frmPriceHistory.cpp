@@ -195,7 +195,7 @@ std::optional<int> frmPriceHistory::SwingNear(const QPointF& at) const
     std::optional<int> best;
     double bestDistance = PickRadiusPx;
     for (int i = 0; i < int(m_swings.size()); ++i) {
-        const QPointF p = m_chart->mapToPosition(QPointF(AxisTime(m_swings[i].date), m_swings[i].close));
+        const QPointF p = m_chart->mapToPosition(QPointF(AxisTime(m_swings[i].date), m_swings[i].price));
         const double d = QLineF(p, at).length();
         if (d <= bestDistance) {
             bestDistance = d;
@@ -205,12 +205,31 @@ std::optional<int> frmPriceHistory::SwingNear(const QPointF& at) const
     return best;
 }
 
+namespace {
+
+// The rows of the evidence table: the price measures, then the time measures (the
+// count, the same for both, once).
+QStringList EvidenceMeasures(const std::vector<EvidenceTable>& tables)
+{
+    QStringList rows = tables[0].columns;
+    rows[1] = QStringLiteral("Median price error");
+    rows[2] = QStringLiteral("Price error by chance");
+    rows[3] = QStringLiteral("Price p-value");
+    rows << tables[1].columns.mid(1);
+    rows[6] = QStringLiteral("Days off by chance");
+    rows[7] = QStringLiteral("Days p-value");
+    return rows;
+}
+
+}  // namespace
+
 void frmPriceHistory::CreateEvidenceControls()
 {
     // The kinds of projection side by side, one column each; the measures are the rows.
     tblEvidence = Named(new QTableWidget(this), "tblEvidence");
-    tblEvidence->setRowCount(EvidenceColumns().size());
-    tblEvidence->setVerticalHeaderLabels(EvidenceColumns());
+    const QStringList measures = EvidenceMeasures(EvidenceTables(Evidence{}));
+    tblEvidence->setRowCount(measures.size());
+    tblEvidence->setVerticalHeaderLabels(measures);
     tblEvidence->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblEvidence->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblEvidence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
@@ -387,9 +406,9 @@ void frmPriceHistory::DrawSwingMarkers()
     m_lows = Markers(QStringLiteral("Swing low"), QColor(0x1f, 0x77, 0xb4), QScatterSeries::MarkerShapeRectangle, 9);
     m_selected = Markers(QStringLiteral("Chosen"), QColor(0xff, 0xd7, 0x00), QScatterSeries::MarkerShapeCircle, 15);
     for (const Swing& s : m_swings)
-        (s.kind == SwingKind::High ? m_highs : m_lows)->append(AxisTime(s.date), s.close);
+        (s.kind == SwingKind::High ? m_highs : m_lows)->append(AxisTime(s.date), s.price);
     for (const int i : m_selection)
-        m_selected->append(AxisTime(m_swings[i].date), m_swings[i].close);
+        m_selected->append(AxisTime(m_swings[i].date), m_swings[i].price);
     for (QScatterSeries* s : {m_selected, m_highs, m_lows}) {
         m_chart->addSeries(s);
         s->attachAxis(m_dateAxis);
@@ -453,18 +472,37 @@ void frmPriceHistory::DrawLevels()
 
 void frmPriceHistory::ShowEvidence()
 {
-    m_evidence = MeasureEvidence(m_swings, CurrentRatios(), ScaleChoice(), platform().today());
-    const std::vector<EvidenceRow> kinds = EvidenceTable(m_evidence, CurrentRatios());
-    tblEvidence->setColumnCount(int(kinds.size()));
+    tblEvidence->setColumnCount(0);
+    QString problem;
+    const std::optional<HistoryRatios> ratios = HistoryRatios::fromFibRatios(CurrentRatios(), &problem);
+    if (!ratios) {
+        m_evidence = Evidence{};
+        lblVerdict->setText(QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem));
+        return;
+    }
+    EvidenceRequest request;
+    request.ratios = *ratios;
+    request.scale = ScaleChoice();
+    request.today = platform().today();
+    // A thousand surrogate histories take a second or more on a long file, too long to
+    // wait for on every change of the threshold: the window measures the real swings.
+    request.settings.draws = 0;
+    const double threshold = spnThreshold->value();
+    request.swingRule = [threshold](const PriceHistory& h) { return FindSwings(h, threshold); };
+    m_evidence = MeasureEvidence({&*m_history}, request).pooled;
+    // Each method's price cells, then its time cells without the count again.
+    const std::vector<EvidenceTable> tables = EvidenceTables(m_evidence);
+    tblEvidence->setColumnCount(int(m_evidence.methods.size()));
     QStringList names;
-    for (int c = 0; c < int(kinds.size()); ++c) {
-        // "Fibonacci" over "0.382 / 0.5 / 0.618" keeps the columns narrow.
-        QString name = kinds[c].name;
-        qsizetype cut = name.indexOf(QRegularExpression(QStringLiteral(" [0-9]")));
-        name[cut >= 0 ? cut : name.indexOf(QLatin1Char(' '))] = QLatin1Char('\n');
+    for (int c = 0; c < int(m_evidence.methods.size()); ++c) {
+        // "Gann" over "Square of Nine" keeps the columns narrow.
+        QString name = tables[0].rows[c].name;
+        if (const qsizetype blank = name.indexOf(QLatin1Char(' ')); blank >= 0)
+            name[blank] = QLatin1Char('\n');
         names << name;
-        for (int r = 0; r < kinds[c].cells.size(); ++r) {
-            auto* item = new QTableWidgetItem(kinds[c].cells[r]);
+        const QStringList cells = tables[0].rows[c].cells + tables[1].rows[c].cells.mid(1);
+        for (int r = 0; r < cells.size(); ++r) {
+            auto* item = new QTableWidgetItem(cells[r]);
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             tblEvidence->setItem(r, c, item);
         }
@@ -493,7 +531,7 @@ void frmPriceHistory::SelectSwing(int index)
 
 void frmPriceHistory::ProjectGannFrom(const Swing& swing)
 {
-    const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.close);
+    const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.price);
     auto state = std::make_unique<GannState>();
     LoadGannState(*state, Layout::Large, platform().today(), 0);
     GannProjection g;
@@ -508,7 +546,7 @@ void frmPriceHistory::ProjectGannFrom(const Swing& swing)
     m_levelDates = g.dates;
     const QString onSquare = PriceBoxText(g.squarePrice);
     lblProjection->setText(QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
-                               .arg(FormatShortDate(swing.date), GeneralNumber(swing.close), onSquare, scale.text()));
+                               .arg(FormatShortDate(swing.date), GeneralNumber(swing.price), onSquare, scale.text()));
     emit GannRequested(onSquare, swing.date);
 }
 
@@ -524,7 +562,7 @@ void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newe
     m_levelPrices.assign(state.PotentialPrice.begin() + 1, state.PotentialPrice.begin() + 4);
     m_levelDates.assign(state.PotentialDate.begin() + 1, state.PotentialDate.begin() + 1 + state.DateLevelCount);
     lblProjection->setText(QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
-                               .arg(FormatShortDate(older.date), GeneralNumber(older.close),
-                                    FormatShortDate(newer.date), GeneralNumber(newer.close)));
-    emit FibonacciRequested(older.close, older.date, newer.close, newer.date);
+                               .arg(FormatShortDate(older.date), GeneralNumber(older.price),
+                                    FormatShortDate(newer.date), GeneralNumber(newer.price)));
+    emit FibonacciRequested(older.price, older.date, newer.price, newer.date);
 }
