@@ -44,7 +44,7 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
     } else if (name == QLatin1String("threshold")) {
         const std::optional<double> p = ParseFileNumber(value);
         if (!p || !(*p > 0) || !(*p < 100)) {
-            error = QStringLiteral("--threshold needs a percentage above 0 and below 100, not \"%1\"").arg(value);
+            error = QStringLiteral("--threshold needs a percentage above 0 and below 100, not %1").arg(QuotedValue(value));
             return false;
         }
         o.threshold = *p;
@@ -53,13 +53,13 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
     } else if (name == QLatin1String("scale")) {
         const std::optional<PriceScaleChoice> scale = ParsePriceScaleChoice(value);
         if (!scale) {
-            error = QStringLiteral("--scale is auto or 10^k with k from -9 to 9, not \"%1\"").arg(value);
+            error = QStringLiteral("--scale is auto or 10^k with k from -9 to 9, not %1").arg(QuotedValue(value));
             return false;
         }
         o.scale = *scale;
     } else if (name == QLatin1String("format")) {
         if (value != QLatin1String("report") && value != QLatin1String("json")) {
-            error = QStringLiteral("--format is report or json, not \"%1\"").arg(value);
+            error = QStringLiteral("--format is report or json, not %1").arg(QuotedValue(value));
             return false;
         }
         o.json = value == QLatin1String("json");
@@ -70,7 +70,7 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
             return false;
         }
     } else {
-        error = QStringLiteral("unknown option --%1").arg(name);
+        error = QStringLiteral("unknown option %1").arg(ShortText(QStringLiteral("--") + name));
         return false;
     }
     return true;
@@ -298,7 +298,7 @@ int RunHistoryCommand(const QStringList& args, const CliEnvironment& env, const 
     }
     const ParsedHistoryLine parsed = ParseHistoryCommandLine(args);
     if (!parsed.options) {
-        Write(io.err, (QStringLiteral("tessaray-cli: ") + parsed.error + QLatin1Char('\n') + UsageText()).toUtf8());
+        Write(io.err, UsageErrorText(parsed.error).toUtf8());
         return ExitUsage;
     }
     HistoryRun run;
@@ -309,8 +309,11 @@ int RunHistoryCommand(const QStringList& args, const CliEnvironment& env, const 
     // The ratios in force, as `fib` finds them: --ratios, or the settings file.
     CliOptions ratios;
     ratios.ratios = run.options.ratios;
-    if (std::optional<CliFailure> f = FibonacciRatiosFor(ratios, env.programDir, run.ratios))
-        return Fail(io, *f);
+    QStringList warnings;
+    const std::optional<CliFailure> ratiosFailure = FibonacciRatiosFor(ratios, env.programDir, run.ratios, &warnings);
+    ReportWarnings(io, warnings);
+    if (ratiosFailure)
+        return Fail(io, *ratiosFailure);
     run.swings = FindSwings(run.history, run.options.threshold);
     if (std::optional<CliFailure> f = ProjectLastSwings(run))
         return Fail(io, *f);
