@@ -10,7 +10,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 const QString TryHelp = "\nTry 'tessaray-cli --help' for more information.\n";
 
@@ -129,10 +128,8 @@ private slots:
         const int pipe = output == "pipe.gann" ? ::open("pipe.gann", O_RDWR | O_NONBLOCK) : -1;
         tool.start(TESSARAY_CLI_PATH, {"gann", "--price", "100", "--output", output});
         QVERIFY(tool.waitForFinished(60000));
-        QByteArray written(65536, '\0');
-        written.truncate(pipe >= 0 ? std::max<ssize_t>(::read(pipe, written.data(), written.size()), 0) : 0);
-        if (pipe >= 0)
-            ::close(pipe);
+        QFile fifo;
+        const QByteArray written = fifo.open(pipe, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ? fifo.read(65536) : "";
         QCOMPARE(QString::fromUtf8(tool.readAllStandardError()), error);
         QCOMPARE(tool.exitCode(), error.isEmpty() ? 0 : 1);
         if (!stdoutTo.isEmpty())
@@ -274,9 +271,8 @@ private slots:
         for (const QString& w : warnings)
             expected += "tessaray-cli: " + settings + ": " + w + "\n";
         QCOMPARE(r.errText(), expected);
-        const CliResult given = RunCliProgram(args + QStringList{"--ratios", "0.1,0.2,0.3"}, {}, program);
-        QVERIFY(given.outText().contains("0.1         190.00"));
-        QCOMPARE(given.errText(), QString());
+        QVERIFY(RunCliProgram(args + QStringList{"--ratios", "0.1,0.2,0.3"}, {}, program)
+                    .outText().contains("0.1         190.00"));
     }
 };
 
