@@ -20,6 +20,9 @@ inline CliResult RunCliProgram(const QStringList& args, const QByteArray& input 
     QProcess process;
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
+#ifdef __SANITIZE_ADDRESS__
+    memoryLimit = 0;   // AddressSanitizer maps its shadow memory up front, far beyond any limit
+#endif
     if (memoryLimit > 0)
         process.setChildProcessModifier([memoryLimit] {
             const rlimit limit{rlim_t(memoryLimit), rlim_t(memoryLimit)};
