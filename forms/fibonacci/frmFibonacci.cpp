@@ -397,9 +397,8 @@ void FibonacciWindow::cmdOpen_Click()
     if (!chosen) return;
     const QString path = *chosen;
 
-    const std::optional<QStringList> lines =
-        QFileInfo(path).isFile() ? ReadTextLines(path) : std::nullopt;
-    if (!lines || !ApplyFibProjectLines(*lines, state())) {
+    const std::optional<QString> text = ReadTextFile(path);
+    if (!text || !ApplyFibProjectLines(FileLines(*text), state())) {
         ShowActionFailed(QStringLiteral("Can't open project file"));
         return;
     }

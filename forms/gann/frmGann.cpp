@@ -456,16 +456,15 @@ void GannWindow::cmdOpen_Click()
         return;
     const QString path = *chosen;
 
-    const std::optional<QStringList> lines =
-        QFileInfo(path).isFile() ? ReadTextLines(path) : std::nullopt;
-    if (!lines) {
+    const std::optional<QString> text = ReadTextFile(path);
+    if (!text) {
         ShowActionFailed(QStringLiteral("Can't open project file"));
         return;
     }
     // The file goes straight into the controls; what it set before an unreadable
     // line stays there.
     GannDocument doc = Document();
-    const bool complete = ApplyGannProjectLines(*lines, doc);
+    const bool complete = ApplyGannProjectLines(FileLines(*text), doc);
     ShowDocument(doc);
     if (!complete) {
         ShowActionFailed(QStringLiteral("Can't open project file"));
