@@ -1,8 +1,9 @@
 // Printing to a real print service: a cupsd of the test's own, in a temporary folder
-// and reached through CUPS_SERVER, with one queue "Test". The program's real platform
-// prints to it, its print dialog accepted as a trader accepts it; the queue is
-// refused, paused, removed or the service stopped before or while the dialog is open.
+// and reached through CUPS_SERVER, with one queue "Test". The real platform prints to
+// it, its print dialog accepted as a trader accepts it; the queue is refused, paused,
+// removed or the service stopped, before or while the dialog is open.
 #include "platform/qtplatform.h"
+#include "testfiles.h"
 #include "uitest.h"
 
 #include <QDialog>
@@ -14,30 +15,7 @@
 Q_DECLARE_METATYPE(PrintStatus)
 
 namespace {
-
-// What is done to the service: before Print, or while the print dialog is open.
-enum class Fault { None, Reject, RejectWithReason, Pause, Remove, Stop };
-
-QString CupsProgram(const QString& name)
-{
-    return QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
-}
-
-// A chart-like picture: flat colours, thin lines and small text, as the windows draw.
-QImage ChartPicture()
-{
-    QImage image(600, 400, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.setPen(Qt::blue);
-    p.drawLine(20, 380, 580, 20);
-    p.setPen(Qt::red);
-    p.drawRect(100, 100, 200, 120);
-    p.setPen(Qt::black);
-    p.drawText(320, 60, QStringLiteral("Potential High Prices 1225"));
-    return image;
-}
-
+QString Cups(const QString& name) { return QStandardPaths::findExecutable(name, {"/usr/sbin", "/usr/bin"}); }
 } // namespace
 
 class TestPrinting : public UiTest {
@@ -45,157 +23,104 @@ class TestPrinting : public UiTest {
     QTemporaryDir m_root;
     QProcess m_cupsd;
 
-    QString at(const QString& name) const { return m_root.filePath(name); }
-
-    // One of CUPS's own commands against the test's service; what went wrong, if anything.
-    QString admin(const QString& program, const QStringList& args)
-    {
+    // One of CUPS's own commands against the test's service ("stop" stops it); its
+    // complaint, if any.
+    QString run(const QStringList& command) {
+        if (command == QStringList{"stop"}) {
+            m_cupsd.terminate();
+            return m_cupsd.waitForFinished(20000) || m_cupsd.state() == QProcess::NotRunning ? QString() : "cupsd did not stop";
+        }
+        if (command.isEmpty())
+            return QString();
         QProcess p;
-        p.start(CupsProgram(program), args);
-        if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-            return program + ": " + QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
-        return QString();
+        p.start(Cups(command.value(0)), command.mid(1));
+        const bool done = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        return done ? QString() : command.value(0) + ": " + QString::fromLocal8Bit(p.readAllStandardError());
     }
 
-    void writeConfiguration()
-    {
-        QDir().mkpath(at("spool/tmp"));
-        const bool root = ::geteuid() == 0;
-        QFile conf(at("cupsd.conf"));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write("Listen " + at("cups.sock").toLocal8Bit() + "\n"
-                   "LogLevel warn\nBrowsing No\nWebInterface No\nPreserveJobFiles Yes\n"
-                   "DefaultAuthType None\n"
-                   "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                   "<Policy default>\n  <Limit All>\n    Order allow,deny\n    Allow all\n"
-                   "  </Limit>\n</Policy>\n");
-        QFile files(at("cups-files.conf"));
-        QVERIFY(files.open(QIODevice::WriteOnly));
-        // A service started by an ordinary user runs its jobs as that user.
-        const QByteArray user = root ? "lp" : qgetenv("USER");
-        files.write("ServerRoot " + m_root.path().toLocal8Bit() + "\n"
-                    "StateDir " + at("state").toLocal8Bit() + "\nCacheDir " + at("cache").toLocal8Bit() + "\n"
-                    "RequestRoot " + at("spool").toLocal8Bit() + "\nTempDir " + at("spool/tmp").toLocal8Bit() + "\n"
-                    "ErrorLog " + at("error_log").toLocal8Bit() + "\nAccessLog " + at("access_log").toLocal8Bit() + "\n"
-                    "PageLog " + at("page_log").toLocal8Bit() + "\nFileDevice Yes\n"
-                    "User " + user + "\n" + (root ? "Group lp\n" : ""));
-    }
-
-    // Why the service could not be started; empty once it answers.
-    QString startService()
-    {
-        if (CupsProgram("cupsd").isEmpty() || CupsProgram("lpadmin").isEmpty())
-            return QStringLiteral("cupsd and lpadmin are not installed (apt-get install cups)");
+    // Why the service could not be started; empty once it answers. Started by root it
+    // runs its jobs as lp, by anyone else as that user.
+    QString startService() {
+        if (Cups("cupsd").isEmpty() || Cups("lpadmin").isEmpty())
+            return "cupsd and lpadmin are not installed (apt-get install cups)";
+        const QString dir = m_root.path();
+        QDir().mkpath(dir + "/spool/tmp");
+        WriteBytes(dir + "/cupsd.conf", QString("Listen %1/cups.sock\nBrowsing No\nWebInterface No\nPreserveJobFiles Yes\n"
+            "<Policy default>\n<Limit All>\nOrder allow,deny\nAllow all\n</Limit>\n</Policy>\n").arg(dir).toLocal8Bit());
+        WriteBytes(dir + "/cups-files.conf", QString("ServerRoot %1\nStateDir %1/state\nCacheDir %1/cache\nRequestRoot "
+            "%1/spool\nTempDir %1/spool/tmp\nErrorLog stderr\nAccessLog stderr\nPageLog stderr\nFileDevice Yes\nUser %2\n")
+            .arg(dir, ::geteuid() == 0 ? "lp\nGroup lp" : qEnvironmentVariable("USER")).toLocal8Bit());
         m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
-        m_cupsd.start(CupsProgram("cupsd"), {"-f", "-c", at("cupsd.conf"), "-s", at("cups-files.conf")});
+        m_cupsd.start(Cups("cupsd"), {"-f", "-c", dir + "/cupsd.conf", "-s", dir + "/cups-files.conf"});
         const bool answers = m_cupsd.waitForStarted() && QTest::qWaitFor([this] {
-            return m_cupsd.state() != QProcess::Running || admin("lpstat", {"-r"}).isEmpty();
+            return m_cupsd.state() != QProcess::Running || run({"lpstat", "-r"}).isEmpty();
         }, 20000);
         if (answers && m_cupsd.state() == QProcess::Running)
             return QString();
-        stopService();
-        QFile log(at("error_log"));
-        const QString said = log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll())
-                                                          : QString::fromLocal8Bit(m_cupsd.readAll());
-        return "cupsd did not start: " + said.trimmed().section('\n', -1);
-    }
-
-    void stopService()
-    {
-        m_cupsd.terminate();
-        m_cupsd.waitForFinished(20000);
-    }
-
-    void apply(Fault fault)
-    {
-        switch (fault) {
-        case Fault::None: break;
-        case Fault::Reject: QCOMPARE(admin("cupsreject", {"Test"}), QString()); break;
-        case Fault::RejectWithReason: QCOMPARE(admin("cupsreject", {"-r", "Paper jam", "Test"}), QString()); break;
-        case Fault::Pause: QCOMPARE(admin("cupsdisable", {"Test"}), QString()); break;
-        case Fault::Remove: QCOMPARE(admin("lpadmin", {"-x", "Test"}), QString()); break;
-        case Fault::Stop: stopService(); break;
-        }
-    }
-
-    // The document the service keeps of its last job.
-    QByteArray lastSpooledDocument() const
-    {
-        const QFileInfoList docs = QDir(at("spool")).entryInfoList({"d*"}, QDir::Files, QDir::Name);
-        if (docs.isEmpty()) return QByteArray();
-        QFile f(docs.last().filePath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        run({"stop"});
+        return "cupsd did not start: " + QString::fromLocal8Bit(m_cupsd.readAll()).trimmed();
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_root.isValid());
-        // libcups reads this once, at its first call; every call here goes to the test's service.
-        qputenv("CUPS_SERVER", at("cups.sock").toLocal8Bit());
-        writeConfiguration();
-    }
+    // libcups reads this at its first call: every call goes to the test's service.
+    void initTestCase() { qputenv("CUPS_SERVER", m_root.filePath("cups.sock").toLocal8Bit()); }
+    void cleanupTestCase() { run({"stop"}); }
 
-    void init()
-    {
+    void init() {
         UiTest::init();
-        if (m_cupsd.state() != QProcess::Running) {
-            const QString why = startService();
-            if (!why.isEmpty())
-                QSKIP(qPrintable(why));
-        }
-        admin("lpadmin", {"-x", "Test"});
-        QCOMPARE(admin("lpadmin", {"-p", "Test", "-E", "-v", "file:///dev/null"}), QString());
-        QCOMPARE(admin("lpadmin", {"-d", "Test"}), QString());
+        const QString why = m_cupsd.state() == QProcess::Running ? QString() : startService();
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+        run({"lpadmin", "-x", "Test"});
+        QCOMPARE(run({"lpadmin", "-p", "Test", "-E", "-v", "file:///dev/null"}), QString());
+        QCOMPARE(run({"lpadmin", "-d", "Test"}), QString());
     }
 
-    void cleanupTestCase() { stopService(); }
-
-    // Only a job the service took counts as printed; a paused queue takes it and holds
-    // it; otherwise the trader learns why nothing was printed. Without a service or a
-    // printer no dialog opens at all (the watchdog fails a dialog nobody expected).
-    void printToService_data()
-    {
-        QTest::addColumn<Fault>("before");
-        QTest::addColumn<Fault>("whileDialogOpen");
+    // Only a job the service took counts as printed, a paused queue holds it; else the
+    // trader learns why. Without a service or a printer no dialog opens at all (the
+    // watchdog fails a dialog nobody expected).
+    void printToService_data() {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("whileDialogOpen");
         QTest::addColumn<PrintStatus>("status");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("accepting queue") << Fault::None << Fault::None << PrintStatus::Printed << "";
-        QTest::newRow("paused queue holds the job") << Fault::Pause << Fault::None << PrintStatus::HeldInQueue << "";
-        QTest::newRow("refusing queue") << Fault::Reject << Fault::None << PrintStatus::Failed
-                                        << "The printer Test is not accepting jobs";
-        QTest::newRow("refusing queue with its reason") << Fault::RejectWithReason << Fault::None << PrintStatus::Failed
-                                                        << "The printer Test is not accepting jobs: Paper jam";
-        QTest::newRow("no printer installed") << Fault::Remove << Fault::None << PrintStatus::Failed
-                                              << "No printer is installed";
-        QTest::newRow("service not running") << Fault::Stop << Fault::None << PrintStatus::Failed
-                                             << "The print service (CUPS) is not running";
-        QTest::newRow("printer removed during the dialog") << Fault::None << Fault::Remove << PrintStatus::Failed
+        const QStringList none, remove{"lpadmin", "-x", "Test"}, stop{"stop"};
+        QTest::newRow("accepting queue") << none << none << PrintStatus::Printed << "";
+        QTest::newRow("paused queue holds the job") << QStringList{"cupsdisable", "Test"} << none
+                                                    << PrintStatus::HeldInQueue << "";
+        QTest::newRow("refusing queue") << QStringList{"cupsreject", "-r", "Paper jam", "Test"} << none
+                                        << PrintStatus::Failed << "The printer Test is not accepting jobs: Paper jam";
+        QTest::newRow("no printer") << remove << none << PrintStatus::Failed << "No printer is installed";
+        QTest::newRow("no service") << stop << none << PrintStatus::Failed
+                                    << "The print service (CUPS) is not running";
+        QTest::newRow("printer removed during the dialog") << none << remove << PrintStatus::Failed
                                                            << "The printer Test is not installed";
-        QTest::newRow("service stopped during the dialog") << Fault::None << Fault::Stop << PrintStatus::Failed
+        QTest::newRow("service stopped during the dialog") << none << stop << PrintStatus::Failed
                                                            << "The print service (CUPS) is not running";
     }
-    void printToService()
-    {
-        QFETCH(Fault, before);
-        QFETCH(Fault, whileDialogOpen);
-        QFETCH(PrintStatus, status);
-        QFETCH(QString, reason);
-        apply(before);
-        if (before != Fault::Remove && before != Fault::Stop)
+    void printToService() {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, whileDialogOpen);
+        QCOMPARE(run(before), QString());
+        if (before != QStringList{"stop"} && before.value(1) != "-x")
             watchdog().expectDialog("QPrintDialog", [&](QWidget* dialog) {
-                apply(whileDialogOpen);
+                QCOMPARE(run(whileDialogOpen), QString());
                 static_cast<QDialog*>(dialog)->accept();
             });
-        const PrintResult result = QtPlatform().printImage(ChartPicture(), false);
-        QCOMPARE(result.status, status);
-        QCOMPARE(result.reason, reason);
-        if (status == PrintStatus::Failed)
+        // A chart-like colour picture: flat colours, thin lines, small text.
+        QImage chart(600, 400, QImage::Format_RGB32);
+        chart.fill(Qt::white);
+        QPainter(&chart).drawText(320, 60, QStringLiteral("Potential High Prices 1225"));
+        QPainter(&chart).fillRect(100, 100, 200, 120, Qt::red);
+        const PrintResult result = QtPlatform().printImage(chart, false);
+        QTEST(result.status, "status");
+        QTEST(result.reason, "reason");
+        if (result.status == PrintStatus::Failed)
             return;
         QCOMPARE(result.printer, QStringLiteral("Test"));
-        // The colour picture reaches the queue as drawn: a PDF whose picture is not
-        // JPEG-compressed.
-        const QByteArray document = lastSpooledDocument();
+        // The colour picture reaches the queue as drawn, not JPEG-compressed.
+        const QFileInfoList jobs = QDir(m_root.filePath("spool")).entryInfoList({"d*"}, QDir::Files, QDir::Name);
+        const QByteArray document = ReadBytes(jobs.value(jobs.size() - 1).filePath());
         QVERIFY(document.startsWith("%PDF"));
         QVERIFY(!document.contains("/DCTDecode"));
     }
