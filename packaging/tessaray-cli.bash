@@ -29,6 +29,9 @@ fib,gann          --csv        file:csv
 history           --data       file:csv
 history           --threshold  text
 history           --scale      auto
+history           --draws      text
+history           --seed       text
+history           --block-days text
 fib,gann,history  --help       -
 '
 
