@@ -6,6 +6,7 @@
 #include "app/cli/gannrun.h"
 #include "app/cli/historyrun.h"
 #include "app/cli/options.h"
+#include "modules/licence.h"
 #include "modules/textfile.h"
 
 #include <QIODevice>
@@ -105,7 +106,7 @@ int RunAnalysis(const QStringList& args, const CliEnvironment& env, const CliStr
         Write(io.out, UsageText().toUtf8());
         return ExitOk;
     case ParsedCommandLine::Version:
-        Write(io.out, QStringLiteral("tessaray-cli %1\n").arg(env.version).toUtf8());
+        Write(io.out, (QStringLiteral("tessaray-cli %1\n").arg(env.version) + ProgramLicence()).toUtf8());
         return ExitOk;
     case ParsedCommandLine::SettingsPath:
         Write(io.out, (SettingsPathFor(env.programDir) + QLatin1Char('\n')).toUtf8());

@@ -454,8 +454,17 @@ void GannWindow::cmdOpen_Click()
     const std::optional<QString> chosen = platform().openFileName(GannProjectFilter, QString());
     if (!chosen)
         return;
-    const QString path = *chosen;
+    ReadProjectFile(*chosen);
+}
 
+void GannWindow::OpenProjectFile(const QString& path)
+{
+    if (SaveChangesPrompt())
+        ReadProjectFile(path);
+}
+
+void GannWindow::ReadProjectFile(const QString& path)
+{
     const std::optional<QString> text = ReadTextFile(path);
     if (!text) {
         ShowActionFailed(QStringLiteral("Can't open project file"));
