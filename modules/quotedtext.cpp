@@ -1,31 +1,30 @@
 #include "modules/quotedtext.h"
 
-namespace {
+#include <algorithm>
 
-bool IsControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+QString EscapedControls(QStringView text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            shown += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
 
-}  // namespace
+QString ShortenedText(QStringView text)
+{
+    qsizetype cut = std::min<qsizetype>(text.size(), QuotedTextLimit);
+    if (cut < text.size() && text[cut - 1].isHighSurrogate())
+        --cut;
+    return EscapedControls(text.left(cut)) + (cut < text.size() ? QString(QChar(0x2026)) : QString());
+}
 
 QString QuotedText(QStringView text)
 {
-    QString quoted(QLatin1Char('"'));
-    int shown = 0;
-    qsizetype i = 0;
-    for (; i < text.size() && shown < QuotedTextLimit; ++i, ++shown) {
-        const char16_t c = text[i].unicode();
-        if (IsControl(c)) {
-            static const char hex[] = "0123456789ABCDEF";
-            quoted += QLatin1String("\\x");
-            quoted += QLatin1Char(hex[c >> 4]);
-            quoted += QLatin1Char(hex[c & 0xF]);
-        } else {
-            quoted += text[i];
-            // A character outside the basic plane is two units; it is one character.
-            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                quoted += text[++i];
-        }
-    }
-    if (i < text.size())
-        quoted += QChar(0x2026);
-    return quoted + QLatin1Char('"');
+    return QLatin1Char('"') + ShortenedText(text) + QLatin1Char('"');
 }
