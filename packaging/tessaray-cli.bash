@@ -27,6 +27,8 @@ fib,gann          --layout     compact large
 fib,gann          --lenient    -
 fib,gann          --csv        file:csv
 history           --data       file:csv
+history           --date-format auto mm/dd/yyyy dd/mm/yyyy
+history           --swings     close hl
 history           --threshold  text
 history           --scale      auto
 history           --draws      text

@@ -8,10 +8,9 @@
 #include "forms/shell/settings.h"
 #include "modules/dates.h"
 #include "modules/numbers.h"
+#include "modules/quotedtext.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QRegularExpression>
 #include <limits>
@@ -88,19 +87,43 @@ bool SetEvidenceOption(EvidenceSettings& e, const QString& name, const QString& 
     return true;
 }
 
-bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QString& error)
+// The options that say what is read and how: --data, --date-format, --swings, --threshold.
+std::optional<bool> SetInputOption(HistoryOptions& o, const QString& name, const QString& value, QString& error)
 {
     if (name == QLatin1String("data")) {
-        o.dataFiles << value;
-    } else if (name == QLatin1String("draws") || name == QLatin1String("seed") || name == QLatin1String("block-days")) {
-        return SetEvidenceOption(o.evidence, name, value, error);
+        if (value == QLatin1String("-") && o.dataFiles.contains(value))
+            error = QStringLiteral("--data - reads standard input, which can be given only once");
+        else
+            o.dataFiles << value;
+    } else if (name == QLatin1String("date-format")) {
+        const std::optional<DateOrder> order = ParseDateOrder(value);
+        if (!order)
+            error = QStringLiteral("--date-format is auto, mm/dd/yyyy or dd/mm/yyyy, not %1").arg(QuotedText(value));
+        o.dateOrder = order.value_or(DateOrder::Automatic);
+    } else if (name == QLatin1String("swings")) {
+        if (value == QLatin1String("close") || value == QLatin1String("hl"))
+            o.swings = value == QLatin1String("hl") ? SwingBasis::HighLow : SwingBasis::Close;
+        else
+            error = QStringLiteral("--swings is close or hl, not %1").arg(QuotedText(value));
     } else if (name == QLatin1String("threshold")) {
         const std::optional<double> p = ParseFileNumber(value);
-        if (!p || !(*p > 0) || !(*p < 100)) {
-            error = QStringLiteral("--threshold needs a percentage above 0 and below 100, not %1").arg(QuotedValue(value));
-            return false;
-        }
-        o.threshold = *p;
+        if (p && *p >= MinSwingThreshold && *p <= MaxSwingThreshold)
+            o.threshold = *p;
+        else
+            error = QStringLiteral("--threshold needs a percentage from %1 to %2, not %3")
+                        .arg(GeneralNumber(MinSwingThreshold), GeneralNumber(MaxSwingThreshold), QuotedText(value));
+    } else {
+        return std::nullopt;
+    }
+    return error.isEmpty();
+}
+
+bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QString& error)
+{
+    if (const std::optional<bool> input = SetInputOption(o, name, value, error)) {
+        return *input;
+    } else if (name == QLatin1String("draws") || name == QLatin1String("seed") || name == QLatin1String("block-days")) {
+        return SetEvidenceOption(o.evidence, name, value, error);
     } else if (name == QLatin1String("ratios")) {
         return SetRatios(o, value, error);
     } else if (name == QLatin1String("scale")) {
@@ -154,15 +177,31 @@ struct HistoryRun {
     PooledEvidence evidence;
 };
 
-std::optional<CliFailure> ReadHistory(const QString& path, FileRun& run)
+// The basis the swings of a history are found on: --swings, else High/Low where every
+// bar has both, else closes. Surrogate histories carry their bars' shapes, so they get
+// the basis of the file they come from.
+SwingBasis SwingBasisFor(const HistoryOptions& o, const PriceHistory& history)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return ActionFailed(QStringLiteral("Can't read the price history file"));
-    PriceHistoryRead read = ReadPriceHistory(file.readAll(), QFileInfo(path).fileName());
+    return o.swings.value_or(DefaultSwingBasis(history));
+}
+
+// One file (or standard input for "-"), whole; --swings hl on a file without Highs and
+// Lows is refused rather than quietly run on closes.
+std::optional<CliFailure> ReadHistory(const HistoryOptions& o, const QString& path, const CliStreams& io, FileRun& run)
+{
+    PriceReadOptions options;
+    options.dateOrder = o.dateOrder;
+    const PriceByteSource standardInput = io.in ? PriceByteSource(io.in) : [](char*, qint64) { return qint64(0); };
+    PriceHistoryRead read = path == QLatin1String("-")
+                                ? ReadPriceHistory(standardInput, QStringLiteral("(standard input)"), options)
+                                : LoadPriceHistoryFile(path, options);
     if (!read.history)
-        return CliFailure{ExitRejected, read.problem};
+        return read.failure == PriceReadFailure::CannotRead ? ActionFailed(read.problem)
+                                                             : CliFailure{ExitRejected, read.problem};
     run.history = std::move(*read.history);
+    if (SwingBasisFor(o, run.history) == SwingBasis::HighLow && !run.history.hasHighLow())
+        return CliFailure{ExitRejected, QStringLiteral("%1: --swings hl needs a High and a Low on every row; use "
+                                                       "--swings close.").arg(run.history.fileName)};
     return std::nullopt;
 }
 
@@ -272,8 +311,8 @@ EvidenceRequest EvidenceRequestFor(const HistoryRun& run)
     request.scale = run.options.scale;
     request.today = run.today;
     request.settings = run.options.evidence;
-    const double threshold = run.options.threshold;
-    request.swingRule = [threshold](const PriceHistory& h) { return FindSwings(h, threshold); };
+    const HistoryOptions o = run.options;
+    request.swingRule = [o](const PriceHistory& h) { return FindSwings(h, o.threshold, SwingBasisFor(o, h)); };
     return request;
 }
 
@@ -286,6 +325,7 @@ QByteArray PivotsJson(const std::vector<Swing>& swings)
         JsonObject o;
         o.add(QStringLiteral("date"), JsonDate(s.date))
             .add(QStringLiteral("close"), JsonNumber(s.close))
+            .add(QStringLiteral("price"), JsonNumber(s.price))
             .add(QStringLiteral("kind"), JsonString(KindText(s)))
             .add(QStringLiteral("confirmed"), JsonBool(s.confirmed));
         items.push_back(o.text(false));
@@ -316,6 +356,14 @@ QByteArray ScaleJson(const FileRun& run)
 
 QByteArray ProblemJson(const QString& problem) { return problem.isEmpty() ? JsonNull() : JsonString(problem); }
 
+QByteArray NotesJson(const PriceHistory& history)
+{
+    std::vector<QByteArray> notes;
+    for (const QString& n : PriceReadNoteLines(history))
+        notes.push_back(JsonString(n));
+    return JsonArray(notes);
+}
+
 JsonObject FileJson(const HistoryRun& run, const FileRun& file, const Evidence& evidence)
 {
     JsonObject levels, problems, o;
@@ -332,7 +380,8 @@ JsonObject FileJson(const HistoryRun& run, const FileRun& file, const Evidence& 
         .add(QStringLiteral("levels"), levels.text(false))
         .add(QStringLiteral("problems"), problems.text(false))
         .add(QStringLiteral("evidence"), EvidenceJson(evidence))
-        .add(QStringLiteral("verdicts"), VerdictsJson(evidence));
+        .add(QStringLiteral("verdicts"), VerdictsJson(evidence))
+        .add(QStringLiteral("notes"), NotesJson(file.history));
     return o;
 }
 
@@ -355,7 +404,7 @@ QByteArray HistoryJson(const HistoryRun& run)
 QString SwingLine(const Swing& s)
 {
     QString line = QStringLiteral("  %1  %2  %3")
-                       .arg(FormatMmDdYyyy(s.date), GeneralNumber(s.close).rightJustified(12), KindText(s));
+                       .arg(FormatMmDdYyyy(s.date), GeneralNumber(s.price).rightJustified(12), KindText(s));
     if (!s.confirmed)
         line += QString(4 - KindText(s).size(), QLatin1Char(' ')) + QStringLiteral("  unconfirmed");
     return line;
@@ -418,10 +467,14 @@ QString GannText(const FileRun& file)
 QString FileReport(const HistoryRun& run, const FileRun& file, const Evidence& evidence)
 {
     const PriceHistory& h = file.history;
-    QString text = QStringLiteral("Price history %1: %2 closes from %3 to %4\nSwings of at least %5%\n")
+    QString text = QStringLiteral("Price history %1: %2 closes from %3 to %4\n")
                        .arg(h.fileName).arg(h.bars.size())
-                       .arg(FormatMmDdYyyy(h.bars.front().date), FormatMmDdYyyy(h.bars.back().date),
-                            GeneralNumber(run.options.threshold));
+                       .arg(FormatMmDdYyyy(h.bars.front().date), FormatMmDdYyyy(h.bars.back().date));
+    for (const QString& note : PriceReadNoteLines(h))
+        text += note + QLatin1Char('\n');
+    text += QStringLiteral("Swings of at least %1%%2\n")
+                .arg(GeneralNumber(run.options.threshold),
+                     SwingBasisFor(run.options, h) == SwingBasis::HighLow ? QStringLiteral(", on highs and lows") : QString());
     for (const Swing& s : file.swings)
         text += SwingLine(s) + QLatin1Char('\n');
     text += FibonacciText(run, file) + ExtensionText(run, file) + GannText(file);
@@ -470,7 +523,8 @@ int RunHistoryCommand(const QStringList& args, const CliEnvironment& env, const 
     run.today = run.options.today.value_or(env.computerToday);
     run.files.resize(size_t(run.options.dataFiles.size()));
     for (int f = 0; f < run.options.dataFiles.size(); ++f) {
-        if (std::optional<CliFailure> failure = ReadHistory(run.options.dataFiles[f], run.files[size_t(f)]))
+        const QString& path = run.options.dataFiles[f];
+        if (std::optional<CliFailure> failure = ReadHistory(run.options, path, io, run.files[size_t(f)]))
             return Fail(io, *failure);
     }
     QStringList warnings;

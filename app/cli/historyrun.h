@@ -3,6 +3,7 @@
 #include "app/cli/clicommon.h"
 #include "forms/history/core/evidence.h"
 #include "forms/history/core/pricehistory.h"
+#include "forms/history/core/swings.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -15,7 +16,9 @@
 // after them, file by file and pooled, against surrogate histories.
 
 struct HistoryOptions {
-    QStringList dataFiles;                           // --data, once per file
+    QStringList dataFiles;                           // --data, in order; "-" (standard input) at most once
+    DateOrder dateOrder = DateOrder::Automatic;      // --date-format
+    std::optional<SwingBasis> swings;                // --swings; else High/Low where every bar has both
     double threshold = DefaultSwingThreshold;
     std::optional<std::vector<double>> ratios;       // else the settings file's three
     PriceScaleChoice scale;

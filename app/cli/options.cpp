@@ -3,6 +3,7 @@
 #include "app/cli/clifiles.h"
 #include "modules/dates.h"
 #include "modules/numbers.h"
+#include "modules/quotedtext.h"
 
 #include <QRegularExpression>
 #include <functional>
@@ -187,33 +188,20 @@ bool IsWholeNumberText(const QString& text)
     return text.isEmpty() || ParseFileNumber(text).has_value();
 }
 
+// The rule lives with the price reader's, which the window shows too.
 QString EscapeControls(const QString& text)
 {
-    QString shown;
-    shown.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        // C0, DEL and C1: the C1 range holds the eight-bit CSI that some terminals obey.
-        if (u < 0x20 || (u >= 0x7F && u < 0xA0))
-            shown += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    return shown;
+    return EscapedControls(text);
 }
 
 QString ShortText(const QString& text)
 {
-    qsizetype cut = std::min<qsizetype>(text.size(), QuotedLength);
-    if (cut < text.size() && text[cut - 1].isHighSurrogate())
-        --cut;   // never half a character
-    const QString ellipsis = cut < text.size() ? QString(QChar(0x2026)) : QString();
-    return EscapeControls(text.left(cut)) + ellipsis;
+    return ShortenedText(text);
 }
 
 QString QuotedValue(const QString& text)
 {
-    return QLatin1Char('"') + ShortText(text) + QLatin1Char('"');
+    return QuotedText(text);
 }
 
 QString UsageErrorText(const QString& error)
@@ -397,9 +385,9 @@ QString UsageText()
         "                    [--chart FILE.png|FILE.bmp|-] [--screen WxH] [--lenient]\n"
         "  tessaray-cli fib|gann --csv FILE.csv|-  [--today ..] [--ratios ..] [--layout ..] [--screen ..]\n"
         "                    [--lenient]\n"
-        "  tessaray-cli history --data FILE.csv [--data FILE.csv ..] [--threshold PCT] [--ratios R1,R2,..]\n"
-        "                    [--scale 10^k|auto] [--draws N] [--seed S] [--block-days B] [--today DATE]\n"
-        "                    [--format report|json]\n"
+        "  tessaray-cli history --data FILE.csv|- [--data FILE.csv ..] [--date-format auto|mm/dd/yyyy|dd/mm/yyyy]\n"
+        "                    [--swings close|hl] [--threshold PCT] [--ratios R1,R2,..] [--scale 10^k|auto]\n"
+        "                    [--draws N] [--seed S] [--block-days B] [--today DATE] [--format report|json]\n"
         "  tessaray-cli --help | --version | --settings-path\n"
         "\n"
         "A NUMBER is one number (digits, one \".\", optional sign and exponent); --lenient reads\n"

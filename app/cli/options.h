@@ -2,6 +2,7 @@
 #include "forms/shell/settings.h"
 #include "modules/dates.h"
 #include "modules/layout.h"
+#include "modules/quotedtext.h"
 
 #include <QDate>
 #include <QSize>
@@ -76,7 +77,7 @@ bool IsWholeNumberText(const QString& text);
 // QuotedLength characters and then "…", control characters (a NUL, an escape
 // sequence from a file) as \xNN, so a hostile text can neither flood nor drive the
 // terminal.
-constexpr int QuotedLength = 40;
+constexpr int QuotedLength = QuotedTextLimit;
 QString QuotedValue(const QString& text);
 // The same without the quotes (an option's name).
 QString ShortText(const QString& text);

@@ -195,7 +195,7 @@ std::optional<int> frmPriceHistory::SwingNear(const QPointF& at) const
     std::optional<int> best;
     double bestDistance = PickRadiusPx;
     for (int i = 0; i < int(m_swings.size()); ++i) {
-        const QPointF p = m_chart->mapToPosition(QPointF(AxisTime(m_swings[i].date), m_swings[i].close));
+        const QPointF p = m_chart->mapToPosition(QPointF(AxisTime(m_swings[i].date), m_swings[i].price));
         const double d = QLineF(p, at).length();
         if (d <= bestDistance) {
             bestDistance = d;
@@ -406,9 +406,9 @@ void frmPriceHistory::DrawSwingMarkers()
     m_lows = Markers(QStringLiteral("Swing low"), QColor(0x1f, 0x77, 0xb4), QScatterSeries::MarkerShapeRectangle, 9);
     m_selected = Markers(QStringLiteral("Chosen"), QColor(0xff, 0xd7, 0x00), QScatterSeries::MarkerShapeCircle, 15);
     for (const Swing& s : m_swings)
-        (s.kind == SwingKind::High ? m_highs : m_lows)->append(AxisTime(s.date), s.close);
+        (s.kind == SwingKind::High ? m_highs : m_lows)->append(AxisTime(s.date), s.price);
     for (const int i : m_selection)
-        m_selected->append(AxisTime(m_swings[i].date), m_swings[i].close);
+        m_selected->append(AxisTime(m_swings[i].date), m_swings[i].price);
     for (QScatterSeries* s : {m_selected, m_highs, m_lows}) {
         m_chart->addSeries(s);
         s->attachAxis(m_dateAxis);
@@ -531,7 +531,7 @@ void frmPriceHistory::SelectSwing(int index)
 
 void frmPriceHistory::ProjectGannFrom(const Swing& swing)
 {
-    const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.close);
+    const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.price);
     auto state = std::make_unique<GannState>();
     LoadGannState(*state, Layout::Large, platform().today(), 0);
     GannProjection g;
@@ -546,7 +546,7 @@ void frmPriceHistory::ProjectGannFrom(const Swing& swing)
     m_levelDates = g.dates;
     const QString onSquare = PriceBoxText(g.squarePrice);
     lblProjection->setText(QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
-                               .arg(FormatShortDate(swing.date), GeneralNumber(swing.close), onSquare, scale.text()));
+                               .arg(FormatShortDate(swing.date), GeneralNumber(swing.price), onSquare, scale.text()));
     emit GannRequested(onSquare, swing.date);
 }
 
@@ -562,7 +562,7 @@ void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newe
     m_levelPrices.assign(state.PotentialPrice.begin() + 1, state.PotentialPrice.begin() + 4);
     m_levelDates.assign(state.PotentialDate.begin() + 1, state.PotentialDate.begin() + 1 + state.DateLevelCount);
     lblProjection->setText(QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
-                               .arg(FormatShortDate(older.date), GeneralNumber(older.close),
-                                    FormatShortDate(newer.date), GeneralNumber(newer.close)));
-    emit FibonacciRequested(older.close, older.date, newer.close, newer.date);
+                               .arg(FormatShortDate(older.date), GeneralNumber(older.price),
+                                    FormatShortDate(newer.date), GeneralNumber(newer.price)));
+    emit FibonacciRequested(older.price, older.date, newer.price, newer.date);
 }

@@ -184,7 +184,7 @@ private slots:
                                              << "Ratios must be in increasing order";
         QTest::newRow("no data") << QStringList{"--threshold", "5"} << 64 << "tessaray-cli: history needs --data";
         QTest::newRow("threshold 100") << QStringList{"--data", djia, "--threshold", "100"} << 64
-                                       << "tessaray-cli: --threshold needs a percentage above 0 and below 100";
+                                       << "tessaray-cli: --threshold needs a percentage from 0.1 to 50";
         QTest::newRow("scale 10") << QStringList{"--data", djia, "--scale", "10"} << 64 << "tessaray-cli: --scale is auto";
         QTest::newRow("listing is not a history format") << QStringList{"--data", djia, "--format", "listing"} << 64
                                                          << "tessaray-cli: --format is report or json";

@@ -1,209 +1,81 @@
 #include "forms/history/core/pricehistory.h"
 
-#include "modules/numbers.h"
-#include "modules/textfile.h"
+#include "forms/history/core/pricereader.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QStringList>
+#include <QLocale>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
-// One line's fields: separated by commas, a field in double quotes may hold commas and
-// doubled quotes. Returns false for a quote that is never closed on the line.
-bool SplitCsvLine(const QString& line, QStringList& fields)
+// Pieces of 64 KB: a read costs a microsecond or two, a thousand of them for a 60 MB
+// file, and the buffer is small enough to come from the allocator's pool, not fresh
+// pages, for the many short files a window or a script opens.
+constexpr qint64 ChunkBytes = 64 * 1024;
+
+// Room for every line of the file: more than its rows, never fewer, so the table is
+// allocated once. Pages of it that no bar reaches are never touched, so they cost no
+// memory.
+qint64 LineEnds(const char* data, qint64 size)
 {
-    if (!line.contains(QLatin1Char('"'))) {
-        fields = line.split(QLatin1Char(','));   // the usual export: no quotes at all
-        return true;
-    }
-    fields.clear();
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (quoted) {
-            if (c != QLatin1Char('"'))
-                field += c;
-            else if (i + 1 < line.size() && line.at(i + 1) == QLatin1Char('"'))
-                field += line.at(++i);
-            else
-                quoted = false;
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            fields << field;
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields << field;
-    return !quoted;
+    const qint64 lf = std::count(data, data + size, '\n');
+    return lf > 0 ? lf : std::count(data, data + size, '\r');
 }
 
-// Where each known column sits; -1 when the file has none.
-struct Columns {
-    int date = -1, close = -1, open = -1, high = -1, low = -1;
-    int needed() const { return std::max(date, close) + 1; }
-};
-
-Columns FindColumns(const QStringList& header)
+QString Counted(qint64 n)
 {
-    Columns c;
-    // The first column of a name counts; names are compared without case or blanks
-    // around them, so " close " and "CLOSE" both find the close.
-    const std::pair<const char*, int Columns::*> names[] = {
-        {"date", &Columns::date}, {"close", &Columns::close}, {"open", &Columns::open},
-        {"high", &Columns::high}, {"low", &Columns::low}};
-    for (int i = header.size() - 1; i >= 0; --i) {
-        const QString name = header[i].trimmed().toLower();
-        for (const auto& [text, member] : names) {
-            if (name == QLatin1String(text))
-                c.*member = i;
-        }
-    }
-    return c;
+    return QLocale(QLocale::English).toString(n);
 }
 
-// An optional price column: empty or unreadable cells give no value.
-double OptionalPrice(const QStringList& fields, int column)
+PriceHistoryRead CannotRead(const QString& name, const QString& reason)
 {
-    if (column < 0 || column >= fields.size())
-        return NAN;
-    const std::optional<double> v = ParseFileNumber(fields[column]);
-    return v && *v > 0 ? *v : NAN;
+    return {std::nullopt, QStringLiteral("Can't read the price history file %1: %2").arg(name, reason),
+            PriceReadFailure::CannotRead};
 }
 
-class HistoryParser {
-public:
-    explicit HistoryParser(const QString& fileName) : m_fileName(fileName) {}
-    PriceHistoryRead parse(const QStringList& lines);
-
-private:
-    // The refusal for line `line` (1-based as an editor counts).
-    PriceHistoryRead refuse(int line, const QString& why) const
-    {
-        return {std::nullopt, QStringLiteral("%1, line %2: %3").arg(m_fileName).arg(line).arg(why)};
-    }
-    std::optional<PriceHistoryRead> readRow(const QStringList& fields, int line);
-    std::optional<PriceHistoryRead> refuseRepeatedDate() const;
-
-    QString m_fileName;
-    Columns m_columns;
-    std::vector<PriceBar> m_bars;
-    std::vector<int> m_lines;   // the line of each bar, for the repeated-date message
-};
-
-std::optional<PriceHistoryRead> HistoryParser::readRow(const QStringList& fields, int line)
+// Reads the source to its end through the reader; nullopt when the source failed.
+std::optional<PriceHistoryRead> ReadThrough(PriceFileReader& reader, const PriceByteSource& source, qint64 total,
+                                            const PriceReadOptions& options)
 {
-    if (fields.size() < m_columns.needed())
-        return refuse(line, QStringLiteral("the row has %1 values; the Date and Close columns need %2.")
-                                .arg(fields.size()).arg(m_columns.needed()));
-    PriceBar bar;
-    const QString dateText = fields[m_columns.date].trimmed();
-    const std::optional<QDate> date = ParseHistoryDate(dateText);
-    if (!date)
-        return refuse(line, QStringLiteral("\"%1\" is not a date (yyyy-mm-dd or m/d/yyyy).").arg(dateText));
-    const QString closeText = fields[m_columns.close].trimmed();
-    const std::optional<double> close = ParseFileNumber(closeText);
-    if (!close)
-        return refuse(line, QStringLiteral("the close \"%1\" is not a number.").arg(closeText));
-    if (!(*close > 0))
-        return refuse(line, QStringLiteral("the close %1 is not above 0.").arg(closeText));
-    bar.date = *date;
-    bar.close = *close;
-    bar.open = OptionalPrice(fields, m_columns.open);
-    bar.high = OptionalPrice(fields, m_columns.high);
-    bar.low = OptionalPrice(fields, m_columns.low);
-    m_bars.push_back(bar);
-    m_lines.push_back(line);
-    return std::nullopt;
-}
-
-std::optional<PriceHistoryRead> HistoryParser::refuseRepeatedDate() const
-{
-    std::vector<size_t> order(m_bars.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [this](size_t a, size_t b) { return m_bars[a].date < m_bars[b].date; });
-    for (size_t k = 1; k < order.size(); ++k) {
-        const PriceBar& bar = m_bars[order[k]];
-        if (bar.date == m_bars[order[k - 1]].date)
-            return refuse(m_lines[order[k]], QStringLiteral("the date %1 is repeated (first on line %2).")
-                                                 .arg(bar.date.toString(QStringLiteral("M/d/yyyy")))
-                                                 .arg(m_lines[order[k - 1]]));
+    const std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
+    qint64 done = 0;
+    for (;;) {
+        const qint64 n = source(buffer.get(), ChunkBytes);
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0 || !reader.feed(buffer.get(), n))
+            break;
+        done += n;
+        if (options.progress)
+            options.progress(done, total);
     }
-    return std::nullopt;
-}
-
-PriceHistoryRead HistoryParser::parse(const QStringList& lines)
-{
-    QStringList fields;
-    int headerLine = 0;
-    for (int i = 0; i < lines.size(); ++i) {
-        const int line = i + 1;
-        if (lines[i].trimmed().isEmpty())
-            continue;   // blank lines, such as one left at the end, hold no row
-        if (!SplitCsvLine(lines[i], fields))
-            return refuse(line, QStringLiteral("a quoted value is not closed."));
-        if (headerLine == 0) {
-            headerLine = line;
-            m_columns = FindColumns(fields);
-            if (m_columns.date < 0 || m_columns.close < 0)
-                return refuse(line, QStringLiteral("the header row needs a Date and a Close column."));
-            continue;
-        }
-        if (const std::optional<PriceHistoryRead> refused = readRow(fields, line))
-            return *refused;
-    }
-    if (headerLine == 0)
-        return refuse(1, QStringLiteral("the file holds no header row."));
-    if (m_bars.empty())
-        return refuse(headerLine, QStringLiteral("no prices follow the header row."));
-    if (const std::optional<PriceHistoryRead> refused = refuseRepeatedDate())
-        return *refused;
-
-    PriceHistory history;
-    history.fileName = m_fileName;
-    history.bars = std::move(m_bars);
-    std::stable_sort(history.bars.begin(), history.bars.end(),
-                     [](const PriceBar& a, const PriceBar& b) { return a.date < b.date; });
-    return {std::move(history), QString()};
-}
-
-// Digits only, at most `width` of them; -1 otherwise.
-int Digits(QStringView text, int minWidth, int maxWidth)
-{
-    if (text.size() < minWidth || text.size() > maxWidth)
-        return -1;
-    int value = 0;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        value = value * 10 + (c.unicode() - '0');
-    }
-    return value;
+    return reader.finish();
 }
 
 }  // namespace
 
-std::optional<QDate> ParseHistoryDate(const QString& text)
+std::optional<DateOrder> ParseDateOrder(QStringView token)
 {
-    const bool iso = text.contains(QLatin1Char('-'));
-    const QList<QStringView> parts = QStringView(text).split(iso ? QLatin1Char('-') : QLatin1Char('/'));
-    if (parts.size() != 3)
-        return std::nullopt;
-    const int year = iso ? Digits(parts[0], 4, 4) : Digits(parts[2], 4, 4);
-    const int month = iso ? Digits(parts[1], 1, 2) : Digits(parts[0], 1, 2);
-    const int day = iso ? Digits(parts[2], 1, 2) : Digits(parts[1], 1, 2);
-    const QDate date(year, month, day);
-    if (year < 100 || !date.isValid())
-        return std::nullopt;
-    return date;
+    const QString t = token.trimmed().toString().toLower();
+    if (t == QLatin1String("auto"))
+        return DateOrder::Automatic;
+    if (t == QLatin1String("mm/dd/yyyy") || t == QLatin1String("m/d/yyyy"))
+        return DateOrder::MonthFirst;
+    if (t == QLatin1String("dd/mm/yyyy") || t == QLatin1String("d/m/yyyy"))
+        return DateOrder::DayFirst;
+    return std::nullopt;
+}
+
+QString DateOrderToken(DateOrder order)
+{
+    switch (order) {
+    case DateOrder::MonthFirst: return QStringLiteral("mm/dd/yyyy");
+    case DateOrder::DayFirst: return QStringLiteral("dd/mm/yyyy");
+    case DateOrder::Automatic: break;
+    }
+    return QStringLiteral("auto");
 }
 
 std::vector<double> PriceHistory::closes() const
@@ -220,19 +92,84 @@ bool PriceHistory::hasCandles() const
     return !bars.empty() && std::all_of(bars.begin(), bars.end(), [](const PriceBar& b) { return b.hasCandle(); });
 }
 
-PriceHistoryRead ReadPriceHistory(const QByteArray& bytes, const QString& fileName)
+bool PriceHistory::hasHighLow() const
 {
-    QString text = DecodeFileText(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);   // a byte order mark, as spreadsheets write it
-    return HistoryParser(fileName).parse(SplitFileLines(text));
+    return !bars.empty() && std::all_of(bars.begin(), bars.end(), [](const PriceBar& b) {
+        return !std::isnan(b.high) && !std::isnan(b.low);
+    });
 }
 
-PriceHistoryRead LoadPriceHistoryFile(const QString& path)
+QStringList PriceReadNoteLines(const PriceHistory& history)
 {
-    const QString name = QFileInfo(path).fileName();
+    const PriceReadNotes& n = history.notes;
+    QStringList lines;
+    if (n.skippedRows == 1)
+        lines << QStringLiteral("1 row without prices was skipped, on line %1.").arg(n.firstSkippedLine);
+    else if (n.skippedRows > 1)
+        lines << QStringLiteral("%1 rows without prices were skipped, the first on line %2.")
+                     .arg(Counted(n.skippedRows)).arg(n.firstSkippedLine);
+    if (n.intradayRows > 0)
+        lines << QStringLiteral("%1 intraday bars were taken per day into %2 days: %3.")
+                     .arg(Counted(n.intradayRows), Counted(qint64(history.bars.size())),
+                          history.hasHighLow() ? QStringLiteral("the open of the first bar, the highest high, the lowest "
+                                                                "low and the close of the last")
+                                               : QStringLiteral("the close of each day's last bar"));
+    if (n.slashDates != DateOrder::Automatic)
+        lines << (n.slashOrderLine > 0
+                      ? QStringLiteral("Dates were read as %1, the only order line %2's date fits.")
+                            .arg(DateOrderToken(n.slashDates)).arg(n.slashOrderLine)
+                      : QStringLiteral("Dates were read as %1, as chosen.").arg(DateOrderToken(n.slashDates)));
+    if (n.guessedDecimalMark)
+        lines << QStringLiteral("No number showed its decimal mark, so numbers such as the one on line %1 were read "
+                                "with a decimal %2.")
+                     .arg(n.guessedMarkLine)
+                     .arg(n.guessedDecimalMark == ',' ? QStringLiteral("comma") : QStringLiteral("point"));
+    return lines;
+}
+
+PriceHistoryRead ReadPriceHistory(const QByteArray& bytes, const QString& fileName, const PriceReadOptions& options)
+{
+    PriceFileReader reader(fileName, options.dateOrder);
+    reader.reserveRows(LineEnds(bytes.constData(), bytes.size()) + 1);
+    reader.feed(bytes.constData(), bytes.size());
+    return reader.finish();
+}
+
+PriceHistoryRead ReadPriceHistory(const PriceByteSource& source, const QString& fileName,
+                                  const PriceReadOptions& options)
+{
+    PriceFileReader reader(fileName, options.dateOrder);
+    if (std::optional<PriceHistoryRead> read = ReadThrough(reader, source, 0, options))
+        return std::move(*read);
+    return CannotRead(fileName, QStringLiteral("the input could not be read"));
+}
+
+PriceHistoryRead LoadPriceHistoryFile(const QString& path, const PriceReadOptions& options)
+{
+    // A pipe would block the read and a device could feed it without end; neither is
+    // opened. The system's own words say what else is wrong.
+    const QFileInfo info(path);
+    if (info.isDir())
+        return CannotRead(path, QStringLiteral("Is a directory"));
+    if (info.exists() && !info.isFile())
+        return CannotRead(path, QStringLiteral("Not a regular file"));
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return {std::nullopt, QStringLiteral("%1: the file cannot be read.").arg(name)};
-    return ReadPriceHistory(file.readAll(), name);
+    if (!file.open(QIODevice::ReadOnly))
+        return CannotRead(path, file.errorString());
+
+    qint64 lines = 0;
+    {
+        const std::unique_ptr<char[]> buffer(new char[ChunkBytes]);
+        for (qint64 n; (n = file.read(buffer.get(), ChunkBytes)) > 0;)
+            lines += LineEnds(buffer.get(), n);
+    }
+    if (file.error() != QFileDevice::NoError || !file.seek(0))
+        return CannotRead(path, file.errorString());
+
+    PriceFileReader reader(info.fileName(), options.dateOrder);
+    reader.reserveRows(lines + 1);
+    const auto source = [&file](char* data, qint64 size) { return file.read(data, size); };
+    if (std::optional<PriceHistoryRead> read = ReadThrough(reader, source, info.size(), options))
+        return std::move(*read);
+    return CannotRead(path, file.errorString());
 }
