@@ -8,130 +8,79 @@
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
 
-#include <QCandlestickSeries>
-#include <QCandlestickSet>
-#include <QChart>
-#include <QChartView>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTimeAxis>
-#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QLineSeries>
+#include <QLineEdit>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QPushButton>
-#include <QScatterSeries>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QThread>
-#include <QTimer>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
-#include <functional>
-#include <memory>
 
 namespace {
 
 const QString PriceHistoryFilter = QStringLiteral("Price History (CSV)| *.csv");
-constexpr int LoadBlinkMs = 150;    // a load that takes longer shows the progress bar
-constexpr int PickRadiusPx = 10;    // how near a click must come to a swing's marker
+constexpr int LoadBlinkMs = 150;          // work that takes longer shows the progress bar
+constexpr int ThresholdPauseMs = 700;     // a pause in typing this long applies the threshold
+constexpr int LargestScaleChoice = 9;     // the Square of Nine scales offered: 10^-9 .. 10^9
 
-qreal AxisTime(const QDate& date) { return qreal(date.startOfDay().toMSecsSinceEpoch()); }
+const QString OpenHint = QStringLiteral("Open a CSV file of daily prices (Date and Close columns).");
+const QString ClickHint = QStringLiteral("Click a swing to project the Square of Nine from it; "
+                                         "click a second to project Fibonacci from the two.");
 
-// The price chart: the wheel zooms around the pointer, dragging pans, a click without
-// a drag picks the nearest swing marker; + / - zoom, the arrows pan, Home shows all.
-class HistoryChartView : public QChartView {
-public:
-    explicit HistoryChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent)
-    {
-        setRenderHint(QPainter::Antialiasing);
-        setFocusPolicy(Qt::StrongFocus);
-    }
-    std::function<void(const QPointF&)> onClick;
-
-protected:
-    void wheelEvent(QWheelEvent* e) override
-    {
-        zoomAround(e->position(), e->angleDelta().y() > 0 ? 1.25 : 0.8);
-        e->accept();
-    }
-    void mousePressEvent(QMouseEvent* e) override
-    {
-        m_pressAt = m_lastAt = e->position();
-        m_dragging = e->button() == Qt::LeftButton;
-        e->accept();
-    }
-    void mouseMoveEvent(QMouseEvent* e) override
-    {
-        if (!m_dragging)
-            return;
-        const QPointF step = e->position() - m_lastAt;
-        chart()->scroll(-step.x(), step.y());
-        m_lastAt = e->position();
-    }
-    void mouseReleaseEvent(QMouseEvent* e) override
-    {
-        const bool click = m_dragging && (e->position() - m_pressAt).manhattanLength() < 4;
-        m_dragging = false;
-        if (click && onClick)
-            onClick(e->position());
-    }
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        const QRectF area = chart()->plotArea();
-        switch (e->key()) {
-        case Qt::Key_Plus: zoomAround(area.center(), 1.25); break;
-        case Qt::Key_Minus: zoomAround(area.center(), 0.8); break;
-        case Qt::Key_Left: chart()->scroll(-area.width() / 10, 0); break;
-        case Qt::Key_Right: chart()->scroll(area.width() / 10, 0); break;
-        case Qt::Key_Up: chart()->scroll(0, area.height() / 10); break;
-        case Qt::Key_Down: chart()->scroll(0, -area.height() / 10); break;
-        case Qt::Key_Home: chart()->zoomReset(); break;
-        default: QChartView::keyPressEvent(e);
-        }
-    }
-
-private:
-    // Zooms the time axis only: prices keep their whole range in view.
-    void zoomAround(const QPointF& at, double factor)
-    {
-        const QRectF area = chart()->plotArea();
-        const double width = area.width() / factor;
-        const double left = at.x() - (at.x() - area.left()) / factor;
-        chart()->zoomIn(QRectF(left, area.top(), width, area.height()));
-    }
-
-    QPointF m_pressAt, m_lastAt;
-    bool m_dragging = false;
-};
-
-QLineSeries* DashedLine(const QColor& color)
+// The threshold as typed: a number of percent, a "%" after it allowed. Anything else,
+// or a number outside the range the swing rule accepts, is refused as a whole: turning
+// "150" into 15 or 50 would show swings the trader never asked for.
+std::optional<double> ReadThreshold(QString text)
 {
-    auto* line = new QLineSeries();
-    QPen pen(color);
-    pen.setStyle(Qt::DashLine);
-    pen.setWidthF(1.2);
-    line->setPen(pen);
-    return line;
+    text = text.trimmed();
+    if (text.endsWith(QLatin1Char('%')))
+        text.chop(1);
+    const std::optional<double> value = ParseFileNumber(text.trimmed());
+    if (!value || *value < MinSwingThreshold || *value > MaxSwingThreshold)
+        return std::nullopt;
+    return value;
 }
 
-QScatterSeries* Markers(const QString& name, const QColor& color, QScatterSeries::MarkerShape shape, qreal size)
+QString ThresholdMessage()
 {
-    auto* s = new QScatterSeries();
-    s->setName(name);
-    s->setColor(color);
-    s->setBorderColor(color.darker());
-    s->setMarkerShape(shape);
-    s->setMarkerSize(size);
-    return s;
+    return QStringLiteral("Enter a swing threshold from %1 to %2 percent.")
+        .arg(GeneralNumber(MinSwingThreshold), GeneralNumber(MaxSwingThreshold));
 }
+
+// The evidence table as a spreadsheet takes it: tab-separated, with the headings.
+QString TableText(const QTableWidget& table)
+{
+    const auto cell = [](const QTableWidgetItem* item) {
+        return item ? item->text().replace(QRegularExpression(QStringLiteral("[\t\r\n]+")), QStringLiteral(" "))
+                    : QString();
+    };
+    QStringList heading{QString()};
+    for (int c = 0; c < table.columnCount(); ++c)
+        heading << cell(table.horizontalHeaderItem(c));
+    QStringList lines{heading.join(QLatin1Char('\t'))};
+    for (int r = 0; r < table.rowCount(); ++r) {
+        QStringList row{cell(table.verticalHeaderItem(r))};
+        for (int c = 0; c < table.columnCount(); ++c)
+            row << cell(table.item(r, c));
+        lines << row.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString Degrees(int angle) { return QString::number(angle) + QChar(0x00B0); }
 
 }  // namespace
 
@@ -145,64 +94,40 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
     // Roomy on a large screen, never larger than a small one.
     const QSize screen = platform().screenSize();
     resize(std::min(1180, screen.width()), std::min(720, screen.height() - 40));
+    ShowStatus();
 }
 
 void frmPriceHistory::CreateControls()
 {
     cmdOpen = Named(new QPushButton(QStringLiteral("&Open..."), this), "cmdOpen");
-    lblFile = Named(new QLabel(QStringLiteral("Open a CSV file of daily prices (Date and Close columns)."), this),
-                    "lblFile");
-    spnThreshold = Named(new QDoubleSpinBox(this), "spnThreshold");
-    spnThreshold->setRange(0.5, 50);
-    spnThreshold->setSingleStep(0.5);
-    spnThreshold->setDecimals(1);
-    spnThreshold->setSuffix(QStringLiteral(" %"));
-    spnThreshold->setValue(DefaultSwingThreshold);
+    lblFile = Named(new QLabel(this), "lblFile");
+    lblFile->setWordWrap(true);
+    txtThreshold = Named(new QLineEdit(GeneralNumber(DefaultSwingThreshold), this), "txtThreshold");
+    txtThreshold->setMaximumWidth(txtThreshold->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+    txtThreshold->setToolTip(ThresholdMessage());
+    m_thresholdPause.setSingleShot(true);
+    m_thresholdPause.setInterval(ThresholdPauseMs);
     cboScale = Named(new QComboBox(this), "cboScale");
     cboScale->addItem(QStringLiteral("auto"));
-    for (int k = -6; k <= 6; ++k)
+    for (int k = -LargestScaleChoice; k <= LargestScaleChoice; ++k)
         cboScale->addItem(PriceScale{k}.text(), k);
-    CreateChart();
+    chkLogScale = Named(new QCheckBox(QStringLiteral("&Logarithmic prices"), this), "chkLogScale");
+    pbPrices = Named(new PriceChart(this), "pbPrices");
     CreateEvidenceControls();
     LayOutControls();
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmPriceHistory::cmdOpen_Click);
-    connect(spnThreshold, &QDoubleSpinBox::valueChanged, this, [this] { FindSwingsAgain(); });
-    connect(cboScale, &QComboBox::currentIndexChanged, this, [this] { FindSwingsAgain(); });
-}
-
-void frmPriceHistory::CreateChart()
-{
-    m_chart = new QChart();
-    m_chart->legend()->setAlignment(Qt::AlignBottom);
-    m_dateAxis = new QDateTimeAxis();
-    m_dateAxis->setFormat(QStringLiteral("MM/yyyy"));
-    m_priceAxis = new QValueAxis();
-    m_priceAxis->setLabelFormat(QStringLiteral("%.6g"));
-    m_priceAxis->setTickCount(9);
-    m_chart->addAxis(m_dateAxis, Qt::AlignBottom);
-    m_chart->addAxis(m_priceAxis, Qt::AlignLeft);
-    auto* view = Named(new HistoryChartView(m_chart, this), "chvPrices");
-    view->onClick = [this](const QPointF& at) {
-        if (const std::optional<int> swing = SwingNear(at))
-            SelectSwing(*swing);
-    };
-    chvPrices = view;
-}
-
-std::optional<int> frmPriceHistory::SwingNear(const QPointF& at) const
-{
-    std::optional<int> best;
-    double bestDistance = PickRadiusPx;
-    for (int i = 0; i < int(m_swings.size()); ++i) {
-        const QPointF p = m_chart->mapToPosition(QPointF(AxisTime(m_swings[i].date), m_swings[i].close));
-        const double d = QLineF(p, at).length();
-        if (d <= bestDistance) {
-            bestDistance = d;
-            best = i;
-        }
-    }
-    return best;
+    connect(txtThreshold, &QLineEdit::textEdited, this, [this] {
+        m_refusedThreshold.clear();
+        m_thresholdPause.start();
+    });
+    connect(&m_thresholdPause, &QTimer::timeout, this, [this] { ApplyThreshold(false); });
+    // Enter, and Tab or a click elsewhere.
+    connect(txtThreshold, &QLineEdit::editingFinished, this, [this] { ApplyThreshold(true); });
+    connect(cboScale, &QComboBox::currentIndexChanged, this, [this] { Recalculate(false); });
+    connect(chkLogScale, &QCheckBox::toggled, pbPrices, &PriceChart::setLogarithmic);
+    connect(pbPrices, &PriceChart::swingClicked, this, &frmPriceHistory::SelectSwing);
+    WhenRatiosChange(this, [this] { Recalculate(false); });
 }
 
 void frmPriceHistory::CreateEvidenceControls()
@@ -215,19 +140,25 @@ void frmPriceHistory::CreateEvidenceControls()
     tblEvidence->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblEvidence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     tblEvidence->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Ctrl+C and the context menu copy the whole table, whatever cell is current.
+    actCopyEvidence = Named(new QAction(QStringLiteral("&Copy"), tblEvidence), "actCopyEvidence");
+    actCopyEvidence->setShortcut(QKeySequence::Copy);
+    actCopyEvidence->setShortcutContext(Qt::WidgetShortcut);
+    tblEvidence->addAction(actCopyEvidence);
+    tblEvidence->setContextMenuPolicy(Qt::ActionsContextMenu);
+    tblEvidence->installEventFilter(this);
+    connect(actCopyEvidence, &QAction::triggered, this, &frmPriceHistory::CopyEvidence);
+
     lblVerdict = Named(new QLabel(this), "lblVerdict");
     lblVerdict->setWordWrap(true);
-    lblProjection = Named(new QLabel(QStringLiteral("Click a swing to project the Square of Nine from it; "
-                                                    "click a second to project Fibonacci from the two."),
-                                     this),
-                          "lblProjection");
+    lblProjection = Named(new QLabel(this), "lblProjection");
     lblProjection->setWordWrap(true);
     prgLoad = Named(new QProgressBar(this), "prgLoad");
     prgLoad->setRange(0, 0);
     prgLoad->hide();
 }
 
-// The file and the two settings in a row on top; the chart beside the evidence, which
+// The file and the settings in a row on top; the chart beside the evidence, which
 // keeps its own width as the window grows; the projection's line and the progress bar
 // below.
 void frmPriceHistory::LayOutControls()
@@ -237,11 +168,15 @@ void frmPriceHistory::LayOutControls()
     top->addWidget(lblFile, 1);
     auto* lblThreshold = new QLabel(QStringLiteral("Swing &threshold:"), this);
     top->addWidget(lblThreshold);
-    top->addWidget(spnThreshold);
+    top->addWidget(txtThreshold);
+    top->addWidget(new QLabel(QStringLiteral("%"), this));
     auto* lblScale = new QLabel(QStringLiteral("Gann price &scale:"), this);
+    top->addSpacing(8);
     top->addWidget(lblScale);
     top->addWidget(cboScale);
-    lblThreshold->setBuddy(spnThreshold);
+    top->addSpacing(8);
+    top->addWidget(chkLogScale);
+    lblThreshold->setBuddy(txtThreshold);
     lblScale->setBuddy(cboScale);
 
     auto* side = new QWidget(this);
@@ -252,7 +187,7 @@ void frmPriceHistory::LayOutControls()
     sideLayout->addWidget(lblVerdict);
     sideLayout->addStretch(1);
     auto* split = new QSplitter(this);
-    split->addWidget(chvPrices);
+    split->addWidget(pbPrices);
     split->addWidget(side);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
@@ -263,15 +198,32 @@ void frmPriceHistory::LayOutControls()
     layout->addWidget(split, 1);
     layout->addWidget(lblProjection);
     layout->addWidget(prgLoad);
+    setTabOrder(cmdOpen, txtThreshold);
+    setTabOrder(txtThreshold, cboScale);
+    setTabOrder(cboScale, chkLogScale);
+    setTabOrder(chkLogScale, pbPrices);
+    setTabOrder(pbPrices, tblEvidence);
 }
 
 void frmPriceHistory::closeEvent(QCloseEvent* event)
 {
-    // The load runs in a nested event loop; the window must outlive it.
-    if (m_loading)
+    // The work runs in a nested event loop; the window must outlive it.
+    if (m_busy)
         event->ignore();
     else
         QWidget::closeEvent(event);
+}
+
+// A table view copies its current cell on Ctrl+C before any shortcut sees the key; the
+// trader wants the whole table.
+bool frmPriceHistory::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tblEvidence && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        CopyEvidence();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmPriceHistory::cmdOpen_Click()
@@ -281,14 +233,14 @@ void frmPriceHistory::cmdOpen_Click()
         LoadFile(*path);
 }
 
-bool frmPriceHistory::LoadFile(const QString& path)
+// Work on a long history runs on a worker thread while this one keeps painting; the
+// progress bar appears only for work that outlasts a blink. The trader's clicks and
+// keys wait until it is done.
+void frmPriceHistory::RunInBackground(const std::function<void()>& work)
 {
-    // Reading runs on a worker thread while this thread keeps painting; the progress
-    // bar appears only for a load that outlasts a blink.
-    m_loading = true;
+    m_busy = true;
     cmdOpen->setEnabled(false);
-    PriceHistoryRead read;
-    std::unique_ptr<QThread> worker(QThread::create([&read, path] { read = LoadPriceHistoryFile(path); }));
+    std::unique_ptr<QThread> worker(QThread::create(work));
     QEventLoop wait;
     QTimer blink;
     blink.setSingleShot(true);
@@ -301,13 +253,45 @@ bool frmPriceHistory::LoadFile(const QString& path)
     blink.stop();
     prgLoad->hide();
     cmdOpen->setEnabled(true);
-    m_loading = false;
+    m_busy = false;
+}
 
-    if (!read.history) {
-        ShowProblem(read.problem);
+bool frmPriceHistory::LoadFile(const QString& path)
+{
+    if (m_busy)
+        return false;
+    const double threshold = m_threshold;
+    const FibRatios ratios = CurrentRatios();
+    const PriceScaleChoice scale = ScaleChoice();
+    const QDate today = platform().today();
+    QString problem;
+    ChartBars bars;
+    std::vector<Swing> swings;
+    Evidence evidence;
+    RunInBackground([&] {
+        PriceHistoryRead read = LoadPriceHistoryFile(path);
+        if (!read.history) {
+            problem = read.problem;
+            return;
+        }
+        bars = ChartBars(std::make_shared<const PriceHistory>(std::move(*read.history)));
+        swings = FindSwings(*bars.history(), threshold);
+        evidence = MeasureEvidence(swings, ratios, scale, today);
+    });
+    if (!bars.history()) {
+        ShowProblem(problem);
         return false;
     }
-    ShowHistory(std::move(*read.history));
+    m_history = bars.sharedHistory();
+    m_swings = std::move(swings);
+    m_evidence = evidence;
+    m_selection.clear();
+    m_levelPrices.clear();
+    m_levelDates.clear();
+    pbPrices->setBars(std::move(bars));
+    pbPrices->setSwings(m_swings);
+    ShowEvidence();
+    ShowStatus();
     return true;
 }
 
@@ -316,15 +300,56 @@ void frmPriceHistory::ShowProblem(const QString& text)
     platform().messageBox(text, ProgramTitle, MsgButtons::Ok, MsgIcon::Critical);
 }
 
-void frmPriceHistory::ShowHistory(PriceHistory history)
+void frmPriceHistory::ApplyThreshold(bool refuseAloud)
 {
-    m_history = std::move(history);
-    const PriceHistory& h = *m_history;
-    lblFile->setText(QStringLiteral("%1: %2 closes from %3 to %4")
-                         .arg(h.fileName).arg(h.bars.size())
-                         .arg(FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date)));
-    DrawPrices();
-    FindSwingsAgain();
+    m_thresholdPause.stop();
+    if (m_busy) {
+        m_thresholdPause.start();   // once the work in hand is done
+        return;
+    }
+    const std::optional<double> value = ReadThreshold(txtThreshold->text());
+    if (!value) {
+        if (refuseAloud && txtThreshold->text() != m_refusedThreshold) {
+            m_refusedThreshold = txtThreshold->text();
+            ShowMessage(ThresholdMessage());
+        }
+        return;
+    }
+    if (*value == m_threshold)
+        return;
+    m_threshold = *value;
+    Recalculate(true);
+}
+
+// The swings at the threshold in force (when asked) and the evidence from them, on
+// the worker thread; the chart keeps its view. New swings end the selection, since
+// the swings it named are gone; otherwise its projection is drawn again with the
+// ratios and scale now in force.
+void frmPriceHistory::Recalculate(bool findSwings)
+{
+    if (!m_history || m_busy)
+        return;
+    const std::shared_ptr<const PriceHistory> history = m_history;
+    const double threshold = m_threshold;
+    const FibRatios ratios = CurrentRatios();
+    const PriceScaleChoice scale = ScaleChoice();
+    const QDate today = platform().today();
+    std::vector<Swing> swings = m_swings;
+    Evidence evidence;
+    RunInBackground([&] {
+        if (findSwings)
+            swings = FindSwings(*history, threshold);
+        evidence = MeasureEvidence(swings, ratios, scale, today);
+    });
+    m_evidence = evidence;
+    if (findSwings) {
+        m_swings = std::move(swings);
+        m_selection.clear();
+        pbPrices->setSwings(m_swings);
+    }
+    ProjectSelection(false);
+    ShowEvidence();
+    ShowStatus();
 }
 
 PriceScaleChoice frmPriceHistory::ScaleChoice() const
@@ -333,127 +358,8 @@ PriceScaleChoice frmPriceHistory::ScaleChoice() const
     return power.isValid() ? PriceScaleChoice{false, power.toInt()} : PriceScaleChoice{};
 }
 
-void frmPriceHistory::DrawPrices()
-{
-    m_chart->removeAllSeries();
-    m_levelLines.clear();
-    m_highs = m_lows = m_selected = nullptr;
-    const PriceHistory& h = *m_history;
-    QAbstractSeries* prices;
-    if (h.hasCandles()) {
-        auto* candles = new QCandlestickSeries();
-        candles->setIncreasingColor(QColor(0x2e, 0x8b, 0x57));
-        candles->setDecreasingColor(QColor(0xc0, 0x39, 0x2b));
-        for (const PriceBar& b : h.bars)
-            candles->append(new QCandlestickSet(b.open, b.high, b.low, b.close, AxisTime(b.date)));
-        prices = candles;
-    } else {
-        auto* line = new QLineSeries();
-        QList<QPointF> points;
-        points.reserve(int(h.bars.size()));
-        for (const PriceBar& b : h.bars)
-            points.append(QPointF(AxisTime(b.date), b.close));
-        line->replace(points);
-        prices = line;
-    }
-    prices->setName(QStringLiteral("Close"));
-    m_chart->addSeries(prices);
-    prices->attachAxis(m_dateAxis);
-    prices->attachAxis(m_priceAxis);
-}
-
-void frmPriceHistory::FindSwingsAgain()
-{
-    if (!m_history)
-        return;
-    m_swings = FindSwings(*m_history, spnThreshold->value());
-    m_selection.clear();
-    m_levelPrices.clear();
-    m_levelDates.clear();
-    DrawLevels();
-    DrawSwingMarkers();
-    ShowEvidence();
-}
-
-void frmPriceHistory::DrawSwingMarkers()
-{
-    for (QScatterSeries* s : {m_highs, m_lows, m_selected}) {
-        if (s) {
-            m_chart->removeSeries(s);
-            delete s;
-        }
-    }
-    m_highs = Markers(QStringLiteral("Swing high"), QColor(0xd3, 0x54, 0x00), QScatterSeries::MarkerShapeTriangle, 11);
-    m_lows = Markers(QStringLiteral("Swing low"), QColor(0x1f, 0x77, 0xb4), QScatterSeries::MarkerShapeRectangle, 9);
-    m_selected = Markers(QStringLiteral("Chosen"), QColor(0xff, 0xd7, 0x00), QScatterSeries::MarkerShapeCircle, 15);
-    for (const Swing& s : m_swings)
-        (s.kind == SwingKind::High ? m_highs : m_lows)->append(AxisTime(s.date), s.close);
-    for (const int i : m_selection)
-        m_selected->append(AxisTime(m_swings[i].date), m_swings[i].close);
-    for (QScatterSeries* s : {m_selected, m_highs, m_lows}) {
-        m_chart->addSeries(s);
-        s->attachAxis(m_dateAxis);
-        s->attachAxis(m_priceAxis);
-    }
-}
-
-void frmPriceHistory::DrawLevels()
-{
-    for (QAbstractSeries* s : m_levelLines) {
-        m_chart->removeSeries(s);
-        delete s;
-    }
-    m_levelLines.clear();
-    const PriceHistory& h = *m_history;
-    QDate first = h.bars.front().date, last = h.bars.back().date;
-    double low = h.bars.front().close, high = low;
-    for (const PriceBar& b : h.bars) {
-        low = std::min({low, b.close, b.hasCandle() ? b.low : b.close});
-        high = std::max({high, b.close, b.hasCandle() ? b.high : b.close});
-    }
-    for (const QDate& d : m_levelDates)
-        last = std::max(last, d);
-    for (const double p : m_levelPrices) {
-        low = std::min(low, p);
-        high = std::max(high, p);
-    }
-    const double margin = (high - low) * 0.05;
-    m_priceAxis->setRange(std::max(0.0, low - margin), high + margin);
-    m_priceAxis->applyNiceNumbers();
-    m_dateAxis->setRange(first.startOfDay(), last.startOfDay());
-    // About one date label per 110 pixels. Setting the count also makes Qt Charts lay
-    // the date labels out again, which a new range alone does not after a new series.
-    const int ticks = std::clamp(int(m_chart->plotArea().width()) / 110, 3, 12);
-    m_dateAxis->setTickCount(ticks == m_dateAxis->tickCount() ? ticks + 1 : ticks);
-
-    const auto add = [this](QLineSeries* line, const QString& name) {
-        line->setName(name);
-        m_chart->addSeries(line);
-        line->attachAxis(m_dateAxis);
-        line->attachAxis(m_priceAxis);
-        m_levelLines.push_back(line);
-    };
-    for (const double p : m_levelPrices) {
-        QLineSeries* line = DashedLine(QColor(0x6a, 0x1b, 0x9a));
-        line->append(AxisTime(first), p);
-        line->append(AxisTime(last), p);
-        add(line, m_levelLines.empty() ? QStringLiteral("Projected prices") : QString());
-    }
-    const size_t priceLines = m_levelLines.size();
-    for (const QDate& d : m_levelDates) {
-        QLineSeries* line = DashedLine(QColor(0x00, 0x89, 0x7b));
-        line->append(AxisTime(d), m_priceAxis->min());
-        line->append(AxisTime(d), m_priceAxis->max());
-        add(line, m_levelLines.size() == priceLines ? QStringLiteral("Projected dates") : QString());
-    }
-    // Only the first line of each kind has a legend entry.
-    for (QLegendMarker* marker : m_chart->legend()->markers())
-        marker->setVisible(!marker->label().isEmpty());
-}
-
 void frmPriceHistory::ShowEvidence()
 {
-    m_evidence = MeasureEvidence(m_swings, CurrentRatios(), ScaleChoice(), platform().today());
     const std::vector<EvidenceRow> kinds = EvidenceTable(m_evidence, CurrentRatios());
     tblEvidence->setColumnCount(int(kinds.size()));
     QStringList names;
@@ -473,6 +379,43 @@ void frmPriceHistory::ShowEvidence()
     lblVerdict->setText(EvidenceVerdicts(m_evidence).join(QLatin1Char('\n')));
 }
 
+void frmPriceHistory::CopyEvidence()
+{
+    QGuiApplication::clipboard()->setText(TableText(*tblEvidence));
+}
+
+// What is shown, always: the history with its swings, and what the selection projected.
+void frmPriceHistory::ShowStatus()
+{
+    if (!m_history) {
+        lblFile->setText(OpenHint);
+        lblProjection->setText(QString());
+        return;
+    }
+    const PriceHistory& h = *m_history;
+    lblFile->setText(QStringLiteral("%1: %2 closes from %3 to %4; %5 swings of at least %6%")
+                         .arg(h.fileName).arg(h.bars.size())
+                         .arg(FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date))
+                         .arg(m_swings.size()).arg(GeneralNumber(m_threshold)));
+    lblProjection->setText(m_selection.empty() ? ClickHint : m_projection);
+}
+
+std::vector<double> frmPriceHistory::projectedPrices() const
+{
+    std::vector<double> prices;
+    for (const ChartLevel& level : m_levelPrices)
+        prices.push_back(level.price);
+    return prices;
+}
+
+std::vector<QDate> frmPriceHistory::projectedDates() const
+{
+    std::vector<QDate> dates;
+    for (const ChartLevel& level : m_levelDates)
+        dates.push_back(level.date);
+    return dates;
+}
+
 void frmPriceHistory::SelectSwing(int index)
 {
     if (index < 0 || index >= int(m_swings.size()))
@@ -481,50 +424,69 @@ void frmPriceHistory::SelectSwing(int index)
     if (m_selection.size() == 2 || (m_selection.size() == 1 && m_selection.front() == index))
         m_selection.clear();
     m_selection.push_back(index);
-    if (m_selection.size() == 1) {
-        ProjectGannFrom(m_swings[index]);
-    } else {
-        std::sort(m_selection.begin(), m_selection.end());
-        ProjectFibonacciFrom(m_swings[m_selection[0]], m_swings[m_selection[1]]);
-    }
-    DrawLevels();
-    DrawSwingMarkers();
+    std::sort(m_selection.begin(), m_selection.end());
+    ProjectSelection(true);
+    ShowStatus();
 }
 
-void frmPriceHistory::ProjectGannFrom(const Swing& swing)
+// The projection of the chosen swings, drawn; `announce` hands it to the analysis
+// window too, as a click does.
+void frmPriceHistory::ProjectSelection(bool announce)
+{
+    m_levelPrices.clear();
+    m_levelDates.clear();
+    if (m_selection.size() == 1)
+        ProjectGannFrom(m_swings[size_t(m_selection[0])], announce);
+    else if (m_selection.size() == 2)
+        ProjectFibonacciFrom(m_swings[size_t(m_selection[0])], m_swings[size_t(m_selection[1])], announce);
+    pbPrices->setSelection(m_selection);
+    pbPrices->setLevels(m_levelPrices, m_levelDates);
+}
+
+void frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
 {
     const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.close);
     auto state = std::make_unique<GannState>();
     LoadGannState(*state, Layout::Large, platform().today(), 0);
     GannProjection g;
-    m_levelPrices.clear();
-    m_levelDates.clear();
     if (const std::optional<QString> m = ProjectGann(swing, scale, platform().today(), Layout::Large, *state, g)) {
-        lblProjection->setText(*m);
+        m_projection = *m;
         return;
     }
-    m_levelPrices = g.highs;
-    m_levelPrices.insert(m_levelPrices.end(), g.lows.begin(), g.lows.end());
-    m_levelDates = g.dates;
+    // Named by angle: the square's levels lie close together, and the name tells which is which.
+    for (int k = 1; k <= state->AngleCount; ++k) {
+        if (state->PotentialHigh[size_t(k)] != 0)
+            m_levelPrices.push_back({scale.fromSquare(state->PotentialHigh[size_t(k)]), {},
+                                     Degrees(45 * k) + QStringLiteral(" high")});
+        if (state->PotentialLow[size_t(k)] != 0)
+            m_levelPrices.push_back({scale.fromSquare(state->PotentialLow[size_t(k)]), {},
+                                     Degrees(45 * k) + QStringLiteral(" low")});
+        if (state->DateEntered)
+            m_levelDates.push_back({0, state->AngleDate[size_t(k)], Degrees(45 * k)});
+    }
     const QString onSquare = PriceBoxText(g.squarePrice);
-    lblProjection->setText(QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
-                               .arg(FormatShortDate(swing.date), GeneralNumber(swing.close), onSquare, scale.text()));
-    emit GannRequested(onSquare, swing.date);
+    m_projection = QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
+                       .arg(FormatShortDate(swing.date), GeneralNumber(swing.close), onSquare, scale.text());
+    if (announce)
+        emit GannRequested(onSquare, swing.date);
 }
 
-void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newer)
+void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce)
 {
+    const FibRatios ratios = CurrentRatios();
     FibonacciState state;
-    m_levelPrices.clear();
-    m_levelDates.clear();
-    if (const std::optional<QString> m = ProjectFibonacci(older, newer, platform().today(), CurrentRatios(), state)) {
-        lblProjection->setText(*m);
+    if (const std::optional<QString> m = ProjectFibonacci(older, newer, platform().today(), ratios, state)) {
+        m_projection = *m;
         return;
     }
-    m_levelPrices.assign(state.PotentialPrice.begin() + 1, state.PotentialPrice.begin() + 4);
-    m_levelDates.assign(state.PotentialDate.begin() + 1, state.PotentialDate.begin() + 1 + state.DateLevelCount);
-    lblProjection->setText(QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
-                               .arg(FormatShortDate(older.date), GeneralNumber(older.close),
-                                    FormatShortDate(newer.date), GeneralNumber(newer.close)));
-    emit FibonacciRequested(older.close, older.date, newer.close, newer.date);
+    const double r[] = {ratios.r1, ratios.r2, ratios.r3};
+    for (int k = 1; k <= 3; ++k)
+        m_levelPrices.push_back({state.PotentialPrice[size_t(k)], {}, GeneralNumber(r[k - 1])});
+    for (int k = 1; k <= std::min<int>(state.DateLevelCount, 3); ++k)
+        m_levelDates.push_back({0, state.PotentialDate[size_t(k)], GeneralNumber(r[k - 1])});
+    m_projection = QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
+                       .arg(FormatShortDate(older.date), GeneralNumber(older.close),
+                            FormatShortDate(newer.date), GeneralNumber(newer.close));
+    if (announce)
+        emit FibonacciRequested(older.close, older.date, newer.close, newer.date);
 }

@@ -2,38 +2,36 @@
 #include "forms/history/core/evidence.h"
 #include "forms/history/core/pricehistory.h"
 #include "forms/history/core/swingprojection.h"
+#include "forms/history/pricechart.h"
 
+#include <QTimer>
 #include <QWidget>
-#include <optional>
+#include <functional>
+#include <memory>
 #include <vector>
 
-class QAbstractSeries;
-class QChart;
-class QChartView;
+class QAction;
+class QCheckBox;
 class QComboBox;
-class QPointF;
-class QDateTimeAxis;
-class QDoubleSpinBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QScatterSeries;
 class QTableWidget;
-class QValueAxis;
 
 // The "Price History" window: a trader's price file, its swings and what the two
 // analyses project from them.
 //
-// How a history travels: Open reads the CSV on a worker thread (a progress bar shows
-// when that takes longer than a blink); the chart draws the closes (candles when the
-// file has open, high and low) and marks the swings FindSwings finds at the threshold
-// in the spin box, which finds them again on every change, and the evidence table
-// measures how projections from earlier swings met the next one. Clicking a swing
-// projects the Square of Nine from it and sends it to the Gann window; clicking a
-// second projects Fibonacci from the two and sends them to the Fibonacci window. The
-// projected prices are drawn as horizontal lines and the projected dates as vertical
-// lines over the prices. The projections run through the same calculations those
-// windows run; the window only moves values and draws.
+// How a history travels: Open reads the file, finds its swings at the threshold in
+// force and measures the evidence on a worker thread (a progress bar shows when that
+// takes longer than a blink); the chart (PriceChart) then shows the whole history. A
+// new threshold (applied on Enter, Tab or a short pause in typing), a new Gann price
+// scale or new program-wide ratios work the swings or the evidence out again the same
+// way and keep the chart's view. Clicking a swing projects the Square of Nine from it
+// and sends it to the Gann window; clicking a second projects Fibonacci from the two
+// and sends them to the Fibonacci window; the projected prices and dates are drawn as
+// named lines over the prices. The projections run through the same calculations
+// those windows run; the window only moves values and draws.
 class frmPriceHistory : public QWidget {
     Q_OBJECT
 public:
@@ -41,10 +39,12 @@ public:
 
     QPushButton* cmdOpen;
     QLabel* lblFile;
-    QDoubleSpinBox* spnThreshold;
+    QLineEdit* txtThreshold;
     QComboBox* cboScale;
-    QChartView* chvPrices;
+    QCheckBox* chkLogScale;
+    PriceChart* pbPrices;
     QTableWidget* tblEvidence;
+    QAction* actCopyEvidence;
     QLabel* lblVerdict;
     QLabel* lblProjection;
     QProgressBar* prgLoad;
@@ -55,12 +55,13 @@ public:
     // As a click on the marker of swings()[index].
     void SelectSwing(int index);
 
-    const std::optional<PriceHistory>& history() const { return m_history; }
+    const PriceHistory* history() const { return m_history.get(); }
     const std::vector<Swing>& swings() const { return m_swings; }
     const Evidence& evidence() const { return m_evidence; }
+    double threshold() const { return m_threshold; }
     // The projected prices and dates drawn over the chart.
-    const std::vector<double>& projectedPrices() const { return m_levelPrices; }
-    const std::vector<QDate>& projectedDates() const { return m_levelDates; }
+    std::vector<double> projectedPrices() const;
+    std::vector<QDate> projectedDates() const;
 
 signals:
     // The older swing is Price1/Date1.
@@ -71,41 +72,34 @@ signals:
 public slots:
     void cmdOpen_Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void CreateControls();
-    void CreateChart();
     void CreateEvidenceControls();
     void LayOutControls();
-    // The swing whose marker lies within a few pixels of a point on the chart, the
-    // nearest where several do.
-    std::optional<int> SwingNear(const QPointF& at) const;
-    void ShowHistory(PriceHistory history);
-    void FindSwingsAgain();
-    void DrawPrices();
-    void DrawSwingMarkers();
-    void DrawLevels();
+    void RunInBackground(const std::function<void()>& work);
+    void ApplyThreshold(bool refuseAloud);
+    void Recalculate(bool findSwings);
     void ShowEvidence();
-    void ProjectGannFrom(const Swing& swing);
-    void ProjectFibonacciFrom(const Swing& older, const Swing& newer);
+    void CopyEvidence();
+    void ProjectSelection(bool announce);
+    void ProjectGannFrom(const Swing& swing, bool announce);
+    void ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce);
+    void ShowStatus();
     void ShowProblem(const QString& text);
     PriceScaleChoice ScaleChoice() const;
 
-    QChart* m_chart;
-    QDateTimeAxis* m_dateAxis;
-    QValueAxis* m_priceAxis;
-    QScatterSeries* m_highs = nullptr;
-    QScatterSeries* m_lows = nullptr;
-    QScatterSeries* m_selected = nullptr;
-
-    std::optional<PriceHistory> m_history;
+    std::shared_ptr<const PriceHistory> m_history;
     std::vector<Swing> m_swings;
     Evidence m_evidence;
+    double m_threshold = DefaultSwingThreshold;
     std::vector<int> m_selection;   // indexes into m_swings, at most two
-    std::vector<double> m_levelPrices;
-    std::vector<QDate> m_levelDates;
-    std::vector<QAbstractSeries*> m_levelLines;
-    bool m_loading = false;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    std::vector<ChartLevel> m_levelPrices, m_levelDates;
+    QString m_projection;           // what the selection projected, for the status line
+    QString m_refusedThreshold;     // refused aloud once; Tab after Enter does not repeat it
+    QTimer m_thresholdPause;
+    bool m_busy = false;
 };

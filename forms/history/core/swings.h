@@ -8,6 +8,7 @@
 // image. Only closes count, so the swings do not depend on a day's intraday range.
 
 constexpr double DefaultSwingThreshold = 5.0;   // percent
+constexpr double MinSwingThreshold = 0.1, MaxSwingThreshold = 50.0;   // percent
 
 enum class SwingKind { High, Low };
 

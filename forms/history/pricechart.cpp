@@ -1,0 +1,581 @@
+#include "forms/history/pricechart.h"
+
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double MinSpanDays = 5;      // the closest zoom: a trading week across the chart
+constexpr double EdgeShare = 0.01;     // room beside the first and last bar in the whole view
+constexpr double ZoomStep = 1.25;      // one wheel notch or one + / -
+constexpr double MarkerSize = 9;
+constexpr double MarkerGap = 3;        // between a wick's end and its swing's marker
+constexpr double MarkerBucket = 12;    // pixels that share one high and one low marker
+constexpr double PickRadius = 10;      // how near a click must come to a marker
+constexpr double LabelGap = 6;
+constexpr int RightMargin = 10;
+constexpr int DragThreshold = 4;       // a press that moves less is a click
+
+const QColor RisingColor(0x2e, 0x8b, 0x57);
+const QColor FallingColor(0xc0, 0x39, 0x2b);
+const QColor CloseColor(0x1f, 0x4e, 0x79);
+const QColor HighColor(0xd3, 0x54, 0x00);
+const QColor LowColor(0x1f, 0x77, 0xb4);
+const QColor SwingLineColor(0x55, 0x55, 0x55, 0xb0);
+const QColor ChosenColor(0xff, 0xc1, 0x07);
+const QColor PriceLevelColor(0x6a, 0x1b, 0x9a);
+const QColor DateLevelColor(0x00, 0x89, 0x7b);
+const QColor GridColor(0xec, 0xec, 0xec);
+const QColor FrameColor(0x9e, 0x9e, 0x9e);
+
+// The price a swing is on, which its label shows and the line joining the swings runs
+// through.
+double SwingPrice(const Swing& s) { return s.close; }
+
+// The end of the bar a marker sits beyond: above a high's wick, below a low's, so the
+// marker never covers the candle; on a line of closes, the close.
+double MarkerAnchor(const PriceBar& bar, bool high, BarShape shape)
+{
+    if (shape == BarShape::Closes)
+        return bar.close;
+    return high ? bar.high : bar.low;
+}
+
+// Labels kept left to right where they do not touch the one kept before.
+class LabelRow {
+public:
+    bool take(const QRectF& r)
+    {
+        if (r.left() < m_right + LabelGap)
+            return false;
+        m_right = r.right();
+        return true;
+    }
+
+private:
+    double m_right = -1e300;
+};
+
+void DrawLabel(QPainter& p, const QRectF& r, const QString& text, const QColor& color)
+{
+    p.fillRect(r.adjusted(-2, 0, 2, 0), QColor(255, 255, 255, 210));
+    p.setPen(color);
+    p.drawText(r, Qt::AlignCenter, text);
+}
+
+}  // namespace
+
+double PriceChart::Frame::y(double price) const
+{
+    double low = prices.low, high = prices.high, v = price;
+    if (logarithmic) {
+        low = std::log(low);
+        high = std::log(high);
+        v = price > 0 ? std::log(price) : low - (high - low);
+    }
+    return plot.top() + (high - v) / (high - low) * plot.height();
+}
+
+PriceChart::PriceChart(QWidget* parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(240, 160);
+}
+
+void PriceChart::setBars(ChartBars bars)
+{
+    m_bars = std::move(bars);
+    m_swings.clear();
+    m_selection.clear();
+    m_priceLevels.clear();
+    m_dateLevels.clear();
+    m_axisWidth = 0;
+    showAll();
+}
+
+void PriceChart::setSwings(std::vector<Swing> swings)
+{
+    m_swings = std::move(swings);
+    m_selection.clear();
+    invalidate();
+}
+
+void PriceChart::setSelection(std::vector<int> swingIndexes)
+{
+    m_selection = std::move(swingIndexes);
+    invalidate();
+}
+
+void PriceChart::setLevels(std::vector<ChartLevel> prices, std::vector<ChartLevel> dates)
+{
+    m_priceLevels = std::move(prices);
+    m_dateLevels = std::move(dates);
+    setView(m_firstDay, m_lastDay);   // the dates may have moved the whole history's end
+}
+
+void PriceChart::setLogarithmic(bool on)
+{
+    m_logarithmic = on;
+    m_axisWidth = 0;
+    invalidate();
+}
+
+// The history and its projected dates, with a little room at either end.
+std::pair<double, double> PriceChart::wholeSpan() const
+{
+    if (m_bars.size() == 0)
+        return {0, MinSpanDays};
+    double first = double(m_bars.julianDay(0)), last = double(m_bars.julianDay(m_bars.size() - 1)) + 1;
+    for (const ChartLevel& level : m_dateLevels)
+        last = std::max(last, double(level.date.toJulianDay()) + 1);
+    if (last - first < MinSpanDays) {
+        const double middle = (first + last) / 2;
+        first = middle - MinSpanDays / 2;
+        last = middle + MinSpanDays / 2;
+    }
+    const double edge = (last - first) * EdgeShare;
+    return {first - edge, last + edge};
+}
+
+void PriceChart::setView(double firstDay, double lastDay)
+{
+    const auto [wholeFirst, wholeLast] = wholeSpan();
+    const double whole = wholeLast - wholeFirst;
+    const double span = std::clamp(lastDay - firstDay, std::min(MinSpanDays, whole), whole);
+    const double first = std::clamp(firstDay, wholeFirst, wholeLast - span);
+    if (first == m_firstDay && first + span == m_lastDay && m_frame)
+        return;
+    m_firstDay = first;
+    m_lastDay = first + span;
+    invalidate();
+    emit viewChanged();
+}
+
+void PriceChart::zoom(double factor, double plotX)
+{
+    const TimeWindow& t = frame().time;
+    const double day = t.dayAt(plotX);
+    const double span = (m_lastDay - m_firstDay) / factor;
+    const double first = day - plotX / t.width * span;
+    setView(first, first + span);
+}
+
+void PriceChart::pan(double pixels)
+{
+    const double days = pixels / frame().time.pixelsPerDay();
+    setView(m_firstDay + days, m_lastDay + days);
+}
+
+void PriceChart::showAll()
+{
+    const auto [first, last] = wholeSpan();
+    setView(first, last);
+}
+
+void PriceChart::invalidate()
+{
+    m_frame.reset();
+    update();
+}
+
+const PriceChart::Frame& PriceChart::frame() const
+{
+    if (!m_frame)
+        m_frame = computeFrame();
+    return *m_frame;
+}
+
+PriceChart::Frame PriceChart::computeFrame() const
+{
+    Frame f;
+    f.logarithmic = m_logarithmic;
+    const QFontMetricsF metrics(font());
+    const int textHeight = int(std::ceil(metrics.height()));
+    // Room above for the names of projected dates, below for the dates.
+    const int top = textHeight + 6, bottom = textHeight + 8;
+    // The axis labels' width decides where the plot starts, and the plot's width which
+    // prices are in view: a second pass settles it when the labels grew.
+    for (int pass = 0; pass < 2; ++pass) {
+        f.plot = QRect(std::max(m_axisWidth, 30) + 10, top, 0, std::max(1, height() - top - bottom));
+        f.plot.setRight(std::max(f.plot.left() + 1, width() - RightMargin));
+        f.time = {m_firstDay, m_lastDay, f.plot.width()};
+        placePriceAxis(f);
+        double widest = 0;
+        for (const AxisTick& t : f.priceTicks)
+            widest = std::max(widest, metrics.horizontalAdvance(t.text));
+        if (widest <= m_axisWidth)
+            break;
+        m_axisWidth = int(std::ceil(widest));
+    }
+    if (m_bars.size() == 0)
+        return f;
+    f.columns = m_bars.columns(f.time);
+    f.dateTicks = DateTicks(f.time, [&metrics](const QString& s) { return metrics.horizontalAdvance(s); }, 16);
+    placeMarkers(f);
+    labelMarkers(f);
+    return f;
+}
+
+// The axis fits the prices in view; with none in view (the projected dates beyond the
+// last bar), the whole history's.
+void PriceChart::placePriceAxis(Frame& f) const
+{
+    if (m_bars.size() == 0) {
+        f.prices.add(0, 1);
+        return;
+    }
+    const auto [first, end] = m_bars.visibleBars(f.time);
+    PriceSpan seen = m_bars.span(first, end);
+    if (seen.empty())
+        seen = m_bars.span(0, m_bars.size());
+    f.prices = PriceAxisRange(seen, m_logarithmic);
+    f.priceTicks = m_logarithmic ? LogPriceTicks(f.prices.low, f.prices.high)
+                                 : PriceTicks(f.prices.low, f.prices.high);
+    // Two decimals more than the axis steps need, and never fewer than the price lists' two.
+    const int stepPower = int(std::floor(std::log10(f.prices.high - f.prices.low))) - 1;
+    f.priceDecimals = std::clamp(2 - stepPower, 2, 10);
+}
+
+// One high and one low marker for every few pixels, the most extreme of each; the
+// chosen swings always.
+void PriceChart::placeMarkers(Frame& f) const
+{
+    const auto [firstBar, endBar] = m_bars.visibleBars(f.time);
+    const auto byBar = [](const Swing& s, int bar) { return s.bar < bar; };
+    const int first = int(std::lower_bound(m_swings.begin(), m_swings.end(), firstBar, byBar) - m_swings.begin());
+    const int end = int(std::lower_bound(m_swings.begin(), m_swings.end(), endBar, byBar) - m_swings.begin());
+
+    std::vector<QPointF> line;
+    for (int i = std::max(0, first - 1); i < std::min(int(m_swings.size()), end + 1); ++i)
+        line.emplace_back(f.x(m_bars.julianDay(m_swings[size_t(i)].bar)), f.y(SwingPrice(m_swings[size_t(i)])));
+    f.swingLine = ThinLine(line);
+
+    const auto& bars = m_bars.history()->bars;
+    const auto markerAt = [&](int i) {
+        const Swing& s = m_swings[size_t(i)];
+        const bool high = s.kind == SwingKind::High;
+        const double anchor = f.y(MarkerAnchor(bars[size_t(s.bar)], high, m_bars.shape()));
+        const double offset = MarkerGap + MarkerSize / 2;
+        return Marker{i, QPointF(f.x(m_bars.julianDay(s.bar)), high ? anchor - offset : anchor + offset), high, {}};
+    };
+    int bucket = 0, bestHigh = -1, bestLow = -1;
+    const auto flush = [&] {
+        for (const int i : {bestHigh, bestLow}) {
+            if (i >= 0)
+                f.markers.push_back(markerAt(i));
+        }
+        bestHigh = bestLow = -1;
+    };
+    for (int i = first; i < end; ++i) {
+        const Swing& s = m_swings[size_t(i)];
+        const int b = int(std::floor((f.x(m_bars.julianDay(s.bar)) - f.plot.left()) / MarkerBucket));
+        if (i == first || b != bucket)
+            flush();
+        bucket = b;
+        const double anchor = MarkerAnchor(bars[size_t(s.bar)], s.kind == SwingKind::High, m_bars.shape());
+        int& best = s.kind == SwingKind::High ? bestHigh : bestLow;
+        const bool better = best < 0 || (s.kind == SwingKind::High
+            ? anchor > MarkerAnchor(bars[size_t(m_swings[size_t(best)].bar)], true, m_bars.shape())
+            : anchor < MarkerAnchor(bars[size_t(m_swings[size_t(best)].bar)], false, m_bars.shape()));
+        if (better)
+            best = i;
+    }
+    flush();
+    for (const int chosen : m_selection) {
+        const bool drawn = std::any_of(f.markers.begin(), f.markers.end(),
+                                       [chosen](const Marker& m) { return m.swing == chosen; });
+        if (!drawn && chosen >= first && chosen < end)
+            f.markers.push_back(markerAt(chosen));
+    }
+}
+
+// Each marker's price beside it, where it does not crowd the label before it.
+void PriceChart::labelMarkers(Frame& f) const
+{
+    const QFontMetricsF metrics(font());
+    LabelRow highs, lows;
+    for (Marker& m : f.markers) {
+        const QString text = priceText(f, SwingPrice(m_swings[size_t(m.swing)]));
+        const double w = metrics.horizontalAdvance(text), h = metrics.height();
+        const double y = m.high ? m.at.y() - MarkerSize / 2 - 2 - h : m.at.y() + MarkerSize / 2 + 2;
+        const QRectF r(m.at.x() - w / 2, y, w, h);
+        if (r.left() >= f.plot.left() && r.right() <= f.plot.right() && r.top() >= f.plot.top()
+            && r.bottom() <= f.plot.bottom() && (m.high ? highs : lows).take(r))
+            m.label = text;
+    }
+}
+
+QString PriceChart::priceText(const Frame& f, double price) const
+{
+    return QString::number(price, 'f', f.priceDecimals);
+}
+
+std::optional<int> PriceChart::swingAt(const QPointF& at) const
+{
+    std::optional<int> best;
+    double bestDistance = PickRadius;
+    for (const Marker& m : frame().markers) {
+        const double d = QLineF(m.at, at).length();
+        if (d <= bestDistance) {
+            bestDistance = d;
+            best = m.swing;
+        }
+    }
+    return best;
+}
+
+// ---- Painting ---------------------------------------------------------------
+
+void PriceChart::paintEvent(QPaintEvent*)
+{
+    const Frame& f = frame();
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    drawGrid(p, f);
+    p.setClipRect(f.plot.adjusted(0, 0, 1, 1));
+    if (m_bars.shape() == BarShape::Candles)
+        drawCandles(p, f);
+    else
+        drawCloses(p, f);
+    drawPriceLevels(p, f);
+    drawDateLevels(p, f);
+    drawSwings(p, f);
+    p.setClipping(false);
+    drawAxes(p, f);
+}
+
+void PriceChart::drawGrid(QPainter& p, const Frame& f) const
+{
+    p.setPen(GridColor);
+    for (const AxisTick& t : f.priceTicks)
+        p.drawLine(QLineF(f.plot.left(), f.y(t.value), f.plot.right(), f.y(t.value)));
+    for (const DateTick& t : f.dateTicks)
+        p.drawLine(QLineF(f.x(t.julianDay), f.plot.top(), f.x(t.julianDay), f.plot.bottom()));
+}
+
+// A wick from low to high in every column; a body from open to close once the bars are
+// wide enough to show one.
+void PriceChart::drawCandles(QPainter& p, const Frame& f) const
+{
+    int body = int(f.time.pixelsPerDay() * 0.7);
+    body -= body % 2 == 0 ? 1 : 0;   // odd, so the wick runs down its middle
+    QVector<QLineF> wicks[2];
+    QVector<QRectF> bodies[2];
+    for (const ColumnBar& c : f.columns) {
+        const int side = c.close >= c.open ? 0 : 1;
+        const double x = f.plot.left() + c.column + 0.5;
+        wicks[side].append(QLineF(x, f.y(c.high), x, f.y(c.low)));
+        if (body > 1) {
+            const double top = std::round(f.y(std::max(c.open, c.close)));
+            const double bottom = std::round(f.y(std::min(c.open, c.close)));
+            bodies[side].append(QRectF(x - 0.5 - body / 2, top, body, std::max(1.0, bottom - top)));
+        }
+    }
+    for (const int side : {0, 1}) {
+        const QColor color = side == 0 ? RisingColor : FallingColor;
+        p.setPen(color);
+        p.drawLines(wicks[side]);
+        for (const QRectF& r : bodies[side])
+            p.fillRect(r, color);
+    }
+}
+
+// Each column's first, lowest, highest and last close, joined: the same pixels a line
+// through every close would light.
+void PriceChart::drawCloses(QPainter& p, const Frame& f) const
+{
+    QPolygonF line;
+    line.reserve(int(f.columns.size()) * 4);
+    for (const ColumnBar& c : f.columns) {
+        const double x = f.plot.left() + c.column + 0.5;
+        for (const double price : {c.open, c.low, c.high, c.close})
+            line.append(QPointF(x, f.y(price)));
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(CloseColor, 1.2));
+    p.drawPolyline(line);
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void PriceChart::drawSwings(QPainter& p, const Frame& f) const
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(SwingLineColor, 1.2));
+    p.drawPolyline(f.swingLine.data(), int(f.swingLine.size()));
+    const double r = MarkerSize / 2;
+    for (const Marker& m : f.markers) {
+        const bool chosen = std::find(m_selection.begin(), m_selection.end(), m.swing) != m_selection.end();
+        if (chosen) {
+            p.setPen(QPen(Qt::black, 1));
+            p.setBrush(ChosenColor);
+            p.drawEllipse(m.at, r + 4, r + 4);
+        }
+        const QColor color = m.high ? HighColor : LowColor;
+        p.setPen(color.darker());
+        p.setBrush(color);
+        if (m.high) {
+            // Pointing down at the high it marks.
+            const QPointF tip[] = {{m.at.x() - r, m.at.y() - r}, {m.at.x() + r, m.at.y() - r}, {m.at.x(), m.at.y() + r}};
+            p.drawPolygon(tip, 3);
+        } else {
+            p.drawRect(QRectF(m.at.x() - r + 0.5, m.at.y() - r + 0.5, MarkerSize - 1, MarkerSize - 1));
+        }
+        if (!m.label.isEmpty()) {
+            const QFontMetricsF metrics(font());
+            const double w = metrics.horizontalAdvance(m.label), h = metrics.height();
+            const double y = m.high ? m.at.y() - r - 2 - h : m.at.y() + r + 2;
+            DrawLabel(p, QRectF(m.at.x() - w / 2, y, w, h), m.label, color.darker(150));
+        }
+    }
+    p.setBrush(Qt::NoBrush);
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+// Each projected price across the chart, named at the right edge with its ratio or
+// angle and the price; a name that would overlap the one above it is left out.
+void PriceChart::drawPriceLevels(QPainter& p, const Frame& f) const
+{
+    const QFontMetricsF metrics(font());
+    std::vector<std::pair<double, QString>> named;
+    p.setPen(QPen(PriceLevelColor, 1, Qt::DashLine));
+    for (const ChartLevel& level : m_priceLevels) {
+        const double y = f.y(level.price);
+        if (y < f.plot.top() || y > f.plot.bottom())
+            continue;
+        p.drawLine(QLineF(f.plot.left(), y, f.plot.right(), y));
+        named.emplace_back(y, level.name + QStringLiteral("  ") + priceText(f, level.price));
+    }
+    std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    double lowestTaken = -1e300;
+    for (const auto& [y, text] : named) {
+        const double w = metrics.horizontalAdvance(text), h = metrics.height();
+        const QRectF r(f.plot.right() - 4 - w, y - h - 1, w, h);
+        if (r.top() < lowestTaken || r.top() < f.plot.top())
+            continue;
+        lowestTaken = r.bottom() + 1;
+        DrawLabel(p, r, text, PriceLevelColor);
+    }
+}
+
+// Each projected date down the chart, named above the plot.
+void PriceChart::drawDateLevels(QPainter& p, const Frame& f) const
+{
+    const QFontMetricsF metrics(font());
+    std::vector<std::pair<double, QString>> named;
+    p.setPen(QPen(DateLevelColor, 1, Qt::DashLine));
+    for (const ChartLevel& level : m_dateLevels) {
+        const double x = f.x(level.date.toJulianDay());
+        if (x < f.plot.left() || x > f.plot.right())
+            continue;
+        p.drawLine(QLineF(x, f.plot.top(), x, f.plot.bottom()));
+        named.emplace_back(x, level.name);
+    }
+    std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    p.save();
+    p.setClipping(false);
+    LabelRow row;
+    for (const auto& [x, text] : named) {
+        const double w = metrics.horizontalAdvance(text), h = metrics.height();
+        const QRectF r(x - w / 2, f.plot.top() - h - 3, w, h);
+        if (row.take(r))
+            DrawLabel(p, r, text, DateLevelColor);
+    }
+    p.restore();
+}
+
+void PriceChart::drawAxes(QPainter& p, const Frame& f) const
+{
+    const QFontMetricsF metrics(font());
+    const double h = metrics.height();
+    p.setPen(FrameColor);
+    p.drawRect(f.plot);
+    p.setPen(palette().color(QPalette::WindowText));
+    double above = 1e300;   // price labels are kept from the bottom up, none overlapping
+    for (const AxisTick& t : f.priceTicks) {
+        const QRectF r(0, f.y(t.value) - h / 2, f.plot.left() - 6, h);
+        if (r.bottom() > above)
+            continue;
+        above = r.top();
+        p.drawText(r, Qt::AlignRight | Qt::AlignVCenter, t.text);
+    }
+    LabelRow row;
+    for (const DateTick& t : f.dateTicks) {
+        const double w = metrics.horizontalAdvance(t.text);
+        const double x = std::clamp(f.x(t.julianDay) - w / 2, 0.0, width() - w);
+        const QRectF r(x, f.plot.bottom() + 4, w, h);
+        if (row.take(r))
+            p.drawText(r, Qt::AlignCenter, t.text);
+    }
+}
+
+// ---- The trader's hand ------------------------------------------------------
+
+void PriceChart::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    invalidate();
+}
+
+void PriceChart::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta != 0)
+        zoom(std::pow(ZoomStep, delta / 120.0), event->position().x() - frame().plot.left());
+    event->accept();
+}
+
+void PriceChart::mousePressEvent(QMouseEvent* event)
+{
+    m_pressAt = m_lastAt = event->position();
+    m_dragging = event->button() == Qt::LeftButton;
+    if (m_dragging)
+        setFocus(Qt::MouseFocusReason);
+    event->accept();
+}
+
+void PriceChart::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragging) {
+        setCursor(swingAt(event->position()) ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        return;
+    }
+    if ((event->position() - m_pressAt).manhattanLength() < DragThreshold)
+        return;
+    setCursor(Qt::ClosedHandCursor);
+    pan(m_lastAt.x() - event->position().x());
+    m_lastAt = event->position();
+}
+
+void PriceChart::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = m_dragging && (event->position() - m_pressAt).manhattanLength() < DragThreshold;
+    m_dragging = false;
+    setCursor(Qt::ArrowCursor);
+    if (click) {
+        if (const std::optional<int> swing = swingAt(event->position()))
+            emit swingClicked(*swing);
+    }
+}
+
+void PriceChart::keyPressEvent(QKeyEvent* event)
+{
+    const double middle = frame().plot.width() / 2.0, tenth = frame().plot.width() / 10.0;
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: zoom(ZoomStep, middle); break;
+    case Qt::Key_Minus: zoom(1 / ZoomStep, middle); break;
+    case Qt::Key_Left: pan(-tenth); break;
+    case Qt::Key_Right: pan(tenth); break;
+    case Qt::Key_Home: showAll(); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
