@@ -249,7 +249,7 @@ void PriceHistoryImages(frmMain& menu)
     Grab(history, QStringLiteral("price-history-gann.png"));
     if (!history->LoadFile(QStringLiteral(TESSARAY_CANDLES_HISTORY)))
         return Fail(QStringLiteral("the candle history did not load"));
-    history->pbPrices->setView(double(QDate(2001, 1, 1).toJulianDay()), double(QDate(2001, 6, 30).toJulianDay()));
+    history->pbPrices->setView(double(QDate(2001, 1, 15).toJulianDay()), double(QDate(2001, 4, 30).toJulianDay()));
     Grab(history, QStringLiteral("price-history-candles.png"));
     history->close();
 }

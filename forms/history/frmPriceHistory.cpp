@@ -274,6 +274,8 @@ bool frmPriceHistory::LoadFile(const QString& path)
             problem = read.problem;
             return;
         }
+        // The table stays as long as the window shows it: no room kept for rows to come.
+        read.history->bars.shrink_to_fit();
         bars = ChartBars(std::make_shared<const PriceHistory>(std::move(*read.history)));
         swings = FindSwings(*bars.history(), threshold);
         evidence = MeasureEvidence(swings, ratios, scale, today);

@@ -19,6 +19,9 @@ constexpr double MarkerGap = 3;        // between a wick's end and its swing's m
 constexpr double MarkerBucket = 12;    // pixels that share one high and one low marker
 constexpr double PickRadius = 10;      // how near a click must come to a marker
 constexpr double LabelGap = 6;
+// Lines one pixel wide: Qt draws those, smoothed, straight to the pixels, while a wider
+// pen makes an outline to fill that costs a hundred times as much on a long line.
+constexpr int HairLine = 0;
 constexpr int RightMargin = 10;
 constexpr int DragThreshold = 4;       // a press that moves less is a click
 
@@ -62,11 +65,19 @@ private:
     double m_right = -1e300;
 };
 
-void DrawLabel(QPainter& p, const QRectF& r, const QString& text, const QColor& color)
+// Text in a box measured to fit it, written from its baseline: laying it out again
+// in the box would cost more than the rest of a label.
+void DrawText(QPainter& p, const QFontMetricsF& metrics, const QRectF& box, const QString& text)
 {
-    p.fillRect(r.adjusted(-2, 0, 2, 0), QColor(255, 255, 255, 210));
+    p.drawText(QPointF(box.left(), box.top() + metrics.ascent()), text);
+}
+
+void DrawLabel(QPainter& p, const QFontMetricsF& metrics, const QRectF& box, const QString& text,
+               const QColor& color)
+{
+    p.fillRect(box.adjusted(-2, 0, 2, 0), QColor(255, 255, 255, 210));
     p.setPen(color);
-    p.drawText(r, Qt::AlignCenter, text);
+    DrawText(p, metrics, box, text);
 }
 
 }  // namespace
@@ -224,8 +235,9 @@ PriceChart::Frame PriceChart::computeFrame() const
     return f;
 }
 
-// The axis fits the prices in view; with none in view (the projected dates beyond the
-// last bar), the whole history's.
+// The axis fits the prices in view and the projected levels, with room above and below
+// for the swings' markers and labels; with no bar in view (the projected dates beyond
+// the last one), the whole history's prices.
 void PriceChart::placePriceAxis(Frame& f) const
 {
     if (m_bars.size() == 0) {
@@ -236,7 +248,10 @@ void PriceChart::placePriceAxis(Frame& f) const
     PriceSpan seen = m_bars.span(first, end);
     if (seen.empty())
         seen = m_bars.span(0, m_bars.size());
-    f.prices = PriceAxisRange(seen, m_logarithmic);
+    for (const ChartLevel& level : m_priceLevels)
+        seen.add(level.price, level.price);
+    const double room = MarkerGap + MarkerSize + QFontMetricsF(font()).height() + 4;
+    f.prices = PriceAxisRange(seen, m_logarithmic, std::min(0.3, room / f.plot.height()));
     f.priceTicks = m_logarithmic ? LogPriceTicks(f.prices.low, f.prices.high)
                                  : PriceTicks(f.prices.low, f.prices.high);
     // Two decimals more than the axis steps need, and never fewer than the price lists' two.
@@ -252,11 +267,6 @@ void PriceChart::placeMarkers(Frame& f) const
     const auto byBar = [](const Swing& s, int bar) { return s.bar < bar; };
     const int first = int(std::lower_bound(m_swings.begin(), m_swings.end(), firstBar, byBar) - m_swings.begin());
     const int end = int(std::lower_bound(m_swings.begin(), m_swings.end(), endBar, byBar) - m_swings.begin());
-
-    std::vector<QPointF> line;
-    for (int i = std::max(0, first - 1); i < std::min(int(m_swings.size()), end + 1); ++i)
-        line.emplace_back(f.x(m_bars.julianDay(m_swings[size_t(i)].bar)), f.y(SwingPrice(m_swings[size_t(i)])));
-    f.swingLine = ThinLine(line);
 
     const auto& bars = m_bars.history()->bars;
     const auto markerAt = [&](int i) {
@@ -295,6 +305,38 @@ void PriceChart::placeMarkers(Frame& f) const
         if (!drawn && chosen >= first && chosen < end)
             f.markers.push_back(markerAt(chosen));
     }
+    joinSwings(f, first, end);
+}
+
+// The line joins the swings that have a marker, in their order, and runs on to the
+// nearest swing beyond each edge: where the swings are too dense to mark one by one,
+// a line through every one of them would bury the prices as surely as the markers.
+void PriceChart::joinSwings(Frame& f, int first, int end) const
+{
+    std::vector<int> joined;
+    for (const Marker& m : f.markers)
+        joined.push_back(m.swing);
+    if (first > 0)
+        joined.push_back(first - 1);
+    if (end < int(m_swings.size()))
+        joined.push_back(end);
+    std::sort(joined.begin(), joined.end());
+    joined.erase(std::unique(joined.begin(), joined.end()), joined.end());
+    for (const int i : joined) {
+        const Swing& s = m_swings[size_t(i)];
+        f.swingLine.emplace_back(f.x(m_bars.julianDay(s.bar)), f.y(SwingPrice(s)));
+    }
+    // The swings beyond the edges may lie thousands of pixels away: the line stops at the
+    // edge, or drawing it would cost as if all of it were shown.
+    const auto cut = [](QPointF& outside, const QPointF& inside, double x) {
+        const double share = (x - inside.x()) / (outside.x() - inside.x());
+        outside = inside + (outside - inside) * share;
+    };
+    const size_t n = f.swingLine.size();
+    if (n >= 2 && f.swingLine[0].x() < f.plot.left())
+        cut(f.swingLine[0], f.swingLine[1], f.plot.left() - 1);
+    if (n >= 2 && f.swingLine[n - 1].x() > f.plot.right())
+        cut(f.swingLine[n - 1], f.swingLine[n - 2], f.plot.right() + 1);
 }
 
 // Each marker's price beside it, where it does not crowd the label before it.
@@ -352,13 +394,14 @@ void PriceChart::paintEvent(QPaintEvent*)
     drawAxes(p, f);
 }
 
+// Grid lines and wicks are filled as rectangles a pixel wide: Qt fills a rectangle row
+// by row at a few steps a row, where a line costs a hundred.
 void PriceChart::drawGrid(QPainter& p, const Frame& f) const
 {
-    p.setPen(GridColor);
     for (const AxisTick& t : f.priceTicks)
-        p.drawLine(QLineF(f.plot.left(), f.y(t.value), f.plot.right(), f.y(t.value)));
+        p.fillRect(QRect(f.plot.left(), int(f.y(t.value)), f.plot.width(), 1), GridColor);
     for (const DateTick& t : f.dateTicks)
-        p.drawLine(QLineF(f.x(t.julianDay), f.plot.top(), f.x(t.julianDay), f.plot.bottom()));
+        p.fillRect(QRect(int(f.x(t.julianDay)), f.plot.top(), 1, f.plot.height()), GridColor);
 }
 
 // A wick from low to high in every column; a body from open to close once the bars are
@@ -367,24 +410,16 @@ void PriceChart::drawCandles(QPainter& p, const Frame& f) const
 {
     int body = int(f.time.pixelsPerDay() * 0.7);
     body -= body % 2 == 0 ? 1 : 0;   // odd, so the wick runs down its middle
-    QVector<QLineF> wicks[2];
-    QVector<QRectF> bodies[2];
     for (const ColumnBar& c : f.columns) {
-        const int side = c.close >= c.open ? 0 : 1;
-        const double x = f.plot.left() + c.column + 0.5;
-        wicks[side].append(QLineF(x, f.y(c.high), x, f.y(c.low)));
+        const QColor& color = c.close >= c.open ? RisingColor : FallingColor;
+        const int x = f.plot.left() + c.column;
+        const int high = int(std::round(f.y(c.high))), low = int(std::round(f.y(c.low)));
+        p.fillRect(QRect(x, high, 1, low - high + 1), color);
         if (body > 1) {
-            const double top = std::round(f.y(std::max(c.open, c.close)));
-            const double bottom = std::round(f.y(std::min(c.open, c.close)));
-            bodies[side].append(QRectF(x - 0.5 - body / 2, top, body, std::max(1.0, bottom - top)));
+            const int top = int(std::round(f.y(std::max(c.open, c.close))));
+            const int bottom = int(std::round(f.y(std::min(c.open, c.close))));
+            p.fillRect(QRect(x - body / 2, top, body, std::max(1, bottom - top)), color);
         }
-    }
-    for (const int side : {0, 1}) {
-        const QColor color = side == 0 ? RisingColor : FallingColor;
-        p.setPen(color);
-        p.drawLines(wicks[side]);
-        for (const QRectF& r : bodies[side])
-            p.fillRect(r, color);
     }
 }
 
@@ -400,7 +435,7 @@ void PriceChart::drawCloses(QPainter& p, const Frame& f) const
             line.append(QPointF(x, f.y(price)));
     }
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(CloseColor, 1.2));
+    p.setPen(QPen(CloseColor, HairLine));
     p.drawPolyline(line);
     p.setRenderHint(QPainter::Antialiasing, false);
 }
@@ -408,9 +443,10 @@ void PriceChart::drawCloses(QPainter& p, const Frame& f) const
 void PriceChart::drawSwings(QPainter& p, const Frame& f) const
 {
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(SwingLineColor, 1.2));
+    p.setPen(QPen(SwingLineColor, HairLine));
     p.drawPolyline(f.swingLine.data(), int(f.swingLine.size()));
     const double r = MarkerSize / 2;
+    const QFontMetricsF metrics(font());
     for (const Marker& m : f.markers) {
         const bool chosen = std::find(m_selection.begin(), m_selection.end(), m.swing) != m_selection.end();
         if (chosen) {
@@ -420,7 +456,8 @@ void PriceChart::drawSwings(QPainter& p, const Frame& f) const
         }
         const QColor color = m.high ? HighColor : LowColor;
         p.setPen(color.darker());
-        p.setBrush(color);
+        // Hollow while prices have not yet moved far enough away to confirm it.
+        p.setBrush(m_swings[size_t(m.swing)].confirmed ? QBrush(color) : QBrush(Qt::white));
         if (m.high) {
             // Pointing down at the high it marks.
             const QPointF tip[] = {{m.at.x() - r, m.at.y() - r}, {m.at.x() + r, m.at.y() - r}, {m.at.x(), m.at.y() + r}};
@@ -429,10 +466,9 @@ void PriceChart::drawSwings(QPainter& p, const Frame& f) const
             p.drawRect(QRectF(m.at.x() - r + 0.5, m.at.y() - r + 0.5, MarkerSize - 1, MarkerSize - 1));
         }
         if (!m.label.isEmpty()) {
-            const QFontMetricsF metrics(font());
             const double w = metrics.horizontalAdvance(m.label), h = metrics.height();
             const double y = m.high ? m.at.y() - r - 2 - h : m.at.y() + r + 2;
-            DrawLabel(p, QRectF(m.at.x() - w / 2, y, w, h), m.label, color.darker(150));
+            DrawLabel(p, metrics, QRectF(m.at.x() - w / 2, y, w, h), m.label, color.darker(150));
         }
     }
     p.setBrush(Qt::NoBrush);
@@ -461,7 +497,7 @@ void PriceChart::drawPriceLevels(QPainter& p, const Frame& f) const
         if (r.top() < lowestTaken || r.top() < f.plot.top())
             continue;
         lowestTaken = r.bottom() + 1;
-        DrawLabel(p, r, text, PriceLevelColor);
+        DrawLabel(p, metrics, r, text, PriceLevelColor);
     }
 }
 
@@ -486,7 +522,7 @@ void PriceChart::drawDateLevels(QPainter& p, const Frame& f) const
         const double w = metrics.horizontalAdvance(text), h = metrics.height();
         const QRectF r(x - w / 2, f.plot.top() - h - 3, w, h);
         if (row.take(r))
-            DrawLabel(p, r, text, DateLevelColor);
+            DrawLabel(p, metrics, r, text, DateLevelColor);
     }
     p.restore();
 }
@@ -500,11 +536,12 @@ void PriceChart::drawAxes(QPainter& p, const Frame& f) const
     p.setPen(palette().color(QPalette::WindowText));
     double above = 1e300;   // price labels are kept from the bottom up, none overlapping
     for (const AxisTick& t : f.priceTicks) {
-        const QRectF r(0, f.y(t.value) - h / 2, f.plot.left() - 6, h);
+        const double w = metrics.horizontalAdvance(t.text);
+        const QRectF r(f.plot.left() - 6 - w, f.y(t.value) - h / 2, w, h);
         if (r.bottom() > above)
             continue;
         above = r.top();
-        p.drawText(r, Qt::AlignRight | Qt::AlignVCenter, t.text);
+        DrawText(p, metrics, r, t.text);
     }
     LabelRow row;
     for (const DateTick& t : f.dateTicks) {
@@ -512,7 +549,7 @@ void PriceChart::drawAxes(QPainter& p, const Frame& f) const
         const double x = std::clamp(f.x(t.julianDay) - w / 2, 0.0, width() - w);
         const QRectF r(x, f.plot.bottom() + 4, w, h);
         if (row.take(r))
-            p.drawText(r, Qt::AlignCenter, t.text);
+            DrawText(p, metrics, r, t.text);
     }
 }
 

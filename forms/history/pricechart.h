@@ -64,7 +64,7 @@ public:
         std::vector<ColumnBar> columns;
         std::vector<AxisTick> priceTicks;
         std::vector<DateTick> dateTicks;
-        std::vector<QPointF> swingLine;  // through the swings, thinned
+        std::vector<QPointF> swingLine;  // through the marked swings
         std::vector<Marker> markers;
         int priceDecimals = 2;
 
@@ -94,6 +94,7 @@ private:
     Frame computeFrame() const;
     void placePriceAxis(Frame& f) const;
     void placeMarkers(Frame& f) const;
+    void joinSwings(Frame& f, int first, int end) const;
     void labelMarkers(Frame& f) const;
     void drawGrid(QPainter& p, const Frame& f) const;
     void drawCandles(QPainter& p, const Frame& f) const;

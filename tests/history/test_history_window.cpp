@@ -270,7 +270,7 @@ private slots:
         QFETCH(bool, evenSteps);
         PriceSpan seen;
         seen.add(low, high);
-        const PriceSpan axis = PriceAxisRange(seen, logarithmic);
+        const PriceSpan axis = PriceAxisRange(seen, logarithmic, 0.05);
         QVERIFY(axis.low < low && axis.high > high && axis.low >= 0);
         const std::vector<AxisTick> ticks = logarithmic ? LogPriceTicks(axis.low, axis.high)
                                                         : PriceTicks(axis.low, axis.high);

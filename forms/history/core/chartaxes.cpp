@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr double SpareShare = 0.05;     // of the range, at each end of the price axis
 constexpr double SinglePriceShare = 0.02;
 
 double Pow10(int e) { return std::pow(10.0, e); }
@@ -101,7 +100,7 @@ std::vector<DateTick> StepDates(const DateStep& step, qint64 from, qint64 to)
 
 }  // namespace
 
-PriceSpan PriceAxisRange(const PriceSpan& visible, bool logarithmic)
+PriceSpan PriceAxisRange(const PriceSpan& visible, bool logarithmic, double spareShare)
 {
     PriceSpan r = visible;
     if (r.empty())
@@ -109,13 +108,15 @@ PriceSpan PriceAxisRange(const PriceSpan& visible, bool logarithmic)
     if (!(r.high > r.low)) {
         r.low *= 1 - SinglePriceShare;
         r.high *= 1 + SinglePriceShare;
-    } else if (logarithmic && r.low > 0) {
-        const double spare = std::pow(r.high / r.low, SpareShare);
+    }
+    // The prices take what the spare room leaves of the axis.
+    const double grow = spareShare / (1 - 2 * spareShare);
+    if (logarithmic && r.low > 0) {
+        const double spare = std::pow(r.high / r.low, grow);
         r.low /= spare;
         r.high *= spare;
     } else {
-        const double spare = (r.high - r.low) * SpareShare;
-        // Prices are above 0: an axis running below it would only waste room.
+        const double spare = (r.high - r.low) * grow;
         r.low = visible.low >= 0 ? std::max(0.0, r.low - spare) : r.low - spare;
         r.high += spare;
     }

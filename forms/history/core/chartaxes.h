@@ -7,10 +7,12 @@
 
 // The labels of the price chart's two axes, on steps a reader counts in at a glance.
 
-// Where the price axis starts and ends for the prices in view: their span with a
-// twentieth of it to spare at each end; a single price (a one-row file, a flat stretch)
-// 2 % either side of it. On a logarithmic axis the spare room is measured in ratios.
-PriceSpan PriceAxisRange(const PriceSpan& visible, bool logarithmic);
+// Where the price axis starts and ends for the prices in view: their span, with
+// `spareShare` of the axis to spare at each end (room for the swings' markers and
+// their labels); a single price (a one-row file, a flat stretch) is first taken 2 %
+// either side. On a logarithmic axis the room is measured in ratios. An axis of
+// prices never runs below 0.
+PriceSpan PriceAxisRange(const PriceSpan& visible, bool logarithmic, double spareShare);
 
 struct AxisTick {
     double value = 0;

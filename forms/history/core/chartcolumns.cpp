@@ -94,26 +94,3 @@ std::vector<ColumnBar> ChartBars::columns(const TimeWindow& view) const
     }
     return out;
 }
-
-std::vector<QPointF> ThinLine(const std::vector<QPointF>& points)
-{
-    std::vector<QPointF> out;
-    for (size_t i = 0; i < points.size();) {
-        const double column = std::floor(points[i].x());
-        size_t end = i + 1, lowest = i, highest = i;
-        for (; end < points.size() && std::floor(points[end].x()) == column; ++end) {
-            if (points[end].y() < points[lowest].y())
-                lowest = end;
-            if (points[end].y() > points[highest].y())
-                highest = end;
-        }
-        // Kept in their own order, so the line still runs the way the prices went.
-        size_t keep[] = {i, std::min(lowest, highest), std::max(lowest, highest), end - 1};
-        for (size_t k = 0; k < 4; ++k) {
-            if (k == 0 || keep[k] != keep[k - 1])
-                out.push_back(points[keep[k]]);
-        }
-        i = end;
-    }
-    return out;
-}

@@ -1,7 +1,6 @@
 #pragma once
 #include "forms/history/core/pricehistory.h"
 
-#include <QPointF>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -86,7 +85,3 @@ private:
     BarShape m_shape = BarShape::Closes;
     std::vector<std::vector<PriceSpan>> m_levels;   // m_levels[k]: blocks of 16^(k+1) bars
 };
-
-// A line through points ordered by x, cut to at most four points a pixel column (the
-// first, the lowest, the highest and the last), which lights the same pixels.
-std::vector<QPointF> ThinLine(const std::vector<QPointF>& points);
