@@ -395,8 +395,9 @@ void frmPriceHistory::ShowStatus()
         return;
     }
     const PriceHistory& h = *m_history;
-    lblFile->setText(QStringLiteral("%1: %2 closes from %3 to %4; %5 swings of at least %6%")
-                         .arg(h.fileName).arg(h.bars.size())
+    lblFile->setText(QStringLiteral("%1: %2 from %3 to %4; %5 swings of at least %6%")
+                         .arg(h.fileName)
+                         .arg(h.bars.size() == 1 ? QStringLiteral("1 close") : QStringLiteral("%1 closes").arg(h.bars.size()))
                          .arg(FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date))
                          .arg(m_swings.size()).arg(GeneralNumber(m_threshold)));
     lblProjection->setText(m_selection.empty() ? ClickHint : m_projection);

@@ -80,6 +80,14 @@ void DrawLabel(QPainter& p, const QFontMetricsF& metrics, const QRectF& box, con
     DrawText(p, metrics, box, text);
 }
 
+// Four significant digits, and never fewer decimals than the price lists' two: 2114.51,
+// 20.23, 0.9850 for a currency, 0.0001234 for a coin.
+QString PriceText(double price)
+{
+    const int whole = price > 0 ? int(std::floor(std::log10(price))) + 1 : 1;
+    return QString::number(price, 'f', std::clamp(4 - whole, 2, 10));
+}
+
 }  // namespace
 
 double PriceChart::Frame::y(double price) const
@@ -254,9 +262,6 @@ void PriceChart::placePriceAxis(Frame& f) const
     f.prices = PriceAxisRange(seen, m_logarithmic, std::min(0.3, room / f.plot.height()));
     f.priceTicks = m_logarithmic ? LogPriceTicks(f.prices.low, f.prices.high)
                                  : PriceTicks(f.prices.low, f.prices.high);
-    // Two decimals more than the axis steps need, and never fewer than the price lists' two.
-    const int stepPower = int(std::floor(std::log10(f.prices.high - f.prices.low))) - 1;
-    f.priceDecimals = std::clamp(2 - stepPower, 2, 10);
 }
 
 // One high and one low marker for every few pixels, the most extreme of each; the
@@ -339,26 +344,38 @@ void PriceChart::joinSwings(Frame& f, int first, int end) const
         cut(f.swingLine[n - 1], f.swingLine[n - 2], f.plot.right() + 1);
 }
 
-// Each marker's price beside it, where it does not crowd the label before it.
+// Each marker's price beside it (above a high, below a low) where it touches no marker
+// and no label already placed; the chosen swings are labelled first, then left to right.
 void PriceChart::labelMarkers(Frame& f) const
 {
     const QFontMetricsF metrics(font());
-    LabelRow highs, lows;
-    for (Marker& m : f.markers) {
-        const QString text = priceText(f, SwingPrice(m_swings[size_t(m.swing)]));
+    std::vector<QRectF> taken;
+    for (const Marker& m : f.markers)
+        taken.emplace_back(m.at.x() - MarkerSize / 2, m.at.y() - MarkerSize / 2, MarkerSize, MarkerSize);
+    const auto chosen = [this](const Marker& m) {
+        return std::find(m_selection.begin(), m_selection.end(), m.swing) != m_selection.end();
+    };
+    std::vector<Marker*> order;
+    for (Marker& m : f.markers)
+        order.push_back(&m);
+    std::stable_sort(order.begin(), order.end(), [&](const Marker* a, const Marker* b) {
+        return chosen(*a) != chosen(*b) ? chosen(*a) : a->at.x() < b->at.x();
+    });
+    for (Marker* m : order) {
+        const QString text = PriceText(SwingPrice(m_swings[size_t(m->swing)]));
         const double w = metrics.horizontalAdvance(text), h = metrics.height();
-        const double y = m.high ? m.at.y() - MarkerSize / 2 - 2 - h : m.at.y() + MarkerSize / 2 + 2;
-        const QRectF r(m.at.x() - w / 2, y, w, h);
-        if (r.left() >= f.plot.left() && r.right() <= f.plot.right() && r.top() >= f.plot.top()
-            && r.bottom() <= f.plot.bottom() && (m.high ? highs : lows).take(r))
-            m.label = text;
+        const double y = m->high ? m->at.y() - MarkerSize / 2 - 2 - h : m->at.y() + MarkerSize / 2 + 2;
+        const QRectF r(m->at.x() - w / 2, y, w, h);
+        const QRectF spaced = r.adjusted(-LabelGap / 2, 0, LabelGap / 2, 0);
+        if (!QRectF(f.plot).contains(r)
+            || std::any_of(taken.begin(), taken.end(), [&](const QRectF& t) { return t.intersects(spaced); }))
+            continue;
+        taken.push_back(r);
+        m->label = text;
+        m->labelBox = r;
     }
 }
 
-QString PriceChart::priceText(const Frame& f, double price) const
-{
-    return QString::number(price, 'f', f.priceDecimals);
-}
 
 std::optional<int> PriceChart::swingAt(const QPointF& at) const
 {
@@ -387,8 +404,8 @@ void PriceChart::paintEvent(QPaintEvent*)
         drawCandles(p, f);
     else
         drawCloses(p, f);
-    drawPriceLevels(p, f);
     drawDateLevels(p, f);
+    drawPriceLevels(p, f);
     drawSwings(p, f);
     p.setClipping(false);
     drawAxes(p, f);
@@ -437,6 +454,12 @@ void PriceChart::drawCloses(QPainter& p, const Frame& f) const
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(CloseColor, HairLine));
     p.drawPolyline(line);
+    // A lone close (a one-row file, a zoom onto one day) has no line to show it: a dot.
+    if (f.columns.size() == 1) {
+        p.setBrush(CloseColor);
+        p.drawEllipse(line.back(), 3, 3);
+        p.setBrush(Qt::NoBrush);
+    }
     p.setRenderHint(QPainter::Antialiasing, false);
 }
 
@@ -465,11 +488,8 @@ void PriceChart::drawSwings(QPainter& p, const Frame& f) const
         } else {
             p.drawRect(QRectF(m.at.x() - r + 0.5, m.at.y() - r + 0.5, MarkerSize - 1, MarkerSize - 1));
         }
-        if (!m.label.isEmpty()) {
-            const double w = metrics.horizontalAdvance(m.label), h = metrics.height();
-            const double y = m.high ? m.at.y() - r - 2 - h : m.at.y() + r + 2;
-            DrawLabel(p, metrics, QRectF(m.at.x() - w / 2, y, w, h), m.label, color.darker(150));
-        }
+        if (!m.label.isEmpty())
+            DrawLabel(p, metrics, m.labelBox, m.label, color.darker(150));
     }
     p.setBrush(Qt::NoBrush);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -487,7 +507,7 @@ void PriceChart::drawPriceLevels(QPainter& p, const Frame& f) const
         if (y < f.plot.top() || y > f.plot.bottom())
             continue;
         p.drawLine(QLineF(f.plot.left(), y, f.plot.right(), y));
-        named.emplace_back(y, level.name + QStringLiteral("  ") + priceText(f, level.price));
+        named.emplace_back(y, level.name + QStringLiteral("  ") + PriceText(level.price));
     }
     std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     double lowestTaken = -1e300;

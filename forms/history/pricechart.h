@@ -55,6 +55,7 @@ public:
         QPointF at;          // the marker's centre
         bool high = true;
         QString label;       // empty where the label would crowd another
+        QRectF labelBox;
     };
     struct Frame {
         QRect plot;
@@ -66,7 +67,6 @@ public:
         std::vector<DateTick> dateTicks;
         std::vector<QPointF> swingLine;  // through the marked swings
         std::vector<Marker> markers;
-        int priceDecimals = 2;
 
         double y(double price) const;
         double x(qint64 julianDay) const { return plot.left() + time.x(double(julianDay) + 0.5); }
@@ -103,7 +103,6 @@ private:
     void drawPriceLevels(QPainter& p, const Frame& f) const;
     void drawDateLevels(QPainter& p, const Frame& f) const;
     void drawAxes(QPainter& p, const Frame& f) const;
-    QString priceText(const Frame& f, double price) const;
 
     ChartBars m_bars;
     std::vector<Swing> m_swings;

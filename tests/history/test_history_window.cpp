@@ -417,18 +417,20 @@ private slots:
         const size_t swings = m_window->swings().size();
         QVERIFY(f.markers.size() < swings);
         double highest = 0, highestMarked = 0;
-        double labelEnd[2] = {-1e9, -1e9};
+        std::vector<QRectF> boxes;   // markers and labels, none overlapping another
         for (const PriceChart::Marker& m : f.markers) {
             const PriceBar& bar = bars[size_t(m_window->swings()[size_t(m.swing)].bar)];
             QVERIFY(m.high ? m.at.y() + 4 < f.y(bar.high) : m.at.y() - 4 > f.y(bar.low));
             if (m.high)
                 highestMarked = std::max(highestMarked, bar.high);
-            if (!m.label.isEmpty()) {
-                const double half = QFontMetricsF(chart->font()).horizontalAdvance(m.label) / 2;
-                QVERIFY(m.at.x() - half > labelEnd[m.high]);
-                labelEnd[m.high] = m.at.x() + half;
-            }
+            boxes.emplace_back(m.at.x() - 4, m.at.y() - 4, 8, 8);
+            if (!m.label.isEmpty())
+                boxes.push_back(m.labelBox);
         }
+        QVERIFY(boxes.size() > f.markers.size() + 2);
+        for (size_t i = 0; i < boxes.size(); ++i)
+            for (size_t k = i + 1; k < boxes.size(); ++k)
+                QVERIFY(!boxes[i].intersects(boxes[k]) || (boxes[i].width() == 8 && boxes[k].width() == 8));
         for (const Swing& s : m_window->swings())
             highest = std::max(highest, s.kind == SwingKind::High ? bars[size_t(s.bar)].high : 0.0);
         QCOMPARE(highestMarked, highest);
