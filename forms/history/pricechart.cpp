@@ -229,7 +229,7 @@ PriceChart::Frame PriceChart::computeFrame() const
         placePriceAxis(f);
         double widest = 0;
         for (const AxisTick& t : f.priceTicks)
-            widest = std::max(widest, metrics.horizontalAdvance(t.text));
+            widest = std::max(widest, textWidth(t.text));
         if (widest <= m_axisWidth)
             break;
         m_axisWidth = int(std::ceil(widest));
@@ -237,7 +237,7 @@ PriceChart::Frame PriceChart::computeFrame() const
     if (m_bars.size() == 0)
         return f;
     f.columns = m_bars.columns(f.time);
-    f.dateTicks = DateTicks(f.time, [&metrics](const QString& s) { return metrics.horizontalAdvance(s); }, 16);
+    f.dateTicks = DateTicks(f.time, [this](const QString& s) { return textWidth(s); }, 16);
     placeMarkers(f);
     labelMarkers(f);
     return f;
@@ -363,7 +363,7 @@ void PriceChart::labelMarkers(Frame& f) const
     });
     for (Marker* m : order) {
         const QString text = PriceText(SwingPrice(m_swings[size_t(m->swing)]));
-        const double w = metrics.horizontalAdvance(text), h = metrics.height();
+        const double w = textWidth(text), h = metrics.height();
         const double y = m->high ? m->at.y() - MarkerSize / 2 - 2 - h : m->at.y() + MarkerSize / 2 + 2;
         const QRectF r(m->at.x() - w / 2, y, w, h);
         const QRectF spaced = r.adjusted(-LabelGap / 2, 0, LabelGap / 2, 0);
@@ -376,6 +376,23 @@ void PriceChart::labelMarkers(Frame& f) const
     }
 }
 
+
+// A label's width as the sum of its characters' advances: labels are digits, Latin
+// letters and signs, which fonts do not kern, and measuring each label whole would lay
+// it out anew on every frame.
+double PriceChart::textWidth(const QString& text) const
+{
+    if (!m_charWidthsFor || *m_charWidthsFor != font()) {
+        const QFontMetricsF metrics(font());
+        for (size_t c = 0; c < m_charWidths.size(); ++c)
+            m_charWidths[c] = metrics.horizontalAdvance(QChar(char16_t(c)));
+        m_charWidthsFor = font();
+    }
+    double width = 0;
+    for (const QChar c : text)
+        width += c.unicode() < m_charWidths.size() ? m_charWidths[c.unicode()] : QFontMetricsF(font()).horizontalAdvance(c);
+    return width;
+}
 
 std::optional<int> PriceChart::swingAt(const QPointF& at) const
 {
@@ -512,7 +529,7 @@ void PriceChart::drawPriceLevels(QPainter& p, const Frame& f) const
     std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     double lowestTaken = -1e300;
     for (const auto& [y, text] : named) {
-        const double w = metrics.horizontalAdvance(text), h = metrics.height();
+        const double w = textWidth(text), h = metrics.height();
         const QRectF r(f.plot.right() - 4 - w, y - h - 1, w, h);
         if (r.top() < lowestTaken || r.top() < f.plot.top())
             continue;
@@ -539,7 +556,7 @@ void PriceChart::drawDateLevels(QPainter& p, const Frame& f) const
     p.setClipping(false);
     LabelRow row;
     for (const auto& [x, text] : named) {
-        const double w = metrics.horizontalAdvance(text), h = metrics.height();
+        const double w = textWidth(text), h = metrics.height();
         const QRectF r(x - w / 2, f.plot.top() - h - 3, w, h);
         if (row.take(r))
             DrawLabel(p, metrics, r, text, DateLevelColor);
@@ -556,7 +573,7 @@ void PriceChart::drawAxes(QPainter& p, const Frame& f) const
     p.setPen(palette().color(QPalette::WindowText));
     double above = 1e300;   // price labels are kept from the bottom up, none overlapping
     for (const AxisTick& t : f.priceTicks) {
-        const double w = metrics.horizontalAdvance(t.text);
+        const double w = textWidth(t.text);
         const QRectF r(f.plot.left() - 6 - w, f.y(t.value) - h / 2, w, h);
         if (r.bottom() > above)
             continue;
@@ -565,7 +582,7 @@ void PriceChart::drawAxes(QPainter& p, const Frame& f) const
     }
     LabelRow row;
     for (const DateTick& t : f.dateTicks) {
-        const double w = metrics.horizontalAdvance(t.text);
+        const double w = textWidth(t.text);
         const double x = std::clamp(f.x(t.julianDay) - w / 2, 0.0, width() - w);
         const QRectF r(x, f.plot.bottom() + 4, w, h);
         if (row.take(r))

@@ -4,8 +4,10 @@
 #include "forms/history/core/swings.h"
 
 #include <QDate>
+#include <QFont>
 #include <QRect>
 #include <QWidget>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -96,6 +98,7 @@ private:
     void placeMarkers(Frame& f) const;
     void joinSwings(Frame& f, int first, int end) const;
     void labelMarkers(Frame& f) const;
+    double textWidth(const QString& text) const;
     void drawGrid(QPainter& p, const Frame& f) const;
     void drawCandles(QPainter& p, const Frame& f) const;
     void drawCloses(QPainter& p, const Frame& f) const;
@@ -112,6 +115,8 @@ private:
     double m_firstDay = 0, m_lastDay = 1;
     mutable int m_axisWidth = 0;   // grows, never shrinks, within a history: no jitter on pans
     mutable std::optional<Frame> m_frame;
+    mutable std::array<double, 256> m_charWidths{};
+    mutable std::optional<QFont> m_charWidthsFor;
 
     QPointF m_pressAt, m_lastAt;
     bool m_dragging = false;
