@@ -212,6 +212,14 @@ void AnswerPrintDestination(const std::function<void(frmPrintOption&)>& answer)
     });
 }
 
+// The evidence table filled in: it is measured while the chart is already shown.
+void WaitForEvidence(frmPriceHistory* history)
+{
+    while (history->measuringEvidence())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Settle();
+}
+
 // Types a swing threshold into the Price History window and presses Enter, as a
 // trader does.
 void EnterThreshold(frmPriceHistory* history, const QString& percent)
@@ -219,7 +227,7 @@ void EnterThreshold(frmPriceHistory* history, const QString& percent)
     history->txtThreshold->setText(percent);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(history->txtThreshold, &enter);
-    Settle();
+    WaitForEvidence(history);
 }
 
 // The 1987 walk-through of the guide: the Dow's daily closes of the 1980s, swings of
@@ -249,6 +257,7 @@ void PriceHistoryImages(frmMain& menu)
     Grab(history, QStringLiteral("price-history-gann.png"));
     if (!history->LoadFile(QStringLiteral(TESSARAY_CANDLES_HISTORY)))
         return Fail(QStringLiteral("the candle history did not load"));
+    WaitForEvidence(history);
     history->pbPrices->setView(double(QDate(2001, 1, 15).toJulianDay()), double(QDate(2001, 4, 30).toJulianDay()));
     Grab(history, QStringLiteral("price-history-candles.png"));
     history->close();

@@ -28,6 +28,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -97,6 +98,15 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
     ShowStatus();
 }
 
+frmPriceHistory::~frmPriceHistory()
+{
+    // A measurement still running holds only its own copies; it is let finish.
+    if (m_evidenceWorker) {
+        m_evidenceWorker->wait();
+        delete m_evidenceWorker;
+    }
+}
+
 void frmPriceHistory::CreateControls()
 {
     cmdOpen = Named(new QPushButton(QStringLiteral("&Open..."), this), "cmdOpen");
@@ -124,10 +134,10 @@ void frmPriceHistory::CreateControls()
     connect(&m_thresholdPause, &QTimer::timeout, this, [this] { ApplyThreshold(false); });
     // Enter, and Tab or a click elsewhere.
     connect(txtThreshold, &QLineEdit::editingFinished, this, [this] { ApplyThreshold(true); });
-    connect(cboScale, &QComboBox::currentIndexChanged, this, [this] { Recalculate(false); });
+    connect(cboScale, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ProjectAndMeasureAgain);
     connect(chkLogScale, &QCheckBox::toggled, pbPrices, &PriceChart::setLogarithmic);
     connect(pbPrices, &PriceChart::swingClicked, this, &frmPriceHistory::SelectSwing);
-    WhenRatiosChange(this, [this] { Recalculate(false); });
+    WhenRatiosChange(this, [this] { ProjectAndMeasureAgain(); });
 }
 
 void frmPriceHistory::CreateEvidenceControls()
@@ -261,13 +271,9 @@ bool frmPriceHistory::LoadFile(const QString& path)
     if (m_busy)
         return false;
     const double threshold = m_threshold;
-    const FibRatios ratios = CurrentRatios();
-    const PriceScaleChoice scale = ScaleChoice();
-    const QDate today = platform().today();
     QString problem;
     ChartBars bars;
     std::vector<Swing> swings;
-    Evidence evidence;
     RunInBackground([&] {
         PriceHistoryRead read = LoadPriceHistoryFile(path);
         if (!read.history) {
@@ -278,7 +284,6 @@ bool frmPriceHistory::LoadFile(const QString& path)
         read.history->bars.shrink_to_fit();
         bars = ChartBars(std::make_shared<const PriceHistory>(std::move(*read.history)));
         swings = FindSwings(*bars.history(), threshold);
-        evidence = MeasureEvidence(swings, ratios, scale, today);
     });
     if (!bars.history()) {
         ShowProblem(problem);
@@ -286,14 +291,13 @@ bool frmPriceHistory::LoadFile(const QString& path)
     }
     m_history = bars.sharedHistory();
     m_swings = std::move(swings);
-    m_evidence = evidence;
     m_selection.clear();
     m_levelPrices.clear();
     m_levelDates.clear();
     pbPrices->setBars(std::move(bars));
     pbPrices->setSwings(m_swings);
-    ShowEvidence();
     ShowStatus();
+    MeasureEvidenceLater();
     return true;
 }
 
@@ -320,38 +324,67 @@ void frmPriceHistory::ApplyThreshold(bool refuseAloud)
     if (*value == m_threshold)
         return;
     m_threshold = *value;
-    Recalculate(true);
+    FindSwingsAgain();
 }
 
-// The swings at the threshold in force (when asked) and the evidence from them, on
-// the worker thread; the chart keeps its view. New swings end the selection, since
-// the swings it named are gone; otherwise its projection is drawn again with the
-// ratios and scale now in force.
-void frmPriceHistory::Recalculate(bool findSwings)
+// New swings at the threshold in force, found on the worker thread; the chart keeps
+// its view. They end the selection, since the swings it named are gone.
+void frmPriceHistory::FindSwingsAgain()
 {
     if (!m_history || m_busy)
         return;
     const std::shared_ptr<const PriceHistory> history = m_history;
     const double threshold = m_threshold;
-    const FibRatios ratios = CurrentRatios();
-    const PriceScaleChoice scale = ScaleChoice();
-    const QDate today = platform().today();
-    std::vector<Swing> swings = m_swings;
-    Evidence evidence;
-    RunInBackground([&] {
-        if (findSwings)
-            swings = FindSwings(*history, threshold);
-        evidence = MeasureEvidence(swings, ratios, scale, today);
-    });
-    m_evidence = evidence;
-    if (findSwings) {
-        m_swings = std::move(swings);
-        m_selection.clear();
-        pbPrices->setSwings(m_swings);
-    }
+    std::vector<Swing> swings;
+    RunInBackground([&] { swings = FindSwings(*history, threshold); });
+    m_swings = std::move(swings);
+    m_selection.clear();
+    pbPrices->setSwings(m_swings);
     ProjectSelection(false);
-    ShowEvidence();
     ShowStatus();
+    MeasureEvidenceLater();
+}
+
+// New ratios or a new scale: the chosen swings' lines drawn again with them, and the
+// evidence measured again.
+void frmPriceHistory::ProjectAndMeasureAgain()
+{
+    if (!m_history)
+        return;
+    ProjectSelection(false);
+    ShowStatus();
+    MeasureEvidenceLater();
+}
+
+// The evidence takes longer than the swings (every projection the rule allows), so it
+// is measured on a thread of its own while the trader looks at the chart; the table
+// says so meanwhile. One measurement runs at a time: a change while it runs waits for
+// it and is measured after, with whatever is in force then.
+void frmPriceHistory::MeasureEvidenceLater()
+{
+    m_evidenceDue = true;
+    lblVerdict->setText(QStringLiteral("Measuring how the projections fared..."));
+    tblEvidence->setEnabled(false);
+    if (m_evidenceWorker)
+        return;
+    m_evidenceDue = false;
+    auto result = std::make_shared<Evidence>();
+    m_evidenceWorker = QThread::create([result, swings = m_swings, ratios = CurrentRatios(), scale = ScaleChoice(),
+                                        today = platform().today()] {
+        *result = MeasureEvidence(swings, ratios, scale, today);
+    });
+    connect(m_evidenceWorker, &QThread::finished, this, [this, result] {
+        m_evidenceWorker->wait();
+        delete std::exchange(m_evidenceWorker, nullptr);
+        if (m_evidenceDue) {
+            MeasureEvidenceLater();   // what it measured has changed since
+            return;
+        }
+        m_evidence = *result;
+        tblEvidence->setEnabled(true);
+        ShowEvidence();
+    });
+    m_evidenceWorker->start();
 }
 
 PriceScaleChoice frmPriceHistory::ScaleChoice() const

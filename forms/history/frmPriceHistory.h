@@ -18,16 +18,18 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
+class QThread;
 
 // The "Price History" window: a trader's price file, its swings and what the two
 // analyses project from them.
 //
-// How a history travels: Open reads the file, finds its swings at the threshold in
-// force and measures the evidence on a worker thread (a progress bar shows when that
-// takes longer than a blink); the chart (PriceChart) then shows the whole history. A
-// new threshold (applied on Enter, Tab or a short pause in typing), a new Gann price
-// scale or new program-wide ratios work the swings or the evidence out again the same
-// way and keep the chart's view. Clicking a swing projects the Square of Nine from it
+// How a history travels: Open reads the file and finds its swings at the threshold in
+// force on a worker thread (a progress bar shows when that takes longer than a blink);
+// the chart (PriceChart) then shows the whole history while the evidence is measured on
+// a thread of its own and fills the table when done. A new threshold (applied on
+// Enter, Tab or a short pause in typing) finds the swings again the same way; it, a new
+// Gann price scale and new program-wide ratios measure the evidence again; all keep
+// the chart's view. Clicking a swing projects the Square of Nine from it
 // and sends it to the Gann window; clicking a second projects Fibonacci from the two
 // and sends them to the Fibonacci window; the projected prices and dates are drawn as
 // named lines over the prices. The projections run through the same calculations
@@ -36,6 +38,7 @@ class frmPriceHistory : public QWidget {
     Q_OBJECT
 public:
     explicit frmPriceHistory(QWidget* parent = nullptr);
+    ~frmPriceHistory() override;
 
     QPushButton* cmdOpen;
     QLabel* lblFile;
@@ -58,6 +61,8 @@ public:
     const PriceHistory* history() const { return m_history.get(); }
     const std::vector<Swing>& swings() const { return m_swings; }
     const Evidence& evidence() const { return m_evidence; }
+    // While true, evidence() and the table still show the last measurement.
+    bool measuringEvidence() const { return m_evidenceWorker != nullptr; }
     double threshold() const { return m_threshold; }
     // The projected prices and dates drawn over the chart.
     std::vector<double> projectedPrices() const;
@@ -82,7 +87,9 @@ private:
     void LayOutControls();
     void RunInBackground(const std::function<void()>& work);
     void ApplyThreshold(bool refuseAloud);
-    void Recalculate(bool findSwings);
+    void FindSwingsAgain();
+    void ProjectAndMeasureAgain();
+    void MeasureEvidenceLater();
     void ShowEvidence();
     void CopyEvidence();
     void ProjectSelection(bool announce);
@@ -102,4 +109,6 @@ private:
     QString m_refusedThreshold;     // refused aloud once; Tab after Enter does not repeat it
     QTimer m_thresholdPause;
     bool m_busy = false;
+    QThread* m_evidenceWorker = nullptr;
+    bool m_evidenceDue = false;   // asked for while a measurement ran
 };

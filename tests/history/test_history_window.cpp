@@ -97,6 +97,9 @@ class TestHistoryWindow : public UiTest {
         UI_RETYPE(m_window, "txtThreshold", text);
         UI_CHECK(ui::key(m_window, "txtThreshold", Qt::Key_Return));
     }
+    void WaitForEvidence() {
+        QTRY_VERIFY(!m_window->measuringEvidence());
+    }
     const Swing* SwingOn(const QDate& date) {
         for (const Swing& s : m_window->swings())
             if (s.date == date) return &s;
@@ -161,6 +164,7 @@ private slots:
                 lastConfirmed = i;
         }
         // The evidence itself is the core test's; the window shows the tool's verdicts.
+        WaitForEvidence();
         const QJsonObject evidence = cli["evidence"].toObject();
         QCOMPARE(ui::find<QLabel>(m_window, "lblVerdict")->text(),
                  evidence["verdicts"].toVariant().toStringList().join('\n'));
@@ -386,6 +390,7 @@ private slots:
     // ratios are measured at once.
     void evidenceCopiedAndRemeasured() {
         QVERIFY(m_window->LoadFile(QStringLiteral(TESSARAY_DJIA_CSV)));
+        WaitForEvidence();
         QTableWidget* table = m_window->tblEvidence;
         QVERIFY(table->actions().contains(m_window->actCopyEvidence));
         QCOMPARE(table->contextMenuPolicy(), Qt::ActionsContextMenu);
@@ -399,6 +404,8 @@ private slots:
 
         const FibRatios golden{0.382, 0.5, 0.618};
         SetCurrentRatios(golden);
+        QVERIFY(m_window->measuringEvidence());
+        WaitForEvidence();
         QVERIFY(table->horizontalHeaderItem(0)->text().endsWith("0.382 / 0.5 / 0.618"));
         const Evidence expected = MeasureEvidence(m_window->swings(), golden, {}, fake().today());
         QCOMPARE(m_window->evidence().fibonacci.medianPriceError, expected.fibonacci.medianPriceError);
