@@ -359,7 +359,10 @@ private slots:
         QVERIFY(chart->lastDay() - chart->firstDay() < last - first);
         QCOMPARE(qRound(chart->frame().time.dayAt(100) * 1000), qRound(dayAt * 1000));
         QTest::keyClick(chart, Qt::Key_Home);
-        QVERIFY(chart->firstDay() < Day(QDate(1980, 1, 2)) && chart->lastDay() > Day(QDate(1989, 12, 29)));
+        const double whole = chart->firstDay();
+        QVERIFY(whole < Day(QDate(1980, 1, 2)) && chart->lastDay() > Day(QDate(1989, 12, 29)));
+        QTest::keyClick(chart, Qt::Key_Left);   // nothing lies before the history
+        QCOMPARE(chart->firstDay(), whole);
     }
 
     // The threshold takes a number from the swing rule's range or nothing: the box keeps
@@ -402,12 +405,15 @@ private slots:
         QCOMPARE(lines[1], "Count\t" + table->item(0, 0)->text() + '\t' + table->item(0, 1)->text() + '\t'
                                + table->item(0, 2)->text());
 
-        const FibRatios golden{0.382, 0.5, 0.618};
+        // Ratios changed twice, the second time while the first change is measured: the
+        // table ends with the second.
+        const FibRatios golden{0.382, 0.5, 0.618}, wide{0.3, 0.5, 0.7};
         SetCurrentRatios(golden);
         QVERIFY(m_window->measuringEvidence());
+        SetCurrentRatios(wide);
         WaitForEvidence();
-        QVERIFY(table->horizontalHeaderItem(0)->text().endsWith("0.382 / 0.5 / 0.618"));
-        const Evidence expected = MeasureEvidence(m_window->swings(), golden, {}, fake().today());
+        QVERIFY(table->horizontalHeaderItem(0)->text().endsWith("0.3 / 0.5 / 0.7"));
+        const Evidence expected = MeasureEvidence(m_window->swings(), wide, {}, fake().today());
         QCOMPARE(m_window->evidence().fibonacci.medianPriceError, expected.fibonacci.medianPriceError);
     }
 
