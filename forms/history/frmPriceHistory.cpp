@@ -5,6 +5,7 @@
 #include "modules/dates.h"
 #include "modules/numbers.h"
 #include "platform/controls.h"
+#include "platform/enterkey.h"
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
 
@@ -91,6 +92,7 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Price History"));
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
+    EnterPressesFocusedButton(this);
     AddProgramShortcuts(this);
     // Roomy on a large screen, never larger than a small one.
     const QSize screen = platform().screenSize();
@@ -109,7 +111,7 @@ frmPriceHistory::~frmPriceHistory()
 
 void frmPriceHistory::CreateControls()
 {
-    cmdOpen = Named(new QPushButton(QStringLiteral("&Open..."), this), "cmdOpen");
+    cmdOpen = MakeButton("cmdOpen", QStringLiteral("&Open..."), this);
     lblFile = Named(new QLabel(this), "lblFile");
     lblFile->setWordWrap(true);
     txtThreshold = Named(new QLineEdit(GeneralNumber(DefaultSwingThreshold), this), "txtThreshold");
