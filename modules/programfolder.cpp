@@ -17,3 +17,13 @@ bool IsPortableProgramFolder(const QString& folder)
     }
     return true;
 }
+
+QString FolderToPropose(const QString& folder, const QStringList& fallbacks)
+{
+    if (IsPortableProgramFolder(folder))
+        return folder;
+    for (const QString& fallback : fallbacks)
+        if (!fallback.isEmpty() && IsPortableProgramFolder(fallback))
+            return fallback;
+    return folder;
+}

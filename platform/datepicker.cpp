@@ -5,7 +5,9 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRegularExpression>
+#include <utility>
 
 namespace {
 
@@ -26,6 +28,12 @@ std::pair<int, int> PartSpan(const QString& text, int part)
     return {start, (end < 0 ? int(text.size()) : end) - start};
 }
 
+// The part a position in the text falls in: left of the first "/" the month, and so on.
+int PartAt(const QString& text, int pos)
+{
+    return std::min(LastPart, int(text.left(pos).count(QLatin1Char('/'))));
+}
+
 } // namespace
 
 DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
@@ -36,6 +44,8 @@ DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
     // date whenever the cursor leaves a half-typed part; typing here works on the text
     // as a whole instead, so that link is cut.
     disconnect(lineEdit(), &QLineEdit::cursorPositionChanged, this, nullptr);
+    // Clicks land on the text field inside the picker; they are judged here.
+    lineEdit()->installEventFilter(this);
     connect(lineEdit(), &QLineEdit::textChanged, this, &DatePicker::showCompleteness);
     connect(this, &QDateEdit::dateChanged, this, &DatePicker::Change);
 }
@@ -84,8 +94,7 @@ QDateTime DatePicker::dateTimeFromText(const QString& text) const {
 
 int DatePicker::partAtCursor() const {
     const QLineEdit* e = lineEdit();
-    const int pos = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
-    return std::min(LastPart, int(e->text().left(pos).count(QLatin1Char('/'))));
+    return PartAt(e->text(), e->hasSelectedText() ? e->selectionStart() : e->cursorPosition());
 }
 
 void DatePicker::selectPart(int part) {
@@ -134,6 +143,7 @@ void DatePicker::typeCharacter(QChar c) {
 }
 
 void DatePicker::keyPressEvent(QKeyEvent* event) {
+    m_focusByClick = false;
     QLineEdit* e = lineEdit();
     const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (event->matches(QKeySequence::SelectAll)) {
@@ -191,9 +201,12 @@ void DatePicker::focusInEvent(QFocusEvent* event) {
     // The date edit would rewrite the text from its last date here; a half-typed date
     // must stay as the trader left it.
     QAbstractSpinBox::focusInEvent(event);
+    // Qt gives the focus before it delivers the click that asked for it.
+    m_focusByClick = event->reason() == Qt::MouseFocusReason;
 }
 
 void DatePicker::focusOutEvent(QFocusEvent* event) {
+    m_focusByClick = false;
     if (isComplete()) {
         QDateEdit::focusOutEvent(event);
         return;
@@ -201,6 +214,39 @@ void DatePicker::focusOutEvent(QFocusEvent* event) {
     // Leaving a half-typed date would put the last date back; it stays as typed.
     static_cast<QObject*>(lineEdit())->event(event);
     QWidget::focusOutEvent(event);
+}
+
+// The calendar's drop-down button is the picker's own; only the text takes part clicks.
+void DatePicker::mousePressEvent(QMouseEvent* event) {
+    m_focusByClick = false;
+    QDateEdit::mousePressEvent(event);
+}
+
+bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && selectByMouse(event))
+        return true;
+    return QDateEdit::eventFilter(watched, event);
+}
+
+// A trader who clicks into a date and types means a new date, wherever the pointer
+// was: placing the cursor inside "12/15/2024" would splice the typing into the old
+// text. So the first click takes the whole date, later clicks one part, and the
+// field never drags a selection across parts.
+bool DatePicker::selectByMouse(QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+        type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (type == QEvent::MouseMove) return mouse->buttons() & Qt::LeftButton;
+    if (mouse->button() != Qt::LeftButton) return false;
+    if (type == QEvent::MouseButtonRelease) return true;
+    const bool entering = std::exchange(m_focusByClick, false) || !hasFocus();
+    if (entering || type == QEvent::MouseButtonDblClick)
+        lineEdit()->selectAll();
+    else
+        selectPart(PartAt(lineEdit()->text(), lineEdit()->cursorPositionAt(mouse->position().toPoint())));
+    return true;
 }
 
 void DatePicker::showCompleteness() {

@@ -13,6 +13,10 @@
 // false, so the windows refuse to calculate or save rather than use another date.
 // Up and Down step the part under the cursor (December up is January of the next
 // year). The picker is one Tab stop; the arrows and typing move between its parts.
+//
+// The mouse: the click that brings the focus into the picker selects the whole date,
+// so what is typed next replaces it; once it has the focus, a click selects the month,
+// day or year under the pointer, and a double click the whole date again.
 class DatePicker : public QDateEdit {
     Q_OBJECT
 public:
@@ -43,10 +47,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What a left click on the text selects; true when the click is used up.
+    bool selectByMouse(QEvent* event);
     void typeCharacter(QChar c);
     int partAtCursor() const;
     void selectPart(int part);
     void showCompleteness();
+
+    bool m_focusByClick = false;   // the focus came with the click now being delivered
 };

@@ -55,10 +55,24 @@ void DocumentWindow::TrackChange()
     }
 }
 
+bool DocumentWindow::NewDocument()
+{
+    if (!SaveChangesPrompt())
+        return false;
+    ResetToNewDocument();
+    return true;
+}
+
 bool DocumentWindow::SaveChangesPrompt()
 {
     if (ChangedFlag != ChangeStatus::Changed)
         return true;
+    // The main menu's Exit asks every window in turn: the trader must see which
+    // project the question is about.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+    const DialogOwner owner(this);
     switch (ShowMessage(QStringLiteral("Save Changes?"), MsgButtons::YesNoCancel)) {
     case MsgResult::Yes:
         // A save that was refused, cancelled or failed abandons the pending action,
@@ -119,7 +133,7 @@ void DocumentWindow::keyPressEvent(QKeyEvent* event)
 // ---------------------------------------------------------------------------------
 // Keyboard shortcuts and the clipboard
 
-void DocumentWindow::ConnectDocumentButtons(const DocumentButtons& b)
+void DocumentWindow::ConnectDocumentButtons(const DocumentButtons& b, const QString& guideHeading)
 {
     const std::pair<QAbstractButton*, void (DocumentWindow::*)()> handlers[] = {
         {b.newProject, &DocumentWindow::cmdNew_Click},   {b.open, &DocumentWindow::cmdOpen_Click},
@@ -138,7 +152,13 @@ void DocumentWindow::ConnectDocumentButtons(const DocumentButtons& b)
     AddButtonShortcut(this, b.print, QKeySequence(Qt::CTRL | Qt::Key_P),
                       QStringLiteral("Print the chart or save it as a bitmap"));
     AddButtonShortcut(this, b.exit, QKeySequence(Qt::CTRL | Qt::Key_W), QStringLiteral("Close this window"));
-    AddProgramShortcuts(this);
+    AddProgramShortcuts(this, guideHeading);
+    // The boxes claim some of these keys for editing (Ctrl+E is End on Linux desktops)
+    // and Ctrl+C for their selection; eventFilter decides.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+            qobject_cast<QLabel*>(w))
+            w->installEventFilter(this);
 }
 
 void DocumentWindow::AddCopyCommands(std::function<QString()> resultsText, PictureBox* chart,
@@ -156,11 +176,6 @@ void DocumentWindow::AddCopyCommands(std::function<QString()> resultsText, Pictu
     }
     auto* copyKey = new QShortcut(QKeySequence::Copy, this);
     connect(copyKey, &QShortcut::activated, this, &DocumentWindow::CopyResults);
-    // The text boxes claim Ctrl+C for themselves; eventFilter hands it back when they
-    // have nothing selected.
-    for (QWidget* w : findChildren<QWidget*>())
-        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QLabel*>(w))
-            w->installEventFilter(this);
 }
 
 void DocumentWindow::CopyResults()
@@ -185,12 +200,24 @@ bool HasSelectedText(QObject* o)
 }
 } // namespace
 
+bool DocumentWindow::IsWindowShortcut(const QKeyEvent* key) const
+{
+    const QKeySequence pressed(key->keyCombination());
+    for (const QShortcut* shortcut : findChildren<QShortcut*>())
+        if (shortcut->key() == pressed) return true;
+    return false;
+}
+
+// A box that claims a key in its ShortcutOverride keeps it from the window's shortcuts;
+// ignoring the override hands the key to the shortcut.
 bool DocumentWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::ShortcutOverride &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy) && !HasSelectedText(watched)) {
-        event->ignore();
-        return true;
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy) ? !HasSelectedText(watched) : IsWindowShortcut(key)) {
+            event->ignore();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

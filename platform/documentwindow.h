@@ -7,6 +7,7 @@
 
 class PictureBox;
 class QAbstractButton;
+class QKeyEvent;
 class QPushButton;
 
 // A document is New until it is saved or opened; from then on it is Open and
@@ -40,7 +41,7 @@ public:
     qint16 FirstShow = 1;   // 1 until the window has been the active window once
 
     // The buttons both analyses share, each run by its button and its shortcut.
-    virtual void cmdNew_Click() = 0;
+    void cmdNew_Click() { NewDocument(); }
     virtual void cmdOpen_Click() = 0;
     // Saves the document; true when it was written. A refused, cancelled or failed
     // save leaves the document changed.
@@ -51,6 +52,11 @@ public:
     virtual void cmdPrint_Click() = 0;
     // Runs each time the window becomes the active one.
     virtual void Form_Activate() = 0;
+
+    // New: "Save Changes?" first, then an empty window with a fresh document. false
+    // when the trader kept the document he had (Cancel, or a save that did not go
+    // through). Inputs handed over from another window start the same way.
+    bool NewDocument();
 
     // The clipboard commands of AddCopyCommands.
     void CopyResults();
@@ -69,15 +75,19 @@ protected:
     void DocumentIsNew();
     // The change handler of every input control.
     void TrackChange();
-    // "Save Changes?" with Yes/No/Cancel; true when the pending action may go ahead.
+    // Empties the controls, results and chart into a fresh, untouched document.
+    virtual void ResetToNewDocument() = 0;
+    // "Save Changes?" with Yes/No/Cancel over this window, brought to the front first;
+    // true when the pending action may go ahead.
     bool SaveChangesPrompt();
     // Enter presses the default button; the notes box takes it away while it has focus.
     void setDefaultButtonActive(bool active);
 
     // Each shared button runs its handler above; Ctrl+N, Ctrl+O, Ctrl+S, F5, Ctrl+E,
-    // Ctrl+P and Ctrl+W press them; F1, Ctrl+M and Ctrl+Q reach the rest of the program.
-    // The buttons' tooltips name the shortcuts.
-    void ConnectDocumentButtons(const DocumentButtons& buttons);
+    // Ctrl+P and Ctrl+W press them; F1 (the guide at `guideHeading`), Ctrl+M, Ctrl+Q and
+    // Ctrl+H reach the rest of the program. The buttons' tooltips name the shortcuts.
+    // The window's shortcuts work whichever control has the focus.
+    void ConnectDocumentButtons(const DocumentButtons& buttons, const QString& guideHeading);
 
     // Ctrl+C and the context menu's "Copy Results" put resultsText() on the clipboard,
     // "Copy Chart" the chart's picture. The menu opens on each of `menuHosts`. A text
@@ -92,6 +102,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Whether a key is one of this window's shortcuts (the buttons', the program's, the zoom).
+    bool IsWindowShortcut(const QKeyEvent* key) const;
+
     QPushButton* m_newButton = nullptr;
     QPushButton* m_defaultButton = nullptr;
     std::function<QString()> m_resultsText;

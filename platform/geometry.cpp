@@ -155,10 +155,7 @@ private:
 void ScrollWhenCut(QWidget* window) {
     auto* scroller = static_cast<WindowScroller*>(
         window->findChild<QObject*>(QStringLiteral("windowScroller"), Qt::FindDirectChildrenOnly));
-    if (!scroller) {
-        const QRect used = window->childrenRect();
-        if (used.right() < window->width() && used.bottom() < window->height()) return;
-        scroller = new WindowScroller(window);
-    }
+    // Made even while everything fits: the trader may make the window smaller later.
+    if (!scroller) scroller = new WindowScroller(window);
     scroller->update();
 }

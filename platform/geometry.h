@@ -52,6 +52,7 @@ int ScrollBarAllowanceTwips(const QWidget* window, const QWidget* chart);
 int ChartHalfBesideInputs(int heightHalf, int windowWidth, int inputsRight);
 
 // Scroll bars on `window` whenever its controls reach past its client area (a desktop
-// smaller than the layout needs), so nothing is ever out of reach. The focused control
-// is scrolled into view. Call again after the controls moved; does nothing while all fits.
+// smaller than the layout needs, or a window the trader made smaller), so nothing is
+// ever out of reach. The focused control is scrolled into view. Call again after the
+// controls moved; the bars stay hidden while all fits.
 void ScrollWhenCut(QWidget* window);

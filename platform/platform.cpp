@@ -2,9 +2,11 @@
 #include "platform/qtplatform.h"
 
 #include <cmath>
+#include <utility>
 
 namespace {
 Platform* g_installed = nullptr;
+QWidget* g_dialogOwner = nullptr;
 
 Platform& realPlatform() {
     static QtPlatform real;
@@ -18,6 +20,16 @@ Platform& platform() {
 
 void setPlatform(Platform* p) {
     g_installed = p;
+}
+
+DialogOwner::DialogOwner(QWidget* window) : m_previous(std::exchange(g_dialogOwner, window)) {}
+
+DialogOwner::~DialogOwner() {
+    g_dialogOwner = m_previous;
+}
+
+QWidget* DialogOwner::current() {
+    return g_dialogOwner;
 }
 
 MsgResult ShowMessage(const QString& text, MsgButtons buttons) {

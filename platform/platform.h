@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+class QWidget;
+
 // The outside world as the windows see it: message boxes, file dialogs, the clock,
 // the program's directory, the screen and the printer. The program runs on
 // QtPlatform; tests install a scripted fake so that nothing ever waits for a person.
@@ -55,6 +57,21 @@ public:
 // The platform in force; QtPlatform unless a test installed another one.
 Platform& platform();
 void setPlatform(Platform* p);   // nullptr restores the real one
+
+// The window a question is about, while it asks: message boxes and file dialogs open
+// over it, not over whichever window happens to be in front.
+class DialogOwner {
+public:
+    explicit DialogOwner(QWidget* window);
+    ~DialogOwner();
+    DialogOwner(const DialogOwner&) = delete;
+    DialogOwner& operator=(const DialogOwner&) = delete;
+    // The innermost owner, or nullptr when no window asks.
+    static QWidget* current();
+
+private:
+    QWidget* m_previous;
+};
 
 // Shorthands for the program's two kinds of message.
 // An input message: OK only, no icon, the program's title as caption.

@@ -19,10 +19,17 @@
 #include <QScreen>
 #include <QWindow>
 
+namespace {
+// Dialogs open over the window that asks, else over the one in front.
+QWidget* DialogParent() {
+    return DialogOwner::current() ? DialogOwner::current() : QApplication::activeWindow();
+}
+} // namespace
+
 MsgResult QtPlatform::messageBox(const QString& text, const QString& caption, MsgButtons buttons,
                                  MsgIcon icon) {
     QMessageBox box(icon == MsgIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+                    caption, text, QMessageBox::NoButton, DialogParent());
     if (buttons == MsgButtons::YesNoCancel) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
@@ -60,22 +67,23 @@ QString ToQtFileFilter(const QString& filter) {
 }
 
 // The windows propose their default file names in the program's folder. An installed
-// copy lives under /usr, which is no place for a user's files (even root's), so there
-// the dialogs start in the user's documents folder with the same file name instead.
+// copy lives under /usr, which is no place for a user's files (even root's), and a
+// folder the user cannot write would only fail the save: there the dialogs start in
+// the documents folder, or the home folder when there is none, with the same name.
 namespace {
 QString DialogStartName(const QString& initialName) {
-    const QString programDir = QCoreApplication::applicationDirPath();
+    if (initialName.isEmpty()) return initialName;
     const QFileInfo proposed(initialName);
-    if (QDir(proposed.absolutePath()) != QDir(programDir) || IsPortableProgramFolder(programDir))
-        return initialName;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (documents.isEmpty()) return initialName;
-    return QDir(documents).filePath(proposed.fileName());
+    const QString folder = FolderToPropose(
+        proposed.absolutePath(),
+        {QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()});
+    if (QDir(folder) == QDir(proposed.absolutePath())) return initialName;
+    return QDir(folder).filePath(proposed.fileName());
 }
 } // namespace
 
 std::optional<QString> QtPlatform::openFileName(const QString& filter, const QString& initialName) {
-    const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+    const QString name = QFileDialog::getOpenFileName(DialogParent(), QString(),
                                                       DialogStartName(initialName),
                                                       ToQtFileFilter(filter));
     if (name.isEmpty()) return std::nullopt;
@@ -85,7 +93,7 @@ std::optional<QString> QtPlatform::openFileName(const QString& filter, const QSt
 std::optional<QString> QtPlatform::saveFileName(const QString& filter, const QString& initialName) {
     // The name is taken as typed: no extension is added, and replacing a file
     // asks nothing (the program's own prompts decide what may be overwritten).
-    const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
+    const QString name = QFileDialog::getSaveFileName(DialogParent(), QString(),
                                                       DialogStartName(initialName),
                                                       ToQtFileFilter(filter), nullptr,
                                                       QFileDialog::DontConfirmOverwrite);

@@ -23,9 +23,12 @@ void AddActionShortcut(QWidget* window, const QKeySequence& key,
 }
 } // namespace
 
-void AddProgramShortcuts(QWidget* window)
+void AddProgramShortcuts(QWidget* window, const QString& guideHeading)
 {
-    AddActionShortcut(window, QKeySequence(Qt::Key_F1), &ProgramActions::showGuide);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), window);
+    QObject::connect(help, &QShortcut::activated, window, [guideHeading] {
+        if (programActions().showGuide) programActions().showGuide(guideHeading);
+    });
     AddActionShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_M), &ProgramActions::showMainMenu);
     AddActionShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Q), &ProgramActions::exitProgram);
     AddActionShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_H), &ProgramActions::showPriceHistory);

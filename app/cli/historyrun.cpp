@@ -2,14 +2,19 @@
 
 #include "app/cli/fibrun.h"
 #include "app/cli/gannrun.h"
+#include "app/cli/historyreport.h"
 #include "app/cli/jsonout.h"
 #include "app/cli/options.h"
+#include "forms/shell/settings.h"
 #include "modules/dates.h"
 #include "modules/numbers.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QRegularExpression>
+#include <limits>
 
 namespace {
 
@@ -25,22 +30,70 @@ int Fail(const CliStreams& io, const CliFailure& failure)
     return failure.status;
 }
 
-// --ratios read exactly as `fib --ratios` reads it, with its message.
+// Any number of ratios from 1 to 12; whether they are above 0 and increasing is judged
+// with the settings file's ratios, when the run starts, and refused with status 2 as
+// `fib --ratios` refuses them.
 bool SetRatios(HistoryOptions& o, const QString& value, QString& error)
 {
-    const ParsedCommandLine fib = ParseCommandLine({QStringLiteral("fib"), QStringLiteral("--ratios"), value});
-    if (fib.kind != ParsedCommandLine::Run) {
-        error = fib.error;
+    const std::optional<std::vector<double>> r = ParseRatioList(value);
+    if (!r || int(r->size()) > MaxHistoryRatios) {
+        error = QStringLiteral("--ratios needs 1 to %1 numbers R1,R2,..., not \"%2\"").arg(MaxHistoryRatios).arg(value);
         return false;
     }
-    o.ratios = fib.options.ratios;
+    o.ratios = *r;
+    return true;
+}
+
+// Digits only, from `least` to `most`.
+std::optional<qint64> WholeNumber(const QString& text, qint64 least, qint64 most)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,12}$"));
+    if (!digits.match(text).hasMatch())
+        return std::nullopt;
+    const qint64 n = text.toLongLong();
+    if (n < least || n > most)
+        return std::nullopt;
+    return n;
+}
+
+bool SetWholeNumber(const QString& name, const QString& value, qint64 least, qint64 most, qint64& target,
+                    QString& error)
+{
+    const std::optional<qint64> n = WholeNumber(value, least, most);
+    if (!n) {
+        error = QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"").arg(name).arg(least).arg(most).arg(value);
+        return false;
+    }
+    target = *n;
+    return true;
+}
+
+// --draws, --seed and --block-days.
+bool SetEvidenceOption(EvidenceSettings& e, const QString& name, const QString& value, QString& error)
+{
+    qint64 n = 0;
+    if (name == QLatin1String("draws")) {
+        if (!SetWholeNumber(name, value, 0, MaxDraws, n, error))
+            return false;
+        e.draws = int(n);
+    } else if (name == QLatin1String("seed")) {
+        if (!SetWholeNumber(name, value, 0, std::numeric_limits<quint32>::max(), n, error))
+            return false;
+        e.seed = quint32(n);
+    } else {
+        if (!SetWholeNumber(name, value, 1, MaxBlockDays, n, error))
+            return false;
+        e.blockDays = int(n);
+    }
     return true;
 }
 
 bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QString& error)
 {
     if (name == QLatin1String("data")) {
-        o.dataFile = value;
+        o.dataFiles << value;
+    } else if (name == QLatin1String("draws") || name == QLatin1String("seed") || name == QLatin1String("block-days")) {
+        return SetEvidenceOption(o.evidence, name, value, error);
     } else if (name == QLatin1String("threshold")) {
         const std::optional<double> p = ParseFileNumber(value);
         if (!p || !(*p > 0) || !(*p < 100)) {
@@ -76,64 +129,152 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
     return true;
 }
 
+// One file's history, its swings and the projections from its last swings. A
+// projection that cannot be made leaves its reason in its place.
+struct FileRun {
+    PriceHistory history;
+    std::vector<Swing> swings;
+    std::vector<Swing> lastConfirmed;                   // the last three at most, oldest first
+    std::optional<ProjectedLevels> fibonacciLevels;     // the history's ratios, from the last two
+    std::optional<FibonacciRun> fibonacci;              // the window's run, when there are three ratios
+    QString fibonacciProblem;
+    std::optional<ProjectedLevels> extension;           // from the last three
+    QString extensionProblem;
+    std::optional<GannRun> gann;                        // from the last one
+    QString gannProblem;
+    PriceScale scale;
+};
+
 // Everything the command works out before it writes.
 struct HistoryRun {
     HistoryOptions options;
     QDate today;
-    FibRatios ratios;
-    PriceHistory history;
-    std::vector<Swing> swings;
-    std::optional<FibonacciRun> fibonacci;   // from the last two confirmed swings
-    std::optional<GannRun> gann;             // from the last confirmed swing
-    PriceScale scale;
-    Evidence evidence;
+    HistoryRatios ratios;
+    std::vector<FileRun> files;
+    PooledEvidence evidence;
 };
 
-std::optional<CliFailure> ReadHistory(HistoryRun& run)
+std::optional<CliFailure> ReadHistory(const QString& path, FileRun& run)
 {
-    QFile file(run.options.dataFile);
-    if (!QFileInfo(run.options.dataFile).isFile() || !file.open(QIODevice::ReadOnly))
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return ActionFailed(QStringLiteral("Can't read the price history file"));
-    PriceHistoryRead read = ReadPriceHistory(file.readAll(), QFileInfo(run.options.dataFile).fileName());
+    PriceHistoryRead read = ReadPriceHistory(file.readAll(), QFileInfo(path).fileName());
     if (!read.history)
         return CliFailure{ExitRejected, read.problem};
     run.history = std::move(*read.history);
     return std::nullopt;
 }
 
-// The runs `fib` and `gann` would make with the swings typed in as options.
-std::optional<CliFailure> ProjectLastSwings(HistoryRun& run)
+// --ratios, or the settings file's three as `fib` reads them; either way refused when
+// they are not above 0 and increasing, since the evenly spaced baseline and the
+// nearest-level measure need an ordered list.
+std::optional<CliFailure> ChooseRatios(HistoryRun& run, const QString& programDir)
 {
-    const std::vector<Swing> confirmed = ConfirmedSwings(run.swings);
-    const size_t n = confirmed.size();
-    if (n >= 2) {
-        CliOptions fib;
-        fib.analysis = Analysis::Fibonacci;
-        const FibonacciInputs in = FibonacciInputsFromSwings(confirmed[n - 2], confirmed[n - 1]);
-        fib.price1 = in.Price1Text;
-        fib.price2 = in.Price2Text;
-        fib.date1 = in.Picker1;
-        fib.date2 = in.Picker2;
-        run.fibonacci.emplace();
-        run.fibonacci->today = run.today;
-        run.fibonacci->ratios = run.ratios;
-        if (std::optional<CliFailure> f = RunFibonacci(fib, *run.fibonacci))
-            return f;
+    QString problem;
+    if (run.options.ratios) {
+        if (std::optional<HistoryRatios> r = HistoryRatios::fromValues(*run.options.ratios, &problem)) {
+            run.ratios = *r;
+            return std::nullopt;
+        }
+        return CliFailure{ExitRejected, problem};
     }
-    if (n >= 1) {
-        const Swing& last = confirmed[n - 1];
-        run.scale = ScaleForPrice(run.options.scale, last.close);
-        CliOptions gann;
-        gann.analysis = Analysis::Gann;
-        gann.price = PriceBoxText(run.scale.toSquare(last.close));
-        gann.date = last.date;
-        run.gann.emplace();
-        run.gann->today = run.today;
-        run.gann->layout = ChooseLayout(run.gann->screen);
-        if (std::optional<CliFailure> f = RunGann(gann, *run.gann))
-            return f;
+    FibRatios three;
+    if (std::optional<CliFailure> f = FibonacciRatiosFor(CliOptions(), programDir, three))
+        return f;
+    if (std::optional<HistoryRatios> r = HistoryRatios::fromFibRatios(three, &problem)) {
+        run.ratios = *r;
+        return std::nullopt;
     }
-    return std::nullopt;
+    return CliFailure{ExitRejected, QStringLiteral("The Fibonacci ratios of %1 (%2, %3, %4) cannot be used: %5. "
+                                                   "Correct them in the ratios dialog or give --ratios.")
+                                        .arg(QDir::toNativeSeparators(SettingsPathFor(programDir)),
+                                             GeneralNumber(three.r1), GeneralNumber(three.r2),
+                                             GeneralNumber(three.r3), problem)};
+}
+
+// The run `fib` would make with the two swings typed in as options.
+void ProjectFibonacciFrom(const HistoryRun& run, const Swing& older, const Swing& newer, FileRun& file)
+{
+    ProjectedLevels levels;
+    if (const std::optional<QString> problem = FibonacciLevels(older, newer, run.ratios, levels)) {
+        file.fibonacciProblem = *problem;
+        return;
+    }
+    file.fibonacciLevels = levels;
+    const std::optional<FibRatios> three = run.ratios.asFibRatios();
+    if (!three)
+        return;
+    CliOptions fib;
+    fib.analysis = Analysis::Fibonacci;
+    const FibonacciInputs in = FibonacciInputsFromSwings(older, newer);
+    fib.price1 = in.Price1Text;
+    fib.price2 = in.Price2Text;
+    fib.date1 = in.Picker1;
+    fib.date2 = in.Picker2;
+    file.fibonacci.emplace();
+    file.fibonacci->today = run.today;
+    file.fibonacci->ratios = *three;
+    if (const std::optional<CliFailure> f = RunFibonacci(fib, *file.fibonacci)) {
+        file.fibonacciProblem = HistoryProjectionMessage(f->message, newer.date);
+        file.fibonacci.reset();
+    }
+}
+
+// The run `gann` would make with the swing's price, scaled, and its date.
+void ProjectGannFrom(const HistoryRun& run, const Swing& last, FileRun& file)
+{
+    file.scale = ScaleForPrice(run.options.scale, last.price);
+    if (const std::optional<QString> problem = GannScaleProblem(last.price, file.scale)) {
+        file.gannProblem = *problem;
+        return;
+    }
+    CliOptions gann;
+    gann.analysis = Analysis::Gann;
+    gann.price = PriceBoxText(file.scale.toSquare(last.price));
+    gann.date = last.date;
+    file.gann.emplace();
+    file.gann->today = run.today;
+    file.gann->layout = ChooseLayout(file.gann->screen);
+    if (const std::optional<CliFailure> f = RunGann(gann, *file.gann)) {
+        file.gannProblem = HistoryProjectionMessage(f->message, last.date);
+        file.gann.reset();
+    }
+}
+
+void ProjectLastSwings(const HistoryRun& run, FileRun& file)
+{
+    const std::vector<Swing> confirmed = ConfirmedSwings(file.swings);
+    file.lastConfirmed.assign(confirmed.end() - std::min<size_t>(confirmed.size(), 3), confirmed.end());
+    const std::vector<Swing>& s = file.lastConfirmed;
+    const size_t n = s.size();
+    if (n >= 2)
+        ProjectFibonacciFrom(run, s[n - 2], s[n - 1], file);
+    else
+        file.fibonacciProblem = QStringLiteral("Fewer than two confirmed swings: nothing to project from.");
+    ProjectedLevels levels;
+    if (n < 3)
+        file.extensionProblem = QStringLiteral("Fewer than three confirmed swings: nothing to project from.");
+    else if (const std::optional<QString> problem = ExtensionLevels(s[0], s[1], s[2], run.ratios, levels))
+        file.extensionProblem = *problem;
+    else
+        file.extension = levels;
+    if (n >= 1)
+        ProjectGannFrom(run, s[n - 1], file);
+    else
+        file.gannProblem = QStringLiteral("No confirmed swing: nothing to project from.");
+}
+
+EvidenceRequest EvidenceRequestFor(const HistoryRun& run)
+{
+    EvidenceRequest request;
+    request.ratios = run.ratios;
+    request.scale = run.options.scale;
+    request.today = run.today;
+    request.settings = run.options.evidence;
+    const double threshold = run.options.threshold;
+    request.swingRule = [threshold](const PriceHistory& h) { return FindSwings(h, threshold); };
+    return request;
 }
 
 QString KindText(const Swing& s) { return s.kind == SwingKind::High ? QStringLiteral("high") : QStringLiteral("low"); }
@@ -155,7 +296,7 @@ QByteArray PivotsJson(const std::vector<Swing>& swings)
 // The object a run prints, without its final line end, so it nests unchanged.
 QByteArray Nested(const QByteArray& printed) { return printed.chopped(1); }
 
-QByteArray ScaleJson(const HistoryRun& run)
+QByteArray ScaleJson(const FileRun& run)
 {
     if (!run.gann)
         return JsonNull();
@@ -173,39 +314,41 @@ QByteArray ScaleJson(const HistoryRun& run)
     return o.text(false);
 }
 
-QByteArray ScoreJson(const ProjectionScore& s)
+QByteArray ProblemJson(const QString& problem) { return problem.isEmpty() ? JsonNull() : JsonString(problem); }
+
+JsonObject FileJson(const HistoryRun& run, const FileRun& file, const Evidence& evidence)
 {
-    const bool any = s.count > 0;
-    JsonObject o;
-    o.add(QStringLiteral("count"), JsonInteger(s.count))
-        .add(QStringLiteral("medianPriceError"), any ? JsonNumber(s.medianPriceError) : JsonNull())
-        .add(QStringLiteral("shareWithinPrice"), any ? JsonNumber(s.shareWithinPrice) : JsonNull())
-        .add(QStringLiteral("medianDaysOff"), any ? JsonNumber(s.medianDaysOff) : JsonNull())
-        .add(QStringLiteral("shareWithinDays"), any ? JsonNumber(s.shareWithinDays) : JsonNull());
-    return o.text(false);
+    JsonObject levels, problems, o;
+    levels.add(QStringLiteral("fibonacci"), LevelsJson(run.ratios, file.fibonacciLevels))
+        .add(QStringLiteral("extension"), LevelsJson(run.ratios, file.extension));
+    problems.add(QStringLiteral("fibonacci"), ProblemJson(file.fibonacciProblem))
+        .add(QStringLiteral("extension"), ProblemJson(file.extensionProblem))
+        .add(QStringLiteral("gann"), ProblemJson(file.gannProblem));
+    o.add(QStringLiteral("file"), JsonString(file.history.fileName))
+        .add(QStringLiteral("pivots"), PivotsJson(file.swings))
+        .add(QStringLiteral("fibonacci"), file.fibonacci ? Nested(FibonacciOutputs.json(*file.fibonacci)) : JsonNull())
+        .add(QStringLiteral("gann"), file.gann ? Nested(GannOutputs.json(*file.gann)) : JsonNull())
+        .add(QStringLiteral("scale"), ScaleJson(file))
+        .add(QStringLiteral("levels"), levels.text(false))
+        .add(QStringLiteral("problems"), problems.text(false))
+        .add(QStringLiteral("evidence"), EvidenceJson(evidence))
+        .add(QStringLiteral("verdicts"), VerdictsJson(evidence));
+    return o;
 }
 
-QByteArray EvidenceJson(const Evidence& e)
-{
-    std::vector<QByteArray> verdicts;
-    for (const QString& v : EvidenceVerdicts(e))
-        verdicts.push_back(JsonString(v));
-    JsonObject o;
-    o.add(QStringLiteral("fibonacci"), ScoreJson(e.fibonacci))
-        .add(QStringLiteral("baseline"), ScoreJson(e.baseline))
-        .add(QStringLiteral("gann"), ScoreJson(e.gann))
-        .add(QStringLiteral("verdicts"), JsonArray(verdicts));
-    return o.text(false);
-}
-
+// One file: its own object. Several: each file's object under "files", then the
+// evidence of all of them pooled.
 QByteArray HistoryJson(const HistoryRun& run)
 {
+    if (run.files.size() == 1)
+        return FileJson(run, run.files.front(), run.evidence.pooled).text() + '\n';
+    std::vector<QByteArray> files;
+    for (size_t f = 0; f < run.files.size(); ++f)
+        files.push_back(FileJson(run, run.files[f], run.evidence.files[f]).text(false));
     JsonObject o;
-    o.add(QStringLiteral("pivots"), PivotsJson(run.swings))
-        .add(QStringLiteral("fibonacci"), run.fibonacci ? Nested(FibonacciOutputs.json(*run.fibonacci)) : JsonNull())
-        .add(QStringLiteral("gann"), run.gann ? Nested(GannOutputs.json(*run.gann)) : JsonNull())
-        .add(QStringLiteral("scale"), ScaleJson(run))
-        .add(QStringLiteral("evidence"), EvidenceJson(run.evidence));
+    o.add(QStringLiteral("files"), JsonArray(files))
+        .add(QStringLiteral("evidence"), EvidenceJson(run.evidence.pooled))
+        .add(QStringLiteral("verdicts"), VerdictsJson(run.evidence.pooled));
     return o.text() + '\n';
 }
 
@@ -218,24 +361,7 @@ QString SwingLine(const Swing& s)
     return line;
 }
 
-QString EvidenceReport(const HistoryRun& run)
-{
-    QString text = QStringLiteral("How projections from earlier swings met the next swing\n");
-    QStringList header{QString().leftJustified(38)};
-    for (const QString& c : EvidenceColumns())
-        header << c.rightJustified(c.size() + 2);
-    text += header.join(QString()) + QLatin1Char('\n');
-    const QStringList columns = EvidenceColumns();
-    for (const EvidenceRow& row : EvidenceTable(run.evidence, run.ratios)) {
-        QString line = row.name.leftJustified(38);
-        for (int i = 0; i < row.cells.size(); ++i)
-            line += row.cells[i].rightJustified(columns[i].size() + 2);
-        text += line + QLatin1Char('\n');
-    }
-    for (const QString& v : EvidenceVerdicts(run.evidence))
-        text += v + QLatin1Char('\n');
-    return text;
-}
+QString SwingText(const Swing& s) { return FormatMmDdYyyy(s.date) + QLatin1Char(' ') + GeneralNumber(s.price); }
 
 // The square's highs and lows divided by the scale again, in the history's prices.
 QString MappedBackLines(const GannState& s, const PriceScale& scale)
@@ -249,30 +375,68 @@ QString MappedBackLines(const GannState& s, const PriceScale& scale)
         .arg(highs.join(QStringLiteral(", ")), lows.join(QStringLiteral(", ")));
 }
 
-QString HistoryReport(const HistoryRun& run)
+QString FibonacciText(const HistoryRun& run, const FileRun& file)
 {
-    const PriceHistory& h = run.history;
+    const std::vector<Swing>& s = file.lastConfirmed;
+    if (s.size() < 2)
+        return QStringLiteral("\nFibonacci: %1\n").arg(file.fibonacciProblem);
+    QString text = QStringLiteral("\nFibonacci from %1 to %2\n").arg(SwingText(s[s.size() - 2]), SwingText(s.back()));
+    if (file.fibonacci)
+        return text + FibonacciOutputs.listing(*file.fibonacci).remove(QLatin1Char('\r'));
+    if (file.fibonacciLevels)
+        return text + LevelsListing(QStringLiteral("Fib Ratio"), run.ratios, *file.fibonacciLevels);
+    return text + file.fibonacciProblem + QLatin1Char('\n');
+}
+
+QString ExtensionText(const HistoryRun& run, const FileRun& file)
+{
+    const std::vector<Swing>& s = file.lastConfirmed;
+    if (s.size() < 3)
+        return QStringLiteral("\n3-point extension: %1\n").arg(file.extensionProblem);
+    const QString text = QStringLiteral("\n3-point extension from %1, %2 and %3\n")
+                             .arg(SwingText(s[0]), SwingText(s[1]), SwingText(s[2]));
+    if (!file.extension)
+        return text + file.extensionProblem + QLatin1Char('\n');
+    return text + LevelsListing(QStringLiteral("Ext Ratio"), run.ratios, *file.extension);
+}
+
+QString GannText(const FileRun& file)
+{
+    if (file.lastConfirmed.empty())
+        return QStringLiteral("\nGann: %1\n").arg(file.gannProblem);
+    const Swing& last = file.lastConfirmed.back();
+    if (!file.gann)
+        return QStringLiteral("\nGann from %1\n%2\n").arg(SwingText(last), file.gannProblem);
+    QString text = QStringLiteral("\nGann from %1, on the square as %2 (x %3)\n")
+                       .arg(SwingText(last), file.gann->controls.priceText, file.scale.text());
+    text += GannOutputs.listing(*file.gann).remove(QLatin1Char('\r'));
+    if (file.scale.power != 0)
+        text += MappedBackLines(*file.gann->state, file.scale);
+    return text;
+}
+
+QString FileReport(const HistoryRun& run, const FileRun& file, const Evidence& evidence)
+{
+    const PriceHistory& h = file.history;
     QString text = QStringLiteral("Price history %1: %2 closes from %3 to %4\nSwings of at least %5%\n")
                        .arg(h.fileName).arg(h.bars.size())
                        .arg(FormatMmDdYyyy(h.bars.front().date), FormatMmDdYyyy(h.bars.back().date),
                             GeneralNumber(run.options.threshold));
-    for (const Swing& s : run.swings)
+    for (const Swing& s : file.swings)
         text += SwingLine(s) + QLatin1Char('\n');
-    if (run.fibonacci) {
-        const FibonacciState& f = run.fibonacci->state;
-        text += QStringLiteral("\nFibonacci from %1 %2 to %3 %4\n")
-                    .arg(FormatMmDdYyyy(f.Date1), GeneralNumber(f.Price1), FormatMmDdYyyy(f.Date2), GeneralNumber(f.Price2));
-        text += FibonacciOutputs.listing(*run.fibonacci).remove(QLatin1Char('\r'));
-    }
-    if (run.gann) {
-        text += QStringLiteral("\nGann from %1 %2, on the square as %3 (x %4)\n")
-                    .arg(FormatMmDdYyyy(run.gann->controls.date), GeneralNumber(ConfirmedSwings(run.swings).back().close),
-                         run.gann->controls.priceText, run.scale.text());
-        text += GannOutputs.listing(*run.gann).remove(QLatin1Char('\r'));
-        if (run.scale.power != 0)
-            text += MappedBackLines(*run.gann->state, run.scale);
-    }
-    return text + QLatin1Char('\n') + EvidenceReport(run);
+    text += FibonacciText(run, file) + ExtensionText(run, file) + GannText(file);
+    return text + QLatin1Char('\n') + EvidenceText(evidence);
+}
+
+QString HistoryReport(const HistoryRun& run)
+{
+    if (run.files.size() == 1)
+        return FileReport(run, run.files.front(), run.evidence.pooled);
+    QStringList parts;
+    for (size_t f = 0; f < run.files.size(); ++f)
+        parts << FileReport(run, run.files[f], run.evidence.files[f]);
+    parts << QStringLiteral("All %1 files pooled\n").arg(run.files.size()) + EvidenceText(run.evidence.pooled);
+    return parts.join(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -285,7 +449,7 @@ ParsedHistoryLine ParseHistoryCommandLine(const QStringList& args)
         if (!SplitOptionArgument(args, i, name, value, error) || !SetOption(o, name, value, error))
             return {std::nullopt, error};
     }
-    if (o.dataFile.isEmpty())
+    if (o.dataFiles.isEmpty())
         return {std::nullopt, QStringLiteral("history needs --data FILE.csv")};
     return {o, QString()};
 }
@@ -304,17 +468,22 @@ int RunHistoryCommand(const QStringList& args, const CliEnvironment& env, const 
     HistoryRun run;
     run.options = *parsed.options;
     run.today = run.options.today.value_or(env.computerToday);
-    if (std::optional<CliFailure> f = ReadHistory(run))
+    run.files.resize(size_t(run.options.dataFiles.size()));
+    for (int f = 0; f < run.options.dataFiles.size(); ++f) {
+        if (std::optional<CliFailure> failure = ReadHistory(run.options.dataFiles[f], run.files[size_t(f)]))
+            return Fail(io, *failure);
+    }
+    if (std::optional<CliFailure> f = ChooseRatios(run, env.programDir))
         return Fail(io, *f);
-    // The ratios in force, as `fib` finds them: --ratios, or the settings file.
-    CliOptions ratios;
-    ratios.ratios = run.options.ratios;
-    if (std::optional<CliFailure> f = FibonacciRatiosFor(ratios, env.programDir, run.ratios))
-        return Fail(io, *f);
-    run.swings = FindSwings(run.history, run.options.threshold);
-    if (std::optional<CliFailure> f = ProjectLastSwings(run))
-        return Fail(io, *f);
-    run.evidence = MeasureEvidence(run.swings, run.ratios, run.options.scale, run.today);
+    // The swings of the report and of the evidence come from one rule.
+    const EvidenceRequest request = EvidenceRequestFor(run);
+    std::vector<const PriceHistory*> histories;
+    for (FileRun& file : run.files) {
+        file.swings = request.swingRule(file.history);
+        ProjectLastSwings(run, file);
+        histories.push_back(&file.history);
+    }
+    run.evidence = MeasureEvidence(histories, request);
     Write(io.out, run.options.json ? HistoryJson(run) : HistoryReport(run).toUtf8());
     return ExitOk;
 }

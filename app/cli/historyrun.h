@@ -8,17 +8,18 @@
 #include <QStringList>
 #include <optional>
 
-// tessaray-cli history: reads a price history, finds its swings and projects from the
-// last of them with the same runs `fib` and `gann` make, so its "fibonacci" and "gann"
-// objects are byte for byte what those commands print for the swings' prices and
-// dates. It also measures how projections from earlier swings met the swings after
-// them.
+// tessaray-cli history: reads price histories, finds their swings and projects from
+// the last of them with the same runs `fib` and `gann` make, so its "fibonacci" and
+// "gann" objects are byte for byte what those commands print for the swings' prices
+// and dates. It also measures how projections from earlier swings met the swings
+// after them, file by file and pooled, against surrogate histories.
 
 struct HistoryOptions {
-    QString dataFile;
+    QStringList dataFiles;                           // --data, once per file
     double threshold = DefaultSwingThreshold;
-    std::optional<FibRatios> ratios;   // else the settings file, as fib reads it
+    std::optional<std::vector<double>> ratios;       // else the settings file's three
     PriceScaleChoice scale;
+    EvidenceSettings evidence;                       // --draws, --seed, --block-days
     bool json = false;
     std::optional<QDate> today;
 };

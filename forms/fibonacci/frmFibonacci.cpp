@@ -229,7 +229,8 @@ bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
 void FibonacciWindow::AddDesktopManners()
 {
     UseDesignFont(this);
-    ConnectDocumentButtons({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
+    ConnectDocumentButtons({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit},
+                           QStringLiteral("5.1 The Fibonacci window"));
     // Export Results and the ratios both underline R, as the window was designed; Alt+R
     // then moves between the two (Enter presses the one focused), and Ctrl+E and Ctrl+R
     // reach each of them in one stroke.
@@ -354,9 +355,8 @@ void FibonacciWindow::ClearProject()
     ShowInputs();
 }
 
-void FibonacciWindow::cmdNew_Click()
+void FibonacciWindow::ResetToNewDocument()
 {
-    if (!SaveChangesPrompt()) return;
     ClearProject();
     ClearChartBox();
     DrawChart();
@@ -440,6 +440,7 @@ bool FibonacciWindow::cmdSave_Click()
 
 void FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
 {
+    if (!NewDocument()) return;
     SetPriceText(txtPrice1, GeneralNumber(price1));
     SetPriceText(txtPrice2, GeneralNumber(price2));
     dtpDate1->setValue(date1);

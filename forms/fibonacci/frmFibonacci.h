@@ -96,7 +96,6 @@ public:
 
 public slots:
     void cmdCalculate_Click() override;
-    void cmdNew_Click() override;
     void cmdOpen_Click() override;
     bool cmdSave_Click() override;
     void cmdExit_Click() override;
@@ -106,12 +105,15 @@ public slots:
     void cmdPrint_Click() override;
 
     // ---- Inputs handed over by another window (the price history's swings) ----
-    // Types the two prices and moves the two pickers as a trader would, then presses
-    // Calculate: the document is marked changed and a rejection shows its message.
+    // Starts a new document as New does ("Save Changes?" first; Cancel leaves the
+    // window as it was), types the two prices and moves the two pickers as a trader
+    // would, then presses Calculate: the document is marked changed and a rejection
+    // shows its message.
     void LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2);
 
 protected:
     FibonacciWindow(Layout layout, QWidget* parent);
+    void ResetToNewDocument() override;
 
 private:
     void CreateControls();

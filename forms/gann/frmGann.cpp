@@ -317,7 +317,8 @@ void GannWindow::Form_Load()
 void GannWindow::AddDesktopManners()
 {
     UseDesignFont(this);
-    ConnectDocumentButtons({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit});
+    ConnectDocumentButtons({cmdNew, cmdOpen, cmdSave, cmdCalculate, cmdExport, cmdPrint, cmdExit},
+                           QStringLiteral("5.2 The Gann window"));
     AddCopyCommands([this] { return ResultsText(); }, pbGann, {fraResults, lblPrices, lblDates, pbGann});
 
     NameButtonsByCaption(this);
@@ -438,10 +439,8 @@ void GannWindow::DrawChartStep()
     pbGann->update();
 }
 
-void GannWindow::cmdNew_Click()
+void GannWindow::ResetToNewDocument()
 {
-    if (!SaveChangesPrompt())
-        return;
     ClearProject();
     Form_Load();
     DocumentIsNew();
@@ -540,6 +539,8 @@ void GannWindow::cmdPrint_Click()
 
 void GannWindow::LoadInputsAndCalculate(const QString& priceText, const QDate& date)
 {
+    if (!NewDocument())
+        return;
     GannDocument doc = Document();
     doc.priceText = priceText;
     doc.date = date;

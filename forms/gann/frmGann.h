@@ -67,8 +67,7 @@ public:
     QString ResultsText() const;
 
 public slots:
-    // The buttons, top to bottom.
-    void cmdNew_Click() override;
+    // The buttons, top to bottom (New is the document window's).
     void cmdOpen_Click() override;
     bool cmdSave_Click() override;
     void cmdExit_Click() override;
@@ -80,13 +79,14 @@ public slots:
     void Form_Activate() override;
 
     // ---- Inputs handed over by another window (the price history's swings) ----
-    // Puts the price text into the price box and the date into the picker as a paste
-    // would, then presses Calculate.
+    // Starts a new document as New does ("Save Changes?" first; Cancel leaves the
+    // window as it was), puts the price text into the price box and the date into the
+    // picker as a paste would, then presses Calculate.
     void LoadInputsAndCalculate(const QString& priceText, const QDate& date);
 
 protected:
     GannWindow(Layout layout, QWidget* parent);
-
+    void ResetToNewDocument() override;
 
 private:
     void CreateControls();

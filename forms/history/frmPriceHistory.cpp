@@ -24,9 +24,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -35,12 +37,12 @@ namespace {
 
 const QString PriceHistoryFilter = QStringLiteral("Price History (CSV)| *.csv");
 constexpr int LoadBlinkMs = 150;          // work that takes longer shows the progress bar
-constexpr int ThresholdPauseMs = 700;     // a pause in typing this long applies the threshold
+constexpr int TypingPauseMs = 700;        // a pause in typing this long applies a box
 constexpr int LargestScaleChoice = 9;     // the Square of Nine scales offered: 10^-9 .. 10^9
 
 const QString OpenHint = QStringLiteral("Open a CSV file of daily prices (Date and Close columns).");
-const QString ClickHint = QStringLiteral("Click a swing to project the Square of Nine from it; "
-                                         "click a second to project Fibonacci from the two.");
+const QString ClickHint = QStringLiteral("Click a swing to project the Square of Nine from it, a second for "
+                                         "Fibonacci from the two, a third for the 3-point extension.");
 
 // The threshold as typed: a number of percent, a "%" after it allowed. Anything else,
 // or a number outside the range the swing rule accepts, is refused as a whole: turning
@@ -54,6 +56,13 @@ std::optional<double> ReadThreshold(QString text)
     if (!value || *value < MinSwingThreshold || *value > MaxSwingThreshold)
         return std::nullopt;
     return value;
+}
+
+QString RatiosMessage()
+{
+    return QStringLiteral("Enter 1 to %1 ratios above 0, each larger than the one before, separated by commas "
+                          "(0.236, 0.382, 0.5, 0.618, 0.786), or leave the box empty for the program's ratios.")
+        .arg(MaxHistoryRatios);
 }
 
 QString ThresholdMessage()
@@ -102,8 +111,9 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
 
 frmPriceHistory::~frmPriceHistory()
 {
-    // A measurement still running holds only its own copies; it is let finish.
+    // A measurement still running holds only its own copies; told to stop, it soon does.
     if (m_evidenceWorker) {
+        m_evidenceCancel->store(true);
         m_evidenceWorker->wait();
         delete m_evidenceWorker;
     }
@@ -117,8 +127,9 @@ void frmPriceHistory::CreateControls()
     txtThreshold = Named(new QLineEdit(GeneralNumber(DefaultSwingThreshold), this), "txtThreshold");
     txtThreshold->setMaximumWidth(txtThreshold->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
     txtThreshold->setToolTip(ThresholdMessage());
-    m_thresholdPause.setSingleShot(true);
-    m_thresholdPause.setInterval(ThresholdPauseMs);
+    txtRatios = Named(new QLineEdit(this), "txtRatios");
+    txtRatios->setMinimumWidth(txtRatios->fontMetrics().horizontalAdvance(QStringLiteral("0.236, 0.382, 0.5, 0.618, 0.786, 1.272")));
+    txtRatios->setToolTip(RatiosMessage());
     cboScale = Named(new QComboBox(this), "cboScale");
     cboScale->addItem(QStringLiteral("auto"));
     for (int k = -LargestScaleChoice; k <= LargestScaleChoice; ++k)
@@ -129,25 +140,69 @@ void frmPriceHistory::CreateControls()
     LayOutControls();
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmPriceHistory::cmdOpen_Click);
-    connect(txtThreshold, &QLineEdit::textEdited, this, [this] {
-        m_refusedThreshold.clear();
-        m_thresholdPause.start();
-    });
-    connect(&m_thresholdPause, &QTimer::timeout, this, [this] { ApplyThreshold(false); });
-    // Enter, and Tab or a click elsewhere.
-    connect(txtThreshold, &QLineEdit::editingFinished, this, [this] { ApplyThreshold(true); });
+    ApplyWhenTyped(txtThreshold, &frmPriceHistory::ApplyThreshold);
+    ApplyWhenTyped(txtRatios, &frmPriceHistory::ApplyRatios);
     connect(cboScale, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ProjectAndMeasureAgain);
     connect(chkLogScale, &QCheckBox::toggled, pbPrices, &PriceChart::setLogarithmic);
     connect(pbPrices, &PriceChart::swingClicked, this, &frmPriceHistory::SelectSwing);
-    WhenRatiosChange(this, [this] { ProjectAndMeasureAgain(); });
+    WhenRatiosChange(this, [this] {
+        ShowRatiosInForce();
+        ProjectAndMeasureAgain();
+    });
+    ShowRatiosInForce();
 }
+
+// A box whose text is applied on Enter, on Tab or a click elsewhere, or after a pause in
+// typing, not at every key. Only Enter and Tab refuse it aloud, and once: a pause in
+// the middle of typing "0.15" must not complain about "0.".
+void frmPriceHistory::ApplyWhenTyped(QLineEdit* box, void (frmPriceHistory::*apply)(bool))
+{
+    auto* pause = new QTimer(box);
+    pause->setSingleShot(true);
+    pause->setInterval(TypingPauseMs);
+    connect(box, &QLineEdit::textEdited, pause, qOverload<>(&QTimer::start));
+    connect(box, &QLineEdit::textEdited, this, [this, box] { m_refused.remove(box); });
+    connect(pause, &QTimer::timeout, this, [this, apply] { (this->*apply)(false); });
+    connect(box, &QLineEdit::editingFinished, this, [this, apply, pause] {
+        pause->stop();
+        (this->*apply)(true);
+    });
+}
+
+// Refuses a box's text with a message, once until it is edited again.
+void frmPriceHistory::RefuseTyped(QLineEdit* box, bool aloud, const QString& message)
+{
+    if (!aloud || m_refused.value(box) == box->text())
+        return;
+    m_refused.insert(box, box->text());
+    ShowMessage(message);
+}
+
+namespace {
+
+// The rows of the evidence table: the price measures, then the time measures (the
+// count, the same for both, once).
+QStringList EvidenceMeasures(const std::vector<EvidenceTable>& tables)
+{
+    QStringList rows = tables[0].columns;
+    rows[1] = QStringLiteral("Median price error");
+    rows[2] = QStringLiteral("Price error by chance");
+    rows[3] = QStringLiteral("Price p-value");
+    rows << tables[1].columns.mid(1);
+    rows[6] = QStringLiteral("Days off by chance");
+    rows[7] = QStringLiteral("Days p-value");
+    return rows;
+}
+
+}  // namespace
 
 void frmPriceHistory::CreateEvidenceControls()
 {
     // The kinds of projection side by side, one column each; the measures are the rows.
     tblEvidence = Named(new QTableWidget(this), "tblEvidence");
-    tblEvidence->setRowCount(EvidenceColumns().size());
-    tblEvidence->setVerticalHeaderLabels(EvidenceColumns());
+    const QStringList measures = EvidenceMeasures(EvidenceTables(Evidence{}));
+    tblEvidence->setRowCount(measures.size());
+    tblEvidence->setVerticalHeaderLabels(measures);
     tblEvidence->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblEvidence->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblEvidence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
@@ -161,8 +216,10 @@ void frmPriceHistory::CreateEvidenceControls()
     tblEvidence->installEventFilter(this);
     connect(actCopyEvidence, &QAction::triggered, this, &frmPriceHistory::CopyEvidence);
 
+    tblEvidence->verticalHeader()->setDefaultSectionSize(tblEvidence->fontMetrics().height() + 6);
     lblVerdict = Named(new QLabel(this), "lblVerdict");
     lblVerdict->setWordWrap(true);
+    pbChance = Named(new EvidencePlots(this), "pbChance");
     lblProjection = Named(new QLabel(this), "lblProjection");
     lblProjection->setWordWrap(true);
     prgLoad = Named(new QProgressBar(this), "prgLoad");
@@ -175,21 +232,26 @@ void frmPriceHistory::CreateEvidenceControls()
 // below.
 void frmPriceHistory::LayOutControls()
 {
-    auto* top = new QHBoxLayout();
-    top->addWidget(cmdOpen);
-    top->addWidget(lblFile, 1);
-    auto* lblThreshold = new QLabel(QStringLiteral("Swing &threshold:"), this);
-    top->addWidget(lblThreshold);
-    top->addWidget(txtThreshold);
-    top->addWidget(new QLabel(QStringLiteral("%"), this));
-    auto* lblScale = new QLabel(QStringLiteral("Gann price &scale:"), this);
-    top->addSpacing(8);
-    top->addWidget(lblScale);
-    top->addWidget(cboScale);
-    top->addSpacing(8);
-    top->addWidget(chkLogScale);
-    lblThreshold->setBuddy(txtThreshold);
-    lblScale->setBuddy(cboScale);
+    auto* file = new QHBoxLayout();
+    file->addWidget(cmdOpen);
+    file->addWidget(lblFile, 1);
+    // The choices that shape the swings and their levels, with room for more.
+    auto* choices = new QHBoxLayout();
+    const auto labelled = [this, choices](const QString& caption, QWidget* control) {
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(control);
+        choices->addWidget(label);
+        choices->addWidget(control);
+    };
+    labelled(QStringLiteral("Swing &threshold:"), txtThreshold);
+    choices->addWidget(new QLabel(QStringLiteral("%"), this));
+    choices->addSpacing(12);
+    labelled(QStringLiteral("&Ratios:"), txtRatios);
+    choices->addSpacing(12);
+    labelled(QStringLiteral("Gann price &scale:"), cboScale);
+    choices->addSpacing(12);
+    choices->addWidget(chkLogScale);
+    choices->addStretch(1);
 
     auto* side = new QWidget(this);
     auto* sideLayout = new QVBoxLayout(side);
@@ -197,21 +259,30 @@ void frmPriceHistory::LayOutControls()
     sideLayout->addWidget(new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), side));
     sideLayout->addWidget(tblEvidence);
     sideLayout->addWidget(lblVerdict);
+    sideLayout->addWidget(pbChance);
     sideLayout->addStretch(1);
+    // A small screen scrolls the evidence rather than squeeze it.
+    auto* sideScroll = new QScrollArea(this);
+    sideScroll->setWidget(side);
+    sideScroll->setWidgetResizable(true);
+    sideScroll->setFrameShape(QFrame::NoFrame);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* split = new QSplitter(this);
     split->addWidget(pbPrices);
-    split->addWidget(side);
+    split->addWidget(sideScroll);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
-    split->setSizes({760, 400});
+    split->setSizes({740, 420});
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
+    layout->addLayout(file);
+    layout->addLayout(choices);
     layout->addWidget(split, 1);
     layout->addWidget(lblProjection);
     layout->addWidget(prgLoad);
     setTabOrder(cmdOpen, txtThreshold);
-    setTabOrder(txtThreshold, cboScale);
+    setTabOrder(txtThreshold, txtRatios);
+    setTabOrder(txtRatios, cboScale);
     setTabOrder(cboScale, chkLogScale);
     setTabOrder(chkLogScale, pbPrices);
     setTabOrder(pbPrices, tblEvidence);
@@ -310,23 +381,51 @@ void frmPriceHistory::ShowProblem(const QString& text)
 
 void frmPriceHistory::ApplyThreshold(bool refuseAloud)
 {
-    m_thresholdPause.stop();
     if (m_busy) {
-        m_thresholdPause.start();   // once the work in hand is done
+        QTimer::singleShot(TypingPauseMs, this, [this, refuseAloud] { ApplyThreshold(refuseAloud); });
         return;
     }
     const std::optional<double> value = ReadThreshold(txtThreshold->text());
-    if (!value) {
-        if (refuseAloud && txtThreshold->text() != m_refusedThreshold) {
-            m_refusedThreshold = txtThreshold->text();
-            ShowMessage(ThresholdMessage());
-        }
-        return;
-    }
+    if (!value)
+        return RefuseTyped(txtThreshold, refuseAloud, ThresholdMessage());
     if (*value == m_threshold)
         return;
     m_threshold = *value;
     FindSwingsAgain();
+}
+
+// The history's own ratios as typed; an empty box stands for the program's three.
+void frmPriceHistory::ApplyRatios(bool refuseAloud)
+{
+    const QString text = txtRatios->text().trimmed();
+    std::optional<HistoryRatios> typed;
+    if (!text.isEmpty()) {
+        QString problem = QStringLiteral("A ratio is not a number");
+        const std::optional<std::vector<double>> values = ParseRatioList(text);
+        if (values)
+            typed = HistoryRatios::fromValues(*values, &problem);
+        if (!typed)
+            return RefuseTyped(txtRatios, refuseAloud, problem + QStringLiteral(". ") + RatiosMessage());
+    }
+    const bool same = typed && m_typedRatios ? typed->values() == m_typedRatios->values() : !typed && !m_typedRatios;
+    if (same)
+        return;
+    m_typedRatios = typed;
+    ProjectAndMeasureAgain();
+}
+
+// An empty ratio box shows the program's ratios, which it stands for, in grey.
+void frmPriceHistory::ShowRatiosInForce()
+{
+    const std::optional<HistoryRatios> program = HistoryRatios::fromFibRatios(CurrentRatios());
+    txtRatios->setPlaceholderText(program ? program->text().replace(QStringLiteral(" /"), QStringLiteral(",")) : QString());
+}
+
+std::optional<HistoryRatios> frmPriceHistory::ratiosInForce(QString* problem) const
+{
+    if (m_typedRatios)
+        return m_typedRatios;
+    return HistoryRatios::fromFibRatios(CurrentRatios(), problem);
 }
 
 // New swings at the threshold in force, found on the worker thread; the chart keeps
@@ -358,33 +457,54 @@ void frmPriceHistory::ProjectAndMeasureAgain()
     MeasureEvidenceLater();
 }
 
-// The evidence takes longer than the swings (every projection the rule allows), so it
-// is measured on a thread of its own while the trader looks at the chart; the table
-// says so meanwhile. One measurement runs at a time: a change while it runs waits for
-// it and is measured after, with whatever is in force then.
+// The evidence takes longer than the swings, and the surrogate histories far longer
+// still, so it is measured on a thread of its own while the trader works with the
+// chart: the real swings first, which fill the table, then the surrogates, which add
+// the comparison with chance and the plots. One measurement runs at a time; a change
+// while it runs stops it, and the new one starts when it has.
 void frmPriceHistory::MeasureEvidenceLater()
 {
     m_evidenceDue = true;
+    if (m_evidenceWorker) {
+        m_evidenceCancel->store(true);
+        return;
+    }
+    m_evidenceDue = false;
+    QString problem;
+    const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
+    if (!m_history || !ratios) {
+        ShowEvidence(Evidence{}, m_history ? QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem)
+                                           : QString());
+        return;
+    }
+    EvidenceRequest request;
+    request.ratios = *ratios;
+    request.scale = ScaleChoice();
+    request.today = platform().today();
+    request.swingRule = [threshold = m_threshold](const PriceHistory& h) { return FindSwings(h, threshold); };
+    // One core is left to the window, so the chart keeps moving while the draws run.
+    request.settings.threads = std::max(1, QThread::idealThreadCount() - 1);
+    m_evidenceCancel = std::make_shared<std::atomic<bool>>(false);
+    request.cancel = m_evidenceCancel.get();
     lblVerdict->setText(QStringLiteral("Measuring how the projections fared..."));
     tblEvidence->setEnabled(false);
-    if (m_evidenceWorker)
-        return;
-    m_evidenceDue = false;
-    auto result = std::make_shared<Evidence>();
-    m_evidenceWorker = QThread::create([result, swings = m_swings, ratios = CurrentRatios(), scale = ScaleChoice(),
-                                        today = platform().today()] {
-        *result = MeasureEvidence(swings, ratios, scale, today);
+    m_evidenceWorker = QThread::create([this, request, cancel = m_evidenceCancel, history = m_history]() mutable {
+        for (const int draws : {0, DefaultDraws}) {
+            request.settings.draws = draws;
+            const Evidence evidence = MeasureEvidence({history.get()}, request).pooled;
+            if (cancel->load())
+                return;
+            QMetaObject::invokeMethod(this, [this, evidence] {
+                if (!m_evidenceDue)   // else it measured what is no longer in force
+                    ShowEvidence(evidence, QString());
+            });
+        }
     });
-    connect(m_evidenceWorker, &QThread::finished, this, [this, result] {
+    connect(m_evidenceWorker, &QThread::finished, this, [this] {
         m_evidenceWorker->wait();
         delete std::exchange(m_evidenceWorker, nullptr);
-        if (m_evidenceDue) {
+        if (m_evidenceDue)
             MeasureEvidenceLater();   // what it measured has changed since
-            return;
-        }
-        m_evidence = *result;
-        tblEvidence->setEnabled(true);
-        ShowEvidence();
     });
     m_evidenceWorker->start();
 }
@@ -395,25 +515,40 @@ PriceScaleChoice frmPriceHistory::ScaleChoice() const
     return power.isValid() ? PriceScaleChoice{false, power.toInt()} : PriceScaleChoice{};
 }
 
-void frmPriceHistory::ShowEvidence()
+// A measurement, or why there is none. While the surrogates are still being drawn the
+// sentences say so; the real swings' rows are final already.
+void frmPriceHistory::ShowEvidence(const Evidence& evidence, const QString& problem)
 {
-    const std::vector<EvidenceRow> kinds = EvidenceTable(m_evidence, CurrentRatios());
-    tblEvidence->setColumnCount(int(kinds.size()));
+    m_evidence = evidence;
+    const bool drawing = m_evidenceWorker && evidence.settings.draws == 0 && !evidence.methods.empty();
+    tblEvidence->setEnabled(!evidence.methods.empty());
+    pbChance->setEvidence(evidence);
+    if (!problem.isEmpty() || evidence.methods.empty()) {
+        tblEvidence->setColumnCount(0);
+        lblVerdict->setText(problem);
+        return;
+    }
+    // Each method's price cells, then its time cells without the count again.
+    const std::vector<EvidenceTable> tables = EvidenceTables(m_evidence);
+    tblEvidence->setColumnCount(int(m_evidence.methods.size()));
     QStringList names;
-    for (int c = 0; c < int(kinds.size()); ++c) {
-        // "Fibonacci" over "0.382 / 0.5 / 0.618" keeps the columns narrow.
-        QString name = kinds[c].name;
-        qsizetype cut = name.indexOf(QRegularExpression(QStringLiteral(" [0-9]")));
-        name[cut >= 0 ? cut : name.indexOf(QLatin1Char(' '))] = QLatin1Char('\n');
+    for (int c = 0; c < int(m_evidence.methods.size()); ++c) {
+        // "Gann" over "Square of Nine" keeps the columns narrow.
+        QString name = tables[0].rows[c].name;
+        if (const qsizetype blank = name.indexOf(QLatin1Char(' ')); blank >= 0)
+            name[blank] = QLatin1Char('\n');
         names << name;
-        for (int r = 0; r < kinds[c].cells.size(); ++r) {
-            auto* item = new QTableWidgetItem(kinds[c].cells[r]);
+        const QStringList cells = tables[0].rows[c].cells + tables[1].rows[c].cells.mid(1);
+        for (int r = 0; r < cells.size(); ++r) {
+            auto* item = new QTableWidgetItem(cells[r]);
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             tblEvidence->setItem(r, c, item);
         }
     }
     tblEvidence->setHorizontalHeaderLabels(names);
-    lblVerdict->setText(EvidenceVerdicts(m_evidence).join(QLatin1Char('\n')));
+    lblVerdict->setText(drawing ? QStringLiteral("Drawing %L1 surrogate histories to compare with chance...")
+                                      .arg(DefaultDraws)
+                                : EvidenceVerdicts(m_evidence).join(QLatin1Char('\n')));
 }
 
 void frmPriceHistory::CopyEvidence()
@@ -458,8 +593,8 @@ void frmPriceHistory::SelectSwing(int index)
 {
     if (index < 0 || index >= int(m_swings.size()))
         return;
-    // A third click starts a new choice; clicking the chosen swing again keeps it alone.
-    if (m_selection.size() == 2 || (m_selection.size() == 1 && m_selection.front() == index))
+    // A fourth click starts a new choice; clicking a chosen swing again keeps it alone.
+    if (m_selection.size() == 3 || std::find(m_selection.begin(), m_selection.end(), index) != m_selection.end())
         m_selection.clear();
     m_selection.push_back(index);
     std::sort(m_selection.begin(), m_selection.end());
@@ -467,23 +602,27 @@ void frmPriceHistory::SelectSwing(int index)
     ShowStatus();
 }
 
-// The projection of the chosen swings, drawn; `announce` hands it to the analysis
-// window too, as a click does.
+// The projection of the chosen swings, drawn: the Square of Nine from one, Fibonacci
+// from two, the 3-point extension from three. `announce` hands the first two to the
+// analysis windows too, as a click does.
 void frmPriceHistory::ProjectSelection(bool announce)
 {
     m_levelPrices.clear();
     m_levelDates.clear();
+    const auto chosen = [this](size_t k) -> const Swing& { return m_swings[size_t(m_selection[k])]; };
     if (m_selection.size() == 1)
-        ProjectGannFrom(m_swings[size_t(m_selection[0])], announce);
+        ProjectGannFrom(chosen(0), announce);
     else if (m_selection.size() == 2)
-        ProjectFibonacciFrom(m_swings[size_t(m_selection[0])], m_swings[size_t(m_selection[1])], announce);
+        ProjectFibonacciFrom(chosen(0), chosen(1), announce);
+    else if (m_selection.size() == 3)
+        ProjectExtensionFrom(chosen(0), chosen(1), chosen(2));
     pbPrices->setSelection(m_selection);
     pbPrices->setLevels(m_levelPrices, m_levelDates);
 }
 
 void frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
 {
-    const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.close);
+    const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.price);
     auto state = std::make_unique<GannState>();
     LoadGannState(*state, Layout::Large, platform().today(), 0);
     GannProjection g;
@@ -504,27 +643,54 @@ void frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
     }
     const QString onSquare = PriceBoxText(g.squarePrice);
     m_projection = QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
-                       .arg(FormatShortDate(swing.date), GeneralNumber(swing.close), onSquare, scale.text());
+                       .arg(FormatShortDate(swing.date), GeneralNumber(swing.price), onSquare, scale.text());
     if (announce)
         emit GannRequested(onSquare, swing.date);
 }
 
+// Levels named by their ratios, one price and one date each.
+void frmPriceHistory::AddRatioLevels(const HistoryRatios& ratios, const ProjectedLevels& levels)
+{
+    for (size_t k = 0; k < levels.prices.size(); ++k)
+        m_levelPrices.push_back({levels.prices[k], {}, GeneralNumber(ratios.values()[k])});
+    for (size_t k = 0; k < levels.dates.size(); ++k)
+        m_levelDates.push_back({0, levels.dates[k], GeneralNumber(ratios.values()[k])});
+}
+
+// The chart draws the history's ratios, however many; the Fibonacci window receives
+// the two swings and works with its own three.
 void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce)
 {
-    const FibRatios ratios = CurrentRatios();
-    FibonacciState state;
-    if (const std::optional<QString> m = ProjectFibonacci(older, newer, platform().today(), ratios, state)) {
-        m_projection = *m;
+    QString problem;
+    const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
+    ProjectedLevels levels;
+    if (ratios)
+        problem = FibonacciLevels(older, newer, *ratios, levels).value_or(QString());
+    if (!problem.isEmpty()) {
+        m_projection = problem;
         return;
     }
-    const double r[] = {ratios.r1, ratios.r2, ratios.r3};
-    for (int k = 1; k <= 3; ++k)
-        m_levelPrices.push_back({state.PotentialPrice[size_t(k)], {}, GeneralNumber(r[k - 1])});
-    for (int k = 1; k <= std::min<int>(state.DateLevelCount, 3); ++k)
-        m_levelDates.push_back({0, state.PotentialDate[size_t(k)], GeneralNumber(r[k - 1])});
+    AddRatioLevels(*ratios, levels);
     m_projection = QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
-                       .arg(FormatShortDate(older.date), GeneralNumber(older.close),
-                            FormatShortDate(newer.date), GeneralNumber(newer.close));
+                       .arg(FormatShortDate(older.date), GeneralNumber(older.price),
+                            FormatShortDate(newer.date), GeneralNumber(newer.price));
     if (announce)
-        emit FibonacciRequested(older.close, older.date, newer.close, newer.date);
+        emit FibonacciRequested(older.price, older.date, newer.price, newer.date);
+}
+
+void frmPriceHistory::ProjectExtensionFrom(const Swing& a, const Swing& b, const Swing& c)
+{
+    QString problem;
+    const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
+    ProjectedLevels levels;
+    if (ratios)
+        problem = ExtensionLevels(a, b, c, *ratios, levels).value_or(QString());
+    if (!problem.isEmpty()) {
+        m_projection = problem;
+        return;
+    }
+    AddRatioLevels(*ratios, levels);
+    m_projection = QStringLiteral("3-point extension of %1 %2 to %3 %4 from %5 %6.")
+                       .arg(FormatShortDate(a.date), GeneralNumber(a.price), FormatShortDate(b.date),
+                            GeneralNumber(b.price), FormatShortDate(c.date), GeneralNumber(c.price));
 }

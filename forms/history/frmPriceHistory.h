@@ -2,12 +2,15 @@
 #include "forms/history/core/evidence.h"
 #include "forms/history/core/pricehistory.h"
 #include "forms/history/core/swingprojection.h"
+#include "forms/history/evidenceplots.h"
 #include "forms/history/pricechart.h"
 
-#include <QTimer>
+#include <QHash>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -26,14 +29,17 @@ class QThread;
 // How a history travels: Open reads the file and finds its swings at the threshold in
 // force on a worker thread (a progress bar shows when that takes longer than a blink);
 // the chart (PriceChart) then shows the whole history while the evidence is measured on
-// a thread of its own and fills the table when done. A new threshold (applied on
-// Enter, Tab or a short pause in typing) finds the swings again the same way; it, a new
-// Gann price scale and new program-wide ratios measure the evidence again; all keep
-// the chart's view. Clicking a swing projects the Square of Nine from it
-// and sends it to the Gann window; clicking a second projects Fibonacci from the two
-// and sends them to the Fibonacci window; the projected prices and dates are drawn as
-// named lines over the prices. The projections run through the same calculations
-// those windows run; the window only moves values and draws.
+// a thread of its own: the real swings fill the table, then a thousand surrogate
+// histories add the comparison with chance and its plots (EvidencePlots). A new
+// threshold (applied on Enter, Tab or a short pause in typing) finds the swings again
+// the same way; it, new ratios (the history's own, typed, or the program's) and a new
+// Gann price scale measure the evidence again; none of them moves the chart's view.
+// Clicking a swing projects the Square of Nine from it and sends it to the Gann window;
+// clicking a second projects Fibonacci from the two with the history's ratios and
+// sends the two to the Fibonacci window, which uses its own three; a third draws the
+// 3-point extension. The projected prices and dates are drawn as named lines over the
+// prices. The projections run through the same calculations those windows run; the
+// window only moves values and draws.
 class frmPriceHistory : public QWidget {
     Q_OBJECT
 public:
@@ -43,12 +49,14 @@ public:
     QPushButton* cmdOpen;
     QLabel* lblFile;
     QLineEdit* txtThreshold;
+    QLineEdit* txtRatios;
     QComboBox* cboScale;
     QCheckBox* chkLogScale;
     PriceChart* pbPrices;
     QTableWidget* tblEvidence;
     QAction* actCopyEvidence;
     QLabel* lblVerdict;
+    EvidencePlots* pbChance;
     QLabel* lblProjection;
     QProgressBar* prgLoad;
 
@@ -61,9 +69,12 @@ public:
     const PriceHistory* history() const { return m_history.get(); }
     const std::vector<Swing>& swings() const { return m_swings; }
     const Evidence& evidence() const { return m_evidence; }
-    // While true, evidence() and the table still show the last measurement.
+    // While true, evidence() and the table still show the last measurement (or the real
+    // swings' part of the one in hand).
     bool measuringEvidence() const { return m_evidenceWorker != nullptr; }
     double threshold() const { return m_threshold; }
+    // The ratios the history is measured and drawn with: typed, or the program's three.
+    std::optional<HistoryRatios> ratiosInForce(QString* problem = nullptr) const;
     // The projected prices and dates drawn over the chart.
     std::vector<double> projectedPrices() const;
     std::vector<QDate> projectedDates() const;
@@ -86,15 +97,21 @@ private:
     void CreateEvidenceControls();
     void LayOutControls();
     void RunInBackground(const std::function<void()>& work);
+    void ApplyWhenTyped(QLineEdit* box, void (frmPriceHistory::*apply)(bool));
+    void RefuseTyped(QLineEdit* box, bool aloud, const QString& message);
     void ApplyThreshold(bool refuseAloud);
+    void ApplyRatios(bool refuseAloud);
+    void ShowRatiosInForce();
     void FindSwingsAgain();
     void ProjectAndMeasureAgain();
     void MeasureEvidenceLater();
-    void ShowEvidence();
+    void ShowEvidence(const Evidence& evidence, const QString& problem);
     void CopyEvidence();
     void ProjectSelection(bool announce);
     void ProjectGannFrom(const Swing& swing, bool announce);
     void ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce);
+    void ProjectExtensionFrom(const Swing& a, const Swing& b, const Swing& c);
+    void AddRatioLevels(const HistoryRatios& ratios, const ProjectedLevels& levels);
     void ShowStatus();
     void ShowProblem(const QString& text);
     PriceScaleChoice ScaleChoice() const;
@@ -103,12 +120,13 @@ private:
     std::vector<Swing> m_swings;
     Evidence m_evidence;
     double m_threshold = DefaultSwingThreshold;
-    std::vector<int> m_selection;   // indexes into m_swings, at most two
+    std::optional<HistoryRatios> m_typedRatios;   // none: the program's ratios
+    std::vector<int> m_selection;   // indexes into m_swings, at most three
     std::vector<ChartLevel> m_levelPrices, m_levelDates;
     QString m_projection;           // what the selection projected, for the status line
-    QString m_refusedThreshold;     // refused aloud once; Tab after Enter does not repeat it
-    QTimer m_thresholdPause;
+    QHash<QLineEdit*, QString> m_refused;   // refused aloud once; Tab after Enter does not repeat it
     bool m_busy = false;
     QThread* m_evidenceWorker = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_evidenceCancel;
     bool m_evidenceDue = false;   // asked for while a measurement ran
 };

@@ -37,9 +37,9 @@ const QColor DateLevelColor(0x00, 0x89, 0x7b);
 const QColor GridColor(0xec, 0xec, 0xec);
 const QColor FrameColor(0x9e, 0x9e, 0x9e);
 
-// The price a swing is on, which its label shows and the line joining the swings runs
-// through.
-double SwingPrice(const Swing& s) { return s.close; }
+// The price a swing is on (its bar's high or low, or its close, as the swing rule read
+// it), which its label shows and the line joining the swings runs through.
+double SwingPrice(const Swing& s) { return s.price; }
 
 // The end of the bar a marker sits beyond: above a high's wick, below a low's, so the
 // marker never covers the candle; on a line of closes, the close.

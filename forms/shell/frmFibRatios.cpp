@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
@@ -56,6 +57,10 @@ void frmFibRatios::CreateControls()
     connect(cmdDefault, &QPushButton::clicked, this, &frmFibRatios::cmdDefault_Click);
     connect(cmdOk, &QPushButton::clicked, this, &frmFibRatios::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmFibRatios::cmdCancel_Click);
+    // Escape is Cancel, also in a ratio box, whose key filter would swallow it as a
+    // character that is no digit.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &frmFibRatios::cmdCancel_Click);
 }
 
 void frmFibRatios::NameForScreenReaders()

@@ -155,7 +155,7 @@ void frmMain::AddKeyboardAndHelp()
 
     auto* guide = new QAction(QStringLiteral("User Guide\tF1"), this);
     auto* about = new QAction(QStringLiteral("About ") + ProgramTitle, this);
-    connect(guide, &QAction::triggered, this, &frmHelp::ShowGuide);
+    connect(guide, &QAction::triggered, this, [] { frmHelp::ShowGuide(); });
     connect(about, &QAction::triggered, this, [this] { frmAbout::ShowAbout(this); });
     addActions({guide, about});
     setContextMenuPolicy(Qt::ActionsContextMenu);

@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(w->txtPrice1->text(), QString("12.34567"));
 
         Enter("100", "150");
-        UI_CHECK(ui::key(w, "txtPrice2", Qt::Key_Return));
+        QTest::keyClick(w->txtPrice2, Qt::Key_Return);
         QCOMPARE(w->PotentialPrice[2], 125.0);
         UI_RETYPE(w, "txtPrice1", "110");
         w->txtNotes->setFocus();
@@ -99,7 +99,7 @@ private slots:
         QCOMPARE(w->txtNotes->text(), QString("a\nb"));
         QCOMPARE(w->PotentialPrice[2], 125.0);
         w->dtpDate1->setFocus();
-        UI_CHECK(ui::key(w, "dtpDate1", Qt::Key_Enter));
+        QTest::keyClick(w->dtpDate1, Qt::Key_Enter);
         QCOMPARE(w->PotentialPrice[2], 130.0);
         QCOMPARE(w->Notes, QString("a\r\nb"));
 

@@ -13,6 +13,7 @@
 #include "forms/shell/frmMain.h"
 #include "forms/shell/settings.h"
 #include "modules/dates.h"
+#include "modules/numbers.h"
 #include "platform/textbox.h"
 #include "testfiles.h"
 #include "uitest.h"
@@ -93,12 +94,16 @@ class TestHistoryWindow : public UiTest {
     QPointer<frmFibonacci> m_fib;
     QPointer<frmGann> m_gann;
 
-    void EnterThreshold(const QString& text) {
-        UI_RETYPE(m_window, "txtThreshold", text);
-        UI_CHECK(ui::key(m_window, "txtThreshold", Qt::Key_Return));
+    void EnterText(const QString& box, const QString& text) {
+        UI_CHECK(ui::retype(m_window, box, text));
+        QTest::keyClick(ui::find<QLineEdit>(m_window, box), Qt::Key_Return);
     }
+    void EnterThreshold(const QString& text) {
+        EnterText("txtThreshold", text);
+    }
+    // The real swings, then a thousand surrogate histories.
     void WaitForEvidence() {
-        QTRY_VERIFY(!m_window->measuringEvidence());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->measuringEvidence(), 60000);
     }
     const Swing* SwingOn(const QDate& date) {
         for (const Swing& s : m_window->swings())
@@ -165,11 +170,9 @@ private slots:
         }
         // The evidence itself is the core test's; the window shows the tool's verdicts.
         WaitForEvidence();
-        const QJsonObject evidence = cli["evidence"].toObject();
-        QCOMPARE(ui::find<QLabel>(m_window, "lblVerdict")->text(),
-                 evidence["verdicts"].toVariant().toStringList().join('\n'));
+        QCOMPARE(ui::find<QLabel>(m_window, "lblVerdict")->text(), cli["verdicts"].toVariant().toStringList().join('\n'));
         QCOMPARE(ui::find<QTableWidget>(m_window, "tblEvidence")->item(0, 0)->text(),
-                 QString::number(evidence["fibonacci"]["count"].toInt()));
+                 QString::number(cli["evidence"]["methods"][0]["count"].toInt()));
 
         // One swing: the Gann window calculates what `gann` printed; the levels drawn are
         // its highs and lows mapped back.
@@ -188,6 +191,12 @@ private slots:
         QCOMPARE(m_fib->lblDates->text(), fib["lblDates"].toString());
         QCOMPARE(m_window->projectedPrices().at(1), fib["PotentialPrice"][1].toDouble());
         QCOMPARE(FormatMmDdYyyy(m_window->projectedDates().at(2)), fib["PotentialDate"][2].toString());
+
+        // A third before those: the 3-point extension the tool draws from the last three.
+        m_window->SelectSwing(lastConfirmed - 2);
+        const QJsonObject extension = cli["levels"]["extension"].toObject();
+        QCOMPARE(m_window->projectedPrices().back(), extension["prices"].toArray().last().toDouble());
+        QCOMPARE(FormatMmDdYyyy(m_window->projectedDates().front()), extension["dates"][0].toString());
     }
 
     // The status line describes what is shown: another file's projection is gone once
@@ -365,28 +374,40 @@ private slots:
         QCOMPARE(chart->firstDay(), whole);
     }
 
-    // The threshold takes a number from the swing rule's range or nothing: the box keeps
-    // what was typed, and the swings keep the threshold in force.
-    void thresholdRefusedNeverChanged_data() {
+    // The threshold takes a number from the swing rule's range, the ratios 1 to 12
+    // increasing ones (an empty box: the program's); anything else is refused with a
+    // message, the box keeps what was typed and what is in force stays.
+    void typedBoxesRefusedNeverChanged_data() {
+        QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<double>("applied");
-        QTest::newRow("99") << "99" << DefaultSwingThreshold;
-        QTest::newRow("150") << "150" << DefaultSwingThreshold;
-        QTest::newRow("below the least") << "0.05" << DefaultSwingThreshold;
-        QTest::newRow("a decimal comma") << "7,5" << DefaultSwingThreshold;
-        QTest::newRow("the least") << "0.1" << MinSwingThreshold;
-        QTest::newRow("the most, with a percent sign") << "50 %" << MaxSwingThreshold;
+        QTest::addColumn<QString>("inForce");
+        QTest::addColumn<QString>("message");
+        const QString threshold = "Enter a swing threshold from 0.1 to 50 percent.";
+        QTest::newRow("threshold 99") << "txtThreshold" << "99" << "5" << threshold;
+        QTest::newRow("threshold 150") << "txtThreshold" << "150" << "5" << threshold;
+        QTest::newRow("threshold below the least") << "txtThreshold" << "0.05" << "5" << threshold;
+        QTest::newRow("threshold with a decimal comma") << "txtThreshold" << "7,5" << "5" << threshold;
+        QTest::newRow("the least threshold") << "txtThreshold" << "0.1" << "0.1" << "";
+        QTest::newRow("the most, with a percent sign") << "txtThreshold" << "50 %" << "50" << "";
+        QTest::newRow("ratios out of order") << "txtRatios" << "0.5, 0.3" << "0.236 / 0.5 / 0.786"
+                                             << "Ratios must be in increasing order. Enter 1 to 12";
+        QTest::newRow("thirteen ratios") << "txtRatios" << "1,2,3,4,5,6,7,8,9,10,11,12,13" << "0.236 / 0.5 / 0.786"
+                                         << "Give 1 to 12 ratios, not 13. Enter";
+        QTest::newRow("the ladder") << "txtRatios" << "0.236, 0.382, 0.5, 0.618, 0.786"
+                                    << "0.236 / 0.382 / 0.5 / 0.618 / 0.786" << "";
     }
-    void thresholdRefusedNeverChanged() {
+    void typedBoxesRefusedNeverChanged() {
+        QFETCH(QString, box);
         QFETCH(QString, typed);
-        QFETCH(double, applied);
+        QFETCH(QString, inForce);
+        QFETCH(QString, message);
         QCOMPARE(m_window->cboScale->itemText(1) + " " + m_window->cboScale->itemText(19), "10^-9 10^9");
-        EnterThreshold(typed);
-        QCOMPARE(m_window->threshold(), applied);
-        QCOMPARE(m_window->txtThreshold->text(), typed);
-        QCOMPARE(fake().messageTexts(), applied == DefaultSwingThreshold
-                                            ? QStringList{"Enter a swing threshold from 0.1 to 50 percent."}
-                                            : QStringList{});
+        EnterText(box, typed);
+        QCOMPARE(box == "txtThreshold" ? GeneralNumber(m_window->threshold()) : m_window->ratiosInForce()->text(),
+                 inForce);
+        QCOMPARE(ui::find<QLineEdit>(m_window, box)->text(), typed);
+        QCOMPARE(fake().messages.size(), message.isEmpty() ? 0 : 1);
+        QVERIFY2(message.isEmpty() || fake().lastMessage().startsWith(message), qPrintable(fake().lastMessage()));
     }
 
     // Ctrl+C copies the whole table with its headings, whatever cell is current, and new
@@ -401,20 +422,27 @@ private slots:
         QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
         const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), table->rowCount() + 1);
-        QCOMPARE(lines[0], "\tFibonacci 0.236 / 0.5 / 0.786\tEvenly spaced 0.25 / 0.5 / 0.75\tGann Square of Nine");
+        QCOMPARE(lines[0], "\tFibonacci\tEvenly spaced\tGann Square of Nine\t3-point extension");
         QCOMPARE(lines[1], "Count\t" + table->item(0, 0)->text() + '\t' + table->item(0, 1)->text() + '\t'
-                               + table->item(0, 2)->text());
+                               + table->item(0, 2)->text() + '\t' + table->item(0, 3)->text());
 
         // Ratios changed twice, the second time while the first change is measured: the
-        // table ends with the second.
+        // table ends with the second, and its plots show the surrogates.
         const FibRatios golden{0.382, 0.5, 0.618}, wide{0.3, 0.5, 0.7};
         SetCurrentRatios(golden);
         QVERIFY(m_window->measuringEvidence());
         SetCurrentRatios(wide);
         WaitForEvidence();
-        QVERIFY(table->horizontalHeaderItem(0)->text().endsWith("0.3 / 0.5 / 0.7"));
-        const Evidence expected = MeasureEvidence(m_window->swings(), wide, {}, fake().today());
-        QCOMPARE(m_window->evidence().fibonacci.medianPriceError, expected.fibonacci.medianPriceError);
+        QCOMPARE(m_window->evidence().ratios.text(), "0.3 / 0.5 / 0.7");
+        EvidenceRequest request;
+        request.ratios = *HistoryRatios::fromFibRatios(wide);
+        request.today = fake().today();
+        request.settings.draws = 0;
+        request.swingRule = [](const PriceHistory& h) { return FindSwings(h, DefaultSwingThreshold); };
+        const Evidence expected = MeasureEvidence({m_window->history()}, request).pooled;
+        const auto fibonacci = [](const Evidence& e) { return e.method(ProjectionMethod::Fibonacci).price; };
+        QCOMPARE(fibonacci(m_window->evidence()).median, fibonacci(expected).median);
+        QCOMPARE(int(fibonacci(m_window->evidence()).nullMedians.size()), DefaultDraws);
     }
 
     // Swing markers sit beyond the wicks, one high and one low at most every few pixels,

@@ -1,6 +1,7 @@
 // The real platform: message boxes, file dialogs and the printer as the user meets
 // them (scripted through the dialog watchdog), twips and pixels; and the controls the
 // windows are built from, driven through key events as the window tests drive them.
+#include "modules/programfolder.h"
 #include "platform/picturesurface.h"
 #include "platform/platform.h"
 #include "platform/qtplatform.h"
@@ -8,6 +9,7 @@
 #include "uitest.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -16,36 +18,19 @@
 #include <QPrinter>
 
 namespace {
-// A window with a price box and a date picker, named as the analysis windows name them.
+// A window with a price box and a date picker.
 struct Form {
     QWidget window;
     TextBox* price = new TextBox(&window);
     DatePicker* picker = new DatePicker(&window);
     QList<int> codes;   // what the key hook saw
-    Form() {
-        price->setObjectName(QStringLiteral("txtPrice"));
-        picker->setObjectName(QStringLiteral("dtpInputDate"));
-        price->keyPress = [this](int& k) { codes << k; };
-    }
+    Form() { price->keyPress = [this](int& k) { codes << k; }; }
 };
 } // namespace
 
 class TestQtPlatform : public UiTest {
     Q_OBJECT
 private slots:
-    void fileFilterInQtForm_data() {
-        QTest::addColumn<QString>("original");
-        QTest::addColumn<QString>("qt");
-        QTest::newRow("two filters") << "Gann Project File| *.gann|All Files| *.*"
-                                     << "Gann Project File (*.gann);;All Files (*.*)";
-        QTest::newRow("several patterns") << "Pictures| *.bmp; *.dib" << "Pictures (*.bmp *.dib)";
-        QTest::newRow("description only") << "Anything|" << "Anything (*)";
-    }
-    void fileFilterInQtForm() {
-        QFETCH(QString, original);
-        QTEST(ToQtFileFilter(original), "qt");
-    }
-
     // A printer that refuses jobs is reported; CUPS itself would drop the page silently.
     void printerRefusal_data() {
         QTest::addColumn<QString>("lpstat");
@@ -177,11 +162,26 @@ private slots:
         QCOMPARE(name.value_or(QString()), chosen);
     }
 
-    void cancelledOpenDialogIsNoName() {
-        watchdog().expectDialog(QStringLiteral("QFileDialog"),
-                                [](QWidget* w) { qobject_cast<QFileDialog*>(w)->reject(); });
-        QVERIFY(!QtPlatform().openFileName(QStringLiteral("Fibonacci Project File| *.fib"),
-                                           programDir() + QStringLiteral("/a.fib")));
+    // File dialogs start where the user may write and that is no system folder: the
+    // proposed folder, else the documents folder, else the home folder.
+    void folderToPropose_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("fallbacks");
+        QTest::addColumn<QString>("proposed");
+        const QStringList both{"<dir>/Documents", "<dir>/home"};
+        QTest::newRow("a portable copy's folder") << "<dir>" << both << "<dir>";
+        QTest::newRow("an installed copy's folder") << "/usr/bin" << both << "<dir>/Documents";
+        QTest::newRow("no documents folder") << "/usr/bin" << QStringList{"<dir>/none", "<dir>/home"} << "<dir>/home";
+        QTest::newRow("documents is a file") << "/usr/bin" << QStringList{"<dir>/file", "<dir>/home"} << "<dir>/home";
+        QTest::newRow("nowhere better") << "/usr/bin" << QStringList{"", "/usr/share"} << "/usr/bin";
+    }
+    void folderToPropose() {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, fallbacks);
+        QVERIFY(QDir(programDir()).mkdir("Documents") && QDir(programDir()).mkdir("home"));
+        QVERIFY(QFile(programDir() + "/file").open(QIODevice::WriteOnly));
+        fallbacks.replaceInStrings("<dir>", programDir());
+        QTEST(FolderToPropose(folder.replace("<dir>", programDir()), fallbacks).replace(programDir(), "<dir>"), "proposed");
     }
 
     void controlKeysReachHookAsCodes_data() {
@@ -196,24 +196,19 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, modifiers);
         Form f;
-        UI_CHECK(ui::key(&f.window, QStringLiteral("txtPrice"), Qt::Key(key), Qt::KeyboardModifiers(modifiers)));
+        QTest::keyClick(f.price, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QTEST(f.codes.value(0), "code");
         QCOMPARE(f.codes.size(), 1);
     }
 
-    void datePickerIsNeverEmptyAndReportsChanges() {
+    // Set by the program, the picker shows m/d/yyyy and reports each new date once; a
+    // date outside its range leaves it as it was.
+    void datePickerReportsChanges() {
         Form f;
         QSignalSpy changes(f.picker, &DatePicker::Change);
-        f.picker->setValue(QDate(2004, 3, 1));
-        QCOMPARE(f.picker->text(), QStringLiteral("3/1/2004"));
-        // An invalid or out-of-range date leaves the picker as it was.
-        f.picker->setValue(QDate());
-        f.picker->setValue(QDate(1500, 1, 1));
-        QCOMPARE(f.picker->value(), QDate(2004, 3, 1));
-        UI_PICK(&f.window, "dtpInputDate", QDate(2024, 6, 21));
-        QCOMPARE(changes.size(), 2);
-        f.picker->setValue(QDate(2024, 6, 21));   // the same date again is no change
-        QCOMPARE(changes.size(), 2);
+        for (const QDate& d : {QDate(2004, 3, 1), QDate(1500, 1, 1), QDate(), QDate(2004, 3, 1)})
+            f.picker->setValue(d);
+        QCOMPARE(f.picker->text() + " " + QString::number(changes.size()), QString("3/1/2004 1"));
     }
 };
 

@@ -1,7 +1,9 @@
 #include "forms/output/frmPrintOption.h"
 #include "forms/shell/frmFibRatios.h"
+#include "forms/history/frmPriceHistory.h"
 #include "forms/shell/frmMain.h"
 #include "forms/shell/settings.h"
+#include "platform/shortcuts.h"
 #include "platform/textbox.h"
 #include "testfiles.h"
 #include "uitest.h"
@@ -86,6 +88,47 @@ private slots:
         UI_CLICK(menu, "cmdExit");
         QCOMPARE(OpenWindowNames(), QStringList({"frmFibonacci"}));
         QCOMPARE(fake().messageTexts(), QStringList({"Save Changes?"}));
+        QCOMPARE(fake().messages[0].owner, ui::openWindow("frmFibonacci"));   // asked over its own window
+    }
+
+    // Swings clicked in the price history start a new document as the window's New
+    // does: "Save Changes?" over that window when it has changes, and Cancel, or a Yes
+    // whose save is cancelled, keeps the document; else the swings fill a fresh one.
+    void swingsStartANewDocument_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("answer");   // empty: nothing typed, no question
+        QTest::addColumn<bool>("filled");      // else the typed document is kept
+        for (const QString window : {"frmFibonacci", "frmGann"})
+            for (const auto& [answer, filled] : {std::pair{"", true}, {"No", true}, {"Cancel", false},
+                                                 {"Yes, saved", true}, {"Yes", false}})
+                QTest::addRow("%s, %s", qPrintable(window), answer) << window << QString(answer) << filled;
+    }
+    void swingsStartANewDocument() {
+        QFETCH(QString, window);
+        QFETCH(QString, answer);
+        const bool gann = window == "frmGann";
+        auto* menu = new frmMain();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        programActions().showPriceHistory();
+        auto* history = qobject_cast<frmPriceHistory*>(ui::openWindow("frmPriceHistory"));
+        UI_CHECK(ui::click(menu, gann ? "cmdGann" : "cmdFibonacci"));
+        QWidget* w = ui::openWindow(window);
+        auto* price = ui::find<QLineEdit>(w, gann ? "txtPrice" : "txtPrice1");
+        const QString file = programDir() + "/Gold";
+        if (!answer.isEmpty()) {
+            ui::find<QLineEdit>(w, "txtProject")->setText("Gold");
+            price->setText("5");
+            if (!gann) ui::find<QLineEdit>(w, "txtPrice2")->setText("6");
+            fake().answers << (answer.startsWith("Yes") ? MsgResult::Yes : answer == "No" ? MsgResult::No : MsgResult::Cancel);
+            fake().saveAnswers << (answer == "Yes, saved" ? std::optional<QString>(file) : std::nullopt);
+        }
+        if (gann) emit history->GannRequested("1738", QDate(1987, 10, 19));
+        else emit history->FibonacciRequested(2722.42, QDate(1987, 8, 25), 1738.74, QDate(1987, 10, 19));
+        QFETCH(bool, filled);
+        QCOMPARE(price->text(), filled ? (gann ? "1738" : "2722.42") : "5");
+        QCOMPARE(ui::find<QLineEdit>(w, "txtProject")->text(), filled ? "Project Name" : "Gold");
+        QCOMPARE(fake().messages.isEmpty() ? nullptr : fake().messages[0].owner, answer.isEmpty() ? nullptr : w);
+        QCOMPARE(ReadBytes(file).startsWith("NM=Gold\r\n"), answer == "Yes, saved");
     }
 
     // The main menu loads the ratios as it opens; a damaged file never stops it, a
@@ -141,8 +184,6 @@ private slots:
         UI_CLICK(&dialog, "cmdOk");
         QCOMPARE(ReadBytes(settings), OldSettings);
         QCOMPARE(fake().messageTexts(), QStringList({message}));
-        QCOMPARE(fake().messages.first().caption, ProgramTitle);
-        QCOMPARE(fake().messages.first().icon, MsgIcon::None);
         QVERIFY(dialog.isVisible());
         QCOMPARE(ui::find<QLineEdit>(&dialog, "txtRatio3")->text(), entries[2]);
         QCOMPARE(CurrentRatios().r1, 0.382);
@@ -150,31 +191,36 @@ private slots:
 
     // Enter on a focused button presses that button, never the default one: Cancel
     // cancels, Set Default only fills the boxes, a menu button opens its window.
-    void enterPressesTheFocusedButton_data() {
+    // Escape is Cancel, also in a ratio box.
+    void keysOnTheFocusedControl_data() {
         QTest::addColumn<QString>("dialog");
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<Qt::Key>("key");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("ratios, Set Default") << "frmFibRatios" << "cmdDefault" << "open 0.382 no file";
-        QTest::newRow("ratios, OK") << "frmFibRatios" << "cmdOk" << "closed 0.3 file";
-        QTest::newRow("ratios, Cancel") << "frmFibRatios" << "cmdCancel" << "closed 0.3 no file";
-        QTest::newRow("print destination, OK") << "frmPrintOption" << "cmdOk" << "closed 1";
-        QTest::newRow("print destination, Cancel") << "frmPrintOption" << "cmdCancel" << "closed 0";
-        QTest::newRow("menu, Fibonacci") << "frmMain" << "cmdFibonacci" << "open frmFibonacci frmMain";
-        QTest::newRow("menu, Gann") << "frmMain" << "cmdGann" << "open frmGann frmMain";
-        QTest::newRow("menu, Exit") << "frmMain" << "cmdExit" << "closed ";
+        QTest::newRow("ratios, Set Default") << "frmFibRatios" << "cmdDefault" << Qt::Key_Return << "open 0.382 no file";
+        QTest::newRow("ratios, OK") << "frmFibRatios" << "cmdOk" << Qt::Key_Return << "closed 0.3 file";
+        QTest::newRow("ratios, Cancel") << "frmFibRatios" << "cmdCancel" << Qt::Key_Return << "closed 0.3 no file";
+        QTest::newRow("ratios, Escape in a box") << "frmFibRatios" << "txtRatio2" << Qt::Key_Escape << "closed 0.3 no file";
+        QTest::newRow("print destination, OK") << "frmPrintOption" << "cmdOk" << Qt::Key_Return << "closed 1";
+        QTest::newRow("print destination, Cancel") << "frmPrintOption" << "cmdCancel" << Qt::Key_Return << "closed 0";
+        QTest::newRow("menu, Fibonacci") << "frmMain" << "cmdFibonacci" << Qt::Key_Return << "open frmFibonacci frmMain";
+        QTest::newRow("menu, Gann") << "frmMain" << "cmdGann" << Qt::Key_Return << "open frmGann frmMain";
+        QTest::newRow("menu, Exit") << "frmMain" << "cmdExit" << Qt::Key_Return << "closed ";
     }
-    void enterPressesTheFocusedButton() {
+    void keysOnTheFocusedControl() {
         QFETCH(QString, dialog);
-        QFETCH(QString, button);
+        QFETCH(QString, focused);
+        QFETCH(Qt::Key, key);
         SetCurrentRatios({0.3, 0.6, 0.9});
         frmPrintOption::SelectedOption = 5;
         std::unique_ptr<QWidget> w(dialog == "frmFibRatios" ? static_cast<QWidget*>(new frmFibRatios)
                                    : dialog == "frmPrintOption" ? static_cast<QWidget*>(new frmPrintOption)
                                                                 : new frmMain);
         w->show();
-        auto* target = ui::find<QWidget>(w.get(), button);
+        QApplication::setActiveWindow(w.get());
+        auto* target = ui::find<QWidget>(w.get(), focused);
         target->setFocus();
-        QTest::keyClick(target, Qt::Key_Return);
+        QTest::keyClick(target, key);
         QString outcome = w->isVisible() ? "open " : "closed ";
         if (dialog == "frmFibRatios")
             outcome += ui::find<QLineEdit>(w.get(), "txtRatio1")->text() +

@@ -10,7 +10,8 @@
 // with a message instead of waiting for a person.
 class FakePlatform : public Platform {
 public:
-    struct Message { QString text, caption; MsgButtons buttons; MsgIcon icon; };
+    // owner: the window the question was about (DialogOwner), if one said so.
+    struct Message { QString text, caption; MsgButtons buttons; MsgIcon icon; QWidget* owner; };
 
     QDate todayDate = QDate(2024, 6, 1);
     QString dir;                       // program directory (a temporary one in tests)
@@ -33,7 +34,7 @@ public:
 
     MsgResult messageBox(const QString& text, const QString& caption, MsgButtons buttons,
                          MsgIcon icon) override {
-        messages.append({text, caption, buttons, icon});
+        messages.append({text, caption, buttons, icon, DialogOwner::current()});
         if (buttons == MsgButtons::Ok) return MsgResult::Ok;
         if (answers.isEmpty()) { unexpected << ("message box: " + text); return MsgResult::Cancel; }
         return answers.dequeue();

@@ -93,13 +93,6 @@ QString retype(QWidget* root, const QString& boxName, const QString& text) {
     return TypeInto(root, boxName, text, true);
 }
 
-QString key(QWidget* root, const QString& widgetName, Qt::Key k, Qt::KeyboardModifiers modifiers) {
-    auto* w = find<QWidget>(root, widgetName);
-    if (!w) return QStringLiteral("No widget named %1").arg(widgetName);
-    QTest::keyClick(w, k, modifiers);
-    return QString();
-}
-
 QString pickDate(QWidget* root, const QString& pickerName, const QDate& date) {
     auto* picker = find<DatePicker>(root, pickerName);
     if (!picker || !picker->isEnabled()) return QStringLiteral("No enabled date picker named %1").arg(pickerName);

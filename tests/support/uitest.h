@@ -74,8 +74,6 @@ T* find(QObject* root, const QString& name) {
 QString click(QWidget* root, const QString& buttonName);
 QString type(QWidget* root, const QString& boxName, const QString& text);
 QString retype(QWidget* root, const QString& boxName, const QString& text);
-QString key(QWidget* root, const QString& widgetName, Qt::Key k,
-            Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 QString pickDate(QWidget* root, const QString& pickerName, const QDate& date);
 // The visible top-level window with this objectName; nullptr if none.
 QWidget* openWindow(const QString& name);

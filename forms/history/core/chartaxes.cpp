@@ -183,3 +183,16 @@ std::vector<DateTick> DateTicks(const TimeWindow& view, const std::function<doub
     }
     return widest;
 }
+
+std::vector<int> HistogramCounts(const std::vector<double>& values, double low, double high, int bins)
+{
+    std::vector<int> counts(size_t(std::max(bins, 1)), 0);
+    const double width = (high - low) / double(counts.size());
+    for (const double v : values) {
+        if (!(v >= low && v <= high))
+            continue;
+        const int bin = width > 0 ? int((v - low) / width) : 0;
+        ++counts[size_t(std::min(bin, int(counts.size()) - 1))];
+    }
+    return counts;
+}

@@ -38,3 +38,7 @@ struct DateTick {
 // as the caller measures them, keep `gap` pixels apart.
 std::vector<DateTick> DateTicks(const TimeWindow& view, const std::function<double(const QString&)>& labelWidth,
                                 double gap);
+
+// How many of `values` fall into each of `bins` equal parts of [low, high]; the last
+// part holds high itself. Values outside are not counted.
+std::vector<int> HistogramCounts(const std::vector<double>& values, double low, double high, int bins);

@@ -2,12 +2,14 @@
 
 #include "forms/gann/core/ganncalc.h"
 #include "forms/gann/core/gannproject.h"
+#include "modules/dates.h"
 #include "modules/errors.h"
 #include "modules/numbers.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -52,13 +54,51 @@ PriceScale ScaleForPrice(const PriceScaleChoice& choice, double price)
     return {-LargestScalePower};
 }
 
+std::optional<QString> GannScaleProblem(double price, PriceScale scale, qint16* onSquare)
+{
+    // The box's reading of a price that fits: rounded half to even.
+    const double rounded = RoundHalfEven(BoxPrice(scale.toSquare(price)));
+    if (rounded >= 1 && rounded <= GannMaxPrice) {
+        if (onSquare)
+            *onSquare = qint16(rounded);
+        return std::nullopt;
+    }
+    const QString text = PriceBoxText(scale.toSquare(price));
+    const QString where = QStringLiteral("The price %1 is %2 on the Square of Nine at a price scale of %3")
+                              .arg(GeneralNumber(price), text, scale.text());
+    if (ReadGannPrice(text).tooLarge)
+        return where + QStringLiteral(", past the square's %1: choose a smaller price scale.").arg(GannMaxPrice);
+    return where + QStringLiteral(", below the square's 1: choose a larger price scale.");
+}
+
 QString PriceBoxText(double price) { return GeneralNumber(price); }
+
+// General number form keeps 15 significant digits, written by to_chars in scientific
+// form and read back by the box; the same two steps without the text in between,
+// since the evidence reads a price this way for every swing of every surrogate.
+double BoxPrice(double price)
+{
+    if (!std::isfinite(price) || price == 0)
+        return ReadLeadingNumber(PriceBoxText(price));
+    char buffer[40];
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, price, std::chars_format::scientific, 14);
+    double value = 0;
+    std::from_chars(buffer, written.ptr, value);
+    return value;
+}
+
+QString LeavesCalendarMessage(const QDate& from)
+{
+    return QStringLiteral("A projection from %1 would leave the calendar: its dates would fall after 12/31/9999.")
+        .arg(FormatMmDdYyyy(from));
+}
 
 FibonacciInputs FibonacciInputsFromSwings(const Swing& older, const Swing& newer)
 {
     FibonacciInputs in;
-    in.Price1Text = PriceBoxText(older.close);
-    in.Price2Text = PriceBoxText(newer.close);
+    in.Price1Text = PriceBoxText(older.price);
+    in.Price2Text = PriceBoxText(newer.price);
     in.Picker1 = older.date;
     in.Picker2 = newer.date;
     in.ProjectText = ProjectNamePlaceholder;
@@ -66,13 +106,72 @@ FibonacciInputs FibonacciInputsFromSwings(const Swing& older, const Swing& newer
     return in;
 }
 
+namespace {
+
+// The window's date arithmetic: whole days rounded down, offsets far beyond the
+// calendar cut to one still beyond it, so the range check speaks instead of an overflow.
+QDate DateAfter(const QDate& from, qint64 span, double ratio)
+{
+    const double limit = 4.0e6;
+    const double days = std::clamp(IntFloor(double(span) * ratio), -limit, limit);
+    return AddDays(from, qint64(days));
+}
+
+// Levels at from + ratio x move (prices) and from's date + ratio x span (dates).
+std::optional<QString> LevelsFrom(double fromPrice, const QDate& fromDate, double move, qint64 span,
+                                  const HistoryRatios& ratios, ProjectedLevels& levels)
+{
+    levels.prices.clear();
+    levels.dates.clear();
+    try {
+        for (const double r : ratios.values()) {
+            levels.prices.push_back(std::max(0.0, fromPrice + move * r));
+            levels.dates.push_back(DateAfter(fromDate, span, r));
+        }
+    } catch (const CalcError&) {
+        levels = {};
+        return LeavesCalendarMessage(fromDate);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<QString> FibonacciLevels(const Swing& older, const Swing& newer, const HistoryRatios& ratios,
+                                       ProjectedLevels& levels)
+{
+    const double p1 = BoxPrice(older.price);
+    const double p2 = BoxPrice(newer.price);
+    return LevelsFrom(p2, newer.date, -(p2 - p1), DaysBetween(older.date, newer.date), ratios, levels);
+}
+
+std::optional<QString> ExtensionLevels(const Swing& a, const Swing& b, const Swing& c, const HistoryRatios& ratios,
+                                       ProjectedLevels& levels)
+{
+    return LevelsFrom(c.price, c.date, b.price - a.price, DaysBetween(a.date, b.date), ratios, levels);
+}
+
+QString HistoryProjectionMessage(const QString& windowMessage, const QDate& from)
+{
+    return windowMessage == QLatin1String(DateAfterRangeMessage) ? LeavesCalendarMessage(from) : windowMessage;
+}
+
+namespace {
+
+std::optional<QString> ProjectionProblem(const CalcOutcome& outcome, const QDate& from)
+{
+    if (outcome.accepted())
+        return std::nullopt;
+    return HistoryProjectionMessage(outcome.message, from);
+}
+
+}  // namespace
+
 std::optional<QString> ProjectFibonacci(const Swing& older, const Swing& newer, const QDate& today,
                                         const FibRatios& ratios, FibonacciState& state)
 {
-    const CalcOutcome outcome = CalculateFibonacci(FibonacciInputsFromSwings(older, newer), today, ratios, state);
-    if (!outcome.accepted())
-        return outcome.message;
-    return std::nullopt;
+    return ProjectionProblem(CalculateFibonacci(FibonacciInputsFromSwings(older, newer), today, ratios, state),
+                             newer.date);
 }
 
 std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const QDate& today,
@@ -80,10 +179,12 @@ std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const Q
 {
     result = GannProjection{};
     result.scale = scale;
-    result.squarePrice = scale.toSquare(swing.close);
+    result.squarePrice = scale.toSquare(swing.price);
+    if (std::optional<QString> problem = GannScaleProblem(swing.price, scale))
+        return problem;
     const CalcOutcome outcome = CalculateGann(state, PriceBoxText(result.squarePrice), swing.date, today, layout);
-    if (!outcome.accepted())
-        return outcome.message;
+    if (std::optional<QString> problem = ProjectionProblem(outcome, swing.date))
+        return problem;
     for (int k = 1; k <= state.AngleCount; ++k) {
         if (state.PotentialHigh[k] != 0)
             result.highs.push_back(scale.fromSquare(state.PotentialHigh[k]));
@@ -93,37 +194,4 @@ std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const Q
             result.dates.push_back(state.AngleDate[k]);
     }
     return std::nullopt;
-}
-
-SwingProjections ProjectFromLastSwings(const std::vector<Swing>& swings, const FibRatios& ratios,
-                                       const PriceScaleChoice& scale, const QDate& today)
-{
-    SwingProjections p;
-    const std::vector<Swing> confirmed = ConfirmedSwings(swings);
-    const size_t n = confirmed.size();
-    if (n >= 2) {
-        p.older = confirmed[n - 2];
-        p.newer = confirmed[n - 1];
-        FibonacciState state;
-        if (const std::optional<QString> m = ProjectFibonacci(*p.older, *p.newer, today, ratios, state))
-            p.fibonacciMessage = *m;
-        else
-            p.fibonacci = state;
-    } else {
-        p.fibonacciMessage = QStringLiteral("Fewer than two confirmed swings: no Fibonacci projection.");
-    }
-    if (n >= 1) {
-        p.gannSwing = confirmed[n - 1];
-        auto state = std::make_unique<GannState>();
-        LoadGannState(*state, Layout::Large, today, 0);
-        GannProjection g;
-        const PriceScale s = ScaleForPrice(scale, p.gannSwing->close);
-        if (const std::optional<QString> m = ProjectGann(*p.gannSwing, s, today, Layout::Large, *state, g))
-            p.gannMessage = *m;
-        else
-            p.gann = g;
-    } else {
-        p.gannMessage = QStringLiteral("No confirmed swing: no Gann projection.");
-    }
-    return p;
 }

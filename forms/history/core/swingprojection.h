@@ -1,6 +1,7 @@
 #pragma once
 #include "forms/fibonacci/core/fibonaccicore.h"
 #include "forms/gann/core/gannstate.h"
+#include "forms/history/core/historyratios.h"
 #include "forms/history/core/swings.h"
 
 #include <QDate>
@@ -41,47 +42,72 @@ std::optional<PriceScaleChoice> ParsePriceScaleChoice(const QString& text);
 // keeps as many of the price's digits as it can.
 PriceScale ScaleForPrice(const PriceScaleChoice& choice, double price);
 
+// Why a price cannot go on the square at this scale: scaled and rounded it lies past
+// 9999 or below 1. The message names the scale, since that is what the trader changes.
+// Else *onSquare, when given, is the whole number the Gann window reads from its box.
+std::optional<QString> GannScaleProblem(double price, PriceScale scale, qint16* onSquare = nullptr);
+
 // ---- The inputs a swing gives -----------------------------------------------
 
 // The text typed into a price box for a price: general number form.
 QString PriceBoxText(double price);
+// The price a window calculates with once that text is in its box (15 digits kept).
+double BoxPrice(double price);
 
 // Fibonacci window inputs: the older swing is Price1/Date1, the newer Price2/Date2;
-// name and notes as a fresh window shows them.
+// name and notes as a fresh window shows them. A swing's price is the one it is on.
 FibonacciInputs FibonacciInputsFromSwings(const Swing& older, const Swing& newer);
+
+// ---- Levels for any number of ratios ----------------------------------------
+
+// One projected price and one projected date per ratio, in the ratios' order.
+struct ProjectedLevels {
+    std::vector<double> prices;
+    std::vector<QDate> dates;
+};
+
+// Fibonacci from the older swing to the newer, as the Fibonacci window works out each
+// of its ratios: the price retraced from the newer swing back towards the older (past
+// it for ratios above 1), never below 0; the date the newer swing's date plus the ratio
+// times the days from the older to the newer, in whole days rounded down. The window's
+// own checks of its inputs and of its chart's axes do not apply: swings always differ
+// in price and date, and nothing is drawn here. Returns why it cannot be projected (its
+// dates would leave the calendar).
+std::optional<QString> FibonacciLevels(const Swing& older, const Swing& newer, const HistoryRatios& ratios,
+                                       ProjectedLevels& levels);
+
+// The 3-point extension: the move from A to B laid off again from C, in the same
+// direction: prices C + r x (B - A), never below 0, dates C's date plus r times the
+// days from A to B. A trader draws it where a correction (B to C) ended and the trend
+// is expected to resume by a known share of its last leg.
+std::optional<QString> ExtensionLevels(const Swing& a, const Swing& b, const Swing& c, const HistoryRatios& ratios,
+                                       ProjectedLevels& levels);
+
+// What a history says when a projection from a swing this late would run past the
+// last day the calendar holds.
+QString LeavesCalendarMessage(const QDate& from);
+// A window's message about a projection from `from`, in a history's words: the
+// trader typed no date here, the file did, so "choose an earlier date" would mislead.
+QString HistoryProjectionMessage(const QString& windowMessage, const QDate& from);
 
 // ---- The projections --------------------------------------------------------
 
 // Validate and calculate as the Fibonacci window's Calculate does. Returns the
-// window's message for rejected inputs or a calculation that cannot go on.
+// window's message for rejected inputs or a calculation that cannot go on (dates that
+// would leave the calendar: LeavesCalendarMessage).
 std::optional<QString> ProjectFibonacci(const Swing& older, const Swing& newer, const QDate& today,
                                         const FibRatios& ratios, FibonacciState& state);
 
 // What the Square of Nine gives for a swing, in real prices.
 struct GannProjection {
     PriceScale scale;
-    double squarePrice = 0;            // the swing's close on the square, before rounding
+    double squarePrice = 0;            // the swing's price on the square, before rounding
     std::vector<double> highs, lows;   // potential highs and lows mapped back, none for 0
     std::vector<QDate> dates;          // the projected dates that exist
 };
 
 // Calculate as the Gann window's Calculate does with the scaled price typed into its
-// price box and the picker set to the swing's date. Returns the window's message for a
-// rejected price or a date that would leave the calendar.
+// price box and the picker set to the swing's date. Returns why not: a scale that puts
+// the price off the square (GannScaleProblem), or dates that would leave the calendar.
 std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const QDate& today,
                                    Layout layout, GannState& state, GannProjection& result);
-
-// Both projections from the last swings of a history, as the window and the command
-// line report them: Fibonacci from the last two confirmed swings, Gann from the last
-// confirmed one. A projection that is missing (too few swings) or failed carries its
-// message instead.
-struct SwingProjections {
-    std::optional<Swing> older, newer;   // the Fibonacci swings
-    std::optional<FibonacciState> fibonacci;
-    QString fibonacciMessage;
-    std::optional<Swing> gannSwing;
-    std::optional<GannProjection> gann;
-    QString gannMessage;
-};
-SwingProjections ProjectFromLastSwings(const std::vector<Swing>& swings, const FibRatios& ratios,
-                                       const PriceScaleChoice& scale, const QDate& today);

@@ -102,6 +102,7 @@ std::vector<Swing> FindSwings(const PriceHistory& history, double percent)
     for (Swing& s : swings) {
         s.date = history.bars[s.bar].date;
         s.close = history.bars[s.bar].close;
+        s.price = s.close;
     }
     return swings;
 }

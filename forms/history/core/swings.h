@@ -18,6 +18,7 @@ struct Swing {
     bool confirmed = true;    // false for the last one: the move away from it is not yet far enough
     QDate date;               // filled by the history overload
     double close = 0;
+    double price = 0;         // the price the swing is on; projections and evidence use it
 };
 
 // The swings of closes c[0..n-1] at a threshold of `percent` (above 0):
