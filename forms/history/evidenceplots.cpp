@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int PlotHeight = 62;
+constexpr int PlotHeight = 52;
 constexpr int Bins = 24;
 const QColor SurrogateColor(0xb0, 0xbe, 0xc5);
 const QColor RealColor(0xc6, 0x28, 0x28);

@@ -243,9 +243,9 @@ PriceChart::Frame PriceChart::computeFrame() const
     return f;
 }
 
-// The axis fits the prices in view and the projected levels, with room above and below
-// for the swings' markers and labels; with no bar in view (the projected dates beyond
-// the last one), the whole history's prices.
+// The axis fits the prices in view, with room above and below for the swings' markers
+// and labels; with no bar in view (the projected dates beyond the last one), the whole
+// history's prices.
 void PriceChart::placePriceAxis(Frame& f) const
 {
     if (m_bars.size() == 0) {
@@ -256,8 +256,6 @@ void PriceChart::placePriceAxis(Frame& f) const
     PriceSpan seen = m_bars.span(first, end);
     if (seen.empty())
         seen = m_bars.span(0, m_bars.size());
-    for (const ChartLevel& level : m_priceLevels)
-        seen.add(level.price, level.price);
     const double room = MarkerGap + MarkerSize + QFontMetricsF(font()).height() + 4;
     f.prices = PriceAxisRange(seen, m_logarithmic, std::min(0.3, room / f.plot.height()));
     f.priceTicks = m_logarithmic ? LogPriceTicks(f.prices.low, f.prices.high)
@@ -513,24 +511,39 @@ void PriceChart::drawSwings(QPainter& p, const Frame& f) const
 }
 
 // Each projected price across the chart, named at the right edge with its ratio or
-// angle and the price; a name that would overlap the one above it is left out.
+// angle and the price. The axis follows the prices in view, not the levels (a click on
+// a swing must not move the other swings), so a level above or below the view is named
+// at that edge with an arrow. A name that would overlap one above it is left out.
 void PriceChart::drawPriceLevels(QPainter& p, const Frame& f) const
 {
     const QFontMetricsF metrics(font());
-    std::vector<std::pair<double, QString>> named;
+    const double h = metrics.height();
+    std::vector<std::pair<double, QString>> named, above, below;   // (y of the line, name)
     p.setPen(QPen(PriceLevelColor, 1, Qt::DashLine));
     for (const ChartLevel& level : m_priceLevels) {
         const double y = f.y(level.price);
-        if (y < f.plot.top() || y > f.plot.bottom())
-            continue;
-        p.drawLine(QLineF(f.plot.left(), y, f.plot.right(), y));
-        named.emplace_back(y, level.name + QStringLiteral("  ") + PriceText(level.price));
+        const QString name = level.name + QStringLiteral("  ") + PriceText(level.price);
+        if (y < f.plot.top())
+            above.emplace_back(y, QStringLiteral("\u25B2 ") + name);
+        else if (y > f.plot.bottom())
+            below.emplace_back(y, QStringLiteral("\u25BC ") + name);
+        else {
+            p.drawLine(QLineF(f.plot.left(), y, f.plot.right(), y));
+            named.emplace_back(y, name);
+        }
     }
-    std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto byY = [](const auto& a, const auto& b) { return a.first < b.first; };
+    std::sort(above.begin(), above.end(), byY);
+    std::sort(below.begin(), below.end(), byY);
+    // Stacked in the order of their prices, the highest on top.
+    for (size_t k = 0; k < above.size(); ++k)
+        named.emplace_back(f.plot.top() + 2 + (h + 1) * double(k + 1), above[k].second);
+    for (size_t k = 0; k < below.size(); ++k)
+        named.emplace_back(f.plot.bottom() - (h + 1) * double(below.size() - 1 - k), below[k].second);
+    std::sort(named.begin(), named.end(), byY);
     double lowestTaken = -1e300;
     for (const auto& [y, text] : named) {
-        const double w = textWidth(text), h = metrics.height();
-        const QRectF r(f.plot.right() - 4 - w, y - h - 1, w, h);
+        const QRectF r(f.plot.right() - 4 - textWidth(text), y - h - 1, textWidth(text), h);
         if (r.top() < lowestTaken || r.top() < f.plot.top())
             continue;
         lowestTaken = r.bottom() + 1;
