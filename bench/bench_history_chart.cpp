@@ -108,7 +108,9 @@ frmPriceHistory& LoadedWindow(int bars)
         w->resize(Screen.width(), Screen.height() - 40);
         w->show();
         w->LoadFile(HistoryFile(bars));
-        QApplication::processEvents();
+        // The steps are measured alone, not beside the surrogate histories being drawn.
+        while (w->measuringEvidence())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return *w;
 }
