@@ -48,7 +48,10 @@ void CheckBatch(const QByteArray& text, Analysis analysis)
     settings.threads = 1;
     QByteArray output;
     const std::optional<CliFailure> failure =
-        RunCsvBatch(text, settings, [&output](const QByteArray& chunk, qint64) { output += chunk; });
+        RunCsvBatch(text, settings, [&output](const QByteArray& chunk, qint64) {
+            output += chunk;
+            return std::optional<CliFailure>();
+        });
     if (failure && failure->status == ExitRejected) {
         FUZZ_CHECK(output.isEmpty());
         return;

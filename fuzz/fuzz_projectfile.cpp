@@ -76,5 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     CheckFib(lines);
     CheckGann(lines);
+
+    // Open reads the text line by line as it is split; that reads as the list of lines.
+    FibonacciState fromList, fromText;
+    FUZZ_CHECK(ApplyFibProjectLines(lines, fromList) == ApplyFibProjectLines(FileLines(text), fromText));
+    FUZZ_CHECK(FibProjectLines(fromList) == FibProjectLines(fromText));
     return 0;
 }

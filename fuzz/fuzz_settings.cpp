@@ -5,13 +5,19 @@
 #include "modules/textfile.h"
 
 #include <cmath>
+#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QStringList lines = SplitFileLines(DecodeFileText(FuzzBytes(data, size)));
+    const QString text = DecodeFileText(FuzzBytes(data, size));
+    const QStringList lines = SplitFileLines(text);
 
     FibRatios read{0, 0, 0};   // the program-wide ratios before the main menu loads them
     const bool ok = ReadRatiosLines(lines, read);
+    // The file's text read line by line as it is split reads as its list of lines.
+    FibRatios streamed{0, 0, 0};
+    FUZZ_CHECK(ReadRatiosLines(FileLines(text), streamed) == ok);
+    FUZZ_CHECK(std::memcmp(&streamed, &read, sizeof read) == 0);
     if (!ok) {
         FUZZ_CHECK(read.r1 == DefaultRatios.r1 && read.r2 == DefaultRatios.r2
                    && read.r3 == DefaultRatios.r3);

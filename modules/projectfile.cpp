@@ -17,7 +17,7 @@ bool SplitKeyLine(const QString& line, KeyLine& out)
     return true;
 }
 
-bool ReadProjectLines(const QStringList& lines,
+bool ReadProjectLines(const FileLines& lines,
                       const std::function<bool(const QString& key, const QString& value)>& onKey,
                       const std::function<void(const QString& line)>& onNotesLine)
 {
@@ -25,15 +25,14 @@ bool ReadProjectLines(const QStringList& lines,
     // lines bare, so a line without "=" belongs to the notes only while the last
     // key seen was NT. Any other key, known or not, ends the notes.
     QString recentKey = QStringLiteral("NONE");
-    for (const QString& line : lines) {
+    return lines.forEach([&](const QString& line) {
         KeyLine keyLine;
         if (SplitKeyLine(line, keyLine)) {
             recentKey = keyLine.key;
-            if (!onKey(keyLine.key, keyLine.value))
-                return false;
-        } else if (recentKey == QLatin1String("NT")) {
-            onNotesLine(line);
+            return onKey(keyLine.key, keyLine.value);
         }
-    }
-    return true;
+        if (recentKey == QLatin1String("NT"))
+            onNotesLine(line);
+        return true;
+    });
 }

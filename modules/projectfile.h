@@ -1,4 +1,6 @@
 #pragma once
+#include "modules/textfile.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -17,6 +19,6 @@ bool SplitKeyLine(const QString& line, KeyLine& out);
 // its value cannot be read, which fails the whole read. A line without "=" is a
 // continuation: given to onNotesLine, unchanged, when the most recent key was "NT",
 // else ignored. The most recent key starts as "NONE".
-bool ReadProjectLines(const QStringList& lines,
+bool ReadProjectLines(const FileLines& lines,
                       const std::function<bool(const QString& key, const QString& value)>& onKey,
                       const std::function<void(const QString& line)>& onNotesLine);

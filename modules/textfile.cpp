@@ -4,9 +4,14 @@
 
 #include <QFile>
 #include <QStringDecoder>
-#include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -132,49 +137,99 @@ QByteArray EncodeFileText(const QString& text)
     return bytes;
 }
 
-QStringList SplitFileLines(const QString& text)
+bool ForEachFileLine(QStringView text, const std::function<bool(QStringView line)>& line)
 {
-    QStringList lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
     while (start < n) {
         const qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
-        if (lf < 0) {
-            lines.append(text.mid(start));   // last line without a line end
-            break;
-        }
+        if (lf < 0)
+            return line(text.sliced(start));   // last line without a line end
         qsizetype end = lf;
         if (end > start && text[end - 1] == QLatin1Char('\r'))
             --end;   // CR LF; a CR anywhere else stays part of the line
-        lines.append(text.mid(start, end - start));
+        if (!line(text.sliced(start, end - start)))
+            return false;
         start = lf + 1;
     }
+    return true;
+}
+
+bool FileLines::forEach(const std::function<bool(const QString& line)>& line) const
+{
+    if (m_isText)
+        return ForEachFileLine(m_text, [&line](QStringView view) { return line(view.toString()); });
+    for (const QString& l : m_lines) {
+        if (!line(l))
+            return false;
+    }
+    return true;
+}
+
+QStringList SplitFileLines(const QString& text)
+{
+    QStringList lines;
+    ForEachFileLine(text, [&lines](QStringView line) {
+        lines.append(line.toString());
+        return true;
+    });
     return lines;
 }
 
-std::optional<QStringList> ReadTextLines(const QString& path, QString* error)
+std::optional<QString> ReadTextFile(const QString& path, QString* error)
 {
-    auto fail = [error](const QString& reason) -> std::optional<QStringList> {
+    auto fail = [error](const QString& reason) -> std::optional<QString> {
         if (error)
             *error = reason;
         return std::nullopt;
     };
-    // A pipe or a device named as a project or settings file would block the program
-    // or feed it without end; only a regular file of sane size is read.
-    const QFileInfo info(path);
-    if (!info.exists())
-        return fail(QStringLiteral("The file does not exist."));
-    if (!info.isFile())
-        return fail(QStringLiteral("The file is not a regular file."));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
-    const QByteArray bytes = file.read(MaxTextFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return fail(file.errorString());
-    if (bytes.size() > MaxTextFileSize)
-        return fail(QStringLiteral("The file is too large."));
-    return SplitFileLines(DecodeFileText(bytes));
+    // A pipe or a device named as a project or settings file would block the program or
+    // feed it without end: only a regular file of sane size is read. What is not one is
+    // never opened, and the open does not wait, so a pipe slipped in meanwhile is
+    // refused by fstat instead of blocking.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(name.constData(), &st) != 0)
+        return fail(QString::fromLocal8Bit(strerror(errno)));
+    if (S_ISDIR(st.st_mode))
+        return fail(QString::fromLocal8Bit(strerror(EISDIR)));
+    if (!S_ISREG(st.st_mode))
+        return fail(QStringLiteral("not a regular file"));
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return fail(QString::fromLocal8Bit(strerror(errno)));
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return fail(QStringLiteral("not a regular file"));
+    const QString tooLarge = QStringLiteral("larger than %1 MB, too large for a settings or project file")
+                                 .arg(MaxTextFileSize / (1024 * 1024));
+    if (st.st_size > MaxTextFileSize)
+        return fail(tooLarge);
+    // Sized by the file, one byte over to notice a file that grew meanwhile; asking for
+    // the whole limit at once would take 64 MB for a file of a few hundred bytes.
+    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype done = 0;
+    for (;;) {
+        const qint64 n = file.read(bytes.data() + done, bytes.size() - done);
+        if (n < 0)
+            return fail(file.errorString());
+        done += qsizetype(n);
+        if (n == 0 || done > MaxTextFileSize)
+            break;
+        if (done == bytes.size())
+            bytes.resize(std::min<qsizetype>(2 * bytes.size(), MaxTextFileSize + 1));
+    }
+    if (done > MaxTextFileSize)
+        return fail(tooLarge);
+    bytes.truncate(done);
+    return DecodeFileText(bytes);
+}
+
+std::optional<QStringList> ReadTextLines(const QString& path, QString* error)
+{
+    const std::optional<QString> text = ReadTextFile(path, error);
+    return text ? std::optional<QStringList>(SplitFileLines(*text)) : std::nullopt;
 }
 
 bool WriteTextLines(const QString& path, const QStringList& lines, QString* error)

@@ -1,15 +1,21 @@
 # Installing and the Debian package. The executables install themselves from app/
-# (tessaray, and tessaray-cli where it is built); this adds the menu entry, the icons,
-# the manual pages, the AppStream metainfo and the package's copyright and changelog,
-# and lets `cpack -G DEB` build a package that installs, starts and is removed cleanly
-# on Debian 12 with nothing for lintian to object to.
+# (tessaray, and tessaray-cli where it is built); this adds the menu entry, the project
+# files' types (so a file manager opens a .fib or .gann in the program), the icons, the
+# manual pages, tessaray-cli's bash completion, the AppStream metainfo and the
+# package's copyright and changelog, and lets `cpack -G DEB` build a package that
+# installs, starts and is removed cleanly on Debian 12 with nothing for lintian to
+# object to. The desktop, MIME and icon caches are refreshed by dpkg's triggers.
 include(GNUInstallDirs)
 set(TESSARAY_PACKAGING ${CMAKE_CURRENT_LIST_DIR})
 
 install(FILES ${TESSARAY_PACKAGING}/tessaray.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${TESSARAY_PACKAGING}/tessaray-mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME tessaray.xml)
 install(FILES ${TESSARAY_PACKAGING}/tessaray.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${TESSARAY_PACKAGING}/tessaray-cli.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tessaray-cli)
 install(FILES ${TESSARAY_PACKAGING}/tessaray.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 foreach(size 48 128 256)
@@ -61,7 +67,7 @@ find_program(TESSARAY_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TESSARAY_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6printsupport6, ")
+  string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6printsupport6, libcups2, ")
 endif()
 
 set(CPACK_GENERATOR "DEB")

@@ -19,6 +19,15 @@ enum class MsgButtons { Ok, YesNoCancel };
 enum class MsgIcon { None, Critical };
 enum class MsgResult { Ok, Yes, No, Cancel };
 
+// How a print ended. A page counts as printed only once the print service has taken
+// the job; a paused printer takes it and keeps it in its queue until it is resumed.
+enum class PrintStatus { Printed, HeldInQueue, Cancelled, Failed };
+struct PrintResult {
+    PrintStatus status = PrintStatus::Printed;
+    QString printer;   // the queue the job went to, or was meant for
+    QString reason;    // Failed: why, in the platform's words ("No printer is installed")
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -49,9 +58,8 @@ public:
 
     // Prints one page with image at its own size (in logical pixels, whatever its device
     // pixel ratio), top-left at (1000, 200) twips from the printable area's corner.
-    // false with *error set to the platform's description; false with an empty *error
-    // when the trader cancelled the print dialog.
-    virtual bool printImage(const QImage& image, bool monochrome, QString* error) = 0;
+    // Cancelled when the trader cancelled the print dialog.
+    virtual PrintResult printImage(const QImage& image, bool monochrome) = 0;
 };
 
 // The platform in force; QtPlatform unless a test installed another one.

@@ -1,6 +1,7 @@
 #include "platform/qtplatform.h"
 
 #include "modules/programfolder.h"
+#include "platform/printservice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,8 +15,9 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinterInfo>
-#include <QProcess>
+#include <QTemporaryFile>
 #include <QScreen>
 #include <QWindow>
 
@@ -147,43 +149,79 @@ double QtPlatform::devicePixelRatio() {
 
 // The system's print dialog, preset to the default printer, its paper and the colour
 // the trader chose: OK as it comes prints the chart as it always did, and another
-// printer or a PDF file is one choice away.
-bool QtPlatform::printImage(const QImage& image, bool monochrome, QString* error) {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+// printer or a PDF file is one choice away. Without a print service or a printer the
+// dialog would offer only a PDF file, and Enter would quietly write one into the home
+// folder: the trader asked for paper, so he is told why there is none.
+PrintResult QtPlatform::printImage(const QImage& image, bool monochrome) {
+    if (const std::optional<QString> why = PrintServiceUnavailable())
+        return {PrintStatus::Failed, QString(), *why};
     QPrinter printer(QPrinter::HighResolution);
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (!info.isNull()) printer.setPrinterName(info.printerName());
     printer.setColorMode(monochrome ? QPrinter::GrayScale : QPrinter::Color);
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    if (dialog.exec() != QDialog::Accepted) {
-        if (error) error->clear();
-        return false;
-    }
-    // CUPS accepts the page from Qt even for a printer that refuses jobs and then drops
-    // it without a word; lpstat tells beforehand (where it is missing, the print goes on).
-    if (printer.outputFormat() == QPrinter::NativeFormat) {
-        QProcess lpstat;
-        lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-a"), printer.printerName()});
-        if (lpstat.waitForFinished(5000) && lpstat.exitStatus() == QProcess::NormalExit) {
-            if (const auto refusal = PrinterRefusal(QString::fromLocal8Bit(lpstat.readAllStandardOutput()))) {
-                if (error) *error = *refusal;
-                return false;
-            }
-        }
-    }
-    return PrintImageOn(printer, image, monochrome, twipsPerPixel(), error);
+    if (dialog.exec() != QDialog::Accepted)
+        return {PrintStatus::Cancelled, QString(), QString()};
+    if (printer.outputFormat() == QPrinter::NativeFormat)
+        return PrintThroughService(printer, image, monochrome, twipsPerPixel());
+    // "Print to File (PDF)": the trader chose the file himself.
+    QString error;
+    if (!PrintImageOn(printer, image, monochrome, twipsPerPixel(), &error))
+        return {PrintStatus::Failed, printer.outputFileName(), error};
+    return {PrintStatus::Printed, printer.outputFileName(), QString()};
 }
 
-std::optional<QString> PrinterRefusal(const QString& lpstatOutput) {
-    // "Office not accepting requests since Sun 06 Dec 2026 10:00:00 -\n\tPaper jam"
-    const QString line = lpstatOutput.section(QLatin1Char('\n'), 0, 0);
-    const qsizetype at = line.indexOf(QLatin1String(" not accepting requests"));
-    if (at < 0) return std::nullopt;
-    const QString reason = lpstatOutput.section(QLatin1Char('\n'), 1).trimmed();
-    const QString printer = line.left(at);
-    return reason.isEmpty() || reason == QLatin1String("Rejecting Jobs")
-               ? QStringLiteral("The printer %1 is not accepting jobs").arg(printer)
-               : QStringLiteral("The printer %1 is not accepting jobs: %2").arg(printer, reason);
+namespace {
+// Qt's CUPS print engine keeps the job options of the print dialog's Properties
+// (pages per sheet, banners, the driver's own settings) under this key.
+constexpr auto DialogJobOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+QString Sides(const QPrinter& printer) {
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone: return QStringLiteral("one-sided");
+    case QPrinter::DuplexLongSide: return QStringLiteral("two-sided-long-edge");
+    case QPrinter::DuplexShortSide: return QStringLiteral("two-sided-short-edge");
+    case QPrinter::DuplexAuto: break;
+    }
+    // Automatic: bound along the long edge of the page as the reader holds it.
+    return printer.pageLayout().orientation() == QPageLayout::Landscape
+               ? QStringLiteral("two-sided-short-edge")
+               : QStringLiteral("two-sided-long-edge");
+}
+} // namespace
+
+// The page is made exactly as Qt's print engine would make it for the chosen printer
+// (a PDF of the printer's paper and margins) and handed to the print service by the
+// program itself, which hears whether the service took it.
+PrintResult PrintThroughService(const QPrinter& chosen, const QImage& image, bool monochrome,
+                                double twipsPerPixel) {
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/tessaray-print-XXXXXX.pdf"));
+    if (!file.open())
+        return {PrintStatus::Failed, chosen.printerName(),
+                QStringLiteral("The page could not be prepared: %1").arg(file.errorString())};
+    QPrinter page(QPrinter::HighResolution);
+    page.setOutputFormat(QPrinter::PdfFormat);
+    page.setOutputFileName(file.fileName());
+    page.setPageLayout(chosen.pageLayout());
+    page.setColorMode(chosen.colorMode());
+    page.setDocName(ProgramTitle);
+    QString error;
+    if (!PrintImageOn(page, image, monochrome, twipsPerPixel, &error))
+        return {PrintStatus::Failed, chosen.printerName(), error};
+
+    PrintJob job;
+    job.printer = chosen.printerName();
+    job.title = ProgramTitle;
+    job.media = page.pageLayout().pageSize().key();
+    job.landscape = page.pageLayout().orientation() == QPageLayout::Landscape;
+    job.monochrome = page.colorMode() == QPrinter::GrayScale;
+    job.copies = chosen.copyCount();
+    job.collate = chosen.collateCopies();
+    job.sides = Sides(chosen);
+    if (QPrintEngine* engine = chosen.printEngine())
+        job.options = engine->property(DialogJobOptionsKey).toStringList();
+    return SubmitToPrintService(file.fileName(), job);
 }
 
 namespace {
@@ -244,6 +282,9 @@ bool PrintImageOn(QPrinter& printer, const QImage& image, bool monochrome, doubl
     QPainter painter;
     if (!painter.begin(&printer))
         return fail(QStringLiteral("The printer could not start a page"));
+    // The chart is a few flat colours with thin lines and small text: JPEG would
+    // speckle every edge with hundreds of in-between shades.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     // Device units per twip; the painter's origin is the printable area's corner.
     const double sx = painter.device()->logicalDpiX() / 1440.0;
     const double sy = painter.device()->logicalDpiY() / 1440.0;

@@ -18,12 +18,8 @@ public:
     QRect availableArea() override;
     QMargins frameMargins() override;
     double devicePixelRatio() override;
-    bool printImage(const QImage& image, bool monochrome, QString* error) override;
+    PrintResult printImage(const QImage& image, bool monochrome) override;
 };
-
-// The reason a printer refuses jobs, read from the output of `lpstat -a <printer>`;
-// std::nullopt when it accepts them.
-std::optional<QString> PrinterRefusal(const QString& lpstatOutput);
 
 // "Fibonacci Project File| *.fib" (description, bar, patterns; pairs may repeat)
 // becomes Qt's "Fibonacci Project File (*.fib)", one filter per line.
@@ -36,3 +32,9 @@ QString ToQtFileFilter(const QString& filter);
 // the page. false with *error when the printer cannot be used.
 bool PrintImageOn(QPrinter& printer, const QImage& image, bool monochrome, double twipsPerPixel,
                   QString* error);
+
+// Prints image on the printer the print dialog left in `chosen` (paper, margins,
+// colour, copies, two-sided, job options): the page is made into a PDF and handed to
+// the print service, and the result says whether the service took it.
+PrintResult PrintThroughService(const QPrinter& chosen, const QImage& image, bool monochrome,
+                                double twipsPerPixel);

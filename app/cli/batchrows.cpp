@@ -128,11 +128,14 @@ public:
         QDate date;
         if (const auto bad = ReadDateColumn(QStringLiteral("date"), f[2], m_settings.today, date))
             return *bad;
-        if (f[1].isEmpty() && PickerMeansNoDate(date, m_settings.today))
+        const bool noDate = PickerMeansNoDate(date, m_settings.today);
+        if (f[1].isEmpty() && noDate)
             return GannNoInputMessage;
         const GannPriceReading price = ReadGannPrice(f[1]);
         if (price.tooLarge)
             return GannPriceTooLargeMessage;
+        if (price.price <= 0 && noDate)
+            return NothingProjectedMessage(f[1]);
         const GannMemory::DateCells dates = dateCells(date);
         if (!dates.error.isEmpty())
             return dates.error;

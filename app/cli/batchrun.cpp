@@ -35,14 +35,17 @@ private:
     qint64 m_shown = 0;
 };
 
-void WriteNow(QIODevice* out, const QByteArray& bytes)
+// Each piece goes out as it is done: whoever reads the pipe sees rows as they come, and
+// a full disk behind standard output stops the batch at its first refused write.
+std::optional<CliFailure> WriteNow(QIODevice* out, const QByteArray& bytes)
 {
     if (!out)
-        return;
-    out->write(bytes);
-    // Each piece goes out as it is done: whoever reads the pipe sees rows as they come.
-    if (auto* file = qobject_cast<QFileDevice*>(out))
-        file->flush();
+        return std::nullopt;
+    auto* file = qobject_cast<QFileDevice*>(out);
+    if (out->write(bytes) == bytes.size() && (!file || file->flush()))
+        return std::nullopt;
+    return FileFailure(QStringLiteral("Action failed:\nCannot write the file"), QStringLiteral("(standard output)"),
+                       out->errorString());
 }
 
 }  // namespace
@@ -57,14 +60,17 @@ int RunWatchList(const CliOptions& o, const CliEnvironment& env, const QDate& to
     settings.screen = o.screen;
     settings.lenient = o.lenient;
     if (o.analysis == Analysis::Fibonacci) {
-        if (const std::optional<CliFailure> failure = FibonacciRatiosFor(o, env.programDir, settings.ratios))
+        QStringList warnings;
+        const std::optional<CliFailure> failure = FibonacciRatiosFor(o, env.programDir, settings.ratios, &warnings);
+        ReportWarnings(io, warnings);
+        if (failure)
             return ReportFailure(io, *failure);
     }
 
     QFile file(*o.csv);
     ByteSource source = io.in;
     if (*o.csv != QLatin1String("-")) {
-        settings.sourceName = *o.csv;
+        settings.sourceName = EscapeControls(*o.csv);
         const QString problem = ReadProblem(*o.csv);
         if (!problem.isEmpty() || !file.open(QIODevice::ReadOnly))
             return ReportFailure(io, FileFailure(QStringLiteral("Action failed:\nCannot read the watch-list"),
@@ -78,10 +84,10 @@ int RunWatchList(const CliOptions& o, const CliEnvironment& env, const QDate& to
     qint64 rows = 0;
     const std::optional<CliFailure> failure =
         RunCsvBatch(source, settings, [&](const QByteArray& bytes, qint64 rowsWritten) {
-            WriteNow(io.out, bytes);
             rows = rowsWritten;
             if (progress)
                 progress->update(rows);
+            return WriteNow(io.out, bytes);
         });
     if (progress)
         progress->update(rows, true);

@@ -6,6 +6,7 @@
 #include "app/cli/gannrun.h"
 #include "app/cli/historyrun.h"
 #include "app/cli/options.h"
+#include "modules/licence.h"
 #include "modules/textfile.h"
 
 #include <QIODevice>
@@ -65,7 +66,10 @@ Run RunInWindow(const CliOptions& o, const QDate& today, Layout layout)
 std::optional<CliFailure> RunFibonacciOnce(const CliOptions& o, const CliEnvironment& env, FibonacciRun& run,
                                            const CliStreams& io)
 {
-    if (auto failure = FibonacciRatiosFor(o, env.programDir, run.ratios))
+    QStringList warnings;
+    const std::optional<CliFailure> failure = FibonacciRatiosFor(o, env.programDir, run.ratios, &warnings);
+    ReportWarnings(io, warnings);
+    if (failure)
         return failure;
     if (auto failure = RunFibonacci(o, run))
         return failure;
@@ -102,13 +106,13 @@ int RunAnalysis(const QStringList& args, const CliEnvironment& env, const CliStr
         Write(io.out, UsageText().toUtf8());
         return ExitOk;
     case ParsedCommandLine::Version:
-        Write(io.out, QStringLiteral("tessaray-cli %1\n").arg(env.version).toUtf8());
+        Write(io.out, (QStringLiteral("tessaray-cli %1\n").arg(env.version) + ProgramLicence()).toUtf8());
         return ExitOk;
     case ParsedCommandLine::SettingsPath:
         Write(io.out, (SettingsPathFor(env.programDir) + QLatin1Char('\n')).toUtf8());
         return ExitOk;
     case ParsedCommandLine::UsageError:
-        Write(io.err, (QStringLiteral("tessaray-cli: ") + parsed.error + QLatin1Char('\n') + UsageText()).toUtf8());
+        Write(io.err, UsageErrorText(parsed.error).toUtf8());
         return ExitUsage;
     case ParsedCommandLine::Run:
         break;
@@ -145,6 +149,12 @@ int ReportFailure(const CliStreams& io, const CliFailure& failure)
 {
     Write(io.err, failure.message.toUtf8() + '\n');
     return failure.status;
+}
+
+void ReportWarnings(const CliStreams& io, const QStringList& warnings)
+{
+    for (const QString& warning : warnings)
+        Write(io.err, (QStringLiteral("tessaray-cli: ") + warning + QLatin1Char('\n')).toUtf8());
 }
 
 int RunCli(const QStringList& args, const CliEnvironment& env, const CliStreams& io)

@@ -31,3 +31,5 @@ int RunCli(const QStringList& args, const CliEnvironment& env, const CliStreams&
 
 // Writes the failure's sentence to standard error and returns its status.
 int ReportFailure(const CliStreams& io, const CliFailure& failure);
+// Writes each warning to standard error as "tessaray-cli: <warning>"; the run goes on.
+void ReportWarnings(const CliStreams& io, const QStringList& warnings);

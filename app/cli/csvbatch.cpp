@@ -7,6 +7,7 @@
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 struct CsvReader::Raw {
@@ -231,9 +232,9 @@ std::optional<CliFailure> MapHeader(const CsvRecord& header, Analysis analysis, 
         while (k < expected.size() && expected[k].compare(name, Qt::CaseInsensitive) != 0)
             ++k;
         if (k == expected.size())
-            return HeaderFailure(QStringLiteral("The watch-list column \"%1\" is not one of %2").arg(name, list));
+            return HeaderFailure(QStringLiteral("The watch-list column %1 is not one of %2").arg(QuotedValue(name), list));
         if (positions[k] >= 0)
-            return HeaderFailure(QStringLiteral("The watch-list names the column \"%1\" twice").arg(name));
+            return HeaderFailure(QStringLiteral("The watch-list names the column %1 twice").arg(QuotedValue(name)));
         positions[k] = i;
     }
     for (qsizetype k = 0; k < expected.size(); ++k) {
@@ -366,21 +367,31 @@ std::optional<CliFailure> RunCsvBatch(const ByteSource& read, const BatchSetting
     QStringList headerCells;
     for (const QString& name : header.fields)
         headerCells << SpreadsheetText(name);
-    qint64 rowsWritten = 0;
-    write(CsvLine(headerCells + results).toUtf8(), rowsWritten);
+    std::optional<CliFailure> writeFailure = write(CsvLine(headerCells + results).toUtf8(), 0);
+    if (writeFailure)
+        return writeFailure;
 
+    // Once a write has failed nothing more can reach the reader: the workers skip what
+    // is queued and the list is read no further.
+    std::atomic<bool> stopped{false};
+    qint64 rowsWritten = 0;
     const int workers = OrderedPool::WorkerCount(settings.threads);
     const std::vector<std::unique_ptr<BatchRows>> calculations = MakeBatchRows(settings, workers);
-    OrderedPool pool(workers, [&](const OrderedPool::Output& out) { write(out.bytes, rowsWritten += out.rows); });
+    OrderedPool pool(workers, [&](const OrderedPool::Output& out) {
+        if (!stopped && (writeFailure = write(out.bytes, rowsWritten += out.rows)))
+            stopped = true;
+    });
     const auto submit = [&](std::vector<BatchRow>&& chunk) {
-        pool.submit([&, rows = std::move(chunk)](int worker) { return RowsText(*calculations[worker], rows, results.size()); });
+        pool.submit([&, rows = std::move(chunk)](int worker) {
+            return stopped ? OrderedPool::Output{} : RowsText(*calculations[worker], rows, results.size());
+        });
     };
 
     const RowReader rowReader(settings, positions);
     std::vector<BatchRow> chunk;
     for (;;) {
         CsvRecord record;
-        while (!failure && reader.next(record)) {
+        while (!failure && !stopped && reader.next(record)) {
             chunk.emplace_back();
             if ((failure = rowReader.read(std::move(record), header.fields.size(), chunk.back()))) {
                 chunk.pop_back();
@@ -390,14 +401,14 @@ std::optional<CliFailure> RunCsvBatch(const ByteSource& read, const BatchSetting
                 submit(std::exchange(chunk, {}));
         }
         // What has arrived goes out now, so a slow pipe sees its results at once.
-        if (!chunk.empty())
+        if (!chunk.empty() && !stopped)
             submit(std::exchange(chunk, {}));
-        if (!more || failure)
+        if (!more || failure || stopped)
             break;
         more = ReadMore(read, reader, settings.sourceName, failure);
     }
     pool.finish();
-    return failure;
+    return writeFailure ? writeFailure : failure;
 }
 
 std::optional<CliFailure> RunCsvBatch(const QByteArray& csv, const BatchSettings& settings, const BatchSink& write)

@@ -71,14 +71,16 @@ QStringList BatchResultColumns(Analysis analysis);
 
 // Bytes from the list as they come: how many were read, 0 at the end, -1 on an error.
 using ByteSource = std::function<qint64(char* buffer, qint64 size)>;
-// Output in input order, with the number of rows written so far.
-using BatchSink = std::function<void(const QByteArray& bytes, qint64 rowsWritten)>;
+// Output in input order, with the number of rows written so far; the failure of a write
+// that did not go through (a full disk behind standard output) stops the batch.
+using BatchSink = std::function<std::optional<CliFailure>(const QByteArray& bytes, qint64 rowsWritten)>;
 
 // Runs the batch and hands the output to `write` as rows are done. A row the window
 // rejects gets its message in the "error" column and the batch goes on. A header that
 // is missing or names unknown, repeated or too few columns stops it (status 2); so
 // does, unless lenient, a value that is not a number or a date where one belongs
-// (status 64, naming file:line:column), after the rows before it were written.
+// (status 64, naming file:line:column), after the rows before it were written; and so
+// does the first write that fails, with its failure: no row is calculated for nobody.
 std::optional<CliFailure> RunCsvBatch(const ByteSource& read, const BatchSettings& settings,
                                       const BatchSink& write);
 // The same for a list held whole in memory.

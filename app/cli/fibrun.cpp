@@ -11,10 +11,9 @@
 #include "platform/fonts.h"
 #include "platform/picturesurface.h"
 
-#include <QFileInfo>
 
 std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QString& programDir,
-                                             FibRatios& ratios)
+                                             FibRatios& ratios, QStringList* warnings)
 {
     if (options.ratios) {
         if (const std::optional<QString> problem = RatiosProblem(*options.ratios))
@@ -25,7 +24,13 @@ std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QS
     // As at start-up: the ratios are 0 until the file sets them, and a file that is
     // missing or holds a bad value gives the classic three.
     ratios = FibRatios{0, 0, 0};
-    ReadRatiosFile(SettingsPathFor(programDir), ratios);
+    const QString path = SettingsPathFor(programDir);
+    QStringList found;
+    ReadRatiosFile(path, ratios, &found);
+    if (warnings) {
+        for (const QString& w : found)
+            *warnings << EscapeControls(path) + QStringLiteral(": ") + w;
+    }
     return std::nullopt;
 }
 
@@ -33,8 +38,10 @@ std::optional<CliFailure> RunFibonacci(const CliOptions& o, FibonacciRun& run)
 {
     // The window as it loads, or as it stands after Open has read a project.
     if (o.project) {
-        if (!QFileInfo(*o.project).isFile() || !OpenFibProject(*o.project, run.state))
-            return ProjectFailure(*o.project);
+        QString problem;
+        const std::optional<QString> text = ReadTextFile(*o.project, &problem);
+        if (!text || !ApplyFibProjectLines(FileLines(*text), run.state))
+            return ProjectFailure(*o.project, problem);
     }
     run.inputs = InputsShowing(run.state, run.today);
 
@@ -61,9 +68,36 @@ FibonacciReportValues FibonacciValues(const FibonacciRun& run)
 
 namespace {
 
+// The window's ratio column is 12 characters wide and cuts a longer ratio, so that
+// 1e-320 would read 9.9998886718 and 0.123456789012345 would run into its price. A
+// script gets such a ratio whole and a blank before its result; a ratio that fits
+// leaves the caption as the window shows it.
+QString WithWholeRatios(const QString& caption, const FibRatios& ratios)
+{
+    constexpr int Column = 12;
+    QStringList lines = caption.split(QStringLiteral("\r\n"));
+    const double r[3] = {ratios.r1, ratios.r2, ratios.r3};
+    for (int i = 0; i < 3 && i + 2 < lines.size(); ++i) {
+        const QString ratio = GeneralNumber(r[i]);
+        if (ratio.size() >= Column)
+            lines[i + 2] = ratio + QLatin1Char(' ') + lines[i + 2].mid(Column);
+    }
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+QString FibonacciPriceListing(const FibonacciRun& run)
+{
+    return WithWholeRatios(PriceListing(run.state, run.ratios), run.ratios);
+}
+
+QString FibonacciDateListing(const FibonacciRun& run)
+{
+    return WithWholeRatios(DateListing(run.state, run.ratios), run.ratios);
+}
+
 QString FibonacciListing(const FibonacciRun& run)
 {
-    return JoinListings(PriceListing(run.state, run.ratios), DateListing(run.state, run.ratios));
+    return JoinListings(FibonacciPriceListing(run), FibonacciDateListing(run));
 }
 
 QString FibonacciReport(const FibonacciRun& run)
@@ -110,8 +144,8 @@ QByteArray FibonacciJson(const FibonacciRun& run)
         .add(QStringLiteral("MonthSteps"), months ? JsonInteger(s.MonthSteps) : JsonNull())
         .add(QStringLiteral("DayStep"), days ? JsonInteger(s.DayStep) : JsonNull())
         .add(QStringLiteral("DaySteps"), days ? JsonInteger(s.DaySteps) : JsonNull())
-        .add(QStringLiteral("lblPrices"), JsonString(PriceListing(s, run.ratios)))
-        .add(QStringLiteral("lblDates"), JsonString(DateListing(s, run.ratios)))
+        .add(QStringLiteral("lblPrices"), JsonString(FibonacciPriceListing(run)))
+        .add(QStringLiteral("lblDates"), JsonString(FibonacciDateListing(run)))
         .add(QStringLiteral("report"), JsonString(FibonacciReport(run)));
     return o.text() + '\n';
 }

@@ -22,9 +22,11 @@ struct FibonacciRun {
 };
 
 // The ratios in force: --ratios, checked as the ratios dialog checks its boxes, or else
-// the settings file beside the program read as the main menu reads it.
+// the settings file beside the program read as the main menu reads it. *warnings gets
+// "<file>: <what>" for a settings file that leaves a ratio at 0 or the ratios out of
+// order, which the windows would use without a word.
 std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QString& programDir,
-                                             FibRatios& ratios);
+                                             FibRatios& ratios, QStringList* warnings = nullptr);
 
 // Sets up run.inputs from --project and the options, then calculates. run.today,
 // run.ratios and run.layout must be set.

@@ -9,7 +9,6 @@
 #include "modules/modFunctions.h"
 #include "modules/textfile.h"
 
-#include <QFileInfo>
 
 qint32 GannChartHalf(const QSize& screenPixels)
 {
@@ -27,10 +26,10 @@ std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
     run.controls = FreshGannDocument(run.today);
     if (o.project) {
         // Open writes the file's values straight into the controls, in file order.
-        const std::optional<QStringList> lines =
-            QFileInfo(*o.project).isFile() ? ReadTextLines(*o.project) : std::nullopt;
-        if (!lines || !ApplyGannProjectLines(*lines, run.controls))
-            return ProjectFailure(*o.project);
+        QString problem;
+        const std::optional<QString> text = ReadTextFile(*o.project, &problem);
+        if (!text || !ApplyGannProjectLines(FileLines(*text), run.controls))
+            return ProjectFailure(*o.project, problem);
     }
     if (o.name) run.controls.projectName = *o.name;
     if (o.price) run.controls.priceText = *o.price;
@@ -39,7 +38,18 @@ std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
 
     run.state = std::make_unique<GannState>();
     LoadGannState(*run.state, run.layout, run.today, GannChartHalf(run.screen));
-    return CalculateGannControls(run.controls, run.today, run.layout, *run.state);
+    if (auto failure = CalculateGannControls(run.controls, run.today, run.layout, *run.state))
+        return failure;
+    if (run.state->GannPrice <= 0 && !run.state->DateEntered)
+        return CliFailure{ExitRejected, NothingProjectedMessage(run.controls.priceText)};
+    return std::nullopt;
+}
+
+QString NothingProjectedMessage(const QString& priceText)
+{
+    return QStringLiteral("Nothing was projected: the price %1 is no price on the square, which takes "
+                          "whole prices from 1 to 9999, and no date was given")
+        .arg(QuotedValue(TrimBlanks(priceText)));
 }
 
 GannReportValues GannValues(const GannRun& run)

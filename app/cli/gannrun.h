@@ -25,6 +25,10 @@ struct GannRun {
 // calculates. run.today, run.layout and run.screen must be set.
 std::optional<CliFailure> RunGann(const CliOptions& options, GannRun& run);
 
+// The window calculates a price box that holds no price (0.4, -5, letters) with its
+// date at today and shows blank results; the tool says why nothing was projected.
+QString NothingProjectedMessage(const QString& priceText);
+
 // Calculate on the state of a loaded window. Status 2 with the window's message for a
 // rejected input, status 1 when a date would leave the calendar.
 std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, const QDate& today,

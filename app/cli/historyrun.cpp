@@ -97,7 +97,7 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
     } else if (name == QLatin1String("threshold")) {
         const std::optional<double> p = ParseFileNumber(value);
         if (!p || !(*p > 0) || !(*p < 100)) {
-            error = QStringLiteral("--threshold needs a percentage above 0 and below 100, not \"%1\"").arg(value);
+            error = QStringLiteral("--threshold needs a percentage above 0 and below 100, not %1").arg(QuotedValue(value));
             return false;
         }
         o.threshold = *p;
@@ -106,13 +106,13 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
     } else if (name == QLatin1String("scale")) {
         const std::optional<PriceScaleChoice> scale = ParsePriceScaleChoice(value);
         if (!scale) {
-            error = QStringLiteral("--scale is auto or 10^k with k from -9 to 9, not \"%1\"").arg(value);
+            error = QStringLiteral("--scale is auto or 10^k with k from -9 to 9, not %1").arg(QuotedValue(value));
             return false;
         }
         o.scale = *scale;
     } else if (name == QLatin1String("format")) {
         if (value != QLatin1String("report") && value != QLatin1String("json")) {
-            error = QStringLiteral("--format is report or json, not \"%1\"").arg(value);
+            error = QStringLiteral("--format is report or json, not %1").arg(QuotedValue(value));
             return false;
         }
         o.json = value == QLatin1String("json");
@@ -123,7 +123,7 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
             return false;
         }
     } else {
-        error = QStringLiteral("unknown option --%1").arg(name);
+        error = QStringLiteral("unknown option %1").arg(ShortText(QStringLiteral("--") + name));
         return false;
     }
     return true;
@@ -169,7 +169,7 @@ std::optional<CliFailure> ReadHistory(const QString& path, FileRun& run)
 // --ratios, or the settings file's three as `fib` reads them; either way refused when
 // they are not above 0 and increasing, since the evenly spaced baseline and the
 // nearest-level measure need an ordered list.
-std::optional<CliFailure> ChooseRatios(HistoryRun& run, const QString& programDir)
+std::optional<CliFailure> ChooseRatios(HistoryRun& run, const QString& programDir, QStringList* warnings)
 {
     QString problem;
     if (run.options.ratios) {
@@ -180,7 +180,7 @@ std::optional<CliFailure> ChooseRatios(HistoryRun& run, const QString& programDi
         return CliFailure{ExitRejected, problem};
     }
     FibRatios three;
-    if (std::optional<CliFailure> f = FibonacciRatiosFor(CliOptions(), programDir, three))
+    if (std::optional<CliFailure> f = FibonacciRatiosFor(CliOptions(), programDir, three, warnings))
         return f;
     if (std::optional<HistoryRatios> r = HistoryRatios::fromFibRatios(three, &problem)) {
         run.ratios = *r;
@@ -462,7 +462,7 @@ int RunHistoryCommand(const QStringList& args, const CliEnvironment& env, const 
     }
     const ParsedHistoryLine parsed = ParseHistoryCommandLine(args);
     if (!parsed.options) {
-        Write(io.err, (QStringLiteral("tessaray-cli: ") + parsed.error + QLatin1Char('\n') + UsageText()).toUtf8());
+        Write(io.err, UsageErrorText(parsed.error).toUtf8());
         return ExitUsage;
     }
     HistoryRun run;
@@ -473,8 +473,11 @@ int RunHistoryCommand(const QStringList& args, const CliEnvironment& env, const 
         if (std::optional<CliFailure> failure = ReadHistory(run.options.dataFiles[f], run.files[size_t(f)]))
             return Fail(io, *failure);
     }
-    if (std::optional<CliFailure> f = ChooseRatios(run, env.programDir))
-        return Fail(io, *f);
+    QStringList warnings;
+    const std::optional<CliFailure> ratiosFailure = ChooseRatios(run, env.programDir, &warnings);
+    ReportWarnings(io, warnings);
+    if (ratiosFailure)
+        return Fail(io, *ratiosFailure);
     // The swings of the report and of the evidence come from one rule.
     const EvidenceRequest request = EvidenceRequestFor(run);
     std::vector<const PriceHistory*> histories;

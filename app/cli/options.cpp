@@ -1,5 +1,6 @@
 #include "app/cli/options.h"
 
+#include "app/cli/clifiles.h"
 #include "modules/dates.h"
 #include "modules/numbers.h"
 
@@ -30,6 +31,18 @@ Setter Text(std::optional<QString> CliOptions::*field)
     return [field](CliOptions& o, const QString& v, QString&) { return SetText(o.*field, v); };
 }
 
+// A file name, or "-" where the option allows it; an empty one names nothing.
+Setter FileName(std::optional<QString> CliOptions::*field, const QString& option)
+{
+    return [field, option](CliOptions& o, const QString& v, QString& error) {
+        if (v.isEmpty()) {
+            error = QStringLiteral("%1: the file name is empty").arg(option);
+            return false;
+        }
+        return SetText(o.*field, v);
+    };
+}
+
 Setter Date(std::optional<QDate> CliOptions::*field, const QString& option)
 {
     return [field, option](CliOptions& o, const QString& v, QString& error) {
@@ -54,7 +67,7 @@ bool ReadRatios(CliOptions& o, QString& error)
             r[i] = o.lenient ? std::optional<double>(ReadLeadingNumber(parts[i])) : ParseFileNumber(parts[i]);
     }
     if (parts.size() != 3 || !r[0] || !r[1] || !r[2]) {
-        error = QStringLiteral("--ratios needs three numbers R1,R2,R3, not \"%1\"").arg(v);
+        error = QStringLiteral("--ratios needs three numbers R1,R2,R3, not %1").arg(QuotedValue(v));
         return false;
     }
     o.ratios = FibRatios{*r[0], *r[1], *r[2]};
@@ -90,8 +103,8 @@ Setter Choice(Field CliOptions::*field, const char* option, std::vector<std::pai
         }
         // "compact or large", "report, listing or json"
         const QString last = names.takeLast();
-        error = QStringLiteral("%1 is %2 or %3, not \"%4\"")
-                    .arg(QLatin1String(option), names.join(QStringLiteral(", ")), last, v);
+        error = QStringLiteral("%1 is %2 or %3, not %4")
+                    .arg(QLatin1String(option), names.join(QStringLiteral(", ")), last, QuotedValue(v));
         return false;
     };
 }
@@ -106,8 +119,8 @@ bool SetScreen(CliOptions& o, const QString& v, QString& error)
     // screen must be at least a few dozen pixels high to hold one; and a chart bitmap
     // of a screen beyond 8K would not fit in memory.
     if (w < 1 || h < 40 || w > 8192 || h > 8192) {
-        error = QStringLiteral("--screen needs WIDTHxHEIGHT in pixels, at least 40 high and at most 8192x8192, not \"%1\"")
-                    .arg(v);
+        error = QStringLiteral("--screen needs WIDTHxHEIGHT in pixels, at least 40 high and at most 8192x8192, not %1")
+                    .arg(QuotedValue(v));
         return false;
     }
     o.screen = QSize(w, h);
@@ -129,16 +142,16 @@ const std::map<QString, OptionRule>& Rules()
                                                                 {"large", Layout::Large}})}},
         {QStringLiteral("name"), {true, true, Text(&CliOptions::name)}},
         {QStringLiteral("notes"), {true, true, Text(&CliOptions::notes)}},
-        {QStringLiteral("project"), {true, true, Text(&CliOptions::project)}},
+        {QStringLiteral("project"), {true, true, FileName(&CliOptions::project, QStringLiteral("--project"))}},
         {QStringLiteral("today"), {true, true, Date(&CliOptions::today, QStringLiteral("--today"))}},
         {QStringLiteral("format"), {true, true, Choice<OutputFormat>(&CliOptions::format, "--format",
                                                                      {{"report", OutputFormat::Report},
                                                                       {"listing", OutputFormat::Listing},
                                                                       {"json", OutputFormat::Json}})}},
-        {QStringLiteral("chart"), {true, true, Text(&CliOptions::chart)}},
-        {QStringLiteral("output"), {true, true, Text(&CliOptions::output)}},
+        {QStringLiteral("chart"), {true, true, FileName(&CliOptions::chart, QStringLiteral("--chart"))}},
+        {QStringLiteral("output"), {true, true, FileName(&CliOptions::output, QStringLiteral("--output"))}},
         {QStringLiteral("screen"), {true, true, SetScreen}},
-        {QStringLiteral("csv"), {true, true, Text(&CliOptions::csv)}},
+        {QStringLiteral("csv"), {true, true, FileName(&CliOptions::csv, QStringLiteral("--csv"))}},
     };
     return rules;
 }
@@ -174,17 +187,51 @@ bool IsWholeNumberText(const QString& text)
     return text.isEmpty() || ParseFileNumber(text).has_value();
 }
 
+QString EscapeControls(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        // C0, DEL and C1: the C1 range holds the eight-bit CSI that some terminals obey.
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            shown += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+QString ShortText(const QString& text)
+{
+    qsizetype cut = std::min<qsizetype>(text.size(), QuotedLength);
+    if (cut < text.size() && text[cut - 1].isHighSurrogate())
+        --cut;   // never half a character
+    const QString ellipsis = cut < text.size() ? QString(QChar(0x2026)) : QString();
+    return EscapeControls(text.left(cut)) + ellipsis;
+}
+
+QString QuotedValue(const QString& text)
+{
+    return QLatin1Char('"') + ShortText(text) + QLatin1Char('"');
+}
+
+QString UsageErrorText(const QString& error)
+{
+    return QStringLiteral("tessaray-cli: %1\nTry 'tessaray-cli --help' for more information.\n").arg(error);
+}
+
 QString NotANumberMessage(const QString& where, const QString& text)
 {
-    return QStringLiteral("%1: \"%2\" is not a number (digits with one \".\", an optional sign and "
+    return QStringLiteral("%1: %2 is not a number (digits with one \".\", an optional sign and "
                           "exponent); --lenient reads it as the price box would")
-        .arg(where, text);
+        .arg(EscapeControls(where), QuotedValue(text));
 }
 
 QString NotADateMessage(const QString& where, const QString& text)
 {
-    return QStringLiteral("%1: \"%2\" is not a date m/d/yyyy or yyyy-mm-dd from 1/1/1601 to 12/31/9999")
-        .arg(where, text);
+    return QStringLiteral("%1: %2 is not a date m/d/yyyy or yyyy-mm-dd from 1/1/1601 to 12/31/9999")
+        .arg(EscapeControls(where), QuotedValue(text));
 }
 
 namespace {
@@ -195,12 +242,18 @@ bool CheckChart(const CliOptions& o, QString& error)
     if (!o.chart)
         return true;
     if (!ChartFormatFor(*o.chart)) {
-        error = QStringLiteral("--chart needs a file name ending in .png or .bmp, or - for standard output, not \"%1\"")
-                    .arg(*o.chart);
+        error = QStringLiteral("--chart needs a file name ending in .png or .bmp, or - for standard output, not %1")
+                    .arg(QuotedValue(*o.chart));
         return false;
     }
     if (*o.chart == QLatin1String("-") && o.output.value_or(QString()) == QLatin1String("-")) {
         error = QStringLiteral("--chart - and --output - cannot both go to standard output");
+        return false;
+    }
+    // The second would silently overwrite the first, however the two names are spelt.
+    if (o.output && SameOutputFile(*o.output, *o.chart)) {
+        error = QStringLiteral("--output %1 and --chart %2 name the same file; give each its own")
+                    .arg(QuotedValue(*o.output), QuotedValue(*o.chart));
         return false;
     }
     return true;
@@ -237,12 +290,16 @@ bool ReadOption(const QStringList& args, int& i, CliOptions& o, QStringList& giv
         o.lenient = true;
         return true;
     }
+    if (arg.startsWith(QLatin1String("--lenient="))) {
+        error = QStringLiteral("--lenient takes no value");
+        return false;
+    }
     QString name, value;
     if (!SplitOptionArgument(args, i, name, value, error))
         return false;
     const auto rule = Rules().find(name);
     if (rule == Rules().end()) {
-        error = QStringLiteral("unknown option --%1").arg(name);
+        error = QStringLiteral("unknown option %1").arg(ShortText(QStringLiteral("--") + name));
         return false;
     }
     const bool allowed = o.analysis == Analysis::Fibonacci ? rule->second.fibonacci : rule->second.gann;
@@ -260,7 +317,7 @@ bool SplitOptionArgument(const QStringList& args, int& i, QString& name, QString
 {
     const QString& arg = args[i];
     if (!arg.startsWith(QLatin1String("--")) || arg.size() == 2) {
-        error = QStringLiteral("unexpected argument \"%1\"").arg(arg);
+        error = QStringLiteral("unexpected argument %1").arg(QuotedValue(arg));
         return false;
     }
     name = arg.mid(2);
@@ -271,7 +328,7 @@ bool SplitOptionArgument(const QStringList& args, int& i, QString& name, QString
         return true;
     }
     if (i + 1 >= args.size()) {
-        error = QStringLiteral("--%1 needs a value").arg(name);
+        error = QStringLiteral("%1 needs a value").arg(ShortText(QStringLiteral("--") + name));
         return false;
     }
     // The next argument is the value even when it starts with "-": a pasted
@@ -293,7 +350,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& args)
 {
     ParsedCommandLine result;
     if (args.isEmpty())
-        return Usage(QStringLiteral("name the analysis: fib or gann"));
+        return Usage(QStringLiteral("name the command: fib, gann or history"));
     const QString& first = args.first();
     if (IsHelp(first) || first == QLatin1String("--version") || first == QLatin1String("--settings-path")) {
         result.kind = IsHelp(first) ? ParsedCommandLine::Help
@@ -307,7 +364,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& args)
     else if (first == QLatin1String("gann"))
         o.analysis = Analysis::Gann;
     else
-        return Usage(QStringLiteral("unknown analysis \"%1\": use fib or gann").arg(first));
+        return Usage(QStringLiteral("unknown command %1: use fib, gann or history").arg(QuotedValue(first)));
 
     QStringList given;
     QString error;

@@ -72,6 +72,21 @@ std::optional<QDate> ParsePickerDate(const QString& text);
 // "1,234.50" is not one: the price box would read it as 1.
 bool IsWholeNumberText(const QString& text);
 
+// A value the tool refuses, as its message shows it: in double quotes, at most
+// QuotedLength characters and then "…", control characters (a NUL, an escape
+// sequence from a file) as \xNN, so a hostile text can neither flood nor drive the
+// terminal.
+constexpr int QuotedLength = 40;
+QString QuotedValue(const QString& text);
+// The same without the quotes (an option's name).
+QString ShortText(const QString& text);
+// Control characters as \xNN, the text otherwise whole (file names).
+QString EscapeControls(const QString& text);
+
+// A wrong command line, as GNU tools report one: what was wrong on one line, then
+// where to read more.
+QString UsageErrorText(const QString& error);
+
 // What the tool says when a value is not a whole number text: where it came from
 // (an option, or file:line:column) and the text itself.
 QString NotANumberMessage(const QString& where, const QString& text);

@@ -65,10 +65,9 @@ public:
     QString programDir() override { return dir; }
     QSize screenSize() override { return screen; }
     double twipsPerPixel() override { return 15.0; }
-    bool printImage(const QImage&, bool, QString* error) override
+    PrintResult printImage(const QImage&, bool) override
     {
-        if (error) *error = QStringLiteral("No printer in a documentation run");
-        return false;
+        return {PrintStatus::Failed, QString(), QStringLiteral("No printer in a documentation run")};
     }
 };
 

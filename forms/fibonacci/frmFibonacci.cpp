@@ -395,11 +395,18 @@ void FibonacciWindow::cmdOpen_Click()
     const std::optional<QString> chosen =
         platform().openFileName(FibFileFilter, platform().programDir() + QLatin1Char('/'));
     if (!chosen) return;
-    const QString path = *chosen;
+    ReadProjectFile(*chosen);
+}
 
-    const std::optional<QStringList> lines =
-        QFileInfo(path).isFile() ? ReadTextLines(path) : std::nullopt;
-    if (!lines || !ApplyFibProjectLines(*lines, state())) {
+void FibonacciWindow::OpenProjectFile(const QString& path)
+{
+    if (SaveChangesPrompt()) ReadProjectFile(path);
+}
+
+void FibonacciWindow::ReadProjectFile(const QString& path)
+{
+    const std::optional<QString> text = ReadTextFile(path);
+    if (!text || !ApplyFibProjectLines(FileLines(*text), state())) {
         ShowActionFailed(QStringLiteral("Can't open project file"));
         return;
     }

@@ -111,6 +111,10 @@ public slots:
     // shows its message.
     void LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2);
 
+    // Opens the project file at path as Open does once its dialog has chosen it ("Save
+    // Changes?" first); for a file named on the program's command line.
+    void OpenProjectFile(const QString& path);
+
 protected:
     FibonacciWindow(Layout layout, QWidget* parent);
     void ResetToNewDocument() override;
@@ -125,6 +129,8 @@ private:
     void AddDesktopManners();
     void Form_Load();
     void ClearProject();
+    // Open's work after its dialog: the file into the document, then Calculate.
+    void ReadProjectFile(const QString& path);
     void txtNotes_GotFocus();
     void txtNotes_LostFocus();
 

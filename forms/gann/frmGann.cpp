@@ -454,18 +454,26 @@ void GannWindow::cmdOpen_Click()
     const std::optional<QString> chosen = platform().openFileName(GannProjectFilter, QString());
     if (!chosen)
         return;
-    const QString path = *chosen;
+    ReadProjectFile(*chosen);
+}
 
-    const std::optional<QStringList> lines =
-        QFileInfo(path).isFile() ? ReadTextLines(path) : std::nullopt;
-    if (!lines) {
+void GannWindow::OpenProjectFile(const QString& path)
+{
+    if (SaveChangesPrompt())
+        ReadProjectFile(path);
+}
+
+void GannWindow::ReadProjectFile(const QString& path)
+{
+    const std::optional<QString> text = ReadTextFile(path);
+    if (!text) {
         ShowActionFailed(QStringLiteral("Can't open project file"));
         return;
     }
     // The file goes straight into the controls; what it set before an unreadable
     // line stays there.
     GannDocument doc = Document();
-    const bool complete = ApplyGannProjectLines(*lines, doc);
+    const bool complete = ApplyGannProjectLines(FileLines(*text), doc);
     ShowDocument(doc);
     if (!complete) {
         ShowActionFailed(QStringLiteral("Can't open project file"));

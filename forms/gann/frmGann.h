@@ -84,6 +84,10 @@ public slots:
     // picker as a paste would, then presses Calculate.
     void LoadInputsAndCalculate(const QString& priceText, const QDate& date);
 
+    // Opens the project file at path as Open does once its dialog has chosen it ("Save
+    // Changes?" first); for a file named on the program's command line.
+    void OpenProjectFile(const QString& path);
+
 protected:
     GannWindow(Layout layout, QWidget* parent);
     void ResetToNewDocument() override;
@@ -98,6 +102,8 @@ private:
     // Shortcuts, copying, fonts and names for screen readers.
     void AddDesktopManners();
     void ClearProject();
+    // Open's work after its dialog: the file into the controls, then Calculate.
+    void ReadProjectFile(const QString& path);
     // Writes a document into the controls, touching only what differs, so that
     // change tracking sees exactly the controls a file changed.
     void ShowDocument(const GannDocument& doc);

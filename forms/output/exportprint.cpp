@@ -29,6 +29,37 @@ void ExportReport(const QString& baseName, const QString& text, const QString& f
     ShowMessage(QStringLiteral("Results exported to file ") + QDir::toNativeSeparators(*path));
 }
 
+void SavePicture(PictureBox& box, const QString& defaultFileName)
+{
+    const std::optional<QString> path = platform().saveFileName(
+        QStringLiteral("BMP Image File| *.bmp"), InProgramDir(defaultFileName));
+    if (!path)
+        return;   // cancelled: nothing written, nothing said
+    QString error;
+    if (!box.surface().savePicture(*path, &error))
+        ShowMessage(QStringLiteral("Error in Printing: ") + error);
+}
+
+// A cancelled print dialog is no error. A paused printer takes the page into its
+// queue: the trader hears where it waits, so he does not print it a second time.
+void PrintPicture(PictureBox& box, bool monochrome)
+{
+    const PrintResult result = platform().printImage(box.surface().picture(), monochrome);
+    switch (result.status) {
+    case PrintStatus::Printed:
+    case PrintStatus::Cancelled:
+        break;
+    case PrintStatus::HeldInQueue:
+        ShowMessage(QStringLiteral("The printer %1 is paused. The picture waits in its queue and "
+                                   "prints when the printer is resumed.")
+                        .arg(result.printer));
+        break;
+    case PrintStatus::Failed:
+        ShowMessage(QStringLiteral("Error in Printing: ") + result.reason);
+        break;
+    }
+}
+
 } // namespace
 
 void ExportFibonacciResults(const FibonacciReportValues& values)
@@ -56,19 +87,10 @@ void PrintChartImage(PictureBox& box, const TextBlock& block, const TextBlockPla
     ComposeChartPicture(box.surface(), block, at,
                         [&box](int w, int h) { box.setSizeTwips(w, h); });
 
-    QString error;
-    bool failed = false;
-    if (option == 1) {
-        const std::optional<QString> path = platform().saveFileName(
-            QStringLiteral("BMP Image File| *.bmp"), InProgramDir(defaultFileName));
-        if (path)
-            failed = !box.surface().savePicture(*path, &error);
-    } else {
-        failed = !platform().printImage(box.surface().picture(), option == 2, &error);
-    }
-    // A print dialog the trader cancelled is no error.
-    if (failed && !error.isEmpty())
-        ShowMessage(QStringLiteral("Error in Printing: ") + error);
+    if (option == 1)
+        SavePicture(box, defaultFileName);
+    else
+        PrintPicture(box, option == 2);
 
     // The text block was only for the picture: the chart gets its own width back and is
     // drawn afresh from the last results.

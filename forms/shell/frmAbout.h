@@ -5,7 +5,8 @@
 // The disclaimer the main menu shows and the About box repeats.
 QString ProgramDisclaimer();
 
-// About Marlowind - Tessaray: the version, what the program does, the disclaimer.
+// About Marlowind - Tessaray: the version, what the program does, that it is for
+// education only, and its licence.
 class frmAbout : public QDialog {
     Q_OBJECT
 public:

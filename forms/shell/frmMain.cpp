@@ -15,6 +15,8 @@
 #include "platform/widgets.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -209,4 +211,19 @@ void frmMain::cmdExit_Click()
     CloseIfOpen(g_frmFibonacci86);
     CloseIfOpen(g_frmPriceHistory);
     close();
+}
+
+// A file manager hands over the file the trader double-clicked; its ending says which
+// analysis it holds, as the Open dialogs' filters do.
+void frmMain::OpenProjectFile(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("fib"))
+        ShowFibonacci()->OpenProjectFile(path);
+    else if (suffix == QLatin1String("gann"))
+        ShowGann()->OpenProjectFile(path);
+    else
+        ShowMessage(QStringLiteral("%1 is not a project: Tessaray opens Fibonacci projects (.fib) and "
+                                   "Gann projects (.gann).")
+                        .arg(QDir::toNativeSeparators(path)));
 }

@@ -31,6 +31,11 @@ public slots:
     // Brings the main menu to the front, opening it again when it was closed.
     static void ShowMainMenu();
 
+    // Opens a project file in its analysis window (.fib Fibonacci, .gann Gann, in the
+    // layout the screen calls for) as that window's Open would; any other file gets a
+    // message. For a file named on the program's command line.
+    static void OpenProjectFile(const QString& path);
+
 private:
     void CreateControls();
     void AddKeyboardAndHelp();

@@ -33,40 +33,79 @@ QString SettingsPathFor(const QString& programDir)
     return SettingsPath(QDir(config).filePath(QStringLiteral("tessaray")));
 }
 
-bool ReadRatiosFile(const QString& path, FibRatios& ratios)
-{
-    const auto lines = QFileInfo::exists(path) ? ReadTextLines(path) : std::nullopt;
-    if (!lines) {
-        ratios = DefaultRatios;
-        return false;
-    }
-    return ReadRatiosLines(*lines, ratios);
-}
+namespace {
 
-bool ReadRatiosLines(const QStringList& lines, FibRatios& ratios)
+struct RatiosRead {
+    FibRatios ratios;
+    bool numbers = true;     // every FIB1..FIB3 present held a number
+    bool seen[3] = {};       // FIB1..FIB3 present in the file
+};
+
+RatiosRead ReadRatiosFrom(const FileLines& lines, const FibRatios& before)
 {
-    // Read into a copy: one bad value sends all three back to the defaults,
-    // even those read correctly before it.
-    FibRatios read = ratios;
-    for (const QString& line : lines) {
+    RatiosRead read{before};
+    double* ratios[3] = {&read.ratios.r1, &read.ratios.r2, &read.ratios.r3};
+    lines.forEach([&read, &ratios](const QString& line) {
         KeyLine kv;
         if (!SplitKeyLine(line, kv))
-            continue;
-        double* target = kv.key == QLatin1String("FIB1")   ? &read.r1
-                         : kv.key == QLatin1String("FIB2") ? &read.r2
-                         : kv.key == QLatin1String("FIB3") ? &read.r3
-                                                           : nullptr;
-        if (!target)
-            continue;
+            return true;
+        const int k = kv.key == QLatin1String("FIB1")   ? 0
+                      : kv.key == QLatin1String("FIB2") ? 1
+                      : kv.key == QLatin1String("FIB3") ? 2
+                                                        : -1;
+        if (k < 0)
+            return true;
         const auto value = ParseFileNumber(kv.value);
-        if (!value || !std::isfinite(*value)) {
-            ratios = DefaultRatios;
-            return false;
+        read.numbers = value && std::isfinite(*value);
+        if (read.numbers) {
+            *ratios[k] = *value;
+            read.seen[k] = true;
         }
-        *target = *value;
+        return read.numbers;
+    });
+    return read;
+}
+
+// A file read whole but leaving a ratio at 0 or the three out of order gives
+// projections nobody meant; the windows keep reading it silently as they always did,
+// and the command-line tool says so.
+QStringList RatiosWarnings(const RatiosRead& read)
+{
+    QStringList warnings;
+    const double ratios[3] = {read.ratios.r1, read.ratios.r2, read.ratios.r3};
+    for (int k = 0; k < 3; ++k) {
+        if (ratios[k] > 0)
+            continue;
+        warnings << (read.seen[k] ? QStringLiteral("FIB%1=%2 leaves Fibonacci ratio %1 at %2, and ratios must be "
+                                                   "greater than 0")
+                                        .arg(k + 1).arg(GeneralNumber(ratios[k]))
+                                  : QStringLiteral("FIB%1 is missing, so Fibonacci ratio %1 is 0").arg(k + 1));
     }
-    ratios = read;
-    return true;
+    if (warnings.isEmpty() && (ratios[1] <= ratios[0] || ratios[2] <= ratios[1]))
+        warnings << QStringLiteral("the Fibonacci ratios %1, %2, %3 are not in increasing order")
+                        .arg(GeneralNumber(ratios[0]), GeneralNumber(ratios[1]), GeneralNumber(ratios[2]));
+    return warnings;
+}
+
+}  // namespace
+
+bool ReadRatiosFile(const QString& path, FibRatios& ratios, QStringList* warnings)
+{
+    const std::optional<QString> text = QFileInfo::exists(path) ? ReadTextFile(path) : std::nullopt;
+    // Read into a copy: one bad value sends all three back to the defaults, even those
+    // read correctly before it.
+    const RatiosRead read = text ? ReadRatiosFrom(FileLines(*text), ratios) : RatiosRead{DefaultRatios, false};
+    ratios = read.numbers ? read.ratios : DefaultRatios;
+    if (warnings)
+        *warnings = read.numbers ? RatiosWarnings(read) : QStringList();
+    return read.numbers;
+}
+
+bool ReadRatiosLines(const FileLines& lines, FibRatios& ratios)
+{
+    const RatiosRead read = ReadRatiosFrom(lines, ratios);
+    ratios = read.numbers ? read.ratios : DefaultRatios;
+    return read.numbers;
 }
 
 bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* error)

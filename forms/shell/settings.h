@@ -1,5 +1,6 @@
 #pragma once
 #include "forms/fibonacci/core/fibratios.h"
+#include "modules/textfile.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,11 +28,14 @@ QString SettingsPathFor(const QString& programDir);
 
 // Reads the settings file into `ratios`. A missing key leaves its ratio as it was.
 // Returns false (and sets the defaults) when the file is missing, unreadable, or one
-// of FIB1..FIB3 holds something that is not a number.
-bool ReadRatiosFile(const QString& path, FibRatios& ratios);
-// The same for the file's lines once read (the command-line tool and the fuzz test
-// hand in text that never was a file).
-bool ReadRatiosLines(const QStringList& lines, FibRatios& ratios);
+// of FIB1..FIB3 holds something that is not a number. *warnings, when asked for, gets
+// what the command-line tool tells a script about a file that was read but leaves a
+// ratio at 0 or below, or the three not increasing ("FIB2 is missing, so Fibonacci
+// ratio 2 is 0").
+bool ReadRatiosFile(const QString& path, FibRatios& ratios, QStringList* warnings = nullptr);
+// The same for the file's lines once read (the fuzz test hands in text that never was
+// a file).
+bool ReadRatiosLines(const FileLines& lines, FibRatios& ratios);
 
 // Writes the three lines FIB1=, FIB2=, FIB3= in general number form, atomically.
 bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* error = nullptr);

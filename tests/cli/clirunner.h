@@ -2,8 +2,11 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 // Runs the built tessaray-cli as a script would, with optional standard input; its
-// standard output goes to `outputFile` when one is named.
+// standard output goes to `outputFile` when one is named. memoryLimit: the bytes of
+// data the run may take (0: no limit); a run that needs more fails.
 struct CliResult {
     int status = -1;
     QByteArray out, err;
@@ -13,10 +16,18 @@ struct CliResult {
 
 inline CliResult RunCliProgram(const QStringList& args, const QByteArray& input = QByteArray(),
                                const QString& program = QStringLiteral(TESSARAY_CLI_PATH),
-                               const QString& outputFile = QString()) {
+                               const QString& outputFile = QString(), qint64 memoryLimit = 0) {
     QProcess process;
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
+#ifdef __SANITIZE_ADDRESS__
+    memoryLimit = 0;   // AddressSanitizer maps its shadow memory up front, far beyond any limit
+#endif
+    if (memoryLimit > 0)
+        process.setChildProcessModifier([memoryLimit] {
+            const rlimit limit{rlim_t(memoryLimit), rlim_t(memoryLimit)};
+            ::setrlimit(RLIMIT_DATA, &limit);
+        });
     process.start(program, args);
     process.write(input);
     process.closeWriteChannel();

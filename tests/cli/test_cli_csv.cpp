@@ -111,6 +111,11 @@ private slots:
             << "tessaray-cli: (standard input):2:3: \"2/30/2024\" is not a date m/d/yyyy or yyyy-mm-dd from 1/1/1601 "
                "to 12/31/9999"
             << QStringList{};
+        QTest::newRow("a control character in a cell is shown, not sent")
+            << GannHeader + QByteArray("Bad,1\0x\x1b,\r\n", 11) << false << 64
+            << "tessaray-cli: (standard input):2:2: \"1\\x00x\\x1B\" is not a number (digits with one \".\", an optional "
+               "sign and exponent); --lenient reads it as the price box would"
+            << QStringList{};
         QTest::newRow("impossible date, lenient keeps the row")
             << GannHeader + "Bad date,100,2/30/2024\r\n" << true << 0 << ""
             << QStringList{"Bad date,100,2/30/2024" + QString(25, ',')
@@ -123,6 +128,10 @@ private slots:
                                                            + "\"Expected 3 values (name,price,date), found 2\""};
         QTest::newRow("formula name is written as text")
             << GannHeader + "=HYPERLINK(\"x\"),100,\r\n" << false << 0 << "" << QStringList{"\"'=HYPERLINK(\"\"x\"\")\",100,,105"};
+        QTest::newRow("a price that is no price and no date says why")
+            << GannHeader + "W,@A1,\r\n" << true << 0 << ""
+            << QStringList{"W,'@A1," + QString(25, ',') + "\"Nothing was projected: the price \"\"@A1\"\" is no price "
+                           "on the square, which takes whole prices from 1 to 9999, and no date was given\""};
         QTest::newRow("window's own rejection keeps the row")
             << GannHeader + "Too large,10000,\r\n" << false << 0 << ""
             << QStringList{"Too large,10000," + QString(25, ',') + "Please enter a price smaller than 10000"};
@@ -180,14 +189,29 @@ private slots:
         qint64 lastCount = 0;
         QVERIFY(!RunCsvBatch(csv, settings, [&](const QByteArray& bytes, qint64 rows) {
             out += bytes;
-            QVERIFY(rows >= lastCount);
+            [&] { QVERIFY(rows >= lastCount); }();
             lastCount = rows;
+            return std::optional<CliFailure>();
         }));
         const QList<QByteArray> lines = out.split('\n');
         QCOMPARE(lines.size(), 3002);
         for (int i = 0; i < 3000; ++i)
             QVERIFY(lines[i + 1].startsWith(QByteArray::number(i) + ','));
         QCOMPARE(lastCount, qint64(3000));
+    }
+
+    // Standard output on a full disk: the first refused write ends the batch with its
+    // message, though the list on standard input has not ended.
+    void fullOutputStopsTheBatch() {
+        QProcess tool;
+        tool.setStandardOutputFile("/dev/full");
+        tool.start(TESSARAY_CLI_PATH, {"gann", "--csv", "-", "--today", "6/1/2024"});
+        QVERIFY(tool.waitForStarted());
+        tool.write(GannHeader + "First,100,\r\n");
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 1);
+        QCOMPARE(tool.readAllStandardError(),
+                 QByteArray("Action failed:\nCannot write the file (standard output): No space left on device\n"));
     }
 
     // A row answered while the list is still being written: the results stream.

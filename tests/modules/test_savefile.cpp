@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -122,6 +123,71 @@ private slots:
             return n;
         });
         ReplaceFile(path, QByteArray(100000, 'y'));
+    }
+
+    // Links are followed one at a time to what the last of them names. links: "name>target"
+    // made in order; outcome: the file that gets the bytes, or "!" and the error's end.
+    // Every link stays a link either way.
+    void linkChains_data() {
+        QTest::addColumn<QStringList>("links");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("a loop is refused") << QStringList{"first>second", "second>first"}
+                                           << "!Too many levels of symbolic links";
+        QTest::newRow("a chain that ends nowhere gets its file at the end")
+            << QStringList{"first>second", "second>third"} << "third";
+    }
+    void linkChains() {
+        QFETCH(QStringList, links);
+        QFETCH(QString, outcome);
+        QTemporaryDir dir;
+        for (const QString& link : links)
+            QCOMPARE(::symlink(qPrintable(link.section('>', 1)), qPrintable(dir.filePath(link.section('>', 0, 0)))), 0);
+        QString error;
+        const bool saved = ReplaceFile(dir.filePath("first"), "new", &error);
+        QCOMPARE(saved, !outcome.startsWith('!'));
+        if (saved)
+            QCOMPARE(ReadBytes(dir.filePath(outcome)), QByteArray("new"));
+        else
+            QVERIFY2(error.endsWith(outcome.mid(1)), qPrintable(error));
+        for (const QString& link : links)
+            QVERIFY(QFileInfo(dir.filePath(link.section('>', 0, 0))).isSymLink());
+    }
+
+    // In a folder that takes no new file the file is overwritten in place: room for the
+    // new bytes is found first, so a disk that is really full (a 64 KiB tmpfs, where one
+    // can be mounted) fails with the old file whole; a write that fails later puts the
+    // old bytes back; a shorter text leaves nothing of the old one behind it.
+    void inPlace_data() {
+        QTest::addColumn<QString>("disk");   // "room", "fails at byte 1000", "full tmpfs"
+        QTest::addColumn<qint64>("newSize");
+        QTest::newRow("shorter text, no old tail") << "room" << qint64(100);
+        QTest::newRow("a write fails mid-file: the old bytes back") << "fails at byte 1000" << qint64(200 * 1000);
+        QTest::newRow("a full disk fails before a byte changes") << "full tmpfs" << qint64(5000);
+    }
+    void inPlace() {
+        QFETCH(QString, disk);
+        QFETCH(qint64, newSize);
+        QTemporaryDir dir;
+        const bool tmpfs = disk == "full tmpfs";
+        if (tmpfs && QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", dir.path()}) != 0)
+            QSKIP("a small tmpfs cannot be mounted here (it needs root and a mount namespace)");
+        const auto unmount = qScopeGuard([&] {
+            if (tmpfs)
+                QProcess::execute("umount", {dir.path()});
+        });
+        const QString path = dir.filePath("report.txt");
+        const QByteArray old(616, 'o');
+        QVERIFY(WriteBytes(path, old));
+        if (tmpfs)
+            WriteBytes(dir.filePath("filler"), QByteArray(64 << 10, 'f'));   // as much as fits: the disk is full
+        if (disk == "fails at byte 1000")
+            SetFileWriteStep(DiskFullAfter(1000));
+        const QByteArray bytes(newSize, 'n');
+        QString error;
+        QCOMPARE(OverwriteFileInPlace(path, bytes, &error), disk == "room");
+        QCOMPARE(ReadBytes(path), disk == "room" ? bytes : old);
+        if (tmpfs)
+            QVERIFY2(error.endsWith(": No space left on device"), qPrintable(error));
     }
 
     // A folder the user may not write holding a file he may: the file is written in

@@ -11,6 +11,7 @@
 #include <QFile>
 
 Q_DECLARE_METATYPE(Layout)
+Q_DECLARE_METATYPE(PrintStatus)
 
 namespace {
 
@@ -158,26 +159,32 @@ private slots:
     }
 
     // The picture is the chart box widened by a strip: left of the text block it is the
-    // chart the window showed, the block is written from its left edge on. Whatever
-    // happens, the window shows its plain chart again afterwards.
+    // chart the window showed, the block is written from its left edge on. The trader
+    // hears of a print that failed or waits in a paused queue, of nothing else; and
+    // whatever happens, the window shows its plain chart again afterwards.
     void printImage_data() {
         QTest::addColumn<bool>("gann");
         QTest::addColumn<Layout>("layout");
         QTest::addColumn<QStringList>("clicks");
-        QTest::addColumn<QString>("failure");
-        QTest::newRow("fib large, file") << false << Layout::Large << QStringList{"cmdOk"} << "";
-        QTest::newRow("gann compact, file") << true << Layout::Compact << QStringList{"cmdOk"} << "";
-        QTest::newRow("fib, printer monochrome") << false << Layout::Large << QStringList{"optPrinter", "cmdOk"}
-                                                 << "";
-        QTest::newRow("gann, no printer") << true << Layout::Large << QStringList{"optPrinter", "cmdOk"}
+        QTest::addColumn<PrintStatus>("service");   // what the print service answers
+        QTest::addColumn<QString>("message");
+        const QStringList toPrinter{"optPrinter", "cmdOk"};
+        QTest::newRow("fib large, file") << false << Layout::Large << QStringList{"cmdOk"} << PrintStatus::Printed << "";
+        QTest::newRow("gann compact, file") << true << Layout::Compact << QStringList{"cmdOk"} << PrintStatus::Printed << "";
+        QTest::newRow("fib, printer monochrome") << false << Layout::Large << toPrinter << PrintStatus::Printed << "";
+        QTest::newRow("gann, no printer") << true << Layout::Large << toPrinter << PrintStatus::Failed
                                           << "Error in Printing: No printer is installed";
-        QTest::newRow("destination cancelled") << true << Layout::Large << QStringList{"cmdCancel"} << "";
+        QTest::newRow("fib, paused printer") << false << Layout::Large << toPrinter << PrintStatus::HeldInQueue
+            << "The printer PDF is paused. The picture waits in its queue and prints when the printer is resumed.";
+        QTest::newRow("gann, print dialog cancelled") << true << Layout::Large << toPrinter << PrintStatus::Cancelled << "";
+        QTest::newRow("destination cancelled") << true << Layout::Large << QStringList{"cmdCancel"} << PrintStatus::Printed << "";
     }
     void printImage() {
         QFETCH(bool, gann);
         QFETCH(Layout, layout);
         QFETCH(QStringList, clicks);
-        QFETCH(QString, failure);
+        QFETCH(PrintStatus, service);
+        QFETCH(QString, message);
         std::unique_ptr<DocumentWindow> w(Open(gann, layout));
         UI_CHECK(Calculate(w.get(), gann));
         PictureBox* box = w->findChild<PictureBox*>(gann ? "pbGann" : "pbFibonacci");
@@ -190,12 +197,13 @@ private slots:
         const bool toFile = clicks == QStringList{"cmdOk"};
         if (toFile)
             fake().saveAnswers << bmp;
-        fake().printSucceeds = failure.isEmpty();
+        fake().printAnswer.status = service;
+        fake().printAnswer.reason = "No printer is installed";
         UI_CLICK(w.get(), "cmdPrint");
-        QCOMPARE(fake().messageTexts(), failure.isEmpty() ? QStringList() : QStringList{failure});
+        QCOMPARE(fake().messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(box->widthTwips(), width);
         QCOMPARE(box->surface().image().convertToFormat(QImage::Format_RGB32), chart);
-        if (clicks.last() == "cmdCancel" || !failure.isEmpty()) {
+        if (clicks.last() == "cmdCancel" || service == PrintStatus::Failed || service == PrintStatus::Cancelled) {
             QVERIFY(fake().printedImages.isEmpty());
             return;
         }

@@ -31,23 +31,6 @@ struct Form {
 class TestQtPlatform : public UiTest {
     Q_OBJECT
 private slots:
-    // A printer that refuses jobs is reported; CUPS itself would drop the page silently.
-    void printerRefusal_data() {
-        QTest::addColumn<QString>("lpstat");
-        QTest::addColumn<QString>("refusal");
-        QTest::newRow("accepting") << "Office accepting requests since Sun 06 Dec 2026 10:00:00\n" << "";
-        QTest::newRow("refusing with a reason")
-            << "Office not accepting requests since Sun 06 Dec 2026 10:00:00 -\n\tPaper jam\n"
-            << "The printer Office is not accepting jobs: Paper jam";
-        QTest::newRow("refusing, default reason")
-            << "Office not accepting requests since Sun 06 Dec 2026 10:00:00 -\n\tRejecting Jobs\n"
-            << "The printer Office is not accepting jobs";
-    }
-    void printerRefusal() {
-        QFETCH(QString, lpstat);
-        QTEST(PrinterRefusal(lpstat).value_or(QString()), "refusal");
-    }
-
     // The chart with its text block prints at its own size, (1000, 200) twips in from
     // the printable corner: on the printer's paper upright if it fits, else turned,
     // else on the first larger common paper, else on a page made to measure. A picture

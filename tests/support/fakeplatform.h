@@ -23,8 +23,8 @@ public:
 
     QQueue<MsgResult> answers;         // for Yes/No/Cancel boxes; OK boxes need none
     QQueue<std::optional<QString>> openAnswers, saveAnswers;
-    bool printSucceeds = true;
-    QString printError = QStringLiteral("No printer is installed");
+    // What the print service answers; the picture is recorded when it takes the job.
+    PrintResult printAnswer = {PrintStatus::Printed, QStringLiteral("PDF"), QString()};
 
     QList<Message> messages;
     QStringList openRequests, saveRequests;   // "filter|initialName"
@@ -56,11 +56,12 @@ public:
     QRect availableArea() override { return available.isNull() ? Platform::availableArea() : available; }
     QMargins frameMargins() override { return frame; }
     double devicePixelRatio() override { return ratio; }
-    bool printImage(const QImage& image, bool monochrome, QString* error) override {
-        if (!printSucceeds) { if (error) *error = printError; return false; }
-        printedImages << image;
-        printedMonochrome << monochrome;
-        return true;
+    PrintResult printImage(const QImage& image, bool monochrome) override {
+        if (printAnswer.status == PrintStatus::Printed || printAnswer.status == PrintStatus::HeldInQueue) {
+            printedImages << image;
+            printedMonochrome << monochrome;
+        }
+        return printAnswer;
     }
 
     QString lastMessage() const { return messages.isEmpty() ? QString() : messages.last().text; }

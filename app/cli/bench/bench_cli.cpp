@@ -41,7 +41,10 @@ void BM_GannBatch(benchmark::State& state)
     qint64 bytes = 0;
     for (auto _ : state) {
         bytes = 0;
-        RunCsvBatch(csv, settings, [&bytes](const QByteArray& chunk, qint64) { bytes += chunk.size(); });
+        RunCsvBatch(csv, settings, [&bytes](const QByteArray& chunk, qint64) {
+            bytes += chunk.size();
+            return std::optional<CliFailure>();
+        });
     }
     state.SetItemsProcessed(state.iterations() * rows);
     state.counters["output_bytes"] = double(bytes);

@@ -21,7 +21,7 @@ QStringList FibProjectLines(const FibonacciState& s)
     return lines;
 }
 
-bool ApplyFibProjectLines(const QStringList& lines, FibonacciState& s)
+bool ApplyFibProjectLines(const FileLines& lines, FibonacciState& s)
 {
     auto onKey = [&s](const QString& key, const QString& value) -> bool {
         if (key == QLatin1String("NM")) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "forms/fibonacci/core/fibonaccicore.h"
+#include "modules/textfile.h"
 #include <QString>
 #include <QStringList>
 
@@ -17,7 +18,7 @@ QStringList FibProjectLines(const FibonacciState& state);
 // NT line and are ignored after any other key. Fields the file does not name keep their
 // values. Returns false at the first value that is not a number or a date; fields read
 // before it keep what was read.
-bool ApplyFibProjectLines(const QStringList& lines, FibonacciState& state);
+bool ApplyFibProjectLines(const FileLines& lines, FibonacciState& state);
 
 // Whole-file convenience for the window and the command-line tool. Saving goes through
 // a temporary file, so a failed save leaves an existing file as it was.

@@ -21,7 +21,7 @@ QStringList GannProjectLines(const GannDocument& doc)
     return lines;
 }
 
-bool ApplyGannProjectLines(const QStringList& lines, GannDocument& doc)
+bool ApplyGannProjectLines(const FileLines& lines, GannDocument& doc)
 {
     const auto onKey = [&doc](const QString& key, const QString& value) {
         if (key == QLatin1String("NM")) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "modules/textfile.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -28,4 +30,4 @@ QStringList GannProjectLines(const GannDocument& doc);
 // Applies the lines to doc in file order. false when a value cannot be taken (a date
 // that is not m/d/yyyy or m/d/yy, or that the date picker does not hold); doc then
 // keeps what the lines before it had set, as the controls do in the window.
-bool ApplyGannProjectLines(const QStringList& lines, GannDocument& doc);
+bool ApplyGannProjectLines(const FileLines& lines, GannDocument& doc);
