@@ -67,7 +67,7 @@ find_program(TESSARAY_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TESSARAY_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6printsupport6, libqt6charts6, libcups2, ")
+  string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6widgets6, libqt6printsupport6, libcups2, ")
 endif()
 
 set(CPACK_GENERATOR "DEB")

@@ -19,7 +19,6 @@ done
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev                # Qt 6 Core/Gui/Widgets/PrintSupport/Test; Qt Gui's CMake asks for the GL headers
-  qt6-charts-dev libqt6opengl6-dev      # Qt Charts for the price history chart; its CMake package asks for Qt OpenGL
   libcups2-dev                          # printing hands its jobs to CUPS itself, to hear whether CUPS took them
   fonts-dejavu-core fonts-liberation2   # free stand-ins for Verdana, Arial, MS Sans Serif and Lucida Console
   ${extra[@]+"${extra[@]}"}

@@ -20,15 +20,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QChart>
-#include <QChartView>
-#include <QDateTimeAxis>
-#include <QDoubleSpinBox>
-#include <QValueAxis>
 #include <QApplication>
 #include <QDateEdit>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -215,8 +211,27 @@ void AnswerPrintDestination(const std::function<void(frmPrintOption&)>& answer)
     });
 }
 
+// The evidence table filled in: it is measured while the chart is already shown.
+void WaitForEvidence(frmPriceHistory* history)
+{
+    while (history->measuringEvidence())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Settle();
+}
+
+// Types a swing threshold into the Price History window and presses Enter, as a
+// trader does.
+void EnterThreshold(frmPriceHistory* history, const QString& percent)
+{
+    history->txtThreshold->setText(percent);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(history->txtThreshold, &enter);
+    WaitForEvidence(history);
+}
+
 // The 1987 walk-through of the guide: the Dow's daily closes of the 1980s, swings of
-// 10 %, the August high and the October low chosen, the chart narrowed to 1987.
+// 10 %, the August high and the October low chosen, the chart narrowed to 1987; then
+// the whole decade, and Microsoft's candles with their swings on the wicks.
 void PriceHistoryImages(frmMain& menu)
 {
     if (QAction* open = Control<QAction>(&menu, "actPriceHistory"))
@@ -225,28 +240,25 @@ void PriceHistoryImages(frmMain& menu)
     if (!history || !history->LoadFile(QStringLiteral(TESSARAY_PRICE_HISTORY)))
         return Fail(QStringLiteral("the price history did not load"));
     history->resize(1180, 640);
-    Control<QDoubleSpinBox>(history, "spnThreshold")->setValue(10);
+    EnterThreshold(history, QStringLiteral("10"));
+    Grab(history, QStringLiteral("price-history-decade.png"));
     const auto swingOn = [history](const QDate& date) {
         for (int i = 0; i < int(history->swings().size()); ++i)
             if (history->swings()[i].date == date) return i;
         Fail(QStringLiteral("no swing on ") + date.toString());
         return -1;
     };
-    const auto narrowTo1987 = [history] {
-        QChart* chart = Control<QChartView>(history, "chvPrices")->chart();
-        static_cast<QDateTimeAxis*>(chart->axes(Qt::Horizontal).first())
-            ->setRange(QDate(1987, 1, 1).startOfDay(), QDate(1988, 12, 31).startOfDay());
-        auto* prices = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).first());
-        prices->setRange(1400, 3000);
-        prices->setTickCount(9);
-    };
+    history->pbPrices->setView(double(QDate(1987, 1, 1).toJulianDay()), double(QDate(1988, 12, 31).toJulianDay()));
     history->SelectSwing(swingOn(QDate(1987, 8, 25)));
     history->SelectSwing(swingOn(QDate(1987, 10, 19)));
-    narrowTo1987();
     Grab(history, QStringLiteral("price-history.png"));
     history->SelectSwing(swingOn(QDate(1987, 10, 19)));   // alone now: the Square of Nine
-    narrowTo1987();
     Grab(history, QStringLiteral("price-history-gann.png"));
+    if (!history->LoadFile(QStringLiteral(TESSARAY_CANDLES_HISTORY)))
+        return Fail(QStringLiteral("the candle history did not load"));
+    WaitForEvidence(history);
+    history->pbPrices->setView(double(QDate(2001, 1, 15).toJulianDay()), double(QDate(2001, 4, 30).toJulianDay()));
+    Grab(history, QStringLiteral("price-history-candles.png"));
     history->close();
 }
 

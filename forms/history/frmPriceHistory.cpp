@@ -5,133 +5,93 @@
 #include "modules/dates.h"
 #include "modules/numbers.h"
 #include "platform/controls.h"
+#include "platform/enterkey.h"
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
 
-#include <QCandlestickSeries>
-#include <QCandlestickSet>
-#include <QChart>
-#include <QChartView>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTimeAxis>
-#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QLineSeries>
+#include <QLineEdit>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QPushButton>
-#include <QScatterSeries>
+#include <QRegularExpression>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
-#include <functional>
-#include <memory>
+#include <utility>
 
 namespace {
 
 const QString PriceHistoryFilter = QStringLiteral("Price History (CSV)| *.csv");
-constexpr int LoadBlinkMs = 150;    // a load that takes longer shows the progress bar
-constexpr int PickRadiusPx = 10;    // how near a click must come to a swing's marker
+constexpr int LoadBlinkMs = 150;          // work that takes longer shows the progress bar
+constexpr int TypingPauseMs = 700;        // a pause in typing this long applies a box
+constexpr int LargestScaleChoice = 9;     // the Square of Nine scales offered: 10^-9 .. 10^9
 
-qreal AxisTime(const QDate& date) { return qreal(date.startOfDay().toMSecsSinceEpoch()); }
+const QString OpenHint = QStringLiteral("Open a CSV file of daily prices (Date and Close columns).");
+const QString ClickHint = QStringLiteral("Click a swing to project the Square of Nine from it, a second for "
+                                         "Fibonacci from the two, a third for the 3-point extension.");
 
-// The price chart: the wheel zooms around the pointer, dragging pans, a click without
-// a drag picks the nearest swing marker; + / - zoom, the arrows pan, Home shows all.
-class HistoryChartView : public QChartView {
-public:
-    explicit HistoryChartView(QChart* chart, QWidget* parent) : QChartView(chart, parent)
-    {
-        setRenderHint(QPainter::Antialiasing);
-        setFocusPolicy(Qt::StrongFocus);
-    }
-    std::function<void(const QPointF&)> onClick;
-
-protected:
-    void wheelEvent(QWheelEvent* e) override
-    {
-        zoomAround(e->position(), e->angleDelta().y() > 0 ? 1.25 : 0.8);
-        e->accept();
-    }
-    void mousePressEvent(QMouseEvent* e) override
-    {
-        m_pressAt = m_lastAt = e->position();
-        m_dragging = e->button() == Qt::LeftButton;
-        e->accept();
-    }
-    void mouseMoveEvent(QMouseEvent* e) override
-    {
-        if (!m_dragging)
-            return;
-        const QPointF step = e->position() - m_lastAt;
-        chart()->scroll(-step.x(), step.y());
-        m_lastAt = e->position();
-    }
-    void mouseReleaseEvent(QMouseEvent* e) override
-    {
-        const bool click = m_dragging && (e->position() - m_pressAt).manhattanLength() < 4;
-        m_dragging = false;
-        if (click && onClick)
-            onClick(e->position());
-    }
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        const QRectF area = chart()->plotArea();
-        switch (e->key()) {
-        case Qt::Key_Plus: zoomAround(area.center(), 1.25); break;
-        case Qt::Key_Minus: zoomAround(area.center(), 0.8); break;
-        case Qt::Key_Left: chart()->scroll(-area.width() / 10, 0); break;
-        case Qt::Key_Right: chart()->scroll(area.width() / 10, 0); break;
-        case Qt::Key_Up: chart()->scroll(0, area.height() / 10); break;
-        case Qt::Key_Down: chart()->scroll(0, -area.height() / 10); break;
-        case Qt::Key_Home: chart()->zoomReset(); break;
-        default: QChartView::keyPressEvent(e);
-        }
-    }
-
-private:
-    // Zooms the time axis only: prices keep their whole range in view.
-    void zoomAround(const QPointF& at, double factor)
-    {
-        const QRectF area = chart()->plotArea();
-        const double width = area.width() / factor;
-        const double left = at.x() - (at.x() - area.left()) / factor;
-        chart()->zoomIn(QRectF(left, area.top(), width, area.height()));
-    }
-
-    QPointF m_pressAt, m_lastAt;
-    bool m_dragging = false;
-};
-
-QLineSeries* DashedLine(const QColor& color)
+// The threshold as typed: a number of percent, a "%" after it allowed. Anything else,
+// or a number outside the range the swing rule accepts, is refused as a whole: turning
+// "150" into 15 or 50 would show swings the trader never asked for.
+std::optional<double> ReadThreshold(QString text)
 {
-    auto* line = new QLineSeries();
-    QPen pen(color);
-    pen.setStyle(Qt::DashLine);
-    pen.setWidthF(1.2);
-    line->setPen(pen);
-    return line;
+    text = text.trimmed();
+    if (text.endsWith(QLatin1Char('%')))
+        text.chop(1);
+    const std::optional<double> value = ParseFileNumber(text.trimmed());
+    if (!value || *value < MinSwingThreshold || *value > MaxSwingThreshold)
+        return std::nullopt;
+    return value;
 }
 
-QScatterSeries* Markers(const QString& name, const QColor& color, QScatterSeries::MarkerShape shape, qreal size)
+QString RatiosMessage()
 {
-    auto* s = new QScatterSeries();
-    s->setName(name);
-    s->setColor(color);
-    s->setBorderColor(color.darker());
-    s->setMarkerShape(shape);
-    s->setMarkerSize(size);
-    return s;
+    return QStringLiteral("Enter 1 to %1 ratios above 0, each larger than the one before, separated by commas "
+                          "(0.236, 0.382, 0.5, 0.618, 0.786), or leave the box empty for the program's ratios.")
+        .arg(MaxHistoryRatios);
 }
+
+QString ThresholdMessage()
+{
+    return QStringLiteral("Enter a swing threshold from %1 to %2 percent.")
+        .arg(GeneralNumber(MinSwingThreshold), GeneralNumber(MaxSwingThreshold));
+}
+
+// The evidence table as a spreadsheet takes it: tab-separated, with the headings.
+QString TableText(const QTableWidget& table)
+{
+    const auto cell = [](const QTableWidgetItem* item) {
+        return item ? item->text().replace(QRegularExpression(QStringLiteral("[\t\r\n]+")), QStringLiteral(" "))
+                    : QString();
+    };
+    QStringList heading{QString()};
+    for (int c = 0; c < table.columnCount(); ++c)
+        heading << cell(table.horizontalHeaderItem(c));
+    QStringList lines{heading.join(QLatin1Char('\t'))};
+    for (int r = 0; r < table.rowCount(); ++r) {
+        QStringList row{cell(table.verticalHeaderItem(r))};
+        for (int c = 0; c < table.columnCount(); ++c)
+            row << cell(table.item(r, c));
+        lines << row.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString Degrees(int angle) { return QString::number(angle) + QChar(0x00B0); }
 
 }  // namespace
 
@@ -141,68 +101,81 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Price History"));
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
+    EnterPressesFocusedButton(this);
     AddProgramShortcuts(this);
     // Roomy on a large screen, never larger than a small one.
     const QSize screen = platform().screenSize();
     resize(std::min(1180, screen.width()), std::min(720, screen.height() - 40));
+    ShowStatus();
+}
+
+frmPriceHistory::~frmPriceHistory()
+{
+    // A measurement still running holds only its own copies; told to stop, it soon does.
+    if (m_evidenceWorker) {
+        m_evidenceCancel->store(true);
+        m_evidenceWorker->wait();
+        delete m_evidenceWorker;
+    }
 }
 
 void frmPriceHistory::CreateControls()
 {
-    cmdOpen = Named(new QPushButton(QStringLiteral("&Open..."), this), "cmdOpen");
-    lblFile = Named(new QLabel(QStringLiteral("Open a CSV file of daily prices (Date and Close columns)."), this),
-                    "lblFile");
-    spnThreshold = Named(new QDoubleSpinBox(this), "spnThreshold");
-    spnThreshold->setRange(0.5, 50);
-    spnThreshold->setSingleStep(0.5);
-    spnThreshold->setDecimals(1);
-    spnThreshold->setSuffix(QStringLiteral(" %"));
-    spnThreshold->setValue(DefaultSwingThreshold);
+    cmdOpen = MakeButton("cmdOpen", QStringLiteral("&Open..."), this);
+    lblFile = Named(new QLabel(this), "lblFile");
+    lblFile->setWordWrap(true);
+    txtThreshold = Named(new QLineEdit(GeneralNumber(DefaultSwingThreshold), this), "txtThreshold");
+    txtThreshold->setMaximumWidth(txtThreshold->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+    txtThreshold->setToolTip(ThresholdMessage());
+    txtRatios = Named(new QLineEdit(this), "txtRatios");
+    txtRatios->setMinimumWidth(txtRatios->fontMetrics().horizontalAdvance(QStringLiteral("0.236, 0.382, 0.5, 0.618, 0.786, 1.272")));
+    txtRatios->setToolTip(RatiosMessage());
     cboScale = Named(new QComboBox(this), "cboScale");
     cboScale->addItem(QStringLiteral("auto"));
-    for (int k = -6; k <= 6; ++k)
+    for (int k = -LargestScaleChoice; k <= LargestScaleChoice; ++k)
         cboScale->addItem(PriceScale{k}.text(), k);
-    CreateChart();
+    chkLogScale = Named(new QCheckBox(QStringLiteral("&Logarithmic prices"), this), "chkLogScale");
+    pbPrices = Named(new PriceChart(this), "pbPrices");
     CreateEvidenceControls();
     LayOutControls();
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmPriceHistory::cmdOpen_Click);
-    connect(spnThreshold, &QDoubleSpinBox::valueChanged, this, [this] { FindSwingsAgain(); });
-    connect(cboScale, &QComboBox::currentIndexChanged, this, [this] { FindSwingsAgain(); });
+    ApplyWhenTyped(txtThreshold, &frmPriceHistory::ApplyThreshold);
+    ApplyWhenTyped(txtRatios, &frmPriceHistory::ApplyRatios);
+    connect(cboScale, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ProjectAndMeasureAgain);
+    connect(chkLogScale, &QCheckBox::toggled, pbPrices, &PriceChart::setLogarithmic);
+    connect(pbPrices, &PriceChart::swingClicked, this, &frmPriceHistory::SelectSwing);
+    WhenRatiosChange(this, [this] {
+        ShowRatiosInForce();
+        ProjectAndMeasureAgain();
+    });
+    ShowRatiosInForce();
 }
 
-void frmPriceHistory::CreateChart()
+// A box whose text is applied on Enter, on Tab or a click elsewhere, or after a pause in
+// typing, not at every key. Only Enter and Tab refuse it aloud, and once: a pause in
+// the middle of typing "0.15" must not complain about "0.".
+void frmPriceHistory::ApplyWhenTyped(QLineEdit* box, void (frmPriceHistory::*apply)(bool))
 {
-    m_chart = new QChart();
-    m_chart->legend()->setAlignment(Qt::AlignBottom);
-    m_dateAxis = new QDateTimeAxis();
-    m_dateAxis->setFormat(QStringLiteral("MM/yyyy"));
-    m_priceAxis = new QValueAxis();
-    m_priceAxis->setLabelFormat(QStringLiteral("%.6g"));
-    m_priceAxis->setTickCount(9);
-    m_chart->addAxis(m_dateAxis, Qt::AlignBottom);
-    m_chart->addAxis(m_priceAxis, Qt::AlignLeft);
-    auto* view = Named(new HistoryChartView(m_chart, this), "chvPrices");
-    view->onClick = [this](const QPointF& at) {
-        if (const std::optional<int> swing = SwingNear(at))
-            SelectSwing(*swing);
-    };
-    chvPrices = view;
+    auto* pause = new QTimer(box);
+    pause->setSingleShot(true);
+    pause->setInterval(TypingPauseMs);
+    connect(box, &QLineEdit::textEdited, pause, qOverload<>(&QTimer::start));
+    connect(box, &QLineEdit::textEdited, this, [this, box] { m_refused.remove(box); });
+    connect(pause, &QTimer::timeout, this, [this, apply] { (this->*apply)(false); });
+    connect(box, &QLineEdit::editingFinished, this, [this, apply, pause] {
+        pause->stop();
+        (this->*apply)(true);
+    });
 }
 
-std::optional<int> frmPriceHistory::SwingNear(const QPointF& at) const
+// Refuses a box's text with a message, once until it is edited again.
+void frmPriceHistory::RefuseTyped(QLineEdit* box, bool aloud, const QString& message)
 {
-    std::optional<int> best;
-    double bestDistance = PickRadiusPx;
-    for (int i = 0; i < int(m_swings.size()); ++i) {
-        const QPointF p = m_chart->mapToPosition(QPointF(AxisTime(m_swings[i].date), m_swings[i].price));
-        const double d = QLineF(p, at).length();
-        if (d <= bestDistance) {
-            bestDistance = d;
-            best = i;
-        }
-    }
-    return best;
+    if (!aloud || m_refused.value(box) == box->text())
+        return;
+    m_refused.insert(box, box->text());
+    ShowMessage(message);
 }
 
 namespace {
@@ -234,34 +207,51 @@ void frmPriceHistory::CreateEvidenceControls()
     tblEvidence->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblEvidence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     tblEvidence->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Ctrl+C and the context menu copy the whole table, whatever cell is current.
+    actCopyEvidence = Named(new QAction(QStringLiteral("&Copy"), tblEvidence), "actCopyEvidence");
+    actCopyEvidence->setShortcut(QKeySequence::Copy);
+    actCopyEvidence->setShortcutContext(Qt::WidgetShortcut);
+    tblEvidence->addAction(actCopyEvidence);
+    tblEvidence->setContextMenuPolicy(Qt::ActionsContextMenu);
+    tblEvidence->installEventFilter(this);
+    connect(actCopyEvidence, &QAction::triggered, this, &frmPriceHistory::CopyEvidence);
+
+    tblEvidence->verticalHeader()->setDefaultSectionSize(tblEvidence->fontMetrics().height() + 6);
     lblVerdict = Named(new QLabel(this), "lblVerdict");
     lblVerdict->setWordWrap(true);
-    lblProjection = Named(new QLabel(QStringLiteral("Click a swing to project the Square of Nine from it; "
-                                                    "click a second to project Fibonacci from the two."),
-                                     this),
-                          "lblProjection");
+    pbChance = Named(new EvidencePlots(this), "pbChance");
+    lblProjection = Named(new QLabel(this), "lblProjection");
     lblProjection->setWordWrap(true);
     prgLoad = Named(new QProgressBar(this), "prgLoad");
     prgLoad->setRange(0, 0);
     prgLoad->hide();
 }
 
-// The file and the two settings in a row on top; the chart beside the evidence, which
+// The file and the settings in a row on top; the chart beside the evidence, which
 // keeps its own width as the window grows; the projection's line and the progress bar
 // below.
 void frmPriceHistory::LayOutControls()
 {
-    auto* top = new QHBoxLayout();
-    top->addWidget(cmdOpen);
-    top->addWidget(lblFile, 1);
-    auto* lblThreshold = new QLabel(QStringLiteral("Swing &threshold:"), this);
-    top->addWidget(lblThreshold);
-    top->addWidget(spnThreshold);
-    auto* lblScale = new QLabel(QStringLiteral("Gann price &scale:"), this);
-    top->addWidget(lblScale);
-    top->addWidget(cboScale);
-    lblThreshold->setBuddy(spnThreshold);
-    lblScale->setBuddy(cboScale);
+    auto* file = new QHBoxLayout();
+    file->addWidget(cmdOpen);
+    file->addWidget(lblFile, 1);
+    // The choices that shape the swings and their levels, with room for more.
+    auto* choices = new QHBoxLayout();
+    const auto labelled = [this, choices](const QString& caption, QWidget* control) {
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(control);
+        choices->addWidget(label);
+        choices->addWidget(control);
+    };
+    labelled(QStringLiteral("Swing &threshold:"), txtThreshold);
+    choices->addWidget(new QLabel(QStringLiteral("%"), this));
+    choices->addSpacing(12);
+    labelled(QStringLiteral("&Ratios:"), txtRatios);
+    choices->addSpacing(12);
+    labelled(QStringLiteral("Gann price &scale:"), cboScale);
+    choices->addSpacing(12);
+    choices->addWidget(chkLogScale);
+    choices->addStretch(1);
 
     auto* side = new QWidget(this);
     auto* sideLayout = new QVBoxLayout(side);
@@ -269,28 +259,54 @@ void frmPriceHistory::LayOutControls()
     sideLayout->addWidget(new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), side));
     sideLayout->addWidget(tblEvidence);
     sideLayout->addWidget(lblVerdict);
+    sideLayout->addWidget(pbChance);
     sideLayout->addStretch(1);
+    // A small screen scrolls the evidence rather than squeeze it.
+    auto* sideScroll = new QScrollArea(this);
+    sideScroll->setWidget(side);
+    sideScroll->setWidgetResizable(true);
+    sideScroll->setFrameShape(QFrame::NoFrame);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* split = new QSplitter(this);
-    split->addWidget(chvPrices);
-    split->addWidget(side);
+    split->addWidget(pbPrices);
+    split->addWidget(sideScroll);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
-    split->setSizes({760, 400});
+    split->setSizes({740, 420});
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
+    layout->addLayout(file);
+    layout->addLayout(choices);
     layout->addWidget(split, 1);
     layout->addWidget(lblProjection);
     layout->addWidget(prgLoad);
+    setTabOrder(cmdOpen, txtThreshold);
+    setTabOrder(txtThreshold, txtRatios);
+    setTabOrder(txtRatios, cboScale);
+    setTabOrder(cboScale, chkLogScale);
+    setTabOrder(chkLogScale, pbPrices);
+    setTabOrder(pbPrices, tblEvidence);
 }
 
 void frmPriceHistory::closeEvent(QCloseEvent* event)
 {
-    // The load runs in a nested event loop; the window must outlive it.
-    if (m_loading)
+    // The work runs in a nested event loop; the window must outlive it.
+    if (m_busy)
         event->ignore();
     else
         QWidget::closeEvent(event);
+}
+
+// A table view copies its current cell on Ctrl+C before any shortcut sees the key; the
+// trader wants the whole table.
+bool frmPriceHistory::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tblEvidence && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        CopyEvidence();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmPriceHistory::cmdOpen_Click()
@@ -300,14 +316,14 @@ void frmPriceHistory::cmdOpen_Click()
         LoadFile(*path);
 }
 
-bool frmPriceHistory::LoadFile(const QString& path)
+// Work on a long history runs on a worker thread while this one keeps painting; the
+// progress bar appears only for work that outlasts a blink. The trader's clicks and
+// keys wait until it is done.
+void frmPriceHistory::RunInBackground(const std::function<void()>& work)
 {
-    // Reading runs on a worker thread while this thread keeps painting; the progress
-    // bar appears only for a load that outlasts a blink.
-    m_loading = true;
+    m_busy = true;
     cmdOpen->setEnabled(false);
-    PriceHistoryRead read;
-    std::unique_ptr<QThread> worker(QThread::create([&read, path] { read = LoadPriceHistoryFile(path); }));
+    std::unique_ptr<QThread> worker(QThread::create(work));
     QEventLoop wait;
     QTimer blink;
     blink.setSingleShot(true);
@@ -320,13 +336,41 @@ bool frmPriceHistory::LoadFile(const QString& path)
     blink.stop();
     prgLoad->hide();
     cmdOpen->setEnabled(true);
-    m_loading = false;
+    m_busy = false;
+}
 
-    if (!read.history) {
-        ShowProblem(read.problem);
+bool frmPriceHistory::LoadFile(const QString& path)
+{
+    if (m_busy)
+        return false;
+    const double threshold = m_threshold;
+    QString problem;
+    ChartBars bars;
+    std::vector<Swing> swings;
+    RunInBackground([&] {
+        PriceHistoryRead read = LoadPriceHistoryFile(path);
+        if (!read.history) {
+            problem = read.problem;
+            return;
+        }
+        // The table stays as long as the window shows it: no room kept for rows to come.
+        read.history->bars.shrink_to_fit();
+        bars = ChartBars(std::make_shared<const PriceHistory>(std::move(*read.history)));
+        swings = FindSwings(*bars.history(), threshold);
+    });
+    if (!bars.history()) {
+        ShowProblem(problem);
         return false;
     }
-    ShowHistory(std::move(*read.history));
+    m_history = bars.sharedHistory();
+    m_swings = std::move(swings);
+    m_selection.clear();
+    m_levelPrices.clear();
+    m_levelDates.clear();
+    pbPrices->setBars(std::move(bars));
+    pbPrices->setSwings(m_swings);
+    ShowStatus();
+    MeasureEvidenceLater();
     return true;
 }
 
@@ -335,15 +379,134 @@ void frmPriceHistory::ShowProblem(const QString& text)
     platform().messageBox(text, ProgramTitle, MsgButtons::Ok, MsgIcon::Critical);
 }
 
-void frmPriceHistory::ShowHistory(PriceHistory history)
+void frmPriceHistory::ApplyThreshold(bool refuseAloud)
 {
-    m_history = std::move(history);
-    const PriceHistory& h = *m_history;
-    lblFile->setText(QStringLiteral("%1: %2 closes from %3 to %4")
-                         .arg(h.fileName).arg(h.bars.size())
-                         .arg(FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date)));
-    DrawPrices();
+    if (m_busy) {
+        QTimer::singleShot(TypingPauseMs, this, [this, refuseAloud] { ApplyThreshold(refuseAloud); });
+        return;
+    }
+    const std::optional<double> value = ReadThreshold(txtThreshold->text());
+    if (!value)
+        return RefuseTyped(txtThreshold, refuseAloud, ThresholdMessage());
+    if (*value == m_threshold)
+        return;
+    m_threshold = *value;
     FindSwingsAgain();
+}
+
+// The history's own ratios as typed; an empty box stands for the program's three.
+void frmPriceHistory::ApplyRatios(bool refuseAloud)
+{
+    const QString text = txtRatios->text().trimmed();
+    std::optional<HistoryRatios> typed;
+    if (!text.isEmpty()) {
+        QString problem = QStringLiteral("A ratio is not a number");
+        const std::optional<std::vector<double>> values = ParseRatioList(text);
+        if (values)
+            typed = HistoryRatios::fromValues(*values, &problem);
+        if (!typed)
+            return RefuseTyped(txtRatios, refuseAloud, problem + QStringLiteral(". ") + RatiosMessage());
+    }
+    const bool same = typed && m_typedRatios ? typed->values() == m_typedRatios->values() : !typed && !m_typedRatios;
+    if (same)
+        return;
+    m_typedRatios = typed;
+    ProjectAndMeasureAgain();
+}
+
+// An empty ratio box shows the program's ratios, which it stands for, in grey.
+void frmPriceHistory::ShowRatiosInForce()
+{
+    const std::optional<HistoryRatios> program = HistoryRatios::fromFibRatios(CurrentRatios());
+    txtRatios->setPlaceholderText(program ? program->text().replace(QStringLiteral(" /"), QStringLiteral(",")) : QString());
+}
+
+std::optional<HistoryRatios> frmPriceHistory::ratiosInForce(QString* problem) const
+{
+    if (m_typedRatios)
+        return m_typedRatios;
+    return HistoryRatios::fromFibRatios(CurrentRatios(), problem);
+}
+
+// New swings at the threshold in force, found on the worker thread; the chart keeps
+// its view. They end the selection, since the swings it named are gone.
+void frmPriceHistory::FindSwingsAgain()
+{
+    if (!m_history || m_busy)
+        return;
+    const std::shared_ptr<const PriceHistory> history = m_history;
+    const double threshold = m_threshold;
+    std::vector<Swing> swings;
+    RunInBackground([&] { swings = FindSwings(*history, threshold); });
+    m_swings = std::move(swings);
+    m_selection.clear();
+    pbPrices->setSwings(m_swings);
+    ProjectSelection(false);
+    ShowStatus();
+    MeasureEvidenceLater();
+}
+
+// New ratios or a new scale: the chosen swings' lines drawn again with them, and the
+// evidence measured again.
+void frmPriceHistory::ProjectAndMeasureAgain()
+{
+    if (!m_history)
+        return;
+    ProjectSelection(false);
+    ShowStatus();
+    MeasureEvidenceLater();
+}
+
+// The evidence takes longer than the swings, and the surrogate histories far longer
+// still, so it is measured on a thread of its own while the trader works with the
+// chart: the real swings first, which fill the table, then the surrogates, which add
+// the comparison with chance and the plots. One measurement runs at a time; a change
+// while it runs stops it, and the new one starts when it has.
+void frmPriceHistory::MeasureEvidenceLater()
+{
+    m_evidenceDue = true;
+    if (m_evidenceWorker) {
+        m_evidenceCancel->store(true);
+        return;
+    }
+    m_evidenceDue = false;
+    QString problem;
+    const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
+    if (!m_history || !ratios) {
+        ShowEvidence(Evidence{}, m_history ? QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem)
+                                           : QString());
+        return;
+    }
+    EvidenceRequest request;
+    request.ratios = *ratios;
+    request.scale = ScaleChoice();
+    request.today = platform().today();
+    request.swingRule = [threshold = m_threshold](const PriceHistory& h) { return FindSwings(h, threshold); };
+    // One core is left to the window, so the chart keeps moving while the draws run.
+    request.settings.threads = std::max(1, QThread::idealThreadCount() - 1);
+    m_evidenceCancel = std::make_shared<std::atomic<bool>>(false);
+    request.cancel = m_evidenceCancel.get();
+    lblVerdict->setText(QStringLiteral("Measuring how the projections fared..."));
+    tblEvidence->setEnabled(false);
+    m_evidenceWorker = QThread::create([this, request, cancel = m_evidenceCancel, history = m_history]() mutable {
+        for (const int draws : {0, DefaultDraws}) {
+            request.settings.draws = draws;
+            const Evidence evidence = MeasureEvidence({history.get()}, request).pooled;
+            if (cancel->load())
+                return;
+            QMetaObject::invokeMethod(this, [this, evidence] {
+                if (!m_evidenceDue)   // else it measured what is no longer in force
+                    ShowEvidence(evidence, QString());
+            });
+        }
+    });
+    connect(m_evidenceWorker, &QThread::finished, this, [this] {
+        m_evidenceWorker->wait();
+        delete std::exchange(m_evidenceWorker, nullptr);
+        if (m_evidenceDue)
+            MeasureEvidenceLater();   // what it measured has changed since
+    });
+    m_evidenceWorker->start();
 }
 
 PriceScaleChoice frmPriceHistory::ScaleChoice() const
@@ -352,144 +515,19 @@ PriceScaleChoice frmPriceHistory::ScaleChoice() const
     return power.isValid() ? PriceScaleChoice{false, power.toInt()} : PriceScaleChoice{};
 }
 
-void frmPriceHistory::DrawPrices()
+// A measurement, or why there is none. While the surrogates are still being drawn the
+// sentences say so; the real swings' rows are final already.
+void frmPriceHistory::ShowEvidence(const Evidence& evidence, const QString& problem)
 {
-    m_chart->removeAllSeries();
-    m_levelLines.clear();
-    m_highs = m_lows = m_selected = nullptr;
-    const PriceHistory& h = *m_history;
-    QAbstractSeries* prices;
-    if (h.hasCandles()) {
-        auto* candles = new QCandlestickSeries();
-        candles->setIncreasingColor(QColor(0x2e, 0x8b, 0x57));
-        candles->setDecreasingColor(QColor(0xc0, 0x39, 0x2b));
-        for (const PriceBar& b : h.bars)
-            candles->append(new QCandlestickSet(b.open, b.high, b.low, b.close, AxisTime(b.date)));
-        prices = candles;
-    } else {
-        auto* line = new QLineSeries();
-        QList<QPointF> points;
-        points.reserve(int(h.bars.size()));
-        for (const PriceBar& b : h.bars)
-            points.append(QPointF(AxisTime(b.date), b.close));
-        line->replace(points);
-        prices = line;
-    }
-    prices->setName(QStringLiteral("Close"));
-    m_chart->addSeries(prices);
-    prices->attachAxis(m_dateAxis);
-    prices->attachAxis(m_priceAxis);
-}
-
-void frmPriceHistory::FindSwingsAgain()
-{
-    if (!m_history)
-        return;
-    m_swings = FindSwings(*m_history, spnThreshold->value());
-    m_selection.clear();
-    m_levelPrices.clear();
-    m_levelDates.clear();
-    DrawLevels();
-    DrawSwingMarkers();
-    ShowEvidence();
-}
-
-void frmPriceHistory::DrawSwingMarkers()
-{
-    for (QScatterSeries* s : {m_highs, m_lows, m_selected}) {
-        if (s) {
-            m_chart->removeSeries(s);
-            delete s;
-        }
-    }
-    m_highs = Markers(QStringLiteral("Swing high"), QColor(0xd3, 0x54, 0x00), QScatterSeries::MarkerShapeTriangle, 11);
-    m_lows = Markers(QStringLiteral("Swing low"), QColor(0x1f, 0x77, 0xb4), QScatterSeries::MarkerShapeRectangle, 9);
-    m_selected = Markers(QStringLiteral("Chosen"), QColor(0xff, 0xd7, 0x00), QScatterSeries::MarkerShapeCircle, 15);
-    for (const Swing& s : m_swings)
-        (s.kind == SwingKind::High ? m_highs : m_lows)->append(AxisTime(s.date), s.price);
-    for (const int i : m_selection)
-        m_selected->append(AxisTime(m_swings[i].date), m_swings[i].price);
-    for (QScatterSeries* s : {m_selected, m_highs, m_lows}) {
-        m_chart->addSeries(s);
-        s->attachAxis(m_dateAxis);
-        s->attachAxis(m_priceAxis);
-    }
-}
-
-void frmPriceHistory::DrawLevels()
-{
-    for (QAbstractSeries* s : m_levelLines) {
-        m_chart->removeSeries(s);
-        delete s;
-    }
-    m_levelLines.clear();
-    const PriceHistory& h = *m_history;
-    QDate first = h.bars.front().date, last = h.bars.back().date;
-    double low = h.bars.front().close, high = low;
-    for (const PriceBar& b : h.bars) {
-        low = std::min({low, b.close, b.hasCandle() ? b.low : b.close});
-        high = std::max({high, b.close, b.hasCandle() ? b.high : b.close});
-    }
-    for (const QDate& d : m_levelDates)
-        last = std::max(last, d);
-    for (const double p : m_levelPrices) {
-        low = std::min(low, p);
-        high = std::max(high, p);
-    }
-    const double margin = (high - low) * 0.05;
-    m_priceAxis->setRange(std::max(0.0, low - margin), high + margin);
-    m_priceAxis->applyNiceNumbers();
-    m_dateAxis->setRange(first.startOfDay(), last.startOfDay());
-    // About one date label per 110 pixels. Setting the count also makes Qt Charts lay
-    // the date labels out again, which a new range alone does not after a new series.
-    const int ticks = std::clamp(int(m_chart->plotArea().width()) / 110, 3, 12);
-    m_dateAxis->setTickCount(ticks == m_dateAxis->tickCount() ? ticks + 1 : ticks);
-
-    const auto add = [this](QLineSeries* line, const QString& name) {
-        line->setName(name);
-        m_chart->addSeries(line);
-        line->attachAxis(m_dateAxis);
-        line->attachAxis(m_priceAxis);
-        m_levelLines.push_back(line);
-    };
-    for (const double p : m_levelPrices) {
-        QLineSeries* line = DashedLine(QColor(0x6a, 0x1b, 0x9a));
-        line->append(AxisTime(first), p);
-        line->append(AxisTime(last), p);
-        add(line, m_levelLines.empty() ? QStringLiteral("Projected prices") : QString());
-    }
-    const size_t priceLines = m_levelLines.size();
-    for (const QDate& d : m_levelDates) {
-        QLineSeries* line = DashedLine(QColor(0x00, 0x89, 0x7b));
-        line->append(AxisTime(d), m_priceAxis->min());
-        line->append(AxisTime(d), m_priceAxis->max());
-        add(line, m_levelLines.size() == priceLines ? QStringLiteral("Projected dates") : QString());
-    }
-    // Only the first line of each kind has a legend entry.
-    for (QLegendMarker* marker : m_chart->legend()->markers())
-        marker->setVisible(!marker->label().isEmpty());
-}
-
-void frmPriceHistory::ShowEvidence()
-{
-    tblEvidence->setColumnCount(0);
-    QString problem;
-    const std::optional<HistoryRatios> ratios = HistoryRatios::fromFibRatios(CurrentRatios(), &problem);
-    if (!ratios) {
-        m_evidence = Evidence{};
-        lblVerdict->setText(QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem));
+    m_evidence = evidence;
+    const bool drawing = m_evidenceWorker && evidence.settings.draws == 0 && !evidence.methods.empty();
+    tblEvidence->setEnabled(!evidence.methods.empty());
+    pbChance->setEvidence(evidence);
+    if (!problem.isEmpty() || evidence.methods.empty()) {
+        tblEvidence->setColumnCount(0);
+        lblVerdict->setText(problem);
         return;
     }
-    EvidenceRequest request;
-    request.ratios = *ratios;
-    request.scale = ScaleChoice();
-    request.today = platform().today();
-    // A thousand surrogate histories take a second or more on a long file, too long to
-    // wait for on every change of the threshold: the window measures the real swings.
-    request.settings.draws = 0;
-    const double threshold = spnThreshold->value();
-    request.swingRule = [threshold](const PriceHistory& h) { return FindSwings(h, threshold); };
-    m_evidence = MeasureEvidence({&*m_history}, request).pooled;
     // Each method's price cells, then its time cells without the count again.
     const std::vector<EvidenceTable> tables = EvidenceTables(m_evidence);
     tblEvidence->setColumnCount(int(m_evidence.methods.size()));
@@ -508,61 +546,151 @@ void frmPriceHistory::ShowEvidence()
         }
     }
     tblEvidence->setHorizontalHeaderLabels(names);
-    lblVerdict->setText(EvidenceVerdicts(m_evidence).join(QLatin1Char('\n')));
+    lblVerdict->setText(drawing ? QStringLiteral("Drawing %L1 surrogate histories to compare with chance...")
+                                      .arg(DefaultDraws)
+                                : EvidenceVerdicts(m_evidence).join(QLatin1Char('\n')));
+}
+
+void frmPriceHistory::CopyEvidence()
+{
+    QGuiApplication::clipboard()->setText(TableText(*tblEvidence));
+}
+
+// What is shown, always: the history with its swings, and what the selection projected.
+void frmPriceHistory::ShowStatus()
+{
+    if (!m_history) {
+        lblFile->setText(OpenHint);
+        lblProjection->setText(QString());
+        return;
+    }
+    const PriceHistory& h = *m_history;
+    lblFile->setText(QStringLiteral("%1: %2 from %3 to %4; %5 swings of at least %6%")
+                         .arg(h.fileName)
+                         .arg(h.bars.size() == 1 ? QStringLiteral("1 close") : QStringLiteral("%1 closes").arg(h.bars.size()))
+                         .arg(FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date))
+                         .arg(m_swings.size()).arg(GeneralNumber(m_threshold)));
+    lblProjection->setText(m_selection.empty() ? ClickHint : m_projection);
+}
+
+std::vector<double> frmPriceHistory::projectedPrices() const
+{
+    std::vector<double> prices;
+    for (const ChartLevel& level : m_levelPrices)
+        prices.push_back(level.price);
+    return prices;
+}
+
+std::vector<QDate> frmPriceHistory::projectedDates() const
+{
+    std::vector<QDate> dates;
+    for (const ChartLevel& level : m_levelDates)
+        dates.push_back(level.date);
+    return dates;
 }
 
 void frmPriceHistory::SelectSwing(int index)
 {
     if (index < 0 || index >= int(m_swings.size()))
         return;
-    // A third click starts a new choice; clicking the chosen swing again keeps it alone.
-    if (m_selection.size() == 2 || (m_selection.size() == 1 && m_selection.front() == index))
+    // A fourth click starts a new choice; clicking a chosen swing again keeps it alone.
+    if (m_selection.size() == 3 || std::find(m_selection.begin(), m_selection.end(), index) != m_selection.end())
         m_selection.clear();
     m_selection.push_back(index);
-    if (m_selection.size() == 1) {
-        ProjectGannFrom(m_swings[index]);
-    } else {
-        std::sort(m_selection.begin(), m_selection.end());
-        ProjectFibonacciFrom(m_swings[m_selection[0]], m_swings[m_selection[1]]);
-    }
-    DrawLevels();
-    DrawSwingMarkers();
+    std::sort(m_selection.begin(), m_selection.end());
+    ProjectSelection(true);
+    ShowStatus();
 }
 
-void frmPriceHistory::ProjectGannFrom(const Swing& swing)
+// The projection of the chosen swings, drawn: the Square of Nine from one, Fibonacci
+// from two, the 3-point extension from three. `announce` hands the first two to the
+// analysis windows too, as a click does.
+void frmPriceHistory::ProjectSelection(bool announce)
+{
+    m_levelPrices.clear();
+    m_levelDates.clear();
+    const auto chosen = [this](size_t k) -> const Swing& { return m_swings[size_t(m_selection[k])]; };
+    if (m_selection.size() == 1)
+        ProjectGannFrom(chosen(0), announce);
+    else if (m_selection.size() == 2)
+        ProjectFibonacciFrom(chosen(0), chosen(1), announce);
+    else if (m_selection.size() == 3)
+        ProjectExtensionFrom(chosen(0), chosen(1), chosen(2));
+    pbPrices->setSelection(m_selection);
+    pbPrices->setLevels(m_levelPrices, m_levelDates);
+}
+
+void frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
 {
     const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.price);
     auto state = std::make_unique<GannState>();
     LoadGannState(*state, Layout::Large, platform().today(), 0);
     GannProjection g;
-    m_levelPrices.clear();
-    m_levelDates.clear();
     if (const std::optional<QString> m = ProjectGann(swing, scale, platform().today(), Layout::Large, *state, g)) {
-        lblProjection->setText(*m);
+        m_projection = *m;
         return;
     }
-    m_levelPrices = g.highs;
-    m_levelPrices.insert(m_levelPrices.end(), g.lows.begin(), g.lows.end());
-    m_levelDates = g.dates;
+    // Named by angle: the square's levels lie close together, and the name tells which is which.
+    for (int k = 1; k <= state->AngleCount; ++k) {
+        if (state->PotentialHigh[size_t(k)] != 0)
+            m_levelPrices.push_back({scale.fromSquare(state->PotentialHigh[size_t(k)]), {},
+                                     Degrees(45 * k) + QStringLiteral(" high")});
+        if (state->PotentialLow[size_t(k)] != 0)
+            m_levelPrices.push_back({scale.fromSquare(state->PotentialLow[size_t(k)]), {},
+                                     Degrees(45 * k) + QStringLiteral(" low")});
+        if (state->DateEntered)
+            m_levelDates.push_back({0, state->AngleDate[size_t(k)], Degrees(45 * k)});
+    }
     const QString onSquare = PriceBoxText(g.squarePrice);
-    lblProjection->setText(QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
-                               .arg(FormatShortDate(swing.date), GeneralNumber(swing.price), onSquare, scale.text()));
-    emit GannRequested(onSquare, swing.date);
+    m_projection = QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
+                       .arg(FormatShortDate(swing.date), GeneralNumber(swing.price), onSquare, scale.text());
+    if (announce)
+        emit GannRequested(onSquare, swing.date);
 }
 
-void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newer)
+// Levels named by their ratios, one price and one date each.
+void frmPriceHistory::AddRatioLevels(const HistoryRatios& ratios, const ProjectedLevels& levels)
 {
-    FibonacciState state;
-    m_levelPrices.clear();
-    m_levelDates.clear();
-    if (const std::optional<QString> m = ProjectFibonacci(older, newer, platform().today(), CurrentRatios(), state)) {
-        lblProjection->setText(*m);
+    for (size_t k = 0; k < levels.prices.size(); ++k)
+        m_levelPrices.push_back({levels.prices[k], {}, GeneralNumber(ratios.values()[k])});
+    for (size_t k = 0; k < levels.dates.size(); ++k)
+        m_levelDates.push_back({0, levels.dates[k], GeneralNumber(ratios.values()[k])});
+}
+
+// The chart draws the history's ratios, however many; the Fibonacci window receives
+// the two swings and works with its own three.
+void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce)
+{
+    QString problem;
+    const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
+    ProjectedLevels levels;
+    if (ratios)
+        problem = FibonacciLevels(older, newer, *ratios, levels).value_or(QString());
+    if (!problem.isEmpty()) {
+        m_projection = problem;
         return;
     }
-    m_levelPrices.assign(state.PotentialPrice.begin() + 1, state.PotentialPrice.begin() + 4);
-    m_levelDates.assign(state.PotentialDate.begin() + 1, state.PotentialDate.begin() + 1 + state.DateLevelCount);
-    lblProjection->setText(QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
-                               .arg(FormatShortDate(older.date), GeneralNumber(older.price),
-                                    FormatShortDate(newer.date), GeneralNumber(newer.price)));
-    emit FibonacciRequested(older.price, older.date, newer.price, newer.date);
+    AddRatioLevels(*ratios, levels);
+    m_projection = QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
+                       .arg(FormatShortDate(older.date), GeneralNumber(older.price),
+                            FormatShortDate(newer.date), GeneralNumber(newer.price));
+    if (announce)
+        emit FibonacciRequested(older.price, older.date, newer.price, newer.date);
+}
+
+void frmPriceHistory::ProjectExtensionFrom(const Swing& a, const Swing& b, const Swing& c)
+{
+    QString problem;
+    const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
+    ProjectedLevels levels;
+    if (ratios)
+        problem = ExtensionLevels(a, b, c, *ratios, levels).value_or(QString());
+    if (!problem.isEmpty()) {
+        m_projection = problem;
+        return;
+    }
+    AddRatioLevels(*ratios, levels);
+    m_projection = QStringLiteral("3-point extension of %1 %2 to %3 %4 from %5 %6.")
+                       .arg(FormatShortDate(a.date), GeneralNumber(a.price), FormatShortDate(b.date),
+                            GeneralNumber(b.price), FormatShortDate(c.date), GeneralNumber(c.price));
 }

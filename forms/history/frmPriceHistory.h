@@ -2,50 +2,61 @@
 #include "forms/history/core/evidence.h"
 #include "forms/history/core/pricehistory.h"
 #include "forms/history/core/swingprojection.h"
+#include "forms/history/evidenceplots.h"
+#include "forms/history/pricechart.h"
 
+#include <QHash>
 #include <QWidget>
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
-class QAbstractSeries;
-class QChart;
-class QChartView;
+class QAction;
+class QCheckBox;
 class QComboBox;
-class QPointF;
-class QDateTimeAxis;
-class QDoubleSpinBox;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QScatterSeries;
 class QTableWidget;
-class QValueAxis;
+class QThread;
 
 // The "Price History" window: a trader's price file, its swings and what the two
 // analyses project from them.
 //
-// How a history travels: Open reads the CSV on a worker thread (a progress bar shows
-// when that takes longer than a blink); the chart draws the closes (candles when the
-// file has open, high and low) and marks the swings FindSwings finds at the threshold
-// in the spin box, which finds them again on every change, and the evidence table
-// measures how projections from earlier swings met the next one. Clicking a swing
-// projects the Square of Nine from it and sends it to the Gann window; clicking a
-// second projects Fibonacci from the two and sends them to the Fibonacci window. The
-// projected prices are drawn as horizontal lines and the projected dates as vertical
-// lines over the prices. The projections run through the same calculations those
-// windows run; the window only moves values and draws.
+// How a history travels: Open reads the file and finds its swings at the threshold in
+// force on a worker thread (a progress bar shows when that takes longer than a blink);
+// the chart (PriceChart) then shows the whole history while the evidence is measured on
+// a thread of its own: the real swings fill the table, then a thousand surrogate
+// histories add the comparison with chance and its plots (EvidencePlots). A new
+// threshold (applied on Enter, Tab or a short pause in typing) finds the swings again
+// the same way; it, new ratios (the history's own, typed, or the program's) and a new
+// Gann price scale measure the evidence again; none of them moves the chart's view.
+// Clicking a swing projects the Square of Nine from it and sends it to the Gann window;
+// clicking a second projects Fibonacci from the two with the history's ratios and
+// sends the two to the Fibonacci window, which uses its own three; a third draws the
+// 3-point extension. The projected prices and dates are drawn as named lines over the
+// prices. The projections run through the same calculations those windows run; the
+// window only moves values and draws.
 class frmPriceHistory : public QWidget {
     Q_OBJECT
 public:
     explicit frmPriceHistory(QWidget* parent = nullptr);
+    ~frmPriceHistory() override;
 
     QPushButton* cmdOpen;
     QLabel* lblFile;
-    QDoubleSpinBox* spnThreshold;
+    QLineEdit* txtThreshold;
+    QLineEdit* txtRatios;
     QComboBox* cboScale;
-    QChartView* chvPrices;
+    QCheckBox* chkLogScale;
+    PriceChart* pbPrices;
     QTableWidget* tblEvidence;
+    QAction* actCopyEvidence;
     QLabel* lblVerdict;
+    EvidencePlots* pbChance;
     QLabel* lblProjection;
     QProgressBar* prgLoad;
 
@@ -55,12 +66,18 @@ public:
     // As a click on the marker of swings()[index].
     void SelectSwing(int index);
 
-    const std::optional<PriceHistory>& history() const { return m_history; }
+    const PriceHistory* history() const { return m_history.get(); }
     const std::vector<Swing>& swings() const { return m_swings; }
     const Evidence& evidence() const { return m_evidence; }
+    // While true, evidence() and the table still show the last measurement (or the real
+    // swings' part of the one in hand).
+    bool measuringEvidence() const { return m_evidenceWorker != nullptr; }
+    double threshold() const { return m_threshold; }
+    // The ratios the history is measured and drawn with: typed, or the program's three.
+    std::optional<HistoryRatios> ratiosInForce(QString* problem = nullptr) const;
     // The projected prices and dates drawn over the chart.
-    const std::vector<double>& projectedPrices() const { return m_levelPrices; }
-    const std::vector<QDate>& projectedDates() const { return m_levelDates; }
+    std::vector<double> projectedPrices() const;
+    std::vector<QDate> projectedDates() const;
 
 signals:
     // The older swing is Price1/Date1.
@@ -71,41 +88,45 @@ signals:
 public slots:
     void cmdOpen_Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void CreateControls();
-    void CreateChart();
     void CreateEvidenceControls();
     void LayOutControls();
-    // The swing whose marker lies within a few pixels of a point on the chart, the
-    // nearest where several do.
-    std::optional<int> SwingNear(const QPointF& at) const;
-    void ShowHistory(PriceHistory history);
+    void RunInBackground(const std::function<void()>& work);
+    void ApplyWhenTyped(QLineEdit* box, void (frmPriceHistory::*apply)(bool));
+    void RefuseTyped(QLineEdit* box, bool aloud, const QString& message);
+    void ApplyThreshold(bool refuseAloud);
+    void ApplyRatios(bool refuseAloud);
+    void ShowRatiosInForce();
     void FindSwingsAgain();
-    void DrawPrices();
-    void DrawSwingMarkers();
-    void DrawLevels();
-    void ShowEvidence();
-    void ProjectGannFrom(const Swing& swing);
-    void ProjectFibonacciFrom(const Swing& older, const Swing& newer);
+    void ProjectAndMeasureAgain();
+    void MeasureEvidenceLater();
+    void ShowEvidence(const Evidence& evidence, const QString& problem);
+    void CopyEvidence();
+    void ProjectSelection(bool announce);
+    void ProjectGannFrom(const Swing& swing, bool announce);
+    void ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce);
+    void ProjectExtensionFrom(const Swing& a, const Swing& b, const Swing& c);
+    void AddRatioLevels(const HistoryRatios& ratios, const ProjectedLevels& levels);
+    void ShowStatus();
     void ShowProblem(const QString& text);
     PriceScaleChoice ScaleChoice() const;
 
-    QChart* m_chart;
-    QDateTimeAxis* m_dateAxis;
-    QValueAxis* m_priceAxis;
-    QScatterSeries* m_highs = nullptr;
-    QScatterSeries* m_lows = nullptr;
-    QScatterSeries* m_selected = nullptr;
-
-    std::optional<PriceHistory> m_history;
+    std::shared_ptr<const PriceHistory> m_history;
     std::vector<Swing> m_swings;
     Evidence m_evidence;
-    std::vector<int> m_selection;   // indexes into m_swings, at most two
-    std::vector<double> m_levelPrices;
-    std::vector<QDate> m_levelDates;
-    std::vector<QAbstractSeries*> m_levelLines;
-    bool m_loading = false;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    double m_threshold = DefaultSwingThreshold;
+    std::optional<HistoryRatios> m_typedRatios;   // none: the program's ratios
+    std::vector<int> m_selection;   // indexes into m_swings, at most three
+    std::vector<ChartLevel> m_levelPrices, m_levelDates;
+    QString m_projection;           // what the selection projected, for the status line
+    QHash<QLineEdit*, QString> m_refused;   // refused aloud once; Tab after Enter does not repeat it
+    bool m_busy = false;
+    QThread* m_evidenceWorker = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_evidenceCancel;
+    bool m_evidenceDue = false;   // asked for while a measurement ran
 };

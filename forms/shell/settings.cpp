@@ -7,9 +7,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 double FibRatio1 = 0;
 double FibRatio2 = 0;
@@ -120,11 +123,42 @@ FibRatios CurrentRatios()
     return {FibRatio1, FibRatio2, FibRatio3};
 }
 
+namespace {
+
+struct RatiosListener {
+    QPointer<QObject> context;
+    std::function<void()> changed;
+};
+
+std::vector<RatiosListener>& RatiosListeners()
+{
+    static std::vector<RatiosListener> listeners;
+    return listeners;
+}
+
+}  // namespace
+
 void SetCurrentRatios(const FibRatios& ratios)
 {
+    const bool changed = ratios.r1 != FibRatio1 || ratios.r2 != FibRatio2 || ratios.r3 != FibRatio3;
     FibRatio1 = ratios.r1;
     FibRatio2 = ratios.r2;
     FibRatio3 = ratios.r3;
+    if (!changed)
+        return;
+    std::vector<RatiosListener>& listeners = RatiosListeners();
+    listeners.erase(std::remove_if(listeners.begin(), listeners.end(),
+                                   [](const RatiosListener& l) { return l.context.isNull(); }),
+                    listeners.end());
+    for (const RatiosListener& l : std::vector<RatiosListener>(listeners)) {
+        if (l.context)
+            l.changed();
+    }
+}
+
+void WhenRatiosChange(QObject* context, std::function<void()> changed)
+{
+    RatiosListeners().push_back({context, std::move(changed)});
 }
 
 std::optional<QString> RatiosProblem(const FibRatios& r)

@@ -4,7 +4,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
+
+class QObject;
 
 // The three program-wide Fibonacci ratios. Zero until the main menu loads them;
 // every Fibonacci calculation reads them at the moment it runs.
@@ -40,6 +43,9 @@ bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* erro
 // The program-wide ratios as one value, and back.
 FibRatios CurrentRatios();
 void SetCurrentRatios(const FibRatios& ratios);
+// Calls `changed` each time SetCurrentRatios gives the ratios other values, for as long
+// as `context` lives: a window showing what the old ratios gave works it out again.
+void WhenRatiosChange(QObject* context, std::function<void()> changed);
 
 // A ratio beyond what a double holds (1e400 pasted) would be written as "Infinity",
 // which no later start could read back.

@@ -1,21 +1,32 @@
 // The Price History window beside tessaray-cli history on the same file: the same
 // swings, the same evidence, and the swings it hands to the Fibonacci and Gann windows
-// give what the tool's "fibonacci" and "gann" objects hold. Then the ways in: the
-// shortcut and context menus of the main menu and the analysis windows; and the tool's
-// exit statuses.
+// give what the tool's "fibonacci" and "gann" objects hold. Its chart: columns that sum
+// up their bars, axes on round steps, markers on the wicks, a view the trader keeps;
+// the threshold box, the evidence copied and recomputed, the status line. Then the
+// ways in: the shortcut and context menus of the main menu and the analysis windows;
+// and the tool's exit statuses.
 #include "clirunner.h"
+#include "forms/history/core/chartaxes.h"
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
 #include "forms/history/frmPriceHistory.h"
 #include "forms/shell/frmMain.h"
 #include "forms/shell/settings.h"
 #include "modules/dates.h"
+#include "modules/numbers.h"
+#include "platform/textbox.h"
 #include "testfiles.h"
 #include "uitest.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDoubleSpinBox>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QRegularExpression>
+#include <QWheelEvent>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,6 +53,39 @@ QString WriteIndexWithCandles(const QString& dir) {
     return WriteBytes(path, text) ? path : QString();
 }
 
+// `days` calendar days of candles from `first` that rise and fall in waves, weekends
+// left out as markets leave them.
+std::shared_ptr<const PriceHistory> Waves(const QDate& first, int days) {
+    auto h = std::make_shared<PriceHistory>();
+    double close = 100;
+    for (int i = 0; i < days; ++i) {
+        PriceBar b;
+        b.date = first.addDays(i);
+        if (b.date.dayOfWeek() > 5)
+            continue;
+        b.open = close;
+        close *= 1 + 0.03 * std::sin(i * 0.37) * std::cos(i * 0.011);
+        b.close = close;
+        b.high = std::max(b.open, close) * (1 + 0.01 * (i % 5));
+        b.low = std::min(b.open, close) * (1 - 0.01 * (i % 7));
+        h->bars.push_back(b);
+    }
+    return h;
+}
+
+double Day(const QDate& d) { return double(d.toJulianDay()); }
+
+QString WriteHistory(const QString& path, const PriceHistory& h) {
+    QByteArray text = "Date,Open,High,Low,Close\n";
+    for (const PriceBar& b : h.bars) {
+        text += b.date.toString(Qt::ISODate).toLatin1();
+        for (const double v : {b.open, b.high, b.low, b.close})
+            text += ',' + QByteArray::number(v, 'g', 17);
+        text += '\n';
+    }
+    return WriteBytes(path, text) ? path : QString();
+}
+
 }  // namespace
 
 class TestHistoryWindow : public UiTest {
@@ -49,6 +93,23 @@ class TestHistoryWindow : public UiTest {
     QPointer<frmPriceHistory> m_window;
     QPointer<frmFibonacci> m_fib;
     QPointer<frmGann> m_gann;
+
+    void EnterText(const QString& box, const QString& text) {
+        UI_CHECK(ui::retype(m_window, box, text));
+        QTest::keyClick(ui::find<QLineEdit>(m_window, box), Qt::Key_Return);
+    }
+    void EnterThreshold(const QString& text) {
+        EnterText("txtThreshold", text);
+    }
+    // The real swings, then a thousand surrogate histories.
+    void WaitForEvidence() {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->measuringEvidence(), 60000);
+    }
+    const Swing* SwingOn(const QDate& date) {
+        for (const Swing& s : m_window->swings())
+            if (s.date == date) return &s;
+        return nullptr;
+    }
 
 private slots:
     void init() {
@@ -86,14 +147,12 @@ private slots:
         UI_CLICK(m_window, "cmdOpen");
         QVERIFY(m_window->history());
         QCOMPARE(m_window->history()->hasCandles(), candles);
-        // The spin box finds the swings again as soon as it changes.
         const size_t atDefault = m_window->swings().size();
-        ui::find<QDoubleSpinBox>(m_window, "spnThreshold")->setValue(threshold);
+        EnterThreshold(QString::number(threshold));
         QVERIFY(threshold == DefaultSwingThreshold || m_window->swings().size() != atDefault);
 
         const CliResult r = RunCliProgram({"history", "--data", file, "--threshold", QString::number(threshold),
-                                           "--ratios", "0.236,0.5,0.786", "--today", "6/1/2024", "--format", "json",
-                                           "--draws", "0"});
+                                           "--ratios", "0.236,0.5,0.786", "--today", "6/1/2024", "--format", "json"});
         QCOMPARE(r.status, 0);
         const QJsonObject cli = QJsonDocument::fromJson(r.out).object();
 
@@ -110,6 +169,7 @@ private slots:
                 lastConfirmed = i;
         }
         // The evidence itself is the core test's; the window shows the tool's verdicts.
+        WaitForEvidence();
         QCOMPARE(ui::find<QLabel>(m_window, "lblVerdict")->text(), cli["verdicts"].toVariant().toStringList().join('\n'));
         QCOMPARE(ui::find<QTableWidget>(m_window, "tblEvidence")->item(0, 0)->text(),
                  QString::number(cli["evidence"]["methods"][0]["count"].toInt()));
@@ -131,17 +191,299 @@ private slots:
         QCOMPARE(m_fib->lblDates->text(), fib["lblDates"].toString());
         QCOMPARE(m_window->projectedPrices().at(1), fib["PotentialPrice"][1].toDouble());
         QCOMPARE(FormatMmDdYyyy(m_window->projectedDates().at(2)), fib["PotentialDate"][2].toString());
+
+        // A third before those: the 3-point extension the tool draws from the last three.
+        m_window->SelectSwing(lastConfirmed - 2);
+        const QJsonObject extension = cli["levels"]["extension"].toObject();
+        QCOMPARE(m_window->projectedPrices().back(), extension["prices"].toArray().last().toDouble());
+        QCOMPARE(FormatMmDdYyyy(m_window->projectedDates().front()), extension["dates"][0].toString());
     }
 
-    void refusedFileKeepsTheHistory() {
+    // The status line describes what is shown: another file's projection is gone once
+    // a new file is open, and a refused file leaves the history and its line as they were.
+    void statusLineDescribesWhatIsShown() {
         const QString bad = programDir() + QStringLiteral("/bad.csv");
         QVERIFY(WriteBytes(bad, "Date,Close\r\n1987-10-19,1738.74\r\n1987-10-20,abc\r\n"));
         QVERIFY(m_window->LoadFile(QStringLiteral(TESSARAY_DJIA_CSV)));
+        m_window->SelectSwing(3);
+        QVERIFY(m_window->lblProjection->text().startsWith("Square of Nine from"));
+        QVERIFY(m_window->LoadFile(WriteIndexWithCandles(programDir())));
+        QVERIFY(m_window->projectedPrices().empty());
+        QVERIFY(m_window->lblProjection->text().startsWith("Click a swing"));
+        const QString shown = m_window->lblFile->text();
+        QVERIFY2(shown.startsWith("index.csv: 900 closes from 3/1/2016 to 8/17/2018; "), qPrintable(shown));
         const std::vector<Swing> before = m_window->swings();
         QVERIFY(!m_window->LoadFile(bad));
         QCOMPARE(fake().lastMessage(), QStringLiteral("bad.csv, line 3: the close \"abc\" is not a number."));
-        QCOMPARE(m_window->history()->bars.size(), size_t(2528));
+        QCOMPARE(m_window->history()->bars.size(), size_t(900));
         QCOMPARE(m_window->swings().size(), before.size());
+        QCOMPARE(m_window->lblFile->text(), shown);
+    }
+
+    // Each column is its bars summed up as one longer bar, whatever the zoom, also
+    // centuries before 1970; checked bar by bar against the view's own column rule.
+    void columnsSumUpTheirBars_data() {
+        QTest::addColumn<QDate>("first");
+        QTest::addColumn<QDate>("viewFrom");
+        QTest::addColumn<QDate>("viewTo");
+        QTest::addColumn<int>("width");
+        QTest::newRow("the 1950s on 700 pixels") << QDate(1950, 1, 2) << QDate(1950, 1, 2) << QDate(1961, 1, 1) << 700;
+        QTest::newRow("a fortnight, bars wider than a pixel") << QDate(1950, 1, 2) << QDate(1955, 3, 1)
+                                                               << QDate(1955, 3, 15) << 700;
+        QTest::newRow("from 1601 on 3 pixels") << QDate(1601, 1, 1) << QDate(1600, 12, 1) << QDate(1660, 1, 1) << 3;
+    }
+    void columnsSumUpTheirBars() {
+        QFETCH(QDate, first);
+        QFETCH(QDate, viewFrom);
+        QFETCH(QDate, viewTo);
+        QFETCH(int, width);
+        const ChartBars bars(Waves(first, 4000));
+        const TimeWindow view{Day(viewFrom), Day(viewTo), width};
+        std::vector<ColumnBar> expected;
+        for (int i = 0; i < bars.size(); ++i) {
+            const PriceBar& b = bars.history()->bars[size_t(i)];
+            const int column = view.column(b.date.toJulianDay());
+            if (column < 0 || column >= width)
+                continue;
+            if (expected.empty() || expected.back().column != column)
+                expected.push_back({column, i, i, b.open, b.high, b.low, b.close});
+            ColumnBar& c = expected.back();
+            c.endBar = i + 1;
+            c.high = std::max(c.high, b.high);
+            c.low = std::min(c.low, b.low);
+            c.close = b.close;
+        }
+        const std::vector<ColumnBar> columns = bars.columns(view);
+        QCOMPARE(columns.size(), expected.size());
+        for (size_t k = 0; k < columns.size(); ++k) {
+            const ColumnBar &c = columns[k], &e = expected[k];
+            QCOMPARE(QList<int>({c.column, c.firstBar, c.endBar}), QList<int>({e.column, e.firstBar, e.endBar}));
+            QCOMPARE(QList<double>({c.open, c.high, c.low, c.close}), QList<double>({e.open, e.high, e.low, e.close}));
+        }
+    }
+
+    // At least five labels on round steps inside an axis that holds every price in view.
+    void priceAxisOnRoundSteps_data() {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<bool>("logarithmic");
+        QTest::addColumn<bool>("evenSteps");   // else 1-2-5 and finer steps in each power of ten
+        QTest::newRow("the Dow in the 1980s") << 759.13 << 2791.41 << false << true;
+        QTest::newRow("a one-row file") << 1738.74 << 1738.74 << false << true;
+        QTest::newRow("a currency near 1") << 0.9412 << 1.085 << false << true;
+        QTest::newRow("fractions of a cent") << 0.00012 << 0.00019 << false << true;
+        QTest::newRow("four powers of ten, logarithmic") << 3.0 << 30000.0 << true << false;
+        QTest::newRow("a narrow week, logarithmic") << 1700.0 << 1750.0 << true << true;
+        QTest::newRow("a one-row file, logarithmic") << 50.0 << 50.0 << true << true;
+    }
+    void priceAxisOnRoundSteps() {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(bool, logarithmic);
+        QFETCH(bool, evenSteps);
+        PriceSpan seen;
+        seen.add(low, high);
+        const PriceSpan axis = PriceAxisRange(seen, logarithmic, 0.05);
+        QVERIFY(axis.low < low && axis.high > high && axis.low >= 0);
+        const std::vector<AxisTick> ticks = logarithmic ? LogPriceTicks(axis.low, axis.high)
+                                                        : PriceTicks(axis.low, axis.high);
+        QVERIFY2(ticks.size() >= 5 && ticks.size() <= 13, qPrintable(QString::number(ticks.size())));
+        const auto roundMantissa = [](double v, std::initializer_list<double> allowed) {
+            const double m = v / std::pow(10.0, std::floor(std::log10(v) + 1e-9));
+            return std::any_of(allowed.begin(), allowed.end(), [m](double a) { return std::abs(m - a) < 1e-9; });
+        };
+        for (size_t i = 0; i < ticks.size(); ++i) {
+            QVERIFY(ticks[i].value >= axis.low && ticks[i].value <= axis.high);
+            QCOMPARE(ticks[i].text.toDouble(), ticks[i].value);
+            if (!evenSteps)
+                QVERIFY2(roundMantissa(ticks[i].value, {1, 1.5, 2, 3, 4, 5, 7}), qPrintable(ticks[i].text));
+            if (evenSteps && i > 0) {
+                const double step = ticks[1].value - ticks[0].value;
+                QVERIFY(roundMantissa(step, {1, 2, 2.5, 5}));
+                QVERIFY(std::abs(ticks[i].value - ticks[i - 1].value - step) < step * 1e-9);
+            }
+        }
+    }
+
+    // Labels of the unit the span calls for, never crowding one another.
+    void dateLabelsFitTheSpan_data() {
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("a nine-day file") << QDate(2024, 1, 2) << QDate(2024, 1, 11) << "^1/1?[0-9]/2024$";
+        QTest::newRow("a year") << QDate(1987, 1, 1) << QDate(1988, 1, 1) << "^[A-Z][a-z][a-z] 198[78]$";
+        QTest::newRow("the 1950s") << QDate(1950, 1, 1) << QDate(1960, 1, 1) << "^195[0-9]$";
+        QTest::newRow("four centuries from 1601") << QDate(1601, 1, 1) << QDate(2001, 1, 1) << "^(1[6-9]|20)[0-9]0$";
+    }
+    void dateLabelsFitTheSpan() {
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QFETCH(QString, pattern);
+        const TimeWindow view{Day(from), Day(to), 700};
+        const auto width = [](const QString& text) { return 7.0 * text.size(); };
+        const std::vector<DateTick> ticks = DateTicks(view, width, 16);
+        QVERIFY2(ticks.size() >= 4, qPrintable(QString::number(ticks.size())));
+        for (size_t i = 0; i < ticks.size(); ++i) {
+            QVERIFY2(QRegularExpression(pattern).match(ticks[i].text).hasMatch(), qPrintable(ticks[i].text));
+            const double x = view.x(double(ticks[i].julianDay) + 0.5);
+            QVERIFY(x >= 0 && x < 700);
+            if (i > 0)
+                QVERIFY(x - view.x(double(ticks[i - 1].julianDay) + 0.5) >= width(ticks[i].text) + 16);
+        }
+    }
+
+    // The trader's view survives a swing clicked with the mouse and a new threshold, and
+    // the price axis stays fitted to the prices in it; Home shows the whole history.
+    void chartKeepsTheView() {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        QVERIFY(m_window->LoadFile(QStringLiteral(TESSARAY_DJIA_CSV)));
+        PriceChart* chart = m_window->pbPrices;
+        chart->setView(Day(QDate(1987, 6, 1)), Day(QDate(1988, 3, 1)));
+        const double first = chart->firstDay(), last = chart->lastDay();
+        const Swing* crash = SwingOn(QDate(1987, 10, 19));
+        QVERIFY(crash);
+        const auto marker = std::find_if(chart->frame().markers.begin(), chart->frame().markers.end(),
+                                         [&](const PriceChart::Marker& m) { return m.swing == crash - &m_window->swings()[0]; });
+        QVERIFY(marker != chart->frame().markers.end());
+        QTest::mouseClick(chart, Qt::LeftButton, Qt::NoModifier, marker->at.toPoint());
+        QCOMPARE(m_gann->txtPrice->text(), QStringLiteral("1738.74"));
+        QCOMPARE(QList<double>({chart->firstDay(), chart->lastDay()}), QList<double>({first, last}));
+
+        // A pause in typing applies the threshold, a keystroke alone does not.
+        UI_RETYPE(m_window, "txtThreshold", "1");
+        UI_TYPE(m_window, "txtThreshold", "0");
+        QCOMPARE(m_window->threshold(), DefaultSwingThreshold);
+        QTRY_COMPARE(m_window->threshold(), 10.0);
+        QCOMPARE(QList<double>({chart->firstDay(), chart->lastDay()}), QList<double>({first, last}));
+        const PriceChart::Frame& f = chart->frame();
+        QVERIFY2(f.prices.low > 1500 && f.prices.high < 2900 && f.priceTicks.size() >= 5,
+                 qPrintable(QStringLiteral("%1 to %2").arg(f.prices.low).arg(f.prices.high)));
+
+        // The wheel zooms around the pointer: the day under it stays under it.
+        const QPointF at(f.plot.left() + 100, f.plot.center().y());
+        const double dayAt = f.time.dayAt(100);
+        QWheelEvent wheel(at, chart->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(chart, &wheel);
+        QVERIFY(chart->lastDay() - chart->firstDay() < last - first);
+        QCOMPARE(qRound(chart->frame().time.dayAt(100) * 1000), qRound(dayAt * 1000));
+        QTest::keyClick(chart, Qt::Key_Home);
+        const double whole = chart->firstDay();
+        QVERIFY(whole < Day(QDate(1980, 1, 2)) && chart->lastDay() > Day(QDate(1989, 12, 29)));
+        QTest::keyClick(chart, Qt::Key_Left);   // nothing lies before the history
+        QCOMPARE(chart->firstDay(), whole);
+    }
+
+    // The threshold takes a number from the swing rule's range, the ratios 1 to 12
+    // increasing ones (an empty box: the program's); anything else is refused with a
+    // message, the box keeps what was typed and what is in force stays.
+    void typedBoxesRefusedNeverChanged_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("inForce");
+        QTest::addColumn<QString>("message");
+        const QString threshold = "Enter a swing threshold from 0.1 to 50 percent.";
+        QTest::newRow("threshold 99") << "txtThreshold" << "99" << "5" << threshold;
+        QTest::newRow("threshold 150") << "txtThreshold" << "150" << "5" << threshold;
+        QTest::newRow("threshold below the least") << "txtThreshold" << "0.05" << "5" << threshold;
+        QTest::newRow("threshold with a decimal comma") << "txtThreshold" << "7,5" << "5" << threshold;
+        QTest::newRow("the least threshold") << "txtThreshold" << "0.1" << "0.1" << "";
+        QTest::newRow("the most, with a percent sign") << "txtThreshold" << "50 %" << "50" << "";
+        QTest::newRow("ratios out of order") << "txtRatios" << "0.5, 0.3" << "0.236 / 0.5 / 0.786"
+                                             << "Ratios must be in increasing order. Enter 1 to 12";
+        QTest::newRow("thirteen ratios") << "txtRatios" << "1,2,3,4,5,6,7,8,9,10,11,12,13" << "0.236 / 0.5 / 0.786"
+                                         << "Give 1 to 12 ratios, not 13. Enter";
+        QTest::newRow("the ladder") << "txtRatios" << "0.236, 0.382, 0.5, 0.618, 0.786"
+                                    << "0.236 / 0.382 / 0.5 / 0.618 / 0.786" << "";
+    }
+    void typedBoxesRefusedNeverChanged() {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, inForce);
+        QFETCH(QString, message);
+        QCOMPARE(m_window->cboScale->itemText(1) + " " + m_window->cboScale->itemText(19), "10^-9 10^9");
+        EnterText(box, typed);
+        QCOMPARE(box == "txtThreshold" ? GeneralNumber(m_window->threshold()) : m_window->ratiosInForce()->text(),
+                 inForce);
+        QCOMPARE(ui::find<QLineEdit>(m_window, box)->text(), typed);
+        QCOMPARE(fake().messages.size(), message.isEmpty() ? 0 : 1);
+        QVERIFY2(message.isEmpty() || fake().lastMessage().startsWith(message), qPrintable(fake().lastMessage()));
+    }
+
+    // Ctrl+C copies the whole table with its headings, whatever cell is current, and new
+    // ratios are measured at once.
+    void evidenceCopiedAndRemeasured() {
+        QVERIFY(m_window->LoadFile(QStringLiteral(TESSARAY_DJIA_CSV)));
+        WaitForEvidence();
+        QTableWidget* table = m_window->tblEvidence;
+        QVERIFY(table->actions().contains(m_window->actCopyEvidence));
+        QCOMPARE(table->contextMenuPolicy(), Qt::ActionsContextMenu);
+        table->setCurrentCell(1, 1);
+        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), table->rowCount() + 1);
+        QCOMPARE(lines[0], "\tFibonacci\tEvenly spaced\tGann Square of Nine\t3-point extension");
+        QCOMPARE(lines[1], "Count\t" + table->item(0, 0)->text() + '\t' + table->item(0, 1)->text() + '\t'
+                               + table->item(0, 2)->text() + '\t' + table->item(0, 3)->text());
+
+        // Ratios changed twice, the second time while the first change is measured: the
+        // table ends with the second, and its plots show the surrogates.
+        const FibRatios golden{0.382, 0.5, 0.618}, wide{0.3, 0.5, 0.7};
+        SetCurrentRatios(golden);
+        QVERIFY(m_window->measuringEvidence());
+        SetCurrentRatios(wide);
+        WaitForEvidence();
+        QCOMPARE(m_window->evidence().ratios.text(), "0.3 / 0.5 / 0.7");
+        EvidenceRequest request;
+        request.ratios = *HistoryRatios::fromFibRatios(wide);
+        request.today = fake().today();
+        request.settings.draws = 0;
+        request.swingRule = [](const PriceHistory& h) { return FindSwings(h, DefaultSwingThreshold); };
+        const Evidence expected = MeasureEvidence({m_window->history()}, request).pooled;
+        const auto fibonacci = [](const Evidence& e) { return e.method(ProjectionMethod::Fibonacci).price; };
+        QCOMPARE(fibonacci(m_window->evidence()).median, fibonacci(expected).median);
+        QCOMPARE(int(fibonacci(m_window->evidence()).nullMedians.size()), DefaultDraws);
+    }
+
+    // Swing markers sit beyond the wicks, one high and one low at most every few pixels,
+    // the most extreme kept; their labels never overlap. Zoomed in, every swing shows.
+    void markersBeyondTheWicks() {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        QVERIFY(m_window->LoadFile(WriteHistory(programDir() + "/waves.csv", *Waves(QDate(2010, 1, 1), 4000))));
+        EnterThreshold("0.5");
+        PriceChart* chart = m_window->pbPrices;
+        const auto& bars = m_window->history()->bars;
+        const PriceChart::Frame& f = chart->frame();
+        const size_t swings = m_window->swings().size();
+        QVERIFY(f.markers.size() < swings);
+        double highest = 0, highestMarked = 0;
+        std::vector<QRectF> boxes;   // markers and labels, none overlapping another
+        for (const PriceChart::Marker& m : f.markers) {
+            const PriceBar& bar = bars[size_t(m_window->swings()[size_t(m.swing)].bar)];
+            QVERIFY(m.high ? m.at.y() + 4 < f.y(bar.high) : m.at.y() - 4 > f.y(bar.low));
+            if (m.high)
+                highestMarked = std::max(highestMarked, bar.high);
+            boxes.emplace_back(m.at.x() - 4, m.at.y() - 4, 8, 8);
+            if (!m.label.isEmpty())
+                boxes.push_back(m.labelBox);
+        }
+        QVERIFY(boxes.size() > f.markers.size() + 2);
+        for (size_t i = 0; i < boxes.size(); ++i)
+            for (size_t k = i + 1; k < boxes.size(); ++k)
+                QVERIFY(!boxes[i].intersects(boxes[k]) || (boxes[i].width() == 8 && boxes[k].width() == 8));
+        for (const Swing& s : m_window->swings())
+            highest = std::max(highest, s.kind == SwingKind::High ? bars[size_t(s.bar)].high : 0.0);
+        QCOMPARE(highestMarked, highest);
+
+        chart->setView(Day(QDate(2012, 1, 1)), Day(QDate(2012, 2, 15)));
+        const PriceChart::Frame& near = chart->frame();
+        const auto inView = std::count_if(m_window->swings().begin(), m_window->swings().end(), [&](const Swing& s) {
+            const int column = near.time.column(s.date.toJulianDay());
+            return column >= 0 && column < near.plot.width();
+        });
+        QVERIFY(inView > 1);
+        QCOMPARE(qsizetype(near.markers.size()), qsizetype(inView));
     }
 
     // Ctrl+H on the main menu and the context menus open it (the analysis windows reach the
