@@ -6,7 +6,7 @@
 //   bench_history_chart --benchmark_filter=Open    the opening, with bytes_per_bar
 //   bench_history_chart --benchmark_filter=Step    zoom and pan steps
 #include "forms/history/frmPriceHistory.h"
-#include "platform/fonts.h"
+#include "core/drawing/fonts.h"
 #include "platform/widgets.h"
 #include "tests/support/fakeplatform.h"
 

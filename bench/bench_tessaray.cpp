@@ -1,13 +1,13 @@
 // How long a trader waits after pressing Calculate: the calculation alone, and the
 // calculation with the chart drawn into its image, on a 1920 x 1080 screen (large
 // layout, 96 DPI). Everything runs on the offscreen platform, in one thread.
-#include "forms/fibonacci/core/fibonaccichart.h"
-#include "forms/fibonacci/core/fibonaccicore.h"
+#include "core/fibonacci/fibonaccichart.h"
+#include "core/fibonacci/fibonaccicore.h"
 #include "forms/gann/frmGann.h"
-#include "forms/gann/core/ganncalc.h"
-#include "forms/gann/core/gannchart.h"
-#include "forms/output/core/reports.h"
-#include "platform/fonts.h"
+#include "core/gann/ganncalc.h"
+#include "core/gann/gannchart.h"
+#include "core/reports/reports.h"
+#include "core/drawing/fonts.h"
 #include "platform/widgets.h"
 #include "tests/support/fakeplatform.h"
 

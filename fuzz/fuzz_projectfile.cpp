@@ -1,10 +1,10 @@
 // A ".fib" or ".gann" file as a trader may hand it to Open: damaged, truncated,
 // edited elsewhere, in another code page or with other line ends.
-#include "forms/fibonacci/core/fibonaccifile.h"
-#include "forms/gann/core/gannproject.h"
+#include "core/fibonacci/fibonaccifile.h"
+#include "core/gann/gannproject.h"
 #include "fuzzsupport.h"
-#include "modules/projectfile.h"
-#include "modules/textfile.h"
+#include "core/files/projectfile.h"
+#include "core/files/textfile.h"
 
 namespace {
 

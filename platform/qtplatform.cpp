@@ -1,6 +1,6 @@
 #include "platform/qtplatform.h"
 
-#include "modules/programfolder.h"
+#include "core/files/programfolder.h"
 #include "platform/printservice.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 
 #include "app/cli/fibrun.h"
 #include "app/cli/gannrun.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
 
 #include <QHash>
 #include <mutex>

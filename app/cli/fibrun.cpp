@@ -2,14 +2,14 @@
 
 #include "app/cli/clifiles.h"
 #include "app/cli/jsonout.h"
-#include "forms/fibonacci/core/fibonaccichart.h"
-#include "forms/fibonacci/core/fibonaccifile.h"
-#include "forms/fibonacci/core/fibonaccilisting.h"
-#include "forms/output/core/reportvalues.h"
-#include "modules/errors.h"
-#include "modules/numbers.h"
-#include "platform/fonts.h"
-#include "platform/picturesurface.h"
+#include "core/fibonacci/fibonaccichart.h"
+#include "core/fibonacci/fibonaccifile.h"
+#include "core/fibonacci/fibonaccilisting.h"
+#include "core/reports/reportvalues.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/numbers.h"
+#include "core/drawing/fonts.h"
+#include "core/drawing/picturesurface.h"
 
 
 std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QString& programDir,

@@ -2,12 +2,12 @@
 
 #include "app/cli/clifiles.h"
 #include "app/cli/jsonout.h"
-#include "forms/gann/core/gannlisting.h"
-#include "forms/output/core/reportvalues.h"
-#include "modules/dates.h"
-#include "modules/errors.h"
-#include "modules/modFunctions.h"
-#include "modules/textfile.h"
+#include "core/gann/gannlisting.h"
+#include "core/reports/reportvalues.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/modFunctions.h"
+#include "core/files/textfile.h"
 
 
 qint32 GannChartHalf(const QSize& screenPixels)

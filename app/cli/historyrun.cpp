@@ -5,10 +5,10 @@
 #include "app/cli/historyreport.h"
 #include "app/cli/jsonout.h"
 #include "app/cli/options.h"
-#include "forms/shell/settings.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
-#include "modules/quotedtext.h"
+#include "core/settings/settings.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
+#include "core/numbers/quotedtext.h"
 
 #include <QDir>
 #include <QIODevice>

@@ -1,4 +1,4 @@
-#include "platform/fonts.h"
+#include "core/drawing/fonts.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
-#include "platform/picturesurface.h"
+#include "core/drawing/picturesurface.h"
 
 #include <algorithm>
-#include "platform/fonts.h"
-#include "modules/savefile.h"
+#include "core/drawing/fonts.h"
+#include "core/files/savefile.h"
 
 #include <QBuffer>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
-#include "forms/fibonacci/core/fibonaccichart.h"
-#include "modules/modFunctions.h"
-#include "modules/numbers.h"
+#include "core/fibonacci/fibonaccichart.h"
+#include "core/numbers/modFunctions.h"
+#include "core/numbers/numbers.h"
 #include <QPainter>
 #include <limits>
 

@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "modules/layout.h"
-#include "platform/picturesurface.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/numbers/layout.h"
+#include "core/drawing/picturesurface.h"
 
 // The price/time chart: a vertical price axis and a horizontal time axis with labelled
 // ticks, a blue line for every potential price (horizontal) and potential date

@@ -1,7 +1,7 @@
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "modules/errors.h"
-#include "modules/modFunctions.h"
-#include "modules/numbers.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/modFunctions.h"
+#include "core/numbers/numbers.h"
 #include <cmath>
 
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
-#include "forms/fibonacci/core/fibratios.h"
-#include "modules/dates.h"
-#include "modules/errors.h"
-#include "modules/modFunctions.h"
+#include "core/settings/fibratios.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/modFunctions.h"
 #include <QDate>
 #include <QString>
 #include <array>

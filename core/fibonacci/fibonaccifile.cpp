@@ -1,8 +1,8 @@
-#include "forms/fibonacci/core/fibonaccifile.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
-#include "modules/projectfile.h"
-#include "modules/textfile.h"
+#include "core/fibonacci/fibonaccifile.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
+#include "core/files/projectfile.h"
+#include "core/files/textfile.h"
 #include <QRegularExpression>
 
 QStringList FibProjectLines(const FibonacciState& s)

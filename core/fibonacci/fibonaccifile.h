@@ -1,6 +1,6 @@
 #pragma once
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "modules/textfile.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/files/textfile.h"
 #include <QString>
 #include <QStringList>
 

@@ -1,5 +1,5 @@
-#include "forms/fibonacci/core/fibonaccilisting.h"
-#include "modules/numbers.h"
+#include "core/fibonacci/fibonaccilisting.h"
+#include "core/numbers/numbers.h"
 #include <QStringList>
 
 QString RatioColumn(double ratio)

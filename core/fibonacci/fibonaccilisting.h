@@ -1,6 +1,6 @@
 #pragma once
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "modules/layout.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/numbers/layout.h"
 #include <QString>
 
 // The two results tables beside the inputs: each ratio in a 12-character column, the

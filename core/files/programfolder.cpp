@@ -1,4 +1,4 @@
-#include "modules/programfolder.h"
+#include "core/files/programfolder.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
-#include "modules/projectfile.h"
+#include "core/files/projectfile.h"
 
-#include "modules/modFunctions.h"
+#include "core/numbers/modFunctions.h"
 
 bool SplitKeyLine(const QString& line, KeyLine& out)
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include "modules/textfile.h"
+#include "core/files/textfile.h"
 
 #include <QString>
 #include <QStringList>

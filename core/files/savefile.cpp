@@ -1,4 +1,4 @@
-#include "modules/savefile.h"
+#include "core/files/savefile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "modules/textfile.h"
+#include "core/files/textfile.h"
 
-#include "modules/savefile.h"
+#include "core/files/savefile.h"
 
 #include <QFile>
 #include <QStringDecoder>

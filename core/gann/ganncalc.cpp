@@ -1,9 +1,9 @@
-#include "forms/gann/core/ganncalc.h"
+#include "core/gann/ganncalc.h"
 
-#include "modules/dates.h"
-#include "modules/errors.h"
-#include "modules/modFunctions.h"
-#include "modules/numbers.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/modFunctions.h"
+#include "core/numbers/numbers.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/gann/core/gannproject.h"
-#include "forms/gann/core/gannstate.h"
-#include "modules/errors.h"
+#include "core/gann/gannproject.h"
+#include "core/gann/gannstate.h"
+#include "core/numbers/errors.h"
 
 // The Square of Nine projection. The numbers 1, 2, 3, ... are laid out as a square
 // spiral around 1; the numbers 45, 90, ... 360 degrees further round the spiral from

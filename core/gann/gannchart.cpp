@@ -1,6 +1,6 @@
-#include "forms/gann/core/gannchart.h"
+#include "core/gann/gannchart.h"
 
-#include "platform/picturesurface.h"
+#include "core/drawing/picturesurface.h"
 
 namespace {
 

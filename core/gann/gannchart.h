@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/gann/core/gannchartgeometry.h"
+#include "core/gann/gannchartgeometry.h"
 
 class PictureSurface;
 

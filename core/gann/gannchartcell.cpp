@@ -1,4 +1,4 @@
-#include "forms/gann/core/gannchartcell.h"
+#include "core/gann/gannchartcell.h"
 
 #include <QRect>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "forms/gann/core/gannchartgeometry.h"
+#include "core/gann/gannchartgeometry.h"
 
-#include "forms/gann/core/ganncalc.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
+#include "core/gann/ganncalc.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "forms/gann/core/gannstate.h"
-#include "modules/layout.h"
+#include "core/gann/gannstate.h"
+#include "core/numbers/layout.h"
 
 #include <QColor>
 #include <QDate>

@@ -1,6 +1,6 @@
-#include "forms/gann/core/gannlisting.h"
+#include "core/gann/gannlisting.h"
 
-#include "modules/dates.h"
+#include "core/numbers/dates.h"
 
 namespace {
 

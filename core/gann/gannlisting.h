@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/gann/core/gannstate.h"
+#include "core/gann/gannstate.h"
 
 // The two result tables of the Gann window, as the captions of lblPrices and
 // lblDates show them: fixed 7-character columns for a fixed-width font, every line

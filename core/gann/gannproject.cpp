@@ -1,8 +1,8 @@
-#include "forms/gann/core/gannproject.h"
+#include "core/gann/gannproject.h"
 
-#include "modules/dates.h"
-#include "modules/modFunctions.h"
-#include "modules/projectfile.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/modFunctions.h"
+#include "core/files/projectfile.h"
 
 #include <QRegularExpression>
 

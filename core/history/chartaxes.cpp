@@ -1,7 +1,7 @@
-#include "forms/history/core/chartaxes.h"
+#include "core/history/chartaxes.h"
 
-#include "modules/dates.h"
-#include "modules/numbers.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
 
 #include <QDate>
 #include <cmath>

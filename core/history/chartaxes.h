@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/history/core/chartcolumns.h"
+#include "core/history/chartcolumns.h"
 
 #include <QString>
 #include <functional>

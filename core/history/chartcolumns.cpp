@@ -1,4 +1,4 @@
-#include "forms/history/core/chartcolumns.h"
+#include "core/history/chartcolumns.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/history/core/pricehistory.h"
+#include "core/history/pricehistory.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "forms/history/core/evidence.h"
+#include "core/history/evidence.h"
 
-#include "forms/history/core/gannlevels.h"
-#include "modules/dates.h"
+#include "core/history/gannlevels.h"
+#include "core/numbers/dates.h"
 
 #include <QThread>
 #include <QThreadPool>

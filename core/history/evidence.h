@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/history/core/historyratios.h"
-#include "forms/history/core/surrogate.h"
-#include "forms/history/core/swingprojection.h"
+#include "core/history/historyratios.h"
+#include "core/history/surrogate.h"
+#include "core/history/swingprojection.h"
 
 #include <QStringList>
 #include <atomic>

@@ -1,6 +1,6 @@
-#include "forms/history/core/gannlevels.h"
+#include "core/history/gannlevels.h"
 
-#include "forms/gann/core/ganncalc.h"
+#include "core/gann/ganncalc.h"
 
 #include <memory>
 

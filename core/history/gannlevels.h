@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/history/core/swingprojection.h"
+#include "core/history/swingprojection.h"
 
 #include <QDate>
 #include <array>

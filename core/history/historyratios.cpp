@@ -1,7 +1,7 @@
-#include "forms/history/core/historyratios.h"
+#include "core/history/historyratios.h"
 
-#include "forms/shell/settings.h"
-#include "modules/numbers.h"
+#include "core/settings/settings.h"
+#include "core/numbers/numbers.h"
 
 #include <QStringList>
 #include <cmath>

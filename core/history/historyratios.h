@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/fibonacci/core/fibratios.h"
+#include "core/settings/fibratios.h"
 
 #include <QString>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "forms/history/core/pricecells.h"
+#include "core/history/pricecells.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
-#include "forms/history/core/pricehistory.h"
+#include "core/history/pricehistory.h"
 
-#include "forms/history/core/pricereader.h"
+#include "core/history/pricereader.h"
 
 #include <QFile>
 #include <QFileInfo>

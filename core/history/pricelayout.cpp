@@ -1,6 +1,6 @@
-#include "forms/history/core/pricelayout.h"
+#include "core/history/pricelayout.h"
 
-#include "forms/history/core/pricecells.h"
+#include "core/history/pricecells.h"
 
 #include <algorithm>
 #include <initializer_list>

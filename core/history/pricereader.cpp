@@ -1,8 +1,8 @@
-#include "forms/history/core/pricereader.h"
+#include "core/history/pricereader.h"
 
-#include "modules/dates.h"
-#include "modules/quotedtext.h"
-#include "modules/textfile.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/quotedtext.h"
+#include "core/files/textfile.h"
 
 #include <QTime>
 

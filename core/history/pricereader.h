@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/history/core/pricecells.h"
-#include "forms/history/core/pricehistory.h"
-#include "forms/history/core/pricelayout.h"
+#include "core/history/pricecells.h"
+#include "core/history/pricehistory.h"
+#include "core/history/pricelayout.h"
 
 #include <QStringDecoder>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "forms/history/core/surrogate.h"
+#include "core/history/surrogate.h"
 
 #include <QRandomGenerator>
 #include <algorithm>

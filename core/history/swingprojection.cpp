@@ -1,10 +1,10 @@
-#include "forms/history/core/swingprojection.h"
+#include "core/history/swingprojection.h"
 
-#include "forms/gann/core/ganncalc.h"
-#include "forms/gann/core/gannproject.h"
-#include "modules/dates.h"
-#include "modules/errors.h"
-#include "modules/numbers.h"
+#include "core/gann/ganncalc.h"
+#include "core/gann/gannproject.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/numbers.h"
 
 #include <QRegularExpression>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "forms/gann/core/gannstate.h"
-#include "forms/history/core/historyratios.h"
-#include "forms/history/core/swings.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/gann/gannstate.h"
+#include "core/history/historyratios.h"
+#include "core/history/swings.h"
 
 #include <QDate>
 #include <QString>

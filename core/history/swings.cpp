@@ -1,4 +1,4 @@
-#include "forms/history/core/swings.h"
+#include "core/history/swings.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "modules/dates.h"
+#include "core/numbers/dates.h"
 
-#include "modules/errors.h"
-#include "modules/numbers.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/numbers.h"
 
 #include <algorithm>
 #include <cmath>

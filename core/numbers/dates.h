@@ -5,7 +5,7 @@
 
 // Dates are whole calendar days. The null date 1/1/1900 means "no date".
 // Every date the program computes must lie in the years 100 to 9999; the
-// arithmetic below throws CalcError (modules/errors.h) with a sentence for the
+// arithmetic below throws CalcError (core/numbers/errors.h) with a sentence for the
 // trader instead of wrapping or producing an invalid date.
 
 // What the trader is told when a date would leave the years the program can

@@ -1,6 +1,6 @@
-#include "modules/modFunctions.h"
+#include "core/numbers/modFunctions.h"
 
-#include "modules/numbers.h"
+#include "core/numbers/numbers.h"
 
 #include <QFontMetrics>
 #include <QPainter>

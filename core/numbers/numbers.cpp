@@ -1,6 +1,6 @@
-#include "modules/numbers.h"
+#include "core/numbers/numbers.h"
 
-#include "modules/errors.h"
+#include "core/numbers/errors.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "modules/quotedtext.h"
+#include "core/numbers/quotedtext.h"
 
 #include <algorithm>
 

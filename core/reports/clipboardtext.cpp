@@ -1,4 +1,4 @@
-#include "forms/output/core/clipboardtext.h"
+#include "core/reports/clipboardtext.h"
 
 #include <QList>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
-#include "forms/output/core/reports.h"
+#include "core/reports/reports.h"
 
-#include "modules/dates.h"
-#include "modules/modFunctions.h"
-#include "modules/numbers.h"
-#include "platform/picturesurface.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/modFunctions.h"
+#include "core/numbers/numbers.h"
+#include "core/drawing/picturesurface.h"
 
 #include <QPair>
 #include <QStringList>

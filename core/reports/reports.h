@@ -1,5 +1,5 @@
 #pragma once
-#include "modules/layout.h"
+#include "core/numbers/layout.h"
 
 #include <QDate>
 #include <QList>

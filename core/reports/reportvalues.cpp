@@ -1,6 +1,6 @@
-#include "forms/output/core/reportvalues.h"
+#include "core/reports/reportvalues.h"
 
-#include "forms/gann/core/ganncalc.h"
+#include "core/gann/ganncalc.h"
 
 FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const QString& notesText)
 {

@@ -1,8 +1,8 @@
 #pragma once
-#include "forms/output/core/reports.h"
+#include "core/reports/reports.h"
 
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "forms/gann/core/gannstate.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/gann/gannstate.h"
 
 // The report values from the analysis states. The windows (and the command-line tool)
 // add what only the controls know: the notes box, and for Gann the input boxes, whose

@@ -1,9 +1,9 @@
-#include "forms/shell/settings.h"
+#include "core/settings/settings.h"
 
-#include "modules/numbers.h"
-#include "modules/programfolder.h"
-#include "modules/projectfile.h"
-#include "modules/textfile.h"
+#include "core/numbers/numbers.h"
+#include "core/files/programfolder.h"
+#include "core/files/projectfile.h"
+#include "core/files/textfile.h"
 
 #include <QDir>
 #include <QFileInfo>

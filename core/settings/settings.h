@@ -1,6 +1,6 @@
 #pragma once
-#include "forms/fibonacci/core/fibratios.h"
-#include "modules/textfile.h"
+#include "core/settings/fibratios.h"
+#include "core/files/textfile.h"
 
 #include <QString>
 #include <QStringList>

@@ -15,7 +15,7 @@
 #include "forms/history/frmPriceHistory.h"
 #include "forms/output/frmPrintOption.h"
 #include "forms/shell/frmMain.h"
-#include "platform/fonts.h"
+#include "core/drawing/fonts.h"
 #include "platform/qtplatform.h"
 
 #include <QAbstractButton>

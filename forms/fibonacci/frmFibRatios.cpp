@@ -1,8 +1,8 @@
-#include "forms/shell/frmFibRatios.h"
+#include "forms/fibonacci/frmFibRatios.h"
 
-#include "forms/shell/settings.h"
-#include "modules/modFunctions.h"
-#include "modules/numbers.h"
+#include "core/settings/settings.h"
+#include "core/numbers/modFunctions.h"
+#include "core/numbers/numbers.h"
 #include "platform/accessibility.h"
 #include "platform/controls.h"
 #include "platform/platform.h"

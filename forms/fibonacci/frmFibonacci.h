@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/fibonacci/core/fibonaccichart.h"
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "modules/layout.h"
+#include "core/fibonacci/fibonaccichart.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/numbers/layout.h"
 #include "platform/documentwindow.h"
 #include <QWidget>
 

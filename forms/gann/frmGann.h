@@ -1,8 +1,8 @@
 #pragma once
-#include "forms/gann/core/gannchartgeometry.h"
-#include "forms/gann/core/gannproject.h"
-#include "forms/gann/core/gannstate.h"
-#include "modules/layout.h"
+#include "core/gann/gannchartgeometry.h"
+#include "core/gann/gannproject.h"
+#include "core/gann/gannstate.h"
+#include "core/numbers/layout.h"
 #include "platform/documentwindow.h"
 
 #include <QWidget>

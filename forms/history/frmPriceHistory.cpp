@@ -1,9 +1,9 @@
 #include "forms/history/frmPriceHistory.h"
 
-#include "forms/gann/core/ganncalc.h"
-#include "forms/shell/settings.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
+#include "core/gann/ganncalc.h"
+#include "core/settings/settings.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
 #include "platform/controls.h"
 #include "platform/enterkey.h"
 #include "platform/platform.h"

@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/history/core/evidence.h"
-#include "forms/history/core/pricehistory.h"
-#include "forms/history/core/swingprojection.h"
+#include "core/history/evidence.h"
+#include "core/history/pricehistory.h"
+#include "core/history/swingprojection.h"
 #include "forms/history/evidenceplots.h"
 #include "forms/history/pricechart.h"
 

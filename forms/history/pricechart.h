@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/history/core/chartaxes.h"
-#include "forms/history/core/chartcolumns.h"
-#include "forms/history/core/swings.h"
+#include "core/history/chartaxes.h"
+#include "core/history/chartcolumns.h"
+#include "core/history/swings.h"
 
 #include <QDate>
 #include <QFont>
