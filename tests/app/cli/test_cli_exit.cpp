@@ -3,7 +3,7 @@
 // the tool reads beside the program as the windows do.
 #include "app/cli/clifiles.h"
 #include "clirunner.h"
-#include "forms/shell/settings.h"
+#include "core/settings/settings.h"
 #include "testfiles.h"
 
 #include <QTemporaryDir>

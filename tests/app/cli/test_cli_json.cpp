@@ -3,7 +3,7 @@
 // what the calculation did not set.
 #include "app/cli/jsonout.h"
 #include "clirunner.h"
-#include "forms/gann/core/ganncalc.h"
+#include "core/gann/ganncalc.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 // The chart drawing surface: exact colours, sizes in twips, the kept picture and
 // the bitmap written from it; and the fonts it and the results lists draw with.
-#include "platform/fonts.h"
-#include "platform/picturesurface.h"
+#include "core/drawing/fonts.h"
+#include "core/drawing/picturesurface.h"
 
 #include <QFile>
 #include <QFontInfo>

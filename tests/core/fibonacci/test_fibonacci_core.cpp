@@ -1,8 +1,8 @@
-#include "forms/fibonacci/core/fibonaccichart.h"
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "forms/fibonacci/core/fibonaccifile.h"
-#include "forms/fibonacci/core/fibonaccilisting.h"
-#include "modules/errors.h"
+#include "core/fibonacci/fibonaccichart.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/fibonacci/fibonaccifile.h"
+#include "core/fibonacci/fibonaccilisting.h"
+#include "core/numbers/errors.h"
 
 #include <QtTest>
 

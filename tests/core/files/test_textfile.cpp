@@ -1,5 +1,5 @@
-#include "modules/projectfile.h"
-#include "modules/textfile.h"
+#include "core/files/projectfile.h"
+#include "core/files/textfile.h"
 #include "testfiles.h"
 
 #include <QFile>

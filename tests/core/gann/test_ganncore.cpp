@@ -1,11 +1,11 @@
-#include "forms/gann/core/ganncalc.h"
-#include "forms/gann/core/gannchart.h"
-#include "forms/gann/core/gannchartgeometry.h"
-#include "forms/gann/core/gannlisting.h"
-#include "forms/gann/core/gannproject.h"
-#include "modules/dates.h"
-#include "modules/errors.h"
-#include "platform/picturesurface.h"
+#include "core/gann/ganncalc.h"
+#include "core/gann/gannchart.h"
+#include "core/gann/gannchartgeometry.h"
+#include "core/gann/gannlisting.h"
+#include "core/gann/gannproject.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/errors.h"
+#include "core/drawing/picturesurface.h"
 
 #include <QtTest>
 #include <cmath>

@@ -4,11 +4,11 @@
 // nothing to find, small where the levels were built into the prices. Then what the
 // command line makes of it.
 #include "app/cli/cli.h"
-#include "forms/gann/core/ganncalc.h"
-#include "forms/history/core/evidence.h"
-#include "forms/history/core/gannlevels.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
+#include "core/gann/ganncalc.h"
+#include "core/history/evidence.h"
+#include "core/history/gannlevels.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
 #include "testfiles.h"
 
 #include <QBuffer>

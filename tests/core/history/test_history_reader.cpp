@@ -4,10 +4,10 @@
 // on Highs and Lows; and the command-line tool's side of reading (--data, standard
 // input, files that are not files, --date-format, --swings, --threshold).
 #include "app/cli/historyrun.h"
-#include "forms/history/core/pricecells.h"
-#include "forms/history/core/pricehistory.h"
-#include "forms/history/core/swings.h"
-#include "modules/dates.h"
+#include "core/history/pricecells.h"
+#include "core/history/pricehistory.h"
+#include "core/history/swings.h"
+#include "core/numbers/dates.h"
 #include "testfiles.h"
 
 #include <QBuffer>

@@ -1,5 +1,5 @@
-#include "modules/dates.h"
-#include "modules/errors.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/errors.h"
 
 #include <QtTest>
 

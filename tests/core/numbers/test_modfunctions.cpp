@@ -1,4 +1,4 @@
-#include "modules/modFunctions.h"
+#include "core/numbers/modFunctions.h"
 
 #include <QGuiApplication>
 #include <QImage>

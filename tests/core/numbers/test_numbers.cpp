@@ -1,4 +1,4 @@
-#include "modules/numbers.h"
+#include "core/numbers/numbers.h"
 
 #include <QtTest>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "forms/output/core/reports.h"
-#include "modules/dates.h"
-#include "platform/picturesurface.h"
+#include "core/reports/reports.h"
+#include "core/numbers/dates.h"
+#include "core/drawing/picturesurface.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 #include "uitest.h"
 #include "forms/fibonacci/frmFibonacci.h"
-#include "forms/shell/settings.h"
-#include "modules/dates.h"
-#include "modules/textfile.h"
+#include "core/settings/settings.h"
+#include "core/numbers/dates.h"
+#include "core/files/textfile.h"
 #include "platform/widgets.h"
 
 #include <QApplication>

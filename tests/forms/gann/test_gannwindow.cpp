@@ -1,8 +1,8 @@
 #include "testfiles.h"
 #include "uitest.h"
 #include "forms/gann/frmGann.h"
-#include "forms/gann/core/ganncalc.h"
-#include "forms/gann/core/gannchartgeometry.h"
+#include "core/gann/ganncalc.h"
+#include "core/gann/gannchartgeometry.h"
 #include "platform/widgets.h"
 
 #include <QLabel>

@@ -2,8 +2,8 @@
 #include "uitest.h"
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
-#include "forms/shell/frmFibRatios.h"
-#include "forms/shell/settings.h"
+#include "forms/fibonacci/frmFibRatios.h"
+#include "core/settings/settings.h"
 #include "platform/widgets.h"
 
 #include <QApplication>

@@ -6,14 +6,14 @@
 // ways in: the shortcut and context menus of the main menu and the analysis windows;
 // and the tool's exit statuses.
 #include "clirunner.h"
-#include "forms/history/core/chartaxes.h"
+#include "core/history/chartaxes.h"
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
 #include "forms/history/frmPriceHistory.h"
 #include "forms/shell/frmMain.h"
-#include "forms/shell/settings.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
+#include "core/settings/settings.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
 #include "platform/textbox.h"
 #include "testfiles.h"
 #include "uitest.h"

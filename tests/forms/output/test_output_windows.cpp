@@ -2,8 +2,8 @@
 #include "forms/gann/frmGann.h"
 #include "forms/output/exportprint.h"
 #include "forms/output/frmPrintOption.h"
-#include "forms/shell/settings.h"
-#include "modules/textfile.h"
+#include "core/settings/settings.h"
+#include "core/files/textfile.h"
 #include "platform/picturebox.h"
 #include "uitest.h"
 
