@@ -49,7 +49,7 @@ done
 
 # The widget-free cores: number and date semantics, the two analyses' calculations,
 # listings, charts and files. Windows (frm*) are left to the window tests.
-mapfile -t sources < <(ls modules/*.cpp forms/fibonacci/core/*.cpp forms/gann/core/*.cpp)
+mapfile -t sources < <(ls core/numbers/*.cpp core/files/*.cpp core/fibonacci/*.cpp core/gann/*.cpp)
 
 work="$build/mutation"
 mkdir -p "$work"
