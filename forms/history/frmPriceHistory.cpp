@@ -102,7 +102,7 @@ frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
     EnterPressesFocusedButton(this);
-    AddProgramShortcuts(this);
+    AddProgramShortcuts(this, QStringLiteral("9. Price histories: swings and how projections fared"));
     // Roomy on a large screen, never larger than a small one.
     const QSize screen = platform().screenSize();
     resize(std::min(1180, screen.width()), std::min(720, screen.height() - 40));
