@@ -57,6 +57,10 @@ public:
     {
         return initialName;
     }
+    QStringList openFileNames(const QString&, const QString& initialName) override
+    {
+        return {initialName};
+    }
     std::optional<QString> saveFileName(const QString&, const QString& initialName) override
     {
         return initialName;
