@@ -226,8 +226,13 @@ void frmPriceHistory::CreateEvidenceControls()
     tblEvidence->setVerticalHeaderLabels(measures);
     tblEvidence->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblEvidence->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Exactly as large as its cells: a table that could scroll keeps room for a scroll
+    // bar it may not show, an empty strip under the last row. The evidence beside the
+    // chart scrolls as a whole instead.
     tblEvidence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    tblEvidence->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     tblEvidence->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tblEvidence->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Ctrl+C and the context menu copy the whole table, whatever cell is current.
     actCopyEvidence = Named(new QAction(QStringLiteral("&Copy"), tblEvidence), "actCopyEvidence");
     actCopyEvidence->setShortcut(QKeySequence::Copy);
@@ -291,7 +296,7 @@ void frmPriceHistory::LayOutControls()
     sideScroll->setWidget(side);
     sideScroll->setWidgetResizable(true);
     sideScroll->setFrameShape(QFrame::NoFrame);
-    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     auto* split = new QSplitter(this);
     split->addWidget(pbPrices);
     split->addWidget(sideScroll);

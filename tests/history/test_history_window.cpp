@@ -25,6 +25,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QHeaderView>
 #include <QRegularExpression>
 #include <QWheelEvent>
 #include <QComboBox>
@@ -558,12 +559,18 @@ private slots:
         QVERIFY2(message.isEmpty() || fake().lastMessage().startsWith(message), qPrintable(fake().lastMessage()));
     }
 
-    // Ctrl+C copies the whole table with its headings, whatever cell is current, and new
-    // ratios are measured at once.
+    // The table is as tall as its rows, with no empty strip under them. Ctrl+C copies
+    // the whole table with its headings, whatever cell is current, and new ratios are
+    // measured at once.
     void evidenceCopiedAndRemeasured() {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
         QVERIFY(m_window->LoadFile(QStringLiteral(TESSARAY_DJIA_CSV)));
         WaitForEvidence();
         QTableWidget* table = m_window->tblEvidence;
+        QTRY_COMPARE(table->size(), QSize(table->verticalHeader()->width() + table->horizontalHeader()->length(),
+                                          table->horizontalHeader()->height() + table->verticalHeader()->length())
+                                        + 2 * QSize(table->frameWidth(), table->frameWidth()));
         QVERIFY(table->actions().contains(m_window->actCopyEvidence));
         QCOMPARE(table->contextMenuPolicy(), Qt::ActionsContextMenu);
         table->setCurrentCell(1, 1);
