@@ -253,6 +253,27 @@ void frmPriceHistory::CreateEvidenceControls()
     prgLoad->hide();
 }
 
+// The evidence beside the chart, top down: the table, its sentences and its plots.
+QWidget* frmPriceHistory::EvidencePanel()
+{
+    auto* side = new QWidget(this);
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 0);
+    sideLayout->addWidget(new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), side));
+    sideLayout->addWidget(cboEvidence, 0, Qt::AlignLeft);
+    sideLayout->addWidget(tblEvidence);
+    sideLayout->addWidget(lblVerdict);
+    sideLayout->addWidget(pbChance);
+    sideLayout->addStretch(1);
+    // A small screen scrolls the evidence rather than squeeze it.
+    auto* sideScroll = new QScrollArea(this);
+    sideScroll->setWidget(side);
+    sideScroll->setWidgetResizable(true);
+    sideScroll->setFrameShape(QFrame::NoFrame);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    return sideScroll;
+}
+
 // The file and the settings in a row on top; the chart beside the evidence, which
 // keeps its own width as the window grows; the projection's line and the progress bar
 // below.
@@ -282,24 +303,9 @@ void frmPriceHistory::LayOutControls()
     choices->addWidget(chkLogScale);
     choices->addStretch(1);
 
-    auto* side = new QWidget(this);
-    auto* sideLayout = new QVBoxLayout(side);
-    sideLayout->setContentsMargins(0, 0, 0, 0);
-    sideLayout->addWidget(new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), side));
-    sideLayout->addWidget(cboEvidence, 0, Qt::AlignLeft);
-    sideLayout->addWidget(tblEvidence);
-    sideLayout->addWidget(lblVerdict);
-    sideLayout->addWidget(pbChance);
-    sideLayout->addStretch(1);
-    // A small screen scrolls the evidence rather than squeeze it.
-    auto* sideScroll = new QScrollArea(this);
-    sideScroll->setWidget(side);
-    sideScroll->setWidgetResizable(true);
-    sideScroll->setFrameShape(QFrame::NoFrame);
-    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     auto* split = new QSplitter(this);
     split->addWidget(pbPrices);
-    split->addWidget(sideScroll);
+    split->addWidget(EvidencePanel());
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
     split->setSizes({740, 420});

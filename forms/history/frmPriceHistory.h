@@ -115,6 +115,7 @@ private:
     void CreateControls();
     void CreateEvidenceControls();
     void LayOutControls();
+    QWidget* EvidencePanel();
     void RunInBackground(const std::function<void()>& work);
     struct OpenFile;
     bool ReadFiles(const QStringList& paths, std::vector<OpenFile>& files);
