@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -38,6 +39,9 @@ public:
     // filter in the original form "Fibonacci Project File| *.fib"; initialName is a
     // full path proposed to the user. std::nullopt when the user cancels.
     virtual std::optional<QString> openFileName(const QString& filter, const QString& initialName) = 0;
+    // Several files chosen at once, in the order the dialog gives them; empty when the
+    // user cancels.
+    virtual QStringList openFileNames(const QString& filter, const QString& initialName) = 0;
     virtual std::optional<QString> saveFileName(const QString& filter, const QString& initialName) = 0;
 
     virtual QDate today() = 0;

@@ -92,6 +92,11 @@ std::optional<QString> QtPlatform::openFileName(const QString& filter, const QSt
     return name;
 }
 
+QStringList QtPlatform::openFileNames(const QString& filter, const QString& initialName) {
+    return QFileDialog::getOpenFileNames(DialogParent(), QString(), DialogStartName(initialName),
+                                         ToQtFileFilter(filter));
+}
+
 std::optional<QString> QtPlatform::saveFileName(const QString& filter, const QString& initialName) {
     // The name is taken as typed: no extension is added, and replacing a file
     // asks nothing (the program's own prompts decide what may be overwritten).

@@ -72,6 +72,9 @@ struct PriceHistoryRead {
     std::optional<PriceHistory> history;
     QString problem;
     PriceReadFailure failure = PriceReadFailure::None;
+    // Refused only because every slash date reads both ways: read again with a chosen
+    // DateOrder, the file may well be read.
+    bool ambiguousDates = false;
 };
 
 struct PriceReadOptions {

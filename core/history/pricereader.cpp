@@ -456,7 +456,8 @@ PriceHistoryRead PriceFileReader::finish()
         guessDecimalMark();
     if (m_problem.isEmpty())
         settlePending();
-    if (m_problem.isEmpty() && !m_pending.empty())
+    const bool ambiguous = m_problem.isEmpty() && !m_pending.empty();
+    if (ambiguous)
         refuse(m_firstDateLine, QStringLiteral("%1 and every other date read both as month/day and as day/month; "
                                                "choose the order with --date-format mm/dd/yyyy or dd/mm/yyyy.")
                                     .arg(m_firstDateText));
@@ -468,7 +469,7 @@ PriceHistoryRead PriceFileReader::finish()
                                                                   "prices (%1).").arg(m_notes.skippedRows)
                                                  : QStringLiteral("no prices follow the header row."));
     if (!m_problem.isEmpty())
-        return {std::nullopt, m_problem, PriceReadFailure::Refused};
+        return {std::nullopt, m_problem, PriceReadFailure::Refused, ambiguous};
 
     if (m_direction == Direction::NewestFirst)
         std::reverse(m_bars.begin(), m_bars.end());

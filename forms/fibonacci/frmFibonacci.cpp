@@ -445,12 +445,13 @@ bool FibonacciWindow::cmdSave_Click()
 
 // ---- Inputs handed over by another window -------------------------------------
 
-void FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
+bool FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
 {
-    if (!NewDocument()) return;
+    if (!NewDocument()) return false;
     SetPriceText(txtPrice1, GeneralNumber(price1));
     SetPriceText(txtPrice2, GeneralNumber(price2));
     dtpDate1->setValue(date1);
     dtpDate2->setValue(date2);
     cmdCalculate_Click();
+    return true;
 }

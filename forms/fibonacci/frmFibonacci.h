@@ -109,7 +109,8 @@ public slots:
     // window as it was), types the two prices and moves the two pickers as a trader
     // would, then presses Calculate: the document is marked changed and a rejection
     // shows its message.
-    void LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2);
+    // false when the trader kept the document (nothing was handed over).
+    bool LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2);
 
     // Opens the project file at path as Open does once its dialog has chosen it ("Save
     // Changes?" first); for a file named on the program's command line.

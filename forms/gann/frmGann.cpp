@@ -545,13 +545,14 @@ void GannWindow::cmdPrint_Click()
 
 // ---- Inputs handed over by another window -------------------------------------
 
-void GannWindow::LoadInputsAndCalculate(const QString& priceText, const QDate& date)
+bool GannWindow::LoadInputsAndCalculate(const QString& priceText, const QDate& date)
 {
     if (!NewDocument())
-        return;
+        return false;
     GannDocument doc = Document();
     doc.priceText = priceText;
     doc.date = date;
     ShowDocument(doc);
     cmdCalculate_Click();
+    return true;
 }

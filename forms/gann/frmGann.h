@@ -82,7 +82,8 @@ public slots:
     // Starts a new document as New does ("Save Changes?" first; Cancel leaves the
     // window as it was), puts the price text into the price box and the date into the
     // picker as a paste would, then presses Calculate.
-    void LoadInputsAndCalculate(const QString& priceText, const QDate& date);
+    // false when the trader kept the document (nothing was handed over).
+    bool LoadInputsAndCalculate(const QString& priceText, const QDate& date);
 
     // Opens the project file at path as Open does once its dialog has chosen it ("Save
     // Changes?" first); for a file named on the program's command line.

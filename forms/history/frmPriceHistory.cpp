@@ -16,14 +16,17 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTableWidget>
@@ -93,6 +96,13 @@ QString TableText(const QTableWidget& table)
 
 QString Degrees(int angle) { return QString::number(angle) + QChar(0x00B0); }
 
+// The swings turn where a candle chart shows the turns, at the wicks, when the trader
+// wants that and every bar has its High and Low; a file of closes has nothing else.
+SwingBasis BasisFor(SwingBasis chosen, const PriceHistory& history)
+{
+    return chosen == SwingBasis::HighLow && history.hasHighLow() ? SwingBasis::HighLow : SwingBasis::Close;
+}
+
 }  // namespace
 
 frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
@@ -122,11 +132,17 @@ frmPriceHistory::~frmPriceHistory()
 void frmPriceHistory::CreateControls()
 {
     cmdOpen = MakeButton("cmdOpen", QStringLiteral("&Open..."), this);
+    cboFile = Named(new QComboBox(this), "cboFile");
+    cboFile->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cboFile->hide();
     lblFile = Named(new QLabel(this), "lblFile");
     lblFile->setWordWrap(true);
     txtThreshold = Named(new QLineEdit(GeneralNumber(DefaultSwingThreshold), this), "txtThreshold");
     txtThreshold->setMaximumWidth(txtThreshold->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
     txtThreshold->setToolTip(ThresholdMessage());
+    cboSwings = Named(new QComboBox(this), "cboSwings");
+    cboSwings->addItem(QStringLiteral("High/Low"), int(SwingBasis::HighLow));
+    cboSwings->addItem(QStringLiteral("Closes"), int(SwingBasis::Close));
     txtRatios = Named(new QLineEdit(this), "txtRatios");
     txtRatios->setMinimumWidth(txtRatios->fontMetrics().horizontalAdvance(QStringLiteral("0.236, 0.382, 0.5, 0.618, 0.786, 1.272")));
     txtRatios->setToolTip(RatiosMessage());
@@ -140,8 +156,10 @@ void frmPriceHistory::CreateControls()
     LayOutControls();
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmPriceHistory::cmdOpen_Click);
+    connect(cboFile, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ShowFile);
     ApplyWhenTyped(txtThreshold, &frmPriceHistory::ApplyThreshold);
     ApplyWhenTyped(txtRatios, &frmPriceHistory::ApplyRatios);
+    connect(cboSwings, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ApplySwingBasis);
     connect(cboScale, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ProjectAndMeasureAgain);
     connect(chkLogScale, &QCheckBox::toggled, pbPrices, &PriceChart::setLogarithmic);
     connect(pbPrices, &PriceChart::swingClicked, this, &frmPriceHistory::SelectSwing);
@@ -199,14 +217,22 @@ QStringList EvidenceMeasures(const std::vector<EvidenceTable>& tables)
 void frmPriceHistory::CreateEvidenceControls()
 {
     // The kinds of projection side by side, one column each; the measures are the rows.
+    cboEvidence = Named(new QComboBox(this), "cboEvidence");
+    cboEvidence->hide();
+    connect(cboEvidence, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ShowChosenEvidence);
     tblEvidence = Named(new QTableWidget(this), "tblEvidence");
     const QStringList measures = EvidenceMeasures(EvidenceTables(Evidence{}));
     tblEvidence->setRowCount(measures.size());
     tblEvidence->setVerticalHeaderLabels(measures);
     tblEvidence->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblEvidence->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Exactly as large as its cells: a table that could scroll keeps room for a scroll
+    // bar it may not show, an empty strip under the last row. The evidence beside the
+    // chart scrolls as a whole instead.
     tblEvidence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    tblEvidence->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     tblEvidence->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tblEvidence->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Ctrl+C and the context menu copy the whole table, whatever cell is current.
     actCopyEvidence = Named(new QAction(QStringLiteral("&Copy"), tblEvidence), "actCopyEvidence");
     actCopyEvidence->setShortcut(QKeySequence::Copy);
@@ -227,6 +253,27 @@ void frmPriceHistory::CreateEvidenceControls()
     prgLoad->hide();
 }
 
+// The evidence beside the chart, top down: the table, its sentences and its plots.
+QWidget* frmPriceHistory::EvidencePanel()
+{
+    auto* side = new QWidget(this);
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 0);
+    sideLayout->addWidget(new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), side));
+    sideLayout->addWidget(cboEvidence, 0, Qt::AlignLeft);
+    sideLayout->addWidget(tblEvidence);
+    sideLayout->addWidget(lblVerdict);
+    sideLayout->addWidget(pbChance);
+    sideLayout->addStretch(1);
+    // A small screen scrolls the evidence rather than squeeze it.
+    auto* sideScroll = new QScrollArea(this);
+    sideScroll->setWidget(side);
+    sideScroll->setWidgetResizable(true);
+    sideScroll->setFrameShape(QFrame::NoFrame);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    return sideScroll;
+}
+
 // The file and the settings in a row on top; the chart beside the evidence, which
 // keeps its own width as the window grows; the projection's line and the progress bar
 // below.
@@ -234,6 +281,7 @@ void frmPriceHistory::LayOutControls()
 {
     auto* file = new QHBoxLayout();
     file->addWidget(cmdOpen);
+    file->addWidget(cboFile);
     file->addWidget(lblFile, 1);
     // The choices that shape the swings and their levels, with room for more.
     auto* choices = new QHBoxLayout();
@@ -246,6 +294,8 @@ void frmPriceHistory::LayOutControls()
     labelled(QStringLiteral("Swing &threshold:"), txtThreshold);
     choices->addWidget(new QLabel(QStringLiteral("%"), this));
     choices->addSpacing(12);
+    labelled(QStringLiteral("S&wings on:"), cboSwings);
+    choices->addSpacing(12);
     labelled(QStringLiteral("&Ratios:"), txtRatios);
     choices->addSpacing(12);
     labelled(QStringLiteral("Gann price &scale:"), cboScale);
@@ -253,23 +303,9 @@ void frmPriceHistory::LayOutControls()
     choices->addWidget(chkLogScale);
     choices->addStretch(1);
 
-    auto* side = new QWidget(this);
-    auto* sideLayout = new QVBoxLayout(side);
-    sideLayout->setContentsMargins(0, 0, 0, 0);
-    sideLayout->addWidget(new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), side));
-    sideLayout->addWidget(tblEvidence);
-    sideLayout->addWidget(lblVerdict);
-    sideLayout->addWidget(pbChance);
-    sideLayout->addStretch(1);
-    // A small screen scrolls the evidence rather than squeeze it.
-    auto* sideScroll = new QScrollArea(this);
-    sideScroll->setWidget(side);
-    sideScroll->setWidgetResizable(true);
-    sideScroll->setFrameShape(QFrame::NoFrame);
-    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* split = new QSplitter(this);
     split->addWidget(pbPrices);
-    split->addWidget(sideScroll);
+    split->addWidget(EvidencePanel());
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
     split->setSizes({740, 420});
@@ -280,12 +316,15 @@ void frmPriceHistory::LayOutControls()
     layout->addWidget(split, 1);
     layout->addWidget(lblProjection);
     layout->addWidget(prgLoad);
-    setTabOrder(cmdOpen, txtThreshold);
-    setTabOrder(txtThreshold, txtRatios);
+    setTabOrder(cmdOpen, cboFile);
+    setTabOrder(cboFile, txtThreshold);
+    setTabOrder(txtThreshold, cboSwings);
+    setTabOrder(cboSwings, txtRatios);
     setTabOrder(txtRatios, cboScale);
     setTabOrder(cboScale, chkLogScale);
     setTabOrder(chkLogScale, pbPrices);
-    setTabOrder(pbPrices, tblEvidence);
+    setTabOrder(pbPrices, cboEvidence);
+    setTabOrder(cboEvidence, tblEvidence);
 }
 
 void frmPriceHistory::closeEvent(QCloseEvent* event)
@@ -311,9 +350,9 @@ bool frmPriceHistory::eventFilter(QObject* watched, QEvent* event)
 
 void frmPriceHistory::cmdOpen_Click()
 {
-    const std::optional<QString> path = platform().openFileName(PriceHistoryFilter, QString());
-    if (path)
-        LoadFile(*path);
+    const QStringList paths = platform().openFileNames(PriceHistoryFilter, QString());
+    if (!paths.isEmpty())
+        LoadFiles(paths);
 }
 
 // Work on a long history runs on a worker thread while this one keeps painting; the
@@ -339,39 +378,140 @@ void frmPriceHistory::RunInBackground(const std::function<void()>& work)
     m_busy = false;
 }
 
-bool frmPriceHistory::LoadFile(const QString& path)
+namespace {
+
+// One file read whole and its swings found, on the worker thread. No history in the
+// result when it was refused.
+PriceHistoryRead ReadAndFindSwings(const QString& path, DateOrder order, const SwingRule& findSwings,
+                                   ChartBars& bars, std::vector<Swing>& swings)
 {
-    if (m_busy)
+    PriceReadOptions options;
+    options.dateOrder = order;
+    PriceHistoryRead read = LoadPriceHistoryFile(path, options);
+    if (!read.history)
+        return read;
+    // The table stays as long as the window shows it: no room kept for rows to come.
+    read.history->bars.shrink_to_fit();
+    bars = ChartBars(std::make_shared<const PriceHistory>(std::move(*read.history)));
+    read.history.reset();
+    swings = findSwings(*bars.history());
+    return read;
+}
+
+}  // namespace
+
+bool frmPriceHistory::LoadFiles(const QStringList& paths)
+{
+    if (m_busy || paths.isEmpty())
         return false;
-    const double threshold = m_threshold;
-    QString problem;
-    ChartBars bars;
-    std::vector<Swing> swings;
+    std::vector<OpenFile> files;
+    if (!ReadFiles(paths, files))
+        return false;
+    m_files = std::move(files);
+    m_shown = 0;
+    ShowFileChoices();
+    ShowSwingBasis();
+    ShowShownFile();
+    MeasureEvidenceLater();
+    return true;
+}
+
+// Every file, or none: the first one refused is reported and nothing is kept. A file
+// refused only because each of its dates reads both ways is read again in the order
+// the trader names.
+bool frmPriceHistory::ReadFiles(const QStringList& paths, std::vector<OpenFile>& files)
+{
+    const SwingRule findSwings = SwingRuleInForce();
+    files.assign(size_t(paths.size()), OpenFile{});
+    std::vector<PriceHistoryRead> reads(files.size());
     RunInBackground([&] {
-        PriceHistoryRead read = LoadPriceHistoryFile(path);
-        if (!read.history) {
-            problem = read.problem;
-            return;
-        }
-        // The table stays as long as the window shows it: no room kept for rows to come.
-        read.history->bars.shrink_to_fit();
-        bars = ChartBars(std::make_shared<const PriceHistory>(std::move(*read.history)));
-        swings = FindSwings(*bars.history(), threshold);
+        for (size_t k = 0; k < files.size(); ++k)
+            reads[k] = ReadAndFindSwings(paths[qsizetype(k)], DateOrder::Automatic, findSwings, files[k].bars,
+                                         files[k].swings);
     });
-    if (!bars.history()) {
-        ShowProblem(problem);
-        return false;
+    for (size_t k = 0; k < files.size(); ++k) {
+        if (reads[k].ambiguousDates) {
+            const std::optional<DateOrder> order = AskDateOrder(paths[qsizetype(k)]);
+            if (!order)
+                return false;
+            RunInBackground([&] {
+                reads[k] = ReadAndFindSwings(paths[qsizetype(k)], *order, findSwings, files[k].bars, files[k].swings);
+            });
+        }
+        if (!files[k].bars.history()) {
+            ShowProblem(reads[k].problem);
+            return false;
+        }
     }
-    m_history = bars.sharedHistory();
-    m_swings = std::move(swings);
+    return true;
+}
+
+// 3/4/2024 is 4 March in the United States and 3 April in most of Europe; a file in
+// which no day is above 12 cannot tell, and only the trader knows where it came from.
+std::optional<DateOrder> frmPriceHistory::AskDateOrder(const QString& path)
+{
+    const DialogOwner owner(this);
+    const QString text =
+        QStringLiteral("%1: every date in the file reads both as month/day and as day/month, so the order of "
+                       "its dates cannot be told from the file.\n\nAre the days written first (dd/mm/yyyy)? "
+                       "Yes reads the dates day first, No month first (mm/dd/yyyy), as in the United States; "
+                       "Cancel opens nothing.")
+            .arg(QFileInfo(path).fileName());
+    switch (platform().messageBox(text, ProgramTitle, MsgButtons::YesNoCancel, MsgIcon::None)) {
+    case MsgResult::Yes: return DateOrder::DayFirst;
+    case MsgResult::No: return DateOrder::MonthFirst;
+    default: return std::nullopt;
+    }
+}
+
+// With several files, one picks the file the chart shows and the other the evidence
+// the table shows; with one, neither is needed and neither shows.
+void frmPriceHistory::ShowFileChoices()
+{
+    const QSignalBlocker quietFile(cboFile), quietEvidence(cboEvidence);
+    cboFile->clear();
+    cboEvidence->clear();
+    for (const OpenFile& f : m_files)
+        cboFile->addItem(f.history().fileName);
+    cboEvidence->addItem(QStringLiteral("All %1 files pooled").arg(m_files.size()));
+    for (const OpenFile& f : m_files)
+        cboEvidence->addItem(f.history().fileName);
+    cboFile->setVisible(m_files.size() > 1);
+    cboEvidence->setVisible(m_files.size() > 1);
+}
+
+void frmPriceHistory::ShowFile(int index)
+{
+    if (m_busy || index < 0 || index >= fileCount() || index == m_shown)
+        return;
+    m_shown = index;
+    const QSignalBlocker quiet(cboFile);
+    cboFile->setCurrentIndex(index);
+    ShowSwingBasis();
+    ShowShownFile();
+}
+
+// The file picked for the chart, seen whole. No swing is chosen: a choice belonged to
+// another file's swings.
+void frmPriceHistory::ShowShownFile()
+{
     m_selection.clear();
     m_levelPrices.clear();
     m_levelDates.clear();
-    pbPrices->setBars(std::move(bars));
-    pbPrices->setSwings(m_swings);
+    pbPrices->setBars(m_files[size_t(m_shown)].bars);
+    pbPrices->setSwings(swings());
     ShowStatus();
-    MeasureEvidenceLater();
-    return true;
+}
+
+const PriceHistory* frmPriceHistory::history() const
+{
+    return m_files.empty() ? nullptr : m_files[size_t(m_shown)].bars.history();
+}
+
+const std::vector<Swing>& frmPriceHistory::swings() const
+{
+    static const std::vector<Swing> none;
+    return m_files.empty() ? none : m_files[size_t(m_shown)].swings;
 }
 
 void frmPriceHistory::ShowProblem(const QString& text)
@@ -428,19 +568,58 @@ std::optional<HistoryRatios> frmPriceHistory::ratiosInForce(QString* problem) co
     return HistoryRatios::fromFibRatios(CurrentRatios(), problem);
 }
 
+// The swings on another basis, on files that have both; the view stays.
+void frmPriceHistory::ApplySwingBasis()
+{
+    if (!cboSwings->isEnabled())
+        return;
+    m_basisChoice = SwingBasis(cboSwings->currentData().toInt());
+    FindSwingsAgain();
+}
+
+// The choice is the trader's and outlasts the files; a file without a High and a Low
+// shows closes, the only basis it has, and keeps the choice for the next one.
+void frmPriceHistory::ShowSwingBasis()
+{
+    const bool choosable = history() && history()->hasHighLow();
+    const QSignalBlocker quiet(cboSwings);
+    cboSwings->setEnabled(choosable);
+    cboSwings->setCurrentIndex(cboSwings->findData(int(choosable ? m_basisChoice : SwingBasis::Close)));
+    cboSwings->setToolTip(history() && !choosable ? QStringLiteral("The file has no High and Low on every row, so "
+                                                                   "the swings are found on closes.")
+                                                  : QString());
+}
+
+SwingBasis frmPriceHistory::swingBasis() const
+{
+    return history() ? BasisFor(m_basisChoice, *history()) : m_basisChoice;
+}
+
+// The one rule every history of the window is read with, the real ones and their
+// surrogates alike.
+SwingRule frmPriceHistory::SwingRuleInForce() const
+{
+    return [threshold = m_threshold, chosen = m_basisChoice](const PriceHistory& h) {
+        return FindSwings(h, threshold, BasisFor(chosen, h));
+    };
+}
+
 // New swings at the threshold in force, found on the worker thread; the chart keeps
 // its view. They end the selection, since the swings it named are gone.
 void frmPriceHistory::FindSwingsAgain()
 {
-    if (!m_history || m_busy)
+    if (m_files.empty() || m_busy)
         return;
-    const std::shared_ptr<const PriceHistory> history = m_history;
-    const double threshold = m_threshold;
-    std::vector<Swing> swings;
-    RunInBackground([&] { swings = FindSwings(*history, threshold); });
-    m_swings = std::move(swings);
+    const SwingRule findSwings = SwingRuleInForce();
+    std::vector<std::vector<Swing>> swings(m_files.size());
+    RunInBackground([&] {
+        for (size_t k = 0; k < m_files.size(); ++k)
+            swings[k] = findSwings(m_files[k].history());
+    });
+    for (size_t k = 0; k < m_files.size(); ++k)
+        m_files[k].swings = std::move(swings[k]);
     m_selection.clear();
-    pbPrices->setSwings(m_swings);
+    pbPrices->setSwings(this->swings());
     ProjectSelection(false);
     ShowStatus();
     MeasureEvidenceLater();
@@ -450,7 +629,7 @@ void frmPriceHistory::FindSwingsAgain()
 // evidence measured again.
 void frmPriceHistory::ProjectAndMeasureAgain()
 {
-    if (!m_history)
+    if (m_files.empty())
         return;
     ProjectSelection(false);
     ShowStatus();
@@ -472,26 +651,34 @@ void frmPriceHistory::MeasureEvidenceLater()
     m_evidenceDue = false;
     QString problem;
     const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
-    if (!m_history || !ratios) {
-        ShowEvidence(Evidence{}, m_history ? QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem)
-                                           : QString());
+    if (m_files.empty() || !ratios) {
+        ShowEvidence(PooledEvidence{}, m_files.empty() ? QString()
+                                                       : QStringLiteral("The Fibonacci ratios cannot be measured: %1.")
+                                                             .arg(problem));
         return;
     }
     EvidenceRequest request;
     request.ratios = *ratios;
     request.scale = ScaleChoice();
     request.today = platform().today();
-    request.swingRule = [threshold = m_threshold](const PriceHistory& h) { return FindSwings(h, threshold); };
+    // The surrogates keep the shape of the file's bars, so they turn on the same basis.
+    request.swingRule = SwingRuleInForce();
     // One core is left to the window, so the chart keeps moving while the draws run.
     request.settings.threads = std::max(1, QThread::idealThreadCount() - 1);
     m_evidenceCancel = std::make_shared<std::atomic<bool>>(false);
     request.cancel = m_evidenceCancel.get();
     lblVerdict->setText(QStringLiteral("Measuring how the projections fared..."));
     tblEvidence->setEnabled(false);
-    m_evidenceWorker = QThread::create([this, request, cancel = m_evidenceCancel, history = m_history]() mutable {
+    std::vector<std::shared_ptr<const PriceHistory>> histories;
+    for (const OpenFile& f : m_files)
+        histories.push_back(f.bars.sharedHistory());
+    m_evidenceWorker = QThread::create([this, request, cancel = m_evidenceCancel, histories]() mutable {
+        std::vector<const PriceHistory*> measured;
+        for (const auto& h : histories)
+            measured.push_back(h.get());
         for (const int draws : {0, DefaultDraws}) {
             request.settings.draws = draws;
-            const Evidence evidence = MeasureEvidence({history.get()}, request).pooled;
+            const PooledEvidence evidence = MeasureEvidence(measured, request);
             if (cancel->load())
                 return;
             QMetaObject::invokeMethod(this, [this, evidence] {
@@ -515,24 +702,38 @@ PriceScaleChoice frmPriceHistory::ScaleChoice() const
     return power.isValid() ? PriceScaleChoice{false, power.toInt()} : PriceScaleChoice{};
 }
 
-// A measurement, or why there is none. While the surrogates are still being drawn the
-// sentences say so; the real swings' rows are final already.
-void frmPriceHistory::ShowEvidence(const Evidence& evidence, const QString& problem)
+// A measurement, or why there is none.
+void frmPriceHistory::ShowEvidence(const PooledEvidence& evidence, const QString& problem)
 {
     m_evidence = evidence;
-    const bool drawing = m_evidenceWorker && evidence.settings.draws == 0 && !evidence.methods.empty();
-    tblEvidence->setEnabled(!evidence.methods.empty());
-    pbChance->setEvidence(evidence);
-    if (!problem.isEmpty() || evidence.methods.empty()) {
+    m_evidenceProblem = problem;
+    ShowChosenEvidence();
+}
+
+const Evidence& frmPriceHistory::evidence() const
+{
+    const int file = cboEvidence->currentIndex() - 1;
+    return file >= 0 && file < int(m_evidence.files.size()) ? m_evidence.files[size_t(file)] : m_evidence.pooled;
+}
+
+// The evidence picked, in the table, its sentences and its plots. While the surrogates
+// are still being drawn the sentences say so; the real swings' rows are final already.
+void frmPriceHistory::ShowChosenEvidence()
+{
+    const Evidence& shown = evidence();
+    const bool drawing = m_evidenceWorker && shown.settings.draws == 0 && !shown.methods.empty();
+    tblEvidence->setEnabled(!shown.methods.empty());
+    pbChance->setEvidence(shown);
+    if (!m_evidenceProblem.isEmpty() || shown.methods.empty()) {
         tblEvidence->setColumnCount(0);
-        lblVerdict->setText(problem);
+        lblVerdict->setText(m_evidenceProblem);
         return;
     }
     // Each method's price cells, then its time cells without the count again.
-    const std::vector<EvidenceTable> tables = EvidenceTables(m_evidence);
-    tblEvidence->setColumnCount(int(m_evidence.methods.size()));
+    const std::vector<EvidenceTable> tables = EvidenceTables(shown);
+    tblEvidence->setColumnCount(int(shown.methods.size()));
     QStringList names;
-    for (int c = 0; c < int(m_evidence.methods.size()); ++c) {
+    for (int c = 0; c < int(shown.methods.size()); ++c) {
         // "Gann" over "Square of Nine" keeps the columns narrow.
         QString name = tables[0].rows[c].name;
         if (const qsizetype blank = name.indexOf(QLatin1Char(' ')); blank >= 0)
@@ -548,7 +749,7 @@ void frmPriceHistory::ShowEvidence(const Evidence& evidence, const QString& prob
     tblEvidence->setHorizontalHeaderLabels(names);
     lblVerdict->setText(drawing ? QStringLiteral("Drawing %L1 surrogate histories to compare with chance...")
                                       .arg(DefaultDraws)
-                                : EvidenceVerdicts(m_evidence).join(QLatin1Char('\n')));
+                                : EvidenceVerdicts(shown).join(QLatin1Char('\n')));
 }
 
 void frmPriceHistory::CopyEvidence()
@@ -556,20 +757,29 @@ void frmPriceHistory::CopyEvidence()
     QGuiApplication::clipboard()->setText(TableText(*tblEvidence));
 }
 
-// What is shown, always: the history with its swings, and what the selection projected.
+// What is shown, always: the history with its swings and what the reader had to
+// decide or leave out to read it (a date order chosen, rows skipped, days made of
+// intraday bars), and what the selection projected.
 void frmPriceHistory::ShowStatus()
 {
-    if (!m_history) {
+    if (!history()) {
         lblFile->setText(OpenHint);
         lblProjection->setText(QString());
         return;
     }
-    const PriceHistory& h = *m_history;
-    lblFile->setText(QStringLiteral("%1: %2 from %3 to %4; %5 swings of at least %6%")
-                         .arg(h.fileName)
-                         .arg(h.bars.size() == 1 ? QStringLiteral("1 close") : QStringLiteral("%1 closes").arg(h.bars.size()))
-                         .arg(FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date))
-                         .arg(m_swings.size()).arg(GeneralNumber(m_threshold)));
+    const PriceHistory& h = *history();
+    const QString which = fileCount() > 1 ? QStringLiteral(" (file %1 of %2)").arg(m_shown + 1).arg(fileCount())
+                                          : QString();
+    const QStringList notes = PriceReadNoteLines(h);
+    // One pass over the pattern: a file name may hold a "%".
+    lblFile->setText(QStringLiteral("%1%2: %3 from %4 to %5; %6 swings of at least %7% %8.%9")
+                         .arg(h.fileName, which,
+                              h.bars.size() == 1 ? QStringLiteral("1 close") : QStringLiteral("%1 closes").arg(h.bars.size()),
+                              FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date),
+                              QString::number(swings().size()), GeneralNumber(m_threshold),
+                              swingBasis() == SwingBasis::HighLow ? QStringLiteral("on highs and lows")
+                                                                  : QStringLiteral("on closes"),
+                              notes.isEmpty() ? QString() : QLatin1Char(' ') + notes.join(QLatin1Char(' '))));
     lblProjection->setText(m_selection.empty() ? ClickHint : m_projection);
 }
 
@@ -591,36 +801,56 @@ std::vector<QDate> frmPriceHistory::projectedDates() const
 
 void frmPriceHistory::SelectSwing(int index)
 {
-    if (index < 0 || index >= int(m_swings.size()))
+    if (index < 0 || index >= int(swings().size()))
         return;
+    const std::vector<int> before = m_selection;
     // A fourth click starts a new choice; clicking a chosen swing again keeps it alone.
     if (m_selection.size() == 3 || std::find(m_selection.begin(), m_selection.end(), index) != m_selection.end())
         m_selection.clear();
     m_selection.push_back(index);
     std::sort(m_selection.begin(), m_selection.end());
-    ProjectSelection(true);
+    if (!ProjectSelection(true)) {
+        // The analysis window kept the trader's document, so the click did not happen:
+        // the chart and the lines below it still show the choice before it.
+        m_selection = before;
+        ProjectSelection(false);
+    }
     ShowStatus();
 }
 
 // The projection of the chosen swings, drawn: the Square of Nine from one, Fibonacci
 // from two, the 3-point extension from three. `announce` hands the first two to the
-// analysis windows too, as a click does.
-void frmPriceHistory::ProjectSelection(bool announce)
+// analysis windows too, as a click does; false when the window declined them, and
+// then nothing is drawn.
+bool frmPriceHistory::ProjectSelection(bool announce)
 {
     m_levelPrices.clear();
     m_levelDates.clear();
-    const auto chosen = [this](size_t k) -> const Swing& { return m_swings[size_t(m_selection[k])]; };
+    const auto chosen = [this](size_t k) -> const Swing& { return swings()[size_t(m_selection[k])]; };
+    bool taken = true;
     if (m_selection.size() == 1)
-        ProjectGannFrom(chosen(0), announce);
+        taken = ProjectGannFrom(chosen(0), announce);
     else if (m_selection.size() == 2)
-        ProjectFibonacciFrom(chosen(0), chosen(1), announce);
+        taken = ProjectFibonacciFrom(chosen(0), chosen(1), announce);
     else if (m_selection.size() == 3)
         ProjectExtensionFrom(chosen(0), chosen(1), chosen(2));
+    if (!taken)
+        return false;
     pbPrices->setSelection(m_selection);
     pbPrices->setLevels(m_levelPrices, m_levelDates);
+    return true;
 }
 
-void frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
+// Emits a hand-over and returns whether it was taken. Nobody listening cannot decline.
+template <typename Signal, typename... Args>
+bool frmPriceHistory::HandOver(Signal signal, Args&&... args)
+{
+    if (!isSignalConnected(QMetaMethod::fromSignal(signal)))
+        return true;
+    return (this->*signal)(std::forward<Args>(args)...);
+}
+
+bool frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
 {
     const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.price);
     auto state = std::make_unique<GannState>();
@@ -628,7 +858,7 @@ void frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
     GannProjection g;
     if (const std::optional<QString> m = ProjectGann(swing, scale, platform().today(), Layout::Large, *state, g)) {
         m_projection = *m;
-        return;
+        return true;
     }
     // Named by angle: the square's levels lie close together, and the name tells which is which.
     for (int k = 1; k <= state->AngleCount; ++k) {
@@ -642,10 +872,11 @@ void frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
             m_levelDates.push_back({0, state->AngleDate[size_t(k)], Degrees(45 * k)});
     }
     const QString onSquare = PriceBoxText(g.squarePrice);
+    if (announce && !HandOver(&frmPriceHistory::GannRequested, onSquare, swing.date))
+        return false;
     m_projection = QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
                        .arg(FormatShortDate(swing.date), GeneralNumber(swing.price), onSquare, scale.text());
-    if (announce)
-        emit GannRequested(onSquare, swing.date);
+    return true;
 }
 
 // Levels named by their ratios, one price and one date each.
@@ -659,7 +890,7 @@ void frmPriceHistory::AddRatioLevels(const HistoryRatios& ratios, const Projecte
 
 // The chart draws the history's ratios, however many; the Fibonacci window receives
 // the two swings and works with its own three.
-void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce)
+bool frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce)
 {
     QString problem;
     const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
@@ -668,14 +899,15 @@ void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newe
         problem = FibonacciLevels(older, newer, *ratios, levels).value_or(QString());
     if (!problem.isEmpty()) {
         m_projection = problem;
-        return;
+        return true;
     }
+    if (announce && !HandOver(&frmPriceHistory::FibonacciRequested, older.price, older.date, newer.price, newer.date))
+        return false;
     AddRatioLevels(*ratios, levels);
     m_projection = QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
                        .arg(FormatShortDate(older.date), GeneralNumber(older.price),
                             FormatShortDate(newer.date), GeneralNumber(newer.price));
-    if (announce)
-        emit FibonacciRequested(older.price, older.date, newer.price, newer.date);
+    return true;
 }
 
 void frmPriceHistory::ProjectExtensionFrom(const Swing& a, const Swing& b, const Swing& c)

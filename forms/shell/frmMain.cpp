@@ -61,7 +61,8 @@ GannWindow* ShowGann()
     return ShowSingle<frmGann>(g_frmGann);
 }
 
-// The price history hands its swings to the analysis windows; they calculate at once.
+// The price history hands its swings to the analysis windows; they calculate at once,
+// or answer that the trader kept the document they had.
 void ShowPriceHistory()
 {
     const bool fresh = !g_frmPriceHistory;
@@ -70,10 +71,10 @@ void ShowPriceHistory()
         return;
     QObject::connect(history, &frmPriceHistory::FibonacciRequested,
                      [](double price1, const QDate& date1, double price2, const QDate& date2) {
-                         ShowFibonacci()->LoadInputsAndCalculate(price1, date1, price2, date2);
+                         return ShowFibonacci()->LoadInputsAndCalculate(price1, date1, price2, date2);
                      });
     QObject::connect(history, &frmPriceHistory::GannRequested, [](const QString& price, const QDate& date) {
-        ShowGann()->LoadInputsAndCalculate(price, date);
+        return ShowGann()->LoadInputsAndCalculate(price, date);
     });
 }
 

@@ -22,7 +22,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetricsF>
+#include <QHeaderView>
 #include <QRegularExpression>
 #include <QWheelEvent>
 #include <QComboBox>
@@ -122,8 +125,10 @@ private slots:
         connect(m_window, &frmPriceHistory::GannRequested, m_gann, &GannWindow::LoadInputsAndCalculate);
     }
     void cleanup() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            delete w;
+        // A combo box's popup is a window of its own that goes with its combo box.
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        for (const QPointer<QWidget>& w : QList<QPointer<QWidget>>(windows.begin(), windows.end()))
+            delete w.data();
         UiTest::cleanup();
     }
 
@@ -143,7 +148,7 @@ private slots:
         QFETCH(bool, candles);
         if (file.isEmpty())
             file = WriteIndexWithCandles(programDir());
-        fake().openAnswers.enqueue(file);
+        fake().openManyAnswers.enqueue({file});
         UI_CLICK(m_window, "cmdOpen");
         QVERIFY(m_window->history());
         QCOMPARE(m_window->history()->hasCandles(), candles);
@@ -218,6 +223,150 @@ private slots:
         QCOMPARE(m_window->history()->bars.size(), size_t(900));
         QCOMPARE(m_window->swings().size(), before.size());
         QCOMPARE(m_window->lblFile->text(), shown);
+    }
+
+    // Several files opened at once: the chart shows the one picked, the status line
+    // names it, and the evidence is the core's, per file and pooled. A set with one
+    // refused file opens none of them.
+    void severalFilesPooled() {
+        const QString djia = QStringLiteral(TESSARAY_DJIA_CSV), index = WriteIndexWithCandles(programDir());
+        fake().openManyAnswers.enqueue({djia, index});
+        UI_CLICK(m_window, "cmdOpen");
+        QCOMPARE(m_window->fileCount(), 2);
+        QVERIFY(!m_window->cboFile->isHidden() && !m_window->cboEvidence->isHidden());
+        QVERIFY(m_window->lblFile->text().startsWith("djia-daily-1980-1989.csv (file 1 of 2): 2528 closes"));
+        const PriceHistory* first = m_window->history();
+        m_window->SelectSwing(3);
+        m_window->cboFile->setCurrentIndex(1);
+        QCOMPARE(m_window->history()->fileName, "index.csv");
+        QVERIFY(m_window->lblFile->text().startsWith("index.csv (file 2 of 2): 900 closes"));
+        QVERIFY(m_window->projectedPrices().empty() && m_window->lblProjection->text().startsWith("Click a swing"));
+        QCOMPARE(m_window->pbPrices->lastDay() < Day(QDate(2018, 9, 1)), true);
+
+        WaitForEvidence();
+        EvidenceRequest request;
+        request.ratios = *HistoryRatios::fromFibRatios(Ratios);
+        request.today = fake().today();
+        request.settings.draws = 0;
+        request.swingRule = [](const PriceHistory& h) { return FindSwings(h, DefaultSwingThreshold); };
+        const PooledEvidence expected = MeasureEvidence({first, m_window->history()}, request);
+        const auto fibonacci = [](const Evidence& e) { return e.method(ProjectionMethod::Fibonacci).price; };
+        QCOMPARE(m_window->cboEvidence->currentText(), "All 2 files pooled");
+        for (int shown : {0, 1, 2}) {
+            m_window->cboEvidence->setCurrentIndex(shown);
+            const Evidence& e = shown == 0 ? expected.pooled : expected.files[size_t(shown - 1)];
+            QCOMPARE(fibonacci(m_window->evidence()).median, fibonacci(e).median);
+            QCOMPARE(m_window->tblEvidence->item(0, 0)->text(), QString::number(e.method(ProjectionMethod::Fibonacci).count));
+            QCOMPARE(int(fibonacci(m_window->evidence()).nullMedians.size()), DefaultDraws);
+        }
+
+        QVERIFY(WriteBytes(programDir() + "/bad.csv", "Date,Close\n1987-10-19,-1\n"));
+        QVERIFY(!m_window->LoadFiles({djia, programDir() + "/bad.csv"}));
+        QCOMPARE(m_window->fileCount(), 2);
+        QVERIFY(m_window->LoadFile(djia));
+        QVERIFY(m_window->cboFile->isHidden() && m_window->cboEvidence->isHidden());
+        QVERIFY(m_window->lblFile->text().startsWith("djia-daily-1980-1989.csv: "));
+    }
+
+    // A file whose dates all read day first and month first: the window asks which,
+    // and reads the file that way or opens nothing. Read month first, these day-first
+    // dates run out of order and the file is refused.
+    void ambiguousDatesAsked_data() {
+        QTest::addColumn<MsgResult>("answer");
+        QTest::addColumn<QString>("then");   // the message after the question, or the status line's end
+        QTest::newRow("day first") << MsgResult::Yes << "Dates were read as dd/mm/yyyy, as chosen.";
+        QTest::newRow("month first") << MsgResult::No << "but the rows run oldest first; the rows must be in date order.";
+        QTest::newRow("cancelled") << MsgResult::Cancel << "";
+    }
+    void ambiguousDatesAsked() {
+        QFETCH(MsgResult, answer);
+        QFETCH(QString, then);
+        QByteArray text = "Date,Close\r\n";
+        const std::shared_ptr<const PriceHistory> waves = Waves(QDate(2001, 1, 1), 400);
+        for (const PriceBar& b : waves->bars)
+            if (b.date.day() <= 12)
+                text += b.date.toString("dd/MM/yyyy").toLatin1() + ',' + QByteArray::number(b.close, 'f', 2) + "\r\n";
+        QVERIFY(WriteBytes(programDir() + "/europe.csv", text));
+        fake().answers << answer;
+        fake().openManyAnswers.enqueue({programDir() + "/europe.csv"});
+        UI_CLICK(m_window, "cmdOpen");
+        QCOMPARE(fake().messages[0].buttons, MsgButtons::YesNoCancel);
+        QVERIFY(fake().messages[0].text.startsWith("europe.csv: every date in the file reads both as month/day and "
+                                                   "as day/month"));
+        QCOMPARE(fake().messages[0].owner, m_window.data());
+        QCOMPARE(m_window->history() != nullptr, answer == MsgResult::Yes);
+        if (answer == MsgResult::Yes) {
+            QCOMPARE(m_window->history()->bars.front().date, QDate(2001, 1, 1));
+            QVERIFY2(m_window->lblFile->text().endsWith(then), qPrintable(m_window->lblFile->text()));
+        }
+        QCOMPARE(fake().messages.size(), answer == MsgResult::No ? 2 : 1);
+        QVERIFY(answer != MsgResult::No || fake().lastMessage().endsWith(then));
+    }
+
+    // Swings on the wicks where the file has a High and a Low, on closes otherwise.
+    // Closes chosen: the tool's swings with --swings close, measured again, the view
+    // kept; a file of closes cannot choose, and the choice outlasts it.
+    void swingBasisChosen() {
+        const QString msft = QFileInfo(QStringLiteral(TESSARAY_DJIA_CSV)).dir().filePath("msft-daily-ohlcv-2000-2001.csv");
+        QVERIFY(m_window->LoadFile(msft));
+        QComboBox* basis = m_window->cboSwings;
+        QVERIFY(basis->isEnabled());
+        QCOMPARE(basis->currentText(), "High/Low");
+        QVERIFY2(m_window->lblFile->text().endsWith("of at least 5% on highs and lows."), qPrintable(m_window->lblFile->text()));
+        const std::vector<Swing> onWicks = m_window->swings();
+        m_window->pbPrices->setView(Day(QDate(2001, 1, 1)), Day(QDate(2001, 3, 1)));
+        basis->setCurrentIndex(basis->findText("Closes"));
+        QCOMPARE(m_window->swingBasis(), SwingBasis::Close);
+        QCOMPARE(m_window->pbPrices->firstDay(), Day(QDate(2001, 1, 1)));
+        const CliResult r = RunCliProgram({"history", "--data", msft, "--swings", "close", "--draws", "0", "--ratios",
+                                           "0.236,0.5,0.786", "--today", "6/1/2024", "--format", "json"});
+        const QJsonObject cli = QJsonDocument::fromJson(r.out).object();
+        const QJsonArray pivots = cli["pivots"].toArray();
+        QCOMPARE(int(m_window->swings().size()), pivots.size());
+        QVERIFY(m_window->swings().size() != onWicks.size());
+        for (int i = 0; i < pivots.size(); ++i)
+            QCOMPARE(FormatMmDdYyyy(m_window->swings()[size_t(i)].date), pivots[i]["date"].toString());
+        WaitForEvidence();
+        QCOMPARE(m_window->tblEvidence->item(0, 0)->text(), QString::number(cli["evidence"]["methods"][0]["count"].toInt()));
+
+        QVERIFY(m_window->LoadFile(QStringLiteral(TESSARAY_DJIA_CSV)));
+        QVERIFY(!basis->isEnabled());
+        QVERIFY(m_window->lblFile->text().endsWith("on closes."));
+        QVERIFY(m_window->LoadFile(msft));
+        QCOMPARE(basis->currentText(), "Closes");
+        QCOMPARE(m_window->swings().size(), size_t(pivots.size()));
+    }
+
+    // A swing the analysis window declines (Cancel at its "Save Changes?") is no click
+    // at all here: the earlier choice stays drawn and described. Discarding the
+    // changes there hands the swings over as before.
+    void declinedHandOverChangesNothing_data() {
+        QTest::addColumn<QList<int>>("before");   // swings chosen first, handed to fresh windows
+        QTest::addColumn<int>("click");
+        QTest::addColumn<bool>("gann");           // the window asked: Gann, else Fibonacci
+        QTest::addColumn<bool>("discard");        // No at "Save Changes?", else Cancel
+        QTest::newRow("Fibonacci declined") << QList<int>{3} << 4 << false << false;
+        QTest::newRow("Gann declined") << QList<int>{3, 4} << 3 << true << false;
+        QTest::newRow("Fibonacci, changes discarded") << QList<int>{3} << 4 << false << true;
+    }
+    void declinedHandOverChangesNothing() {
+        QFETCH(QList<int>, before);
+        QFETCH(int, click);
+        QFETCH(bool, gann);
+        QFETCH(bool, discard);
+        QVERIFY(m_window->LoadFile(QStringLiteral(TESSARAY_DJIA_CSV)));
+        for (const int swing : before)
+            m_window->SelectSwing(swing);
+        QWidget* asked = gann ? static_cast<QWidget*>(m_gann) : m_fib;
+        ui::find<QLineEdit>(asked, "txtProject")->setText("Kept");
+        fake().answers << (discard ? MsgResult::No : MsgResult::Cancel);
+        const std::vector<double> prices = m_window->projectedPrices();
+        const QString described = m_window->lblProjection->text();
+        m_window->SelectSwing(click);
+        QCOMPARE(fake().messageTexts(), QStringList{"Save Changes?"});
+        QCOMPARE(ui::find<QLineEdit>(asked, "txtProject")->text(), discard ? "Project Name" : "Kept");
+        QCOMPARE(m_window->projectedPrices() == prices, !discard);
+        QCOMPARE(m_window->lblProjection->text() == described, !discard);
     }
 
     // Each column is its bars summed up as one longer bar, whatever the zoom, also
@@ -410,12 +559,18 @@ private slots:
         QVERIFY2(message.isEmpty() || fake().lastMessage().startsWith(message), qPrintable(fake().lastMessage()));
     }
 
-    // Ctrl+C copies the whole table with its headings, whatever cell is current, and new
-    // ratios are measured at once.
+    // The table is as tall as its rows, with no empty strip under them. Ctrl+C copies
+    // the whole table with its headings, whatever cell is current, and new ratios are
+    // measured at once.
     void evidenceCopiedAndRemeasured() {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
         QVERIFY(m_window->LoadFile(QStringLiteral(TESSARAY_DJIA_CSV)));
         WaitForEvidence();
         QTableWidget* table = m_window->tblEvidence;
+        QTRY_COMPARE(table->size(), QSize(table->verticalHeader()->width() + table->horizontalHeader()->length(),
+                                          table->horizontalHeader()->height() + table->verticalHeader()->length())
+                                        + 2 * QSize(table->frameWidth(), table->frameWidth()));
         QVERIFY(table->actions().contains(m_window->actCopyEvidence));
         QCOMPARE(table->contextMenuPolicy(), Qt::ActionsContextMenu);
         table->setCurrentCell(1, 1);
