@@ -95,7 +95,8 @@ QString Degrees(int angle) { return QString::number(angle) + QChar(0x00B0); }
 
 }  // namespace
 
-frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
+frmPriceHistory::frmPriceHistory(const ProgramRatios& ratios, QWidget* parent)
+    : QWidget(parent), m_programRatios(ratios)
 {
     setObjectName(QStringLiteral("frmPriceHistory"));
     setWindowTitle(QStringLiteral("Price History"));
@@ -145,7 +146,7 @@ void frmPriceHistory::CreateControls()
     connect(cboScale, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ProjectAndMeasureAgain);
     connect(chkLogScale, &QCheckBox::toggled, pbPrices, &PriceChart::setLogarithmic);
     connect(pbPrices, &PriceChart::swingClicked, this, &frmPriceHistory::SelectSwing);
-    WhenRatiosChange(this, [this] {
+    connect(&m_programRatios, &ProgramRatios::changed, this, [this] {
         ShowRatiosInForce();
         ProjectAndMeasureAgain();
     });
@@ -417,7 +418,7 @@ void frmPriceHistory::ApplyRatios(bool refuseAloud)
 // An empty ratio box shows the program's ratios, which it stands for, in grey.
 void frmPriceHistory::ShowRatiosInForce()
 {
-    const std::optional<HistoryRatios> program = HistoryRatios::fromFibRatios(CurrentRatios());
+    const std::optional<HistoryRatios> program = HistoryRatios::fromFibRatios(m_programRatios.ratios());
     txtRatios->setPlaceholderText(program ? program->text().replace(QStringLiteral(" /"), QStringLiteral(",")) : QString());
 }
 
@@ -425,7 +426,7 @@ std::optional<HistoryRatios> frmPriceHistory::ratiosInForce(QString* problem) co
 {
     if (m_typedRatios)
         return m_typedRatios;
-    return HistoryRatios::fromFibRatios(CurrentRatios(), problem);
+    return HistoryRatios::fromFibRatios(m_programRatios.ratios(), problem);
 }
 
 // New swings at the threshold in force, found on the worker thread; the chart keeps
@@ -631,15 +632,15 @@ void frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
         return;
     }
     // Named by angle: the square's levels lie close together, and the name tells which is which.
-    for (int k = 1; k <= state->AngleCount; ++k) {
-        if (state->PotentialHigh[size_t(k)] != 0)
-            m_levelPrices.push_back({scale.fromSquare(state->PotentialHigh[size_t(k)]), {},
+    for (int k = 1; k <= state->results.AngleCount; ++k) {
+        if (state->results.PotentialHigh[size_t(k)] != 0)
+            m_levelPrices.push_back({scale.fromSquare(state->results.PotentialHigh[size_t(k)]), {},
                                      Degrees(45 * k) + QStringLiteral(" high")});
-        if (state->PotentialLow[size_t(k)] != 0)
-            m_levelPrices.push_back({scale.fromSquare(state->PotentialLow[size_t(k)]), {},
+        if (state->results.PotentialLow[size_t(k)] != 0)
+            m_levelPrices.push_back({scale.fromSquare(state->results.PotentialLow[size_t(k)]), {},
                                      Degrees(45 * k) + QStringLiteral(" low")});
-        if (state->DateEntered)
-            m_levelDates.push_back({0, state->AngleDate[size_t(k)], Degrees(45 * k)});
+        if (state->inputs.DateEntered)
+            m_levelDates.push_back({0, state->results.AngleDate[size_t(k)], Degrees(45 * k)});
     }
     const QString onSquare = PriceBoxText(g.squarePrice);
     m_projection = QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
