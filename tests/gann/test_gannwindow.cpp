@@ -123,17 +123,22 @@ private slots:
         QTRY_VERIFY(!m_window);
     }
 
-    void saveThenOpenRoundTrip() {
-        const QString path = Path("Test.gann");
+    // A cancelled Open does nothing at all; a file that is not there is reported and
+    // leaves the document as it was.
+    void openCancelledOrMissing() {
         GannWindow* w = Make(Layout::Compact);
         fake().openAnswers << std::nullopt << Path("missing.gann");
-        UI_CLICK(w, "cmdOpen");   // cancelled: nothing at all
+        UI_CLICK(w, "cmdOpen");
         QVERIFY(fake().messages.isEmpty());
         UI_CLICK(w, "cmdOpen");
         QCOMPARE(fake().messageTexts(), QStringList{"Action failed:\nCan't open project file"});
         QVERIFY(fake().messages[0].caption == "Action failed" && fake().messages[0].icon == MsgIcon::Critical);
         QCOMPARE(ui::documentState(w), QString("New Unchanged"));
+    }
 
+    void saveThenOpenRoundTrip() {
+        const QString path = Path("Test.gann");
+        GannWindow* w = Make(Layout::Compact);
         w->txtProject->setText("  Test ");
         w->txtPrice->setText("100");
         w->dtpInputDate->setValue(QDate(2024, 1, 15));
