@@ -1,9 +1,9 @@
 #include "platform/documentwindow.h"
 
+#include "modules/modFunctions.h"
 #include "platform/picturebox.h"
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
-#include "modules/modFunctions.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>

@@ -176,7 +176,8 @@ private:
         }
         QStringList values;
         for (int k = 1; k <= 8; ++k)
-            values << (hasDate && found.error.isEmpty() ? FormatMmDdYyyy(m_state->results.AngleDate[k]) : QString());
+            values << (hasDate && found.error.isEmpty() ? FormatMmDdYyyy(m_state->results.AngleDate[k])
+                                                         : QString());
         found.cells = JoinCells(values);
         m_memory->rememberDate(date, found);
         return found;

@@ -7,10 +7,10 @@ class QLabel;
 class QPushButton;
 
 // The main menu. It loads the program's Fibonacci ratios, then opens the two
-// analyses and hands the ratios to the windows that use them. Each analysis window is a single program-wide instance; the layout
-// (compact or large) is chosen from the screen size every time a button is pressed,
-// so a trader who changes the screen resolution gets the other layout as a second,
-// separate window.
+// analyses and hands the ratios to the windows that use them. Each analysis window
+// is a single program-wide instance; the layout (compact or large) is chosen from
+// the screen size every time a button is pressed, so a trader who changes the screen
+// resolution gets the other layout as a second, separate window.
 class frmMain : public QWidget {
     Q_OBJECT
 public:

@@ -187,7 +187,8 @@ private slots:
         PictureBox* box = w->findChild<PictureBox*>(gann ? "pbGann" : "pbFibonacci");
         const QImage chart = box->surface().image().convertToFormat(QImage::Format_RGB32);
         const int width = box->widthTwips();
-        const int textLeft = Pixels(gann ? width + 200 : static_cast<FibonacciWindow*>(w.get())->shownChart().axes.TimeAxisRight + 200);
+        const int axisRight = gann ? 0 : static_cast<FibonacciWindow*>(w.get())->shownChart().axes.TimeAxisRight;
+        const int textLeft = Pixels(gann ? width + 200 : axisRight + 200);
         const QString bmp = InDir(gann ? "gannchart.bmp" : "fibchart.bmp");
 
         Destination(clicks);

@@ -37,8 +37,8 @@ private:
 
 // Base of window test classes: from construction on a scripted FakePlatform is
 // installed and the watchdog runs. Each test gets a fresh fake with an empty temporary
-// program folder and the classic ratios for the windows it makes, and fails when a scripted dialog found no answer or an expected
-// dialog never came. A class with init()/cleanup() slots of its own calls these first.
+// program folder and the classic ratios for the windows it makes, and fails when a
+// scripted dialog found no answer or an expected dialog never came. A class with init()/cleanup() slots of its own calls these first.
 class UiTest : public QObject {
     Q_OBJECT
 public:

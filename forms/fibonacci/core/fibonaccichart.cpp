@@ -131,7 +131,8 @@ FibChartLine SwingLine(const FibChartAxes& a, const FibonacciState& state)
 void PaintLine(PictureSurface& pb, const FibChartLine& l) { pb.line(l.x1, l.y1, l.x2, l.y2); }
 
 // Each tick with its label, then the level lines in blue.
-void PaintScale(PictureSurface& pb, const std::vector<FibChartTick>& ticks, const std::vector<FibChartLine>& levels)
+void PaintScale(PictureSurface& pb, const std::vector<FibChartTick>& ticks,
+                const std::vector<FibChartLine>& levels)
 {
     for (const FibChartTick& tick : ticks) {
         PaintLine(pb, tick.line);

@@ -191,7 +191,8 @@ GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, d
     w.center = QPoint(state.frame.ChartHalf, state.frame.ChartHalf);
     w.radius = state.frame.ChartRadius;
     for (int i = 0; i < 8; ++i)
-        w.spokes[i] = Spoke(double(i) * GannPi / 4 + rotation, state.frame.ChartHalf, state.frame.ChartRadius, square);
+        w.spokes[i] = Spoke(double(i) * GannPi / 4 + rotation, state.frame.ChartHalf, state.frame.ChartRadius,
+                            square);
     for (int i = 0; i < 4; ++i) {
         const QPoint a = w.spokes[i].end, b = w.spokes[i + 4].end;
         w.diameters.push_back({a.x(), a.y(), b.x(), b.y()});
@@ -380,7 +381,8 @@ namespace {
 GannChartGeometry WithSquare(const GannState& state, GannChartKind kind, int cells)
 {
     GannChartGeometry chart;
-    static_cast<GannSquareGeometry&>(chart) = SquareGeometry(state.frame.ChartHalf, state.frame.ChartRadius, cells);
+    static_cast<GannSquareGeometry&>(chart) =
+        SquareGeometry(state.frame.ChartHalf, state.frame.ChartRadius, cells);
     chart.kind = kind;
     chart.ChartHalf = state.frame.ChartHalf;
     chart.ChartRadius = state.frame.ChartRadius;
