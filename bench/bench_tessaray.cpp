@@ -38,9 +38,9 @@ void BM_FibonacciCalculate(benchmark::State& st)
     const FibonacciInputs in = FibInputs();
     for (auto _ : st) {
         FibonacciState state;
-        ValidateInputs(in, Today, state);
+        ValidateInputs(in, Today, state.document);
         Calculate(state, DefaultRatios);
-        benchmark::DoNotOptimize(state.PotentialPrice);
+        benchmark::DoNotOptimize(state.results.PotentialPrice);
     }
 }
 BENCHMARK(BM_FibonacciCalculate)->Unit(benchmark::kMicrosecond);
@@ -52,7 +52,7 @@ void BM_FibonacciCalculateAndDraw(benchmark::State& st)
     surface.setSizeTwips(2 * ChartHalf(), 2 * ChartHalf());
     for (auto _ : st) {
         FibonacciState state;
-        ValidateInputs(in, Today, state);
+        ValidateInputs(in, Today, state.document);
         Calculate(state, DefaultRatios);
         surface.setPictureNone();
         surface.cls();
@@ -70,7 +70,7 @@ void BM_GannCalculate(benchmark::State& st)
     GannState state = InitialGannState(Layout::Large, Today, ChartHalf());
     for (auto _ : st) {
         CalculateGann(state, price, QDate(2024, 3, 25), Today, Layout::Large);
-        benchmark::DoNotOptimize(state.PotentialHigh);
+        benchmark::DoNotOptimize(state.results.PotentialHigh);
     }
 }
 BENCHMARK(BM_GannCalculate)->Arg(100)->Arg(1000)->Arg(9999)->Unit(benchmark::kMicrosecond);
@@ -89,7 +89,7 @@ void BM_GannCalculateAndDraw(benchmark::State& st)
         benchmark::DoNotOptimize(surface.picture().constBits());
     }
     st.SetLabel(QStringLiteral("%1x%1 cells, %2x%3 px")
-                    .arg(state.GridSize)
+                    .arg(state.spiral.GridSize)
                     .arg(surface.widthPixels())
                     .arg(surface.heightPixels())
                     .toStdString());

@@ -11,7 +11,7 @@
 
 QString GannChartKindText(const GannRun& run)
 {
-    return GannChartKindName(GannChartKindFor(*run.state, run.layout));
+    return GannChartKindName(GannChartKindFor(run.state->spiral, run.layout));
 }
 
 QByteArray GannBandCellsJson(const GannRun& run)

@@ -42,128 +42,158 @@ qint32 FibonacciChartHalf(double windowHeightTwips)
     return qint32(RoundHalfEven(RoundHalfEven(windowHeightTwips) / 2.0 - ChartBoxMargin));
 }
 
-FibChartGeometry ChartGeometry(double boxWidthTwips, double boxHeightTwips)
+FibChartAxes ChartAxes(double boxWidthTwips, double boxHeightTwips)
 {
-    FibChartGeometry g;
-    g.TimeAxisLeft = 1250;
-    g.TimeAxisRight = NearestTwip(boxWidthTwips - 1000);
-    g.TimeAxisY = NearestTwip(boxHeightTwips - 1000);
-    g.PriceAxisX = 1250;
-    g.PriceAxisBottom = NearestTwip(boxHeightTwips - 1000);
-    g.PriceAxisTop = 1000;
-    return g;
+    FibChartAxes a;
+    a.TimeAxisLeft = 1250;
+    a.TimeAxisRight = NearestTwip(boxWidthTwips - 1000);
+    a.TimeAxisY = NearestTwip(boxHeightTwips - 1000);
+    a.PriceAxisX = 1250;
+    a.PriceAxisBottom = NearestTwip(boxHeightTwips - 1000);
+    a.PriceAxisTop = 1000;
+    return a;
 }
 
-qint32 PriceToY(const FibonacciState& s, const FibChartGeometry& g, double price)
+qint32 PriceToY(const FibonacciChartScale& s, const FibChartAxes& a, double price)
 {
     return NearestTwip((price - s.ChartMinPrice) / (s.ChartMaxPrice - s.ChartMinPrice)
-                           * (g.PriceAxisTop - g.PriceAxisBottom)
-                       + g.PriceAxisBottom);
+                           * (a.PriceAxisTop - a.PriceAxisBottom)
+                       + a.PriceAxisBottom);
 }
 
-qint32 DateToX(const FibonacciState& s, const FibChartGeometry& g, const QDate& date)
+qint32 DateToX(const FibonacciChartScale& s, const FibChartAxes& a, const QDate& date)
 {
     return NearestTwip(double(DaysBetween(s.ChartStartDate, date))
                            / double(DaysBetween(s.ChartStartDate, s.ChartEndDate))
-                           * (g.TimeAxisRight - g.TimeAxisLeft)
-                       + g.TimeAxisLeft);
+                           * (a.TimeAxisRight - a.TimeAxisLeft)
+                       + a.TimeAxisLeft);
 }
 
 namespace {
 
-// The two axes with their "Time" and "Price" titles.
-void DrawAxes(PictureSurface& pb, const FibChartGeometry& g, Layout layout)
+// Labelled ticks up the price axis, then a line across the chart at each potential price.
+void LayOutPriceScale(FibChartGeometry& g, const FibonacciState& state)
 {
-    pb.line(g.TimeAxisLeft, g.TimeAxisY, g.TimeAxisRight, g.TimeAxisY);
-    pb.line(g.PriceAxisX, g.PriceAxisBottom, g.PriceAxisX, g.PriceAxisTop);
-
-    pb.setFont(ChartFontName, ChartTitlePoints(layout));
-    pb.setForeColor(Blue);
-    pb.setCurrentX(NearestTwip(pb.widthTwips() / 2.0));
-    pb.setCurrentY(pb.heightTwips() - 400);
-    pb.print(QStringLiteral("Time"));
-    DrawPriceTitle(pb);
-}
-
-// Labelled ticks up the price axis, then a blue line across the chart at each potential price.
-void DrawPriceScale(PictureSurface& pb, const FibonacciState& s, const FibChartGeometry& g)
-{
+    const FibonacciChartScale& s = state.scale;
+    const FibChartAxes& a = g.axes;
     for (int k = 0; k <= s.PriceSteps; ++k) {
         const double p = k * s.PriceStep + s.ChartMinPrice;
-        const qint32 y = PriceToY(s, g, p);
-        pb.line(g.TimeAxisLeft - TickHalf, y, g.TimeAxisLeft + TickHalf, y);
-        pb.setCurrentX(PriceLabelX);
-        pb.setCurrentY(y - 100);
-        pb.print(Format00(p));
+        const qint32 y = PriceToY(s, a, p);
+        g.priceTicks.push_back({{a.TimeAxisLeft - TickHalf, y, a.TimeAxisLeft + TickHalf, y}, PriceLabelX, y - 100,
+                                Format00(p)});
     }
-    pb.setForeColor(Blue);
     for (int i = 1; i <= 3; ++i) {
-        const qint32 y = PriceToY(s, g, s.PotentialPrice[i]);
-        pb.line(g.TimeAxisLeft, y, g.TimeAxisRight, y);
+        const qint32 y = PriceToY(s, a, state.results.PotentialPrice[i]);
+        g.priceLevels.push_back({a.TimeAxisLeft, y, a.TimeAxisRight, y});
     }
-    pb.setForeColor(Black);
 }
 
-// Labelled ticks along the time axis (by days or by months), then a blue line up the chart
+// Labelled ticks along the time axis (by days or by months), then a line up the chart
 // at each potential date.
-void DrawDateScale(PictureSurface& pb, const FibonacciState& s, const FibChartGeometry& g)
+void LayOutDateScale(FibChartGeometry& g, const FibonacciState& state)
 {
-    const bool days = s.DateAxisMode == QLatin1String("D");
+    const FibonacciChartScale& s = state.scale;
+    const FibChartAxes& a = g.axes;
+    const bool days = s.DateAxisMode == DateTickUnit::Days;
     const int steps = days ? s.DaySteps : s.MonthSteps;
     for (int k = 0; k <= steps; ++k) {
         const QDate d = days ? AddDays(s.ChartStartDate, qint64(k) * s.DayStep)
                              : AddMonths(s.ChartStartDate, k * s.MonthStep);
-        const qint32 x = DateToX(s, g, d);
-        pb.line(x, g.TimeAxisY - TickHalf, x, g.TimeAxisY + TickHalf);
-        pb.setCurrentX(x - 200);
-        pb.setCurrentY(g.TimeAxisY + 100);
-        pb.print(FormatMdYy(d));
+        const qint32 x = DateToX(s, a, d);
+        g.dateTicks.push_back({{x, a.TimeAxisY - TickHalf, x, a.TimeAxisY + TickHalf}, x - 200, a.TimeAxisY + 100,
+                               FormatMdYy(d)});
     }
-    pb.setForeColor(Blue);
-    for (int i = 1; i <= s.DateLevelCount && i < int(s.PotentialDate.size()); ++i) {
-        const qint32 x = DateToX(s, g, s.PotentialDate[i]);
-        pb.line(x, g.PriceAxisBottom, x, g.PriceAxisTop);
+    const FibonacciResults& r = state.results;
+    for (int i = 1; i <= r.DateLevelCount && i < int(r.PotentialDate.size()); ++i) {
+        const qint32 x = DateToX(s, a, r.PotentialDate[i]);
+        g.dateLevels.push_back({x, a.PriceAxisBottom, x, a.PriceAxisTop});
     }
-    pb.setForeColor(Black);
 }
 
-// The two swing points the projection starts from, as dots joined by a line.
-void DrawSwing(PictureSurface& pb, const FibonacciState& s, const FibChartGeometry& g)
+// The two swing points the projection starts from.
+FibChartLine SwingLine(const FibChartAxes& a, const FibonacciState& state)
 {
-    qint32 x1, x2;
-    if (s.HasDates()) {
-        x1 = DateToX(s, g, s.Date1);
-        x2 = DateToX(s, g, s.Date2);
+    const FibonacciDocument& in = state.document;
+    FibChartLine swing;
+    if (in.HasDates()) {
+        swing.x1 = DateToX(state.scale, a, in.Date1);
+        swing.x2 = DateToX(state.scale, a, in.Date2);
     } else {
         // Without dates the two points are spread along the time axis for the eye.
-        x1 = NearestTwip(g.TimeAxisLeft + 0.1 * (g.TimeAxisRight - g.TimeAxisLeft));
-        x2 = NearestTwip(g.TimeAxisLeft + 0.7 * (g.TimeAxisRight - g.TimeAxisLeft));
+        swing.x1 = NearestTwip(a.TimeAxisLeft + 0.1 * (a.TimeAxisRight - a.TimeAxisLeft));
+        swing.x2 = NearestTwip(a.TimeAxisLeft + 0.7 * (a.TimeAxisRight - a.TimeAxisLeft));
     }
-    const qint32 y1 = PriceToY(s, g, s.Price1);
-    const qint32 y2 = PriceToY(s, g, s.Price2);
-    pb.setFillSolid(true);
-    pb.setFillColor(Black);
-    pb.circle(x1, y1, DotRadius);
-    pb.circle(x2, y2, DotRadius);
-    pb.line(x1, y1, x2, y2);
+    swing.y1 = PriceToY(state.scale, a, in.Price1);
+    swing.y2 = PriceToY(state.scale, a, in.Price2);
+    return swing;
+}
+
+void PaintLine(PictureSurface& pb, const FibChartLine& l) { pb.line(l.x1, l.y1, l.x2, l.y2); }
+
+// Each tick with its label, then the level lines in blue.
+void PaintScale(PictureSurface& pb, const std::vector<FibChartTick>& ticks,
+                const std::vector<FibChartLine>& levels)
+{
+    for (const FibChartTick& tick : ticks) {
+        PaintLine(pb, tick.line);
+        pb.setCurrentX(tick.labelX);
+        pb.setCurrentY(tick.labelY);
+        pb.print(tick.label);
+    }
+    pb.setForeColor(Blue);
+    for (const FibChartLine& level : levels)
+        PaintLine(pb, level);
+    pb.setForeColor(Black);
 }
 
 }  // namespace
 
-FibChartGeometry DrawChart(PictureSurface& pb, const FibonacciState& s, Layout layout)
+FibChartGeometry FibonacciChart(const FibonacciState& state, double boxWidthTwips, double boxHeightTwips)
 {
-    const FibChartGeometry g = ChartGeometry(pb.widthTwips(), pb.heightTwips());
-    DrawAxes(pb, g, layout);
+    FibChartGeometry g;
+    g.axes = ChartAxes(boxWidthTwips, boxHeightTwips);
+    g.timeTitleX = NearestTwip(boxWidthTwips / 2.0);
+    g.timeTitleY = NearestTwip(boxHeightTwips - 400);
+    const bool prices = state.document.HasPrices();
+    if (prices)
+        LayOutPriceScale(g, state);
+    if (state.document.HasDates())
+        LayOutDateScale(g, state);
+    if (prices)
+        g.swing = SwingLine(g.axes, state);
+    return g;
+}
+
+void PaintFibonacciChart(PictureSurface& pb, const FibChartGeometry& g, Layout layout)
+{
+    // The two axes with their "Time" and "Price" titles.
+    const FibChartAxes& a = g.axes;
+    pb.line(a.TimeAxisLeft, a.TimeAxisY, a.TimeAxisRight, a.TimeAxisY);
+    pb.line(a.PriceAxisX, a.PriceAxisBottom, a.PriceAxisX, a.PriceAxisTop);
+    pb.setFont(ChartFontName, ChartTitlePoints(layout));
+    pb.setForeColor(Blue);
+    pb.setCurrentX(g.timeTitleX);
+    pb.setCurrentY(g.timeTitleY);
+    pb.print(QStringLiteral("Time"));
+    DrawPriceTitle(pb);
 
     pb.setFontSize(ChartTickLabelPoints(layout));
     pb.setForeColor(Black);
-    if (s.HasPrices())
-        DrawPriceScale(pb, s, g);
-    if (s.HasDates())
-        DrawDateScale(pb, s, g);
-    if (s.HasPrices())
-        DrawSwing(pb, s, g);
+    PaintScale(pb, g.priceTicks, g.priceLevels);
+    PaintScale(pb, g.dateTicks, g.dateLevels);
+    if (g.swing) {
+        pb.setFillSolid(true);
+        pb.setFillColor(Black);
+        pb.circle(g.swing->x1, g.swing->y1, DotRadius);
+        pb.circle(g.swing->x2, g.swing->y2, DotRadius);
+        PaintLine(pb, *g.swing);
+    }
+}
 
+FibChartGeometry DrawChart(PictureSurface& pb, const FibonacciState& state, Layout layout)
+{
+    const FibChartGeometry g = FibonacciChart(state, pb.widthTwips(), pb.heightTwips());
+    PaintFibonacciChart(pb, g, layout);
     pb.keepPicture();
     return g;
 }

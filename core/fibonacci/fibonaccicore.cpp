@@ -27,20 +27,8 @@ QDate AddWholeDays(const QDate& date, double days)
 
 }  // namespace
 
-FibonacciInputs InputsShowing(const FibonacciState& s, const QDate& today)
-{
-    FibonacciInputs in;
-    in.Price1Text = s.Price1 == 0 ? QString() : GeneralNumber(s.Price1);
-    in.Price2Text = s.Price2 == 0 ? QString() : GeneralNumber(s.Price2);
-    in.Picker1 = IsNullDate(s.Date1) ? today : s.Date1;
-    in.Picker2 = IsNullDate(s.Date2) ? today : s.Date2;
-    in.ProjectText = s.ProjectName.isEmpty() ? ProjectNamePlaceholder : s.ProjectName;
-    in.NotesText = s.Notes.isEmpty() ? NotesPlaceholder : s.Notes;
-    return in;
-}
-
 std::optional<QString> ValidateInputs(const FibonacciInputs& in, const QDate& today,
-                                      FibonacciState& state)
+                                      FibonacciDocument& state)
 {
     bool tooLarge1 = false;
     bool tooLarge2 = false;
@@ -77,13 +65,16 @@ std::optional<QString> ValidateInputs(const FibonacciInputs& in, const QDate& to
     return std::nullopt;
 }
 
-void ComputePriceScale(FibonacciState& s)
+void ComputePriceScale(FibonacciState& state)
 {
-    double hi = std::max(s.Price1, s.Price2);
-    double lo = std::min(s.Price1, s.Price2);
+    const FibonacciDocument& in = state.document;
+    const FibonacciResults& r = state.results;
+    FibonacciChartScale& s = state.scale;
+    double hi = std::max(in.Price1, in.Price2);
+    double lo = std::min(in.Price1, in.Price2);
     for (int i = 1; i <= 3; ++i) {
-        if (s.PotentialPrice[i] > hi) hi = s.PotentialPrice[i];
-        if (s.PotentialPrice[i] < lo) lo = s.PotentialPrice[i];
+        if (r.PotentialPrice[i] > hi) hi = r.PotentialPrice[i];
+        if (r.PotentialPrice[i] < lo) lo = r.PotentialPrice[i];
     }
 
     // Ticks fall on a power of ten just below the range; a range of fewer than three
@@ -106,17 +97,19 @@ void ComputePriceScale(FibonacciState& s)
     }
 }
 
-void ComputeTimeScale(FibonacciState& s)
+void ComputeTimeScale(FibonacciState& state)
 {
-    const QDate last = s.PotentialDate[3];
-    const qint16 months = ToInt16OrThrow(double(MonthsBetween(s.Date1, last)), DatesTooFarApart);
+    const QDate first = state.document.Date1;
+    const QDate last = state.results.PotentialDate[3];
+    FibonacciChartScale& s = state.scale;
+    const qint16 months = ToInt16OrThrow(double(MonthsBetween(first, last)), DatesTooFarApart);
 
     if (months >= 3) {
         // Long projections: ticks on the first of the month, starting a month early.
-        s.DateAxisMode = QStringLiteral("M");
+        s.DateAxisMode = DateTickUnit::Months;
         s.MonthStep = ToInt16OrThrow(IntFloor(months / 10.0) + 1, DatesTooFarApart);
         s.MonthSteps = ToInt16OrThrow(IntFloor(double(months) / s.MonthStep) + 2, DatesTooFarApart);
-        s.ChartStartDate = AddMonths(QDate(s.Date1.year(), s.Date1.month(), 1), -1);
+        s.ChartStartDate = AddMonths(QDate(first.year(), first.month(), 1), -1);
         s.ChartEndDate = AddMonths(
             s.ChartStartDate,
             ToInt16OrThrow(double(s.MonthSteps) * s.MonthStep, DatesTooFarApart));
@@ -124,10 +117,10 @@ void ComputeTimeScale(FibonacciState& s)
     }
 
     // Short projections: ticks whole days apart, starting 10 % of the span early.
-    s.DateAxisMode = QStringLiteral("D");
-    const qint16 days = ToInt16OrThrow(double(DaysBetween(s.Date1, last)), DatesTooFarApart);
-    s.ChartStartDate = AddDaysRounded(s.Date1, days * -0.1);
-    if (s.ChartStartDate == s.Date1) s.ChartStartDate = AddDays(s.Date1, -1);
+    s.DateAxisMode = DateTickUnit::Days;
+    const qint16 days = ToInt16OrThrow(double(DaysBetween(first, last)), DatesTooFarApart);
+    s.ChartStartDate = AddDaysRounded(first, days * -0.1);
+    if (s.ChartStartDate == first) s.ChartStartDate = AddDays(first, -1);
     s.DayStep = ToInt16OrThrow(IntFloor(days * 1.2 / 10) + 1, DatesTooFarApart);
     if (s.DayStep == 0) throw CalcError(OddRatios);
     s.DaySteps = ToInt16OrThrow(IntFloor(days * 1.2 / s.DayStep) + 1, DatesTooFarApart);
@@ -147,21 +140,24 @@ void Calculate(FibonacciState& state, const FibRatios& ratios)
     FibonacciState s = state;
     const double r[4] = {0, ratios.r1, ratios.r2, ratios.r3};
 
-    if (s.HasPrices()) {
+    const FibonacciDocument& in = s.document;
+    FibonacciResults& out = s.results;
+
+    if (in.HasPrices()) {
         // Retracement measured back from the second price towards the first.
         for (int i = 1; i <= 3; ++i) {
-            s.PotentialPrice[i] = s.Price2 - (s.Price2 - s.Price1) * r[i];
-            if (s.PotentialPrice[i] < 0) s.PotentialPrice[i] = 0;
+            out.PotentialPrice[i] = in.Price2 - (in.Price2 - in.Price1) * r[i];
+            if (out.PotentialPrice[i] < 0) out.PotentialPrice[i] = 0;
         }
         ComputePriceScale(s);
     }
 
-    if (s.HasDates()) {
+    if (in.HasDates()) {
         // Time projected forward from the second date by the ratio of the first swing.
-        const double n = double(DaysBetween(s.Date1, s.Date2));
+        const double n = double(DaysBetween(in.Date1, in.Date2));
         for (int i = 1; i <= 3; ++i)
-            s.PotentialDate[i] = AddWholeDays(s.Date2, IntFloor(n * r[i]));
-        s.DateLevelCount = 3;
+            out.PotentialDate[i] = AddWholeDays(in.Date2, IntFloor(n * r[i]));
+        out.DateLevelCount = 3;
         ComputeTimeScale(s);
     }
 
@@ -174,7 +170,7 @@ CalcOutcome CalculateFibonacci(const FibonacciInputs& inputs, const QDate& today
     // The check stores the inputs as it reads them; a calculation that cannot go on
     // takes those back too.
     const FibonacciState before = state;
-    if (const std::optional<QString> message = ValidateInputs(inputs, today, state))
+    if (const std::optional<QString> message = ValidateInputs(inputs, today, state.document))
         return {CalcOutcome::Rejected, *message};
     try {
         Calculate(state, ratios);

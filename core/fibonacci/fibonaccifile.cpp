@@ -5,7 +5,7 @@
 #include "core/files/textfile.h"
 #include <QRegularExpression>
 
-QStringList FibProjectLines(const FibonacciState& s)
+QStringList FibProjectLines(const FibonacciDocument& s)
 {
     QStringList lines{
         QStringLiteral("NM=") + s.ProjectName,
@@ -21,7 +21,7 @@ QStringList FibProjectLines(const FibonacciState& s)
     return lines;
 }
 
-bool ApplyFibProjectLines(const FileLines& lines, FibonacciState& s)
+bool ApplyFibProjectLines(const FileLines& lines, FibonacciDocument& s)
 {
     auto onKey = [&s](const QString& key, const QString& value) -> bool {
         if (key == QLatin1String("NM")) {
@@ -43,16 +43,16 @@ bool ApplyFibProjectLines(const FileLines& lines, FibonacciState& s)
     return ReadProjectLines(lines, onKey, onNotesLine);
 }
 
-bool SaveFibProject(const QString& path, const FibonacciState& state, QString* error)
+bool SaveFibProject(const QString& path, const FibonacciDocument& document, QString* error)
 {
-    return WriteTextLines(path, FibProjectLines(state), error);
+    return WriteTextLines(path, FibProjectLines(document), error);
 }
 
-bool OpenFibProject(const QString& path, FibonacciState& state, QString* error)
+bool OpenFibProject(const QString& path, FibonacciDocument& document, QString* error)
 {
     const std::optional<QStringList> lines = ReadTextLines(path, error);
     if (!lines) return false;
-    if (!ApplyFibProjectLines(*lines, state)) {
+    if (!ApplyFibProjectLines(*lines, document)) {
         if (error) *error = QStringLiteral("A value in the file is not a number or a date.");
         return false;
     }

@@ -1,5 +1,5 @@
 #pragma once
-#include "core/fibonacci/fibonaccicore.h"
+#include "core/fibonacci/fibonaccidocument.h"
 #include "core/files/textfile.h"
 #include <QString>
 #include <QStringList>
@@ -10,17 +10,17 @@
 
 inline const QString FibFileFilter = QStringLiteral("Fibonacci Project File| *.fib");
 
-// The lines of the file for the document in `state` (without line ends).
-QStringList FibProjectLines(const FibonacciState& state);
+// The lines of the file for a document (without line ends).
+QStringList FibProjectLines(const FibonacciDocument& document);
 
-// Reads a file's lines into `state`, leniently: keys in any case with blanks around,
+// Reads a file's lines into `document`, leniently: keys in any case with blanks around,
 // any order, a second "=" cuts the value, lines without "=" continue the notes after an
 // NT line and are ignored after any other key. Fields the file does not name keep their
 // values. Returns false at the first value that is not a number or a date; fields read
 // before it keep what was read.
-bool ApplyFibProjectLines(const FileLines& lines, FibonacciState& state);
+bool ApplyFibProjectLines(const FileLines& lines, FibonacciDocument& document);
 
 // Whole-file convenience for the window and the command-line tool. Saving goes through
 // a temporary file, so a failed save leaves an existing file as it was.
-bool SaveFibProject(const QString& path, const FibonacciState& state, QString* error = nullptr);
-bool OpenFibProject(const QString& path, FibonacciState& state, QString* error = nullptr);
+bool SaveFibProject(const QString& path, const FibonacciDocument& document, QString* error = nullptr);
+bool OpenFibProject(const QString& path, FibonacciDocument& document, QString* error = nullptr);

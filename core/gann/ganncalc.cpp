@@ -149,12 +149,12 @@ qint32 ChartHalfForHeight(double windowHeightTwips)
 
 void LoadGannState(GannState& s, Layout layout, const QDate& today, qint32 chartHalf)
 {
-    s.ChartHalf = chartHalf;
-    s.ChartRadius = chartHalf - GannWheelInset;
-    s.PriceAngle = 0;
-    s.AngleCount = GannAngleCount;
-    static_cast<GannInputs&>(s) = GannInputs{0, today, false};
-    BuildSpiral(s, GannConstants(layout).smallCenter);
+    s.frame.ChartHalf = chartHalf;
+    s.frame.ChartRadius = chartHalf - GannWheelInset;
+    s.results.PriceAngle = 0;
+    s.results.AngleCount = GannAngleCount;
+    s.inputs = GannInputs{0, today, false};
+    BuildSpiral(s.spiral, GannConstants(layout).smallCenter);
 }
 
 GannState InitialGannState(Layout layout, const QDate& today, qint32 chartHalf)
@@ -170,15 +170,16 @@ GannDocument FreshGannDocument(const QDate& today)
     return GannDocument{ProjectNamePlaceholder, QString(), today, NotesPlaceholder + QStringLiteral("\r\n")};
 }
 
-void ClearGannResults(GannState& s)
+void ClearGannResults(GannState& state)
 {
+    GannResults& s = state.results;
     for (int k = 1; k <= s.AngleCount; ++k) {
         s.CellMark[CheckedNumber(s.PotentialHigh[k])] = GannPlainCell;
         s.CellMark[CheckedNumber(s.PotentialLow[k])] = GannPlainCell;
         s.PotentialHigh[k] = 0;
         s.PotentialLow[k] = 0;
     }
-    s.GannPrice = 0;
+    state.inputs.GannPrice = 0;
 }
 
 void BuildSpiral(GannSpiral& s, qint16 center)
@@ -282,8 +283,8 @@ void SetTargetAngles(GannResults& s)
 // starts to grow; the next search starts over at the number where the growth was seen.
 // A tie still counts as getting closer. The lows stop at 1: a low below 1 does not
 // exist, and the remaining lows stay 0.
-void FindTurns(GannResults& s, int price, int direction, const std::array<double, GannAngleSlots + 1>& targets,
-               std::array<qint16, GannAngleSlots + 1>& found, qint16 mark)
+void FindTurns(const GannSpiral& spiral, GannResults& s, int price, int direction,
+               const GannPerAngle<double>& targets, GannPerAngle<qint16>& found, qint16 mark)
 {
     int n = price;
     int k = 1;
@@ -292,7 +293,7 @@ void FindTurns(GannResults& s, int price, int direction, const std::array<double
         n = n + direction;
         if (n == 0)
             return;
-        const double diff = AngleDistance(CellAngle(s, n), targets[k]);
+        const double diff = AngleDistance(CellAngle(spiral, n), targets[k]);
         if (best < diff) {
             n = n - direction;
             found[k] = qint16(n);
@@ -308,12 +309,12 @@ void FindTurns(GannResults& s, int price, int direction, const std::array<double
 }
 
 // Numbers grow clockwise, so highs are sought at falling angles, lows at rising ones.
-void FindHighsAndLows(GannResults& s, int price)
+void FindHighsAndLows(const GannSpiral& spiral, GannResults& s, int price)
 {
-    s.PriceAngle = CellAngle(s, price);
+    s.PriceAngle = CellAngle(spiral, price);
     SetTargetAngles(s);
-    FindTurns(s, price, +1, s.HighTargetAngle, s.PotentialHigh, GannHighCell);
-    FindTurns(s, price, -1, s.LowTargetAngle, s.PotentialLow, GannLowCell);
+    FindTurns(spiral, s, price, +1, s.HighTargetAngle, s.PotentialHigh, GannHighCell);
+    FindTurns(spiral, s, price, -1, s.LowTargetAngle, s.PotentialLow, GannLowCell);
 }
 
 GannAngleDates NoDates()
@@ -330,7 +331,7 @@ GannAngleDates ProjectDates(const QDate& date, int angleCount)
 {
     GannAngleDates dates = NoDates();
     SeasonWalk walk(date);
-    for (int k = 1; k <= angleCount && k <= GannAngleSlots; ++k) {
+    for (int k = 1; k <= angleCount && k <= GannAngleCount; ++k) {
         do {
             walk.advanceOneDay();
         } while (!(walk.DayDegrees > k * 45));
@@ -340,23 +341,25 @@ GannAngleDates ProjectDates(const QDate& date, int angleCount)
 }
 
 // Every result from the inputs, rebuilt from scratch, with the dates already walked.
-void CalculateResults(GannState& s, Layout layout, const GannAngleDates& dates)
+void CalculateResults(GannState& state, Layout layout, const GannAngleDates& dates)
 {
-    const SquareSize size = ChooseSquareSize(s.GannPrice, s.ChartHalf, layout);
-    s.ChartRadius = size.radius;
-    BuildSpiral(s, size.center);
-    s.PriceAngle = 0;
+    const qint16 price = state.inputs.GannPrice;
+    const SquareSize size = ChooseSquareSize(price, state.frame.ChartHalf, layout);
+    state.frame.ChartRadius = size.radius;
+    BuildSpiral(state.spiral, size.center);
 
+    GannResults& s = state.results;
+    s.PriceAngle = 0;
     s.CellMark.fill(GannPlainCell);
-    for (int k = 1; k <= GannAngleSlots; ++k) {
+    for (int k = 1; k <= GannAngleCount; ++k) {
         s.PotentialHigh[k] = 0;
         s.PotentialLow[k] = 0;
         s.HighTargetAngle[k] = 0;
         s.LowTargetAngle[k] = 0;
         s.AngleDate[k] = dates[k];
     }
-    if (s.GannPrice > 0)
-        FindHighsAndLows(s, s.GannPrice);
+    if (price > 0)
+        FindHighsAndLows(state.spiral, s, price);
 }
 
 }  // namespace
@@ -373,17 +376,17 @@ CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDat
     if (reading.tooLarge) {
         // The rejected inputs are kept, the results stay those of the last calculation.
         if (reading.price != 0)
-            state.GannPrice = reading.price;
-        state.GannDate = pickerDate;
-        state.DateEntered = dateEntered;
+            state.inputs.GannPrice = reading.price;
+        state.inputs.GannDate = pickerDate;
+        state.inputs.DateEntered = dateEntered;
         return {CalcOutcome::Rejected, GannPriceTooLargeMessage};
     }
 
     try {
         // The dates are walked before anything is written, so a date the calendar
         // cannot hold leaves the window exactly as it was.
-        const GannAngleDates dates = dateEntered ? ProjectDates(pickerDate, state.AngleCount) : NoDates();
-        static_cast<GannInputs&>(state) = GannInputs{reading.price, pickerDate, dateEntered};
+        const GannAngleDates dates = dateEntered ? ProjectDates(pickerDate, state.results.AngleCount) : NoDates();
+        state.inputs = GannInputs{reading.price, pickerDate, dateEntered};
         CalculateResults(state, layout, dates);
     } catch (const CalcError& error) {
         return {CalcOutcome::Failed, error.text};

@@ -112,12 +112,12 @@ std::vector<GannBox> ResultBoxes(const GannState& state, const GannSquareGeometr
     std::vector<GannBox> out;
     auto add = [&](int n, const QColor& color) {
         if (n == 0 || !IsSpiralNumber(n)) return;
-        out.push_back(CellBox(square, n, state.CellX[n], state.CellY[n], color));
+        out.push_back(CellBox(square, n, state.spiral.CellX[n], state.spiral.CellY[n], color));
     };
-    add(state.GannPrice, GannChartColors::Black());
-    for (int k = 1; k <= state.AngleCount && k <= GannAngleSlots; ++k) {
-        add(state.PotentialHigh[k], GannChartColors::Blue());
-        add(state.PotentialLow[k], GannChartColors::Red());
+    add(state.inputs.GannPrice, GannChartColors::Black());
+    for (int k = 1; k <= state.results.AngleCount && k <= GannAngleCount; ++k) {
+        add(state.results.PotentialHigh[k], GannChartColors::Blue());
+        add(state.results.PotentialLow[k], GannChartColors::Red());
     }
     return out;
 }
@@ -131,11 +131,11 @@ std::vector<GannLabel> CellNumberLabels(const GannState& state, const GannSquare
         for (int j = 0; j < n; ++j) {
             const int c = firstColumn + i, r = firstRow + j;
             if (c < 0 || r < 0 || c >= GannGridCells || r >= GannGridCells) continue;
-            const int v = state.Grid[c][r];
+            const int v = state.spiral.Grid[c][r];
             // A marked cell carries a filled box, so its number is written in white.
-            const bool onBox = highlight
-                && (v == state.GannPrice
-                    || (IsSpiralNumber(v) && (state.CellMark[v] == GannHighCell || state.CellMark[v] == GannLowCell)));
+            const bool marked = IsSpiralNumber(v)
+                && (state.results.CellMark[v] == GannHighCell || state.results.CellMark[v] == GannLowCell);
+            const bool onBox = highlight && (v == state.inputs.GannPrice || marked);
             out.push_back(NumberLabel(square, i, j, v, onBox ? GannChartColors::White() : GannChartColors::Black()));
         }
     }
@@ -188,22 +188,23 @@ GannLabel DateLabel(const GannSpoke& spoke, const QDate& date)
 GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, double rotation)
 {
     GannWheel w;
-    w.center = QPoint(state.ChartHalf, state.ChartHalf);
-    w.radius = state.ChartRadius;
+    w.center = QPoint(state.frame.ChartHalf, state.frame.ChartHalf);
+    w.radius = state.frame.ChartRadius;
     for (int i = 0; i < 8; ++i)
-        w.spokes[i] = Spoke(double(i) * GannPi / 4 + rotation, state.ChartHalf, state.ChartRadius, square);
+        w.spokes[i] = Spoke(double(i) * GannPi / 4 + rotation, state.frame.ChartHalf, state.frame.ChartRadius,
+                            square);
     for (int i = 0; i < 4; ++i) {
         const QPoint a = w.spokes[i].end, b = w.spokes[i + 4].end;
         w.diameters.push_back({a.x(), a.y(), b.x(), b.y()});
     }
 
     // Without a date the ring stays unlabelled.
-    if (state.DateEntered) {
-        w.dateLabels.push_back(DateLabel(w.spokes[0], state.GannDate));
+    if (state.inputs.DateEntered) {
+        w.dateLabels.push_back(DateLabel(w.spokes[0], state.inputs.GannDate));
         // Spoke i + 1 is i x 45 degrees counter-clockwise, (8 - i) x 45 clockwise: the
         // way the spiral's numbers and the seasons run.
         for (int i = 1; i <= 7; ++i)
-            w.dateLabels.push_back(DateLabel(w.spokes[i], state.AngleDate[8 - i]));
+            w.dateLabels.push_back(DateLabel(w.spokes[i], state.results.AngleDate[8 - i]));
     }
     return w;
 }
@@ -228,8 +229,8 @@ int BandStart(int N, double priceAngle)
 class BandWalk {
 public:
     BandWalk(const GannState& state, GannBandChart& band)
-        : m_state(state), m_band(band), m_cellX(state.CellX), m_cellY(state.CellY),
-          m_k(state.AngleCount), m_target(state.LowTargetAngle[m_k])
+        : m_state(state), m_band(band), m_cellX(state.spiral.CellX), m_cellY(state.spiral.CellY),
+          m_k(state.results.AngleCount), m_target(state.results.LowTargetAngle[m_k])
     {
     }
 
@@ -269,9 +270,9 @@ private:
 
     int Result() const
     {
-        return m_phase == 'L' ? m_state.PotentialLow[m_k]
-             : m_phase == 'I' ? m_state.GannPrice
-                              : m_state.PotentialHigh[m_k];
+        return m_phase == GannBandPhase::Low     ? m_state.results.PotentialLow[m_k]
+             : m_phase == GannBandPhase::Price ? m_state.inputs.GannPrice
+                                               : m_state.results.PotentialHigh[m_k];
     }
 
     void Place(int f)
@@ -279,7 +280,7 @@ private:
         const int r = Result();
         GannBandPlacement p;
         p.phase = m_phase;
-        p.k = m_phase == 'I' ? 0 : m_k;
+        p.k = m_phase == GannBandPhase::Price ? 0 : m_k;
         p.number = r;
         p.bandCell = f;
         p.column = m_cellX[f] + m_band.shift;
@@ -301,33 +302,33 @@ private:
     // On to the next result; false after the last high.
     bool NextTarget()
     {
-        if (m_phase == 'L') {
+        if (m_phase == GannBandPhase::Low) {
             --m_k;
             if (m_k == 0) {
-                m_phase = 'I';
-                m_target = m_state.PriceAngle;
+                m_phase = GannBandPhase::Price;
+                m_target = m_state.results.PriceAngle;
             } else {
-                m_target = m_state.LowTargetAngle[m_k];
+                m_target = m_state.results.LowTargetAngle[m_k];
             }
             return true;
         }
-        if (m_phase == 'I') {
-            m_phase = 'H';
+        if (m_phase == GannBandPhase::Price) {
+            m_phase = GannBandPhase::High;
             m_k = 1;
-            m_target = m_state.HighTargetAngle[1];
+            m_target = m_state.results.HighTargetAngle[1];
             return true;
         }
         ++m_k;
-        if (m_k > m_state.AngleCount)
+        if (m_k > m_state.results.AngleCount)
             return false;
-        m_target = m_state.HighTargetAngle[m_k];
+        m_target = m_state.results.HighTargetAngle[m_k];
         return true;
     }
 
     const GannState& m_state;
     GannBandChart& m_band;
     std::array<qint16, GannMaxNumber + 1> m_cellX, m_cellY;
-    char m_phase = 'L';
+    GannBandPhase m_phase = GannBandPhase::Low;
     int m_k;
     double m_target;
 };
@@ -349,11 +350,11 @@ void AddBandBoxes(GannBandChart& band, const GannState& state, const BandWalk& w
         add(w - 1, GannChartColors::Grey());
         add(w + 1, GannChartColors::Grey());
     };
-    for (int i = 1; i <= state.AngleCount; ++i)
-        addWithNeighbours(state.PotentialHigh[i], GannChartColors::Blue());
-    for (int i = 1; i <= state.AngleCount; ++i)
-        addWithNeighbours(state.PotentialLow[i], GannChartColors::Red());
-    addWithNeighbours(state.GannPrice, GannChartColors::Black());
+    for (int i = 1; i <= state.results.AngleCount; ++i)
+        addWithNeighbours(state.results.PotentialHigh[i], GannChartColors::Blue());
+    for (int i = 1; i <= state.results.AngleCount; ++i)
+        addWithNeighbours(state.results.PotentialLow[i], GannChartColors::Red());
+    addWithNeighbours(state.inputs.GannPrice, GannChartColors::Black());
 }
 
 }  // namespace
@@ -367,8 +368,8 @@ GannBandChart BandChart(const GannState& state, Layout layout, const GannSquareG
     GannBandChart band;
     band.N = c.bandCells;
     band.M = c.bandCenter;
-    band.shift = band.M - state.GridCenter;
-    band.bandStart = BandStart(band.N, state.PriceAngle);
+    band.shift = band.M - state.spiral.GridCenter;
+    band.bandStart = BandStart(band.N, state.results.PriceAngle);
     BandWalk walk(state, band);
     walk.run();
     AddBandBoxes(band, state, walk, square);
@@ -380,10 +381,11 @@ namespace {
 GannChartGeometry WithSquare(const GannState& state, GannChartKind kind, int cells)
 {
     GannChartGeometry chart;
-    static_cast<GannSquareGeometry&>(chart) = SquareGeometry(state.ChartHalf, state.ChartRadius, cells);
+    static_cast<GannSquareGeometry&>(chart) =
+        SquareGeometry(state.frame.ChartHalf, state.frame.ChartRadius, cells);
     chart.kind = kind;
-    chart.ChartHalf = state.ChartHalf;
-    chart.ChartRadius = state.ChartRadius;
+    chart.ChartHalf = state.frame.ChartHalf;
+    chart.ChartRadius = state.frame.ChartRadius;
     return chart;
 }
 
@@ -391,30 +393,30 @@ GannChartGeometry WithSquare(const GannState& state, GannChartKind kind, int cel
 
 GannChartGeometry ComputeGannChart(const GannState& state, Layout layout)
 {
-    const GannChartKind kind = GannChartKindFor(state, layout);
+    const GannChartKind kind = GannChartKindFor(state.spiral, layout);
     if (kind == GannChartKind::Full) {
-        GannChartGeometry chart = WithSquare(state, kind, state.GridSize);
+        GannChartGeometry chart = WithSquare(state, kind, state.spiral.GridSize);
         chart.ringOutlines = RingOutlineSegments(chart);
         chart.resultBoxes = ResultBoxes(state, chart);
-        chart.wheel = AngleWheel(state, chart, state.PriceAngle);
+        chart.wheel = AngleWheel(state, chart, state.results.PriceAngle);
         chart.cellNumbers = CellNumberLabels(state, chart, true);
         return chart;
     }
     GannChartGeometry chart = WithSquare(state, kind, GannConstants(layout).bandCells);
     chart.ringOutlines = RingOutlineSegments(chart, BandRings);
-    chart.wheel = AngleWheel(state, chart, state.PriceAngle);
+    chart.wheel = AngleWheel(state, chart, state.results.PriceAngle);
     chart.band = BandChart(state, layout, chart);
     return chart;
 }
 
 GannChartGeometry ComputeInitialGannChart(const GannState& state, Layout layout)
 {
-    if (GannChartKindFor(state, layout) == GannChartKind::Band) {
+    if (GannChartKindFor(state.spiral, layout) == GannChartKind::Band) {
         GannChartGeometry chart;
         chart.kind = GannChartKind::Band;
         chart.blank = true;
-        chart.ChartHalf = state.ChartHalf;
-        chart.ChartRadius = state.ChartRadius;
+        chart.ChartHalf = state.frame.ChartHalf;
+        chart.ChartRadius = state.frame.ChartRadius;
         return chart;
     }
     return ComputeGannChart(state, layout);

@@ -136,10 +136,13 @@ GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, d
 
 // ---- The band chart ----------------------------------------------------------
 
-// One result matched to a band cell by the walk: phase 'L' (a low), 'I' (the price)
-// or 'H' (a high), with its angle index k (0 for the price).
+// The walk takes the lows first (from 360 degrees down to 45), then the price, then
+// the highs (from 45 degrees up to 360).
+enum class GannBandPhase { Low, Price, High };
+
+// One result matched to a band cell by the walk, with its angle index k (0 for the price).
 struct GannBandPlacement {
-    char phase = 'L';
+    GannBandPhase phase = GannBandPhase::Low;
     int k = 0;
     int number = 0;        // the result's spiral number
     int bandCell = 0;      // the band square's number whose cell it takes

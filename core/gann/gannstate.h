@@ -14,7 +14,6 @@ constexpr double GannPi = 3.1415;
 constexpr double GannFullTurn = 6.283;
 
 constexpr int GannAngleCount = 8;        // multiples of 45 degrees: 45 .. 360
-constexpr int GannAngleSlots = 10;       // per-angle arrays hold entries 0..10; 0 unused
 constexpr int GannMaxNumber = 11000;     // spiral numbers held in CellX / CellY / CellMark
 constexpr int GannGridCells = 111;       // Grid columns and rows 0..110
 constexpr int GannMaxPrice = 9999;
@@ -76,26 +75,33 @@ struct GannSpiral {
     std::array<qint16, GannMaxNumber + 1> CellY{};
 };
 
-using GannAngleDates = std::array<QDate, GannAngleSlots + 1>;
+// One entry per multiple of 45 degrees, 1 .. 8; entry 0 carries nothing.
+template <typename T>
+using GannPerAngle = std::array<T, GannAngleCount + 1>;
+using GannAngleDates = GannPerAngle<QDate>;
 
-// What a calculation finds: the spiral with its highs and lows marked, the angles they
-// were sought at, and the projected dates. Entry 0 of the per-angle arrays carries
-// nothing.
-struct GannResults : GannSpiral {
+// What a calculation finds: the highs and lows marked on the spiral, the angles they
+// were sought at, and the projected dates.
+struct GannResults {
     // GannPlainCell, GannHighCell or GannLowCell per spiral number.
     std::array<qint16, GannMaxNumber + 1> CellMark{};
     double PriceAngle = 0;                // radians, 0 = right, counter-clockwise
     qint16 AngleCount = GannAngleCount;
-    std::array<double, GannAngleSlots + 1> HighTargetAngle{};
-    std::array<double, GannAngleSlots + 1> LowTargetAngle{};
-    std::array<qint16, GannAngleSlots + 1> PotentialHigh{};   // 0 = none
-    std::array<qint16, GannAngleSlots + 1> PotentialLow{};    // 0 = none
-    GannAngleDates AngleDate;                                 // unset = none
+    GannPerAngle<double> HighTargetAngle{};
+    GannPerAngle<double> LowTargetAngle{};
+    GannPerAngle<qint16> PotentialHigh{};   // 0 = none
+    GannPerAngle<qint16> PotentialLow{};    // 0 = none
+    GannAngleDates AngleDate;               // unset = none
 
     GannResults() { AngleDate.fill(GannUnsetDate()); }
 };
 
-// One Gann window's calculation state: what it read, the chart box it draws into and
-// what it found. Functions take the part they need; the drawn geometry of the chart is
-// not part of it (gannchartgeometry.h).
-struct GannState : GannInputs, GannChartFrame, GannResults {};
+// One Gann window's calculation state: what it read, the chart box it draws into, the
+// spiral the price is placed on and what it found. Functions take the part they need;
+// the drawn geometry of the chart is not part of it (gannchartgeometry.h).
+struct GannState {
+    GannInputs inputs;
+    GannChartFrame frame;
+    GannSpiral spiral;
+    GannResults results;
+};

@@ -58,8 +58,8 @@ GannLevelCache::Turns GannLevelCache::turnsFor(qint16 price) const
         GannState& state = ThreadGannState(m_today);
         CalculateGann(state, QString::number(price), m_today, m_today, Layout::Large);
         for (int k = 1; k <= GannAngleCount; ++k) {
-            turns.highs[k - 1] = state.PotentialHigh[k];
-            turns.lows[k - 1] = state.PotentialLow[k];
+            turns.highs[k - 1] = state.results.PotentialHigh[k];
+            turns.lows[k - 1] = state.results.PotentialLow[k];
         }
         return turns;
     });
@@ -74,7 +74,7 @@ GannLevelCache::Dates GannLevelCache::datesFor(const QDate& date) const
         const CalcOutcome outcome = CalculateGann(state, QString(), date, m_today, Layout::Large);
         dates.leavesCalendar = !outcome.accepted();
         for (int k = 1; k <= GannAngleCount; ++k)
-            dates.dates[k - 1] = state.AngleDate[k];
+            dates.dates[k - 1] = state.results.AngleDate[k];
         return dates;
     };
     const qint64 day = date.toJulianDay() - m_firstDay;

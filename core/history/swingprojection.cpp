@@ -185,13 +185,13 @@ std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const Q
     const CalcOutcome outcome = CalculateGann(state, PriceBoxText(result.squarePrice), swing.date, today, layout);
     if (std::optional<QString> problem = ProjectionProblem(outcome, swing.date))
         return problem;
-    for (int k = 1; k <= state.AngleCount; ++k) {
-        if (state.PotentialHigh[k] != 0)
-            result.highs.push_back(scale.fromSquare(state.PotentialHigh[k]));
-        if (state.PotentialLow[k] != 0)
-            result.lows.push_back(scale.fromSquare(state.PotentialLow[k]));
-        if (state.DateEntered)
-            result.dates.push_back(state.AngleDate[k]);
+    for (int k = 1; k <= state.results.AngleCount; ++k) {
+        if (state.results.PotentialHigh[k] != 0)
+            result.highs.push_back(scale.fromSquare(state.results.PotentialHigh[k]));
+        if (state.results.PotentialLow[k] != 0)
+            result.lows.push_back(scale.fromSquare(state.results.PotentialLow[k]));
+        if (state.inputs.DateEntered)
+            result.dates.push_back(state.results.AngleDate[k]);
     }
     return std::nullopt;
 }

@@ -5,14 +5,14 @@
 FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const QString& notesText)
 {
     FibonacciReportValues v;
-    v.ProjectName = state.ProjectName;
-    v.Price1 = state.Price1;
-    v.Price2 = state.Price2;
-    v.Date1 = state.Date1;
-    v.Date2 = state.Date2;
+    v.ProjectName = state.document.ProjectName;
+    v.Price1 = state.document.Price1;
+    v.Price2 = state.document.Price2;
+    v.Date1 = state.document.Date1;
+    v.Date2 = state.document.Date2;
     for (int i = 1; i <= 3; ++i) {
-        v.PotentialPrice[i] = state.PotentialPrice[i];
-        v.PotentialDate[i] = state.PotentialDate[i];
+        v.PotentialPrice[i] = state.results.PotentialPrice[i];
+        v.PotentialDate[i] = state.results.PotentialDate[i];
     }
     v.NotesText = notesText;
     return v;
@@ -27,8 +27,8 @@ GannReportValues GannReportValuesOf(const GannResults& results, const QString& p
     v.PriceText = priceText;
     if (!PickerMeansNoDate(pickerDate, today))
         v.InputDate = pickerDate;
-    v.AngleCount = qint16(qBound(0, int(results.AngleCount), GannAngleSlots));
-    for (int k = 1; k <= GannAngleSlots; ++k) {
+    v.AngleCount = qint16(qBound(0, int(results.AngleCount), GannAngleCount));
+    for (int k = 1; k <= GannAngleCount; ++k) {
         v.PotentialHigh[k] = results.PotentialHigh[k];
         v.PotentialLow[k] = results.PotentialLow[k];
         v.AngleDate[k] = results.AngleDate[k];

@@ -7,16 +7,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPointer>
 #include <QStandardPaths>
 
-#include <algorithm>
 #include <cmath>
-#include <vector>
-
-double FibRatio1 = 0;
-double FibRatio2 = 0;
-double FibRatio3 = 0;
 
 QString SettingsPath(const QString& programDir)
 {
@@ -118,47 +111,21 @@ bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* erro
                           error);
 }
 
-FibRatios CurrentRatios()
+void ProgramRatios::setRatios(const FibRatios& ratios)
 {
-    return {FibRatio1, FibRatio2, FibRatio3};
-}
-
-namespace {
-
-struct RatiosListener {
-    QPointer<QObject> context;
-    std::function<void()> changed;
-};
-
-std::vector<RatiosListener>& RatiosListeners()
-{
-    static std::vector<RatiosListener> listeners;
-    return listeners;
-}
-
-}  // namespace
-
-void SetCurrentRatios(const FibRatios& ratios)
-{
-    const bool changed = ratios.r1 != FibRatio1 || ratios.r2 != FibRatio2 || ratios.r3 != FibRatio3;
+    const bool different = ratios.r1 != FibRatio1 || ratios.r2 != FibRatio2 || ratios.r3 != FibRatio3;
     FibRatio1 = ratios.r1;
     FibRatio2 = ratios.r2;
     FibRatio3 = ratios.r3;
-    if (!changed)
-        return;
-    std::vector<RatiosListener>& listeners = RatiosListeners();
-    listeners.erase(std::remove_if(listeners.begin(), listeners.end(),
-                                   [](const RatiosListener& l) { return l.context.isNull(); }),
-                    listeners.end());
-    for (const RatiosListener& l : std::vector<RatiosListener>(listeners)) {
-        if (l.context)
-            l.changed();
-    }
+    if (different)
+        emit changed();
 }
 
-void WhenRatiosChange(QObject* context, std::function<void()> changed)
+void ProgramRatios::load(const QString& path)
 {
-    RatiosListeners().push_back({context, std::move(changed)});
+    FibRatios read = ratios();
+    ReadRatiosFile(path, read);
+    setRatios(read);
 }
 
 std::optional<QString> RatiosProblem(const FibRatios& r)

@@ -2,18 +2,10 @@
 #include "core/settings/fibratios.h"
 #include "core/files/textfile.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <optional>
-
-class QObject;
-
-// The three program-wide Fibonacci ratios. Zero until the main menu loads them;
-// every Fibonacci calculation reads them at the moment it runs.
-extern double FibRatio1;
-extern double FibRatio2;
-extern double FibRatio3;
 
 inline const QString SettingsFileName = QStringLiteral("quillomat.ini");
 
@@ -40,12 +32,31 @@ bool ReadRatiosLines(const FileLines& lines, FibRatios& ratios);
 // Writes the three lines FIB1=, FIB2=, FIB3= in general number form, atomically.
 bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* error = nullptr);
 
-// The program-wide ratios as one value, and back.
-FibRatios CurrentRatios();
-void SetCurrentRatios(const FibRatios& ratios);
-// Calls `changed` each time SetCurrentRatios gives the ratios other values, for as long
-// as `context` lives: a window showing what the old ratios gave works it out again.
-void WhenRatiosChange(QObject* context, std::function<void()> changed);
+// The three ratios every Fibonacci window of the program calculates with. The main
+// menu loads them from the settings file and hands them to the windows; the ratios
+// dialog puts a new set in force. Zero until loaded. A calculation reads them at the
+// moment it runs, so results on screen keep the ratios they were made with.
+class ProgramRatios : public QObject {
+    Q_OBJECT
+public:
+    explicit ProgramRatios(QObject* parent = nullptr) : QObject(parent) {}
+
+    FibRatios ratios() const { return {FibRatio1, FibRatio2, FibRatio3}; }
+    // Puts a set in force; changed() follows when any of the three differs.
+    void setRatios(const FibRatios& ratios);
+    // The settings file at `path` put in force; a missing or damaged file quietly gives
+    // the classic 0.382 / 0.5 / 0.618, so start-up always succeeds.
+    void load(const QString& path);
+
+signals:
+    // A window showing what the old ratios gave works it out again.
+    void changed();
+
+private:
+    double FibRatio1 = 0;
+    double FibRatio2 = 0;
+    double FibRatio3 = 0;
+};
 
 // A ratio beyond what a double holds (1e400 pasted) would be written as "Infinity",
 // which no later start could read back.

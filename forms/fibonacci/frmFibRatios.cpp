@@ -25,7 +25,7 @@ TextBox* MakeRatioBox(const char* name, QWidget* parent, const TwipRect& place)
 
 } // namespace
 
-frmFibRatios::frmFibRatios(QWidget* parent) : QDialog(parent)
+frmFibRatios::frmFibRatios(ProgramRatios& ratios, QWidget* parent) : QDialog(parent), m_ratios(ratios)
 {
     setObjectName(QStringLiteral("frmFibRatios"));
     setWindowTitle(QStringLiteral("Configure Fibonacci Ratios"));
@@ -74,9 +74,10 @@ void frmFibRatios::NameForScreenReaders()
 void frmFibRatios::ShowRatios()
 {
     // The ratios in force are shown whole, so OK without edits keeps them exactly.
-    txtRatio1->setTextUncut(GeneralNumber(FibRatio1));
-    txtRatio2->setTextUncut(GeneralNumber(FibRatio2));
-    txtRatio3->setTextUncut(GeneralNumber(FibRatio3));
+    const FibRatios inForce = m_ratios.ratios();
+    txtRatio1->setTextUncut(GeneralNumber(inForce.r1));
+    txtRatio2->setTextUncut(GeneralNumber(inForce.r2));
+    txtRatio3->setTextUncut(GeneralNumber(inForce.r3));
 }
 
 void frmFibRatios::cmdDefault_Click()
@@ -104,15 +105,15 @@ void frmFibRatios::cmdOk_Click()
 {
     if (RatiosInvalid())
         return;
-    SetCurrentRatios({ReadLeadingNumber(txtRatio1->text()), ReadLeadingNumber(txtRatio2->text()),
-                      ReadLeadingNumber(txtRatio3->text())});
+    m_ratios.setRatios({ReadLeadingNumber(txtRatio1->text()), ReadLeadingNumber(txtRatio2->text()),
+                        ReadLeadingNumber(txtRatio3->text())});
     SaveRatios();
     accept();
 }
 
 void frmFibRatios::SaveRatios()
 {
-    if (!WriteRatiosFile(SettingsPathFor(platform().programDir()), CurrentRatios()))
+    if (!WriteRatiosFile(SettingsPathFor(platform().programDir()), m_ratios.ratios()))
         ShowActionFailed(QStringLiteral("Can't save ratios"));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 
+class ProgramRatios;
 class QLabel;
 class QPushButton;
 class TextBox;
@@ -11,7 +12,7 @@ class TextBox;
 class frmFibRatios : public QDialog {
     Q_OBJECT
 public:
-    explicit frmFibRatios(QWidget* parent = nullptr);
+    explicit frmFibRatios(ProgramRatios& ratios, QWidget* parent = nullptr);
 
     QLabel* lblRatio1;
     QLabel* lblRatio2;
@@ -34,4 +35,6 @@ private:
     void NameForScreenReaders();
     bool RatiosInvalid();
     void SaveRatios();
+
+    ProgramRatios& m_ratios;
 };

@@ -105,7 +105,8 @@ SwingBasis BasisFor(SwingBasis chosen, const PriceHistory& history)
 
 }  // namespace
 
-frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
+frmPriceHistory::frmPriceHistory(const ProgramRatios& ratios, QWidget* parent)
+    : QWidget(parent), m_programRatios(ratios)
 {
     setObjectName(QStringLiteral("frmPriceHistory"));
     setWindowTitle(QStringLiteral("Price History"));
@@ -163,7 +164,7 @@ void frmPriceHistory::CreateControls()
     connect(cboScale, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ProjectAndMeasureAgain);
     connect(chkLogScale, &QCheckBox::toggled, pbPrices, &PriceChart::setLogarithmic);
     connect(pbPrices, &PriceChart::swingClicked, this, &frmPriceHistory::SelectSwing);
-    WhenRatiosChange(this, [this] {
+    connect(&m_programRatios, &ProgramRatios::changed, this, [this] {
         ShowRatiosInForce();
         ProjectAndMeasureAgain();
     });
@@ -557,7 +558,7 @@ void frmPriceHistory::ApplyRatios(bool refuseAloud)
 // An empty ratio box shows the program's ratios, which it stands for, in grey.
 void frmPriceHistory::ShowRatiosInForce()
 {
-    const std::optional<HistoryRatios> program = HistoryRatios::fromFibRatios(CurrentRatios());
+    const std::optional<HistoryRatios> program = HistoryRatios::fromFibRatios(m_programRatios.ratios());
     txtRatios->setPlaceholderText(program ? program->text().replace(QStringLiteral(" /"), QStringLiteral(",")) : QString());
 }
 
@@ -565,7 +566,7 @@ std::optional<HistoryRatios> frmPriceHistory::ratiosInForce(QString* problem) co
 {
     if (m_typedRatios)
         return m_typedRatios;
-    return HistoryRatios::fromFibRatios(CurrentRatios(), problem);
+    return HistoryRatios::fromFibRatios(m_programRatios.ratios(), problem);
 }
 
 // The swings on another basis, on files that have both; the view stays.
@@ -861,15 +862,15 @@ bool frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
         return true;
     }
     // Named by angle: the square's levels lie close together, and the name tells which is which.
-    for (int k = 1; k <= state->AngleCount; ++k) {
-        if (state->PotentialHigh[size_t(k)] != 0)
-            m_levelPrices.push_back({scale.fromSquare(state->PotentialHigh[size_t(k)]), {},
+    for (int k = 1; k <= state->results.AngleCount; ++k) {
+        if (state->results.PotentialHigh[size_t(k)] != 0)
+            m_levelPrices.push_back({scale.fromSquare(state->results.PotentialHigh[size_t(k)]), {},
                                      Degrees(45 * k) + QStringLiteral(" high")});
-        if (state->PotentialLow[size_t(k)] != 0)
-            m_levelPrices.push_back({scale.fromSquare(state->PotentialLow[size_t(k)]), {},
+        if (state->results.PotentialLow[size_t(k)] != 0)
+            m_levelPrices.push_back({scale.fromSquare(state->results.PotentialLow[size_t(k)]), {},
                                      Degrees(45 * k) + QStringLiteral(" low")});
-        if (state->DateEntered)
-            m_levelDates.push_back({0, state->AngleDate[size_t(k)], Degrees(45 * k)});
+        if (state->inputs.DateEntered)
+            m_levelDates.push_back({0, state->results.AngleDate[size_t(k)], Degrees(45 * k)});
     }
     const QString onSquare = PriceBoxText(g.squarePrice);
     if (announce && !HandOver(&frmPriceHistory::GannRequested, onSquare, swing.date))

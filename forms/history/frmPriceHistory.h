@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class ProgramRatios;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -43,7 +44,8 @@ class QThread;
 class frmPriceHistory : public QWidget {
     Q_OBJECT
 public:
-    explicit frmPriceHistory(QWidget* parent = nullptr);
+    // `ratios`: the program's three, which the history is drawn with until others are typed.
+    explicit frmPriceHistory(const ProgramRatios& ratios, QWidget* parent = nullptr);
     ~frmPriceHistory() override;
 
     QPushButton* cmdOpen;
@@ -159,6 +161,7 @@ private:
     QString m_evidenceProblem;
     double m_threshold = DefaultSwingThreshold;
     SwingBasis m_basisChoice = SwingBasis::HighLow;   // closes for files without a High and a Low
+    const ProgramRatios& m_programRatios;
     std::optional<HistoryRatios> m_typedRatios;   // none: the program's ratios
     std::vector<int> m_selection;   // indexes into swings(), at most three
     std::vector<ChartLevel> m_levelPrices, m_levelDates;

@@ -15,6 +15,7 @@
 #include "platform/widgets.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -30,14 +31,25 @@ namespace {
 // (windows delete themselves on close), so the next request loads it afresh.
 QPointer<QWidget> g_frmFibonacci, g_frmFibonacci86, g_frmGann, g_frmGann86, g_frmPriceHistory;
 QPointer<frmMain> g_frmMain;
+// The ratios the latest menu loaded, which every window it opens calculates with. They
+// outlive any one menu: Ctrl+M opens a closed menu again while the analysis windows stay
+// open with the ratios they were handed, so they belong to the application.
+QPointer<ProgramRatios> g_ratios;
+
+ProgramRatios& Ratios()
+{
+    if (!g_ratios)
+        g_ratios = new ProgramRatios(QCoreApplication::instance());
+    return *g_ratios;
+}
 
 void AddPriceHistoryAction(QWidget* window);
 
-template <class Window>
-Window* ShowSingle(QPointer<QWidget>& instance)
+template <class Window, class... Args>
+Window* ShowSingle(QPointer<QWidget>& instance, Args&... args)
 {
     if (!instance) {
-        instance = new Window();
+        instance = new Window(args...);
         AddPriceHistoryAction(instance);
     }
     instance->show();
@@ -50,8 +62,8 @@ Window* ShowSingle(QPointer<QWidget>& instance)
 FibonacciWindow* ShowFibonacci()
 {
     if (ChooseLayout(platform().screenSize()) == Layout::Compact)
-        return ShowSingle<frmFibonacci86>(g_frmFibonacci86);
-    return ShowSingle<frmFibonacci>(g_frmFibonacci);
+        return ShowSingle<frmFibonacci86>(g_frmFibonacci86, Ratios());
+    return ShowSingle<frmFibonacci>(g_frmFibonacci, Ratios());
 }
 
 GannWindow* ShowGann()
@@ -66,7 +78,7 @@ GannWindow* ShowGann()
 void ShowPriceHistory()
 {
     const bool fresh = !g_frmPriceHistory;
-    auto* history = ShowSingle<frmPriceHistory>(g_frmPriceHistory);
+    auto* history = ShowSingle<frmPriceHistory>(g_frmPriceHistory, std::as_const(Ratios()));
     if (!fresh)
         return;
     QObject::connect(history, &frmPriceHistory::FibonacciRequested,
@@ -99,8 +111,11 @@ void CloseIfOpen(QWidget* window)
 
 } // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent)
+frmMain::frmMain(ProgramRatios* ratios, QWidget* parent) : QWidget(parent)
 {
+    if (ratios)
+        g_ratios = ratios;
+    m_ratios = &Ratios();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Marlowind Tessaray"));
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
@@ -183,13 +198,10 @@ void frmMain::Form_Load()
     LoadRatios();
 }
 
-// Ratios come from the settings file beside the program; anything wrong with the
-// file quietly gives the classic 0.382 / 0.5 / 0.618, so start-up always succeeds.
+// Ratios come from the settings file beside the program.
 void frmMain::LoadRatios()
 {
-    FibRatios ratios = CurrentRatios();
-    ReadRatiosFile(SettingsPathFor(platform().programDir()), ratios);
-    SetCurrentRatios(ratios);
+    m_ratios->load(SettingsPathFor(platform().programDir()));
 }
 
 void frmMain::cmdFibonacci_Click()

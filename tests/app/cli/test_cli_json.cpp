@@ -106,10 +106,10 @@ private slots:
         auto s = std::make_unique<GannState>();
         LoadGannState(*s, Layout::Large, Today, ChartHalfForHeight(768 * 15));
         QVERIFY(CalculateGann(*s, "100", QDate(2024, 1, 15), Today, Layout::Large).accepted());
-        QVERIFY(SameBits(o.value("PriceAngle").toDouble(), s->PriceAngle));
+        QVERIFY(SameBits(o.value("PriceAngle").toDouble(), s->results.PriceAngle));
         for (int k = 1; k <= 8; ++k)
-            QVERIFY(SameBits(o.value("HighTargetAngle")[k - 1].toDouble(), s->HighTargetAngle[k])
-                    && SameBits(o.value("LowTargetAngle")[k - 1].toDouble(), s->LowTargetAngle[k]));
+            QVERIFY(SameBits(o.value("HighTargetAngle")[k - 1].toDouble(), s->results.HighTargetAngle[k])
+                    && SameBits(o.value("LowTargetAngle")[k - 1].toDouble(), s->results.LowTargetAngle[k]));
     }
 };
 

@@ -32,8 +32,6 @@ QString Ended(const QString& caption) {
 class TestCliOutputs : public UiTest {
     Q_OBJECT
 private slots:
-    void initTestCase() { SetCurrentRatios(DefaultRatios); }
-
     // "--screen 800x600" opens the compact window, as the main menu would.
     void sameAsWindow_data() {
         QTest::addColumn<QString>("analysis");
@@ -52,9 +50,10 @@ private slots:
         QFETCH(QStringList, options);
         const bool compact = options.contains("--screen");
         fake().screen = compact ? QSize(800, 600) : QSize(1024, 768);
-        std::unique_ptr<QWidget> w(analysis == "fib"
-            ? (compact ? static_cast<QWidget*>(new frmFibonacci86) : new frmFibonacci)
-            : (compact ? static_cast<QWidget*>(new frmGann86) : new frmGann));
+        const Layout layout = compact ? Layout::Compact : Layout::Large;
+        std::unique_ptr<DocumentWindow> w(analysis == "fib"
+            ? static_cast<DocumentWindow*>(MakeLayoutWindow<FibonacciWindow>(layout, ratios()))
+            : MakeLayoutWindow<GannWindow>(layout));
         for (int i = 0; i + 1 < options.size(); i += 2) {
             const QString control = Controls.value(options[i]);
             // Options without a control (--screen) would match any child by an empty name.

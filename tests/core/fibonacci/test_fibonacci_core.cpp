@@ -21,39 +21,44 @@ QString Us(const QDate& d) { return d.toString("M/d/yyyy"); }
 
 FibonacciState Inputs(double p1, double p2, QDate d1 = NullDate(), QDate d2 = NullDate()) {
     FibonacciState s;
-    s.Price1 = p1;
-    s.Price2 = p2;
-    s.Date1 = d1;
-    s.Date2 = d2;
+    s.document.Price1 = p1;
+    s.document.Price2 = p2;
+    s.document.Date1 = d1;
+    s.document.Date2 = d2;
     return s;
 }
 
 FibonacciState Swing() { return Inputs(100, 150, D(1, 1, 2004), D(3, 1, 2004)); }
 
 // "100 150 1/1/2004 3/1/2004"
-QString InputsOf(const FibonacciState& s) {
+QString InputsOf(const FibonacciDocument& s) {
     return QString("%1 %2 %3 %4").arg(s.Price1).arg(s.Price2).arg(Us(s.Date1), Us(s.Date2));
 }
 
 // Potential prices, then the price scale: "130.9 125 119.1 | 90 160 10 7".
 QString PriceSummary(const FibonacciState& s) {
-    return QString("%1 %2 %3 | %4 %5 %6 %7").arg(s.PotentialPrice[1]).arg(s.PotentialPrice[2])
-        .arg(s.PotentialPrice[3]).arg(s.ChartMinPrice).arg(s.ChartMaxPrice).arg(s.PriceStep).arg(s.PriceSteps);
+    const FibonacciResults& r = s.results;
+    const FibonacciChartScale& c = s.scale;
+    return QString("%1 %2 %3 | %4 %5 %6 %7").arg(r.PotentialPrice[1]).arg(r.PotentialPrice[2])
+        .arg(r.PotentialPrice[3]).arg(c.ChartMinPrice).arg(c.ChartMaxPrice).arg(c.PriceStep).arg(c.PriceSteps);
 }
 
 // Potential dates, then the time scale with its tick step and count.
 QString DateSummary(const FibonacciState& s) {
-    const bool months = s.DateAxisMode == "M";
-    return QString("%1 %2 %3 | %4 %5 %6 %7 %8").arg(Us(s.PotentialDate[1]), Us(s.PotentialDate[2]),
-        Us(s.PotentialDate[3]), s.DateAxisMode, Us(s.ChartStartDate), Us(s.ChartEndDate))
-        .arg(months ? s.MonthStep : s.DayStep).arg(months ? s.MonthSteps : s.DaySteps);
+    const FibonacciResults& r = s.results;
+    const FibonacciChartScale& c = s.scale;
+    const bool months = c.DateAxisMode == DateTickUnit::Months;
+    return QString("%1 %2 %3 | %4 %5 %6 %7 %8").arg(Us(r.PotentialDate[1]), Us(r.PotentialDate[2]),
+        Us(r.PotentialDate[3]), DateTickUnitCode(c.DateAxisMode), Us(c.ChartStartDate), Us(c.ChartEndDate))
+        .arg(months ? c.MonthStep : c.DayStep).arg(months ? c.MonthSteps : c.DaySteps);
 }
 
 
 // Every field the calculation writes, for "nothing changed".
 QString Dump(const FibonacciState& s) {
-    return InputsOf(s) + PriceSummary(s) + DateSummary(s) + QString(" %1 %2 %3 %4 %5").arg(s.MonthStep)
-        .arg(s.MonthSteps).arg(s.DayStep).arg(s.DaySteps).arg(s.DateLevelCount);
+    const FibonacciChartScale& c = s.scale;
+    return InputsOf(s.document) + PriceSummary(s) + DateSummary(s) + QString(" %1 %2 %3 %4 %5").arg(c.MonthStep)
+        .arg(c.MonthSteps).arg(c.DayStep).arg(c.DaySteps).arg(s.results.DateLevelCount);
 }
 
 }  // namespace
@@ -92,15 +97,15 @@ private slots:
         QFETCH(QDate, picker1);
         QFETCH(QDate, picker2);
         FibonacciState s = Inputs(1, 2, D(1, 1, 2000), D(2, 1, 2000));
-        s.ProjectName = "Old";
-        s.Notes = "old notes";
+        s.document.ProjectName = "Old";
+        s.document.Notes = "old notes";
         const FibonacciInputs in{price1, price2, picker1, picker2, "  My  plan ", " line 1\r\nline 2\t "};
-        const std::optional<QString> result = ValidateInputs(in, Today, s);
+        const std::optional<QString> result = ValidateInputs(in, Today, s.document);
         QTEST(result.value_or(QString()), "message");
-        QTEST(InputsOf(s), "after");
+        QTEST(InputsOf(s.document), "after");
         // Name and notes only move on success; trimming removes blanks, not tabs.
-        QCOMPARE(s.ProjectName, result ? QString("Old") : QString("My  plan"));
-        QCOMPARE(s.Notes, result ? QString("old notes") : QString("line 1\r\nline 2\t"));
+        QCOMPARE(s.document.ProjectName, result ? QString("Old") : QString("My  plan"));
+        QCOMPARE(s.document.Notes, result ? QString("old notes") : QString("line 1\r\nline 2\t"));
     }
 
     void projection_data() {
@@ -127,9 +132,9 @@ private slots:
         QFETCH(FibonacciState, inputs);
         QFETCH(double, r3);
         Calculate(inputs, FibRatios{0.382, 0.5, r3});
-        QTEST(inputs.HasPrices() ? PriceSummary(inputs) : QString(), "prices");
-        QTEST(inputs.HasDates() ? DateSummary(inputs) : QString(), "dates");
-        QCOMPARE(int(inputs.DateLevelCount), inputs.HasDates() ? 3 : 0);
+        QTEST(inputs.document.HasPrices() ? PriceSummary(inputs) : QString(), "prices");
+        QTEST(inputs.document.HasDates() ? DateSummary(inputs) : QString(), "dates");
+        QCOMPARE(int(inputs.results.DateLevelCount), inputs.document.HasDates() ? 3 : 0);
     }
 
     void missingHalfKeepsEarlierResults() {
@@ -137,16 +142,16 @@ private slots:
         Calculate(s, Classic);
         const QString prices = PriceSummary(s), dates = DateSummary(s);
         FibonacciState t = s;
-        s.Price1 = 10;
-        s.Price2 = 20;
-        s.Date1 = s.Date2 = NullDate();
+        s.document.Price1 = 10;
+        s.document.Price2 = 20;
+        s.document.Date1 = s.document.Date2 = NullDate();
         Calculate(s, Classic);
-        QCOMPARE(s.ChartMaxPrice, 21.0);
+        QCOMPARE(s.scale.ChartMaxPrice, 21.0);
         QCOMPARE(DateSummary(s), dates);
-        t.Price1 = t.Price2 = 0;
-        t.Date2 = D(1, 21, 2004);
+        t.document.Price1 = t.document.Price2 = 0;
+        t.document.Date2 = D(1, 21, 2004);
         Calculate(t, Classic);
-        QCOMPARE(t.DateAxisMode, QString("D"));
+        QCOMPARE(t.scale.DateAxisMode, DateTickUnit::Days);
         QCOMPARE(PriceSummary(t), prices);
     }
 
@@ -170,10 +175,10 @@ private slots:
         FibonacciState s = Swing();
         Calculate(s, Classic);
         // Prices that alone would calculate fine: the price half must not be committed either.
-        s.Price1 = 10;
-        s.Price2 = 20;
-        s.Date1 = d1;
-        s.Date2 = d2;
+        s.document.Price1 = 10;
+        s.document.Price2 = 20;
+        s.document.Date1 = d1;
+        s.document.Date2 = d2;
         const FibonacciState before = s;
         try {
             Calculate(s, FibRatios{0.382, 0.5, r3});
@@ -189,11 +194,11 @@ private slots:
     void listingColumns() {
         FibonacciState s = Swing();
         Calculate(s, Classic);
-        s.PotentialPrice[1] = 0;
-        s.PotentialDate[1] = D(5, 7, 2010);
+        s.results.PotentialPrice[1] = 0;
+        s.results.PotentialDate[1] = D(5, 7, 2010);
         QCOMPARE(PriceListing(s, Classic).section("\r\n", 2, 2), QString("0.382       0.00"));
         QCOMPARE(DateListing(s, Classic).section("\r\n", 2, 2), QString("0.382       05/07/2010"));
-        s.PotentialPrice[1] = 1234567.891;
+        s.results.PotentialPrice[1] = 1234567.891;
         QCOMPARE(PriceListing(s, FibRatios{0.12345678901, 0.5, 0.618}).section("\r\n", 2, 2),
                  QString("0.12345678901234567.89"));
     }
@@ -205,33 +210,35 @@ private slots:
             Calculate(s, Classic);
             PictureSurface pb(15);
             pb.setSizeTwips(8500, 8500);
-            const FibChartGeometry g = DrawChart(pb, s, Layout::Large);
+            const FibChartAxes g = DrawChart(pb, s, Layout::Large).axes;
             const QImage& img = pb.picture();   // kept as the persistent picture
             QVERIFY(!img.isNull());
             auto at = [&](int x, int y) { return img.pixelColor(pb.toPixels(x), pb.toPixels(y)); };
 
             // 119.1 lies at y = (119.1-90)/70 * -6500 + 7500 = 4797.9 -> 4798.
-            QCOMPARE(PriceToY(s, g, 119.1), 4798);
+            QCOMPARE(PriceToY(s.scale, g, 119.1), 4798);
             QCOMPARE(at(7500 - 150, 4798), QColor(0, 0, 255));
-            const int x1 = withDates ? DateToX(s, g, s.Date1) : 1250 + 625;
-            const int x2 = withDates ? DateToX(s, g, s.Date2) : 1250 + 4375;
-            QCOMPARE(at(x1, PriceToY(s, g, 100)), QColor(Qt::black));   // the first input point
-            QCOMPARE(at(x1, PriceToY(s, g, 100) + 30), QColor(Qt::black));   // its dot, below the line
+            const int x1 = withDates ? DateToX(s.scale, g, s.document.Date1) : 1250 + 625;
+            const int x2 = withDates ? DateToX(s.scale, g, s.document.Date2) : 1250 + 4375;
+            QCOMPARE(at(x1, PriceToY(s.scale, g, 100)), QColor(Qt::black));   // the first input point
+            QCOMPARE(at(x1, PriceToY(s.scale, g, 100) + 30), QColor(Qt::black));   // its dot, below the line
             QCOMPARE(at(g.PriceAxisX, 3000), QColor(Qt::black));        // the price axis
-            QCOMPARE(at(g.TimeAxisLeft - 45, PriceToY(s, g, s.ChartMaxPrice)), QColor(Qt::black));   // the top tick
+            const int top = PriceToY(s.scale, g, s.scale.ChartMaxPrice);
+            QCOMPARE(at(g.TimeAxisLeft - 45, top), QColor(Qt::black));   // the top tick
             // The line joining the two points passes their midpoint, within a pixel.
-            const int mx = (x1 + x2) / 2, my = (PriceToY(s, g, 100) + PriceToY(s, g, 150)) / 2;
+            const int mx = (x1 + x2) / 2, my = (PriceToY(s.scale, g, 100) + PriceToY(s.scale, g, 150)) / 2;
             bool joined = false;
             for (int dx : {-15, 0, 15})
                 for (int dy : {-15, 0, 15})
                     joined = joined || at(mx + dx, my + dy) == QColor(Qt::black);
             QVERIFY(joined);
-            QCOMPARE(at(7500 - 150, PriceToY(s, g, 150) - 150), QColor(Qt::white));
+            QCOMPARE(at(7500 - 150, PriceToY(s.scale, g, 150) - 150), QColor(Qt::white));
             if (withDates) {
                 // 4/7/2004 is 128 of 152 days along: x = 128/152 * 6250 + 1250 = 6513.2 -> 6513.
-                QCOMPARE(DateToX(s, g, s.PotentialDate[3]), 6513);
+                QCOMPARE(DateToX(s.scale, g, s.results.PotentialDate[3]), 6513);
                 QCOMPARE(at(6513, 1500), QColor(0, 0, 255));
-                QCOMPARE(at(DateToX(s, g, s.PotentialDate[1]), 1500), QColor(0, 0, 255));   // the first level too
+                const int first = DateToX(s.scale, g, s.results.PotentialDate[1]);
+                QCOMPARE(at(first, 1500), QColor(0, 0, 255));   // the first level too
             }
             // The printout goes on writing in black tick-label type.
             QCOMPARE(pb.foreColor(), QColor(Qt::black));
@@ -241,8 +248,9 @@ private slots:
 
     void pricesOnlyFileLines() {
         FibonacciState s = Inputs(0.5, 4);
-        s.ProjectName = "Test";
-        QCOMPARE(FibProjectLines(s), (QStringList{"NM=Test", "P1=0.5", "P2=4", "D1=1/1/1900", "D2=1/1/1900", "NT="}));
+        s.document.ProjectName = "Test";
+        QCOMPARE(FibProjectLines(s.document),
+                 (QStringList{"NM=Test", "P1=0.5", "P2=4", "D1=1/1/1900", "D2=1/1/1900", "NT="}));
     }
 
     // Damaged files are the hardening test's.
@@ -263,10 +271,10 @@ private slots:
     void readFile() {
         QFETCH(QStringList, lines);
         FibonacciState s = Inputs(1, 2, D(1, 1, 2000), D(2, 1, 2000));
-        s.ProjectName = "Before";
-        s.Notes = "old";
-        QTEST(ApplyFibProjectLines(lines, s), "ok");
-        QTEST(s.ProjectName + " | " + InputsOf(s) + " | " + s.Notes, "after");
+        s.document.ProjectName = "Before";
+        s.document.Notes = "old";
+        QTEST(ApplyFibProjectLines(lines, s.document), "ok");
+        QTEST(s.document.ProjectName + " | " + InputsOf(s.document) + " | " + s.document.Notes, "after");
     }
 };
 

@@ -27,8 +27,8 @@ GannState Calculated(Layout layout, const QString& price, const QDate& date = To
     return s;
 }
 
-Numbers Highs(const GannState& s) { return Numbers(s.PotentialHigh.begin() + 1, s.PotentialHigh.begin() + 9); }
-Numbers Lows(const GannState& s) { return Numbers(s.PotentialLow.begin() + 1, s.PotentialLow.begin() + 9); }
+Numbers Highs(const GannState& s) { return Numbers(s.results.PotentialHigh.begin() + 1, s.results.PotentialHigh.end()); }
+Numbers Lows(const GannState& s) { return Numbers(s.results.PotentialLow.begin() + 1, s.results.PotentialLow.end()); }
 
 const GannLabel* LabelOf(const std::vector<GannLabel>& labels, int number) {
     for (const GannLabel& l : labels)
@@ -98,21 +98,21 @@ private slots:
         QFETCH(Numbers, highs);
         QFETCH(Numbers, lows);
         const GannState s = Calculated(layout, price);
-        QCOMPARE(int(s.GridCenter), center);
-        QCOMPARE(int(s.GridSize), 2 * center - 1);
-        QTEST(s.ChartRadius - Half, "radius");
+        QCOMPARE(int(s.spiral.GridCenter), center);
+        QCOMPARE(int(s.spiral.GridSize), 2 * center - 1);
+        QTEST(s.frame.ChartRadius - Half, "radius");
         QCOMPARE(Highs(s).mid(8 - highs.size()), highs);
         QCOMPARE(Lows(s).mid(8 - lows.size()), lows);
         // A full turn past the price fits in the square.
-        QVERIFY(s.PotentialHigh[8] > 0 && s.PotentialHigh[8] <= s.GridSize * s.GridSize);
+        QVERIFY(s.results.PotentialHigh[8] > 0 && s.results.PotentialHigh[8] <= s.spiral.GridSize * s.spiral.GridSize);
         // Exactly the results are marked, for the chart to write them white.
         QList<int> marked(3, 0);
-        for (qint16 m : s.CellMark) ++marked[m];
+        for (qint16 m : s.results.CellMark) ++marked[m];
         if (highs.size() == 8)
             QCOMPARE(marked[GannHighCell] + marked[GannLowCell], 16 - int(highs.count(0) + lows.count(0)));
-        for (int h : highs) QVERIFY(s.CellMark[h] == GannHighCell || !h);
-        for (int l : lows) QVERIFY(s.CellMark[l] == GannLowCell || !l);
-        for (int k = 1; k <= GannAngleSlots; ++k) QVERIFY(IsNullDate(s.AngleDate[k]));
+        for (int h : highs) QVERIFY(s.results.CellMark[h] == GannHighCell || !h);
+        for (int l : lows) QVERIFY(s.results.CellMark[l] == GannLowCell || !l);
+        for (int k = 1; k <= GannAngleCount; ++k) QVERIFY(IsNullDate(s.results.AngleDate[k]));
         const GannChartGeometry chart = ComputeGannChart(s, layout);
         QTEST(chart.kind, "kind");
         QCOMPARE(chart.cells, cells);
@@ -134,9 +134,9 @@ private slots:
         QFETCH(QDate, date);
         const GannState s = Calculated(Layout::Compact, QString(), date);
         QStringList dates;
-        for (int k = 1; k <= 8; ++k) dates << s.AngleDate[k].toString("MM/dd/yyyy");
+        for (int k = 1; k <= 8; ++k) dates << s.results.AngleDate[k].toString("MM/dd/yyyy");
         QTEST(dates.join(' '), "dates");
-        QCOMPARE(s.GannDate, date);
+        QCOMPARE(s.inputs.GannDate, date);
         QCOMPARE(Highs(s), Numbers(8, 0));
     }
 
@@ -164,21 +164,23 @@ private slots:
         GannState s = Calculated(Layout::Compact, "700", QDate(2024, 1, 15));
         const GannState before = s;
         const auto unchanged = [&] {
-            return s.GridCenter == before.GridCenter && s.Grid == before.Grid && s.CellMark == before.CellMark
-                && s.PotentialHigh == before.PotentialHigh && s.AngleDate == before.AngleDate;
+            const GannResults &now = s.results, &then = before.results;
+            return s.spiral.GridCenter == before.spiral.GridCenter && s.spiral.Grid == before.spiral.Grid
+                && now.CellMark == then.CellMark && now.PotentialHigh == then.PotentialHigh
+                && now.AngleDate == then.AngleDate;
         };
         const CalcOutcome failed = CalculateGann(s, "100", QDate(9999, 1, 15), Today, Layout::Compact);
         QCOMPARE(failed.kind, CalcOutcome::Failed);
         QCOMPARE(failed.message, QString(DateAfterRangeMessage));
         QVERIFY(unchanged());
-        QCOMPARE(s.GannPrice, before.GannPrice);
-        QCOMPARE(s.GannDate, before.GannDate);
+        QCOMPARE(s.inputs.GannPrice, before.inputs.GannPrice);
+        QCOMPARE(s.inputs.GannDate, before.inputs.GannDate);
         const CalcOutcome rejected = CalculateGann(s, "12000", QDate(2024, 6, 21), Today, Layout::Compact);
         QCOMPARE(rejected.kind, CalcOutcome::Rejected);
         QCOMPARE(rejected.message, QStringLiteral("Please enter a price smaller than 10000"));
         QVERIFY(unchanged());
-        QCOMPARE(int(s.GannPrice), 12000);
-        QCOMPARE(s.GannDate, QDate(2024, 6, 21));
+        QCOMPARE(int(s.inputs.GannPrice), 12000);
+        QCOMPARE(s.inputs.GannDate, QDate(2024, 6, 21));
     }
 
     // Read in a fixed-width font: a blank too many or too few breaks the columns.
@@ -194,7 +196,7 @@ private slots:
         QFETCH(QString, price);
         QFETCH(int, line);
         const GannState s = Calculated(Layout::Compact, price);
-        const QStringList lines = GannPriceListing(s, s).split("\r\n");
+        const QStringList lines = GannPriceListing(s.inputs, s.results).split("\r\n");
         QCOMPARE(lines.size(), 11);   // 10 lines and the empty rest after the last CR LF
         QTEST(lines.at(line - 1), "text");
     }
@@ -278,7 +280,7 @@ private slots:
             // Exactly one cell, the one that holds the number, with the number written white.
             QCOMPARE(b.right - b.left, chart.CellSize);
             QCOMPARE(b.bottom - b.top, chart.CellSize);
-            QCOMPARE(int(s.Grid[b.column][b.row]), b.number);
+            QCOMPARE(int(s.spiral.Grid[b.column][b.row]), b.number);
             const GannLabel* label = LabelOf(chart.cellNumbers, b.number);
             QVERIFY(label && Inside(*label, b));
             QCOMPARE(label->color, GannChartColors::White());
@@ -294,7 +296,7 @@ private slots:
         // then the projected dates go clockwise: AngleDate(7) one spoke counter-clockwise,
         // AngleDate(1) one spoke clockwise.
         const GannWheel& w = chart.wheel;
-        QCOMPARE(w.spokes[0].angle, s.PriceAngle + (s.PriceAngle < 0 ? GannFullTurn : 0));
+        QCOMPARE(w.spokes[0].angle, s.results.PriceAngle + (s.results.PriceAngle < 0 ? GannFullTurn : 0));
         const QStringList dates{"Jan 15", "Nov 30", "Oct 17", "Sep 01", "Jul 16", "May 31", "Apr 15", "Feb 29"};
         QCOMPARE(int(w.dateLabels.size()), 8);
         for (int i = 0; i < 8; ++i) {
@@ -334,8 +336,8 @@ private slots:
     void wheelWorkedExample() {
         QFETCH(int, spoke);
         GannState s;
-        s.ChartHalf = Half;
-        s.ChartRadius = 4150;
+        s.frame.ChartHalf = Half;
+        s.frame.ChartRadius = 4150;
         const GannSquareGeometry square = SquareGeometry(Half, 4150, 27);
         const GannWheel w = AngleWheel(s, square, 0);
         QTEST(w.spokes[spoke - 1].end, "end");
@@ -367,8 +369,8 @@ private slots:
     void bandStart() {
         QFETCH(double, angle);
         GannState s = Calculated(Layout::Compact, "5000");
-        s.PriceAngle = angle;
-        QTEST(BandChart(s, Layout::Compact, SquareGeometry(Half, s.ChartRadius, 27)).bandStart, "start");
+        s.results.PriceAngle = angle;
+        QTEST(BandChart(s, Layout::Compact, SquareGeometry(Half, s.frame.ChartRadius, 27)).bandStart, "start");
     }
 
     void bandShows51Boxes_data() {
@@ -410,12 +412,13 @@ private slots:
         GannSpiral band;
         BuildSpiral(band, qint16((n + 1) / 2));
         const std::map<int, QPoint> at = BandCellMap(chart);
-        Numbers placed, results{s.GannPrice};
-        for (int k = 1; k <= 8; ++k) results.prepend(s.PotentialLow[k]), results.append(s.PotentialHigh[k]);
+        Numbers placed, results{s.inputs.GannPrice};
+        for (int k = 1; k <= 8; ++k)
+            results.prepend(s.results.PotentialLow[k]), results.append(s.results.PotentialHigh[k]);
         for (const GannBandPlacement& p : chart.band.placements) {
             placed << p.number;
             QCOMPARE(at.at(p.number), QPoint(band.CellX[p.bandCell], band.CellY[p.bandCell]));
-            const double spiral = CellAngle(s, p.number);
+            const double spiral = CellAngle(s.spiral, p.number);
             double diff = std::abs(spiral - std::atan2(-(p.row - (n - 1) / 2.0), p.column - (n - 1) / 2.0));
             while (diff > GannPi) diff = std::abs(diff - 2 * M_PI);
             QVERIFY2(diff < 0.25, qPrintable(QString::number(p.number)));
@@ -430,14 +433,15 @@ private slots:
         const GannChartGeometry chart = ComputeGannChart(s, Layout::Compact);
         const int n = chart.band.N;
         QCOMPARE(int(chart.band.placements.size()), 16);
-        QCOMPARE(chart.band.placements.back().phase, 'H');
+        QCOMPARE(chart.band.placements.back().phase, GannBandPhase::High);
         QCOMPARE(chart.band.placements.back().k, 7);
         // The last high and its neighbours keep their spiral cells, below the band square
         // (one past the spiral's last number keeps whatever its entry held).
         const std::map<int, QPoint> at = BandCellMap(chart);
-        for (int w : {s.PotentialHigh[8] - 1, int(s.PotentialHigh[8]), s.PotentialHigh[8] + 1}) {
-            QCOMPARE(at.at(w), QPoint(s.CellX[w], s.CellY[w]));
-            if (w <= s.GridSize * s.GridSize) QVERIFY(at.at(w).y() >= n);
+        const int last = s.results.PotentialHigh[8];
+        for (int w : {last - 1, last, last + 1}) {
+            QCOMPARE(at.at(w), QPoint(s.spiral.CellX[w], s.spiral.CellY[w]));
+            if (w <= s.spiral.GridSize * s.spiral.GridSize) QVERIFY(at.at(w).y() >= n);
         }
     }
 

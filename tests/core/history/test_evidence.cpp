@@ -117,8 +117,8 @@ private slots:
                 continue;
             }
             for (int k = 0; k < 3; ++k) {
-                QCOMPARE(ours.prices[k], window.PotentialPrice[k + 1]);
-                QCOMPARE(ours.dates[k], window.PotentialDate[k + 1]);
+                QCOMPARE(ours.prices[k], window.results.PotentialPrice[k + 1]);
+                QCOMPARE(ours.dates[k], window.results.PotentialDate[k + 1]);
             }
         }
         QVERIFY2(refused > 10 && refused < 1000, qPrintable(QString::number(refused)));
@@ -184,8 +184,8 @@ private slots:
         auto plain = std::make_unique<GannState>();
         QVERIFY(CalculateGann(*plain, onSquare, swing.date, today, Layout::Large).accepted());
         QVERIFY(!g.highs.empty());
-        QCOMPARE(g.highs.front(), s.fromSquare(plain->PotentialHigh[1]));
-        QVERIFY(std::abs(g.highs.front() / close - plain->PotentialHigh[1] / s.toSquare(close)) < 1e-12);
+        QCOMPARE(g.highs.front(), s.fromSquare(plain->results.PotentialHigh[1]));
+        QVERIFY(std::abs(g.highs.front() / close - plain->results.PotentialHigh[1] / s.toSquare(close)) < 1e-12);
         QCOMPARE(g.dates.size(), size_t(8));
     }
 

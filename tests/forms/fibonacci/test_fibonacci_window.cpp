@@ -26,7 +26,7 @@ class TestFibonacciWindow : public UiTest {
 
     FibonacciWindow* Open(bool compact = false) {
         fake().screen = compact ? QSize(800, 600) : QSize(1024, 768);
-        window = compact ? static_cast<FibonacciWindow*>(new frmFibonacci86()) : new frmFibonacci();
+        window = MakeLayoutWindow<FibonacciWindow>(compact ? Layout::Compact : Layout::Large, ratios());
         return window;
     }
     // Pickers left at today stand for "no dates".
@@ -42,7 +42,6 @@ class TestFibonacciWindow : public UiTest {
 private slots:
     void init() {
         UiTest::init();
-        SetCurrentRatios(DefaultRatios);
     }
     void cleanup() {
         if (window) {
@@ -70,8 +69,8 @@ private slots:
         QVERIFY(w->lblPrices->font().bold());
         // The chart in the box: the 119.10 level line is blue.
         const PictureSurface& surface = w->pbFibonacci->surface();
-        const FibChartGeometry g = ChartGeometry(surface.widthTwips(), surface.heightTwips());
-        const int y = PriceToY(w->state(), g, 119.1);
+        const FibChartAxes& g = w->shownChart().axes;
+        const int y = PriceToY(w->state().scale, g, 119.1);
         QCOMPARE(surface.picture().pixelColor(surface.toPixels(g.TimeAxisRight - 150), surface.toPixels(y)),
                  QColor(0, 0, 255));
     }
@@ -89,7 +88,7 @@ private slots:
 
         Enter("100", "150");
         QTest::keyClick(w->txtPrice2, Qt::Key_Return);
-        QCOMPARE(w->PotentialPrice[2], 125.0);
+        QCOMPARE(w->state().results.PotentialPrice[2], 125.0);
         UI_RETYPE(w, "txtPrice1", "110");
         w->txtNotes->setFocus();
         w->txtNotes->selectAll();
@@ -97,11 +96,11 @@ private slots:
         QTest::keyClick(w->txtNotes, Qt::Key_Return);
         QTest::keyClicks(w->txtNotes, "b");
         QCOMPARE(w->txtNotes->text(), QString("a\nb"));
-        QCOMPARE(w->PotentialPrice[2], 125.0);
+        QCOMPARE(w->state().results.PotentialPrice[2], 125.0);
         w->dtpDate1->setFocus();
         QTest::keyClick(w->dtpDate1, Qt::Key_Enter);
-        QCOMPARE(w->PotentialPrice[2], 130.0);
-        QCOMPARE(w->Notes, QString("a\r\nb"));
+        QCOMPARE(w->state().results.PotentialPrice[2], 130.0);
+        QCOMPARE(w->state().document.Notes, QString("a\r\nb"));
 
         // One press of Tab per control: a date picker is one stop.
         w->cmdNew->setFocus();
@@ -141,10 +140,11 @@ private slots:
         QCOMPARE(ui::documentState(w), QString("New Unchanged"));
         QVERIFY(!w->cmdNew->isEnabled());
         QCOMPARE(Text("lblPrices") + Text("lblDates") + w->txtPrice1->text(), QString());
-        QCOMPARE(w->Date1, NullDate());
+        QCOMPARE(w->state().document.Date1, NullDate());
         const PictureSurface& s = w->pbFibonacci->surface();
-        QCOMPARE(s.picture().pixelColor(s.toPixels(4000), s.toPixels(w->TimeAxisY)), QColor(Qt::black));
-        QCOMPARE(s.picture().pixelColor(s.toPixels(w->TimeAxisRight - 150), s.toPixels(4798)), QColor(Qt::white));
+        const FibChartAxes& axes = w->shownChart().axes;
+        QCOMPARE(s.picture().pixelColor(s.toPixels(4000), s.toPixels(axes.TimeAxisY)), QColor(Qt::black));
+        QCOMPARE(s.picture().pixelColor(s.toPixels(axes.TimeAxisRight - 150), s.toPixels(4798)), QColor(Qt::white));
 
         // An untouched document closes without a question.
         UI_CLICK(w, "cmdExit");
@@ -152,14 +152,20 @@ private slots:
         QTRY_VERIFY(window.isNull());
     }
 
+    // The name box still showing its placeholder: no dialog, nothing written.
+    void saveWithoutName() {
+        FibonacciWindow* w = Open();
+        Enter("100", "150", D(1, 1, 2004), D(3, 1, 2004));
+        UI_CLICK(w, "cmdSave");
+        QCOMPARE(fake().messageTexts(), QStringList{"Project name not specified!"});
+        QVERIFY(fake().saveRequests.isEmpty());
+        QCOMPARE(ui::documentState(w), QString("New Changed"));
+    }
+
     void saveThenOpenRoundTrip() {
         FibonacciWindow* w = Open();
         Enter("100", "150", D(1, 1, 2004), D(3, 1, 2004));
         w->txtNotes->setPlainText("first line\n\nthird line");
-        UI_CLICK(w, "cmdSave");   // the name box still shows its placeholder: no dialog
-        QCOMPARE(fake().lastMessage(), QString("Project name not specified!"));
-        QVERIFY(fake().saveRequests.isEmpty());
-
         UI_RETYPE(w, "txtProject", "  Plan ");
         const QString path = Path("Plan.fib");
         fake().saveAnswers << path;
@@ -190,11 +196,14 @@ private slots:
         QCOMPARE(w->dtpDate1->value(), D(1, 1, 2004));
         QVERIFY(Text("lblPrices").endsWith("0.618       122.92"));
         QCOMPARE(ui::documentState(w) + " " + w->ProjectFile, "Open Unchanged " + path);
+    }
 
-        // A longer price from a file is shown whole (typing stops at eight).
+    // A longer price from a file is shown whole (typing stops at eight).
+    void longPriceFromFile() {
+        FibonacciWindow* w = Open();
+        const QString path = Path("Plan.fib");
         QVERIFY(WriteTextLines(path, {"NM=Plan", "P1=99999999999", "P2=5"}));
         fake().openAnswers << path;
-        fake().answers << MsgResult::No;
         UI_CLICK(w, "cmdOpen");
         QCOMPARE(w->txtPrice1->text(), QString("99999999999"));
     }
@@ -213,7 +222,7 @@ private slots:
         });
         UI_CLICK(w, "cmdRatios");
         QVERIFY(wasModal);
-        QCOMPARE(FibRatio1, 0.25);
+        QCOMPARE(ratios().ratios().r1, 0.25);
         QCOMPARE(Text("lblPrices"), before);
         w->cmdCalculate_Click();
         QVERIFY(Text("lblPrices").contains("0.25        137.50"));

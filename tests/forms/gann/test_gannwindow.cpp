@@ -18,7 +18,7 @@ Q_DECLARE_METATYPE(Layout)
 class TestGannWindow : public UiTest {
     Q_OBJECT
     GannWindow* Make(Layout layout) {
-        GannWindow* w = layout == Layout::Compact ? static_cast<GannWindow*>(new frmGann86) : new frmGann;
+        GannWindow* w = MakeLayoutWindow<GannWindow>(layout);
         (m_window ? m_other : m_window) = w;
         return w;
     }
@@ -38,8 +38,8 @@ private slots:
         fake().screen = QSize(800, 600);
         GannWindow* w = Make(Layout::Compact);
         QCOMPARE(w->size(), QSize(800, 600));
-        QCOMPARE(int(w->state.ChartHalf), 4250);
-        QCOMPARE(int(w->state.ChartRadius), 4150);
+        QCOMPARE(int(w->state().frame.ChartHalf), 4250);
+        QCOMPARE(int(w->state().frame.ChartRadius), 4150);
         QCOMPARE(w->pbGann->widthTwips(), 8500);
         QStringList order;
         QWidget* next = w->cmdNew;
@@ -78,7 +78,7 @@ private slots:
         // The chart box shows the price cell's black box (the rest of the chart is the
         // command line's picture, compared with the window's by the output tests).
         const PictureSurface& s = w->pbGann->surface();
-        const GannBox box = ComputeGannChart(w->state, layout).resultBoxes.at(0);
+        const GannBox box = ComputeGannChart(w->state(), layout).resultBoxes.at(0);
         QCOMPARE(s.picture().pixelColor(s.toPixels(box.left + 20), s.toPixels(box.top + 20)), QColor(Qt::black));
         // Calculating does not touch the document state.
         QCOMPARE(ui::documentState(w), QString("New Changed"));
@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(w->txtPrice->text(), QString("1234"));
         UI_RETYPE(w, "txtPrice", "100");
         QTest::keyClick(w->txtPrice, Qt::Key_Return);
-        QCOMPARE(int(w->state.PotentialHigh[8]), 144);
+        QCOMPARE(int(w->state().results.PotentialHigh[8]), 144);
     }
 
     // New after changes (the prompt's answers are the shell test's, for both windows):
@@ -112,10 +112,10 @@ private slots:
         QCOMPARE(ui::documentState(w), QString("New Unchanged"));
         QVERIFY(!w->cmdNew->isEnabled());
         // Back to the first square and no marks; the dates wait for the next calculation.
-        QCOMPARE(int(w->state.GridCenter), 14);
-        QCOMPARE(int(w->state.PotentialHigh[1]), 0);
-        QCOMPARE(int(w->state.CellMark[714]), 0);
-        QCOMPARE(w->state.AngleDate[1], QDate(2024, 2, 29));
+        QCOMPARE(int(w->state().spiral.GridCenter), 14);
+        QCOMPARE(int(w->state().results.PotentialHigh[1]), 0);
+        QCOMPARE(int(w->state().results.CellMark[714]), 0);
+        QCOMPARE(w->state().results.AngleDate[1], QDate(2024, 2, 29));
 
         UI_TYPE(w, "txtPrice", "5");
         fake().answers << MsgResult::No;
@@ -123,17 +123,22 @@ private slots:
         QTRY_VERIFY(!m_window);
     }
 
-    void saveThenOpenRoundTrip() {
-        const QString path = Path("Test.gann");
+    // A cancelled Open does nothing at all; a file that is not there is reported and
+    // leaves the document as it was.
+    void openCancelledOrMissing() {
         GannWindow* w = Make(Layout::Compact);
         fake().openAnswers << std::nullopt << Path("missing.gann");
-        UI_CLICK(w, "cmdOpen");   // cancelled: nothing at all
+        UI_CLICK(w, "cmdOpen");
         QVERIFY(fake().messages.isEmpty());
         UI_CLICK(w, "cmdOpen");
         QCOMPARE(fake().messageTexts(), QStringList{"Action failed:\nCan't open project file"});
         QVERIFY(fake().messages[0].caption == "Action failed" && fake().messages[0].icon == MsgIcon::Critical);
         QCOMPARE(ui::documentState(w), QString("New Unchanged"));
+    }
 
+    void saveThenOpenRoundTrip() {
+        const QString path = Path("Test.gann");
+        GannWindow* w = Make(Layout::Compact);
         w->txtProject->setText("  Test ");
         w->txtPrice->setText("100");
         w->dtpInputDate->setValue(QDate(2024, 1, 15));
@@ -161,7 +166,7 @@ private slots:
         QCOMPARE(other->dtpInputDate->value(), QDate(2024, 1, 15));
         QCOMPARE(ui::documentState(other) + " " + other->ProjectFile, "Open Unchanged " + path);
         // Opening calculated the results.
-        QCOMPARE(int(other->state.PotentialHigh[1]), 638);
+        QCOMPARE(int(other->state().results.PotentialHigh[1]), 638);
         QVERIFY(other->lblDates->text().endsWith("360    01/14/2025\r\n"));
         // Saved again untouched, the file reads back the same bytes.
         const QByteArray saved = ReadBytes(path);

@@ -27,8 +27,8 @@ QString Shown(QWidget* w) {
          + QString::number(qHashBits(chart->surface().picture().constBits(), chart->surface().picture().sizeInBytes()));
 }
 
-std::unique_ptr<DocumentWindow> Opened(bool gann) {
-    std::unique_ptr<DocumentWindow> w(gann ? static_cast<DocumentWindow*>(new frmGann) : new frmFibonacci);
+std::unique_ptr<DocumentWindow> Opened(bool gann, ProgramRatios& ratios) {
+    std::unique_ptr<DocumentWindow> w(gann ? static_cast<DocumentWindow*>(new frmGann) : new frmFibonacci(ratios));
     w->show();
     return w;
 }
@@ -48,7 +48,6 @@ class TestBadInput : public UiTest {
 private slots:
     void init() {
         UiTest::init();
-        SetCurrentRatios(DefaultRatios);
         fake().todayDate = QDate(2024, 6, 1);
         fake().screen = QSize(1024, 768);
         QVERIFY(WriteBytes(InDir("plain-file"), "not a folder"));   // no folder can lie under it
@@ -82,7 +81,7 @@ private slots:
         QFETCH(bool, gann);
         QFETCH(QString, message);
         QFETCH(double, price);
-        const std::unique_ptr<DocumentWindow> w = Opened(gann);
+        const std::unique_ptr<DocumentWindow> w = Opened(gann, ratios());
         auto* box = ui::find<TextBox>(w.get(), gann ? "txtPrice" : "txtPrice1");
         box->setText(gann ? "700" : "100");
         ui::find<DatePicker>(w.get(), gann ? "dtpInputDate" : "dtpDate1")->setValue(QDate(2024, 1, gann ? 15 : 2));
@@ -100,7 +99,8 @@ private slots:
         box->paste();
         UI_CLICK(w.get(), "cmdCalculate");
         auto* g = qobject_cast<GannWindow*>(w.get());
-        QCOMPARE(g ? double(g->state.GannPrice) : static_cast<FibonacciWindow*>(w.get())->Price1, price);
+        const auto* f = static_cast<FibonacciWindow*>(w.get());
+        QCOMPARE(g ? double(g->state().inputs.GannPrice) : f->state().document.Price1, price);
         if (!message.isEmpty()) {
             // The lists, the chart and the results stay; a price the check could read is
             // kept as the rejected input.
@@ -157,7 +157,7 @@ private slots:
         const QString path = InDir(gann ? "damaged.gann" : "damaged.fib");
         QVERIFY(WriteBytes(path, bytes));
         fake().openAnswers << path;
-        const std::unique_ptr<DocumentWindow> w = Opened(gann);
+        const std::unique_ptr<DocumentWindow> w = Opened(gann, ratios());
         UI_CLICK(w.get(), "cmdOpen");
         QCOMPARE(fake().messageTexts(), messages);
         QTEST(ui::find<TextBox>(w.get(), "txtProject")->text(), "name");
@@ -217,7 +217,7 @@ private slots:
             QCOMPARE(w->ChangedFlag, ChangeStatus::Changed);
             QVERIFY(w->isVisible());
         } else {
-            QCOMPARE(FibRatio1, 0.25);   // in force for the run all the same
+            QCOMPARE(ratios().ratios().r1, 0.25);   // in force for the run all the same
         }
     }
 
@@ -249,7 +249,7 @@ private slots:
         QFETCH(QDate, date);
         const QString pickerName = keys.takeFirst();
         const bool gann = pickerName == "dtpInputDate";
-        const std::unique_ptr<DocumentWindow> w = Opened(gann);
+        const std::unique_ptr<DocumentWindow> w = Opened(gann, ratios());
         QApplication::setActiveWindow(w.get());
         UI_CHECK(TypePrices(w.get(), gann));
         auto* picker = ui::find<DatePicker>(w.get(), pickerName);
@@ -280,7 +280,7 @@ private:
     // dialog answering `target`; returns the window, or nullptr for the ratios dialog.
     std::unique_ptr<DocumentWindow> RunWriter(const QString& writer, const QString& target) {
         if (writer == "ratios") {
-            frmFibRatios dialog;
+            frmFibRatios dialog(ratios());
             dialog.show();
             dialog.txtRatio1->setText("0.25");
             dialog.txtRatio2->setText("0.5");
@@ -289,7 +289,7 @@ private:
             return nullptr;
         }
         const bool gann = writer.startsWith("gann");
-        std::unique_ptr<DocumentWindow> w = Opened(gann);
+        std::unique_ptr<DocumentWindow> w = Opened(gann, ratios());
         ui::find<TextBox>(w.get(), "txtProject")->setText("Gold");
         [&] {
             UI_CHECK(TypePrices(w.get(), gann));

@@ -117,9 +117,9 @@ class TestHistoryWindow : public UiTest {
 private slots:
     void init() {
         UiTest::init();
-        SetCurrentRatios(Ratios);
-        m_window = new frmPriceHistory;
-        m_fib = new frmFibonacci;
+        ratios().setRatios(Ratios);
+        m_window = new frmPriceHistory(ratios());
+        m_fib = new frmFibonacci(ratios());
         m_gann = new frmGann;
         connect(m_window, &frmPriceHistory::FibonacciRequested, m_fib, &FibonacciWindow::LoadInputsAndCalculate);
         connect(m_window, &frmPriceHistory::GannRequested, m_gann, &GannWindow::LoadInputsAndCalculate);
@@ -584,9 +584,9 @@ private slots:
         // Ratios changed twice, the second time while the first change is measured: the
         // table ends with the second, and its plots show the surrogates.
         const FibRatios golden{0.382, 0.5, 0.618}, wide{0.3, 0.5, 0.7};
-        SetCurrentRatios(golden);
+        ratios().setRatios(golden);
         QVERIFY(m_window->measuringEvidence());
-        SetCurrentRatios(wide);
+        ratios().setRatios(wide);
         WaitForEvidence();
         QCOMPARE(m_window->evidence().ratios.text(), "0.3 / 0.5 / 0.7");
         EvidenceRequest request;
@@ -646,7 +646,7 @@ private slots:
     // the main menu gets no new button.
     void openedFromEveryWindow() {
         delete m_window;
-        auto* menu = new frmMain;
+        auto* menu = new frmMain(&ratios());
         menu->show();
         QVERIFY(QTest::qWaitForWindowActive(menu));
         const int buttons = menu->findChildren<QPushButton*>().size();

@@ -52,10 +52,9 @@ class OutputWindowsTest : public UiTest {
 
     QString InDir(const QString& name) const { return programDir() + "/" + name; }
 
-    static DocumentWindow* Open(bool gann, Layout layout) {
-        const bool compact = layout == Layout::Compact;
-        DocumentWindow* w = gann ? (compact ? static_cast<DocumentWindow*>(new frmGann86) : new frmGann)
-                                 : (compact ? static_cast<DocumentWindow*>(new frmFibonacci86) : new frmFibonacci);
+    DocumentWindow* Open(bool gann, Layout layout) {
+        DocumentWindow* w = gann ? static_cast<DocumentWindow*>(MakeLayoutWindow<GannWindow>(layout))
+                                 : MakeLayoutWindow<FibonacciWindow>(layout, ratios());
         w->show();
         return w;
     }
@@ -76,8 +75,6 @@ class OutputWindowsTest : public UiTest {
     }
 
 private slots:
-    void initTestCase() { SetCurrentRatios(DefaultRatios); }
-
     // One entry per question, its clicks separated by blanks; the answer of the last.
     // OK untouched (file) and Printer (monochrome) are Print Image's rows below.
     void destination_data() {
@@ -190,7 +187,8 @@ private slots:
         PictureBox* box = w->findChild<PictureBox*>(gann ? "pbGann" : "pbFibonacci");
         const QImage chart = box->surface().image().convertToFormat(QImage::Format_RGB32);
         const int width = box->widthTwips();
-        const int textLeft = Pixels(gann ? width + 200 : static_cast<FibonacciWindow*>(w.get())->TimeAxisRight + 200);
+        const int axisRight = gann ? 0 : static_cast<FibonacciWindow*>(w.get())->shownChart().axes.TimeAxisRight;
+        const int textLeft = Pixels(gann ? width + 200 : axisRight + 200);
         const QString bmp = InDir(gann ? "gannchart.bmp" : "fibchart.bmp");
 
         Destination(clicks);

@@ -25,11 +25,10 @@
 #include <QPlainTextEdit>
 
 namespace {
-DocumentWindow* Make(const QString& kind) {
-    if (kind == "frmFibonacci") return new frmFibonacci;
-    if (kind == "frmFibonacci86") return new frmFibonacci86;
-    if (kind == "frmGann") return new frmGann;
-    return new frmGann86;
+DocumentWindow* Make(const QString& kind, ProgramRatios& ratios) {
+    const Layout layout = kind.endsWith("86") ? Layout::Compact : Layout::Large;
+    if (kind.startsWith("frmFibonacci")) return MakeLayoutWindow<FibonacciWindow>(layout, ratios);
+    return MakeLayoutWindow<GannWindow>(layout);
 }
 
 // Every named control's place and size, as "name x,y wxh".
@@ -77,7 +76,7 @@ class TestDesktop : public UiTest {
     QString guideHeading;       // where F1 last opened the guide
 
     DocumentWindow* Show(const QString& kind) {
-        window = Make(kind);
+        window = Make(kind, ratios());
         window->show();
         QApplication::setActiveWindow(window);
         if (!QTest::qWaitForWindowActive(window)) qWarning("window not active");
@@ -87,7 +86,6 @@ class TestDesktop : public UiTest {
 private slots:
     void init() {
         UiTest::init();
-        SetCurrentRatios(DefaultRatios);
         hooks.clear();
         programActions() = {[this] { ++hooks["menu"]; }, [this](const QString& h) { ++hooks["guide"]; guideHeading = h; },
                             [this] { ++hooks["exit"]; }, [this] { ++hooks["history"]; }};
@@ -305,10 +303,10 @@ private slots:
     // A screen reader names every control the keyboard or the mouse can focus, in every
     // window: by its own name, its caption or the label it is the buddy of.
     void everyFocusableControlIsNamed() {
-        frmMain menu;
+        frmMain menu(&ratios());
         QList<QWidget*> windows{&menu};
-        for (const QString kind : {"frmFibonacci", "frmFibonacci86", "frmGann", "frmGann86"}) windows << Make(kind);
-        windows << new frmFibRatios << new frmPrintOption << new frmHelp << new frmAbout;
+        for (const QString kind : {"frmFibonacci", "frmFibonacci86", "frmGann", "frmGann86"}) windows << Make(kind, ratios());
+        windows << new frmFibRatios(ratios()) << new frmPrintOption << new frmHelp << new frmAbout;
         QStringList unnamed;
         for (QWidget* window : windows)
             for (QWidget* w : window->findChildren<QWidget*>()) {
@@ -339,7 +337,7 @@ private slots:
         auto* w = static_cast<GannWindow*>(Show("frmGann"));
         UI_TYPE(w, "txtPrice", "100");
         UI_CLICK(w, "cmdCalculate");
-        const GannChartGeometry chart = ComputeGannChart(w->state, w->layout);
+        const GannChartGeometry chart = ComputeGannChart(w->state(), w->layout());
         const auto label = std::find_if(chart.cellNumbers.begin(), chart.cellNumbers.end(),
                                         [&](const GannLabel& l) { return l.text.trimmed() == number; });
         QVERIFY(label != chart.cellNumbers.end());

@@ -151,9 +151,9 @@ private slots:
         QFETCH(QByteArray, file);
         const QString path = SettingsPath(programDir());
         QVERIFY(file.isNull() || WriteBytes(path, file));
-        SetCurrentRatios({0, 0, 0});   // as at start-up
-        { frmMain menu; }
-        QTEST((QList<double>{FibRatio1, FibRatio2, FibRatio3}), "ratios");
+        ProgramRatios loaded;   // zero, as at start-up
+        { frmMain menu(&loaded); }
+        QTEST((QList<double>{loaded.ratios().r1, loaded.ratios().r2, loaded.ratios().r3}), "ratios");
         QCOMPARE(QFile::exists(path), !file.isNull());
         QVERIFY(file.isNull() || ReadBytes(path) == file);
     }
@@ -172,9 +172,7 @@ private slots:
         QFETCH(QString, message);
         const QString settings = SettingsPath(programDir());
         QVERIFY(WriteBytes(settings, OldSettings));
-        SetCurrentRatios({0.382, 0.5, 0.618});
-
-        frmFibRatios dialog;
+        frmFibRatios dialog(ratios());
         dialog.show();
         for (int i = 0; i < 3; ++i) {
             const QString box = QStringLiteral("txtRatio%1").arg(i + 1);
@@ -186,7 +184,7 @@ private slots:
         QCOMPARE(fake().messageTexts(), QStringList({message}));
         QVERIFY(dialog.isVisible());
         QCOMPARE(ui::find<QLineEdit>(&dialog, "txtRatio3")->text(), entries[2]);
-        QCOMPARE(CurrentRatios().r1, 0.382);
+        QCOMPARE(ratios().ratios().r1, 0.382);
     }
 
     // Enter on a focused button presses that button, never the default one: Cancel
@@ -211,11 +209,11 @@ private slots:
         QFETCH(QString, dialog);
         QFETCH(QString, focused);
         QFETCH(Qt::Key, key);
-        SetCurrentRatios({0.3, 0.6, 0.9});
+        ratios().setRatios({0.3, 0.6, 0.9});
         frmPrintOption::SelectedOption = 5;
-        std::unique_ptr<QWidget> w(dialog == "frmFibRatios" ? static_cast<QWidget*>(new frmFibRatios)
+        std::unique_ptr<QWidget> w(dialog == "frmFibRatios" ? static_cast<QWidget*>(new frmFibRatios(ratios()))
                                    : dialog == "frmPrintOption" ? static_cast<QWidget*>(new frmPrintOption)
-                                                                : new frmMain);
+                                                                : new frmMain(&ratios()));
         w->show();
         QApplication::setActiveWindow(w.get());
         auto* target = ui::find<QWidget>(w.get(), focused);
@@ -239,9 +237,9 @@ private slots:
         const QString settings = SettingsPath(programDir());
         const QByteArray exact("FIB1=0.381966\r\nFIB2=0.5\r\nFIB3=0.618034\r\n");
         QVERIFY(WriteBytes(settings, exact + "SOMETHING=else\r\n"));
-        SetCurrentRatios({0, 0, 0});
-        { frmMain menu; }
-        frmFibRatios dialog;
+        ratios().setRatios({0, 0, 0});
+        { frmMain menu(&ratios()); }
+        frmFibRatios dialog(ratios());
         dialog.show();
         QCOMPARE(dialog.txtRatio1->text() + " " + dialog.txtRatio3->text(), QString("0.381966 0.618034"));
         UI_TYPE(&dialog, "txtRatio2", "1");   // the limit on typing holds
@@ -256,7 +254,7 @@ private slots:
         dialog.txtRatio3->setText("0.618034");
         UI_CLICK(&dialog, "cmdOk");
         QCOMPARE(ReadBytes(settings), exact);
-        QCOMPARE(FibRatio3, 0.618034);
+        QCOMPARE(ratios().ratios().r3, 0.618034);
     }
 };
 
