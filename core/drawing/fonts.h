@@ -12,6 +12,7 @@ void InstallFontSubstitutes();
 // The family a Windows font name is drawn with on this machine.
 QString ResolvedFontFamily(const QString& name);
 
-// A font by the original name and size in points. Installs the substitutes first
-// when a QGuiApplication runs.
+// A font by the Windows name the windows were designed with ("Lucida Console") and its
+// size in points, so the layouts keep their measures; the substitutes are installed
+// first when a QGuiApplication runs.
 QFont MakeFont(const QString& name, double points, bool bold = false, bool underline = false);

@@ -54,8 +54,8 @@ public:
     bool fillSolid() const { return m_fillSolid; }
 
     // Lines, boxes and circles in twips, in the fore colour unless one is given.
-    // As on the original picture box, a line or box leaves the current position at
-    // its end point (x2, y2) and a circle at its centre.
+    // A line or box leaves the current position at its end point (x2, y2) and a circle
+    // at its centre: text printed next without a position of its own starts there.
     void line(int x1, int y1, int x2, int y2);
     void line(int x1, int y1, int x2, int y2, const QColor& color);
     void box(int x1, int y1, int x2, int y2, const QColor& color);        // outline

@@ -61,10 +61,11 @@ struct GannChartFrame {
     qint32 ChartRadius = 0;
 };
 
-// The numbers 1, 2, 3, ... laid out as a square spiral around 1. The cell tables keep
-// the original's fixed sizes and keep stale entries past the last number placed, which
-// the searches may read at the lower-left corner of the square (where it cannot change
-// a result).
+// The numbers 1, 2, 3, ... laid out as a square spiral around 1. The cell tables have
+// fixed sizes, enough for the square of the largest price, so a calculation never
+// allocates; they are not cleared between calculations, and the stale entries past the
+// last number placed may be read by the searches only at the lower-left corner of the
+// square, where they cannot change a result.
 struct GannSpiral {
     qint16 GridCenter = 0;                // 1-based centre index on each axis
     qint16 GridSize = 0;                  // 2 * GridCenter - 1 cells per side

@@ -19,8 +19,9 @@ double RoundTo2(double x);
 // Int(x): the floor, also for negative x.
 double IntFloor(double x);
 
-// Conversion to 16- and 32-bit integers as the original did: nearest, halves to
-// even; std::nullopt when the result does not fit (an overflow to report).
+// Conversion to 16- and 32-bit integers: nearest, halves to even, so a price or count
+// exactly between two whole numbers rounds the same way in the windows, the files and
+// the tool; std::nullopt when the result does not fit (an overflow to report).
 std::optional<qint16> ToInt16(double x);
 std::optional<qint32> ToInt32(double x);
 // The same, for a count that must fit: throws CalcError(message) when it does not.
