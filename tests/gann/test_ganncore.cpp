@@ -363,6 +363,7 @@ private slots:
         // Cells on the diagonals have the exact 45 degrees, just past the rounded bounds.
         QTest::newRow("upper-right diagonal") << std::atan(1.0) << 441;
         QTest::newRow("lower-left diagonal") << std::atan(1.0) + GannPi << 485;
+        QTest::newRow("on the rounded lower-left bound") << 15.7075 / 4 << 441;
     }
     void bandStart() {
         QFETCH(double, angle);
@@ -410,10 +411,12 @@ private slots:
         GannSpiral band;
         BuildSpiral(band, qint16((n + 1) / 2));
         const std::map<int, QPoint> at = BandCellMap(chart);
-        Numbers placed, results{s.GannPrice};
+        Numbers placed, results{s.GannPrice}, angles, expectedAngles{0};
         for (int k = 1; k <= 8; ++k) results.prepend(s.PotentialLow[k]), results.append(s.PotentialHigh[k]);
+        for (int k = 1; k <= 8; ++k) expectedAngles.prepend(k), expectedAngles.append(k);
         for (const GannBandPlacement& p : chart.band.placements) {
             placed << p.number;
+            angles << p.k;
             QCOMPARE(at.at(p.number), QPoint(band.CellX[p.bandCell], band.CellY[p.bandCell]));
             const double spiral = CellAngle(s, p.number);
             double diff = std::abs(spiral - std::atan2(-(p.row - (n - 1) / 2.0), p.column - (n - 1) / 2.0));
@@ -421,6 +424,7 @@ private slots:
             QVERIFY2(diff < 0.25, qPrintable(QString::number(p.number)));
         }
         QCOMPARE(placed, results);
+        QCOMPARE(angles, expectedAngles);
     }
 
     // 961 closes a ring in the lower-left corner: the walk ends at the band's last cell

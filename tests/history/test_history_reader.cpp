@@ -241,6 +241,7 @@ private slots:
         QTest::newRow("sign and exponent") << QByteArray("+1.5e3") << ',' << '.' << "1500";
         QTest::newRow("Yahoo's null") << QByteArray("null") << ',' << '.' << "empty";
         QTest::newRow("infinity is no price") << QByteArray("inf") << ',' << '.' << "bad";
+        QTest::newRow("a damaged file's NUL among the digits") << QByteArray("12\0" "3", 4) << ',' << '.' << "bad";
     }
 
     void priceCells() {

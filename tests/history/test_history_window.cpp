@@ -271,8 +271,10 @@ private slots:
         QTest::newRow("the Dow in the 1980s") << 759.13 << 2791.41 << false << true;
         QTest::newRow("a one-row file") << 1738.74 << 1738.74 << false << true;
         QTest::newRow("a currency near 1") << 0.9412 << 1.085 << false << true;
+        QTest::newRow("a penny stock from two cents") << 0.02 << 0.9 << false << true;
         QTest::newRow("fractions of a cent") << 0.00012 << 0.00019 << false << true;
         QTest::newRow("four powers of ten, logarithmic") << 3.0 << 30000.0 << true << false;
+        QTest::newRow("one and a half powers of ten, logarithmic") << 2.1 << 65.0 << true << false;
         QTest::newRow("a narrow week, logarithmic") << 1700.0 << 1750.0 << true << true;
         QTest::newRow("a one-row file, logarithmic") << 50.0 << 50.0 << true << true;
     }
@@ -313,6 +315,7 @@ private slots:
         QTest::newRow("a nine-day file") << QDate(2024, 1, 2) << QDate(2024, 1, 11) << "^1/1?[0-9]/2024$";
         QTest::newRow("a year") << QDate(1987, 1, 1) << QDate(1988, 1, 1) << "^[A-Z][a-z][a-z] 198[78]$";
         QTest::newRow("the 1950s") << QDate(1950, 1, 1) << QDate(1960, 1, 1) << "^195[0-9]$";
+        QTest::newRow("thirty years, every other") << QDate(1960, 1, 1) << QDate(1990, 1, 1) << "^19[6-9][02468]$";
         QTest::newRow("four centuries from 1601") << QDate(1601, 1, 1) << QDate(2001, 1, 1) << "^(1[6-9]|20)[0-9]0$";
     }
     void dateLabelsFitTheSpan() {

@@ -41,6 +41,7 @@ private slots:
         s.line(1000, 1000, 1000, 2500, Blue);   // a given colour leaves the fore colour alone
         QCOMPARE(s.at(1000, 1750), Blue);
         QCOMPARE(s.foreColor(), Black);
+        QCOMPARE(s.font().pointSizeF(), 8.0);   // a new box writes in black 8-point text
         s.setForeColor(Blue);
         s.line(1000, 1000, 2500, 1000);
         QCOMPARE(s.at(1750, 1000), Blue);
@@ -84,8 +85,10 @@ private slots:
         QCOMPARE(s.image().size(), s.picture().size());
         QCOMPARE(s.at(2900, 2900), Blue);
         QCOMPARE(s.at(3200, 100), White);
+        s.line(0, 2000, 1500, 2000, Black);   // drawn after the picture was kept: not part of it
         s.setSizeTwips(1500, 3000);
         QCOMPARE(s.picture().width(), 100);
+        QCOMPARE(s.picture().pixelColor(50, s.toPixels(2000)), Blue);
         s.setSizeTwips(3000, 3000);
         QCOMPARE(s.at(2500, 100), White);   // the cut part does not come back
     }
