@@ -316,6 +316,13 @@ private slots:
         QCOMPARE(twice.pooled.methods[2].price.median, otherSeed.methods[2].price.median);
         QCOMPARE(twice.files[0].methods[2].price.nullMedians, otherSeed.methods[2].price.nullMedians);
         QVERIFY(twice.files[1].methods[2].price.nullMedians != otherSeed.methods[2].price.nullMedians);
+        // A pooled draw takes both files' projections: its median lies between theirs.
+        const std::vector<double>&a = twice.files[0].methods[2].price.nullMedians,
+                                  &b = twice.files[1].methods[2].price.nullMedians,
+                                  &pooled = twice.pooled.methods[2].price.nullMedians;
+        QCOMPARE(QList<size_t>({a.size(), b.size(), pooled.size()}), QList<size_t>(3, 40));
+        for (size_t d = 0; d < pooled.size(); ++d)
+            QVERIFY(pooled[d] >= std::min(a[d], b[d]) && pooled[d] <= std::max(a[d], b[d]));
     }
 
     // Where every swing ends on a Fibonacci level of the two before, no surrogate comes
