@@ -314,8 +314,8 @@ private slots:
         QTest::newRow("zero close") << head + "2024-01-03,0\n" << autoOrder << "p.csv, line 3: the close 0 is not above 0.";
         QTest::newRow("repeated date, other form") << head + "2024-01-03,11\r\n20240103,12\n" << autoOrder
             << "p.csv, line 4: the date 1/3/2024 is repeated (first on line 3).";
-        QTest::newRow("repeated time") << QByteArray("Date,Close\n2024-01-02 10:00,1\n2024-01-02 10:30,1\n2024-01-02 10:30,2\n")
-            << autoOrder << "p.csv, line 4: the time 1/2/2024 10:30 is repeated (first on line 3).";
+        QTest::newRow("repeated time, midnight") << QByteArray("Date,Close\n2024-01-01 23:30,1\n2024-01-02 00:00,1\n2024-01-02 00:00,2\n")
+            << autoOrder << "p.csv, line 4: the time 1/2/2024 00:00 is repeated (first on line 3).";
         QTest::newRow("out of order") << head + "2024-01-05,11\n2024-01-04,12\n" << autoOrder
             << "p.csv, line 4: 1/4/2024 comes before 1/5/2024 on line 3, but the rows run oldest first; the rows must "
                "be in date order.";
