@@ -181,6 +181,14 @@ private slots:
         QCOMPARE(s.GannDate, QDate(2024, 6, 21));
     }
 
+    // A date alone projects dates only: the prices of the last calculation go.
+    void dateAloneClearsThePrices() {
+        GannState s = Calculated(Layout::Compact, "700");
+        QVERIFY(CalculateGann(s, "", QDate(2024, 1, 15), Today, Layout::Compact).accepted());
+        QCOMPARE(Highs(s), Numbers(8, 0));
+        QCOMPARE(Lows(s), Numbers(8, 0));
+    }
+
     // Read in a fixed-width font: a blank too many or too few breaks the columns.
     void listingLine_data() {
         QTest::addColumn<QString>("price");

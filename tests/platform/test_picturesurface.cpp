@@ -75,6 +75,23 @@ private slots:
         QCOMPARE(c.at(1300, 1000), Blue);
     }
 
+    // Whatever is drawn, the box showing the surface is told to repaint.
+    void everyDrawingAsksForARepaint() {
+        Surface s;
+        int repaints = 0;
+        s.setChangeHandler([&repaints] { ++repaints; });
+        const std::function<void()> drawings[] = {
+            [&] { s.line(0, 0, 300, 300); },   [&] { s.box(0, 0, 300, 300, Blue); },
+            [&] { s.filledBox(0, 0, 90, 90, Grey); }, [&] { s.circle(600, 600, 100); },
+            [&] { s.drawText(900, 900, QStringLiteral("7")); }, [&] { s.cls(); },
+            [&] { s.setSizeTwips(1500, 1500); }};
+        for (const auto& draw : drawings) {
+            const int before = repaints;
+            draw();
+            QVERIFY(repaints > before);
+        }
+    }
+
     // Printing widens the box for the text block and narrows it back afterwards.
     void keptPictureFollowsTheBoxSize() {
         Surface s;
