@@ -160,6 +160,7 @@ private slots:
         QTest::newRow("currency below 1, auto") << 0.985 << "auto" << 4 << "9850";
         QTest::newRow("1.0850 currency, given") << 1.085 << "10^3" << 3 << "1085";
         QTest::newRow("in range, auto: as typed") << 2722.42 << "auto" << 0 << "2722.42";
+        QTest::newRow("rounds to the square's 1") << 1.2 << "10^0" << 0 << "1.2";
         QTest::newRow("99999.6 rounds past 9999 at 10^-1") << 99999.6 << "auto" << -2 << "999.996";
     }
 

@@ -272,6 +272,7 @@ private slots:
         QTest::newRow("a one-row file") << 1738.74 << 1738.74 << false << true;
         QTest::newRow("a currency near 1") << 0.9412 << 1.085 << false << true;
         QTest::newRow("a penny stock from two cents") << 0.02 << 0.9 << false << true;
+        QTest::newRow("a level at zero in view") << 0.0 << 40.0 << false << true;
         QTest::newRow("fractions of a cent") << 0.00012 << 0.00019 << false << true;
         QTest::newRow("four powers of ten, logarithmic") << 3.0 << 30000.0 << true << false;
         QTest::newRow("one and a half powers of ten, logarithmic") << 2.1 << 65.0 << true << false;
@@ -286,7 +287,7 @@ private slots:
         PriceSpan seen;
         seen.add(low, high);
         const PriceSpan axis = PriceAxisRange(seen, logarithmic, 0.05);
-        QVERIFY(axis.low < low && axis.high > high && axis.low >= 0);
+        QVERIFY((axis.low < low || axis.low == 0) && axis.high > high && axis.low >= 0);
         const std::vector<AxisTick> ticks = logarithmic ? LogPriceTicks(axis.low, axis.high)
                                                         : PriceTicks(axis.low, axis.high);
         QVERIFY2(ticks.size() >= 5 && ticks.size() <= 13, qPrintable(QString::number(ticks.size())));
