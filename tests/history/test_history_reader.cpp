@@ -205,6 +205,8 @@ private slots:
             << QByteArray("\xEF\xBB\xBF Volume , CLOSE ,Adj Close, Date \n5,10,99,2024-01-02\n") << "1/2/2024 - - - 10";
         QTest::newRow("quoted cells with commas and quotes")
             << QByteArray("\"Date\",\"Note, with comma\",\"Close\"\n\"2024-01-02\",\"say \"\"hi\"\"\",\"10.5\"\n") << "1/2/2024 - - - 10.5";
+        QTest::newRow("the time column first") << QByteArray("Time,Date,Close\n10:00,2024-01-02,9\n15:30,2024-01-02,10\n")
+                                               << "1/2/2024 - - - 10";
         QTest::newRow("an empty low") << QByteArray("Date,Open,High,Low,Close\n2024-01-02,9,12,,10\n") << "1/2/2024 9 12 - 10";
         QTest::newRow("1.008 waits for a number that shows the mark")
             << QByteArray("Datum;Schluss\n02.01.2024;1.008\n03.01.2024;1.0075\n") << "1/2/2024 - - - 1.008; 1/3/2024 - - - 1.0075";
