@@ -2,6 +2,7 @@
 #include "forms/fibonacci/core/fibonaccicore.h"
 #include "forms/fibonacci/core/fibonaccifile.h"
 #include "forms/fibonacci/core/fibonaccilisting.h"
+#include "modules/dates.h"
 #include "modules/errors.h"
 
 #include <QtTest>
@@ -237,6 +238,24 @@ private slots:
             QCOMPARE(pb.foreColor(), QColor(Qt::black));
             QCOMPARE(pb.font().pointSizeF(), 10.0);
         }
+    }
+
+    // A date label hangs from 200 twips left of its tick and 100 below the axis; on this
+    // box height one twip lower would already be the next row of pixels.
+    void dateLabelsHangBelowTheirTicks() {
+        FibonacciState s = Swing();
+        Calculate(s, Classic);
+        PictureSurface pb(15), label(15);
+        pb.setSizeTwips(8500, 8497);
+        label.setSizeTwips(8500, 8497);
+        const FibChartGeometry g = DrawChart(pb, s, Layout::Large);
+        label.setFont(pb.font().family(), pb.font().pointSizeF());
+        const int x = DateToX(s, g, s.ChartStartDate) - 200, y = g.TimeAxisY + 100;
+        label.setCurrentX(x);
+        label.setCurrentY(y);
+        label.print(FormatMdYy(s.ChartStartDate));
+        const QRect below(pb.toPixels(x), pb.toPixels(y), pb.toPixels(700), pb.toPixels(300));
+        QCOMPARE(pb.picture().copy(below), label.image().copy(below));
     }
 
     void pricesOnlyFileLines() {

@@ -230,6 +230,7 @@ private slots:
         QTest::newRow("the 1950s on 700 pixels") << QDate(1950, 1, 2) << QDate(1950, 1, 2) << QDate(1961, 1, 1) << 700;
         QTest::newRow("a fortnight, bars wider than a pixel") << QDate(1950, 1, 2) << QDate(1955, 3, 1)
                                                                << QDate(1955, 3, 15) << 700;
+        QTest::newRow("bars up to the last pixel") << QDate(1950, 1, 2) << QDate(1950, 1, 2) << QDate(1950, 1, 12) << 3;
         QTest::newRow("from 1601 on 3 pixels") << QDate(1601, 1, 1) << QDate(1600, 12, 1) << QDate(1660, 1, 1) << 3;
     }
     void columnsSumUpTheirBars() {
