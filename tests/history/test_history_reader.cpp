@@ -239,6 +239,7 @@ private slots:
         QTest::newRow("1.008 where the mark is a comma") << QByteArray("1.008") << ';' << ',' << "1008?";
         QTest::newRow("1.008 where the mark is a point") << QByteArray("1.008") << '\t' << '.' << "1.008?";
         QTest::newRow("irregular groups") << QByteArray("21,70.34") << ',' << '.' << "bad";
+        QTest::newRow("four digits before the comma: decimal") << QByteArray("1234,567") << ';' << ',' << "1234.567!";
         QTest::newRow("two decimal commas") << QByteArray("1,2,3") << ';' << ',' << "bad";
         QTest::newRow("sign and exponent") << QByteArray("+1.5e3") << ',' << '.' << "1500";
         QTest::newRow("Yahoo's null") << QByteArray("null") << ',' << '.' << "empty";
@@ -300,6 +301,9 @@ private slots:
             << "p.csv, line 1: the header row needs a Date and a Close column (or the MetaTrader 4 layout date, time, "
                "open, high, low, close, volume without a header); found \"Date,Adj Close\".";
         QTest::newRow("empty file") << QByteArray("\n\n") << autoOrder << "p.csv, line 1: the file holds no header row.";
+        QTest::newRow("a two-byte file") << QByteArray("ab") << autoOrder
+            << "p.csv, line 1: the header row needs a Date and a Close column (or the MetaTrader 4 layout date, time, "
+               "open, high, low, close, volume without a header); found \"ab\".";
         QTest::newRow("only rows without prices") << QByteArray("\nDate,Close\n2024-01-02,null\n") << autoOrder
             << "p.csv, line 2: no prices follow the header row, only rows without prices (1).";
         QTest::newRow("row with another separator") << QByteArray("Date;Close\n2024-01-02,10\n") << autoOrder

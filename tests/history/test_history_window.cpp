@@ -277,6 +277,8 @@ private slots:
         QTest::newRow("fractions of a cent") << 0.00012 << 0.00019 << false << true;
         QTest::newRow("four powers of ten, logarithmic") << 3.0 << 30000.0 << true << false;
         QTest::newRow("one and a half powers of ten, logarithmic") << 2.1 << 65.0 << true << false;
+        QTest::newRow("within one power of ten, logarithmic") << 1.6 << 8.5 << true << false;
+        QTest::newRow("a currency below 1, logarithmic") << 0.62 << 0.98 << true << true;
         QTest::newRow("a narrow week, logarithmic") << 1700.0 << 1750.0 << true << true;
         QTest::newRow("a one-row file, logarithmic") << 50.0 << 50.0 << true << true;
     }
@@ -298,6 +300,7 @@ private slots:
         };
         for (size_t i = 0; i < ticks.size(); ++i) {
             QVERIFY(ticks[i].value >= axis.low && ticks[i].value <= axis.high);
+            QVERIFY(i == 0 || ticks[i].value > ticks[i - 1].value);
             QCOMPARE(ticks[i].text.toDouble(), ticks[i].value);
             if (!evenSteps)
                 QVERIFY2(roundMantissa(ticks[i].value, {1, 1.5, 2, 3, 4, 5, 7}), qPrintable(ticks[i].text));
