@@ -329,6 +329,13 @@ private slots:
         QTest::newRow("a decimal point after a decimal comma") << QByteArray("Date\tClose\n2024-01-02\t1,5\n2024-01-03\t1.5\n")
             << autoOrder << "p.csv, line 3: \"1.5\" has a decimal point, but \"1,5\" on line 2 was read with a decimal comma; "
                             "the numbers must all be written one way.";
+        // The separator's mark is taken after 100,000 rows still wait for one, not at the end.
+        QByteArray waiting("Datum;Schluss\n");
+        for (int i = 0; i < 100000; ++i)
+            waiting += QDate(1700, 1, 1).addDays(i).toString("dd.MM.yyyy").toLatin1() + ";1.008\n";
+        QTest::newRow("100,000 rows that read both ways") << waiting + "01.01.2000;1.5\n" << autoOrder
+            << "p.csv, line 100002: \"1.5\" has a decimal point, but \"1.008\" on line 2 was read with a decimal comma; "
+               "the numbers must all be written one way.";
         QTest::newRow("a line over 64 KB") << head + "2024-01-03,11" + QByteArray(70000, ' ') + "\n" << autoOrder
             << "p.csv, line 3: the line is longer than 64 KB, which no row of prices is.";
         QTest::newRow("UTF-16 without its mark") << QByteArray("D\0a\0t\0e\0,\0C\0l\0o\0s\0e\0\n\0", 22) << autoOrder

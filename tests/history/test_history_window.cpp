@@ -318,6 +318,7 @@ private slots:
         QTest::addColumn<QDate>("to");
         QTest::addColumn<QString>("pattern");
         QTest::newRow("a nine-day file") << QDate(2024, 1, 2) << QDate(2024, 1, 11) << "^1/1?[0-9]/2024$";
+        QTest::newRow("four days, each labelled") << QDate(2024, 1, 8) << QDate(2024, 1, 12) << "^1/([89]|1[01])/2024$";
         QTest::newRow("a year") << QDate(1987, 1, 1) << QDate(1988, 1, 1) << "^[A-Z][a-z][a-z] 198[78]$";
         QTest::newRow("the 1950s") << QDate(1950, 1, 1) << QDate(1960, 1, 1) << "^195[0-9]$";
         QTest::newRow("thirty years, every other") << QDate(1960, 1, 1) << QDate(1990, 1, 1) << "^19[6-9][02468]$";
