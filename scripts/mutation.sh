@@ -49,7 +49,7 @@ done
 
 # The widget-free cores: number and date semantics, the two analyses' calculations,
 # listings, charts and files. Windows (frm*) are left to the window tests.
-mapfile -t sources < <(ls core/numbers/*.cpp core/files/*.cpp core/fibonacci/*.cpp core/gann/*.cpp)
+mapfile -t sources < <(ls core/*/*.cpp)
 
 work="$build/mutation"
 mkdir -p "$work"

@@ -2,6 +2,7 @@
 #include "core/files/savefile.h"
 
 #include <QFile>
+#include <QStringList>
 #include <algorithm>
 #include <memory>
 
@@ -35,4 +36,14 @@ inline FileWriteStep DiskFullAfter(qint64 room) {
         *written += n;
         return n;
     };
+}
+
+// The `count` lines of an exported report under `heading`, from the line after its
+// rule; empty when the heading or its rule is missing. Addressing a part by its
+// heading keeps a check on the lines that belong to it, wherever the part sits.
+inline QStringList ReportSection(const QStringList& lines, const QString& heading, int count) {
+    const int at = lines.indexOf(heading);
+    if (at < 0 || lines.value(at + 1) != QString(heading.size(), QLatin1Char('-')))
+        return {};
+    return lines.mid(at + 2, count);
 }

@@ -41,6 +41,7 @@ private slots:
         s.line(1000, 1000, 1000, 2500, Blue);   // a given colour leaves the fore colour alone
         QCOMPARE(s.at(1000, 1750), Blue);
         QCOMPARE(s.foreColor(), Black);
+        QCOMPARE(s.font().pointSizeF(), 8.0);   // a new box writes in black 8-point text
         s.setForeColor(Blue);
         s.line(1000, 1000, 2500, 1000);
         QCOMPARE(s.at(1750, 1000), Blue);
@@ -74,6 +75,23 @@ private slots:
         QCOMPARE(c.at(1300, 1000), Blue);
     }
 
+    // Whatever is drawn, the box showing the surface is told to repaint.
+    void everyDrawingAsksForARepaint() {
+        Surface s;
+        int repaints = 0;
+        s.setChangeHandler([&repaints] { ++repaints; });
+        const std::function<void()> drawings[] = {
+            [&] { s.line(0, 0, 300, 300); },   [&] { s.box(0, 0, 300, 300, Blue); },
+            [&] { s.filledBox(0, 0, 90, 90, Grey); }, [&] { s.circle(600, 600, 100); },
+            [&] { s.drawText(900, 900, QStringLiteral("7")); }, [&] { s.cls(); },
+            [&] { s.setSizeTwips(1500, 1500); }};
+        for (const auto& draw : drawings) {
+            const int before = repaints;
+            draw();
+            QVERIFY(repaints > before);
+        }
+    }
+
     // Printing widens the box for the text block and narrows it back afterwards.
     void keptPictureFollowsTheBoxSize() {
         Surface s;
@@ -84,8 +102,10 @@ private slots:
         QCOMPARE(s.image().size(), s.picture().size());
         QCOMPARE(s.at(2900, 2900), Blue);
         QCOMPARE(s.at(3200, 100), White);
+        s.line(0, 2000, 1500, 2000, Black);   // drawn after the picture was kept: not part of it
         s.setSizeTwips(1500, 3000);
         QCOMPARE(s.picture().width(), 100);
+        QCOMPARE(s.picture().pixelColor(50, s.toPixels(2000)), Blue);
         s.setSizeTwips(3000, 3000);
         QCOMPARE(s.at(2500, 100), White);   // the cut part does not come back
     }

@@ -2,6 +2,7 @@
 #include "core/fibonacci/fibonaccicore.h"
 #include "core/fibonacci/fibonaccifile.h"
 #include "core/fibonacci/fibonaccilisting.h"
+#include "core/numbers/dates.h"
 #include "core/numbers/errors.h"
 
 #include <QtTest>
@@ -244,6 +245,24 @@ private slots:
             QCOMPARE(pb.foreColor(), QColor(Qt::black));
             QCOMPARE(pb.font().pointSizeF(), 10.0);
         }
+    }
+
+    // A date label hangs from 200 twips left of its tick and 100 below the axis; on this
+    // box height one twip lower would already be the next row of pixels.
+    void dateLabelsHangBelowTheirTicks() {
+        FibonacciState s = Swing();
+        Calculate(s, Classic);
+        PictureSurface pb(15), label(15);
+        pb.setSizeTwips(8500, 8497);
+        label.setSizeTwips(8500, 8497);
+        const FibChartGeometry g = DrawChart(pb, s, Layout::Large);
+        label.setFont(pb.font().family(), pb.font().pointSizeF());
+        const int x = DateToX(s.scale, g.axes, s.scale.ChartStartDate) - 200, y = g.axes.TimeAxisY + 100;
+        label.setCurrentX(x);
+        label.setCurrentY(y);
+        label.print(FormatMdYy(s.scale.ChartStartDate));
+        const QRect below(pb.toPixels(x), pb.toPixels(y), pb.toPixels(700), pb.toPixels(300));
+        QCOMPARE(pb.picture().copy(below), label.image().copy(below));
     }
 
     void pricesOnlyFileLines() {

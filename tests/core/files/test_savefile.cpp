@@ -7,10 +7,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
+
+int SyncError = 0;   // what the next syncs fail with; 0: they succeed
 
 const QByteArray OldBytes = "NM=Gold\r\nP1=1290\r\n";
 
@@ -24,13 +28,27 @@ QStringList Leftovers(const QString& folder, const QStringList& expected) {
 
 } // namespace
 
+// This program's fsync comes before the C library's, for the saves too: a disk that
+// takes every byte and then cannot make them last (EIO, as a failing or network disk
+// gives), or a file system that has no sync at all (EINVAL).
+extern "C" int fsync(int fd) {
+    if (SyncError != 0) {
+        errno = SyncError;
+        return -1;
+    }
+    return int(::syscall(SYS_fsync, fd));
+}
+
 // Whatever goes wrong while a file is saved, the file that was there stays byte for
 // byte, nothing of ours is left beside it, and nothing the program did not make is
 // ever removed.
 class TestSaveFile : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { SetFileWriteStep({}); }
+    void cleanup() {
+        SetFileWriteStep({});
+        SyncError = 0;
+    }
 
     // "room": bytes the disk takes before it is full (-1: no limit). The new bytes are
     // 200 kB, more than one write, so a disk that fills in a later write is caught too.
@@ -38,20 +56,24 @@ private slots:
         QTest::addColumn<QString>("target");   // "file", "symlink", "folder", "fifo", "device"
         QTest::addColumn<qint64>("room");
         QTest::addColumn<bool>("saved");
-        QTest::newRow("saved") << "file" << qint64(-1) << true;
-        QTest::newRow("disk full at once") << "file" << qint64(0) << false;
-        QTest::newRow("disk full at byte 1000") << "file" << qint64(1000) << false;
-        QTest::newRow("disk full in the last write") << "file" << qint64(200 * 1000 - 1) << false;
-        QTest::newRow("through a link: the file replaced") << "symlink" << qint64(-1) << true;
-        QTest::newRow("through a link, disk full") << "symlink" << qint64(70000) << false;
-        QTest::newRow("a folder in the way") << "folder" << qint64(-1) << false;
-        QTest::newRow("a pipe: refused, no hang") << "fifo" << qint64(-1) << false;
-        QTest::newRow("a device: refused, kept") << "device" << qint64(-1) << false;
+        QTest::addColumn<int>("syncError");
+        QTest::newRow("saved") << "file" << qint64(-1) << true << 0;
+        QTest::newRow("the disk cannot sync") << "file" << qint64(-1) << false << EIO;
+        QTest::newRow("a file system without sync") << "file" << qint64(-1) << true << EINVAL;
+        QTest::newRow("disk full at once") << "file" << qint64(0) << false << 0;
+        QTest::newRow("disk full at byte 1000") << "file" << qint64(1000) << false << 0;
+        QTest::newRow("disk full in the last write") << "file" << qint64(200 * 1000 - 1) << false << 0;
+        QTest::newRow("through a link: the file replaced") << "symlink" << qint64(-1) << true << 0;
+        QTest::newRow("through a link, disk full") << "symlink" << qint64(70000) << false << 0;
+        QTest::newRow("a folder in the way") << "folder" << qint64(-1) << false << 0;
+        QTest::newRow("a pipe: refused, no hang") << "fifo" << qint64(-1) << false << 0;
+        QTest::newRow("a device: refused, kept") << "device" << qint64(-1) << false << 0;
     }
     void failedWritesKeepTheOldFile() {
         QFETCH(QString, target);
         QFETCH(qint64, room);
         QFETCH(bool, saved);
+        QFETCH(int, syncError);
         QTemporaryDir dir;
         const QString real = dir.filePath("real.fib");
         QString path = dir.filePath("chart.fib");
@@ -72,6 +94,7 @@ private slots:
         }
         if (room >= 0)
             SetFileWriteStep(DiskFullAfter(room));
+        SyncError = syncError;
 
         const QByteArray bytes(200 * 1000, 'x');
         QString error;

@@ -25,6 +25,7 @@ private slots:
                  {"omega forces UTF-8", "\u20AC \u03A9", "\xE2\x82\xAC \xCE\xA9", true},
                  {"C1 control outside 1252 forces UTF-8", "\u0080", "\xC2\x80", true},
                  {"last two-byte lead", "\u07FF", "\xDF\xBF", true},
+                 {"first three-byte lead", "\u0905", "\xE0\xA4\x85", true},
                  {"last four-byte lead", "\U0010FFFF", "\xF4\x8F\xBF\xBF", true},
                  {"past U+10FFFF is 1252", "\u00F4\u0090\u20AC\u20AC", "\xF4\x90\x80\x80", false},
                  // Found by fuzzing: these 1252 bytes are valid UTF-8 and read back as other letters.

@@ -183,6 +183,14 @@ private slots:
         QCOMPARE(s.inputs.GannDate, QDate(2024, 6, 21));
     }
 
+    // A date alone projects dates only: the prices of the last calculation go.
+    void dateAloneClearsThePrices() {
+        GannState s = Calculated(Layout::Compact, "700");
+        QVERIFY(CalculateGann(s, "", QDate(2024, 1, 15), Today, Layout::Compact).accepted());
+        QCOMPARE(Highs(s), Numbers(8, 0));
+        QCOMPARE(Lows(s), Numbers(8, 0));
+    }
+
     // Read in a fixed-width font: a blank too many or too few breaks the columns.
     void listingLine_data() {
         QTest::addColumn<QString>("price");
@@ -365,6 +373,7 @@ private slots:
         // Cells on the diagonals have the exact 45 degrees, just past the rounded bounds.
         QTest::newRow("upper-right diagonal") << std::atan(1.0) << 441;
         QTest::newRow("lower-left diagonal") << std::atan(1.0) + GannPi << 485;
+        QTest::newRow("on the rounded lower-left bound") << 15.7075 / 4 << 441;
     }
     void bandStart() {
         QFETCH(double, angle);
@@ -412,11 +421,12 @@ private slots:
         GannSpiral band;
         BuildSpiral(band, qint16((n + 1) / 2));
         const std::map<int, QPoint> at = BandCellMap(chart);
-        Numbers placed, results{s.inputs.GannPrice};
-        for (int k = 1; k <= 8; ++k)
-            results.prepend(s.results.PotentialLow[k]), results.append(s.results.PotentialHigh[k]);
+        Numbers placed, results{s.inputs.GannPrice}, angles, expectedAngles{0};
+        for (int k = 1; k <= 8; ++k) results.prepend(s.results.PotentialLow[k]), results.append(s.results.PotentialHigh[k]);
+        for (int k = 1; k <= 8; ++k) expectedAngles.prepend(k), expectedAngles.append(k);
         for (const GannBandPlacement& p : chart.band.placements) {
             placed << p.number;
+            angles << p.k;
             QCOMPARE(at.at(p.number), QPoint(band.CellX[p.bandCell], band.CellY[p.bandCell]));
             const double spiral = CellAngle(s.spiral, p.number);
             double diff = std::abs(spiral - std::atan2(-(p.row - (n - 1) / 2.0), p.column - (n - 1) / 2.0));
@@ -424,6 +434,7 @@ private slots:
             QVERIFY2(diff < 0.25, qPrintable(QString::number(p.number)));
         }
         QCOMPARE(placed, results);
+        QCOMPARE(angles, expectedAngles);
     }
 
     // 961 closes a ring in the lower-left corner: the walk ends at the band's last cell

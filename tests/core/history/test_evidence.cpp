@@ -160,6 +160,7 @@ private slots:
         QTest::newRow("currency below 1, auto") << 0.985 << "auto" << 4 << "9850";
         QTest::newRow("1.0850 currency, given") << 1.085 << "10^3" << 3 << "1085";
         QTest::newRow("in range, auto: as typed") << 2722.42 << "auto" << 0 << "2722.42";
+        QTest::newRow("rounds to the square's 1") << 1.2 << "10^0" << 0 << "1.2";
         QTest::newRow("99999.6 rounds past 9999 at 10^-1") << 99999.6 << "auto" << -2 << "999.996";
     }
 
@@ -316,6 +317,13 @@ private slots:
         QCOMPARE(twice.pooled.methods[2].price.median, otherSeed.methods[2].price.median);
         QCOMPARE(twice.files[0].methods[2].price.nullMedians, otherSeed.methods[2].price.nullMedians);
         QVERIFY(twice.files[1].methods[2].price.nullMedians != otherSeed.methods[2].price.nullMedians);
+        // A pooled draw takes both files' projections: its median lies between theirs.
+        const std::vector<double>&a = twice.files[0].methods[2].price.nullMedians,
+                                  &b = twice.files[1].methods[2].price.nullMedians,
+                                  &pooled = twice.pooled.methods[2].price.nullMedians;
+        QCOMPARE(QList<size_t>({a.size(), b.size(), pooled.size()}), QList<size_t>(3, 40));
+        for (size_t d = 0; d < pooled.size(); ++d)
+            QVERIFY(pooled[d] >= std::min(a[d], b[d]) && pooled[d] <= std::max(a[d], b[d]));
     }
 
     // Where every swing ends on a Fibonacci level of the two before, no surrogate comes

@@ -205,6 +205,8 @@ private slots:
             << QByteArray("\xEF\xBB\xBF Volume , CLOSE ,Adj Close, Date \n5,10,99,2024-01-02\n") << "1/2/2024 - - - 10";
         QTest::newRow("quoted cells with commas and quotes")
             << QByteArray("\"Date\",\"Note, with comma\",\"Close\"\n\"2024-01-02\",\"say \"\"hi\"\"\",\"10.5\"\n") << "1/2/2024 - - - 10.5";
+        QTest::newRow("the time column first") << QByteArray("Time,Date,Close\n10:00,2024-01-02,9\n15:30,2024-01-02,10\n")
+                                               << "1/2/2024 - - - 10";
         QTest::newRow("an empty low") << QByteArray("Date,Open,High,Low,Close\n2024-01-02,9,12,,10\n") << "1/2/2024 9 12 - 10";
         QTest::newRow("1.008 waits for a number that shows the mark")
             << QByteArray("Datum;Schluss\n02.01.2024;1.008\n03.01.2024;1.0075\n") << "1/2/2024 - - - 1.008; 1/3/2024 - - - 1.0075";
@@ -237,10 +239,12 @@ private slots:
         QTest::newRow("1.008 where the mark is a comma") << QByteArray("1.008") << ';' << ',' << "1008?";
         QTest::newRow("1.008 where the mark is a point") << QByteArray("1.008") << '\t' << '.' << "1.008?";
         QTest::newRow("irregular groups") << QByteArray("21,70.34") << ',' << '.' << "bad";
+        QTest::newRow("four digits before the comma: decimal") << QByteArray("1234,567") << ';' << ',' << "1234.567!";
         QTest::newRow("two decimal commas") << QByteArray("1,2,3") << ';' << ',' << "bad";
         QTest::newRow("sign and exponent") << QByteArray("+1.5e3") << ',' << '.' << "1500";
         QTest::newRow("Yahoo's null") << QByteArray("null") << ',' << '.' << "empty";
         QTest::newRow("infinity is no price") << QByteArray("inf") << ',' << '.' << "bad";
+        QTest::newRow("a damaged file's NUL among the digits") << QByteArray("12\0" "3", 4) << ',' << '.' << "bad";
     }
 
     void priceCells() {
@@ -297,6 +301,9 @@ private slots:
             << "p.csv, line 1: the header row needs a Date and a Close column (or the MetaTrader 4 layout date, time, "
                "open, high, low, close, volume without a header); found \"Date,Adj Close\".";
         QTest::newRow("empty file") << QByteArray("\n\n") << autoOrder << "p.csv, line 1: the file holds no header row.";
+        QTest::newRow("a two-byte file") << QByteArray("ab") << autoOrder
+            << "p.csv, line 1: the header row needs a Date and a Close column (or the MetaTrader 4 layout date, time, "
+               "open, high, low, close, volume without a header); found \"ab\".";
         QTest::newRow("only rows without prices") << QByteArray("\nDate,Close\n2024-01-02,null\n") << autoOrder
             << "p.csv, line 2: no prices follow the header row, only rows without prices (1).";
         QTest::newRow("row with another separator") << QByteArray("Date;Close\n2024-01-02,10\n") << autoOrder
@@ -313,8 +320,8 @@ private slots:
         QTest::newRow("zero close") << head + "2024-01-03,0\n" << autoOrder << "p.csv, line 3: the close 0 is not above 0.";
         QTest::newRow("repeated date, other form") << head + "2024-01-03,11\r\n20240103,12\n" << autoOrder
             << "p.csv, line 4: the date 1/3/2024 is repeated (first on line 3).";
-        QTest::newRow("repeated time") << QByteArray("Date,Close\n2024-01-02 10:00,1\n2024-01-02 10:30,1\n2024-01-02 10:30,2\n")
-            << autoOrder << "p.csv, line 4: the time 1/2/2024 10:30 is repeated (first on line 3).";
+        QTest::newRow("repeated time, midnight") << QByteArray("Date,Close\n2024-01-01 23:30,1\n2024-01-02 00:00,1\n2024-01-02 00:00,2\n")
+            << autoOrder << "p.csv, line 4: the time 1/2/2024 00:00 is repeated (first on line 3).";
         QTest::newRow("out of order") << head + "2024-01-05,11\n2024-01-04,12\n" << autoOrder
             << "p.csv, line 4: 1/4/2024 comes before 1/5/2024 on line 3, but the rows run oldest first; the rows must "
                "be in date order.";
@@ -322,6 +329,13 @@ private slots:
         QTest::newRow("a decimal point after a decimal comma") << QByteArray("Date\tClose\n2024-01-02\t1,5\n2024-01-03\t1.5\n")
             << autoOrder << "p.csv, line 3: \"1.5\" has a decimal point, but \"1,5\" on line 2 was read with a decimal comma; "
                             "the numbers must all be written one way.";
+        // The separator's mark is taken after 100,000 rows still wait for one, not at the end.
+        QByteArray waiting("Datum;Schluss\n");
+        for (int i = 0; i < 100000; ++i)
+            waiting += QDate(1700, 1, 1).addDays(i).toString("dd.MM.yyyy").toLatin1() + ";1.008\n";
+        QTest::newRow("100,000 rows that read both ways") << waiting + "01.01.2000;1.5\n" << autoOrder
+            << "p.csv, line 100002: \"1.5\" has a decimal point, but \"1.008\" on line 2 was read with a decimal comma; "
+               "the numbers must all be written one way.";
         QTest::newRow("a line over 64 KB") << head + "2024-01-03,11" + QByteArray(70000, ' ') + "\n" << autoOrder
             << "p.csv, line 3: the line is longer than 64 KB, which no row of prices is.";
         QTest::newRow("UTF-16 without its mark") << QByteArray("D\0a\0t\0e\0,\0C\0l\0o\0s\0e\0\n\0", 22) << autoOrder

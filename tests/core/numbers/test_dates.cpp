@@ -98,7 +98,8 @@ private slots:
                  {"leading zeros", "03/01/2004", D(2004, 3, 1)}, {"yy 29 is 2029", "1/2/29", D(2029, 1, 2)},
                  {"yy 30 is 1930", "1/2/30", D(1930, 1, 2)}, {"leap day", "2/29/2024", D(2024, 2, 29)},
                  {"2/30/2024 does not exist", "2/30/2024", {}}, {"2/29/2023 does not exist", "2/29/2023", {}},
-                 {"one digit year", "1/1/5", {}}, {"five digit year", "1/1/20245", {}},
+                 {"one digit year", "1/1/5", {}}, {"five digit year", "1/1/02004", {}},
+                 {"three digit day", "1/015/2004", {}}, {"three digit month", "001/15/2004", {}},
                  {"year before 100", "1/1/0099", {}}, {"trailing text", "3/1/2004x", {}}})
             QTest::newRow(r.name) << QString(r.text) << r.date;
     }

@@ -40,6 +40,8 @@ private slots:
         const QString third = "0." + QString(6000, QLatin1Char('3'));
         QTest::newRow("6000 pasted digits") << third << 1.0 / 3 << 1.0 / 3;
         QTest::newRow("6000 digits") << QString(6000, QLatin1Char('1')) << Inf << NaN;
+        // Too small for a double however the sign and leading zeros stretch the text.
+        QTest::newRow("minus, 400 zeros, a digit") << "-0." + QString(400, QLatin1Char('0')) + "1" << 0.0 << 0.0;
     }
     void reading() {
         QFETCH(QString, text);

@@ -1,6 +1,7 @@
 #include "core/reports/reports.h"
 #include "core/numbers/dates.h"
 #include "core/drawing/picturesurface.h"
+#include "testfiles.h"
 
 #include <QtTest>
 
@@ -28,19 +29,20 @@ class ReportsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // Each row changes the worked example a little; lines from `line` (1-based) on,
-    // split at CR LF. A last expected "" is the end of the file.
+    // Each row changes the worked example a little; the lines under the heading `part`
+    // (the title's on for none), split at CR LF. A last expected "" is the end of the file.
     void lines_data() {
         QTest::addColumn<QString>("report");
-        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("part");
         QTest::addColumn<QStringList>("expected");
 
         FibonacciReportValues f = Fib();
         f.Date1 = f.Date2 = NullDate();
-        QTest::newRow("fib no dates: inputs") << FibonacciReportText(f) << 10 << QStringList{"Date1 : ", "Date2 : "};
+        QTest::newRow("fib no dates: inputs") << FibonacciReportText(f) << "Input Values"
+                                               << QStringList{"Price1: 100.00", "Price2: 150.00", "Date1 : ", "Date2 : "};
         // An earlier calculation's dates are not reported once the dates are gone.
         QTest::newRow("fib no dates: results")
-            << FibonacciReportText(f) << 19
+            << FibonacciReportText(f) << "Potential Prices"
             << QStringList{"Price1: 130.90", "Price2: 125.00", "Price3: 119.10", "", "Potential Dates",
                            "---------------", "Date1: ", "Date2: ", "Date3: "};
         // Only the null date is "no date": a study of 1899 prints its dates; a result
@@ -51,43 +53,50 @@ private slots:
         f.PotentialDate[1] = QDate(1900, 5, 21);
         f.PotentialDate[2] = QDate();
         f.PotentialDate[3] = QDate(1900, 1, 1);
-        QTest::newRow("fib dates before 1900: inputs") << FibonacciReportText(f) << 10
-                                                       << QStringList{"Date1 : 1/1/1899", "Date2 : 1/2/1900"};
+        QTest::newRow("fib dates before 1900: inputs") << FibonacciReportText(f) << "Input Values"
+            << QStringList{"Price1: 100.00", "Price2: 150.00", "Date1 : 1/1/1899", "Date2 : 1/2/1900"};
         QTest::newRow("fib dates before 1900: results")
-            << FibonacciReportText(f) << 25 << QStringList{"Date1: 5/21/1900", "Date2: ", "Date3: 1/1/1900"};
+            << FibonacciReportText(f) << "Potential Dates" << QStringList{"Date1: 5/21/1900", "Date2: ", "Date3: 1/1/1900"};
         f = Fib();
         f.NotesText = "a\nb\r\n\nc\rd";
-        QTest::newRow("notes: LF and CR LF alike, a lone CR kept") << FibonacciReportText(f) << 31
+        QTest::newRow("notes: LF and CR LF alike, a lone CR kept") << FibonacciReportText(f) << "Notes"
                                                                    << QStringList{"a", "b", "", "c\rd", ""};
 
         GannReportValues g = Gann();
         g.ProjectText = " Project Name ";
-        QTest::newRow("gann placeholder name with blanks") << GannReportText(g) << 3 << QStringList{"Project Name: "};
+        QTest::newRow("gann placeholder name with blanks") << GannReportText(g) << QString()
+                                                   << QStringList{"Gann Analysis", "", "Project Name: "};
         g = Gann();
         g.PriceText = "\t 42";
         g.PotentialHigh[3] = 0;
-        QTest::newRow("gann price trimmed of blanks only") << GannReportText(g) << 8 << QStringList{"Price: \t 42"};
+        QTest::newRow("gann price trimmed of blanks only") << GannReportText(g) << "Input Values"
+                                                    << QStringList{"Price: \t 42"};
         g.InputDate = QDate(1711, 5, 24);
-        QTest::newRow("gann input date of 1711") << GannReportText(g) << 9 << QStringList{"Date : 05/24/1711"};
+        QTest::newRow("gann input date of 1711") << GannReportText(g) << "Input Values"
+                                          << QStringList{"Price: \t 42", "Date : 05/24/1711"};
         g.InputDate = QDate();
-        QTest::newRow("gann picker at today") << GannReportText(g) << 9 << QStringList{"Date : "};
-        QTest::newRow("gann missing high") << GannReportText(g) << 19 << QStringList{"Price3: "};
+        QTest::newRow("gann picker at today") << GannReportText(g) << "Input Values"
+                                       << QStringList{"Price: \t 42", "Date : "};
+        QTest::newRow("gann missing high") << GannReportText(g) << "Potential High Prices"
+                                    << QStringList{"Price1: 105", "Price2: 110", "Price3: "};
         g = Gann();
         g.AngleDate[1] = QDate(1900, 1, 2);
         g.AngleDate[2] = NullDate();
         g.AngleDate[3] = QDate(1899, 12, 30);
         g.AngleDate[4] = QDate();
         QTest::newRow("gann angle dates up to 1/1/1900 are none")
-            << GannReportText(g) << 39 << QStringList{"Date1: 01/02/1900", "Date2: ", "Date3: ", "Date4: "};
+            << GannReportText(g) << "Potential Dates" << QStringList{"Date1: 01/02/1900", "Date2: ", "Date3: ", "Date4: "};
         g = Gann();
         g.NotesText = "Notes\n";
-        QTest::newRow("notes ending in a line break") << GannReportText(g) << 50 << QStringList{"Notes", "", ""};
+        QTest::newRow("notes ending in a line break") << GannReportText(g) << "Notes" << QStringList{"Notes", "", ""};
     }
     void lines() {
         QFETCH(QString, report);
-        QFETCH(int, line);
+        QFETCH(QString, part);
         QFETCH(QStringList, expected);
-        QCOMPARE(report.split("\r\n").mid(line - 1, expected.size()), expected);
+        const QStringList lines = report.split("\r\n");
+        QCOMPARE(part.isEmpty() ? lines.mid(0, expected.size()) : ReportSection(lines, part, expected.size()),
+                 expected);
     }
 
     // "_" marks an underlined line, "+" one with an extra gap above it.

@@ -379,6 +379,7 @@ private slots:
         QTest::newRow("the 1950s on 700 pixels") << QDate(1950, 1, 2) << QDate(1950, 1, 2) << QDate(1961, 1, 1) << 700;
         QTest::newRow("a fortnight, bars wider than a pixel") << QDate(1950, 1, 2) << QDate(1955, 3, 1)
                                                                << QDate(1955, 3, 15) << 700;
+        QTest::newRow("bars up to the last pixel") << QDate(1950, 1, 2) << QDate(1950, 1, 2) << QDate(1950, 1, 12) << 3;
         QTest::newRow("from 1601 on 3 pixels") << QDate(1601, 1, 1) << QDate(1600, 12, 1) << QDate(1660, 1, 1) << 3;
     }
     void columnsSumUpTheirBars() {
@@ -420,8 +421,13 @@ private slots:
         QTest::newRow("the Dow in the 1980s") << 759.13 << 2791.41 << false << true;
         QTest::newRow("a one-row file") << 1738.74 << 1738.74 << false << true;
         QTest::newRow("a currency near 1") << 0.9412 << 1.085 << false << true;
+        QTest::newRow("a penny stock from two cents") << 0.02 << 0.9 << false << true;
+        QTest::newRow("a level at zero in view") << 0.0 << 40.0 << false << true;
         QTest::newRow("fractions of a cent") << 0.00012 << 0.00019 << false << true;
         QTest::newRow("four powers of ten, logarithmic") << 3.0 << 30000.0 << true << false;
+        QTest::newRow("one and a half powers of ten, logarithmic") << 2.1 << 65.0 << true << false;
+        QTest::newRow("within one power of ten, logarithmic") << 1.6 << 8.5 << true << false;
+        QTest::newRow("a currency below 1, logarithmic") << 0.62 << 0.98 << true << true;
         QTest::newRow("a narrow week, logarithmic") << 1700.0 << 1750.0 << true << true;
         QTest::newRow("a one-row file, logarithmic") << 50.0 << 50.0 << true << true;
     }
@@ -433,7 +439,7 @@ private slots:
         PriceSpan seen;
         seen.add(low, high);
         const PriceSpan axis = PriceAxisRange(seen, logarithmic, 0.05);
-        QVERIFY(axis.low < low && axis.high > high && axis.low >= 0);
+        QVERIFY((axis.low < low || axis.low == 0) && axis.high > high && axis.low >= 0);
         const std::vector<AxisTick> ticks = logarithmic ? LogPriceTicks(axis.low, axis.high)
                                                         : PriceTicks(axis.low, axis.high);
         QVERIFY2(ticks.size() >= 5 && ticks.size() <= 13, qPrintable(QString::number(ticks.size())));
@@ -443,6 +449,7 @@ private slots:
         };
         for (size_t i = 0; i < ticks.size(); ++i) {
             QVERIFY(ticks[i].value >= axis.low && ticks[i].value <= axis.high);
+            QVERIFY(i == 0 || ticks[i].value > ticks[i - 1].value);
             QCOMPARE(ticks[i].text.toDouble(), ticks[i].value);
             if (!evenSteps)
                 QVERIFY2(roundMantissa(ticks[i].value, {1, 1.5, 2, 3, 4, 5, 7}), qPrintable(ticks[i].text));
@@ -460,8 +467,10 @@ private slots:
         QTest::addColumn<QDate>("to");
         QTest::addColumn<QString>("pattern");
         QTest::newRow("a nine-day file") << QDate(2024, 1, 2) << QDate(2024, 1, 11) << "^1/1?[0-9]/2024$";
+        QTest::newRow("four days, each labelled") << QDate(2024, 1, 8) << QDate(2024, 1, 12) << "^1/([89]|1[01])/2024$";
         QTest::newRow("a year") << QDate(1987, 1, 1) << QDate(1988, 1, 1) << "^[A-Z][a-z][a-z] 198[78]$";
         QTest::newRow("the 1950s") << QDate(1950, 1, 1) << QDate(1960, 1, 1) << "^195[0-9]$";
+        QTest::newRow("thirty years, every other") << QDate(1960, 1, 1) << QDate(1990, 1, 1) << "^19[6-9][02468]$";
         QTest::newRow("four centuries from 1601") << QDate(1601, 1, 1) << QDate(2001, 1, 1) << "^(1[6-9]|20)[0-9]0$";
     }
     void dateLabelsFitTheSpan() {
