@@ -466,10 +466,9 @@ void frmPriceHistory::MeasureEvidenceLater()
     QString problem;
     const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
     if (m_files.empty() || !ratios) {
-        m_evidencePanel->ShowEvidence(PooledEvidence{}, m_files.empty()
-                                                            ? QString()
-                                                            : QStringLiteral("The Fibonacci ratios cannot be measured: %1.")
-                                                                  .arg(problem));
+        const QString why = m_files.empty() ? QString()
+                                            : QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem);
+        m_evidencePanel->ShowEvidence(PooledEvidence{}, why);
         return;
     }
     EvidenceRequest request;
