@@ -4,6 +4,7 @@
 #include "core/numbers/numbers.h"
 
 #include <QDate>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -154,6 +155,12 @@ std::vector<AxisTick> LogPriceTicks(double low, double high, int minCount)
             return ticks;
     }
     return PriceTicks(low, high, minCount);
+}
+
+QString PriceText(double price)
+{
+    const int whole = price > 0 ? int(std::floor(std::log10(price))) + 1 : 1;
+    return QString::number(price, 'f', std::clamp(4 - whole, 2, 10));
 }
 
 std::vector<DateTick> DateTicks(const TimeWindow& view, const std::function<double(const QString&)>& labelWidth,

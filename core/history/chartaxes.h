@@ -28,6 +28,11 @@ std::vector<AxisTick> PriceTicks(double low, double high, int minCount = 5);
 // linear steps, which on so short a stretch of the logarithm are as evenly spaced.
 std::vector<AxisTick> LogPriceTicks(double low, double high, int minCount = 5);
 
+// A price as the chart's labels show it: four significant digits, and never fewer
+// decimals than the price lists' two: 2114.51, 20.23, 0.9850 for a currency, 0.0001234
+// for a coin.
+QString PriceText(double price);
+
 struct DateTick {
     qint64 julianDay = 0;
     QString text;

@@ -2,14 +2,13 @@
 #include "core/history/evidence.h"
 #include "core/history/pricehistory.h"
 #include "core/history/swingprojection.h"
-#include "forms/history/evidenceplots.h"
+#include "forms/history/evidencepanel.h"
 #include "forms/history/pricechart.h"
+#include "forms/history/pricefiles.h"
 
 #include <QHash>
 #include <QWidget>
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,16 +21,15 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
-class QThread;
 
 // The "Price History" window: a trader's price file, its swings and what the two
 // analyses project from them.
 //
 // How a history travels: Open reads the file and finds its swings at the threshold in
 // force on a worker thread (a progress bar shows when that takes longer than a blink);
-// the chart (PriceChart) then shows the whole history while the evidence is measured on
-// a thread of its own: the real swings fill the table, then a thousand surrogate
-// histories add the comparison with chance and its plots (EvidencePlots). A new
+// the chart (PriceChart) then shows the whole history while the evidence (EvidencePanel)
+// is measured on a thread of its own: the real swings fill the table, then a thousand
+// surrogate histories add the comparison with chance and its plots. A new
 // threshold (applied on Enter, Tab or a short pause in typing) finds the swings again
 // the same way; it, new ratios (the history's own, typed, or the program's) and a new
 // Gann price scale measure the evidence again; none of them moves the chart's view.
@@ -57,7 +55,8 @@ public:
     QComboBox* cboScale;
     QCheckBox* chkLogScale;
     PriceChart* pbPrices;
-    QComboBox* cboEvidence;   // all files pooled, or one of them, when several are open
+    // The evidence panel's controls, named as the window's own.
+    QComboBox* cboEvidence;
     QTableWidget* tblEvidence;
     QAction* actCopyEvidence;
     QLabel* lblVerdict;
@@ -82,10 +81,10 @@ public:
     // The evidence the table shows: all files pooled (the one file's when there is
     // one), or the file picked above the table.
     const Evidence& evidence() const;
-    const PooledEvidence& allEvidence() const { return m_evidence; }
+    const PooledEvidence& allEvidence() const { return m_evidencePanel->allEvidence(); }
     // While true, evidence() and the table still show the last measurement (or the real
     // swings' part of the one in hand).
-    bool measuringEvidence() const { return m_evidenceWorker != nullptr; }
+    bool measuringEvidence() const { return m_evidencePanel->measuring(); }
     double threshold() const { return m_threshold; }
     // What the swings of the history shown are found on: the trader's choice where the
     // file has a High and a Low on every row, closes otherwise.
@@ -111,17 +110,12 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
-    void CreateEvidenceControls();
     void LayOutControls();
-    QWidget* EvidencePanel();
+    QWidget* ScrolledEvidence();
     void RunInBackground(const std::function<void()>& work);
-    struct OpenFile;
-    bool ReadFiles(const QStringList& paths, std::vector<OpenFile>& files);
-    std::optional<DateOrder> AskDateOrder(const QString& path);
     void ShowFileChoices();
     void ShowShownFile();
     void ApplyWhenTyped(QLineEdit* box, void (frmPriceHistory::*apply)(bool));
@@ -135,9 +129,6 @@ private:
     void FindSwingsAgain();
     void ProjectAndMeasureAgain();
     void MeasureEvidenceLater();
-    void ShowEvidence(const PooledEvidence& evidence, const QString& problem);
-    void ShowChosenEvidence();
-    void CopyEvidence();
     bool ProjectSelection(bool announce);
     bool ProjectGannFrom(const Swing& swing, bool announce);
     bool ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce);
@@ -146,19 +137,12 @@ private:
     void ProjectExtensionFrom(const Swing& a, const Swing& b, const Swing& c);
     void AddRatioLevels(const HistoryRatios& ratios, const ProjectedLevels& levels);
     void ShowStatus();
-    void ShowProblem(const QString& text);
     PriceScaleChoice ScaleChoice() const;
 
-    // A file open in the window: its history with the chart's summary of it, and its swings.
-    struct OpenFile {
-        ChartBars bars;
-        std::vector<Swing> swings;
-        const PriceHistory& history() const { return *bars.history(); }
-    };
+    using OpenFile = OpenPriceFile;
     std::vector<OpenFile> m_files;
     int m_shown = 0;                // the file the chart shows
-    PooledEvidence m_evidence;
-    QString m_evidenceProblem;
+    EvidencePanel* m_evidencePanel;
     double m_threshold = DefaultSwingThreshold;
     SwingBasis m_basisChoice = SwingBasis::HighLow;   // closes for files without a High and a Low
     const ProgramRatios& m_programRatios;
@@ -168,7 +152,4 @@ private:
     QString m_projection;           // what the selection projected, for the status line
     QHash<QLineEdit*, QString> m_refused;   // refused aloud once; Tab after Enter does not repeat it
     bool m_busy = false;
-    QThread* m_evidenceWorker = nullptr;
-    std::shared_ptr<std::atomic<bool>> m_evidenceCancel;
-    bool m_evidenceDue = false;   // asked for while a measurement ran
 };

@@ -51,6 +51,11 @@ public:
     void pan(double pixels);
     void showAll();
 
+    // A swing's marker across, and the least room between two labels side by side, in
+    // pixels: the frame is worked out with them and painted with them.
+    static constexpr double MarkerSize = 9;
+    static constexpr double LabelGap = 6;
+
     // Everything a paint draws, worked out ahead of it.
     struct Marker {
         int swing = 0;
