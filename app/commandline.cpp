@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commandline.h"
 
 #include "core/numbers/licence.h"
@@ -28,13 +29,12 @@ StartRequest ReadCommandLine(const QStringList& args)
 
 QString UsageText()
 {
-    return QStringLiteral(
-        "Usage: tessaray [FILE.fib | FILE.gann]\n"
-        "       tessaray --help | --version\n"
-        "\n"
-        "Opens the main menu of Marlowind - Tessaray. A Fibonacci (.fib) or Gann (.gann)\n"
-        "project named here opens in its analysis window, as the window's Open would.\n"
-        "The same calculations without windows: tessaray-cli --help.\n");
+    return QStringLiteral("Usage: tessaray [FILE.fib | FILE.gann]\n"
+                          "       tessaray --help | --version\n"
+                          "\n"
+                          "Opens the main menu of Marlowind - Tessaray. A Fibonacci (.fib) or Gann (.gann)\n"
+                          "project named here opens in its analysis window, as the window's Open would.\n"
+                          "The same calculations without windows: tessaray-cli --help.\n");
 }
 
 QString VersionText()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
 #include <QStringList>
@@ -9,8 +10,8 @@
 struct StartRequest {
     enum Kind { Start, Help, Version, UsageError };
     Kind kind = Start;
-    QString projectFile;   // Start: the project to open, or empty for the main menu alone
-    QString error;         // UsageError: what is wrong, in one line
+    QString projectFile;  // Start: the project to open, or empty for the main menu alone
+    QString error;        // UsageError: what is wrong, in one line
 };
 
 // Reads the arguments after the program's name. Help and Version win wherever they

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commandline.h"
 #include "app/startup.h"
 
@@ -11,7 +12,7 @@ int Print(FILE* stream, const QString& text, int status)
     return status;
 }
 
-} // namespace
+}  // namespace
 
 // Start-up shows the main menu (and the project named on the command line) and returns
 // to the event loop; the program ends when its last window closes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's start, shared by the program and the start-up benchmark so that what
 // is measured is what a user starts.

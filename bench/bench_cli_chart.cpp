@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A script asking the command-line tool for the Square of Nine with its chart bitmap:
 // the whole run of `tessaray-cli gann ... --chart FILE` as a new process, from start
 // to exit, and the same run inside this process (the work without loading the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a trader waits for the evidence against chance, in wall-clock time on every
 // core: the 1980s Dow at 5 % with 1,000 surrogate histories, and about 20,000 days
 // (what 1,000,000 30-minute bars come to once taken per day) moving as the US dollar

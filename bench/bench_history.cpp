@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a trader waits for a long price history: a million daily rows (a random
 // walk over 2,700 years, as a Yahoo download lays it out) and a million 30-minute bars
 // (twenty thousand days once taken per day), each read from a file on disk with its

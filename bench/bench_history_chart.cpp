@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a trader waits on the Price History window with a long history: opening
 // it (read, swings, evidence, first paint of the chart) and each zoom or pan step
 // after, on a 1920 x 1080 screen at 96 DPI, and what the history costs in memory

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start to main menu: the time from asking the system to start the program until its
 // main menu has been shown and painted, the settings file read on the way. The parent
 // starts itself as the program (the start-up of app/main.cpp) a number of times and

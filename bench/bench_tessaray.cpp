@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a trader waits after pressing Calculate: the calculation alone, and the
 // calculation with the chart drawn into its image, on a 1920 x 1080 screen (large
 // layout, 96 DPI). Everything runs on the offscreen platform, in one thread.

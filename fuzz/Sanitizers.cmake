@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Included by the top-level CMakeLists.txt before any target when TESSARAY_FUZZ is on.
 # The whole tree is built with AddressSanitizer and UndefinedBehaviorSanitizer and with
 # libFuzzer's coverage hooks, so the readers are instrumented inside the libraries the

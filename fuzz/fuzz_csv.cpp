@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line tool's watch-list: a CSV file from a spreadsheet, a script or a
 // hand editor. A first byte "F" runs it as Fibonacci, any other as Gann; the rest is the file.
 #include "app/cli/csvbatch.h"

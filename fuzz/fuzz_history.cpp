@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A price file as traders download it, or as a damaged download, a hand edit or a
 // foreign export leaves it. The first byte picks how slash dates are read and in what
 // pieces the file arrives; the rest is the file.

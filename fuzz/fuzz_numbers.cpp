@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lenient reader of the price and ratio boxes, and the strict reader of numbers in
 // files, with the two forms numbers are written in.
 #include "fuzzsupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A ".fib" or ".gann" file as a trader may hand it to Open: damaged, truncated,
 // edited elsewhere, in another code page or with other line ends.
 #include "core/fibonacci/fibonaccifile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as a hand editor may leave it: any bytes, any line ends.
 #include "core/settings/settings.h"
 #include "fuzzsupport.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing and the Debian package. The executables install themselves from app/
 # (tessaray, and tessaray-cli where it is built); this adds the menu entry, the project
 # files' types (so a file manager opens a .fib or .gann in the program), the icons, the

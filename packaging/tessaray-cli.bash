@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # bash completion for tessaray-cli                         -*- shell-script -*-
 
 # One line an option: the commands that take it, the option, what its value is.

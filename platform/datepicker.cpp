@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/datepicker.h"
 
 #include "core/numbers/dates.h"
@@ -34,9 +35,10 @@ int PartAt(const QString& text, int pos)
     return std::min(LastPart, int(text.left(pos).count(QLatin1Char('/'))));
 }
 
-} // namespace
+}  // namespace
 
-DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
+DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent)
+{
     setCalendarPopup(true);
     setDateRange(FirstPickerDate(), LastPickerDate());
     setDisplayFormat(QStringLiteral("M/d/yyyy"));
@@ -50,26 +52,31 @@ DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
     connect(this, &QDateEdit::dateChanged, this, &DatePicker::Change);
 }
 
-void DatePicker::setValue(const QDate& d) {
-    if (!d.isValid() || d < minimumDate() || d > maximumDate()) return;
+void DatePicker::setValue(const QDate& d)
+{
+    if (!d.isValid() || d < minimumDate() || d > maximumDate())
+        return;
     setDate(d);
 }
 
-std::optional<QDate> DatePicker::ParseTyped(const QString& text) {
+std::optional<QDate> DatePicker::ParseTyped(const QString& text)
+{
     static const QRegularExpression form(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4})$"));
     const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch()) return std::nullopt;
+    if (!m.hasMatch())
+        return std::nullopt;
     const QDate d(m.captured(3).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
-    if (!d.isValid() || !IsPickerDate(d)) return std::nullopt;
+    if (!d.isValid() || !IsPickerDate(d))
+        return std::nullopt;
     return d;
 }
 
-bool DatePicker::isComplete() const {
-    return ParseTyped(lineEdit()->text()).has_value();
-}
+bool DatePicker::isComplete() const { return ParseTyped(lineEdit()->text()).has_value(); }
 
-bool DatePicker::checkComplete() {
-    if (isComplete()) return true;
+bool DatePicker::checkComplete()
+{
+    if (isComplete())
+        return true;
     ShowMessage(QStringLiteral(
         "Type the whole date as m/d/yyyy, from 1/1/1601 to 12/31/9999, or pick it from the calendar."));
     setFocus();
@@ -77,48 +84,59 @@ bool DatePicker::checkComplete() {
     return false;
 }
 
-QValidator::State DatePicker::validate(QString& input, int&) const {
+QValidator::State DatePicker::validate(QString& input, int&) const
+{
     // What may still become a date by typing on is let through, shown as incomplete.
     static const QRegularExpression partial(QStringLiteral("^\\d{0,2}(/\\d{0,2}(/\\d{0,4})?)?$"));
-    if (ParseTyped(input)) return QValidator::Acceptable;
+    if (ParseTyped(input))
+        return QValidator::Acceptable;
     return partial.match(input).hasMatch() ? QValidator::Intermediate : QValidator::Invalid;
 }
 
-void DatePicker::fixup(QString&) const {
+void DatePicker::fixup(QString&) const
+{
     // An incomplete text stays as typed: it is never turned into some other date.
 }
 
-QDateTime DatePicker::dateTimeFromText(const QString& text) const {
+QDateTime DatePicker::dateTimeFromText(const QString& text) const
+{
     return QDateTime(ParseTyped(text).value_or(date()), QTime(0, 0));
 }
 
-int DatePicker::partAtCursor() const {
+int DatePicker::partAtCursor() const
+{
     const QLineEdit* e = lineEdit();
     return PartAt(e->text(), e->hasSelectedText() ? e->selectionStart() : e->cursorPosition());
 }
 
-void DatePicker::selectPart(int part) {
+void DatePicker::selectPart(int part)
+{
     const auto [start, length] = PartSpan(lineEdit()->text(), part);
     lineEdit()->setSelection(start, length);
 }
 
-void DatePicker::stepBy(int steps) {
-    if (!isComplete()) return;
+void DatePicker::stepBy(int steps)
+{
+    if (!isComplete())
+        return;
     const int part = partAtCursor();
-    const QDate d = part == 0 ? date().addMonths(steps)   // December + 1: January, next year
-                  : part == 1 ? date().addDays(steps)
+    const QDate d = part == 0 ? date().addMonths(steps)  // December + 1: January, next year
+        : part == 1           ? date().addDays(steps)
                               : date().addYears(steps);
-    if (d.isValid() && IsPickerDate(d)) setDate(d);
+    if (d.isValid() && IsPickerDate(d))
+        setDate(d);
     selectPart(part);
 }
 
-QAbstractSpinBox::StepEnabled DatePicker::stepEnabled() const {
+QAbstractSpinBox::StepEnabled DatePicker::stepEnabled() const
+{
     return isComplete() ? (StepUpEnabled | StepDownEnabled) : StepNone;
 }
 
 // "/" moves on to the next part, and so does a second digit in the month or the day,
 // so both 1/5/2024 and 01052024 type a whole date.
-void DatePicker::typeCharacter(QChar c) {
+void DatePicker::typeCharacter(QChar c)
+{
     QLineEdit* e = lineEdit();
     if (c == QLatin1Char('/')) {
         const QString text = e->text();
@@ -142,7 +160,8 @@ void DatePicker::typeCharacter(QChar c) {
     }
 }
 
-void DatePicker::keyPressEvent(QKeyEvent* event) {
+void DatePicker::keyPressEvent(QKeyEvent* event)
+{
     m_focusByClick = false;
     QLineEdit* e = lineEdit();
     const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
@@ -150,8 +169,8 @@ void DatePicker::keyPressEvent(QKeyEvent* event) {
         e->selectAll();
         return;
     }
-    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Copy) ||
-        event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo)) {
+    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Copy)
+        || event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo)) {
         static_cast<QObject*>(e)->event(event);
         return;
     }
@@ -159,7 +178,7 @@ void DatePicker::keyPressEvent(QKeyEvent* event) {
     if (plain && text.size() == 1 && text[0].isPrint()) {
         if (text[0].isDigit() || text[0] == QLatin1Char('/'))
             typeCharacter(text[0]);
-        return;   // letters and the like have no place in a date
+        return;  // letters and the like have no place in a date
     }
     switch (event->key()) {
     case Qt::Key_Backspace:
@@ -182,7 +201,7 @@ void DatePicker::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (!isComplete()) {
-            event->ignore();   // the window's Enter: its check tells the trader
+            event->ignore();  // the window's Enter: its check tells the trader
             return;
         }
         break;
@@ -192,12 +211,14 @@ void DatePicker::keyPressEvent(QKeyEvent* event) {
     QDateEdit::keyPressEvent(event);
 }
 
-bool DatePicker::focusNextPrevChild(bool next) {
+bool DatePicker::focusNextPrevChild(bool next)
+{
     // One Tab stop: Tab leaves the picker instead of walking through its parts.
     return QWidget::focusNextPrevChild(next);
 }
 
-void DatePicker::focusInEvent(QFocusEvent* event) {
+void DatePicker::focusInEvent(QFocusEvent* event)
+{
     // The date edit would rewrite the text from its last date here; a half-typed date
     // must stay as the trader left it.
     QAbstractSpinBox::focusInEvent(event);
@@ -205,7 +226,8 @@ void DatePicker::focusInEvent(QFocusEvent* event) {
     m_focusByClick = event->reason() == Qt::MouseFocusReason;
 }
 
-void DatePicker::focusOutEvent(QFocusEvent* event) {
+void DatePicker::focusOutEvent(QFocusEvent* event)
+{
     m_focusByClick = false;
     if (isComplete()) {
         QDateEdit::focusOutEvent(event);
@@ -217,12 +239,14 @@ void DatePicker::focusOutEvent(QFocusEvent* event) {
 }
 
 // The calendar's drop-down button is the picker's own; only the text takes part clicks.
-void DatePicker::mousePressEvent(QMouseEvent* event) {
+void DatePicker::mousePressEvent(QMouseEvent* event)
+{
     m_focusByClick = false;
     QDateEdit::mousePressEvent(event);
 }
 
-bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
+bool DatePicker::eventFilter(QObject* watched, QEvent* event)
+{
     if (watched == lineEdit() && selectByMouse(event))
         return true;
     return QDateEdit::eventFilter(watched, event);
@@ -232,15 +256,19 @@ bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
 // was: placing the cursor inside "12/15/2024" would splice the typing into the old
 // text. So the first click takes the whole date, later clicks one part, and the
 // field never drags a selection across parts.
-bool DatePicker::selectByMouse(QEvent* event) {
+bool DatePicker::selectByMouse(QEvent* event)
+{
     const auto type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
-        type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove
+        && type != QEvent::MouseButtonRelease)
         return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (type == QEvent::MouseMove) return mouse->buttons() & Qt::LeftButton;
-    if (mouse->button() != Qt::LeftButton) return false;
-    if (type == QEvent::MouseButtonRelease) return true;
+    if (type == QEvent::MouseMove)
+        return mouse->buttons() & Qt::LeftButton;
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    if (type == QEvent::MouseButtonRelease)
+        return true;
     const bool entering = std::exchange(m_focusByClick, false) || !hasFocus();
     if (entering || type == QEvent::MouseButtonDblClick)
         lineEdit()->selectAll();
@@ -249,7 +277,8 @@ bool DatePicker::selectByMouse(QEvent* event) {
     return true;
 }
 
-void DatePicker::showCompleteness() {
+void DatePicker::showCompleteness()
+{
     QPalette p = palette();
     p.setColor(QPalette::Text, isComplete() ? QPalette().color(QPalette::Text) : QColor(Qt::red));
     lineEdit()->setPalette(p);

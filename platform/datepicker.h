@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QDateEdit>
 #include <optional>
@@ -58,5 +59,5 @@ private:
     void selectPart(int part);
     void showCompleteness();
 
-    bool m_focusByClick = false;   // the focus came with the click now being delivered
+    bool m_focusByClick = false;  // the focus came with the click now being delivered
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/documentwindow.h"
 
 #include "core/numbers/modFunctions.h"
@@ -32,8 +33,7 @@ void DocumentWindow::setDocumentControls(QPushButton* newButton, QPushButton* de
 void DocumentWindow::UpdateNewButton()
 {
     // A fresh, untouched document has nothing to renew.
-    m_newButton->setEnabled(
-        !(ChangedFlag == ChangeStatus::Unchanged && ProjectState == ProjectStatus::New));
+    m_newButton->setEnabled(!(ChangedFlag == ChangeStatus::Unchanged && ProjectState == ProjectStatus::New));
 }
 
 void DocumentWindow::DocumentBelongsTo(const QString& path)
@@ -153,10 +153,7 @@ bool DocumentWindow::SaveChangesPrompt()
     }
 }
 
-void DocumentWindow::setDefaultButtonActive(bool active)
-{
-    m_defaultButton->setDefault(active);
-}
+void DocumentWindow::setDefaultButtonActive(bool active) { m_defaultButton->setDefault(active); }
 
 // Form_QueryUnload: every close (Exit, the close box, the main menu's Exit) asks first.
 void DocumentWindow::closeEvent(QCloseEvent* event)
@@ -204,9 +201,9 @@ void DocumentWindow::keyPressEvent(QKeyEvent* event)
 void DocumentWindow::ConnectDocumentButtons(const DocumentButtons& b, const QString& guideHeading)
 {
     const std::pair<QAbstractButton*, void (DocumentWindow::*)()> handlers[] = {
-        {b.newProject, &DocumentWindow::cmdNew_Click},   {b.open, &DocumentWindow::cmdOpen_Click},
+        {b.newProject, &DocumentWindow::cmdNew_Click},      {b.open, &DocumentWindow::cmdOpen_Click},
         {b.calculate, &DocumentWindow::cmdCalculate_Click}, {b.exportResults, &DocumentWindow::cmdExport_Click},
-        {b.print, &DocumentWindow::cmdPrint_Click},       {b.exit, &DocumentWindow::cmdExit_Click}};
+        {b.print, &DocumentWindow::cmdPrint_Click},         {b.exit, &DocumentWindow::cmdExit_Click}};
     for (const auto& [button, handler] : handlers)
         connect(button, &QAbstractButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
     connect(b.save, &QAbstractButton::clicked, this, [this] { cmdSave_Click(); });
@@ -224,8 +221,8 @@ void DocumentWindow::ConnectDocumentButtons(const DocumentButtons& b, const QStr
     // The boxes claim some of these keys for editing (Ctrl+E is End on Linux desktops)
     // and Ctrl+C for their selection; eventFilter decides.
     for (QWidget* w : findChildren<QWidget*>())
-        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
-            qobject_cast<QLabel*>(w))
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QPlainTextEdit*>(w)
+            || qobject_cast<QLabel*>(w))
             w->installEventFilter(this);
 }
 
@@ -248,12 +245,14 @@ void DocumentWindow::AddCopyCommands(std::function<QString()> resultsText, Pictu
 
 void DocumentWindow::CopyResults()
 {
-    if (m_resultsText) QGuiApplication::clipboard()->setText(m_resultsText());
+    if (m_resultsText)
+        QGuiApplication::clipboard()->setText(m_resultsText());
 }
 
 void DocumentWindow::CopyChart()
 {
-    if (m_chart) QGuiApplication::clipboard()->setImage(m_chart->surface().image());
+    if (m_chart)
+        QGuiApplication::clipboard()->setImage(m_chart->surface().image());
 }
 
 namespace {
@@ -262,17 +261,20 @@ bool HasSelectedText(QObject* o)
 {
     if (auto* line = qobject_cast<QLineEdit*>(o))
         return line->hasSelectedText() && !qobject_cast<QAbstractSpinBox*>(line->parent());
-    if (auto* text = qobject_cast<QPlainTextEdit*>(o)) return text->textCursor().hasSelection();
-    if (auto* label = qobject_cast<QLabel*>(o)) return label->hasSelectedText();
+    if (auto* text = qobject_cast<QPlainTextEdit*>(o))
+        return text->textCursor().hasSelection();
+    if (auto* label = qobject_cast<QLabel*>(o))
+        return label->hasSelectedText();
     return false;
 }
-} // namespace
+}  // namespace
 
 bool DocumentWindow::IsWindowShortcut(const QKeyEvent* key) const
 {
     const QKeySequence pressed(key->keyCombination());
     for (const QShortcut* shortcut : findChildren<QShortcut*>())
-        if (shortcut->key() == pressed) return true;
+        if (shortcut->key() == pressed)
+            return true;
     return false;
 }
 

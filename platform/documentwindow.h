@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/numbers/layout.h"
 
@@ -32,9 +33,9 @@ struct DocumentButtons {
 
 // How an analysis's project files meet the file dialogs.
 struct ProjectFileType {
-    QString filter;           // "Fibonacci Project File| *.fib"
-    QString extension;        // ".fib": Save proposes the project's name with it
-    bool openInProgramDir;    // whether Open's dialog starts in the program's folder
+    QString filter;         // "Fibonacci Project File| *.fib"
+    QString extension;      // ".fib": Save proposes the project's name with it
+    bool openInProgramDir;  // whether Open's dialog starts in the program's folder
 };
 
 // An analysis window holding one project document. Both analyses keep the same
@@ -48,8 +49,8 @@ class DocumentWindow : public QWidget {
 public:
     ProjectStatus ProjectState = ProjectStatus::New;
     ChangeStatus ChangedFlag = ChangeStatus::Loading;
-    QString ProjectFile;    // the file last opened or saved, or empty
-    qint16 FirstShow = 1;   // 1 until the window has been the active window once
+    QString ProjectFile;   // the file last opened or saved, or empty
+    qint16 FirstShow = 1;  // 1 until the window has been the active window once
 
     // The buttons both analyses share, each run by its button and its shortcut.
     void cmdNew_Click() { NewDocument(); }
@@ -152,7 +153,8 @@ template <typename Window, Layout L>
 class LayoutWindow : public Window {
 public:
     template <typename... Args>
-    explicit LayoutWindow(Args&&... args) : Window(L, std::forward<Args>(args)...) {}
+    explicit LayoutWindow(Args&&... args) : Window(L, std::forward<Args>(args)...)
+    {}
 };
 
 // The window in the layout given, for callers that choose the layout as they run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/enterkey.h"
 
 #include <QKeyEvent>
@@ -16,16 +17,15 @@ protected:
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
         auto* button = qobject_cast<QPushButton*>(watched);
-        if (!button || !button->isEnabled() ||
-            (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
-            (key->modifiers() & ~Qt::KeypadModifier))
+        if (!button || !button->isEnabled() || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            || (key->modifiers() & ~Qt::KeypadModifier))
             return false;
         button->click();
         return true;
     }
 };
 
-} // namespace
+}  // namespace
 
 void EnterPressesFocusedButton(QWidget* window)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/drawing/picturesurface.h"
 #include <QImage>
@@ -51,9 +52,9 @@ private:
     QPoint twipsAt(QPointF boxPoint) const;
     std::function<QImage(double)> m_render;
     double m_zoom = 1.0;
-    QPointF m_pan;           // top-left of the view in the enlarged chart, box pixels
+    QPointF m_pan;  // top-left of the view in the enlarged chart, box pixels
     QPointF m_dragFrom;
-    QImage m_zoomed;         // rendered at m_zoom; null when the chart changed since
+    QImage m_zoomed;  // rendered at m_zoom; null when the chart changed since
     std::unique_ptr<PictureSurface> m_own;
     PictureSurface* m_surface;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QDate>
 #include <QImage>
@@ -25,16 +26,16 @@ enum class MsgResult { Ok, Yes, No, Cancel };
 enum class PrintStatus { Printed, HeldInQueue, Cancelled, Failed };
 struct PrintResult {
     PrintStatus status = PrintStatus::Printed;
-    QString printer;   // the queue the job went to, or was meant for
-    QString reason;    // Failed: why, in the platform's words ("No printer is installed")
+    QString printer;  // the queue the job went to, or was meant for
+    QString reason;   // Failed: why, in the platform's words ("No printer is installed")
 };
 
 class Platform {
 public:
     virtual ~Platform() = default;
 
-    virtual MsgResult messageBox(const QString& text, const QString& caption,
-                                 MsgButtons buttons, MsgIcon icon) = 0;
+    virtual MsgResult messageBox(const QString& text, const QString& caption, MsgButtons buttons,
+                                 MsgIcon icon) = 0;
 
     // filter as "Fibonacci Project File| *.fib" (description, bar, patterns), the one
     // form every window writes; initialName is a full path proposed to the user.
@@ -69,7 +70,7 @@ public:
 
 // The platform in force; QtPlatform unless a test installed another one.
 Platform& platform();
-void setPlatform(Platform* p);   // nullptr restores the real one
+void setPlatform(Platform* p);  // nullptr restores the real one
 
 // The window a question is about, while it asks: message boxes and file dialogs open
 // over it, not over whichever window happens to be in front.

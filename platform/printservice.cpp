@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/printservice.h"
 
 #include <QPrinterInfo>
@@ -18,14 +19,14 @@ using Connection = std::unique_ptr<http_t, HttpClose>;
 // else the local socket); null when nothing answers there.
 Connection ConnectToPrintService()
 {
-    return Connection(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
-                                   1, 5000, nullptr));
+    return Connection(
+        httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr));
 }
 
 struct PrinterState {
-    bool accepting = true;   // cupsaccept / cupsreject
-    bool paused = false;     // cupsdisable: jobs wait in the queue
-    QString message;         // the reason cupsreject -r or cupsdisable -r gave
+    bool accepting = true;  // cupsaccept / cupsreject
+    bool paused = false;    // cupsdisable: jobs wait in the queue
+    QString message;        // the reason cupsreject -r or cupsdisable -r gave
 };
 
 // The queue's state as the service reports it; std::nullopt when it has no such queue.
@@ -40,11 +41,9 @@ std::optional<PrinterState> QueryPrinter(http_t* http, const QByteArray& name)
 
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.constData());
-    static const char* const wanted[] = {"printer-is-accepting-jobs", "printer-state",
-                                         "printer-state-message"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr,
-                  wanted);
-    ipp_t* response = cupsDoRequest(http, request, "/");   // takes the request
+    static const char* const wanted[] = {"printer-is-accepting-jobs", "printer-state", "printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    ipp_t* response = cupsDoRequest(http, request, "/");  // takes the request
     if (!response || cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
         ippDelete(response);
         return std::nullopt;
@@ -111,7 +110,7 @@ private:
     cups_option_t* m_options = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 QString PrinterRefusal(const QString& printer, const QString& reason)
 {
@@ -138,9 +137,8 @@ PrintResult SubmitToPrintService(const QString& pdfFile, const PrintJob& job)
     if (!http)
         return {PrintStatus::Failed, printer, ServiceNotRunning};
     const JobOptions options(job);
-    const int id = cupsPrintFile2(http.get(), printer.toLocal8Bit().constData(),
-                                  pdfFile.toLocal8Bit().constData(), job.title.toUtf8().constData(),
-                                  options.count(), options.options());
+    const int id = cupsPrintFile2(http.get(), printer.toLocal8Bit().constData(), pdfFile.toLocal8Bit().constData(),
+                                  job.title.toUtf8().constData(), options.count(), options.options());
     if (id == 0)
         return {PrintStatus::Failed, printer, JobRefusal(printer, QString::fromUtf8(cupsLastErrorString()))};
     // The job is the service's now; a paused printer keeps it until it is resumed.

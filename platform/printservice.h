@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "platform/platform.h"
 
@@ -17,15 +18,15 @@ std::optional<QString> PrintServiceUnavailable();
 
 // What goes with the file: the choices made in the print dialog.
 struct PrintJob {
-    QString printer;       // the queue, "Office" (an instance "Office/draft" goes to Office)
-    QString title;         // shown in the queue
-    QString media;         // paper, as CUPS names it ("Letter", "A4")
+    QString printer;  // the queue, "Office" (an instance "Office/draft" goes to Office)
+    QString title;    // shown in the queue
+    QString media;    // paper, as CUPS names it ("Letter", "A4")
     bool landscape = false;
     bool monochrome = false;
     int copies = 1;
     bool collate = false;
-    QString sides;         // "one-sided", "two-sided-long-edge", ...; empty: the printer's own
-    QStringList options;   // further name/value pairs, in turn (the dialog's job options)
+    QString sides;        // "one-sided", "two-sided-long-edge", ...; empty: the printer's own
+    QStringList options;  // further name/value pairs, in turn (the dialog's job options)
 };
 
 // Hands a PDF file to the printer's queue. Printed once the service has taken the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qtplatform.h"
 
 #include "core/files/programfolder.h"
@@ -23,15 +24,13 @@
 
 namespace {
 // Dialogs open over the window that asks, else over the one in front.
-QWidget* DialogParent() {
-    return DialogOwner::current() ? DialogOwner::current() : QApplication::activeWindow();
-}
-} // namespace
+QWidget* DialogParent() { return DialogOwner::current() ? DialogOwner::current() : QApplication::activeWindow(); }
+}  // namespace
 
-MsgResult QtPlatform::messageBox(const QString& text, const QString& caption, MsgButtons buttons,
-                                 MsgIcon icon) {
-    QMessageBox box(icon == MsgIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    caption, text, QMessageBox::NoButton, DialogParent());
+MsgResult QtPlatform::messageBox(const QString& text, const QString& caption, MsgButtons buttons, MsgIcon icon)
+{
+    QMessageBox box(icon == MsgIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon, caption, text,
+                    QMessageBox::NoButton, DialogParent());
     if (buttons == MsgButtons::YesNoCancel) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
@@ -41,16 +40,22 @@ MsgResult QtPlatform::messageBox(const QString& text, const QString& caption, Ms
         box.setEscapeButton(QMessageBox::Ok);
     }
     switch (box.exec()) {
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    case QMessageBox::Cancel: return MsgResult::Cancel;
-    default: return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+    default:
+        return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel;
     }
 }
 
-QString ToQtFileFilter(const QString& filter) {
+QString ToQtFileFilter(const QString& filter)
+{
     const QStringList parts = filter.split(QLatin1Char('|'));
-    if (parts.size() < 2) return filter;
+    if (parts.size() < 2)
+        return filter;
     QStringList filters;
     for (int i = 0; i < parts.size(); i += 2) {
         const QString description = parts[i].trimmed();
@@ -58,11 +63,14 @@ QString ToQtFileFilter(const QString& filter) {
         if (i + 1 < parts.size()) {
             // Windows separates several patterns with ";", Qt with blanks.
             QStringList list = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
-            for (QString& p : list) p = p.trimmed();
+            for (QString& p : list)
+                p = p.trimmed();
             list.removeAll(QString());
-            if (!list.isEmpty()) patterns = list.join(QLatin1Char(' '));
+            if (!list.isEmpty())
+                patterns = list.join(QLatin1Char(' '));
         }
-        if (description.isEmpty() && patterns == QLatin1String("*")) continue;
+        if (description.isEmpty() && patterns == QLatin1String("*"))
+            continue;
         filters << QStringLiteral("%1 (%2)").arg(description, patterns);
     }
     return filters.join(QStringLiteral(";;"));
@@ -73,82 +81,95 @@ QString ToQtFileFilter(const QString& filter) {
 // folder the user cannot write would only fail the save: there the dialogs start in
 // the documents folder, or the home folder when there is none, with the same name.
 namespace {
-QString DialogStartName(const QString& initialName) {
-    if (initialName.isEmpty()) return initialName;
+QString DialogStartName(const QString& initialName)
+{
+    if (initialName.isEmpty())
+        return initialName;
     const QFileInfo proposed(initialName);
-    const QString folder = FolderToPropose(
-        proposed.absolutePath(),
-        {QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()});
-    if (QDir(folder) == QDir(proposed.absolutePath())) return initialName;
+    const QString folder =
+        FolderToPropose(proposed.absolutePath(),
+                        {QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), QDir::homePath()});
+    if (QDir(folder) == QDir(proposed.absolutePath()))
+        return initialName;
     return QDir(folder).filePath(proposed.fileName());
 }
-} // namespace
+}  // namespace
 
-std::optional<QString> QtPlatform::openFileName(const QString& filter, const QString& initialName) {
-    const QString name = QFileDialog::getOpenFileName(DialogParent(), QString(),
-                                                      DialogStartName(initialName),
+std::optional<QString> QtPlatform::openFileName(const QString& filter, const QString& initialName)
+{
+    const QString name = QFileDialog::getOpenFileName(DialogParent(), QString(), DialogStartName(initialName),
                                                       ToQtFileFilter(filter));
-    if (name.isEmpty()) return std::nullopt;
+    if (name.isEmpty())
+        return std::nullopt;
     return name;
 }
 
-QStringList QtPlatform::openFileNames(const QString& filter, const QString& initialName) {
+QStringList QtPlatform::openFileNames(const QString& filter, const QString& initialName)
+{
     return QFileDialog::getOpenFileNames(DialogParent(), QString(), DialogStartName(initialName),
                                          ToQtFileFilter(filter));
 }
 
-std::optional<QString> QtPlatform::saveFileName(const QString& filter, const QString& initialName) {
+std::optional<QString> QtPlatform::saveFileName(const QString& filter, const QString& initialName)
+{
     // The name is taken as typed: no extension is added, and replacing a file
     // asks nothing (the program's own prompts decide what may be overwritten).
-    const QString name = QFileDialog::getSaveFileName(DialogParent(), QString(),
-                                                      DialogStartName(initialName),
-                                                      ToQtFileFilter(filter), nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
-    if (name.isEmpty()) return std::nullopt;
+    const QString name =
+        QFileDialog::getSaveFileName(DialogParent(), QString(), DialogStartName(initialName),
+                                     ToQtFileFilter(filter), nullptr, QFileDialog::DontConfirmOverwrite);
+    if (name.isEmpty())
+        return std::nullopt;
     return name;
 }
 
-QDate QtPlatform::today() {
-    return QDate::currentDate();
-}
+QDate QtPlatform::today() { return QDate::currentDate(); }
 
-QString QtPlatform::programDir() {
-    return QCoreApplication::applicationDirPath();
-}
+QString QtPlatform::programDir() { return QCoreApplication::applicationDirPath(); }
 
 // In logical pixels: a 3840 x 2160 screen at 200% is a 1920 x 1080 desktop, and the
 // layout is chosen for what fits on that desktop.
-QSize QtPlatform::screenSize() {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) return screen->size();
+QSize QtPlatform::screenSize()
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->size();
     return QSize(1024, 768);
 }
 
-double QtPlatform::twipsPerPixel() {
+double QtPlatform::twipsPerPixel()
+{
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const double dpi = screen->logicalDotsPerInch();
-        if (dpi > 0) return 1440.0 / dpi;
+        if (dpi > 0)
+            return 1440.0 / dpi;
     }
     return 15.0;
 }
 
-QRect QtPlatform::availableArea() {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) return screen->availableGeometry();
+QRect QtPlatform::availableArea()
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->availableGeometry();
     return Platform::availableArea();
 }
 
 // Known once a framed window is on screen; the main menu always is before an
 // analysis window opens.
-QMargins QtPlatform::frameMargins() {
+QMargins QtPlatform::frameMargins()
+{
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (!w->isVisible() || !w->windowHandle()) continue;
+        if (!w->isVisible() || !w->windowHandle())
+            continue;
         const QMargins m = w->windowHandle()->frameMargins();
-        if (!m.isNull()) return m;
+        if (!m.isNull())
+            return m;
     }
     return QMargins();
 }
 
-double QtPlatform::devicePixelRatio() {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) return screen->devicePixelRatio();
+double QtPlatform::devicePixelRatio()
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->devicePixelRatio();
     return 1.0;
 }
 
@@ -157,12 +178,14 @@ double QtPlatform::devicePixelRatio() {
 // printer or a PDF file is one choice away. Without a print service or a printer the
 // dialog would offer only a PDF file, and Enter would quietly write one into the home
 // folder: the trader asked for paper, so he is told why there is none.
-PrintResult QtPlatform::printImage(const QImage& image, bool monochrome) {
+PrintResult QtPlatform::printImage(const QImage& image, bool monochrome)
+{
     if (const std::optional<QString> why = PrintServiceUnavailable())
         return {PrintStatus::Failed, QString(), *why};
     QPrinter printer(QPrinter::HighResolution);
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (!info.isNull()) printer.setPrinterName(info.printerName());
+    if (!info.isNull())
+        printer.setPrinterName(info.printerName());
     printer.setColorMode(monochrome ? QPrinter::GrayScale : QPrinter::Color);
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
@@ -182,25 +205,29 @@ namespace {
 // (pages per sheet, banners, the driver's own settings) under this key.
 constexpr auto DialogJobOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
-QString Sides(const QPrinter& printer) {
+QString Sides(const QPrinter& printer)
+{
     switch (printer.duplex()) {
-    case QPrinter::DuplexNone: return QStringLiteral("one-sided");
-    case QPrinter::DuplexLongSide: return QStringLiteral("two-sided-long-edge");
-    case QPrinter::DuplexShortSide: return QStringLiteral("two-sided-short-edge");
-    case QPrinter::DuplexAuto: break;
+    case QPrinter::DuplexNone:
+        return QStringLiteral("one-sided");
+    case QPrinter::DuplexLongSide:
+        return QStringLiteral("two-sided-long-edge");
+    case QPrinter::DuplexShortSide:
+        return QStringLiteral("two-sided-short-edge");
+    case QPrinter::DuplexAuto:
+        break;
     }
     // Automatic: bound along the long edge of the page as the reader holds it.
-    return printer.pageLayout().orientation() == QPageLayout::Landscape
-               ? QStringLiteral("two-sided-short-edge")
-               : QStringLiteral("two-sided-long-edge");
+    return printer.pageLayout().orientation() == QPageLayout::Landscape ? QStringLiteral("two-sided-short-edge")
+                                                                        : QStringLiteral("two-sided-long-edge");
 }
-} // namespace
+}  // namespace
 
 // The page is made exactly as Qt's print engine would make it for the chosen printer
 // (a PDF of the printer's paper and margins) and handed to the print service by the
 // program itself, which hears whether the service took it.
-PrintResult PrintThroughService(const QPrinter& chosen, const QImage& image, bool monochrome,
-                                double twipsPerPixel) {
+PrintResult PrintThroughService(const QPrinter& chosen, const QImage& image, bool monochrome, double twipsPerPixel)
+{
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/tessaray-print-XXXXXX.pdf"));
     if (!file.open())
         return {PrintStatus::Failed, chosen.printerName(),
@@ -232,30 +259,35 @@ PrintResult PrintThroughService(const QPrinter& chosen, const QImage& image, boo
 namespace {
 // A page layout of the given paper on which a block of needed points fits inside
 // the printable area, trying portrait first.
-std::optional<QPageLayout> FittingLayout(QPageLayout layout, const QPageSize& size,
-                                         const QSizeF& needed) {
+std::optional<QPageLayout> FittingLayout(QPageLayout layout, const QPageSize& size, const QSizeF& needed)
+{
     layout.setPageSize(size, layout.margins());
     for (auto orientation : {QPageLayout::Portrait, QPageLayout::Landscape}) {
         layout.setOrientation(orientation);
         const QRectF area = layout.paintRect(QPageLayout::Point);
-        if (area.width() >= needed.width() && area.height() >= needed.height()) return layout;
+        if (area.width() >= needed.width() && area.height() >= needed.height())
+            return layout;
     }
     return std::nullopt;
 }
-} // namespace
+}  // namespace
 
-bool PrintImageOn(QPrinter& printer, const QImage& image, bool monochrome, double twipsPerPixel,
-                  QString* error) {
+bool PrintImageOn(QPrinter& printer, const QImage& image, bool monochrome, double twipsPerPixel, QString* error)
+{
     auto fail = [error](const QString& text) {
-        if (error) *error = text;
+        if (error)
+            *error = text;
         return false;
     };
-    if (image.isNull()) return fail(QStringLiteral("There is no picture to print"));
-    if (!printer.isValid()) return fail(QStringLiteral("The printer cannot be used"));
+    if (image.isNull())
+        return fail(QStringLiteral("There is no picture to print"));
+    if (!printer.isValid())
+        return fail(QStringLiteral("The printer cannot be used"));
 
     // A monochrome print asks the printer for grey; a colour print keeps the
     // printer's own colour setting.
-    if (monochrome) printer.setColorMode(QPrinter::GrayScale);
+    if (monochrome)
+        printer.setColorMode(QPrinter::GrayScale);
 
     // The picture is drawn at its own size: logical pixels x twips per pixel gives
     // twips, and 20 twips make a point. The offset of (1000, 200) twips must fit too.
@@ -267,19 +299,17 @@ bool PrintImageOn(QPrinter& printer, const QImage& image, bool monochrome, doubl
 
     const QPageLayout current = printer.pageLayout();
     std::optional<QPageLayout> layout = FittingLayout(current, current.pageSize(), needed);
-    for (auto id : {QPageSize::Letter, QPageSize::A4, QPageSize::Legal, QPageSize::A3,
-                    QPageSize::Tabloid}) {
-        if (layout) break;
+    for (auto id : {QPageSize::Letter, QPageSize::A4, QPageSize::Legal, QPageSize::A3, QPageSize::Tabloid}) {
+        if (layout)
+            break;
         layout = FittingLayout(current, QPageSize(id), needed);
     }
     if (!layout) {
         // Wider than any common paper: a page made to measure.
         const QMarginsF m = current.margins(QPageLayout::Point);
-        const QSizeF paper(needed.width() + m.left() + m.right() + 1,
-                           needed.height() + m.top() + m.bottom() + 1);
-        layout = FittingLayout(current, QPageSize(paper, QPageSize::Point, QStringLiteral("Chart"),
-                                                  QPageSize::ExactMatch),
-                               needed);
+        const QSizeF paper(needed.width() + m.left() + m.right() + 1, needed.height() + m.top() + m.bottom() + 1);
+        layout = FittingLayout(
+            current, QPageSize(paper, QPageSize::Point, QStringLiteral("Chart"), QPageSize::ExactMatch), needed);
     }
     if (!layout || !printer.setPageLayout(*layout))
         return fail(QStringLiteral("The printer has no paper large enough for the picture"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "platform/platform.h"
 
@@ -7,8 +8,7 @@ class QPrinter;
 // the primary screen and the default printer.
 class QtPlatform : public Platform {
 public:
-    MsgResult messageBox(const QString& text, const QString& caption, MsgButtons buttons,
-                         MsgIcon icon) override;
+    MsgResult messageBox(const QString& text, const QString& caption, MsgButtons buttons, MsgIcon icon) override;
     std::optional<QString> openFileName(const QString& filter, const QString& initialName) override;
     QStringList openFileNames(const QString& filter, const QString& initialName) override;
     std::optional<QString> saveFileName(const QString& filter, const QString& initialName) override;
@@ -31,8 +31,7 @@ QString ToQtFileFilter(const QString& filter);
 // its own size (pixels x twipsPerPixel = twips), drawn with its top-left corner at
 // (1000, 200) twips from the printable area's corner. Ending the document sends
 // the page. false with *error when the printer cannot be used.
-bool PrintImageOn(QPrinter& printer, const QImage& image, bool monochrome, double twipsPerPixel,
-                  QString* error);
+bool PrintImageOn(QPrinter& printer, const QImage& image, bool monochrome, double twipsPerPixel, QString* error);
 
 // Prints image on the printer the print dialog left in `chosen` (paper, margins,
 // colour, copies, two-sided, job options): the page is made into a PDF and handed to

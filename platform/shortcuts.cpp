@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/shortcuts.h"
 
 #include <QAbstractButton>
@@ -12,30 +13,30 @@ ProgramActions& programActions()
 
 namespace {
 // Looked up when the key is pressed, so the main menu may fill the actions in later.
-void AddActionShortcut(QWidget* window, const QKeySequence& key,
-                       std::function<void()> ProgramActions::*action)
+void AddActionShortcut(QWidget* window, const QKeySequence& key, std::function<void()> ProgramActions::*action)
 {
     auto* shortcut = new QShortcut(key, window);
     QObject::connect(shortcut, &QShortcut::activated, window, [action] {
         const std::function<void()>& run = programActions().*action;
-        if (run) run();
+        if (run)
+            run();
     });
 }
-} // namespace
+}  // namespace
 
 void AddProgramShortcuts(QWidget* window, const QString& guideHeading)
 {
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), window);
     QObject::connect(help, &QShortcut::activated, window, [guideHeading] {
-        if (programActions().showGuide) programActions().showGuide(guideHeading);
+        if (programActions().showGuide)
+            programActions().showGuide(guideHeading);
     });
     AddActionShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_M), &ProgramActions::showMainMenu);
     AddActionShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Q), &ProgramActions::exitProgram);
     AddActionShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_H), &ProgramActions::showPriceHistory);
 }
 
-void AddButtonShortcut(QWidget* window, QAbstractButton* button, const QKeySequence& key,
-                       const QString& purpose)
+void AddButtonShortcut(QWidget* window, QAbstractButton* button, const QKeySequence& key, const QString& purpose)
 {
     auto* shortcut = new QShortcut(key, window);
     // click() does nothing on a disabled button, as the mouse would not either.

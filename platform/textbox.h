@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -25,7 +26,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    int m_typingLimit = 0;   // 0: no limit
+    int m_typingLimit = 0;  // 0: no limit
 };
 
 // A multi-line box for notes: Enter starts a new line, Tab moves to the next

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages the program and its tests need; does nothing
 # when they are all present, so it is safe to run every time.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Mutation testing: proves the tests catch faults instead of merely running the code.
 #
 # Applies one small fault at a time to the widget-free core sources (a comparison

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package (Release, in build-package/) and checks it with lintian,
 # which must find nothing to warn about, after the AppStream metainfo and the desktop
 # entry have passed their own validators and the manual page, the completion and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the program (only the program) and starts it.
 # Without a display it builds the command-line tool too, which needs none, and says so.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the program and every test with AddressSanitizer and UndefinedBehaviorSanitizer
 # in its own folder (build-sanitize/) and runs the whole suite there, headless. Any
 # sanitizer report fails the test that caused it, and so the script.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Regenerates what the user guide (docs/guide.md) shows of the program.
 #
 #   bash scripts/screenshots.sh              the screenshots in docs/images/

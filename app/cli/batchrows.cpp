@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/batchrows.h"
 
 #include "app/cli/fibrun.h"
@@ -31,7 +32,7 @@ std::optional<QString> ReadDateColumn(const QString& column, const QString& text
 QString JoinCells(const QStringList& values)
 {
     QString cells = CsvLine(values);
-    cells.chop(2);   // the line end
+    cells.chop(2);  // the line end
     return cells;
 }
 
@@ -102,7 +103,7 @@ public:
     void rememberDate(const QDate& date, const DateCells& cells)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_dates.size() >= RememberedDates)   // only a list of centuries of days gets here
+        if (m_dates.size() >= RememberedDates)  // only a list of centuries of days gets here
             m_dates.clear();
         m_dates.insert(date.toJulianDay(), cells);
     }
@@ -119,7 +120,9 @@ private:
 class GannRows : public BatchRows {
 public:
     GannRows(const BatchSettings& s, std::shared_ptr<GannMemory> memory)
-        : m_settings(s), m_memory(std::move(memory)), m_state(std::make_unique<GannState>())
+        : m_settings(s),
+          m_memory(std::move(memory)),
+          m_state(std::make_unique<GannState>())
     {
         LoadGannState(*m_state, s.layout, s.today, GannChartHalf(s.screen));
     }
@@ -177,7 +180,7 @@ private:
         QStringList values;
         for (int k = 1; k <= 8; ++k)
             values << (hasDate && found.error.isEmpty() ? FormatMmDdYyyy(m_state->results.AngleDate[k])
-                                                         : QString());
+                                                        : QString());
         found.cells = JoinCells(values);
         m_memory->rememberDate(date, found);
         return found;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/batchrun.h"
 
 #include "app/cli/clifiles.h"
@@ -23,7 +24,8 @@ public:
         m_shown = now;
         const QLocale english(QLocale::English);
         const qint64 rate = now > 0 ? rows * 1000 / now : 0;
-        const QString line = QStringLiteral("\r%1 rows, %2 rows/s").arg(english.toString(rows), english.toString(rate));
+        const QString line =
+            QStringLiteral("\r%1 rows, %2 rows/s").arg(english.toString(rows), english.toString(rate));
         m_err->write((line + (last ? QStringLiteral("\n") : QString())).toUtf8());
         if (auto* file = qobject_cast<QFileDevice*>(m_err))
             file->flush();
@@ -44,8 +46,8 @@ std::optional<CliFailure> WriteNow(QIODevice* out, const QByteArray& bytes)
     auto* file = qobject_cast<QFileDevice*>(out);
     if (out->write(bytes) == bytes.size() && (!file || file->flush()))
         return std::nullopt;
-    return FileFailure(QStringLiteral("Action failed:\nCannot write the file"), QStringLiteral("(standard output)"),
-                       out->errorString());
+    return FileFailure(QStringLiteral("Action failed:\nCannot write the file"),
+                       QStringLiteral("(standard output)"), out->errorString());
 }
 
 }  // namespace
@@ -61,7 +63,8 @@ int RunWatchList(const CliOptions& o, const CliEnvironment& env, const QDate& to
     settings.lenient = o.lenient;
     if (o.analysis == Analysis::Fibonacci) {
         QStringList warnings;
-        const std::optional<CliFailure> failure = FibonacciRatiosFor(o, env.programDir, settings.ratios, &warnings);
+        const std::optional<CliFailure> failure =
+            FibonacciRatiosFor(o, env.programDir, settings.ratios, &warnings);
         ReportWarnings(io, warnings);
         if (failure)
             return ReportFailure(io, *failure);
@@ -73,8 +76,9 @@ int RunWatchList(const CliOptions& o, const CliEnvironment& env, const QDate& to
         settings.sourceName = EscapeControls(*o.csv);
         const QString problem = ReadProblem(*o.csv);
         if (!problem.isEmpty() || !file.open(QIODevice::ReadOnly))
-            return ReportFailure(io, FileFailure(QStringLiteral("Action failed:\nCannot read the watch-list"),
-                                                 *o.csv, problem.isEmpty() ? file.errorString() : problem));
+            return ReportFailure(io,
+                                 FileFailure(QStringLiteral("Action failed:\nCannot read the watch-list"), *o.csv,
+                                             problem.isEmpty() ? file.errorString() : problem));
         source = [&file](char* buffer, qint64 size) { return file.read(buffer, size); };
     }
 

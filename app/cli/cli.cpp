@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/cli.h"
 
 #include "app/cli/batchrun.h"
@@ -45,9 +46,15 @@ std::optional<CliFailure> WriteRun(const CliOptions& o, const Run& run, const Ru
 {
     QByteArray text;
     switch (o.format) {
-    case OutputFormat::Report: text = ReportBytes(outputs.report(run)); break;
-    case OutputFormat::Listing: text = outputs.listing(run).toUtf8(); break;
-    case OutputFormat::Json: text = outputs.json(run); break;
+    case OutputFormat::Report:
+        text = ReportBytes(outputs.report(run));
+        break;
+    case OutputFormat::Listing:
+        text = outputs.listing(run).toUtf8();
+        break;
+    case OutputFormat::Json:
+        text = outputs.json(run);
+        break;
     }
     return WriteResults(o, text, o.chart ? outputs.chartPicture(run) : QImage(), io);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "app/cli/clicommon.h"
 
@@ -13,8 +14,8 @@ class QIODevice;
 // exit status (0 done, 1 a file or calculation failed, 2 inputs rejected, 64 usage).
 
 struct CliEnvironment {
-    QString programDir;     // where the settings file is looked for first
-    QDate computerToday;    // today's date unless --today says otherwise
+    QString programDir;   // where the settings file is looked for first
+    QDate computerToday;  // today's date unless --today says otherwise
     QString version;
     // A person watches standard error while the results go elsewhere: show progress there.
     bool showProgress = false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/numbers/errors.h"
 #include "core/numbers/layout.h"
@@ -15,9 +16,9 @@ class QImage;
 
 enum ExitStatus {
     ExitOk = 0,
-    ExitFailed = 1,     // a file could not be read or written, or a calculation could not go on
-    ExitRejected = 2,   // the inputs were rejected, with the window's own message
-    ExitUsage = 64,     // the command line itself is wrong
+    ExitFailed = 1,    // a file could not be read or written, or a calculation could not go on
+    ExitRejected = 2,  // the inputs were rejected, with the window's own message
+    ExitUsage = 64,    // the command line itself is wrong
 };
 
 // Why a run stopped: the exit status and the sentence for standard error, the same
@@ -45,20 +46,17 @@ inline std::optional<CliFailure> FailureOf(const CalcOutcome& outcome)
 // What one calculation of an analysis prints, as --format and --chart ask for it.
 template <class Run>
 struct RunOutputs {
-    QString (*listing)(const Run&);       // lblPrices, "=====", lblDates
-    QString (*report)(const Run&);        // what Export Results writes
+    QString (*listing)(const Run&);  // lblPrices, "=====", lblDates
+    QString (*report)(const Run&);   // what Export Results writes
     QByteArray (*json)(const Run&);
-    QImage (*chartPicture)(const Run&);   // what Print Image -> File saves: the chart with its text block
+    QImage (*chartPicture)(const Run&);  // what Print Image -> File saves: the chart with its text block
 };
 
 // Bitmaps and window sizes are worked out at 96 dots per inch: 15 twips per pixel.
 constexpr double CliTwipsPerPixel = 15.0;
 
 // An analysis window fills the screen, so its height in twips is the screen's.
-inline double WindowHeightTwips(const QSize& screenPixels)
-{
-    return screenPixels.height() * CliTwipsPerPixel;
-}
+inline double WindowHeightTwips(const QSize& screenPixels) { return screenPixels.height() * CliTwipsPerPixel; }
 
 // --format listing: the lblPrices caption, a line "=====", then the lblDates caption,
 // each ended by CR LF like the lines inside the captions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/clifiles.h"
 #include "core/files/savefile.h"
 
@@ -52,7 +53,8 @@ std::optional<int> InheritedDescriptor(const QString& path)
         return 1;
     if (path == QLatin1String("/dev/stderr"))
         return 2;
-    static const QRegularExpression fd(QStringLiteral("^/(?:dev|proc/self|proc/thread-self|proc/(\\d+))/fd/(\\d{1,9})$"));
+    static const QRegularExpression fd(
+        QStringLiteral("^/(?:dev|proc/self|proc/thread-self|proc/(\\d+))/fd/(\\d{1,9})$"));
     const QRegularExpressionMatch m = fd.match(path);
     if (!m.hasMatch() || (m.hasCaptured(1) && m.captured(1).toLongLong() != QCoreApplication::applicationPid()))
         return std::nullopt;
@@ -71,16 +73,15 @@ std::optional<Destination> FindDestination(const QString& target, QString* reaso
 {
     if (target == QLatin1String("-"))
         return Destination{Destination::Descriptor, STDOUT_FILENO, QString()};
-    const std::optional<QString> end = ResolveSaveTarget(target, reason, [](const QString& name) {
-        return InheritedDescriptor(name).has_value();
-    });
+    const std::optional<QString> end = ResolveSaveTarget(
+        target, reason, [](const QString& name) { return InheritedDescriptor(name).has_value(); });
     if (!end)
         return std::nullopt;
     if (const std::optional<int> fd = InheritedDescriptor(*end))
         return Destination{Destination::Descriptor, *fd, QString()};
     struct stat st;
-    const bool stream = ::stat(QFile::encodeName(*end).constData(), &st) == 0 &&
-                        (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
+    const bool stream = ::stat(QFile::encodeName(*end).constData(), &st) == 0
+        && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
     return Destination{stream ? Destination::Stream : Destination::File, -1, *end};
 }
 
@@ -194,10 +195,7 @@ std::optional<CliFailure> WriteOutput(const QString& target, const QByteArray& b
     return WriteBytes(target, bytes, out, QStringLiteral("Action failed:\n"));
 }
 
-bool SameOutputFile(const QString& a, const QString& b)
-{
-    return FileIdentity(a) == FileIdentity(b);
-}
+bool SameOutputFile(const QString& a, const QString& b) { return FileIdentity(a) == FileIdentity(b); }
 
 namespace {
 

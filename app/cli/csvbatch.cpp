@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/csvbatch.h"
 
 #include "app/cli/batchrows.h"
@@ -13,7 +14,7 @@
 struct CsvReader::Raw {
     QList<QByteArray> fields;
     bool unclosed = false;
-    bool quoted = false;   // a quoted field, even an empty one, makes a line no blank line
+    bool quoted = false;  // a quoted field, even an empty one, makes a line no blank line
     int lineEnds = 0;
 };
 
@@ -75,7 +76,7 @@ bool CsvReader::parse(qsizetype& pos, Raw& raw) const
                 }
                 if (text[pos] == '"') {
                     if (pos + 1 >= n && !m_finished)
-                        return false;   // a doubled quote may follow
+                        return false;  // a doubled quote may follow
                     if (pos + 1 < n && text[pos + 1] == '"') {
                         field += '"';
                         ++pos;
@@ -104,7 +105,7 @@ bool CsvReader::parse(qsizetype& pos, Raw& raw) const
         }
         if (text[pos] == '\r') {
             if (pos + 1 >= n && !m_finished)
-                return false;   // LF may follow
+                return false;  // LF may follow
             if (pos + 1 < n && text[pos + 1] == '\n')
                 ++pos;
         }
@@ -135,7 +136,7 @@ bool CsvReader::next(CsvRecord& record)
         m_pos = pos;
         m_line += raw.lineEnds;
         if (!raw.quoted && raw.fields.size() == 1 && raw.fields.first().trimmed().isEmpty())
-            continue;   // a blank line
+            continue;  // a blank line
         record.fields.clear();
         for (const QByteArray& f : raw.fields)
             record.fields << DecodeField(f);
@@ -174,7 +175,7 @@ QString SpreadsheetText(const QString& cell)
     static const QString formulaStarts = QStringLiteral("=+-@\t\r");
     if (cell.isEmpty() || !formulaStarts.contains(cell.front()))
         return cell;
-    if (cell.front() != QLatin1Char('@') && ParseFileNumber(cell))   // "-5" is a number, not a formula
+    if (cell.front() != QLatin1Char('@') && ParseFileNumber(cell))  // "-5" is a number, not a formula
         return cell;
     return QLatin1Char('\'') + cell;
 }
@@ -212,9 +213,9 @@ constexpr size_t ChunkRows = 256;
 constexpr qint64 ReadBytes = 64 * 1024;
 
 struct BatchRow {
-    QStringList fields;   // as the list has them, one per header column
-    QStringList inputs;   // in the order of BatchInputColumns
-    QString error;        // the row cannot be calculated (lenient reading only)
+    QStringList fields;  // as the list has them, one per header column
+    QStringList inputs;  // in the order of BatchInputColumns
+    QString error;       // the row cannot be calculated (lenient reading only)
 };
 
 CliFailure HeaderFailure(const QString& sentence) { return {ExitRejected, sentence}; }
@@ -232,9 +233,11 @@ std::optional<CliFailure> MapHeader(const CsvRecord& header, Analysis analysis, 
         while (k < expected.size() && expected[k].compare(name, Qt::CaseInsensitive) != 0)
             ++k;
         if (k == expected.size())
-            return HeaderFailure(QStringLiteral("The watch-list column %1 is not one of %2").arg(QuotedValue(name), list));
+            return HeaderFailure(
+                QStringLiteral("The watch-list column %1 is not one of %2").arg(QuotedValue(name), list));
         if (positions[k] >= 0)
-            return HeaderFailure(QStringLiteral("The watch-list names the column %1 twice").arg(QuotedValue(name)));
+            return HeaderFailure(
+                QStringLiteral("The watch-list names the column %1 twice").arg(QuotedValue(name)));
         positions[k] = i;
     }
     for (qsizetype k = 0; k < expected.size(); ++k) {
@@ -260,9 +263,10 @@ std::optional<CliFailure> CheckCell(const QString& column, const QString& text, 
 class RowReader {
 public:
     RowReader(const BatchSettings& s, const QList<int>& positions)
-        : m_settings(s), m_columns(BatchInputColumns(s.analysis)), m_positions(positions)
-    {
-    }
+        : m_settings(s),
+          m_columns(BatchInputColumns(s.analysis)),
+          m_positions(positions)
+    {}
 
     // The row of a record; a record the strict reading refuses stops the batch.
     std::optional<CliFailure> read(CsvRecord&& record, qsizetype width, BatchRow& row) const
@@ -272,7 +276,9 @@ public:
             row.error = QStringLiteral("A quoted value is not closed");
         else if (record.fields.size() != width)
             row.error = QStringLiteral("Expected %1 values (%2), found %3")
-                            .arg(width).arg(m_columns.join(QLatin1Char(','))).arg(record.fields.size());
+                            .arg(width)
+                            .arg(m_columns.join(QLatin1Char(',')))
+                            .arg(record.fields.size());
         if (!row.error.isEmpty() && !m_settings.lenient)
             return CellFailure(where + QStringLiteral(": ") + row.error);
         // The row keeps its place and width whatever went wrong with it.
@@ -306,10 +312,11 @@ OrderedPool::Output RowsText(BatchRows& calculation, const std::vector<BatchRow>
         QString results;
         QString error = row.error.isEmpty() ? calculation.calculate(row.inputs, results) : row.error;
         if (!error.isEmpty())
-            results = QString(resultCount - 2, QLatin1Char(','));   // the empty result columns
+            results = QString(resultCount - 2, QLatin1Char(','));  // the empty result columns
         text += CsvLine(cells);
         text.chop(2);
-        text += QLatin1Char(',') + results + QLatin1Char(',') + CsvField(SpreadsheetText(error)) + QLatin1String("\r\n");
+        text += QLatin1Char(',') + results + QLatin1Char(',') + CsvField(SpreadsheetText(error))
+            + QLatin1String("\r\n");
     }
     return {text.toUtf8(), qint64(rows.size())};
 }
@@ -321,7 +328,8 @@ bool ReadMore(const ByteSource& read, CsvReader& reader, const QString& sourceNa
     QByteArray bytes(ReadBytes, Qt::Uninitialized);
     const qint64 n = read(bytes.data(), bytes.size());
     if (n < 0)
-        failure = CliFailure{ExitFailed, QStringLiteral("Action failed:\nCannot read the watch-list %1").arg(sourceName)};
+        failure = CliFailure{ExitFailed,
+                             QStringLiteral("Action failed:\nCannot read the watch-list %1").arg(sourceName)};
     if (n <= 0) {
         reader.finish();
         return false;
@@ -330,7 +338,8 @@ bool ReadMore(const ByteSource& read, CsvReader& reader, const QString& sourceNa
     reader.append(bytes);
     if (reader.overlong())
         failure = CellFailure(QStringLiteral("%1: a record runs on for more than %2 bytes")
-                                  .arg(sourceName).arg(CsvReader::MaxRecordBytes));
+                                  .arg(sourceName)
+                                  .arg(CsvReader::MaxRecordBytes));
     return !failure;
 }
 
@@ -353,7 +362,8 @@ std::optional<CliFailure> ReadHeader(const ByteSource& read, const BatchSettings
 
 }  // namespace
 
-std::optional<CliFailure> RunCsvBatch(const ByteSource& read, const BatchSettings& settings, const BatchSink& write)
+std::optional<CliFailure> RunCsvBatch(const ByteSource& read, const BatchSettings& settings,
+                                      const BatchSink& write)
 {
     CsvReader reader;
     CsvRecord header;

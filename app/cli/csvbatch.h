@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "app/cli/clicommon.h"
 #include "app/cli/options.h"
@@ -13,8 +14,8 @@
 
 struct CsvRecord {
     QStringList fields;
-    qint64 line = 0;         // where the record starts, from 1
-    bool unclosed = false;   // it ended inside a quoted field that was never closed
+    qint64 line = 0;        // where the record starts, from 1
+    bool unclosed = false;  // it ended inside a quoted field that was never closed
 };
 
 // Reads records from bytes as they arrive, so a list of any length streams through
@@ -25,9 +26,9 @@ struct CsvRecord {
 class CsvReader {
 public:
     CsvReader() = default;
-    explicit CsvReader(const QByteArray& wholeText);   // append() and finish() in one
+    explicit CsvReader(const QByteArray& wholeText);  // append() and finish() in one
     void append(const QByteArray& bytes);
-    void finish();   // no more bytes will come
+    void finish();  // no more bytes will come
     // The next complete record; false when more bytes are needed, or at the end.
     bool next(CsvRecord& record);
     // A record has run on for more than MaxRecordBytes without ending.
@@ -57,12 +58,12 @@ QString SpreadsheetText(const QString& cell);
 struct BatchSettings {
     Analysis analysis = Analysis::Gann;
     QDate today;
-    FibRatios ratios;   // Fibonacci only
+    FibRatios ratios;  // Fibonacci only
     Layout layout = Layout::Large;
     QSize screen{1024, 768};
-    bool lenient = false;                                  // as --lenient
-    int threads = 0;                                       // 0: one per processor core
-    QString sourceName = QStringLiteral("(standard input)");   // for file:line:column
+    bool lenient = false;                                     // as --lenient
+    int threads = 0;                                          // 0: one per processor core
+    QString sourceName = QStringLiteral("(standard input)");  // for file:line:column
 };
 
 // The columns each analysis expects and the result columns it appends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/fibrun.h"
 
 #include "app/cli/clifiles.h"
@@ -10,7 +11,6 @@
 #include "core/numbers/numbers.h"
 #include "core/drawing/fonts.h"
 #include "core/drawing/picturesurface.h"
-
 
 std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QString& programDir,
                                              FibRatios& ratios, QStringList* warnings)
@@ -46,12 +46,18 @@ std::optional<CliFailure> RunFibonacci(const CliOptions& o, FibonacciRun& run)
     run.inputs = InputsShowing(run.state.document, run.today);
 
     // The options are what the trader then types over the controls.
-    if (o.price1) run.inputs.Price1Text = *o.price1;
-    if (o.price2) run.inputs.Price2Text = *o.price2;
-    if (o.date1) run.inputs.Picker1 = *o.date1;
-    if (o.date2) run.inputs.Picker2 = *o.date2;
-    if (o.name) run.inputs.ProjectText = *o.name;
-    if (o.notes) run.inputs.NotesText = WithCrLf(*o.notes);
+    if (o.price1)
+        run.inputs.Price1Text = *o.price1;
+    if (o.price2)
+        run.inputs.Price2Text = *o.price2;
+    if (o.date1)
+        run.inputs.Picker1 = *o.date1;
+    if (o.date2)
+        run.inputs.Picker2 = *o.date2;
+    if (o.name)
+        run.inputs.ProjectText = *o.name;
+    if (o.notes)
+        run.inputs.NotesText = WithCrLf(*o.notes);
 
     return FailureOf(CalculateFibonacci(run.inputs, run.today, run.ratios, run.state));
 }
@@ -100,10 +106,7 @@ QString FibonacciListing(const FibonacciRun& run)
     return JoinListings(FibonacciPriceListing(run), FibonacciDateListing(run));
 }
 
-QString FibonacciReport(const FibonacciRun& run)
-{
-    return FibonacciReportText(FibonacciValues(run));
-}
+QString FibonacciReport(const FibonacciRun& run) { return FibonacciReportText(FibonacciValues(run)); }
 
 // Only the null date means "not entered"; a date before it is a real one.
 QByteArray DateOrNull(const QDate& d, bool computed = true)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "app/cli/clicommon.h"
 #include "app/cli/options.h"
@@ -17,8 +18,8 @@ struct FibonacciRun {
     QSize screen{1024, 768};
     QDate today;
     FibRatios ratios;
-    FibonacciInputs inputs;   // the controls when Calculate is pressed
-    FibonacciState state;     // after the calculation
+    FibonacciInputs inputs;  // the controls when Calculate is pressed
+    FibonacciState state;    // after the calculation
 };
 
 // The ratios in force: --ratios, checked as the ratios dialog checks its boxes, or else

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/gannrun.h"
 
 #include "app/cli/clifiles.h"
@@ -9,14 +10,10 @@
 #include "core/numbers/modFunctions.h"
 #include "core/files/textfile.h"
 
+qint32 GannChartHalf(const QSize& screenPixels) { return ChartHalfForHeight(WindowHeightTwips(screenPixels)); }
 
-qint32 GannChartHalf(const QSize& screenPixels)
-{
-    return ChartHalfForHeight(WindowHeightTwips(screenPixels));
-}
-
-std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, const QDate& today,
-                                                Layout layout, GannState& state)
+std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, const QDate& today, Layout layout,
+                                                GannState& state)
 {
     return FailureOf(CalculateGann(state, controls.priceText, controls.date, today, layout));
 }
@@ -31,10 +28,14 @@ std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
         if (!text || !ApplyGannProjectLines(FileLines(*text), run.controls))
             return ProjectFailure(*o.project, problem);
     }
-    if (o.name) run.controls.projectName = *o.name;
-    if (o.price) run.controls.priceText = *o.price;
-    if (o.date) run.controls.date = *o.date;
-    if (o.notes) run.controls.notes = WithCrLf(*o.notes);
+    if (o.name)
+        run.controls.projectName = *o.name;
+    if (o.price)
+        run.controls.priceText = *o.price;
+    if (o.date)
+        run.controls.date = *o.date;
+    if (o.notes)
+        run.controls.notes = WithCrLf(*o.notes);
 
     run.state = std::make_unique<GannState>();
     LoadGannState(*run.state, run.layout, run.today, GannChartHalf(run.screen));
@@ -63,13 +64,10 @@ namespace {
 QString GannListing(const GannRun& run)
 {
     return JoinListings(GannPriceListing(run.state->inputs, run.state->results),
-                         GannDateListing(run.state->inputs, run.state->results));
+                        GannDateListing(run.state->inputs, run.state->results));
 }
 
-QString GannReport(const GannRun& run)
-{
-    return GannReportText(GannValues(run));
-}
+QString GannReport(const GannRun& run) { return GannReportText(GannValues(run)); }
 
 QByteArray NumberOrNull(qint16 n) { return n == 0 ? JsonNull() : JsonInteger(n); }
 

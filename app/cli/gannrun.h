@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "app/cli/clicommon.h"
 #include "app/cli/options.h"
@@ -17,8 +18,8 @@ struct GannRun {
     Layout layout = Layout::Large;
     QSize screen{1024, 768};
     QDate today;
-    GannDocument controls;                 // txtProject, txtPrice, dtpInputDate, txtNotes
-    std::unique_ptr<GannState> state;      // large (the spiral tables), so on the heap
+    GannDocument controls;             // txtProject, txtPrice, dtpInputDate, txtNotes
+    std::unique_ptr<GannState> state;  // large (the spiral tables), so on the heap
 };
 
 // Sets up the controls, loads the window's state for the layout and screen, and
@@ -31,8 +32,8 @@ QString NothingProjectedMessage(const QString& priceText);
 
 // Calculate on the state of a loaded window. Status 2 with the window's message for a
 // rejected input, status 1 when a date would leave the calendar.
-std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, const QDate& today,
-                                                Layout layout, GannState& state);
+std::optional<CliFailure> CalculateGannControls(const GannDocument& controls, const QDate& today, Layout layout,
+                                                GannState& state);
 
 // Half the side of the chart box of a window on this screen (twips).
 qint32 GannChartHalf(const QSize& screenPixels);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/historyreport.h"
 
 #include "app/cli/jsonout.h"
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr int NameWidth = 20;   // "Gann Square of Nine" and a blank
+constexpr int NameWidth = 20;  // "Gann Square of Nine" and a blank
 
 QString ListingBlock(const QString& heading, const QString& what, const QStringList& values,
                      const HistoryRatios& ratios)
@@ -17,7 +18,8 @@ QString ListingBlock(const QString& heading, const QString& what, const QStringL
     // The ratio column is as wide as the window's listing makes it.
     const int width = RatioColumn(0).size();
     QStringList lines{heading.leftJustified(width) + what,
-                      QString(heading.size(), QLatin1Char('-')).leftJustified(width) + QString(what.size(), QLatin1Char('-'))};
+                      QString(heading.size(), QLatin1Char('-')).leftJustified(width)
+                          + QString(what.size(), QLatin1Char('-'))};
     for (int i = 0; i < values.size(); ++i)
         lines << RatioColumn(ratios.values()[size_t(i)]) + values[i];
     return lines.join(QLatin1Char('\n'));
@@ -49,8 +51,12 @@ QString EvidenceHeading(const Evidence& e)
     const QString text = QStringLiteral("How projections from earlier swings met the next swing");
     if (s.draws == 0)
         return text + QStringLiteral(" (no surrogate histories drawn)\nR") + ratios;
-    return text + QStringLiteral(", against %1 surrogate histories\n(seed %2, blocks of %3 days); r")
-                      .arg(s.draws).arg(s.seed).arg(s.blockDays) + ratios;
+    return text
+        + QStringLiteral(", against %1 surrogate histories\n(seed %2, blocks of %3 days); r")
+              .arg(s.draws)
+              .arg(s.seed)
+              .arg(s.blockDays)
+        + ratios;
 }
 
 QByteArray Number(double x) { return std::isnan(x) ? JsonNull() : JsonNumber(x); }
@@ -84,7 +90,7 @@ QString LevelsListing(const QString& ratioHeading, const HistoryRatios& ratios, 
     for (const QDate& d : levels.dates)
         dates << FormatMmDdYyyy(d);
     return ListingBlock(ratioHeading, QStringLiteral("Price"), prices, ratios) + QStringLiteral("\n=====\n")
-           + ListingBlock(ratioHeading, QStringLiteral("Date"), dates, ratios) + QLatin1Char('\n');
+        + ListingBlock(ratioHeading, QStringLiteral("Date"), dates, ratios) + QLatin1Char('\n');
 }
 
 QString EvidenceText(const Evidence& evidence)

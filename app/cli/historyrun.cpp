@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/historyrun.h"
 
 #include "app/cli/fibrun.h"
@@ -36,7 +37,9 @@ bool SetRatios(HistoryOptions& o, const QString& value, QString& error)
 {
     const std::optional<std::vector<double>> r = ParseRatioList(value);
     if (!r || int(r->size()) > MaxHistoryRatios) {
-        error = QStringLiteral("--ratios needs 1 to %1 numbers R1,R2,..., not \"%2\"").arg(MaxHistoryRatios).arg(value);
+        error = QStringLiteral("--ratios needs 1 to %1 numbers R1,R2,..., not \"%2\"")
+                    .arg(MaxHistoryRatios)
+                    .arg(value);
         return false;
     }
     o.ratios = *r;
@@ -60,7 +63,11 @@ bool SetWholeNumber(const QString& name, const QString& value, qint64 least, qin
 {
     const std::optional<qint64> n = WholeNumber(value, least, most);
     if (!n) {
-        error = QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"").arg(name).arg(least).arg(most).arg(value);
+        error = QStringLiteral("--%1 needs a whole number from %2 to %3, not \"%4\"")
+                    .arg(name)
+                    .arg(least)
+                    .arg(most)
+                    .arg(value);
         return false;
     }
     target = *n;
@@ -98,7 +105,8 @@ std::optional<bool> SetInputOption(HistoryOptions& o, const QString& name, const
     } else if (name == QLatin1String("date-format")) {
         const std::optional<DateOrder> order = ParseDateOrder(value);
         if (!order)
-            error = QStringLiteral("--date-format is auto, mm/dd/yyyy or dd/mm/yyyy, not %1").arg(QuotedText(value));
+            error =
+                QStringLiteral("--date-format is auto, mm/dd/yyyy or dd/mm/yyyy, not %1").arg(QuotedText(value));
         o.dateOrder = order.value_or(DateOrder::Automatic);
     } else if (name == QLatin1String("swings")) {
         if (value == QLatin1String("close") || value == QLatin1String("hl"))
@@ -110,8 +118,9 @@ std::optional<bool> SetInputOption(HistoryOptions& o, const QString& name, const
         if (p && *p >= MinSwingThreshold && *p <= MaxSwingThreshold)
             o.threshold = *p;
         else
-            error = QStringLiteral("--threshold needs a percentage from %1 to %2, not %3")
-                        .arg(GeneralNumber(MinSwingThreshold), GeneralNumber(MaxSwingThreshold), QuotedText(value));
+            error =
+                QStringLiteral("--threshold needs a percentage from %1 to %2, not %3")
+                    .arg(GeneralNumber(MinSwingThreshold), GeneralNumber(MaxSwingThreshold), QuotedText(value));
     } else {
         return std::nullopt;
     }
@@ -122,7 +131,8 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
 {
     if (const std::optional<bool> input = SetInputOption(o, name, value, error)) {
         return *input;
-    } else if (name == QLatin1String("draws") || name == QLatin1String("seed") || name == QLatin1String("block-days")) {
+    } else if (name == QLatin1String("draws") || name == QLatin1String("seed")
+               || name == QLatin1String("block-days")) {
         return SetEvidenceOption(o.evidence, name, value, error);
     } else if (name == QLatin1String("ratios")) {
         return SetRatios(o, value, error);
@@ -157,13 +167,13 @@ bool SetOption(HistoryOptions& o, const QString& name, const QString& value, QSt
 struct FileRun {
     PriceHistory history;
     std::vector<Swing> swings;
-    std::vector<Swing> lastConfirmed;                   // the last three at most, oldest first
-    std::optional<ProjectedLevels> fibonacciLevels;     // the history's ratios, from the last two
-    std::optional<FibonacciRun> fibonacci;              // the window's run, when there are three ratios
+    std::vector<Swing> lastConfirmed;                // the last three at most, oldest first
+    std::optional<ProjectedLevels> fibonacciLevels;  // the history's ratios, from the last two
+    std::optional<FibonacciRun> fibonacci;           // the window's run, when there are three ratios
     QString fibonacciProblem;
-    std::optional<ProjectedLevels> extension;           // from the last three
+    std::optional<ProjectedLevels> extension;  // from the last three
     QString extensionProblem;
-    std::optional<GannRun> gann;                        // from the last one
+    std::optional<GannRun> gann;  // from the last one
     QString gannProblem;
     PriceScale scale;
 };
@@ -187,21 +197,24 @@ SwingBasis SwingBasisFor(const HistoryOptions& o, const PriceHistory& history)
 
 // One file (or standard input for "-"), whole; --swings hl on a file without Highs and
 // Lows is refused rather than quietly run on closes.
-std::optional<CliFailure> ReadHistory(const HistoryOptions& o, const QString& path, const CliStreams& io, FileRun& run)
+std::optional<CliFailure> ReadHistory(const HistoryOptions& o, const QString& path, const CliStreams& io,
+                                      FileRun& run)
 {
     PriceReadOptions options;
     options.dateOrder = o.dateOrder;
     const PriceByteSource standardInput = io.in ? PriceByteSource(io.in) : [](char*, qint64) { return qint64(0); };
     PriceHistoryRead read = path == QLatin1String("-")
-                                ? ReadPriceHistory(standardInput, QStringLiteral("(standard input)"), options)
-                                : LoadPriceHistoryFile(path, options);
+        ? ReadPriceHistory(standardInput, QStringLiteral("(standard input)"), options)
+        : LoadPriceHistoryFile(path, options);
     if (!read.history)
         return read.failure == PriceReadFailure::CannotRead ? ActionFailed(read.problem)
-                                                             : CliFailure{ExitRejected, read.problem};
+                                                            : CliFailure{ExitRejected, read.problem};
     run.history = std::move(*read.history);
     if (SwingBasisFor(o, run.history) == SwingBasis::HighLow && !run.history.hasHighLow())
-        return CliFailure{ExitRejected, QStringLiteral("%1: --swings hl needs a High and a Low on every row; use "
-                                                       "--swings close.").arg(run.history.fileName)};
+        return CliFailure{ExitRejected,
+                          QStringLiteral("%1: --swings hl needs a High and a Low on every row; use "
+                                         "--swings close.")
+                              .arg(run.history.fileName)};
     return std::nullopt;
 }
 
@@ -225,11 +238,11 @@ std::optional<CliFailure> ChooseRatios(HistoryRun& run, const QString& programDi
         run.ratios = *r;
         return std::nullopt;
     }
-    return CliFailure{ExitRejected, QStringLiteral("The Fibonacci ratios of %1 (%2, %3, %4) cannot be used: %5. "
-                                                   "Correct them in the ratios dialog or give --ratios.")
-                                        .arg(QDir::toNativeSeparators(SettingsPathFor(programDir)),
-                                             GeneralNumber(three.r1), GeneralNumber(three.r2),
-                                             GeneralNumber(three.r3), problem)};
+    return CliFailure{ExitRejected,
+                      QStringLiteral("The Fibonacci ratios of %1 (%2, %3, %4) cannot be used: %5. "
+                                     "Correct them in the ratios dialog or give --ratios.")
+                          .arg(QDir::toNativeSeparators(SettingsPathFor(programDir)), GeneralNumber(three.r1),
+                               GeneralNumber(three.r2), GeneralNumber(three.r3), problem)};
 }
 
 // The run `fib` would make with the two swings typed in as options.
@@ -316,7 +329,10 @@ EvidenceRequest EvidenceRequestFor(const HistoryRun& run)
     return request;
 }
 
-QString KindText(const Swing& s) { return s.kind == SwingKind::High ? QStringLiteral("high") : QStringLiteral("low"); }
+QString KindText(const Swing& s)
+{
+    return s.kind == SwingKind::High ? QStringLiteral("high") : QStringLiteral("low");
+}
 
 QByteArray PivotsJson(const std::vector<Swing>& swings)
 {
@@ -374,7 +390,8 @@ JsonObject FileJson(const HistoryRun& run, const FileRun& file, const Evidence& 
         .add(QStringLiteral("gann"), ProblemJson(file.gannProblem));
     o.add(QStringLiteral("file"), JsonString(file.history.fileName))
         .add(QStringLiteral("pivots"), PivotsJson(file.swings))
-        .add(QStringLiteral("fibonacci"), file.fibonacci ? Nested(FibonacciOutputs.json(*file.fibonacci)) : JsonNull())
+        .add(QStringLiteral("fibonacci"),
+             file.fibonacci ? Nested(FibonacciOutputs.json(*file.fibonacci)) : JsonNull())
         .add(QStringLiteral("gann"), file.gann ? Nested(GannOutputs.json(*file.gann)) : JsonNull())
         .add(QStringLiteral("scale"), ScaleJson(file))
         .add(QStringLiteral("levels"), levels.text(false))
@@ -417,8 +434,10 @@ QString MappedBackLines(const GannResults& s, const PriceScale& scale)
 {
     QStringList highs, lows;
     for (int k = 1; k <= s.AngleCount; ++k) {
-        if (s.PotentialHigh[k]) highs << GeneralNumber(scale.fromSquare(s.PotentialHigh[k]));
-        if (s.PotentialLow[k]) lows << GeneralNumber(scale.fromSquare(s.PotentialLow[k]));
+        if (s.PotentialHigh[k])
+            highs << GeneralNumber(scale.fromSquare(s.PotentialHigh[k]));
+        if (s.PotentialLow[k])
+            lows << GeneralNumber(scale.fromSquare(s.PotentialLow[k]));
     }
     return QStringLiteral("Highs in real prices: %1\nLows in real prices: %2\n")
         .arg(highs.join(QStringLiteral(", ")), lows.join(QStringLiteral(", ")));
@@ -429,7 +448,8 @@ QString FibonacciText(const HistoryRun& run, const FileRun& file)
     const std::vector<Swing>& s = file.lastConfirmed;
     if (s.size() < 2)
         return QStringLiteral("\nFibonacci: %1\n").arg(file.fibonacciProblem);
-    QString text = QStringLiteral("\nFibonacci from %1 to %2\n").arg(SwingText(s[s.size() - 2]), SwingText(s.back()));
+    QString text =
+        QStringLiteral("\nFibonacci from %1 to %2\n").arg(SwingText(s[s.size() - 2]), SwingText(s.back()));
     if (file.fibonacci)
         return text + FibonacciOutputs.listing(*file.fibonacci).remove(QLatin1Char('\r'));
     if (file.fibonacciLevels)
@@ -468,13 +488,15 @@ QString FileReport(const HistoryRun& run, const FileRun& file, const Evidence& e
 {
     const PriceHistory& h = file.history;
     QString text = QStringLiteral("Price history %1: %2 closes from %3 to %4\n")
-                       .arg(h.fileName).arg(h.bars.size())
+                       .arg(h.fileName)
+                       .arg(h.bars.size())
                        .arg(FormatMmDdYyyy(h.bars.front().date), FormatMmDdYyyy(h.bars.back().date));
     for (const QString& note : PriceReadNoteLines(h))
         text += note + QLatin1Char('\n');
     text += QStringLiteral("Swings of at least %1%%2\n")
                 .arg(GeneralNumber(run.options.threshold),
-                     SwingBasisFor(run.options, h) == SwingBasis::HighLow ? QStringLiteral(", on highs and lows") : QString());
+                     SwingBasisFor(run.options, h) == SwingBasis::HighLow ? QStringLiteral(", on highs and lows")
+                                                                          : QString());
     for (const Swing& s : file.swings)
         text += SwingLine(s) + QLatin1Char('\n');
     text += FibonacciText(run, file) + ExtensionText(run, file) + GannText(file);

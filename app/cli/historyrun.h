@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "app/cli/cli.h"
 #include "app/cli/clicommon.h"
@@ -16,20 +17,20 @@
 // after them, file by file and pooled, against surrogate histories.
 
 struct HistoryOptions {
-    QStringList dataFiles;                           // --data, in order; "-" (standard input) at most once
-    DateOrder dateOrder = DateOrder::Automatic;      // --date-format
-    std::optional<SwingBasis> swings;                // --swings; else High/Low where every bar has both
+    QStringList dataFiles;                       // --data, in order; "-" (standard input) at most once
+    DateOrder dateOrder = DateOrder::Automatic;  // --date-format
+    std::optional<SwingBasis> swings;            // --swings; else High/Low where every bar has both
     double threshold = DefaultSwingThreshold;
-    std::optional<std::vector<double>> ratios;       // else the settings file's three
+    std::optional<std::vector<double>> ratios;  // else the settings file's three
     PriceScaleChoice scale;
-    EvidenceSettings evidence;                       // --draws, --seed, --block-days
+    EvidenceSettings evidence;  // --draws, --seed, --block-days
     bool json = false;
     std::optional<QDate> today;
 };
 
 struct ParsedHistoryLine {
     std::optional<HistoryOptions> options;
-    QString error;   // one line, when options is empty
+    QString error;  // one line, when options is empty
 };
 
 // The arguments after "history".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/options.h"
 
 #include "app/cli/clifiles.h"
@@ -120,8 +121,9 @@ bool SetScreen(CliOptions& o, const QString& v, QString& error)
     // screen must be at least a few dozen pixels high to hold one; and a chart bitmap
     // of a screen beyond 8K would not fit in memory.
     if (w < 1 || h < 40 || w > 8192 || h > 8192) {
-        error = QStringLiteral("--screen needs WIDTHxHEIGHT in pixels, at least 40 high and at most 8192x8192, not %1")
-                    .arg(QuotedValue(v));
+        error =
+            QStringLiteral("--screen needs WIDTHxHEIGHT in pixels, at least 40 high and at most 8192x8192, not %1")
+                .arg(QuotedValue(v));
         return false;
     }
     o.screen = QSize(w, h);
@@ -138,17 +140,20 @@ const std::map<QString, OptionRule>& Rules()
         {QStringLiteral("ratios"), {true, false, Text(&CliOptions::ratiosText)}},
         {QStringLiteral("price"), {false, true, Text(&CliOptions::price)}},
         {QStringLiteral("date"), {false, true, Date(&CliOptions::date, QStringLiteral("--date"))}},
-        {QStringLiteral("layout"), {true, true, Choice<Layout>(&CliOptions::layout, "--layout",
-                                                               {{"compact", Layout::Compact},
-                                                                {"large", Layout::Large}})}},
+        {QStringLiteral("layout"),
+         {true, true,
+          Choice<Layout>(&CliOptions::layout, "--layout",
+                         {{"compact", Layout::Compact}, {"large", Layout::Large}})}},
         {QStringLiteral("name"), {true, true, Text(&CliOptions::name)}},
         {QStringLiteral("notes"), {true, true, Text(&CliOptions::notes)}},
         {QStringLiteral("project"), {true, true, FileName(&CliOptions::project, QStringLiteral("--project"))}},
         {QStringLiteral("today"), {true, true, Date(&CliOptions::today, QStringLiteral("--today"))}},
-        {QStringLiteral("format"), {true, true, Choice<OutputFormat>(&CliOptions::format, "--format",
-                                                                     {{"report", OutputFormat::Report},
-                                                                      {"listing", OutputFormat::Listing},
-                                                                      {"json", OutputFormat::Json}})}},
+        {QStringLiteral("format"),
+         {true, true,
+          Choice<OutputFormat>(&CliOptions::format, "--format",
+                               {{"report", OutputFormat::Report},
+                                {"listing", OutputFormat::Listing},
+                                {"json", OutputFormat::Json}})}},
         {QStringLiteral("chart"), {true, true, FileName(&CliOptions::chart, QStringLiteral("--chart"))}},
         {QStringLiteral("output"), {true, true, FileName(&CliOptions::output, QStringLiteral("--output"))}},
         {QStringLiteral("screen"), {true, true, SetScreen}},
@@ -183,26 +188,14 @@ std::optional<QDate> ParsePickerDate(const QString& text)
     return d;
 }
 
-bool IsWholeNumberText(const QString& text)
-{
-    return text.isEmpty() || ParseFileNumber(text).has_value();
-}
+bool IsWholeNumberText(const QString& text) { return text.isEmpty() || ParseFileNumber(text).has_value(); }
 
 // The rule lives with the price reader's, which the window shows too.
-QString EscapeControls(const QString& text)
-{
-    return EscapedControls(text);
-}
+QString EscapeControls(const QString& text) { return EscapedControls(text); }
 
-QString ShortText(const QString& text)
-{
-    return ShortenedText(text);
-}
+QString ShortText(const QString& text) { return ShortenedText(text); }
 
-QString QuotedValue(const QString& text)
-{
-    return QuotedText(text);
-}
+QString QuotedValue(const QString& text) { return QuotedText(text); }
 
 QString UsageErrorText(const QString& error)
 {
@@ -230,8 +223,9 @@ bool CheckChart(const CliOptions& o, QString& error)
     if (!o.chart)
         return true;
     if (!ChartFormatFor(*o.chart)) {
-        error = QStringLiteral("--chart needs a file name ending in .png or .bmp, or - for standard output, not %1")
-                    .arg(QuotedValue(*o.chart));
+        error =
+            QStringLiteral("--chart needs a file name ending in .png or .bmp, or - for standard output, not %1")
+                .arg(QuotedValue(*o.chart));
         return false;
     }
     if (*o.chart == QLatin1String("-") && o.output.value_or(QString()) == QLatin1String("-")) {
@@ -255,9 +249,9 @@ bool CheckCombinations(CliOptions& o, const QStringList& given, QString& error)
         // row may be given beside it.
         static const QStringList rowOptions = {
             QStringLiteral("price1"), QStringLiteral("price2"), QStringLiteral("date1"),
-            QStringLiteral("date2"), QStringLiteral("price"), QStringLiteral("date"),
-            QStringLiteral("name"), QStringLiteral("notes"), QStringLiteral("project"),
-            QStringLiteral("format"), QStringLiteral("chart"), QStringLiteral("output")};
+            QStringLiteral("date2"),  QStringLiteral("price"),  QStringLiteral("date"),
+            QStringLiteral("name"),   QStringLiteral("notes"),  QStringLiteral("project"),
+            QStringLiteral("format"), QStringLiteral("chart"),  QStringLiteral("output")};
         for (const QString& name : given) {
             if (rowOptions.contains(name)) {
                 error = QStringLiteral("--%1 cannot be combined with --csv").arg(name);
@@ -341,7 +335,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& args)
         return Usage(QStringLiteral("name the command: fib, gann or history"));
     const QString& first = args.first();
     if (IsHelp(first) || first == QLatin1String("--version") || first == QLatin1String("--settings-path")) {
-        result.kind = IsHelp(first) ? ParsedCommandLine::Help
+        result.kind = IsHelp(first)               ? ParsedCommandLine::Help
             : first == QLatin1String("--version") ? ParsedCommandLine::Version
                                                   : ParsedCommandLine::SettingsPath;
         return result;
@@ -385,7 +379,8 @@ QString UsageText()
         "                    [--chart FILE.png|FILE.bmp|-] [--screen WxH] [--lenient]\n"
         "  tessaray-cli fib|gann --csv FILE.csv|-  [--today ..] [--ratios ..] [--layout ..] [--screen ..]\n"
         "                    [--lenient]\n"
-        "  tessaray-cli history --data FILE.csv|- [--data FILE.csv ..] [--date-format auto|mm/dd/yyyy|dd/mm/yyyy]\n"
+        "  tessaray-cli history --data FILE.csv|- [--data FILE.csv ..] [--date-format "
+        "auto|mm/dd/yyyy|dd/mm/yyyy]\n"
         "                    [--swings close|hl] [--threshold PCT] [--ratios R1,R2,..] [--scale 10^k|auto]\n"
         "                    [--draws N] [--seed S] [--block-days B] [--today DATE] [--format report|json]\n"
         "  tessaray-cli --help | --version | --settings-path\n"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/settings/settings.h"
 #include "core/numbers/dates.h"
@@ -25,7 +26,7 @@ struct CliOptions {
     std::optional<QString> price1, price2;
     std::optional<QDate> date1, date2;
     std::optional<FibRatios> ratios;
-    std::optional<QString> ratiosText;   // as typed; read once --lenient is known
+    std::optional<QString> ratiosText;  // as typed; read once --lenient is known
     // Gann inputs.
     std::optional<QString> price;
     std::optional<QDate> date;
@@ -45,7 +46,7 @@ struct CliOptions {
 struct ParsedCommandLine {
     enum Kind { Run, Help, Version, SettingsPath, UsageError } kind = UsageError;
     CliOptions options;
-    QString error;   // for UsageError: what was wrong, one line
+    QString error;  // for UsageError: what was wrong, one line
 };
 
 // args without the program name.

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/cli/orderedpool.h"
 
 #include <algorithm>
 
 OrderedPool::OrderedPool(int workers, Sink sink)
-    : m_sink(std::move(sink)), m_maxQueued(size_t(2 * std::max(workers, 1)))
+    : m_sink(std::move(sink)),
+      m_maxQueued(size_t(2 * std::max(workers, 1)))
 {
     // One worker runs each task on the caller's thread as it is submitted: a thread of
     // its own would only add a hand-over per task.

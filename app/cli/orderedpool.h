@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QByteArray>
 
@@ -11,8 +12,8 @@
 // Work handed to every processor core, its output written in the order the work came
 // in. A task runs on any worker (its number lets it use that worker's own tools) and
 // returns its output; the output of task n is written as soon as tasks 0..n-1 are
-// written (with one worker, at once on the caller's thread). submit() waits while two tasks per worker are queued, so the work in flight
-// and the memory it needs stay bounded however long the input is.
+// written (with one worker, at once on the caller's thread). submit() waits while two tasks per worker are queued,
+// so the work in flight and the memory it needs stay bounded however long the input is.
 class OrderedPool {
 public:
     struct Output {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/drawing/picturesurface.h"
 
 #include <algorithm>
@@ -19,7 +20,8 @@ namespace {
 // The image's resolution is the screen's logical one, so a font of n points gets the
 // same size in logical pixels on the surface as it would on the screen (a painter on
 // an image of a higher device pixel ratio scales it up from there).
-void SetScreenResolution(QImage& img, double tpp) {
+void SetScreenResolution(QImage& img, double tpp)
+{
     const int dotsPerMeter = static_cast<int>(std::lround(1440.0 / tpp / 0.0254));
     img.setDotsPerMeterX(dotsPerMeter);
     img.setDotsPerMeterY(dotsPerMeter);
@@ -30,7 +32,8 @@ void SetScreenResolution(QImage& img, double tpp) {
 // some 1,500 page faults, over 10 ms on a virtual machine), so on Linux they ask for
 // 2 MB pages where the system grants them on request.
 void FreeImageMemory(void* memory) { std::free(memory); }
-QImage NewImage(const QSize& size) {
+QImage NewImage(const QSize& size)
+{
 #ifdef __linux__
     constexpr std::size_t HugePage = std::size_t(2) << 20;
     const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
@@ -49,25 +52,26 @@ QImage NewImage(const QSize& size) {
 
 // A painter on the drawing without antialiasing: a blue line is exactly blue,
 // so what the chart shows (and what tests read back) is the colour asked for.
-void PaintExactly(QPainter& p) {
+void PaintExactly(QPainter& p)
+{
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, false);
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
-} // namespace
+}  // namespace
 
 PictureSurface::PictureSurface(double twipsPerPixel, double devicePixelRatio)
     : m_tpp(twipsPerPixel > 0 ? twipsPerPixel : 15.0),
       m_ratio(devicePixelRatio > 0 ? devicePixelRatio : 1.0),
-      m_font(MakeFont(QStringLiteral("MS Sans Serif"), 8)) {
+      m_font(MakeFont(QStringLiteral("MS Sans Serif"), 8))
+{
     fontChanged();
 }
 
-PictureSurface::~PictureSurface() {
-    endPainting();
-}
+PictureSurface::~PictureSurface() { endPainting(); }
 
-void PictureSurface::fontChanged() {
+void PictureSurface::fontChanged()
+{
     m_fontRequest = FontRequest();
     m_drawingFont = m_font;
     m_drawingFont.setStyleStrategy(QFont::NoAntialias);
@@ -76,8 +80,10 @@ void PictureSurface::fontChanged() {
     m_lineHeight = -1;
 }
 
-void PictureSurface::ownImage() {
-    if (m_image.isNull() || m_image.isDetached()) return;
+void PictureSurface::ownImage()
+{
+    if (m_image.isNull() || m_image.isDetached())
+        return;
     QImage own = NewImage(m_image.size());
     own.setDevicePixelRatio(m_image.devicePixelRatio());
     own.setDotsPerMeterX(m_image.dotsPerMeterX());
@@ -88,7 +94,8 @@ void PictureSurface::ownImage() {
     m_image = own;
 }
 
-QPainter& PictureSurface::painter() {
+QPainter& PictureSurface::painter()
+{
     if (!m_painter) {
         ownImage();
         m_painter = std::make_unique<QPainter>(&m_image);
@@ -97,32 +104,34 @@ QPainter& PictureSurface::painter() {
     return *m_painter;
 }
 
-void PictureSurface::endPainting() const {
-    m_painter.reset();
-}
+void PictureSurface::endPainting() const { m_painter.reset(); }
 
-const QImage& PictureSurface::image() const {
+const QImage& PictureSurface::image() const
+{
     endPainting();
     return m_image;
 }
 
-QImage& PictureSurface::canvas() {
+QImage& PictureSurface::canvas()
+{
     endPainting();
     return m_image;
 }
 
-int PictureSurface::toPixels(double twips) const {
-    return static_cast<int>(std::nearbyint(twips / m_tpp));
-}
+int PictureSurface::toPixels(double twips) const { return static_cast<int>(std::nearbyint(twips / m_tpp)); }
 
-QSize PictureSurface::deviceSize(int w, int h) const {
-    if (w <= 0 || h <= 0) return QSize();
+QSize PictureSurface::deviceSize(int w, int h) const
+{
+    if (w <= 0 || h <= 0)
+        return QSize();
     return QSize(static_cast<int>(std::lround(w * m_ratio)), static_cast<int>(std::lround(h * m_ratio)));
 }
 
-QImage PictureSurface::blankImage(int w, int h) const {
+QImage PictureSurface::blankImage(int w, int h) const
+{
     const QSize size = deviceSize(w, h);
-    if (!size.isValid()) return QImage();
+    if (!size.isValid())
+        return QImage();
     QImage img = NewImage(size);
     img.setDevicePixelRatio(m_ratio);
     img.fill(Qt::white);
@@ -130,8 +139,10 @@ QImage PictureSurface::blankImage(int w, int h) const {
     return img;
 }
 
-void PictureSurface::resizeImage(QImage& img, int w, int h) const {
-    if (!img.isNull() && img.size() == deviceSize(w, h)) return;
+void PictureSurface::resizeImage(QImage& img, int w, int h) const
+{
+    if (!img.isNull() && img.size() == deviceSize(w, h))
+        return;
     QImage resized = blankImage(w, h);
     if (!resized.isNull() && !img.isNull()) {
         QPainter p(&resized);
@@ -140,7 +151,8 @@ void PictureSurface::resizeImage(QImage& img, int w, int h) const {
     img = resized;
 }
 
-void PictureSurface::setSizeTwips(int widthTwips, int heightTwips) {
+void PictureSurface::setSizeTwips(int widthTwips, int heightTwips)
+{
     endPainting();
     m_widthTwips = widthTwips;
     m_heightTwips = heightTwips;
@@ -155,14 +167,15 @@ void PictureSurface::setSizeTwips(int widthTwips, int heightTwips) {
     changed();
 }
 
-void PictureSurface::cls() {
+void PictureSurface::cls()
+{
     endPainting();
     const int w = toPixels(m_widthTwips), h = toPixels(m_heightTwips);
     if (!m_picture.isNull()) {
         m_image = m_picture;
         resizeImage(m_image, w, h);
     } else if (!m_image.isNull() && m_image.isDetached() && m_image.size() == deviceSize(w, h)) {
-        m_image.fill(Qt::white);   // the image nobody else holds is blanked where it is
+        m_image.fill(Qt::white);  // the image nobody else holds is blanked where it is
     } else {
         m_image = blankImage(w, h);
     }
@@ -171,22 +184,20 @@ void PictureSurface::cls() {
     changed();
 }
 
-void PictureSurface::setPictureNone() {
-    m_picture = QImage();
-}
+void PictureSurface::setPictureNone() { m_picture = QImage(); }
 
-void PictureSurface::keepPicture() {
+void PictureSurface::keepPicture()
+{
     // Shared until either is drawn on again; most drawings are erased back to this
     // picture or replaced whole before that, so the copy is seldom made at all.
     endPainting();
     m_picture = m_image;
 }
 
-void PictureSurface::line(int x1, int y1, int x2, int y2) {
-    line(x1, y1, x2, y2, m_foreColor);
-}
+void PictureSurface::line(int x1, int y1, int x2, int y2) { line(x1, y1, x2, y2, m_foreColor); }
 
-void PictureSurface::line(int x1, int y1, int x2, int y2, const QColor& color) {
+void PictureSurface::line(int x1, int y1, int x2, int y2, const QColor& color)
+{
     if (!m_image.isNull()) {
         QPainter& p = painter();
         p.setPen(QPen(color, 1));
@@ -200,27 +211,29 @@ void PictureSurface::line(int x1, int y1, int x2, int y2, const QColor& color) {
 namespace {
 // Both corner pixels belong to the box, whichever way round the corners are given
 // (QRect::normalized() would drop one row and column for reversed corners).
-QRect PixelRect(int x1, int y1, int x2, int y2) {
+QRect PixelRect(int x1, int y1, int x2, int y2)
+{
     return QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)));
 }
-} // namespace
+}  // namespace
 
-void PictureSurface::box(int x1, int y1, int x2, int y2, const QColor& color) {
+void PictureSurface::box(int x1, int y1, int x2, int y2, const QColor& color)
+{
     if (!m_image.isNull()) {
         QPainter& p = painter();
         p.setPen(QPen(color, 1));
         p.setBrush(Qt::NoBrush);
         // A stroked rectangle is one pixel larger than its QRect; the outline
         // runs through both corner pixels.
-        p.drawRect(PixelRect(toPixels(x1), toPixels(y1), toPixels(x2), toPixels(y2))
-                       .adjusted(0, 0, -1, -1));
+        p.drawRect(PixelRect(toPixels(x1), toPixels(y1), toPixels(x2), toPixels(y2)).adjusted(0, 0, -1, -1));
     }
     m_currentX = x2;
     m_currentY = y2;
     changed();
 }
 
-void PictureSurface::filledBox(int x1, int y1, int x2, int y2, const QColor& color) {
+void PictureSurface::filledBox(int x1, int y1, int x2, int y2, const QColor& color)
+{
     if (!m_image.isNull()) {
         QPainter& p = painter();
         p.fillRect(PixelRect(toPixels(x1), toPixels(y1), toPixels(x2), toPixels(y2)), color);
@@ -230,7 +243,8 @@ void PictureSurface::filledBox(int x1, int y1, int x2, int y2, const QColor& col
     changed();
 }
 
-void PictureSurface::circle(int x, int y, int radius) {
+void PictureSurface::circle(int x, int y, int radius)
+{
     if (!m_image.isNull()) {
         QPainter& p = painter();
         p.setPen(QPen(m_foreColor, 1));
@@ -243,37 +257,45 @@ void PictureSurface::circle(int x, int y, int radius) {
     changed();
 }
 
-void PictureSurface::setFont(const QString& name, double points, bool bold, bool underline) {
+void PictureSurface::setFont(const QString& name, double points, bool bold, bool underline)
+{
     const FontRequest request{name, points, bold, underline};
-    if (request == m_fontRequest) return;
+    if (request == m_fontRequest)
+        return;
     const QFont font = MakeFont(name, points, bold, underline);
-    if (font != m_font) {   // an equal font keeps the glyphs already looked up
+    if (font != m_font) {  // an equal font keeps the glyphs already looked up
         m_font = font;
         fontChanged();
     }
     m_fontRequest = request;
 }
 
-void PictureSurface::setFontSize(double points) {
+void PictureSurface::setFontSize(double points)
+{
     m_font.setPointSizeF(points);
     fontChanged();
 }
 
-void PictureSurface::setFontBold(bool bold) {
+void PictureSurface::setFontBold(bool bold)
+{
     m_font.setBold(bold);
     fontChanged();
 }
 
-void PictureSurface::setFontUnderline(bool underline) {
+void PictureSurface::setFontUnderline(bool underline)
+{
     m_font.setUnderline(underline);
     fontChanged();
 }
 
-const QStaticText& PictureSurface::staticText(const QString& text) const {
+const QStaticText& PictureSurface::staticText(const QString& text) const
+{
     const QString key = m_drawingFontKey + text;
     auto it = m_textCache.constFind(key);
-    if (it != m_textCache.constEnd()) return *it;
-    if (m_textCache.size() > 8192) m_textCache.clear();
+    if (it != m_textCache.constEnd())
+        return *it;
+    if (m_textCache.size() > 8192)
+        m_textCache.clear();
     QStaticText laidOut(text);
     laidOut.setTextFormat(Qt::PlainText);
     laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
@@ -281,21 +303,22 @@ const QStaticText& PictureSurface::staticText(const QString& text) const {
     return *m_textCache.insert(key, laidOut);
 }
 
-QFont PictureSurface::drawingFont() const {
-    return m_drawingFont;
-}
+QFont PictureSurface::drawingFont() const { return m_drawingFont; }
 
 namespace {
 // Metrics at the surface's resolution, also before the surface has a size.
-QFontMetrics MetricsAt(const QFont& font, double tpp) {
+QFontMetrics MetricsAt(const QFont& font, double tpp)
+{
     static QImage probe(1, 1, QImage::Format_RGB32);
     SetScreenResolution(probe, tpp);
     return QFontMetrics(font, &probe);
 }
-} // namespace
+}  // namespace
 
-void PictureSurface::drawText(int x, int y, const QString& text) {
-    if (m_image.isNull()) return;
+void PictureSurface::drawText(int x, int y, const QString& text)
+{
+    if (m_image.isNull())
+        return;
     if (!copyText(x, y, text)) {
         QPainter& p = painter();
         p.setFont(m_drawingFont);
@@ -305,7 +328,8 @@ void PictureSurface::drawText(int x, int y, const QString& text) {
     changed();
 }
 
-PictureSurface::TextPixels PictureSurface::renderTextPixels(const QString& text) const {
+PictureSurface::TextPixels PictureSurface::renderTextPixels(const QString& text) const
+{
     // Drawn black on white with room all round; a pixel on the edge may have been cut.
     const QFontMetrics fm = MetricsAt(m_drawingFont, m_tpp);
     const int room = fm.height() + 4;
@@ -324,11 +348,16 @@ PictureSurface::TextPixels PictureSurface::renderTextPixels(const QString& text)
     for (int y = 0; y < h; ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         for (int x = 0; x < w;) {
-            if (line[x] == white) { ++x; continue; }
+            if (line[x] == white) {
+                ++x;
+                continue;
+            }
             const int start = x;
-            while (x < w && line[x] == black) ++x;
+            while (x < w && line[x] == black)
+                ++x;
             const bool onEdge = y == 0 || y == h - 1 || start == 0 || x == w;
-            if (x == start || onEdge) return TextPixels();   // shaded, or cut
+            if (x == start || onEdge)
+                return TextPixels();  // shaded, or cut
             pixels.rows.push_back({y - origin, start - origin, x - origin});
         }
     }
@@ -336,19 +365,22 @@ PictureSurface::TextPixels PictureSurface::renderTextPixels(const QString& text)
     return pixels;
 }
 
-bool PictureSurface::copyText(int x, int y, const QString& text) {
+bool PictureSurface::copyText(int x, int y, const QString& text)
+{
     // The painter places an underline by the position on the device, not by the
     // text alone, so underlined texts are not copied.
     const bool wholePixels = m_ratio == std::floor(m_ratio);
-    if (!wholePixels || m_drawingFont.underline() || m_drawingFont.strikeOut() || m_drawingFont.overline() ||
-        m_foreColor.alpha() != 255 || m_image.format() != QImage::Format_RGB32)
+    if (!wholePixels || m_drawingFont.underline() || m_drawingFont.strikeOut() || m_drawingFont.overline()
+        || m_foreColor.alpha() != 255 || m_image.format() != QImage::Format_RGB32)
         return false;
     auto it = m_fontTextPixels->find(text);
     if (it == m_fontTextPixels->end()) {
-        if (m_fontTextPixels->size() > 4096) m_fontTextPixels->clear();
+        if (m_fontTextPixels->size() > 4096)
+            m_fontTextPixels->clear();
         it = m_fontTextPixels->insert(text, renderTextPixels(text));
     }
-    if (!it->copyable) return false;
+    if (!it->copyable)
+        return false;
     // The colour as the painter's solid fill rounds it.
     const QRgb color = m_foreColor.rgba64().toArgb32();
     const int left = static_cast<int>(toPixels(x) * m_ratio), top = static_cast<int>(toPixels(y) * m_ratio);
@@ -359,20 +391,23 @@ bool PictureSurface::copyText(int x, int y, const QString& text) {
     for (const TextPixels::Row& row : it->rows) {
         const int py = top + row.y;
         const int x0 = std::max(0, left + row.x0), x1 = std::min(w, left + row.x1);
-        if (py < 0 || py >= h || x0 >= x1) continue;
+        if (py < 0 || py >= h || x0 >= x1)
+            continue;
         QRgb* line = reinterpret_cast<QRgb*>(bits + py * bytesPerLine);
         std::fill(line + x0, line + x1, color);
     }
     return true;
 }
 
-void PictureSurface::print(const QString& text) {
+void PictureSurface::print(const QString& text)
+{
     drawText(m_currentX, m_currentY, text);
     m_currentX = 0;
     m_currentY += textHeight();
 }
 
-int PictureSurface::textHeight() const {
+int PictureSurface::textHeight() const
+{
     if (m_lineHeight < 0) {
         const QFontMetrics fm = MetricsAt(m_drawingFont, m_tpp);
         m_lineHeight = static_cast<int>(std::nearbyint(fm.lineSpacing() * m_tpp));
@@ -380,14 +415,17 @@ int PictureSurface::textHeight() const {
     return m_lineHeight;
 }
 
-int PictureSurface::textWidth(const QString& text) const {
+int PictureSurface::textWidth(const QString& text) const
+{
     const QFontMetrics fm = MetricsAt(m_drawingFont, m_tpp);
     return static_cast<int>(std::nearbyint(fm.horizontalAdvance(text) * m_tpp));
 }
 
-bool PictureSurface::savePicture(const QString& path, QString* error) const {
+bool PictureSurface::savePicture(const QString& path, QString* error) const
+{
     if (m_picture.isNull()) {
-        if (error) *error = QStringLiteral("There is no picture to save");
+        if (error)
+            *error = QStringLiteral("There is no picture to save");
         return false;
     }
     // 24 bits per pixel, the form every Windows program reads. The bitmap is made in
@@ -396,7 +434,8 @@ bool PictureSurface::savePicture(const QString& path, QString* error) const {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!m_picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP")) {
-        if (error) *error = QStringLiteral("The picture could not be made into a bitmap");
+        if (error)
+            *error = QStringLiteral("The picture could not be made into a bitmap");
         return false;
     }
     return ReplaceFile(path, bytes, error);

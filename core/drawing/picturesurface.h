@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QColor>
 #include <QFont>
@@ -42,7 +43,7 @@ public:
     // the current position goes back to (0, 0).
     void cls();
     void setPictureNone();
-    void keepPicture();              // picture := copy of the drawing
+    void keepPicture();  // picture := copy of the drawing
     const QImage& image() const;
     const QImage& picture() const { return m_picture; }
 
@@ -60,7 +61,7 @@ public:
     void line(int x1, int y1, int x2, int y2, const QColor& color);
     void box(int x1, int y1, int x2, int y2, const QColor& color);        // outline
     void filledBox(int x1, int y1, int x2, int y2, const QColor& color);  // solid
-    void circle(int x, int y, int radius);   // outline in fore colour, filled when fill is solid
+    void circle(int x, int y, int radius);  // outline in fore colour, filled when fill is solid
 
     // Text, at the current position, in the current font and fore colour.
     void setFont(const QString& name, double points, bool bold = false, bool underline = false);
@@ -80,18 +81,22 @@ public:
     void print(const QString& text);
     // Text drawn without moving the current position.
     void drawText(int x, int y, const QString& text);
-    int textHeight() const;                      // line height in twips
-    int textWidth(const QString& text) const;    // in twips
+    int textHeight() const;                    // line height in twips
+    int textWidth(const QString& text) const;  // in twips
 
     // Direct access for the few drawings made with a painter of their own (rotated
     // text). A painter on it works in logical pixels, as the surface's own drawing
     // does. Call changed() after painting on it so a widget showing the surface repaints.
     QImage& canvas();
-    int toPixels(double twips) const;   // nearest pixel, halves to even
+    int toPixels(double twips) const;  // nearest pixel, halves to even
 
     // Called after every change of the drawing (the picture-box widget repaints).
     void setChangeHandler(std::function<void()> handler) { m_onChanged = std::move(handler); }
-    void changed() const { if (m_onChanged) m_onChanged(); }
+    void changed() const
+    {
+        if (m_onChanged)
+            m_onChanged();
+    }
 
     // Writes the picture (not the drawing) as a Windows bitmap; false with *error.
     bool savePicture(const QString& path, QString* error = nullptr) const;
@@ -99,7 +104,7 @@ public:
 private:
     void resizeImage(QImage& img, int w, int h) const;
     QImage blankImage(int w, int h) const;
-    QSize deviceSize(int w, int h) const;   // of an image w x h logical pixels
+    QSize deviceSize(int w, int h) const;  // of an image w x h logical pixels
     // One painter serves every line, box and circle of a drawing: opened by the first,
     // ended before anything else reads, shares or paints the image. Opening a painter
     // per call cost more than most of the lines it drew.
@@ -124,14 +129,15 @@ private:
     // every calculation, and shaping them anew took most of a redraw.
     const QStaticText& staticText(const QString& text) const;
     mutable QHash<QString, QStaticText> m_textCache;
-    mutable int m_lineHeight = -1;   // textHeight() of the current font, once asked
+    mutable int m_lineHeight = -1;  // textHeight() of the current font, once asked
 
     // setFont's last request: a chart names its font before each of a thousand numbers.
     struct FontRequest {
         QString name;
         double points = 0;
         bool bold = false, underline = false;
-        bool operator==(const FontRequest& o) const {
+        bool operator==(const FontRequest& o) const
+        {
             return name == o.name && points == o.points && bold == o.bold && underline == o.underline;
         }
     };
@@ -144,13 +150,15 @@ private:
     // one colour or reach past its room (or a device pixel ratio that puts texts
     // between pixels) is left to the painter.
     struct TextPixels {
-        struct Row { int y, x0, x1; };   // x1 exclusive
+        struct Row {
+            int y, x0, x1;
+        };  // x1 exclusive
         std::vector<Row> rows;
         bool copyable = false;
     };
     TextPixels renderTextPixels(const QString& text) const;
     bool copyText(int x, int y, const QString& text);
-    std::map<QString, QHash<QString, TextPixels>> m_textPixels;   // by font key
+    std::map<QString, QHash<QString, TextPixels>> m_textPixels;  // by font key
     QHash<QString, TextPixels>* m_fontTextPixels = nullptr;      // the current font's
 
     int m_currentX = 0, m_currentY = 0;

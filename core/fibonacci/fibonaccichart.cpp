@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/fibonacci/fibonaccichart.h"
 #include "core/numbers/modFunctions.h"
 #include "core/numbers/numbers.h"
@@ -15,15 +16,18 @@ constexpr int DotRadius = 50;
 qint32 NearestTwip(double v)
 {
     const double r = RoundHalfEven(v);
-    if (!(r >= std::numeric_limits<qint32>::min())) return std::numeric_limits<qint32>::min();
-    if (r > std::numeric_limits<qint32>::max()) return std::numeric_limits<qint32>::max();
+    if (!(r >= std::numeric_limits<qint32>::min()))
+        return std::numeric_limits<qint32>::min();
+    if (r > std::numeric_limits<qint32>::max())
+        return std::numeric_limits<qint32>::max();
     return static_cast<qint32>(r);
 }
 
 // The vertical "Price" title, written upwards in the current title font and colour.
 void DrawPriceTitle(PictureSurface& pb)
 {
-    if (pb.widthTwips() <= 0 || pb.heightTwips() <= 0 || pb.canvas().isNull()) return;
+    if (pb.widthTwips() <= 0 || pb.heightTwips() <= 0 || pb.canvas().isNull())
+        return;
     // 50 twips from the left edge, in the box's pixels; starting at the vertical middle.
     const int x = int(RoundHalfEven(double(pb.widthPixels()) * 50 / pb.widthTwips()));
     const int y = int(RoundHalfEven(pb.heightPixels() / 2.0));
@@ -79,8 +83,8 @@ void LayOutPriceScale(FibChartGeometry& g, const FibonacciState& state)
     for (int k = 0; k <= s.PriceSteps; ++k) {
         const double p = k * s.PriceStep + s.ChartMinPrice;
         const qint32 y = PriceToY(s, a, p);
-        g.priceTicks.push_back({{a.TimeAxisLeft - TickHalf, y, a.TimeAxisLeft + TickHalf, y}, PriceLabelX, y - 100,
-                                Format00(p)});
+        g.priceTicks.push_back(
+            {{a.TimeAxisLeft - TickHalf, y, a.TimeAxisLeft + TickHalf, y}, PriceLabelX, y - 100, Format00(p)});
     }
     for (int i = 1; i <= 3; ++i) {
         const qint32 y = PriceToY(s, a, state.results.PotentialPrice[i]);
@@ -97,11 +101,11 @@ void LayOutDateScale(FibChartGeometry& g, const FibonacciState& state)
     const bool days = s.DateAxisMode == DateTickUnit::Days;
     const int steps = days ? s.DaySteps : s.MonthSteps;
     for (int k = 0; k <= steps; ++k) {
-        const QDate d = days ? AddDays(s.ChartStartDate, qint64(k) * s.DayStep)
-                             : AddMonths(s.ChartStartDate, k * s.MonthStep);
+        const QDate d =
+            days ? AddDays(s.ChartStartDate, qint64(k) * s.DayStep) : AddMonths(s.ChartStartDate, k * s.MonthStep);
         const qint32 x = DateToX(s, a, d);
-        g.dateTicks.push_back({{x, a.TimeAxisY - TickHalf, x, a.TimeAxisY + TickHalf}, x - 200, a.TimeAxisY + 100,
-                               FormatMdYy(d)});
+        g.dateTicks.push_back(
+            {{x, a.TimeAxisY - TickHalf, x, a.TimeAxisY + TickHalf}, x - 200, a.TimeAxisY + 100, FormatMdYy(d)});
     }
     const FibonacciResults& r = state.results;
     for (int i = 1; i <= r.DateLevelCount && i < int(r.PotentialDate.size()); ++i) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/fibonacci/fibonaccicore.h"
 #include "core/numbers/layout.h"
@@ -18,9 +19,9 @@ qint32 FibonacciChartHalf(double windowHeightTwips);
 
 // Where the axes lie in a box of the given size (twips).
 struct FibChartAxes {
-    qint32 TimeAxisLeft = 1250;    // also the x of the price ticks
+    qint32 TimeAxisLeft = 1250;  // also the x of the price ticks
     qint32 TimeAxisRight = 0;
-    qint32 TimeAxisY = 0;          // the time ticks hang on it
+    qint32 TimeAxisY = 0;  // the time ticks hang on it
     qint32 PriceAxisX = 1250;
     qint32 PriceAxisBottom = 0;
     qint32 PriceAxisTop = 1000;
@@ -49,11 +50,11 @@ struct FibChartTick {
 // Everything one drawing of the chart shows, in the order it is painted.
 struct FibChartGeometry {
     FibChartAxes axes;
-    qint32 timeTitleX = 0, timeTitleY = 0;   // "Time", under the middle of the box
-    std::vector<FibChartTick> priceTicks;    // "0.00", bottom to top
-    std::vector<FibChartLine> priceLevels;   // blue, one per potential price
-    std::vector<FibChartTick> dateTicks;     // "m/d/yy", left to right
-    std::vector<FibChartLine> dateLevels;    // blue, one per potential date
+    qint32 timeTitleX = 0, timeTitleY = 0;  // "Time", under the middle of the box
+    std::vector<FibChartTick> priceTicks;   // "0.00", bottom to top
+    std::vector<FibChartLine> priceLevels;  // blue, one per potential price
+    std::vector<FibChartTick> dateTicks;    // "m/d/yy", left to right
+    std::vector<FibChartLine> dateLevels;   // blue, one per potential date
     // The two swing points the projection starts from, joined by a line; none without prices.
     std::optional<FibChartLine> swing;
 };

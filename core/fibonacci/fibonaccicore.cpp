@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/fibonacci/fibonaccicore.h"
 #include "core/numbers/errors.h"
 #include "core/numbers/modFunctions.h"
@@ -6,29 +7,31 @@
 
 namespace {
 
-const QString PricesTooFarApart = QStringLiteral(
-    "Enter prices closer together: the chart cannot show this price range.");
-const QString DatesTooFarApart = QStringLiteral(
-    "Choose dates closer together: the chart cannot show more than 32767 months or days.");
-const QString OddRatios = QStringLiteral(
-    "Check the Fibonacci ratios: with these ratios the time axis cannot be laid out.");
+const QString PricesTooFarApart =
+    QStringLiteral("Enter prices closer together: the chart cannot show this price range.");
+const QString DatesTooFarApart =
+    QStringLiteral("Choose dates closer together: the chart cannot show more than 32767 months or days.");
+const QString OddRatios =
+    QStringLiteral("Check the Fibonacci ratios: with these ratios the time axis cannot be laid out.");
 
 // Date plus a whole number of days given as a double. Offsets far beyond the calendar
 // are cut to one that is still beyond it, so the date arithmetic reports the range
 // error instead of the conversion overflowing.
 QDate AddWholeDays(const QDate& date, double days)
 {
-    const double limit = 4.0e6;   // more days than the years 100..9999 hold
-    if (std::isnan(days)) throw CalcError(OddRatios);
-    if (days > limit) days = limit;
-    if (days < -limit) days = -limit;
+    const double limit = 4.0e6;  // more days than the years 100..9999 hold
+    if (std::isnan(days))
+        throw CalcError(OddRatios);
+    if (days > limit)
+        days = limit;
+    if (days < -limit)
+        days = -limit;
     return AddDays(date, static_cast<qint64>(days));
 }
 
 }  // namespace
 
-std::optional<QString> ValidateInputs(const FibonacciInputs& in, const QDate& today,
-                                      FibonacciDocument& state)
+std::optional<QString> ValidateInputs(const FibonacciInputs& in, const QDate& today, FibonacciDocument& state)
 {
     bool tooLarge1 = false;
     bool tooLarge2 = false;
@@ -73,19 +76,23 @@ void ComputePriceScale(FibonacciState& state)
     double hi = std::max(in.Price1, in.Price2);
     double lo = std::min(in.Price1, in.Price2);
     for (int i = 1; i <= 3; ++i) {
-        if (r.PotentialPrice[i] > hi) hi = r.PotentialPrice[i];
-        if (r.PotentialPrice[i] < lo) lo = r.PotentialPrice[i];
+        if (r.PotentialPrice[i] > hi)
+            hi = r.PotentialPrice[i];
+        if (r.PotentialPrice[i] < lo)
+            lo = r.PotentialPrice[i];
     }
 
     // Ticks fall on a power of ten just below the range; a range of fewer than three
     // such units would give too few ticks, so go one power lower.
     qint16 e = ToInt16OrThrow(IntFloor(std::log(hi - lo) / std::log(10.0)), PricesTooFarApart);
-    if (IntFloor((hi - lo) / std::pow(10.0, e)) < 3) e = ToInt16OrThrow(e - 1.0, PricesTooFarApart);
+    if (IntFloor((hi - lo) / std::pow(10.0, e)) < 3)
+        e = ToInt16OrThrow(e - 1.0, PricesTooFarApart);
     const double unit = std::pow(10.0, e);
 
     s.ChartMaxPrice = (IntFloor(RoundTo2(hi / unit)) + 1) * unit;
     s.ChartMinPrice = (IntFloor(RoundTo2(lo / unit)) - 1) * unit;
-    if (s.ChartMinPrice < 0) s.ChartMinPrice = 0;
+    if (s.ChartMinPrice < 0)
+        s.ChartMinPrice = 0;
 
     s.PriceStep = unit;
     s.PriceSteps = ToInt16OrThrow((s.ChartMaxPrice - s.ChartMinPrice) / s.PriceStep, PricesTooFarApart);
@@ -110,9 +117,8 @@ void ComputeTimeScale(FibonacciState& state)
         s.MonthStep = ToInt16OrThrow(IntFloor(months / 10.0) + 1, DatesTooFarApart);
         s.MonthSteps = ToInt16OrThrow(IntFloor(double(months) / s.MonthStep) + 2, DatesTooFarApart);
         s.ChartStartDate = AddMonths(QDate(first.year(), first.month(), 1), -1);
-        s.ChartEndDate = AddMonths(
-            s.ChartStartDate,
-            ToInt16OrThrow(double(s.MonthSteps) * s.MonthStep, DatesTooFarApart));
+        s.ChartEndDate =
+            AddMonths(s.ChartStartDate, ToInt16OrThrow(double(s.MonthSteps) * s.MonthStep, DatesTooFarApart));
         return;
     }
 
@@ -120,17 +126,18 @@ void ComputeTimeScale(FibonacciState& state)
     s.DateAxisMode = DateTickUnit::Days;
     const qint16 days = ToInt16OrThrow(double(DaysBetween(first, last)), DatesTooFarApart);
     s.ChartStartDate = AddDaysRounded(first, days * -0.1);
-    if (s.ChartStartDate == first) s.ChartStartDate = AddDays(first, -1);
+    if (s.ChartStartDate == first)
+        s.ChartStartDate = AddDays(first, -1);
     s.DayStep = ToInt16OrThrow(IntFloor(days * 1.2 / 10) + 1, DatesTooFarApart);
-    if (s.DayStep == 0) throw CalcError(OddRatios);
+    if (s.DayStep == 0)
+        throw CalcError(OddRatios);
     s.DaySteps = ToInt16OrThrow(IntFloor(days * 1.2 / s.DayStep) + 1, DatesTooFarApart);
-    s.ChartEndDate = AddDays(s.ChartStartDate,
-                             ToInt16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
+    s.ChartEndDate = AddDays(s.ChartStartDate, ToInt16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
     // A level line on the very edge of the chart would be lost: push the end one tick on.
     if (s.ChartEndDate == last) {
         s.DaySteps = ToInt16OrThrow(s.DaySteps + 1.0, DatesTooFarApart);
-        s.ChartEndDate = AddDays(s.ChartStartDate,
-                                 ToInt16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
+        s.ChartEndDate =
+            AddDays(s.ChartStartDate, ToInt16OrThrow(double(s.DaySteps) * s.DayStep, DatesTooFarApart));
     }
 }
 
@@ -147,7 +154,8 @@ void Calculate(FibonacciState& state, const FibRatios& ratios)
         // Retracement measured back from the second price towards the first.
         for (int i = 1; i <= 3; ++i) {
             out.PotentialPrice[i] = in.Price2 - (in.Price2 - in.Price1) * r[i];
-            if (out.PotentialPrice[i] < 0) out.PotentialPrice[i] = 0;
+            if (out.PotentialPrice[i] < 0)
+                out.PotentialPrice[i] = 0;
         }
         ComputePriceScale(s);
     }

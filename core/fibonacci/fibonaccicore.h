@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/fibonacci/fibonaccidocument.h"
 #include "core/settings/fibratios.h"
@@ -20,8 +21,8 @@ inline QDate NeverComputedDate() { return QDate(); }
 
 // Results of the last calculation; entry 0 of each array carries nothing.
 struct FibonacciResults {
-    std::array<double, 4> PotentialPrice{};   // [1..3] for FibRatio1..FibRatio3
-    std::array<QDate, 4> PotentialDate;       // [1..DateLevelCount]
+    std::array<double, 4> PotentialPrice{};  // [1..3] for FibRatio1..FibRatio3
+    std::array<QDate, 4> PotentialDate;      // [1..DateLevelCount]
     qint16 DateLevelCount = 0;
 
     FibonacciResults() { PotentialDate.fill(NeverComputedDate()); }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/numbers/dates.h"
 
@@ -14,8 +15,8 @@ struct FibonacciDocument {
     double Price2 = 0;
     QDate Date1 = NullDate();
     QDate Date2 = NullDate();
-    QString ProjectName;   // trimmed text of the project name box ("" or a real name)
-    QString Notes;         // trimmed notes, lines joined by CR LF
+    QString ProjectName;  // trimmed text of the project name box ("" or a real name)
+    QString Notes;        // trimmed notes, lines joined by CR LF
 
     bool HasPrices() const { return Price1 != 0 && Price2 != 0; }
     bool HasDates() const { return !IsNullDate(Date1) && !IsNullDate(Date2); }

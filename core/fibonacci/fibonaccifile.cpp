@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/fibonacci/fibonaccifile.h"
 #include "core/numbers/dates.h"
 #include "core/numbers/numbers.h"
@@ -17,7 +18,8 @@ QStringList FibProjectLines(const FibonacciDocument& s)
     // Notes keep their line breaks as lines of the file.
     const QStringList notes = s.Notes.split(QRegularExpression(QStringLiteral("\r?\n")));
     lines << QStringLiteral("NT=") + notes.first();
-    for (int i = 1; i < notes.size(); ++i) lines << notes.at(i);
+    for (int i = 1; i < notes.size(); ++i)
+        lines << notes.at(i);
     return lines;
 }
 
@@ -28,11 +30,13 @@ bool ApplyFibProjectLines(const FileLines& lines, FibonacciDocument& s)
             s.ProjectName = value;
         } else if (key == QLatin1String("P1") || key == QLatin1String("P2")) {
             const std::optional<double> v = ParseFileNumber(value);
-            if (!v) return false;
+            if (!v)
+                return false;
             (key == QLatin1String("P1") ? s.Price1 : s.Price2) = *v;
         } else if (key == QLatin1String("D1") || key == QLatin1String("D2")) {
             const std::optional<QDate> d = ParseFileDate(value);
-            if (!d || !IsPickerDate(*d)) return false;
+            if (!d || !IsPickerDate(*d))
+                return false;
             (key == QLatin1String("D1") ? s.Date1 : s.Date2) = *d;
         } else if (key == QLatin1String("NT")) {
             s.Notes = value;
@@ -51,9 +55,11 @@ bool SaveFibProject(const QString& path, const FibonacciDocument& document, QStr
 bool OpenFibProject(const QString& path, FibonacciDocument& document, QString* error)
 {
     const std::optional<QStringList> lines = ReadTextLines(path, error);
-    if (!lines) return false;
+    if (!lines)
+        return false;
     if (!ApplyFibProjectLines(*lines, document)) {
-        if (error) *error = QStringLiteral("A value in the file is not a number or a date.");
+        if (error)
+            *error = QStringLiteral("A value in the file is not a number or a date.");
         return false;
     }
     return true;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/files/savefile.h"
 
 #include <QCoreApplication>
@@ -34,17 +35,13 @@ QString CannotWrite(const QString& path, const QString& reason)
     return QStringLiteral("Cannot write the file %1: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString SystemReason()
-{
-    return QString::fromLocal8Bit(strerror(errno));
-}
+QString SystemReason() { return QString::fromLocal8Bit(strerror(errno)); }
 
 // The reason a device gives, or a plain one when it gave none (a refused write
 // that set no error).
 QString Reason(const QFile& file)
 {
-    return file.error() == QFileDevice::NoError ? QStringLiteral("the disk refused the data")
-                                                : file.errorString();
+    return file.error() == QFileDevice::NoError ? QStringLiteral("the disk refused the data") : file.errorString();
 }
 
 // Writes all bytes in slices, each write checked, then flushes and syncs them to the
@@ -54,8 +51,7 @@ bool WriteAll(QFile& file, const QByteArray& bytes, QString* reason)
     constexpr qint64 Slice = 64 * 1024;
     qint64 done = 0;
     while (done < bytes.size()) {
-        const qint64 written = WriteSome(file, bytes.constData() + done,
-                                         std::min(Slice, bytes.size() - done));
+        const qint64 written = WriteSome(file, bytes.constData() + done, std::min(Slice, bytes.size() - done));
         if (written <= 0) {
             *reason = Reason(file);
             return false;
@@ -66,7 +62,7 @@ bool WriteAll(QFile& file, const QByteArray& bytes, QString* reason)
         *reason = Reason(file);
         return false;
     }
-    if (::fsync(file.handle()) != 0 && errno != EINVAL) {   // EINVAL: a file system without sync
+    if (::fsync(file.handle()) != 0 && errno != EINVAL) {  // EINVAL: a file system without sync
         *reason = SystemReason();
         return false;
     }
@@ -80,16 +76,14 @@ QString TemporaryPrefix(const QFileInfo& target)
 
 QString TemporaryPath(const QFileInfo& target)
 {
-    return target.dir().filePath(TemporaryPrefix(target) +
-                                 QString::number(QCoreApplication::applicationPid()) +
-                                 QStringLiteral(".tmp"));
+    return target.dir().filePath(TemporaryPrefix(target) + QString::number(QCoreApplication::applicationPid())
+                                 + QStringLiteral(".tmp"));
 }
 
 bool ProcessIsGone(qint64 pid)
 {
 #ifdef Q_OS_UNIX
-    return pid != QCoreApplication::applicationPid() && ::kill(static_cast<pid_t>(pid), 0) != 0 &&
-           errno == ESRCH;
+    return pid != QCoreApplication::applicationPid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 #else
     Q_UNUSED(pid);
     return false;
@@ -103,8 +97,8 @@ void RemoveStaleTemporaries(const QFileInfo& target)
 {
     const QString prefix = TemporaryPrefix(target);
     const QDir dir = target.dir();
-    const QStringList names = dir.entryList({prefix + QStringLiteral("*.tmp")},
-                                            QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names =
+        dir.entryList({prefix + QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         bool isNumber = false;
         const qint64 pid = name.mid(prefix.size(), name.size() - prefix.size() - 4).toLongLong(&isNumber);
@@ -210,7 +204,7 @@ bool WriteInPlace(const QString& path, const QByteArray& bytes, QString* reason)
     int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     const bool readable = fd >= 0;
     if (fd < 0 && errno == EACCES)
-        fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);   // written without the way back
+        fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);  // written without the way back
     if (fd < 0) {
         *reason = SystemReason();
         return false;
@@ -231,25 +225,23 @@ bool WriteAndRename(const QFileInfo& target, const QByteArray& bytes, QString* r
         return false;
     }
     if (target.exists())
-        file.setPermissions(target.permissions());   // a replaced file keeps who may read it
+        file.setPermissions(target.permissions());  // a replaced file keeps who may read it
     bool written = WriteAll(file, bytes, reason);
     file.close();
-    if (written && std::rename(QFile::encodeName(temporary).constData(),
-                               QFile::encodeName(target.filePath()).constData()) != 0) {
+    if (written
+        && std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target.filePath()).constData())
+            != 0) {
         *reason = SystemReason();
         written = false;
     }
     if (!written)
-        QFile::remove(temporary);   // ours: made above with NewOnly
+        QFile::remove(temporary);  // ours: made above with NewOnly
     return written;
 }
 
-} // namespace
+}  // namespace
 
-void SetFileWriteStep(FileWriteStep step)
-{
-    WriteStep() = std::move(step);
-}
+void SetFileWriteStep(FileWriteStep step) { WriteStep() = std::move(step); }
 
 std::optional<QString> ResolveSaveTarget(const QString& path, QString* reason,
                                          const std::function<bool(const QString&)>& stopAt)
@@ -266,7 +258,7 @@ std::optional<QString> ResolveSaveTarget(const QString& path, QString* reason,
         struct stat st;
         if (::lstat(name.constData(), &st) != 0) {
             if (errno == ENOENT)
-                return current;   // a new file: where the name, or the chain's last link, points
+                return current;  // a new file: where the name, or the chain's last link, points
             *reason = SystemReason();
             return std::nullopt;
         }
@@ -279,7 +271,8 @@ std::optional<QString> ResolveSaveTarget(const QString& path, QString* reason,
             return std::nullopt;
         }
         const QString next = QFile::decodeName(QByteArray(target, n));
-        current = QDir::isAbsolutePath(next) ? next : current.left(current.lastIndexOf(QLatin1Char('/')) + 1) + next;
+        current =
+            QDir::isAbsolutePath(next) ? next : current.left(current.lastIndexOf(QLatin1Char('/')) + 1) + next;
     }
 }
 

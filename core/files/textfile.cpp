@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/files/textfile.h"
 
 #include "core/files/savefile.h"
@@ -20,10 +21,10 @@ namespace {
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the control character of the same
 // number, as Windows itself decodes them, so every byte survives a round trip.
 constexpr char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,   // 0x80
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,   // 0x88
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,   // 0x90
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,   // 0x98
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 0x88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 0x98
 };
 
 // The 1252 byte for a UTF-16 unit, or -1 when the code page has no such character.
@@ -43,20 +44,15 @@ int Cp1252Byte(char16_t unit)
 // ranges shut out overlong forms (E0, F0), surrogates (ED) and code points past
 // U+10FFFF (F4).
 struct Utf8Lead {
-    unsigned char first, last;   // the lead bytes of this row
+    unsigned char first, last;  // the lead bytes of this row
     int continuations;
-    unsigned char low, high;     // the allowed range of the byte after the lead
+    unsigned char low, high;  // the allowed range of the byte after the lead
 };
 
 constexpr Utf8Lead Utf8Leads[] = {
-    {0xC2, 0xDF, 1, 0x80, 0xBF},
-    {0xE0, 0xE0, 2, 0xA0, 0xBF},
-    {0xE1, 0xEC, 2, 0x80, 0xBF},
-    {0xED, 0xED, 2, 0x80, 0x9F},
-    {0xEE, 0xEF, 2, 0x80, 0xBF},
-    {0xF0, 0xF0, 3, 0x90, 0xBF},
-    {0xF1, 0xF3, 3, 0x80, 0xBF},
-    {0xF4, 0xF4, 3, 0x80, 0x8F},
+    {0xC2, 0xDF, 1, 0x80, 0xBF}, {0xE0, 0xE0, 2, 0xA0, 0xBF}, {0xE1, 0xEC, 2, 0x80, 0xBF},
+    {0xED, 0xED, 2, 0x80, 0x9F}, {0xEE, 0xEF, 2, 0x80, 0xBF}, {0xF0, 0xF0, 3, 0x90, 0xBF},
+    {0xF1, 0xF3, 3, 0x80, 0xBF}, {0xF4, 0xF4, 3, 0x80, 0x8F},
 };
 
 const Utf8Lead* FindUtf8Lead(unsigned char c)
@@ -93,7 +89,7 @@ bool IsValidUtf8(const QByteArray& bytes)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 QString DecodeFileText(const QByteArray& bytes)
 {
@@ -130,8 +126,8 @@ QByteArray EncodeFileText(const QString& text)
     // Some 1252 texts are valid UTF-8 as well (the 1252 bytes of "Ã©" are the UTF-8 of
     // "é") and would read back as other letters; they are written in UTF-8 too. Plain
     // ASCII is the same in both and stays as it is.
-    const bool allAscii = std::all_of(bytes.cbegin(), bytes.cend(),
-                                      [](char b) { return static_cast<unsigned char>(b) < 0x80; });
+    const bool allAscii =
+        std::all_of(bytes.cbegin(), bytes.cend(), [](char b) { return static_cast<unsigned char>(b) < 0x80; });
     if (!allAscii && IsValidUtf8(bytes))
         return text.toUtf8();
     return bytes;
@@ -144,10 +140,10 @@ bool ForEachFileLine(QStringView text, const std::function<bool(QStringView line
     while (start < n) {
         const qsizetype lf = text.indexOf(QLatin1Char('\n'), start);
         if (lf < 0)
-            return line(text.sliced(start));   // last line without a line end
+            return line(text.sliced(start));  // last line without a line end
         qsizetype end = lf;
         if (end > start && text[end - 1] == QLatin1Char('\r'))
-            --end;   // CR LF; a CR anywhere else stays part of the line
+            --end;  // CR LF; a CR anywhere else stays part of the line
         if (!line(text.sliced(start, end - start)))
             return false;
         start = lf + 1;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/gann/ganncalc.h"
 
 #include "core/numbers/dates.h"
@@ -69,17 +70,18 @@ QDate SeasonStartOf(const QDate& d)
 // The seasonal walk of the date projection: a cursor moving day by day from the
 // analysed date, and the seasonal degrees elapsed by the end of its day.
 struct SeasonWalk {
-    QDate from;                     // the analysed date
-    QDate SeasonStart, SeasonEnd;   // the season the cursor is in
+    QDate from;                    // the analysed date
+    QDate SeasonStart, SeasonEnd;  // the season the cursor is in
     QDate DayCursor;
     double DayDegrees = 0;
-    double SeasonBaseDegrees = 0;   // degrees of the seasons already walked through
+    double SeasonBaseDegrees = 0;  // degrees of the seasons already walked through
 
     explicit SeasonWalk(const QDate& date)
-        : from(date), SeasonStart(SeasonStartOf(date)), SeasonEnd(NextSeasonDate(SeasonStart)),
+        : from(date),
+          SeasonStart(SeasonStartOf(date)),
+          SeasonEnd(NextSeasonDate(SeasonStart)),
           DayCursor(AddDays(date, -1))
-    {
-    }
+    {}
 
     // One day further; DayDegrees becomes the degrees elapsed by the end of DayCursor.
     void advanceOneDay()
@@ -90,7 +92,7 @@ struct SeasonWalk {
         DayCursor = DayCursor.addDays(1);
         if (DayCursor == SeasonEnd) {
             if (SeasonBaseDegrees == 0)
-                SeasonBaseDegrees = DayDegrees;   // the first, partial season ends here
+                SeasonBaseDegrees = DayDegrees;  // the first, partial season ends here
             else
                 SeasonBaseDegrees = SeasonBaseDegrees + 90;
             SeasonStart = SeasonEnd;
@@ -129,7 +131,7 @@ GannPriceReading ReadGannPrice(const QString& text)
     }
     const double rounded = RoundHalfEven(value);
     if (rounded <= 0)
-        return reading;   // a pasted negative number counts as no price
+        return reading;  // a pasted negative number counts as no price
     if (rounded > GannMaxPrice) {
         reading.tooLarge = true;
         if (auto fits = ToInt16(rounded))
@@ -193,8 +195,8 @@ void BuildSpiral(GannSpiral& s, qint16 center)
         for (int j = 0; j <= size; ++j)
             s.Grid[i][j] = 0;
 
-    GridStep step{0, 1};    // down
-    GridStep turn{-1, 0};   // the side probed for a free cell: left
+    GridStep step{0, 1};   // down
+    GridStep turn{-1, 0};  // the side probed for a free cell: left
     int x = center - 1;
     int y = center - 1;
     s.Grid[x][y] = 1;
@@ -209,7 +211,7 @@ void BuildSpiral(GannSpiral& s, qint16 center)
         x += step.dx;
         y += step.dy;
         if (x == -1)
-            break;   // stepped left out of the lower-left corner: the square is full
+            break;  // stepped left out of the lower-left corner: the square is full
         s.Grid[x][y] = qint16(n);
         s.CellX[n] = qint16(x);
         s.CellY[n] = qint16(y);
@@ -364,8 +366,8 @@ void CalculateResults(GannState& state, Layout layout, const GannAngleDates& dat
 
 }  // namespace
 
-CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
-                          const QDate& today, Layout layout)
+CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate, const QDate& today,
+                          Layout layout)
 {
     // today is read once here, so every later reading of this calculation agrees.
     const bool dateEntered = !PickerMeansNoDate(pickerDate, today);

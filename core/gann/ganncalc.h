@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/gann/gannproject.h"
 #include "core/gann/gannstate.h"
@@ -23,8 +24,8 @@
 // with GannPriceTooLargeMessage for a price above 9999 (GannPrice and GannDate then
 // hold the rejected inputs, every result stays). Failed
 // when a date would pass 12/31/9999; the state is then exactly as before the call.
-CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate,
-                          const QDate& today, Layout layout);
+CalcOutcome CalculateGann(GannState& state, const QString& priceText, const QDate& pickerDate, const QDate& today,
+                          Layout layout);
 
 // What the Calculate button says to inputs it refuses.
 inline const QString GannNoInputMessage = QStringLiteral("Please enter price and/or date");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/gann/gannchart.h"
 
 #include "core/drawing/picturesurface.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/gann/gannchartcell.h"
 
 #include <QRect>
@@ -9,7 +10,8 @@ namespace {
 int RingOf(int number)
 {
     int ring = 0;
-    while ((2 * ring + 1) * (2 * ring + 1) < number) ++ring;
+    while ((2 * ring + 1) * (2 * ring + 1) < number)
+        ++ring;
     return ring;
 }
 
@@ -20,16 +22,19 @@ GannCellInfo InfoFor(int cells, int column, int row, int number)
     const int middle = cells / 2;
     // Rows are counted downwards; angles grow counter-clockwise.
     double degrees = std::round(std::atan2(double(middle - row), double(column - middle)) * 180 / M_PI);
-    if (degrees < 0) degrees += 360;
-    if (degrees >= 360) degrees -= 360;
+    if (degrees < 0)
+        degrees += 360;
+    if (degrees >= 360)
+        degrees -= 360;
     return GannCellInfo{number, degrees, RingOf(number)};
 }
 
-} // namespace
+}  // namespace
 
 std::optional<GannCellInfo> GannCellAt(const GannChartGeometry& chart, QPoint twips)
 {
-    if (chart.blank || chart.CellSize <= 0) return std::nullopt;
+    if (chart.blank || chart.CellSize <= 0)
+        return std::nullopt;
     if (chart.kind == GannChartKind::Band) {
         for (const GannBox& box : chart.band.boxes)
             if (QRect(QPoint(box.left, box.top), QPoint(box.right, box.bottom)).contains(twips))
@@ -38,7 +43,8 @@ std::optional<GannCellInfo> GannCellAt(const GannChartGeometry& chart, QPoint tw
     }
     for (const GannLabel& label : chart.cellNumbers) {
         const QPoint corner(label.x - GannNumberOffsetX, label.y - GannNumberOffsetY);
-        if (!QRect(corner, QSize(chart.CellSize, chart.CellSize)).contains(twips)) continue;
+        if (!QRect(corner, QSize(chart.CellSize, chart.CellSize)).contains(twips))
+            continue;
         return InfoFor(chart.cells, (corner.x() - chart.SquareLeft) / chart.CellSize,
                        (corner.y() - chart.SquareTop) / chart.CellSize, label.text.trimmed().toInt());
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/gann/gannchartgeometry.h"
 
 #include "core/gann/ganncalc.h"
@@ -14,10 +15,10 @@ namespace {
 // 15.7075 / 4 is not 5 * 3.1415 / 4 (nor 5 * GannPi / 4) in the last bit, and a spoke
 // or price angle built from GannPi can sit right on such a bound, so the other
 // spelling moves a label to the neighbouring side or starts the band walk elsewhere.
-constexpr double Q1 = GannPi / 4;        // 0.785375
-constexpr double Q3 = 9.4245 / 4;        // 3 pi / 4
-constexpr double Q5 = 15.7075 / 4;       // 5 pi / 4
-constexpr double Q7 = 21.9905 / 4;       // 7 pi / 4
+constexpr double Q1 = GannPi / 4;   // 0.785375
+constexpr double Q3 = 9.4245 / 4;   // 3 pi / 4
+constexpr double Q5 = 15.7075 / 4;  // 5 pi / 4
+constexpr double Q7 = 21.9905 / 4;  // 7 pi / 4
 
 // Dates sit just outside the square; the left offset leaves room for "mmm dd".
 constexpr qint32 LabelGapRight = 100;
@@ -61,8 +62,7 @@ GannLabel NumberLabel(const GannSquareGeometry& square, int column, int row, int
 
 GannChartKind GannChartKindFor(const GannSpiral& spiral, Layout layout)
 {
-    return spiral.GridCenter <= GannConstants(layout).fullSquareLimit ? GannChartKind::Full
-                                                                       : GannChartKind::Band;
+    return spiral.GridCenter <= GannConstants(layout).fullSquareLimit ? GannChartKind::Full : GannChartKind::Band;
 }
 
 QString GannChartKindName(GannChartKind kind)
@@ -90,28 +90,28 @@ std::vector<GannSegment> RingOutlineSegments(const GannSquareGeometry& s, int ba
     auto kept = [&](int i) { return bandRings < 0 || i <= bandRings || n - i <= bandRings; };
     std::vector<GannSegment> out;
     for (int i = 0; i <= n; ++i) {
-        if (!kept(i)) continue;
+        if (!kept(i))
+            continue;
         const qint32 in = i * s.CellSize;
         out.push_back({s.SquareLeft + in, s.SquareTop + in, s.SquareRight - in, s.SquareTop + in});
     }
     for (int i = 0; i <= n; ++i) {
-        if (!kept(i)) continue;
+        if (!kept(i))
+            continue;
         const qint32 in = i * s.CellSize;
         out.push_back({s.SquareLeft + in, s.SquareTop + in, s.SquareLeft + in, s.SquareBottom - in});
     }
     return out;
 }
 
-QString FourCharNumber(int v)
-{
-    return (QStringLiteral("    ") + QString::number(v)).right(4);
-}
+QString FourCharNumber(int v) { return (QStringLiteral("    ") + QString::number(v)).right(4); }
 
 std::vector<GannBox> ResultBoxes(const GannState& state, const GannSquareGeometry& square)
 {
     std::vector<GannBox> out;
     auto add = [&](int n, const QColor& color) {
-        if (n == 0 || !IsSpiralNumber(n)) return;
+        if (n == 0 || !IsSpiralNumber(n))
+            return;
         out.push_back(CellBox(square, n, state.spiral.CellX[n], state.spiral.CellY[n], color));
     };
     add(state.inputs.GannPrice, GannChartColors::Black());
@@ -122,21 +122,23 @@ std::vector<GannBox> ResultBoxes(const GannState& state, const GannSquareGeometr
     return out;
 }
 
-std::vector<GannLabel> CellNumberLabels(const GannState& state, const GannSquareGeometry& square,
-                                        bool highlight, int firstColumn, int firstRow)
+std::vector<GannLabel> CellNumberLabels(const GannState& state, const GannSquareGeometry& square, bool highlight,
+                                        int firstColumn, int firstRow)
 {
     std::vector<GannLabel> out;
     const int n = square.cells;
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
             const int c = firstColumn + i, r = firstRow + j;
-            if (c < 0 || r < 0 || c >= GannGridCells || r >= GannGridCells) continue;
+            if (c < 0 || r < 0 || c >= GannGridCells || r >= GannGridCells)
+                continue;
             const int v = state.spiral.Grid[c][r];
             // A marked cell carries a filled box, so its number is written in white.
             const bool marked = IsSpiralNumber(v)
                 && (state.results.CellMark[v] == GannHighCell || state.results.CellMark[v] == GannLowCell);
             const bool onBox = highlight && (v == state.inputs.GannPrice || marked);
-            out.push_back(NumberLabel(square, i, j, v, onBox ? GannChartColors::White() : GannChartColors::Black()));
+            out.push_back(
+                NumberLabel(square, i, j, v, onBox ? GannChartColors::White() : GannChartColors::Black()));
         }
     }
     return out;
@@ -149,8 +151,10 @@ namespace {
 GannSpoke Spoke(double a, double half, double radius, const GannSquareGeometry& square)
 {
     GannSpoke s;
-    if (a < 0) a += GannFullTurn;
-    if (a > GannFullTurn) a -= GannFullTurn;
+    if (a < 0)
+        a += GannFullTurn;
+    if (a > GannFullTurn)
+        a -= GannFullTurn;
     s.angle = a;
     s.end = QPoint(Twips(radius * std::cos(a) + half), Twips(half - radius * std::sin(a)));
 
@@ -191,8 +195,8 @@ GannWheel AngleWheel(const GannState& state, const GannSquareGeometry& square, d
     w.center = QPoint(state.frame.ChartHalf, state.frame.ChartHalf);
     w.radius = state.frame.ChartRadius;
     for (int i = 0; i < 8; ++i)
-        w.spokes[i] = Spoke(double(i) * GannPi / 4 + rotation, state.frame.ChartHalf, state.frame.ChartRadius,
-                            square);
+        w.spokes[i] =
+            Spoke(double(i) * GannPi / 4 + rotation, state.frame.ChartHalf, state.frame.ChartRadius, square);
     for (int i = 0; i < 4; ++i) {
         const QPoint a = w.spokes[i].end, b = w.spokes[i + 4].end;
         w.diameters.push_back({a.x(), a.y(), b.x(), b.y()});
@@ -217,7 +221,7 @@ namespace {
 int BandStart(int N, double priceAngle)
 {
     const int lowerLeftStart = (N - 6) * (N - 6);              // closes the ring inside the band
-    const int upperRightStart = lowerLeftStart + 2 * (N - 5);   // top-right corner of the first band ring
+    const int upperRightStart = lowerLeftStart + 2 * (N - 5);  // top-right corner of the first band ring
     const double a = priceAngle;
     return ((-Q3 < a && a <= Q1) || a > Q5) ? upperRightStart : lowerLeftStart;
 }
@@ -229,10 +233,13 @@ int BandStart(int N, double priceAngle)
 class BandWalk {
 public:
     BandWalk(const GannState& state, GannBandChart& band)
-        : m_state(state), m_band(band), m_cellX(state.spiral.CellX), m_cellY(state.spiral.CellY),
-          m_k(state.results.AngleCount), m_target(state.results.LowTargetAngle[m_k])
-    {
-    }
+        : m_state(state),
+          m_band(band),
+          m_cellX(state.spiral.CellX),
+          m_cellY(state.spiral.CellY),
+          m_k(state.results.AngleCount),
+          m_target(state.results.LowTargetAngle[m_k])
+    {}
 
     void run()
     {
@@ -270,9 +277,9 @@ private:
 
     int Result() const
     {
-        return m_phase == GannBandPhase::Low     ? m_state.results.PotentialLow[m_k]
-             : m_phase == GannBandPhase::Price ? m_state.inputs.GannPrice
-                                               : m_state.results.PotentialHigh[m_k];
+        return m_phase == GannBandPhase::Low  ? m_state.results.PotentialLow[m_k]
+            : m_phase == GannBandPhase::Price ? m_state.inputs.GannPrice
+                                              : m_state.results.PotentialHigh[m_k];
     }
 
     void Place(int f)
@@ -293,7 +300,8 @@ private:
 
     void Move(int to, int from)
     {
-        if (!IsSpiralNumber(to) || !IsSpiralNumber(from)) return;
+        if (!IsSpiralNumber(to) || !IsSpiralNumber(from))
+            return;
         m_cellX[to] = qint16(m_cellX[from] + m_band.shift);
         m_cellY[to] = qint16(m_cellY[from] + m_band.shift);
         m_band.moves.push_back({to, m_cellX[to], m_cellY[to]});
@@ -340,7 +348,8 @@ void AddBandBoxes(GannBandChart& band, const GannState& state, const BandWalk& w
                   const GannSquareGeometry& square)
 {
     auto add = [&](int w, const QColor& color) {
-        if (!IsSpiralNumber(w)) return;
+        if (!IsSpiralNumber(w))
+            return;
         const GannBox box = CellBox(square, w, walk.column(w), walk.row(w), color);
         band.boxes.push_back(box);
         band.numbers.push_back(NumberLabel(square, box.column, box.row, w, GannChartColors::White()));
@@ -425,7 +434,8 @@ GannChartGeometry ComputeInitialGannChart(const GannState& state, Layout layout)
 std::map<int, QPoint> BandCellMap(const GannChartGeometry& chart)
 {
     std::map<int, QPoint> out;
-    if (chart.kind != GannChartKind::Band || chart.blank) return out;
+    if (chart.kind != GannChartKind::Band || chart.blank)
+        return out;
     for (const GannBox& b : chart.band.boxes)
         out[b.number] = QPoint(b.column, b.row);
     return out;

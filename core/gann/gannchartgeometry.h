@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/gann/gannstate.h"
 #include "core/numbers/layout.h"
@@ -31,8 +32,8 @@ inline QColor Grey() { return QColor(150, 150, 150); }
 }  // namespace GannChartColors
 
 inline const QString GannChartFontName = QStringLiteral("Arial");
-constexpr double GannCellNumberPoints = 5;   // numbers in the cells
-constexpr double GannDateLabelPoints = 7;    // dates on the wheel
+constexpr double GannCellNumberPoints = 5;  // numbers in the cells
+constexpr double GannDateLabelPoints = 7;   // dates on the wheel
 // A number sits this far right of and below its cell's top-left corner.
 constexpr qint32 GannNumberOffsetX = 10;
 constexpr qint32 GannNumberOffsetY = 70;
@@ -66,8 +67,7 @@ GannSquareGeometry SquareGeometry(qint32 chartHalf, qint32 chartRadius, int cell
 
 struct GannSegment {
     qint32 x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    bool operator==(const GannSegment& o) const
-    { return x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2; }
+    bool operator==(const GannSegment& o) const { return x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2; }
 };
 
 // The ring boundaries as two passes over i = 0..cells: first the horizontal segments
@@ -83,8 +83,8 @@ std::vector<GannSegment> RingOutlineSegments(const GannSquareGeometry& square, i
 struct GannBox {
     qint32 left = 0, top = 0, right = 0, bottom = 0;
     QColor color;
-    int number = 0;       // the spiral number the box marks
-    int column = 0;       // its cell, 0-based, rows counted downwards
+    int number = 0;  // the spiral number the box marks
+    int column = 0;  // its cell, 0-based, rows counted downwards
     int row = 0;
 };
 
@@ -93,7 +93,7 @@ struct GannLabel {
     qint32 x = 0, y = 0;
     QString text;
     QColor color;
-    double points = 0;    // font size; the font is always GannChartFontName
+    double points = 0;  // font size; the font is always GannChartFontName
 };
 
 // v right-aligned in four characters: "   1", " 625", "9999"; a five-digit number
@@ -106,8 +106,8 @@ std::vector<GannBox> ResultBoxes(const GannState& state, const GannSquareGeometr
 
 // The number of every cell, column by column. With highlight, the price and the
 // marked highs and lows are written white (they sit on a filled box), all else black.
-std::vector<GannLabel> CellNumberLabels(const GannState& state, const GannSquareGeometry& square,
-                                        bool highlight, int firstColumn = 0, int firstRow = 0);
+std::vector<GannLabel> CellNumberLabels(const GannState& state, const GannSquareGeometry& square, bool highlight,
+                                        int firstColumn = 0, int firstRow = 0);
 
 // ---- The angle wheel ---------------------------------------------------------
 
@@ -115,17 +115,17 @@ std::vector<GannLabel> CellNumberLabels(const GannState& state, const GannSquare
 enum class GannLabelSide { Right, Top, Left, Bottom };
 
 struct GannSpoke {
-    double angle = 0;          // radians, 0 right, counter-clockwise, within 0..6.283
-    QPoint end;                // on the wheel circle
-    QPoint label;              // top-left of its date, just outside the square
+    double angle = 0;  // radians, 0 right, counter-clockwise, within 0..6.283
+    QPoint end;        // on the wheel circle
+    QPoint label;      // top-left of its date, just outside the square
     GannLabelSide side = GannLabelSide::Right;
 };
 
 struct GannWheel {
     QPoint center;
     qint32 radius = 0;
-    std::array<GannSpoke, 8> spokes{};       // spoke 1 points at the price cell
-    std::vector<GannSegment> diameters;      // spoke i to spoke i + 4, i = 1..4
+    std::array<GannSpoke, 8> spokes{};   // spoke 1 points at the price cell
+    std::vector<GannSegment> diameters;  // spoke i to spoke i + 4, i = 1..4
     // "mmm dd" dates: GannDate at spoke 1, then AngleDate(k) at the spoke k x 45
     // degrees clockwise, k = 7 .. 1. None when no date was entered.
     std::vector<GannLabel> dateLabels;
@@ -144,9 +144,9 @@ enum class GannBandPhase { Low, Price, High };
 struct GannBandPlacement {
     GannBandPhase phase = GannBandPhase::Low;
     int k = 0;
-    int number = 0;        // the result's spiral number
-    int bandCell = 0;      // the band square's number whose cell it takes
-    int column = 0;        // that cell in the band square
+    int number = 0;    // the result's spiral number
+    int bandCell = 0;  // the band square's number whose cell it takes
+    int column = 0;    // that cell in the band square
     int row = 0;
 };
 
@@ -158,12 +158,12 @@ struct GannCellMove {
 };
 
 struct GannBandChart {
-    int N = 0;                                // cells per side of the band square
-    int M = 0;                                // its centre index, 1-based
-    int shift = 0;                            // M - GridCenter
-    int bandStart = 0;                        // the walk begins after this number
-    std::vector<GannBandPlacement> placements; // lows 8..1, the price, highs 1..8
-    std::vector<GannCellMove> moves;          // every CellX / CellY write, in order
+    int N = 0;                                  // cells per side of the band square
+    int M = 0;                                  // its centre index, 1-based
+    int shift = 0;                              // M - GridCenter
+    int bandStart = 0;                          // the walk begins after this number
+    std::vector<GannBandPlacement> placements;  // lows 8..1, the price, highs 1..8
+    std::vector<GannCellMove> moves;            // every CellX / CellY write, in order
     // The 51 boxes in drawing order: each high with its two neighbours, each low with
     // its neighbours, the price with its neighbours. numbers[i] is written on boxes[i].
     std::vector<GannBox> boxes;
@@ -187,10 +187,10 @@ struct GannChartGeometry : GannSquareGeometry {
     qint32 ChartRadius = 0;
 
     std::vector<GannSegment> ringOutlines;
-    std::vector<GannBox> resultBoxes;      // full square: price, highs, lows
+    std::vector<GannBox> resultBoxes;  // full square: price, highs, lows
     GannWheel wheel;
-    std::vector<GannLabel> cellNumbers;    // full square: every cell's number
-    GannBandChart band;                    // band chart only
+    std::vector<GannLabel> cellNumbers;  // full square: every cell's number
+    GannBandChart band;                  // band chart only
 };
 
 // The chart that ends a calculation: the whole square, or the band chart beyond the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/gann/gannlisting.h"
 
 #include "core/numbers/dates.h"
@@ -8,10 +9,7 @@ const QString LineEnd = QStringLiteral("\r\n");
 
 // Appends blanks and cuts, so a wide value eats into the blanks but never shifts the
 // next column.
-QString Column(const QString& text, int blanks)
-{
-    return (text + QString(blanks, QLatin1Char(' '))).left(7);
-}
+QString Column(const QString& text, int blanks) { return (text + QString(blanks, QLatin1Char(' '))).left(7); }
 
 QString AngleColumn(int k) { return Column(QString::number(k * 45), 7); }
 
@@ -21,8 +19,7 @@ QString NumberOrNothing(qint16 n) { return n == 0 ? QString() : QString::number(
 
 QString GannPriceListing(const GannInputs& inputs, const GannResults& s)
 {
-    QString text = QStringLiteral("Angle  High   Low") + LineEnd
-        + QStringLiteral("-----  ----   ---") + LineEnd;
+    QString text = QStringLiteral("Angle  High   Low") + LineEnd + QStringLiteral("-----  ----   ---") + LineEnd;
     if (inputs.GannPrice > 0) {
         for (int k = 1; k <= s.AngleCount; ++k)
             text += AngleColumn(k) + Column(NumberOrNothing(s.PotentialHigh[k]), 11)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/gann/gannproject.h"
 
 #include "core/numbers/dates.h"
@@ -27,7 +28,7 @@ bool ApplyGannProjectLines(const FileLines& lines, GannDocument& doc)
         if (key == QLatin1String("NM")) {
             doc.projectName = value;
         } else if (key == QLatin1String("PR")) {
-            doc.priceText = value;   // read as a number only when calculating
+            doc.priceText = value;  // read as a number only when calculating
         } else if (key == QLatin1String("DT")) {
             const std::optional<QDate> date = ParseFileDate(value);
             if (!date || !IsPickerDate(*date))

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/files/textfile.h"
 
@@ -16,10 +17,10 @@
 // any case and order, blanks around "=", missing keys leave the control alone.
 
 struct GannDocument {
-    QString projectName;   // txtProject
-    QString priceText;     // txtPrice, as typed
-    QDate date;            // dtpInputDate
-    QString notes;         // txtNotes; lines joined with CR LF
+    QString projectName;  // txtProject
+    QString priceText;    // txtPrice, as typed
+    QDate date;           // dtpInputDate
+    QString notes;        // txtNotes; lines joined with CR LF
 };
 
 inline const QString GannProjectFilter = QStringLiteral("Gann Project File| *.gann");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/numbers/layout.h"
 
@@ -13,9 +14,9 @@
 constexpr double GannPi = 3.1415;
 constexpr double GannFullTurn = 6.283;
 
-constexpr int GannAngleCount = 8;        // multiples of 45 degrees: 45 .. 360
-constexpr int GannMaxNumber = 11000;     // spiral numbers held in CellX / CellY / CellMark
-constexpr int GannGridCells = 111;       // Grid columns and rows 0..110
+constexpr int GannAngleCount = 8;     // multiples of 45 degrees: 45 .. 360
+constexpr int GannMaxNumber = 11000;  // spiral numbers held in CellX / CellY / CellMark
+constexpr int GannGridCells = 111;    // Grid columns and rows 0..110
 constexpr int GannMaxPrice = 9999;
 // The wheel of the small and large squares runs this far inside the chart box.
 constexpr qint32 GannWheelInset = 100;
@@ -27,15 +28,15 @@ constexpr qint16 GannLowCell = 2;
 
 // What differs between the compact and the large Gann window.
 struct GannLayoutConstants {
-    qint16 smallCenter;          // square for low prices and at load: centre index
-    int smallPriceLimit;         // prices up to this use the small square
-    qint16 middleCenter;         // next square up
-    int middlePriceLimit;        // prices up to this use the middle square
-    qint32 middleRadiusExtra;    // the middle square's wheel is ChartHalf + this
-    qint16 fullSquareLimit;      // the chart draws every cell while GridCenter <= this
-    qint16 bandCells;            // side of the band chart's fixed square
-    qint16 bandCenter;           // its centre index, (bandCells + 1) / 2
-    double listingFontPoints;    // "Lucida Console" bold, for lblPrices / lblDates
+    qint16 smallCenter;        // square for low prices and at load: centre index
+    int smallPriceLimit;       // prices up to this use the small square
+    qint16 middleCenter;       // next square up
+    int middlePriceLimit;      // prices up to this use the middle square
+    qint32 middleRadiusExtra;  // the middle square's wheel is ChartHalf + this
+    qint16 fullSquareLimit;    // the chart draws every cell while GridCenter <= this
+    qint16 bandCells;          // side of the band chart's fixed square
+    qint16 bandCenter;         // its centre index, (bandCells + 1) / 2
+    double listingFontPoints;  // "Lucida Console" bold, for lblPrices / lblDates
 };
 
 const GannLayoutConstants& GannConstants(Layout layout);
@@ -46,8 +47,8 @@ inline QDate GannUnsetDate() { return QDate(1899, 12, 30); }
 // What the last Calculate read from the price box and the date picker. A price too
 // large is remembered here with its date even though nothing was calculated from it.
 struct GannInputs {
-    qint16 GannPrice = 0;                 // rounded price; 0 = no price
-    QDate GannDate = GannUnsetDate();     // the picker's date at the last calculation
+    qint16 GannPrice = 0;              // rounded price; 0 = no price
+    QDate GannDate = GannUnsetDate();  // the picker's date at the last calculation
     // Whether that date was analysed: false while the picker stood at today, which is
     // how the trader leaves the date out. Decided once by the calculation, so the
     // listing, the chart and the tool agree even when the day changes meanwhile.
@@ -67,8 +68,8 @@ struct GannChartFrame {
 // last number placed may be read by the searches only at the lower-left corner of the
 // square, where they cannot change a result.
 struct GannSpiral {
-    qint16 GridCenter = 0;                // 1-based centre index on each axis
-    qint16 GridSize = 0;                  // 2 * GridCenter - 1 cells per side
+    qint16 GridCenter = 0;  // 1-based centre index on each axis
+    qint16 GridSize = 0;    // 2 * GridCenter - 1 cells per side
     // Grid[column][row] = spiral number in that cell, 0 = empty.
     std::array<std::array<qint16, GannGridCells>, GannGridCells> Grid{};
     // 0-based column and row (rows counted downwards) of spiral number n.
@@ -86,13 +87,13 @@ using GannAngleDates = GannPerAngle<QDate>;
 struct GannResults {
     // GannPlainCell, GannHighCell or GannLowCell per spiral number.
     std::array<qint16, GannMaxNumber + 1> CellMark{};
-    double PriceAngle = 0;                // radians, 0 = right, counter-clockwise
+    double PriceAngle = 0;  // radians, 0 = right, counter-clockwise
     qint16 AngleCount = GannAngleCount;
     GannPerAngle<double> HighTargetAngle{};
     GannPerAngle<double> LowTargetAngle{};
-    GannPerAngle<qint16> PotentialHigh{};   // 0 = none
-    GannPerAngle<qint16> PotentialLow{};    // 0 = none
-    GannAngleDates AngleDate;               // unset = none
+    GannPerAngle<qint16> PotentialHigh{};  // 0 = none
+    GannPerAngle<qint16> PotentialLow{};   // 0 = none
+    GannAngleDates AngleDate;              // unset = none
 
     GannResults() { AngleDate.fill(GannUnsetDate()); }
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/history/chartaxes.h"
 
 #include "core/numbers/dates.h"
@@ -55,16 +56,16 @@ enum class DateUnit { Day, Month, Year };
 struct DateStep {
     DateUnit unit;
     int count;
-    int shortestDays;   // the fewest days between two of its labels
+    int shortestDays;  // the fewest days between two of its labels
 };
 
 const DateStep DateSteps[] = {
-    {DateUnit::Day, 1, 1},         {DateUnit::Day, 2, 2},           {DateUnit::Day, 7, 7},
-    {DateUnit::Day, 14, 14},       {DateUnit::Month, 1, 28},        {DateUnit::Month, 2, 59},
-    {DateUnit::Month, 3, 89},      {DateUnit::Month, 6, 181},       {DateUnit::Year, 1, 365},
-    {DateUnit::Year, 2, 730},      {DateUnit::Year, 5, 1826},       {DateUnit::Year, 10, 3652},
-    {DateUnit::Year, 20, 7305},    {DateUnit::Year, 50, 18262},     {DateUnit::Year, 100, 36524},
-    {DateUnit::Year, 200, 73048},  {DateUnit::Year, 500, 182621},   {DateUnit::Year, 1000, 365242},
+    {DateUnit::Day, 1, 1},         {DateUnit::Day, 2, 2},         {DateUnit::Day, 7, 7},
+    {DateUnit::Day, 14, 14},       {DateUnit::Month, 1, 28},      {DateUnit::Month, 2, 59},
+    {DateUnit::Month, 3, 89},      {DateUnit::Month, 6, 181},     {DateUnit::Year, 1, 365},
+    {DateUnit::Year, 2, 730},      {DateUnit::Year, 5, 1826},     {DateUnit::Year, 10, 3652},
+    {DateUnit::Year, 20, 7305},    {DateUnit::Year, 50, 18262},   {DateUnit::Year, 100, 36524},
+    {DateUnit::Year, 200, 73048},  {DateUnit::Year, 500, 182621}, {DateUnit::Year, 1000, 365242},
     {DateUnit::Year, 2000, 730485}};
 
 QString MonthLabel(const QDate& d)
@@ -94,7 +95,8 @@ std::vector<DateTick> StepDates(const DateStep& step, qint64 from, qint64 to)
         if (!d.isValid() || d.toJulianDay() > to)
             break;
         if (d.toJulianDay() >= from)
-            ticks.push_back({d.toJulianDay(), step.unit == DateUnit::Month ? MonthLabel(d) : QString::number(d.year())});
+            ticks.push_back(
+                {d.toJulianDay(), step.unit == DateUnit::Month ? MonthLabel(d) : QString::number(d.year())});
     }
     return ticks;
 }
@@ -148,8 +150,7 @@ std::vector<AxisTick> LogPriceTicks(double low, double high, int minCount)
         if (int(ticks.size()) >= minCount)
             return ticks;
     }
-    for (const std::vector<double>& mantissas :
-         {std::vector<double>{1, 3}, {1, 2, 5}, {1, 1.5, 2, 3, 4, 5, 7}}) {
+    for (const std::vector<double>& mantissas : {std::vector<double>{1, 3}, {1, 2, 5}, {1, 1.5, 2, 3, 4, 5, 7}}) {
         std::vector<AxisTick> ticks = MantissaTicks(low, high, mantissas, 1);
         if (int(ticks.size()) >= minCount)
             return ticks;

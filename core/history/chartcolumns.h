@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/history/pricehistory.h"
 
@@ -49,7 +50,7 @@ struct TimeWindow {
 // One pixel column's bars taken together.
 struct ColumnBar {
     int column = 0;
-    int firstBar = 0;   // the bars [firstBar, endBar)
+    int firstBar = 0;  // the bars [firstBar, endBar)
     int endBar = 0;
     double open = 0, high = 0, low = 0, close = 0;
 };
@@ -83,5 +84,5 @@ private:
 
     std::shared_ptr<const PriceHistory> m_history;
     BarShape m_shape = BarShape::Closes;
-    std::vector<std::vector<PriceSpan>> m_levels;   // m_levels[k]: blocks of 16^(k+1) bars
+    std::vector<std::vector<PriceSpan>> m_levels;  // m_levels[k]: blocks of 16^(k+1) bars
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/history/evidence.h"
 
 #include "core/history/gannlevels.h"
@@ -106,7 +107,8 @@ void RunInParallel(int count, int threads, const std::atomic<bool>* cancel,
     pool.waitForDone();
 }
 
-std::vector<std::vector<Swing>> RealSwings(const std::vector<const PriceHistory*>& histories, const SwingRule& rule)
+std::vector<std::vector<Swing>> RealSwings(const std::vector<const PriceHistory*>& histories,
+                                           const SwingRule& rule)
 {
     std::vector<std::vector<Swing>> swings;
     for (const PriceHistory* h : histories)
@@ -146,7 +148,8 @@ struct Projector {
             e.clear();
         std::vector<Swing> s;
         s.reserve(swings.size());
-        std::copy_if(swings.begin(), swings.end(), std::back_inserter(s), [](const Swing& w) { return w.confirmed; });
+        std::copy_if(swings.begin(), swings.end(), std::back_inserter(s),
+                     [](const Swing& w) { return w.confirmed; });
         ProjectedLevels levels;
         GannProjection g;
         const auto refused = [refusals](ProjectionMethod m, const QString& why) {
@@ -162,7 +165,8 @@ struct Projector {
         };
         for (size_t i = 1; i < s.size(); ++i) {
             const Swing& c = s[i];
-            if (const std::optional<QString> why = gann.project(s[i - 1], ScaleForPrice(scale, s[i - 1].price), g)) {
+            if (const std::optional<QString> why =
+                    gann.project(s[i - 1], ScaleForPrice(scale, s[i - 1].price), g)) {
                 refused(ProjectionMethod::Gann, *why);
             } else {
                 g.highs.insert(g.highs.end(), g.lows.begin(), g.lows.end());
@@ -180,7 +184,8 @@ struct Projector {
             if (const std::optional<QString> why = ExtensionLevels(a, b, s[i - 1], ratios, levels))
                 refused(ProjectionMethod::Extension, *why);
             else
-                errors[size_t(ProjectionMethod::Extension)].add(NearestPrice(levels.prices, c.price) / std::abs(b.price - a.price),
+                errors[size_t(ProjectionMethod::Extension)].add(NearestPrice(levels.prices, c.price)
+                                                                    / std::abs(b.price - a.price),
                                                                 NearestDays(levels.dates, c.date));
         }
     }
@@ -190,7 +195,8 @@ double Share(const std::vector<double>& errors, double limit)
 {
     if (errors.empty())
         return NAN;
-    return double(std::count_if(errors.begin(), errors.end(), [limit](double e) { return e <= limit; })) / errors.size();
+    return double(std::count_if(errors.begin(), errors.end(), [limit](double e) { return e <= limit; }))
+        / errors.size();
 }
 
 // The real errors against the surrogates' medians of the same measure.
@@ -206,8 +212,8 @@ MeasureAgainstChance Compare(const std::vector<double>& errors, double limit, co
     }
     m.nullMedian = Median(m.nullMedians);
     if (!std::isnan(m.median) && !m.nullMedians.empty()) {
-        const auto atMost = std::count_if(m.nullMedians.begin(), m.nullMedians.end(),
-                                          [&m](double x) { return x <= m.median; });
+        const auto atMost =
+            std::count_if(m.nullMedians.begin(), m.nullMedians.end(), [&m](double x) { return x <= m.median; });
         m.pValue = double(1 + atMost) / double(1 + m.nullMedians.size());
     }
     return m;
@@ -234,10 +240,14 @@ Evidence Summarise(const QString& label, const EvidenceRequest& request, const M
 QString MethodName(ProjectionMethod method)
 {
     switch (method) {
-    case ProjectionMethod::Fibonacci: return QStringLiteral("Fibonacci");
-    case ProjectionMethod::EvenlySpaced: return QStringLiteral("Evenly spaced");
-    case ProjectionMethod::Gann: return QStringLiteral("Gann Square of Nine");
-    case ProjectionMethod::Extension: return QStringLiteral("3-point extension");
+    case ProjectionMethod::Fibonacci:
+        return QStringLiteral("Fibonacci");
+    case ProjectionMethod::EvenlySpaced:
+        return QStringLiteral("Evenly spaced");
+    case ProjectionMethod::Gann:
+        return QStringLiteral("Gann Square of Nine");
+    case ProjectionMethod::Extension:
+        return QStringLiteral("3-point extension");
     }
     return {};
 }
@@ -245,10 +255,14 @@ QString MethodName(ProjectionMethod method)
 QString MethodKey(ProjectionMethod method)
 {
     switch (method) {
-    case ProjectionMethod::Fibonacci: return QStringLiteral("fibonacci");
-    case ProjectionMethod::EvenlySpaced: return QStringLiteral("evenly spaced");
-    case ProjectionMethod::Gann: return QStringLiteral("gann");
-    case ProjectionMethod::Extension: return QStringLiteral("extension");
+    case ProjectionMethod::Fibonacci:
+        return QStringLiteral("fibonacci");
+    case ProjectionMethod::EvenlySpaced:
+        return QStringLiteral("evenly spaced");
+    case ProjectionMethod::Gann:
+        return QStringLiteral("gann");
+    case ProjectionMethod::Extension:
+        return QStringLiteral("extension");
     }
     return {};
 }
@@ -308,18 +322,19 @@ DrawnMedians DrawSurrogates(const Projector& projector, const std::vector<const 
     DrawnMedians drawn{std::vector<std::vector<Medians>>(files, std::vector<Medians>(draws, NoMedians())),
                        std::vector<Medians>(draws, NoMedians())};
     const EvidenceSettings& s = request.settings;
-    RunInParallel(int(draws), std::max(1, std::min(threads, int(draws))), request.cancel, [&](int d, DrawScratch& scratch) {
-        for (Errors& e : scratch.pool)
-            e.clear();
-        for (size_t f = 0; f < files; ++f) {
-            sources[f].draw(s.blockDays, s.seed, quint64(d), f, scratch.surrogate);
-            projector.measure(request.swingRule(scratch.surrogate), scratch.file, nullptr);
-            drawn.files[f][size_t(d)] = MediansOf(scratch.file);
-            for (int k = 0; k < ProjectionMethodCount; ++k)
-                scratch.pool[k].append(scratch.file[k]);
-        }
-        drawn.pool[size_t(d)] = MediansOf(scratch.pool);
-    });
+    RunInParallel(int(draws), std::max(1, std::min(threads, int(draws))), request.cancel,
+                  [&](int d, DrawScratch& scratch) {
+                      for (Errors& e : scratch.pool)
+                          e.clear();
+                      for (size_t f = 0; f < files; ++f) {
+                          sources[f].draw(s.blockDays, s.seed, quint64(d), f, scratch.surrogate);
+                          projector.measure(request.swingRule(scratch.surrogate), scratch.file, nullptr);
+                          drawn.files[f][size_t(d)] = MediansOf(scratch.file);
+                          for (int k = 0; k < ProjectionMethodCount; ++k)
+                              scratch.pool[k].append(scratch.file[k]);
+                      }
+                      drawn.pool[size_t(d)] = MediansOf(scratch.pool);
+                  });
     return drawn;
 }
 
@@ -336,10 +351,11 @@ PooledEvidence MeasureEvidence(const std::vector<const PriceHistory*>& histories
 
     PooledEvidence result;
     for (size_t f = 0; f < histories.size(); ++f)
-        result.files.push_back(Summarise(histories[f]->fileName, request, real.files[f], real.refusals[f], drawn.files[f]));
+        result.files.push_back(
+            Summarise(histories[f]->fileName, request, real.files[f], real.refusals[f], drawn.files[f]));
     result.pooled = histories.size() == 1
-                        ? result.files.front()
-                        : Summarise(QStringLiteral("all files"), request, real.pool, real.poolRefusals, drawn.pool);
+        ? result.files.front()
+        : Summarise(QStringLiteral("all files"), request, real.pool, real.poolRefusals, drawn.pool);
     return result;
 }
 
@@ -356,16 +372,20 @@ QString PValue(const std::optional<double>& p) { return p ? QString::number(*p, 
 int SwingsNeeded(ProjectionMethod m)
 {
     switch (m) {
-    case ProjectionMethod::Gann: return 2;
-    case ProjectionMethod::Extension: return 4;
-    default: return 3;
+    case ProjectionMethod::Gann:
+        return 2;
+    case ProjectionMethod::Extension:
+        return 4;
+    default:
+        return 3;
     }
 }
 
 QString Outcome(const MeasureAgainstChance& m)
 {
     return QStringLiteral("%1 (p = %2)")
-        .arg(m.beatsChance() ? QStringLiteral("came closer than chance") : QStringLiteral("did no better than chance"),
+        .arg(m.beatsChance() ? QStringLiteral("came closer than chance")
+                             : QStringLiteral("did no better than chance"),
              PValue(m.pValue));
 }
 
@@ -376,13 +396,16 @@ QString Verdict(const MethodEvidence& m, const EvidenceSettings& settings)
         return QStringLiteral("%1: nothing measured: %2").arg(name, m.refusal);
     if (m.count == 0)
         return QStringLiteral("%1: nothing to measure yet: it needs %2 confirmed swings in a row.")
-            .arg(name).arg(SwingsNeeded(m.method));
+            .arg(name)
+            .arg(SwingsNeeded(m.method));
     if (m.count < FewestToTell)
         return QStringLiteral("%1: too few swings to tell (%2 measured; at least %3 are needed).")
-            .arg(name, m.count == 1 ? QStringLiteral("1 projection") : QStringLiteral("%1 projections").arg(m.count))
+            .arg(name,
+                 m.count == 1 ? QStringLiteral("1 projection") : QStringLiteral("%1 projections").arg(m.count))
             .arg(FewestToTell);
     if (settings.draws == 0)
-        return QStringLiteral("%1: no surrogate histories were drawn, so nothing to compare with chance.").arg(name);
+        return QStringLiteral("%1: no surrogate histories were drawn, so nothing to compare with chance.")
+            .arg(name);
     if (!m.price.pValue)
         return QStringLiteral("%1: no surrogate history had swings enough to compare with.").arg(name);
     return QStringLiteral("%1: its prices %2; its dates %3.").arg(name, Outcome(m.price), Outcome(m.days));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/history/historyratios.h"
 #include "core/history/surrogate.h"
@@ -37,12 +38,12 @@
 enum class ProjectionMethod { Fibonacci, EvenlySpaced, Gann, Extension };
 constexpr int ProjectionMethodCount = 4;
 
-QString MethodName(ProjectionMethod method);   // "Fibonacci", "Evenly spaced", "Gann Square of Nine", ...
-QString MethodKey(ProjectionMethod method);    // "fibonacci", "evenly spaced", "gann", "extension"
+QString MethodName(ProjectionMethod method);  // "Fibonacci", "Evenly spaced", "Gann Square of Nine", ...
+QString MethodKey(ProjectionMethod method);   // "fibonacci", "evenly spaced", "gann", "extension"
 
-constexpr double CloseEnoughPrice = 0.05;   // within 5 % ...
-constexpr int CloseEnoughDays = 5;          // ... or within 5 days counts as a hit
-constexpr double ChanceLevel = 0.05;        // a p-value below this beats chance
+constexpr double CloseEnoughPrice = 0.05;  // within 5 % ...
+constexpr int CloseEnoughDays = 5;         // ... or within 5 days counts as a hit
+constexpr double ChanceLevel = 0.05;       // a p-value below this beats chance
 // Below this many projections a median moves too much from one swing to the next for
 // any comparison to mean something.
 constexpr int FewestToTell = 20;
@@ -52,35 +53,36 @@ constexpr int MaxDraws = 100000;
 constexpr quint32 DefaultSeed = 1;
 
 struct EvidenceSettings {
-    int draws = DefaultDraws;            // surrogate histories; 0 measures the real swings only
-    quint32 seed = DefaultSeed;          // runs with the same seed repeat exactly
+    int draws = DefaultDraws;    // surrogate histories; 0 measures the real swings only
+    quint32 seed = DefaultSeed;  // runs with the same seed repeat exactly
     int blockDays = DefaultBlockDays;
-    int threads = 0;                     // 0: one per core; never changes a result
+    int threads = 0;  // 0: one per core; never changes a result
 };
 
 // One measure of one method: the real history's median against the surrogates'.
 struct MeasureAgainstChance {
-    double median = NAN;               // price error as a fraction of the move, or days; NAN without projections
-    double within = NAN;               // share of the projections within 5 % or 5 days
-    std::vector<double> nullMedians;   // each surrogate's median, in draw order; surrogates without projections left out
-    double nullMedian = NAN;           // the median of those
-    std::optional<double> pValue;      // none without surrogates or without real projections
+    double median = NAN;  // price error as a fraction of the move, or days; NAN without projections
+    double within = NAN;  // share of the projections within 5 % or 5 days
+    std::vector<double>
+        nullMedians;          // each surrogate's median, in draw order; surrogates without projections left out
+    double nullMedian = NAN;  // the median of those
+    std::optional<double> pValue;  // none without surrogates or without real projections
 
     bool beatsChance() const { return pValue && *pValue < ChanceLevel; }
 };
 
 struct MethodEvidence {
     ProjectionMethod method = ProjectionMethod::Fibonacci;
-    int count = 0;                      // projections measured on the real history
+    int count = 0;  // projections measured on the real history
     MeasureAgainstChance price, days;
-    QString refusal;                    // why the first projection that could not be made was refused
+    QString refusal;  // why the first projection that could not be made was refused
 };
 
 struct Evidence {
-    QString label;                      // the file's name, or "all files" for the pool
+    QString label;  // the file's name, or "all files" for the pool
     EvidenceSettings settings;
     HistoryRatios ratios;
-    std::vector<MethodEvidence> methods;   // one per ProjectionMethod, in its order
+    std::vector<MethodEvidence> methods;  // one per ProjectionMethod, in its order
 
     const MethodEvidence& method(ProjectionMethod m) const { return methods[size_t(m)]; }
 };
@@ -94,14 +96,14 @@ struct EvidenceRequest {
     QDate today;
     SwingRule swingRule;
     EvidenceSettings settings;
-    const std::atomic<bool>* cancel = nullptr;   // set it to stop early; the result is then incomplete
+    const std::atomic<bool>* cancel = nullptr;  // set it to stop early; the result is then incomplete
 };
 
 // Per file, and pooled: the pool's medians are taken over the projections of every
 // file together, for the real histories and for each draw of surrogates alike.
 struct PooledEvidence {
     std::vector<Evidence> files;
-    Evidence pooled;   // the one file's evidence when there is only one
+    Evidence pooled;  // the one file's evidence when there is only one
 };
 
 PooledEvidence MeasureEvidence(const std::vector<const PriceHistory*>& histories, const EvidenceRequest& request);
@@ -111,11 +113,11 @@ QStringList EvidenceVerdicts(const Evidence& evidence);
 
 // The tables the window and the report show: price and time, one row per method.
 struct EvidenceRow {
-    QString name;        // MethodName
-    QStringList cells;   // under the table's columns
+    QString name;       // MethodName
+    QStringList cells;  // under the table's columns
 };
 struct EvidenceTable {
-    QString title;       // "Price", "Time"
+    QString title;  // "Price", "Time"
     QStringList columns;
     std::vector<EvidenceRow> rows;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/history/gannlevels.h"
 
 #include "core/gann/ganncalc.h"
@@ -37,10 +38,10 @@ const Value& FindOrMake(std::atomic<const Value*>& slot, Make make)
 }  // namespace
 
 GannLevelCache::GannLevelCache(const QDate& today, const QDate& first, const QDate& last)
-    : m_today(today), m_firstDay(first.toJulianDay()),
+    : m_today(today),
+      m_firstDay(first.toJulianDay()),
       m_dates(first.isValid() && last >= first ? size_t(last.toJulianDay() - m_firstDay + 1) : 0)
-{
-}
+{}
 
 GannLevelCache::~GannLevelCache()
 {

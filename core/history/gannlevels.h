@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/history/swingprojection.h"
 
@@ -30,7 +31,7 @@ public:
 
 private:
     struct Turns {
-        std::array<qint16, GannAngleCount> highs{}, lows{};   // square numbers, 0 for none
+        std::array<qint16, GannAngleCount> highs{}, lows{};  // square numbers, 0 for none
     };
     struct Dates {
         bool leavesCalendar = false;
@@ -42,5 +43,5 @@ private:
     QDate m_today;
     qint64 m_firstDay = 0;
     mutable std::array<std::atomic<const Turns*>, GannMaxPrice + 1> m_turns{};
-    mutable std::vector<std::atomic<const Dates*>> m_dates;   // by day from m_firstDay
+    mutable std::vector<std::atomic<const Dates*>> m_dates;  // by day from m_firstDay
 };

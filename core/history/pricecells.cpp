@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/history/pricecells.h"
 
 #include <algorithm>
@@ -50,7 +51,7 @@ int DigitRun(std::string_view text, size_t at, size_t most, size_t* length)
 bool IsNoValue(std::string_view text)
 {
     return text.empty() || SameLetters(text, "null") || SameLetters(text, "nan") || SameLetters(text, "n/a")
-           || SameLetters(text, "na") || text == "-";
+        || SameLetters(text, "na") || text == "-";
 }
 
 // Thousands groups in the integer part of a number (sign removed): one to three
@@ -120,7 +121,7 @@ Marks FindMarks(std::string_view digits, char separator, char decimalMark)
         }
     }
     if (separator == ',')
-        m.shows = 0;   // comma files keep the English marks, whatever a cell shows
+        m.shows = 0;  // comma files keep the English marks, whatever a cell shows
     return m;
 }
 
@@ -216,8 +217,9 @@ bool TimeAfterDate(std::string_view rest, DateCell& cell)
     return cell.msecs >= 0 && TimeZone(rest.substr(used));
 }
 
-constexpr std::string_view MonthNames[12] = {"january", "february", "march", "april", "may", "june",
-                                             "july", "august", "september", "october", "november", "december"};
+constexpr std::string_view MonthNames[12] = {"january",   "february", "march",    "april",
+                                             "may",       "june",     "july",     "august",
+                                             "september", "october",  "november", "december"};
 
 // "Jan" or "January" (any case), as 1..12; 0 otherwise.
 int MonthNamed(std::string_view word)
@@ -263,7 +265,7 @@ bool DatePart(std::string_view text, DateCell& cell, size_t* end)
     }
     size_t run = 0;
     DigitRun(text, 0, 8, &run);
-    if (run == 8) {   // yyyymmdd
+    if (run == 8) {  // yyyymmdd
         cell.year = DigitsAt(text, 0, 4);
         cell.date = QDate(cell.year, DigitsAt(text, 4, 2), DigitsAt(text, 6, 2));
         *end = 8;
@@ -277,7 +279,7 @@ bool DatePart(std::string_view text, DateCell& cell, size_t* end)
     const size_t second = run + 1 + n1;
     if (middle < 0 || second >= text.size() || text[second] != mark)
         return false;
-    if (run == 4) {   // yyyy-mm-dd, yyyy.mm.dd, yyyy/mm/dd
+    if (run == 4) {  // yyyy-mm-dd, yyyy.mm.dd, yyyy/mm/dd
         cell.year = DigitsAt(text, 0, 4);
         const int day = DigitRun(text, second + 1, 2, &n2);
         cell.date = day < 0 ? QDate() : QDate(cell.year, middle, day);
@@ -291,7 +293,7 @@ bool DatePart(std::string_view text, DateCell& cell, size_t* end)
     *end = second + 5;
     if (cell.year < 0 || (second + 5 < text.size() && IsDigit(text[second + 5])))
         return false;
-    if (mark == '.') {   // dd.mm.yyyy: day first wherever it is written
+    if (mark == '.') {  // dd.mm.yyyy: day first wherever it is written
         cell.date = QDate(cell.year, middle, first);
         return cell.date.isValid();
     }
@@ -307,7 +309,8 @@ bool DatePart(std::string_view text, DateCell& cell, size_t* end)
 // files, which reads two ways; the full reading takes those.
 bool PlainDecimal(std::string_view text, char separator, PriceCell& cell)
 {
-    constexpr double Tens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr double Tens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     quint64 whole = 0;
     int digits = 0, after = -1;
     for (const char c : text) {
@@ -389,7 +392,7 @@ bool ReadDateCell(std::string_view text, DateCell& cell)
 int ReadTimeCell(std::string_view text)
 {
     text = TrimBlanks(text);
-    if (text.size() == 6 || text.size() == 4) {   // hhmmss, hhmm
+    if (text.size() == 6 || text.size() == 4) {  // hhmmss, hhmm
         const int hours = DigitsAt(text, 0, 2), minutes = DigitsAt(text, 2, 2);
         const int seconds = text.size() == 6 ? DigitsAt(text, 4, 2) : 0;
         if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 || seconds > 59)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QDate>
 #include <string_view>
@@ -38,10 +39,10 @@ PriceCell ReadPriceCell(std::string_view text, char separator, char decimalMark)
 // does not decide: `first` and `second` are kept and the whole column decides.
 struct DateCell {
     bool slash = false;
-    QDate date;                  // when not slash
-    int first = 0, second = 0;   // when slash: the two numbers before the year
+    QDate date;                 // when not slash
+    int first = 0, second = 0;  // when slash: the two numbers before the year
     int year = 0;
-    int msecs = -1;              // milliseconds after midnight, -1 without a time
+    int msecs = -1;  // milliseconds after midnight, -1 without a time
 };
 
 // yyyy-mm-dd, yyyy.mm.dd, yyyy/mm/dd, yyyymmdd, m/d/yyyy or d/m/yyyy, dd.mm.yyyy and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/history/pricehistory.h"
 
 #include "core/history/pricereader.h"
@@ -24,10 +25,7 @@ qint64 LineEnds(const char* data, qint64 size)
     return lf > 0 ? lf : std::count(data, data + size, '\r');
 }
 
-QString Counted(qint64 n)
-{
-    return QLocale(QLocale::English).toString(n);
-}
+QString Counted(qint64 n) { return QLocale(QLocale::English).toString(n); }
 
 PriceHistoryRead CannotRead(const QString& name, const QString& reason)
 {
@@ -71,9 +69,12 @@ std::optional<DateOrder> ParseDateOrder(QStringView token)
 QString DateOrderToken(DateOrder order)
 {
     switch (order) {
-    case DateOrder::MonthFirst: return QStringLiteral("mm/dd/yyyy");
-    case DateOrder::DayFirst: return QStringLiteral("dd/mm/yyyy");
-    case DateOrder::Automatic: break;
+    case DateOrder::MonthFirst:
+        return QStringLiteral("mm/dd/yyyy");
+    case DateOrder::DayFirst:
+        return QStringLiteral("dd/mm/yyyy");
+    case DateOrder::Automatic:
+        break;
     }
     return QStringLiteral("auto");
 }
@@ -107,27 +108,32 @@ QStringList PriceReadNoteLines(const PriceHistory& history)
         lines << QStringLiteral("1 row without prices was skipped, on line %1.").arg(n.firstSkippedLine);
     else if (n.skippedRows > 1)
         lines << QStringLiteral("%1 rows without prices were skipped, the first on line %2.")
-                     .arg(Counted(n.skippedRows)).arg(n.firstSkippedLine);
+                     .arg(Counted(n.skippedRows))
+                     .arg(n.firstSkippedLine);
     if (n.intradayRows > 0)
         lines << QStringLiteral("%1 intraday bars were taken per day into %2 days: %3.")
                      .arg(Counted(n.intradayRows), Counted(qint64(history.bars.size())),
-                          history.hasHighLow() ? QStringLiteral("the open of the first bar, the highest high, the lowest "
-                                                                "low and the close of the last")
-                                               : QStringLiteral("the close of each day's last bar"));
+                          history.hasHighLow()
+                              ? QStringLiteral("the open of the first bar, the highest high, the lowest "
+                                               "low and the close of the last")
+                              : QStringLiteral("the close of each day's last bar"));
     if (n.slashDates != DateOrder::Automatic)
         lines << (n.slashOrderLine > 0
                       ? QStringLiteral("Dates were read as %1, the only order line %2's date fits.")
-                            .arg(DateOrderToken(n.slashDates)).arg(n.slashOrderLine)
+                            .arg(DateOrderToken(n.slashDates))
+                            .arg(n.slashOrderLine)
                       : QStringLiteral("Dates were read as %1, as chosen.").arg(DateOrderToken(n.slashDates)));
     if (n.guessedDecimalMark)
-        lines << QStringLiteral("No number showed its decimal mark, so numbers such as the one on line %1 were read "
-                                "with a decimal %2.")
+        lines << QStringLiteral(
+                     "No number showed its decimal mark, so numbers such as the one on line %1 were read "
+                     "with a decimal %2.")
                      .arg(n.guessedMarkLine)
                      .arg(n.guessedDecimalMark == ',' ? QStringLiteral("comma") : QStringLiteral("point"));
     return lines;
 }
 
-PriceHistoryRead ReadPriceHistory(const QByteArray& bytes, const QString& fileName, const PriceReadOptions& options)
+PriceHistoryRead ReadPriceHistory(const QByteArray& bytes, const QString& fileName,
+                                  const PriceReadOptions& options)
 {
     PriceFileReader reader(fileName, options.dateOrder);
     reader.reserveRows(LineEnds(bytes.constData(), bytes.size()) + 1);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QByteArray>
 #include <QDate>
@@ -17,7 +18,7 @@
 struct PriceBar {
     QDate date;
     double close = 0;
-    double open = NAN;   // NAN where the file has no such column or leaves the cell empty
+    double open = NAN;  // NAN where the file has no such column or leaves the cell empty
     double high = NAN;
     double low = NAN;
 
@@ -31,22 +32,22 @@ enum class DateOrder { Automatic, MonthFirst, DayFirst };
 
 // "auto", "mm/dd/yyyy" (or "m/d/yyyy"), "dd/mm/yyyy" (or "d/m/yyyy").
 std::optional<DateOrder> ParseDateOrder(QStringView token);
-QString DateOrderToken(DateOrder order);   // "auto", "mm/dd/yyyy", "dd/mm/yyyy"
+QString DateOrderToken(DateOrder order);  // "auto", "mm/dd/yyyy", "dd/mm/yyyy"
 
 // What the reader did beyond turning rows into bars, for the trader to know.
 struct PriceReadNotes {
-    int skippedRows = 0;          // rows without prices ("null", empty), as sites write for holidays
+    int skippedRows = 0;  // rows without prices ("null", empty), as sites write for holidays
     int firstSkippedLine = 0;
-    qint64 intradayRows = 0;      // rows taken per day when some day had several; 0 when none had
-    DateOrder slashDates = DateOrder::Automatic;   // the order slash dates were read in; Automatic: none
-    int slashOrderLine = 0;       // the line whose date showed that order; 0 when it was chosen
-    char guessedDecimalMark = 0;  // '.' or ',' when no number showed the decimal mark
-    int guessedMarkLine = 0;      // the first number that read both ways
+    qint64 intradayRows = 0;                      // rows taken per day when some day had several; 0 when none had
+    DateOrder slashDates = DateOrder::Automatic;  // the order slash dates were read in; Automatic: none
+    int slashOrderLine = 0;                       // the line whose date showed that order; 0 when it was chosen
+    char guessedDecimalMark = 0;                  // '.' or ',' when no number showed the decimal mark
+    int guessedMarkLine = 0;                      // the first number that read both ways
 };
 
 struct PriceHistory {
-    QString fileName;             // the file's name without its folder, for messages
-    std::vector<PriceBar> bars;   // oldest first, one bar per date
+    QString fileName;            // the file's name without its folder, for messages
+    std::vector<PriceBar> bars;  // oldest first, one bar per date
     PriceReadNotes notes;
 
     std::vector<double> closes() const;
@@ -62,8 +63,8 @@ QStringList PriceReadNoteLines(const PriceHistory& history);
 
 enum class PriceReadFailure {
     None,
-    CannotRead,   // the file itself: missing, a folder, a pipe, a read error
-    Refused,      // its contents: the message names the line
+    CannotRead,  // the file itself: missing, a folder, a pipe, a read error
+    Refused,     // its contents: the message names the line
 };
 
 // A file read whole, or the first reason it was refused ("prices.csv, line 7: ...").

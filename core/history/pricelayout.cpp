@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/history/pricelayout.h"
 
 #include "core/history/pricecells.h"
@@ -33,10 +34,7 @@ int ColumnNamed(const QStringList& normalNames, std::initializer_list<const char
 
 }  // namespace
 
-int PriceLayout::width() const
-{
-    return std::max({date, time, open, high, low, close}) + 1;
-}
+int PriceLayout::width() const { return std::max({date, time, open, high, low, close}) + 1; }
 
 char DetectSeparator(std::string_view line)
 {
@@ -62,7 +60,7 @@ bool SplitCells(std::string_view line, char separator, int maxCells, std::vector
 {
     cells.clear();
     scratch.clear();
-    scratch.reserve(line.size());   // no reallocation below, so the views stay valid
+    scratch.reserve(line.size());  // no reallocation below, so the views stay valid
     size_t i = 0;
     const size_t n = line.size();
     while (int(cells.size()) < maxCells) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QStringList>
 #include <optional>
@@ -10,8 +11,8 @@
 // brackets of MetaTrader 5 and stooq ("<CLOSE>").
 struct PriceLayout {
     char separator = ',';
-    int date = -1, time = -1, open = -1, high = -1, low = -1, close = -1;   // -1: no such column
-    bool headerless = false;   // MetaTrader 4's export, which has no header row
+    int date = -1, time = -1, open = -1, high = -1, low = -1, close = -1;  // -1: no such column
+    bool headerless = false;  // MetaTrader 4's export, which has no header row
 
     // How many cells a row needs to reach every column that is read.
     int width() const;

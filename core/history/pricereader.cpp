@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/history/pricereader.h"
 
 #include "core/numbers/dates.h"
@@ -38,7 +39,8 @@ QString NumberText(std::string_view cell)
 QString SeparatorName(char separator)
 {
     return separator == ';' ? QStringLiteral("semicolons")
-                            : separator == '\t' ? QStringLiteral("tabs") : QStringLiteral("commas");
+        : separator == '\t' ? QStringLiteral("tabs")
+                            : QStringLiteral("commas");
 }
 
 // A day, with its time when the row had one: "1/5/2024" or "1/5/2024 10:30".
@@ -48,24 +50,19 @@ QString RowTime(const QDate& date, int msecs)
         return FormatShortDate(date);
     const QTime time = QTime::fromMSecsSinceStartOfDay(msecs);
     return FormatShortDate(date) + QLatin1Char(' ')
-           + time.toString(time.second() || time.msec() ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
+        + time.toString(time.second() || time.msec() ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
 }
 
 // Spreadsheets write semicolons exactly where the decimal mark is a comma; a tab or a
 // comma goes with a decimal point.
-char SeparatorDecimalMark(char separator)
-{
-    return separator == ';' ? ',' : '.';
-}
+char SeparatorDecimalMark(char separator) { return separator == ';' ? ',' : '.'; }
 
-bool IsBlank(std::string_view line)
-{
-    return TrimBlanks(line).empty();
-}
+bool IsBlank(std::string_view line) { return TrimBlanks(line).empty(); }
 
 }  // namespace
 
-PriceFileReader::PriceFileReader(const QString& fileName, DateOrder order) : m_fileName(fileName), m_order(order) {}
+PriceFileReader::PriceFileReader(const QString& fileName, DateOrder order) : m_fileName(fileName), m_order(order)
+{}
 
 PriceFileReader::~PriceFileReader() = default;
 
@@ -126,7 +123,7 @@ bool PriceFileReader::feedStart(const char* data, qsizetype size)
         return feedText(head.constData() + 3, head.size() - 3);
     if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF")) {
         m_utf16 = std::make_unique<QStringDecoder>(head.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
-                                                                                : QStringConverter::Utf16BE);
+                                                                               : QStringConverter::Utf16BE);
         return feed(head.constData() + 2, head.size() - 2);
     }
     return feedText(head.constData(), head.size());
@@ -157,8 +154,9 @@ bool PriceFileReader::feedText(const char* p, qsizetype size)
             cr = next(p, '\r');
         const char* const stop = std::min(lf, cr);
         if (qsizetype(m_partial.size()) + (stop - p) > MaxPriceLineBytes)
-            return refuse(m_line, QStringLiteral("the line is longer than %1 KB, which no row of prices is.")
-                                      .arg(MaxPriceLineBytes / 1024));
+            return refuse(m_line,
+                          QStringLiteral("the line is longer than %1 KB, which no row of prices is.")
+                              .arg(MaxPriceLineBytes / 1024));
         if (stop == end) {
             m_partial.append(p, size_t(end - p));
             break;
@@ -190,8 +188,9 @@ bool PriceFileReader::takeLine(std::string_view line)
 bool PriceFileReader::readHeader(std::string_view line)
 {
     if (line.find('\0') != std::string_view::npos)
-        return refuse(m_line, QStringLiteral("the line holds NUL bytes, as a file in UTF-16 without a byte order mark "
-                                             "does; save the file as UTF-8."));
+        return refuse(m_line,
+                      QStringLiteral("the line holds NUL bytes, as a file in UTF-16 without a byte order mark "
+                                     "does; save the file as UTF-8."));
     const char separator = DetectSeparator(line);
     if (!SplitCells(line, separator, INT_MAX, m_cells, m_scratch))
         return refuse(m_line, QStringLiteral("a quoted value is not closed; found %1.").arg(Quoted(line)));
@@ -208,9 +207,11 @@ bool PriceFileReader::readHeader(std::string_view line)
     m_layout = LayoutFromNames(names, separator);
     m_decimalMark = SeparatorDecimalMark(separator);
     if (m_layout.date < 0 || m_layout.close < 0)
-        return refuse(m_line, QStringLiteral("the header row needs a Date and a Close column (or the MetaTrader 4 "
-                                             "layout date, time, open, high, low, close, volume without a header); "
-                                             "found %1.").arg(Quoted(line)));
+        return refuse(m_line,
+                      QStringLiteral("the header row needs a Date and a Close column (or the MetaTrader 4 "
+                                     "layout date, time, open, high, low, close, volume without a header); "
+                                     "found %1.")
+                          .arg(Quoted(line)));
     m_haveLayout = true;
     return true;
 }
@@ -220,11 +221,15 @@ bool PriceFileReader::readHeader(std::string_view line)
 bool PriceFileReader::settleDecimalMark(char shows, std::string_view cell)
 {
     if (m_markLine > 0 && shows != m_decimalMark) {
-        const auto name = [](char mark) { return mark == '.' ? QStringLiteral("point") : QStringLiteral("comma"); };
-        return refuse(m_line, QStringLiteral("%1 has a decimal %2, but %3 on line %4 was read with a decimal %5; the "
-                                             "numbers must all be written one way.")
-                                  .arg(Quoted(TrimBlanks(cell)), name(shows), m_markText).arg(m_markLine)
-                                  .arg(name(m_decimalMark)));
+        const auto name = [](char mark) {
+            return mark == '.' ? QStringLiteral("point") : QStringLiteral("comma");
+        };
+        return refuse(m_line,
+                      QStringLiteral("%1 has a decimal %2, but %3 on line %4 was read with a decimal %5; the "
+                                     "numbers must all be written one way.")
+                          .arg(Quoted(TrimBlanks(cell)), name(shows), m_markText)
+                          .arg(m_markLine)
+                          .arg(name(m_decimalMark)));
     }
     if (m_markLine == 0) {
         m_decimalMark = shows;
@@ -249,7 +254,9 @@ bool PriceFileReader::readPrices(Row& row)
         const std::string_view text = m_cells[columns[k]];
         cells[k] = ReadPriceCell(text, m_layout.separator, m_decimalMark);
         if (cells[k].kind == PriceCell::Bad)
-            return refuse(m_line, QStringLiteral("the %1 %2 is not a number.").arg(QLatin1String(names[k]), Quoted(TrimBlanks(text))));
+            return refuse(m_line,
+                          QStringLiteral("the %1 %2 is not a number.")
+                              .arg(QLatin1String(names[k]), Quoted(TrimBlanks(text))));
         if (cells[k].shows && !settleDecimalMark(cells[k].shows, text))
             return false;
     }
@@ -270,7 +277,9 @@ bool PriceFileReader::readPrices(Row& row)
             }
         }
         if (cells[k].kind == PriceCell::Value && !(cells[k].value > 0))
-            return refuse(m_line, QStringLiteral("the %1 %2 is not above 0.").arg(QLatin1String(names[k]), NumberText(text)));
+            return refuse(
+                m_line,
+                QStringLiteral("the %1 %2 is not above 0.").arg(QLatin1String(names[k]), NumberText(text)));
         *prices[k] = cells[k].kind == PriceCell::Value ? cells[k].value : NAN;
     }
     return true;
@@ -282,27 +291,33 @@ bool PriceFileReader::readRow(std::string_view line)
     if (!SplitCells(line, m_layout.separator, width, m_cells, m_scratch))
         return refuse(m_line, QStringLiteral("a quoted value is not closed; found %1.").arg(Quoted(line)));
     if (int(m_cells.size()) < width)
-        return refuse(m_line, QStringLiteral("the row has %1 values where the columns read need %2, separated by %3; "
-                                             "found %4.").arg(m_cells.size()).arg(width)
-                                  .arg(SeparatorName(m_layout.separator), Quoted(line)));
+        return refuse(m_line,
+                      QStringLiteral("the row has %1 values where the columns read need %2, separated by %3; "
+                                     "found %4.")
+                          .arg(m_cells.size())
+                          .arg(width)
+                          .arg(SeparatorName(m_layout.separator), Quoted(line)));
     Row row;
     row.line = m_line;
     if (!readPrices(row))
         return false;
-    if (std::isnan(row.close)) {   // a day without trading, as Yahoo writes it: no bar
+    if (std::isnan(row.close)) {  // a day without trading, as Yahoo writes it: no bar
         if (m_notes.skippedRows++ == 0)
             m_notes.firstSkippedLine = m_line;
         return true;
     }
     const std::string_view dateText = TrimBlanks(m_cells[m_layout.date]);
     if (!ReadDateCell(dateText, row.date))
-        return refuse(m_line, QStringLiteral("%1 is not a date (yyyy-mm-dd, m/d/yyyy, d/m/yyyy, dd.mm.yyyy, yyyy.mm.dd, "
-                                             "yyyymmdd or \"Jan 03, 2006\", a time after it or not).").arg(Quoted(dateText)));
+        return refuse(m_line,
+                      QStringLiteral("%1 is not a date (yyyy-mm-dd, m/d/yyyy, d/m/yyyy, dd.mm.yyyy, yyyy.mm.dd, "
+                                     "yyyymmdd or \"Jan 03, 2006\", a time after it or not).")
+                          .arg(Quoted(dateText)));
     if (m_layout.time >= 0) {
         row.date.msecs = ReadTimeCell(m_cells[m_layout.time]);
         if (row.date.msecs < 0)
-            return refuse(m_line, QStringLiteral("%1 is not a time of day (hh:mm or hh:mm:ss).")
-                                      .arg(Quoted(TrimBlanks(m_cells[m_layout.time]))));
+            return refuse(m_line,
+                          QStringLiteral("%1 is not a time of day (hh:mm or hh:mm:ss).")
+                              .arg(Quoted(TrimBlanks(m_cells[m_layout.time]))));
     }
     return takeRow(row, dateText);
 }
@@ -327,10 +342,14 @@ bool PriceFileReader::takeRow(const Row& row, std::string_view dateText)
     } else if (row.date.slash && !SlashDate(row.date, m_order == DateOrder::MonthFirst).isValid()) {
         const QString order = DateOrderToken(m_order);
         if (m_orderLine == 0)
-            return refuse(row.line, QStringLiteral("%1 is not a date in the chosen order %2.").arg(Quoted(dateText), order));
-        return refuse(row.line, QStringLiteral("%1 is not a date in the order %2 that line %3 (%4) showed; the dates "
-                                               "must all be written one way.")
-                                    .arg(Quoted(dateText), order).arg(m_orderLine).arg(m_orderText));
+            return refuse(row.line,
+                          QStringLiteral("%1 is not a date in the chosen order %2.").arg(Quoted(dateText), order));
+        return refuse(row.line,
+                      QStringLiteral("%1 is not a date in the order %2 that line %3 (%4) showed; the dates "
+                                     "must all be written one way.")
+                          .arg(Quoted(dateText), order)
+                          .arg(m_orderLine)
+                          .arg(m_orderText));
     }
     if (m_pending.empty() && settled(row))
         return settleRow(row);
@@ -344,7 +363,8 @@ bool PriceFileReader::takeRow(const Row& row, std::string_view dateText)
 
 bool PriceFileReader::settled(const Row& row) const
 {
-    const bool numbersSettled = m_markLine > 0 || !(row.ambiguous[0] || row.ambiguous[1] || row.ambiguous[2] || row.ambiguous[3]);
+    const bool numbersSettled =
+        m_markLine > 0 || !(row.ambiguous[0] || row.ambiguous[1] || row.ambiguous[2] || row.ambiguous[3]);
     return numbersSettled && (!row.date.slash || m_order != DateOrder::Automatic);
 }
 
@@ -376,7 +396,7 @@ bool PriceFileReader::settleRow(Row row)
     double* const prices[] = {&row.close, &row.open, &row.high, &row.low};
     for (int k = 0; k < 4; ++k) {
         if (row.ambiguous[k] == m_decimalMark)
-            *prices[k] /= 1000;   // read as grouped: "1.008" was 1008, and is 1.008
+            *prices[k] /= 1000;  // read as grouped: "1.008" was 1008, and is 1.008
     }
     return addBar(row, row.date.slash ? SlashDate(row.date, m_order == DateOrder::MonthFirst) : row.date.date);
 }
@@ -384,12 +404,14 @@ bool PriceFileReader::settleRow(Row row)
 bool PriceFileReader::refuseOutOfOrder(const Row& row, const QDate& date)
 {
     const bool oldestFirst = m_direction == Direction::OldestFirst;
-    return refuse(row.line, QStringLiteral("%1 comes %2 %3 on line %4, but the rows run %5; the rows must be in date "
-                                           "order.")
-                                .arg(RowTime(date, row.date.msecs), oldestFirst ? QStringLiteral("before") : QStringLiteral("after"),
-                                     RowTime(m_day.date, m_lastMsecs))
-                                .arg(m_lastLine)
-                                .arg(oldestFirst ? QStringLiteral("oldest first") : QStringLiteral("newest first")));
+    return refuse(row.line,
+                  QStringLiteral("%1 comes %2 %3 on line %4, but the rows run %5; the rows must be in date "
+                                 "order.")
+                      .arg(RowTime(date, row.date.msecs),
+                           oldestFirst ? QStringLiteral("before") : QStringLiteral("after"),
+                           RowTime(m_day.date, m_lastMsecs))
+                      .arg(m_lastLine)
+                      .arg(oldestFirst ? QStringLiteral("oldest first") : QStringLiteral("newest first")));
 }
 
 // The bars of one day become one bar: the open of the first, the highest high, the
@@ -401,9 +423,10 @@ bool PriceFileReader::addBar(const Row& row, const QDate& date)
         const bool sameDay = date == m_day.date;
         if (sameDay && (msecs < 0 || m_lastMsecs < 0 || msecs == m_lastMsecs)) {
             const bool timed = msecs >= 0 && m_lastMsecs >= 0;
-            return refuse(row.line, QStringLiteral("the %1 %2 is repeated (first on line %3).")
-                                        .arg(timed ? QStringLiteral("time") : QStringLiteral("date"), RowTime(date, msecs))
-                                        .arg(timed ? m_lastLine : m_dayLine));
+            return refuse(row.line,
+                          QStringLiteral("the %1 %2 is repeated (first on line %3).")
+                              .arg(timed ? QStringLiteral("time") : QStringLiteral("date"), RowTime(date, msecs))
+                              .arg(timed ? m_lastLine : m_dayLine));
         }
         const bool later = sameDay ? msecs > m_lastMsecs : date > m_day.date;
         if (m_direction == Direction::Unknown)
@@ -458,16 +481,19 @@ PriceHistoryRead PriceFileReader::finish()
         settlePending();
     const bool ambiguous = m_problem.isEmpty() && !m_pending.empty();
     if (ambiguous)
-        refuse(m_firstDateLine, QStringLiteral("%1 and every other date read both as month/day and as day/month; "
-                                               "choose the order with --date-format mm/dd/yyyy or dd/mm/yyyy.")
-                                    .arg(m_firstDateText));
+        refuse(m_firstDateLine,
+               QStringLiteral("%1 and every other date read both as month/day and as day/month; "
+                              "choose the order with --date-format mm/dd/yyyy or dd/mm/yyyy.")
+                   .arg(m_firstDateText));
     if (m_problem.isEmpty() && !m_haveLayout)
         refuse(1, QStringLiteral("the file holds no header row."));
     closeDay();
     if (m_problem.isEmpty() && m_bars.empty())
-        refuse(m_headerLine, m_notes.skippedRows ? QStringLiteral("no prices follow the header row, only rows without "
-                                                                  "prices (%1).").arg(m_notes.skippedRows)
-                                                 : QStringLiteral("no prices follow the header row."));
+        refuse(m_headerLine,
+               m_notes.skippedRows ? QStringLiteral("no prices follow the header row, only rows without "
+                                                    "prices (%1).")
+                                         .arg(m_notes.skippedRows)
+                                   : QStringLiteral("no prices follow the header row."));
     if (!m_problem.isEmpty())
         return {std::nullopt, m_problem, PriceReadFailure::Refused, ambiguous};
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/history/pricecells.h"
 #include "core/history/pricehistory.h"
@@ -31,7 +32,7 @@ private:
         int line = 0;
         DateCell date;
         double open = NAN, high = NAN, low = NAN, close = 0;
-        char ambiguous[4] = {};   // close, open, high, low: the mark of a number read as grouped
+        char ambiguous[4] = {};  // close, open, high, low: the mark of a number read as grouped
     };
     enum class Direction { Unknown, OldestFirst, NewestFirst };
 
@@ -63,7 +64,7 @@ private:
     QString m_highSurrogate;
     std::string m_partial;
     bool m_afterCR = false;
-    int m_line = 1;   // the number of the line being read, as an editor counts
+    int m_line = 1;  // the number of the line being read, as an editor counts
 
     // The layout from the header, and the cells of the row being read.
     bool m_haveLayout = false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/history/pricehistory.h"
 
@@ -21,7 +22,7 @@
 // between swings count as in the real history.
 
 constexpr int DefaultBlockDays = 20;
-constexpr int MaxBlockDays = 10000;   // forty years of trading days: a block longer than that is the whole file
+constexpr int MaxBlockDays = 10000;  // forty years of trading days: a block longer than that is the whole file
 
 // What a surrogate is built from, worked out once per file.
 class SurrogateSource {
@@ -35,7 +36,7 @@ public:
 
 private:
     const PriceHistory& m_history;
-    std::vector<double> m_growth;                 // close[i] / close[i - 1], i = 1..n-1
-    std::vector<std::array<double, 3>> m_shape;   // open, high, low / close of bar i, i = 1..n-1; empty
-                                                  // when no bar has them
+    std::vector<double> m_growth;                // close[i] / close[i - 1], i = 1..n-1
+    std::vector<std::array<double, 3>> m_shape;  // open, high, low / close of bar i, i = 1..n-1; empty
+                                                 // when no bar has them
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/history/swingprojection.h"
 
 #include "core/gann/ganncalc.h"
@@ -174,8 +175,8 @@ std::optional<QString> ProjectFibonacci(const Swing& older, const Swing& newer, 
                              newer.date);
 }
 
-std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const QDate& today,
-                                   Layout layout, GannState& state, GannProjection& result)
+std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const QDate& today, Layout layout,
+                                   GannState& state, GannProjection& result)
 {
     result = GannProjection{};
     result.scale = scale;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/fibonacci/fibonaccicore.h"
 #include "core/gann/gannstate.h"
@@ -18,7 +19,7 @@
 // 10^4 = 9850) and what the square gives is divided by the same power again.
 
 struct PriceScale {
-    int power = 0;   // the price on the square is price x 10^power
+    int power = 0;  // the price on the square is price x 10^power
 
     double toSquare(double price) const;
     double fromSquare(double level) const;
@@ -101,13 +102,13 @@ std::optional<QString> ProjectFibonacci(const Swing& older, const Swing& newer, 
 // What the Square of Nine gives for a swing, in real prices.
 struct GannProjection {
     PriceScale scale;
-    double squarePrice = 0;            // the swing's price on the square, before rounding
-    std::vector<double> highs, lows;   // potential highs and lows mapped back, none for 0
-    std::vector<QDate> dates;          // the projected dates that exist
+    double squarePrice = 0;           // the swing's price on the square, before rounding
+    std::vector<double> highs, lows;  // potential highs and lows mapped back, none for 0
+    std::vector<QDate> dates;         // the projected dates that exist
 };
 
 // Calculate as the Gann window's Calculate does with the scaled price typed into its
 // price box and the picker set to the swing's date. Returns why not: a scale that puts
 // the price off the square (GannScaleProblem), or dates that would leave the calendar.
-std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const QDate& today,
-                                   Layout layout, GannState& state, GannProjection& result);
+std::optional<QString> ProjectGann(const Swing& swing, PriceScale scale, const QDate& today, Layout layout,
+                                   GannState& state, GannProjection& result);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/history/swings.h"
 
 namespace {
@@ -30,15 +31,24 @@ template <class Prices>
 class SwingFinder {
 public:
     SwingFinder(const Prices& prices, double percent)
-        : p(prices), rise(1.0 + percent / 100.0), fall(1.0 - percent / 100.0) {}
+        : p(prices),
+          rise(1.0 + percent / 100.0),
+          fall(1.0 - percent / 100.0)
+    {}
 
     std::vector<Swing> run()
     {
         for (int i = 1; i < p.size; ++i) {
             switch (trend) {
-            case Trend::Unknown: firstSwing(i); break;
-            case Trend::Up: followUp(i); break;
-            case Trend::Down: followDown(i); break;
+            case Trend::Unknown:
+                firstSwing(i);
+                break;
+            case Trend::Up:
+                followUp(i);
+                break;
+            case Trend::Down:
+                followDown(i);
+                break;
             }
         }
         if (trend != Trend::Unknown)
@@ -134,8 +144,8 @@ std::vector<Swing> FindSwings(const PriceHistory& history, double percent, Swing
 {
     const PriceBar* bars = history.bars.data();
     const int n = int(history.bars.size());
-    std::vector<Swing> swings = basis == SwingBasis::HighLow ? Run(BarHighsLows{bars, n}, percent)
-                                                             : Run(BarCloses{bars, n}, percent);
+    std::vector<Swing> swings =
+        basis == SwingBasis::HighLow ? Run(BarHighsLows{bars, n}, percent) : Run(BarCloses{bars, n}, percent);
     for (Swing& s : swings) {
         s.date = bars[s.bar].date;
         s.close = bars[s.bar].close;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/history/pricehistory.h"
 
@@ -7,7 +8,7 @@
 // fell by at least the threshold before rising above it again; a swing low the mirror
 // image. On closes, or on each bar's High and Low as a candle chart shows the turns.
 
-constexpr double DefaultSwingThreshold = 5.0;   // percent
+constexpr double DefaultSwingThreshold = 5.0;  // percent
 // Below a tenth of a percent every tick is a swing; above half, hardly any market has one.
 constexpr double MinSwingThreshold = 0.1, MaxSwingThreshold = 50.0;
 
@@ -18,12 +19,12 @@ enum class SwingBasis { Close, HighLow };
 enum class SwingKind { High, Low };
 
 struct Swing {
-    int bar = 0;              // index into the closes
+    int bar = 0;  // index into the closes
     SwingKind kind = SwingKind::High;
-    bool confirmed = true;    // false for the last one: the move away from it is not yet far enough
-    QDate date;               // filled by the history overloads
+    bool confirmed = true;  // false for the last one: the move away from it is not yet far enough
+    QDate date;             // filled by the history overloads
     double close = 0;
-    double price = 0;         // the price the swing is on: the High or Low under SwingBasis::HighLow, else the close
+    double price = 0;  // the price the swing is on: the High or Low under SwingBasis::HighLow, else the close
 };
 
 // The swings of closes c[0..n-1] at a threshold of `percent` (above 0):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/numbers/dates.h"
 
 #include "core/numbers/errors.h"
@@ -52,7 +53,7 @@ int ReadDigits(const QString& text, qsizetype& pos, int maxDigits, int* count)
     return digits == 0 ? -1 : value;
 }
 
-} // namespace
+}  // namespace
 
 QDate CheckDateRange(const QDate& d)
 {
@@ -123,20 +124,19 @@ QString FormatMmDdYyyy(const QDate& d)
 
 QString FormatShortDate(const QDate& d)
 {
-    return QString::number(d.month()) + QLatin1Char('/') + QString::number(d.day())
-        + QLatin1Char('/') + FourDigitYear(d.year());
+    return QString::number(d.month()) + QLatin1Char('/') + QString::number(d.day()) + QLatin1Char('/')
+        + FourDigitYear(d.year());
 }
 
 QString FormatMdYy(const QDate& d)
 {
-    return QString::number(d.month()) + QLatin1Char('/') + QString::number(d.day())
-        + QLatin1Char('/') + TwoDigits(d.year() % 100);
+    return QString::number(d.month()) + QLatin1Char('/') + QString::number(d.day()) + QLatin1Char('/')
+        + TwoDigits(d.year() % 100);
 }
 
 QString FormatMmmDd(const QDate& d)
 {
-    return QString::fromLatin1(MonthAbbreviations[d.month() - 1]) + QLatin1Char(' ')
-        + TwoDigits(d.day());
+    return QString::fromLatin1(MonthAbbreviations[d.month() - 1]) + QLatin1Char(' ') + TwoDigits(d.day());
 }
 
 std::optional<QDate> ParseFileDate(const QString& text)
@@ -155,7 +155,7 @@ std::optional<QDate> ParseFileDate(const QString& text)
     if (year < 0 || pos != text.size() || count == 1)
         return std::nullopt;
     if (count == 2)
-        year += year < 30 ? 2000 : 1900;   // the usual Windows two-digit-year window
+        year += year < 30 ? 2000 : 1900;  // the usual Windows two-digit-year window
     if (year < FirstYear || year > LastYear)
         return std::nullopt;
     const QDate date(year, month, day);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QDate>
 #include <QString>
@@ -19,11 +20,11 @@ inline constexpr const char DateBeforeRangeMessage[] =
 // in the years 100 to 9999; returns d otherwise.
 QDate CheckDateRange(const QDate& d);
 
-QDate NullDate();                 // 1/1/1900
+QDate NullDate();  // 1/1/1900
 
 // The dates a date picker can show, so the dates a trader can enter or open from a file.
-QDate FirstPickerDate();          // 1/1/1601
-QDate LastPickerDate();           // 12/31/9999
+QDate FirstPickerDate();  // 1/1/1601
+QDate LastPickerDate();   // 12/31/9999
 bool IsPickerDate(const QDate& d);
 bool IsNullDate(const QDate& d);
 
@@ -47,4 +48,3 @@ QString FormatMmmDd(const QDate& d);      // "Mar 01"  (Gann date ring; English 
 // Date in a project file: m/d/yyyy or m/d/yy (00-29 -> 20xx, 30-99 -> 19xx);
 // std::nullopt for anything else or a day that does not exist (2/30/2024).
 std::optional<QDate> ParseFileDate(const QString& text);
-

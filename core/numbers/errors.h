@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <stdexcept>
 #include <QString>
@@ -7,8 +8,7 @@
 // sentence shown to the trader; the window that catches it keeps its state as it was.
 class CalcError : public std::runtime_error {
 public:
-    explicit CalcError(const QString& message)
-        : std::runtime_error(message.toStdString()), text(message) {}
+    explicit CalcError(const QString& message) : std::runtime_error(message.toStdString()), text(message) {}
     QString text;
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QSize>
 
@@ -14,6 +15,5 @@ constexpr int ChartBoxRightGap = 100;
 // Compact when the screen is at most 800 pixels wide or at most 600 pixels high.
 inline Layout ChooseLayout(const QSize& screenPixels)
 {
-    return (screenPixels.width() <= 800 || screenPixels.height() <= 600) ? Layout::Compact
-                                                                          : Layout::Large;
+    return (screenPixels.width() <= 800 || screenPixels.height() <= 600) ? Layout::Compact : Layout::Large;
 }

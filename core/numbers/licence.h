@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
 
@@ -7,9 +8,8 @@
 // under the GPL, version 3 or (at the user's choice) any later version.
 inline QString ProgramLicence()
 {
-    return QStringLiteral(
-        "Copyright (C) 2026 Marlowind\n"
-        "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
-        "This is free software: you are free to change and redistribute it.\n"
-        "There is NO WARRANTY, to the extent permitted by law.\n");
+    return QStringLiteral("Copyright (C) 2026 Marlowind\n"
+                          "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+                          "This is free software: you are free to change and redistribute it.\n"
+                          "There is NO WARRANTY, to the extent permitted by law.\n");
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/numbers/modFunctions.h"
 
 #include "core/numbers/numbers.h"
@@ -35,8 +36,8 @@ void FilterNumericKey(const QString& boxText, int& keyAscii, bool allowDecimal)
 {
     // The lists keep their blanks between entries, so the blank key needs a test
     // of its own before the list is consulted.
-    const QString acceptable = allowDecimal ? QStringLiteral("0 1 2 3 4 5 6 7 8 9 .")
-                                            : QStringLiteral("0 1 2 3 4 5 6 7 8 9");
+    const QString acceptable =
+        allowDecimal ? QStringLiteral("0 1 2 3 4 5 6 7 8 9 .") : QStringLiteral("0 1 2 3 4 5 6 7 8 9");
     if (keyAscii == 32) {
         keyAscii = 0;
         return;

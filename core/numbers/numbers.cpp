@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/numbers/numbers.h"
 
 #include "core/numbers/errors.h"
@@ -15,10 +16,7 @@ bool IsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 // Blanks, tabs and line feeds may sit anywhere in a typed or pasted number
 // ("1 000", a price copied with a trailing line break) and are simply skipped.
-bool IsIgnorable(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
-}
+bool IsIgnorable(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n'); }
 
 // Converts a cleaned number text ("-12.5e3": ASCII digits, at most one point,
 // optional exponent) to the nearest double. std::from_chars is locale-free, so a
@@ -48,8 +46,7 @@ bool ConvertCleanNumber(const std::string& text, double* value)
         if (text[j] == '.' || text[j] == '0')
             continue;
         foundSignificant = true;
-        magnitude = j < point ? static_cast<long long>(point - j - 1)
-                              : -static_cast<long long>(j - point);
+        magnitude = j < point ? static_cast<long long>(point - j - 1) : -static_cast<long long>(j - point);
     }
     i = mantissaEnd;
     long long exponent = 0;
@@ -68,11 +65,10 @@ bool ConvertCleanNumber(const std::string& text, double* value)
             exponent = -exponent;
     }
     if (foundSignificant && magnitude + exponent > 0) {
-        *value = negative ? -std::numeric_limits<double>::infinity()
-                          : std::numeric_limits<double>::infinity();
+        *value = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
         return false;
     }
-    *value = negative ? -0.0 : 0.0;   // underflow: too small to matter, reads as zero
+    *value = negative ? -0.0 : 0.0;  // underflow: too small to matter, reads as zero
     return true;
 }
 
@@ -117,7 +113,7 @@ private:
         if (IsDigit(c)) {
             seenDigit_ = true;
             mantissa_ += char(c.unicode());
-            seenSign_ = true;   // a sign can only lead the number
+            seenSign_ = true;  // a sign can only lead the number
             return true;
         }
         if (IsSign(c) && !seenSign_ && !seenPoint_) {
@@ -185,7 +181,7 @@ Int ToRoundedIntOrThrow(double x, const QString& message)
     return *r;
 }
 
-} // namespace
+}  // namespace
 
 double ReadLeadingNumber(const QString& text, bool* tooLarge)
 {
@@ -199,14 +195,14 @@ double ReadLeadingNumber(const QString& text, bool* tooLarge)
             break;
     }
     if (!reader.hasDigits())
-        return 0.0;   // no number at all: "", ".", "-", "abc"
+        return 0.0;  // no number at all: "", ".", "-", "abc"
 
     double value = 0.0;
     const bool fits = ConvertCleanNumber(reader.cleanText(), &value);
     if (!fits && tooLarge)
         *tooLarge = true;
     if (value == 0.0)
-        value = 0.0;   // "-0" reads as plain 0
+        value = 0.0;  // "-0" reads as plain 0
     return value;
 }
 
@@ -228,7 +224,7 @@ double RoundTo2(double x)
 {
     const double scaled = x * 100.0;
     if (!std::isfinite(scaled))
-        return x;   // beyond any price; already far past two decimals of precision
+        return x;  // beyond any price; already far past two decimals of precision
     return RoundHalfEven(scaled) / 100.0;
 }
 
@@ -238,15 +234,9 @@ std::optional<qint16> ToInt16(double x) { return ToRoundedInt<qint16>(x); }
 
 std::optional<qint32> ToInt32(double x) { return ToRoundedInt<qint32>(x); }
 
-qint16 ToInt16OrThrow(double x, const QString& message)
-{
-    return ToRoundedIntOrThrow<qint16>(x, message);
-}
+qint16 ToInt16OrThrow(double x, const QString& message) { return ToRoundedIntOrThrow<qint16>(x, message); }
 
-qint32 ToInt32OrThrow(double x, const QString& message)
-{
-    return ToRoundedIntOrThrow<qint32>(x, message);
-}
+qint32 ToInt32OrThrow(double x, const QString& message) { return ToRoundedIntOrThrow<qint32>(x, message); }
 
 QString GeneralNumber(double x)
 {
@@ -261,8 +251,7 @@ QString GeneralNumber(double x)
     // carry into a new digit (999999999999999.9 -> 1e+15), so the exponent is read
     // back from the rounded text rather than computed from x.
     char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x,
-                                         std::chars_format::scientific, 14);
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, 14);
     if (ec != std::errc())
         return QString();
     const std::string sci(buffer, end);
@@ -314,10 +303,9 @@ QString Format00(double x)
         return GeneralNumber(x);
     double rounded = RoundTo2(x);
     if (rounded == 0.0)
-        rounded = 0.0;   // a tiny negative price prints "0.00", not "-0.00"
+        rounded = 0.0;  // a tiny negative price prints "0.00", not "-0.00"
     char buffer[400];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, rounded,
-                                         std::chars_format::fixed, 2);
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed, 2);
     if (ec != std::errc())
         return QString();
     return QString::fromLatin1(buffer, static_cast<qsizetype>(end - buffer));
@@ -374,7 +362,7 @@ struct FileNumberCursor {
     }
 };
 
-} // namespace
+}  // namespace
 
 std::optional<double> ParseFileNumber(const QString& text)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/numbers/quotedtext.h"
 
 #include <algorithm>
@@ -24,7 +25,4 @@ QString ShortenedText(QStringView text)
     return EscapedControls(text.left(cut)) + (cut < text.size() ? QString(QChar(0x2026)) : QString());
 }
 
-QString QuotedText(QStringView text)
-{
-    return QLatin1Char('"') + ShortenedText(text) + QLatin1Char('"');
-}
+QString QuotedText(QStringView text) { return QLatin1Char('"') + ShortenedText(text) + QLatin1Char('"'); }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/reports/clipboardtext.h"
 
 #include <QList>
@@ -9,7 +10,8 @@ namespace {
 QStringList Lines(const QString& listing)
 {
     QStringList lines = listing.split(QRegularExpression(QStringLiteral("\r?\n")));
-    while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) lines.removeLast();
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
     return lines;
 }
 
@@ -27,16 +29,18 @@ bool IsRule(const QString& line)
     return !line.trimmed().isEmpty() && QString(line).remove(QLatin1Char('-')).trimmed().isEmpty();
 }
 
-} // namespace
+}  // namespace
 
 QString TabSeparatedTable(const QString& listing)
 {
     const QStringList lines = Lines(listing);
-    if (lines.isEmpty()) return QString();
+    if (lines.isEmpty())
+        return QString();
     const QList<int> starts = ColumnStarts(lines.first());
     QStringList rows;
     for (const QString& line : lines) {
-        if (IsRule(line)) continue;
+        if (IsRule(line))
+            continue;
         QStringList cells;
         for (int i = 0; i < starts.size(); ++i) {
             const int end = i + 1 < starts.size() ? starts[i + 1] : line.size();
@@ -47,13 +51,13 @@ QString TabSeparatedTable(const QString& listing)
     return rows.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-QString ResultsForClipboard(const QString& pricesTitle, const QString& prices,
-                            const QString& datesTitle, const QString& dates)
+QString ResultsForClipboard(const QString& pricesTitle, const QString& prices, const QString& datesTitle,
+                            const QString& dates)
 {
     QStringList parts;
     for (const auto& [title, listing] : {std::pair{pricesTitle, prices}, std::pair{datesTitle, dates}}) {
         const QString table = TabSeparatedTable(listing);
-        if (table.count(QLatin1Char('\n')) > 1)   // more than the heading
+        if (table.count(QLatin1Char('\n')) > 1)  // more than the heading
             parts << title + QLatin1Char('\n') + table;
     }
     return parts.join(QLatin1Char('\n'));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
 
@@ -9,5 +10,5 @@ QString TabSeparatedTable(const QString& listing);
 
 // Both tables of a window, each under its title, a blank line between them; a table
 // with nothing under its heading is left out. Lines end in "\n", as the clipboard's text does.
-QString ResultsForClipboard(const QString& pricesTitle, const QString& prices,
-                            const QString& datesTitle, const QString& dates);
+QString ResultsForClipboard(const QString& pricesTitle, const QString& prices, const QString& datesTitle,
+                            const QString& dates);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/reports/reports.h"
 
 #include "core/numbers/dates.h"
@@ -14,15 +15,9 @@ const QString CrLf = QStringLiteral("\r\n");
 
 // A Fibonacci input date counts unless it is the null date (not entered): a study of
 // 1899 shows its dates like any other.
-bool IsEnteredDate(const QDate& d)
-{
-    return d.isValid() && !IsNullDate(d);
-}
+bool IsEnteredDate(const QDate& d) { return d.isValid() && !IsNullDate(d); }
 
-QString ShortDateOrNothing(const QDate& d)
-{
-    return IsEnteredDate(d) ? FormatShortDate(d) : QString();
-}
+QString ShortDateOrNothing(const QDate& d) { return IsEnteredDate(d) ? FormatShortDate(d) : QString(); }
 
 // A potential date prints whenever both dates were entered and it was computed, even
 // one that falls on 1/1/1900.
@@ -45,15 +40,9 @@ bool HaveFibonacciDates(const FibonacciReportValues& v)
     return IsEnteredDate(v.Date1) && IsEnteredDate(v.Date2);
 }
 
-QString CellOrNothing(qint16 n)
-{
-    return n == 0 ? QString() : QString::number(n);
-}
+QString CellOrNothing(qint16 n) { return n == 0 ? QString() : QString::number(n); }
 
-QString NameOrNothing(const QString& name)
-{
-    return name == ProjectNamePlaceholder ? QString() : name;
-}
+QString NameOrNothing(const QString& name) { return name == ProjectNamePlaceholder ? QString() : name; }
 
 // Section heading with its rule: "Results" over "-------".
 void AddHeading(QStringList& lines, const QString& heading)
@@ -68,10 +57,7 @@ QString JoinReport(const QStringList& lines, const QString& notes)
     return lines.join(CrLf) + CrLf + WithCrLf(notes) + CrLf;
 }
 
-int GannAngleCount(const GannReportValues& v)
-{
-    return qBound(0, int(v.AngleCount), 10);
-}
+int GannAngleCount(const GannReportValues& v) { return qBound(0, int(v.AngleCount), 10); }
 
 // Nothing while the picker means "no date"; any date it can show prints.
 QString GannInputDate(const GannReportValues& v)
@@ -83,11 +69,11 @@ QString GannInputDate(const GannReportValues& v)
 // their order: the project's name, the inputs, then each list of results under its
 // heading. Each analysis says once what it shows; the two layouts below say how.
 struct ReportContent {
-    QString reportName;    // the project name as the report shows it
-    QString printedName;   // ... and as the printed block shows it
-    QStringList inputs;    // "Price1: 100.00", "Date1 : 1/5/2004", ...
-    int printedInputsAdvance = 1;   // lines the printed block moves down before the first input
-    QList<QPair<QString, QStringList>> results;   // "Potential Prices" over "Price1: 130.90", ...
+    QString reportName;                          // the project name as the report shows it
+    QString printedName;                         // ... and as the printed block shows it
+    QStringList inputs;                          // "Price1: 100.00", "Date1 : 1/5/2004", ...
+    int printedInputsAdvance = 1;                // lines the printed block moves down before the first input
+    QList<QPair<QString, QStringList>> results;  // "Potential Prices" over "Price1: 130.90", ...
 };
 
 // "Price1: 130.90" to "PriceN: ...": the label numbered from 1 beside each value.
@@ -123,7 +109,8 @@ ReportContent GannContent(const GannReportValues& v)
     // The printed name keeps the blanks the trader typed; only the report trims them.
     c.reportName = NameOrNothing(TrimBlanks(v.ProjectText));
     c.printedName = NameOrNothing(v.ProjectText);
-    c.inputs << QStringLiteral("Price: ") + TrimBlanks(v.PriceText) << QStringLiteral("Date : ") + GannInputDate(v);
+    c.inputs << QStringLiteral("Price: ") + TrimBlanks(v.PriceText)
+             << QStringLiteral("Date : ") + GannInputDate(v);
     c.printedInputsAdvance = 2;
     c.results << qMakePair(QStringLiteral("Potential High Prices"),
                            NumberedLines("Price", n, [&](int k) { return CellOrNothing(v.PotentialHigh[k]); }))
@@ -169,7 +156,7 @@ TextBlock PrintedBlock(const ReportContent& c)
     return b;
 }
 
-} // namespace
+}  // namespace
 
 QString FibonacciReportText(const FibonacciReportValues& v)
 {
@@ -207,7 +194,7 @@ TextBlockPlacement FibonacciPlacement(int timeAxisRight, int priceAxisTop)
     at.left = timeAxisRight + 200;
     at.top = priceAxisTop + 200;
     at.gap = 150;
-    return at;   // the tick-label font and black, as the chart drawing leaves them
+    return at;  // the tick-label font and black, as the chart drawing leaves them
 }
 
 TextBlockPlacement GannPlacement(Layout layout, int boxWidth)
@@ -242,8 +229,8 @@ void WriteTextBlock(PictureSurface& surface, const TextBlock& block, const TextB
     }
 }
 
-int ComposeChartPicture(PictureSurface& surface, const TextBlock& block,
-                        const TextBlockPlacement& at, const ResizeBox& resize)
+int ComposeChartPicture(PictureSurface& surface, const TextBlock& block, const TextBlockPlacement& at,
+                        const ResizeBox& resize)
 {
     const int width = surface.widthTwips();
     const int height = surface.heightTwips();

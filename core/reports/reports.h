@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/numbers/layout.h"
 
@@ -17,28 +18,28 @@ class PictureSurface;
 // window stored them (not what the boxes show now), the results of the last
 // calculation, and the notes box as it stands.
 struct FibonacciReportValues {
-    QString ProjectName;             // trimmed project name; "Project Name" counts as none
+    QString ProjectName;  // trimmed project name; "Project Name" counts as none
     double Price1 = 0;
     double Price2 = 0;
-    QDate Date1;                     // the null date (1/1/1900) when not entered; any
-                                     // other date prints, 1899 as well as 2024
+    QDate Date1;  // the null date (1/1/1900) when not entered; any
+                  // other date prints, 1899 as well as 2024
     QDate Date2;
-    double PotentialPrice[4] = {};   // entries 1 to 3
-    QDate PotentialDate[4];          // entries 1 to 3; invalid when never computed
-    QString NotesText;               // text of the notes box, unchanged
+    double PotentialPrice[4] = {};  // entries 1 to 3
+    QDate PotentialDate[4];         // entries 1 to 3; invalid when never computed
+    QString NotesText;              // text of the notes box, unchanged
 };
 
 // What the Gann report and text block read: the input boxes as they are now, beside the
 // results of the last calculation.
 struct GannReportValues {
-    QString ProjectText;             // text of the project box, untrimmed
-    QString PriceText;               // text of the price box, untrimmed
-    QDate InputDate;                 // the date picker; invalid while it means "no date"
+    QString ProjectText;  // text of the project box, untrimmed
+    QString PriceText;    // text of the price box, untrimmed
+    QDate InputDate;      // the date picker; invalid while it means "no date"
     qint16 AngleCount = 8;
-    qint16 PotentialHigh[11] = {};   // entries 1 to AngleCount; 0 = none
+    qint16 PotentialHigh[11] = {};  // entries 1 to AngleCount; 0 = none
     qint16 PotentialLow[11] = {};
-    QDate AngleDate[11];             // on or before 1/1/1900 (or never set) = none
-    QString NotesText;               // text of the notes box, unchanged
+    QDate AngleDate[11];  // on or before 1/1/1900 (or never set) = none
+    QString NotesText;    // text of the notes box, unchanged
 };
 
 // The whole report file, every line ended by CR LF. Line breaks inside the notes become
@@ -67,10 +68,10 @@ TextBlock GannTextBlock(const GannReportValues& v);
 // block fits beside the chart.
 struct TextBlockPlacement {
     int extraWidth = 0;
-    int left = 0;                 // every line starts here
-    int top = 0;                  // top of the first line
-    int gap = 0;                  // added between two lines
-    bool ownFont = false;         // false: the font and colour the chart drawing left
+    int left = 0;          // every line starts here
+    int top = 0;           // top of the first line
+    int gap = 0;           // added between two lines
+    bool ownFont = false;  // false: the font and colour the chart drawing left
     QString fontName;
     double fontPoints = 0;
 };
@@ -91,5 +92,5 @@ void WriteTextBlock(PictureSurface& surface, const TextBlock& block, const TextB
 // which is what a bitmap or a printer receives. Returns the width before widening.
 // resize, when given, widens the box on the window together with its surface.
 using ResizeBox = std::function<void(int widthTwips, int heightTwips)>;
-int ComposeChartPicture(PictureSurface& surface, const TextBlock& block,
-                        const TextBlockPlacement& at, const ResizeBox& resize = {});
+int ComposeChartPicture(PictureSurface& surface, const TextBlock& block, const TextBlockPlacement& at,
+                        const ResizeBox& resize = {});

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/reports/reportvalues.h"
 
 #include "core/gann/ganncalc.h"
@@ -19,8 +20,8 @@ FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const
 }
 
 GannReportValues GannReportValuesOf(const GannResults& results, const QString& projectText,
-                                    const QString& priceText, const QDate& pickerDate,
-                                    const QDate& today, const QString& notesText)
+                                    const QString& priceText, const QDate& pickerDate, const QDate& today,
+                                    const QString& notesText)
 {
     GannReportValues v;
     v.ProjectText = projectText;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/reports/reports.h"
 
@@ -11,5 +12,5 @@
 FibonacciReportValues FibonacciReportValuesOf(const FibonacciState& state, const QString& notesText);
 
 GannReportValues GannReportValuesOf(const GannResults& results, const QString& projectText,
-                                    const QString& priceText, const QDate& pickerDate,
-                                    const QDate& today, const QString& notesText);
+                                    const QString& priceText, const QDate& pickerDate, const QDate& today,
+                                    const QString& notesText);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The three ratios a Fibonacci projection measures the swing against. The program keeps

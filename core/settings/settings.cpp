@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/settings/settings.h"
 
 #include "core/numbers/numbers.h"
@@ -11,10 +12,7 @@
 
 #include <cmath>
 
-QString SettingsPath(const QString& programDir)
-{
-    return QDir(programDir).filePath(SettingsFileName);
-}
+QString SettingsPath(const QString& programDir) { return QDir(programDir).filePath(SettingsFileName); }
 
 QString SettingsPathFor(const QString& programDir)
 {
@@ -30,8 +28,8 @@ namespace {
 
 struct RatiosRead {
     FibRatios ratios;
-    bool numbers = true;     // every FIB1..FIB3 present held a number
-    bool seen[3] = {};       // FIB1..FIB3 present in the file
+    bool numbers = true;  // every FIB1..FIB3 present held a number
+    bool seen[3] = {};    // FIB1..FIB3 present in the file
 };
 
 RatiosRead ReadRatiosFrom(const FileLines& lines, const FibRatios& before)
@@ -42,10 +40,10 @@ RatiosRead ReadRatiosFrom(const FileLines& lines, const FibRatios& before)
         KeyLine kv;
         if (!SplitKeyLine(line, kv))
             return true;
-        const int k = kv.key == QLatin1String("FIB1")   ? 0
-                      : kv.key == QLatin1String("FIB2") ? 1
-                      : kv.key == QLatin1String("FIB3") ? 2
-                                                        : -1;
+        const int k = kv.key == QLatin1String("FIB1") ? 0
+            : kv.key == QLatin1String("FIB2")         ? 1
+            : kv.key == QLatin1String("FIB3")         ? 2
+                                                      : -1;
         if (k < 0)
             return true;
         const auto value = ParseFileNumber(kv.value);
@@ -71,7 +69,8 @@ QStringList RatiosWarnings(const RatiosRead& read)
             continue;
         warnings << (read.seen[k] ? QStringLiteral("FIB%1=%2 leaves Fibonacci ratio %1 at %2, and ratios must be "
                                                    "greater than 0")
-                                        .arg(k + 1).arg(GeneralNumber(ratios[k]))
+                                        .arg(k + 1)
+                                        .arg(GeneralNumber(ratios[k]))
                                   : QStringLiteral("FIB%1 is missing, so Fibonacci ratio %1 is 0").arg(k + 1));
     }
     if (warnings.isEmpty() && (ratios[1] <= ratios[0] || ratios[2] <= ratios[1]))
@@ -103,7 +102,7 @@ bool ReadRatiosLines(const FileLines& lines, FibRatios& ratios)
 
 bool WriteRatiosFile(const QString& path, const FibRatios& ratios, QString* error)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());   // the user's folder is made on the first save
+    QDir().mkpath(QFileInfo(path).absolutePath());  // the user's folder is made on the first save
     return WriteTextLines(path,
                           {QStringLiteral("FIB1=") + GeneralNumber(ratios.r1),
                            QStringLiteral("FIB2=") + GeneralNumber(ratios.r2),

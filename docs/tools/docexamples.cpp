@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps the user guide honest: every example it prints is what the program prints.
 //
 //   docexamples check  GUIDE CLI DOCSHOTS   fails, with a diff, where a block drifted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tessaray-docshots: drives the real windows of Marlowind - Tessaray the way a trader
 // would, to make the user guide's pictures and example files.
 //

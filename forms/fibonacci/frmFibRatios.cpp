@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/fibonacci/frmFibRatios.h"
 
 #include "core/settings/settings.h"
@@ -23,7 +24,7 @@ TextBox* MakeRatioBox(const char* name, QWidget* parent, const TwipRect& place)
     return box;
 }
 
-} // namespace
+}  // namespace
 
 frmFibRatios::frmFibRatios(ProgramRatios& ratios, QWidget* parent) : QDialog(parent), m_ratios(ratios)
 {
@@ -52,7 +53,7 @@ void frmFibRatios::CreateControls()
     lblRatio2 = MakeLabel("Label3", QStringLiteral("Ratio2"), this, {240, 870, 465, 195});
     cmdOk->setDefault(true);
     for (QLabel* l : {lblRatio1, lblRatio2, lblRatio3})
-        l->adjustSize();   // the short captions must not be clipped by a wider font
+        l->adjustSize();  // the short captions must not be clipped by a wider font
     SetTabOrder({txtRatio1, txtRatio2, txtRatio3, cmdDefault, cmdOk, cmdCancel});
     connect(cmdDefault, &QPushButton::clicked, this, &frmFibRatios::cmdDefault_Click);
     connect(cmdOk, &QPushButton::clicked, this, &frmFibRatios::cmdOk_Click);
@@ -117,7 +118,4 @@ void frmFibRatios::SaveRatios()
         ShowActionFailed(QStringLiteral("Can't save ratios"));
 }
 
-void frmFibRatios::cmdCancel_Click()
-{
-    reject();
-}
+void frmFibRatios::cmdCancel_Click() { reject(); }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/fibonacci/frmFibonacci.h"
 
 #include "core/fibonacci/fibonaccifile.h"
@@ -30,49 +31,48 @@ namespace {
 // Where each control sits in the compact and in the large layout, in twips (left, top,
 // width, height); controls inside a frame are placed relative to the frame.
 struct ControlPlace {
-    const char* name;   // the control's object name
+    const char* name;  // the control's object name
     TwipRect compact, large;
 };
 
 const ControlPlace ControlPlaces[] = {
-    {"cmdNew",           {360, 120, 585, 285},    {360, 480, 735, 375}},
-    {"cmdOpen",          {1020, 120, 585, 285},   {1200, 480, 735, 375}},
-    {"cmdSave",          {1680, 120, 585, 285},   {2040, 480, 735, 375}},
-    {"cmdExit",          {2340, 120, 585, 285},   {2880, 480, 735, 375}},
-    {"txtProject",       {360, 450, 2565, 345},   {360, 960, 3255, 375}},
-    {"Frame1",           {360, 750, 2565, 1875},  {360, 1320, 3255, 2295}},
-    {"lblCaptionPrice1", {120, 240, 600, 255},    {120, 330, 600, 255}},
-    {"lblCaptionDate1",  {120, 630, 600, 255},    {120, 810, 600, 255}},
-    {"lblCaptionPrice2", {120, 1170, 600, 255},   {120, 1410, 600, 255}},
-    {"lblCaptionDate2",  {120, 1560, 600, 255},   {120, 1890, 600, 255}},
-    {"txtPrice1",        {720, 180, 1695, 315},   {720, 240, 2295, 375}},
-    {"dtpDate1",         {720, 570, 1710, 315},   {720, 720, 2310, 375}},
-    {"txtPrice2",        {720, 1080, 1695, 315},  {720, 1320, 2295, 375}},
-    {"dtpDate2",         {720, 1470, 1710, 315},  {720, 1800, 2310, 375}},
-    {"cmdCalculate",     {360, 2640, 2565, 315},  {360, 3720, 3255, 375}},
-    {"Frame2",           {360, 2940, 2565, 3945}, {360, 4080, 3255, 4335}},
-    {"Label4",           {420, 240, 1890, 165},   {720, 240, 1920, 165}},
-    {"lblPrices",        {120, 480, 2115, 1245},  {120, 480, 3015, 1575}},
-    {"Label5",           {420, 2010, 1800, 165},  {720, 2280, 1800, 165}},
-    {"lblDates",         {120, 2340, 2325, 1125}, {120, 2520, 3015, 1575}},
-    {"txtNotes",         {360, 6900, 2565, 855},  {360, 8520, 3255, 1215}},
-    {"cmdExport",        {390, 7800, 1215, 315},  {360, 9840, 1575, 375}},
-    {"cmdPrint",         {1680, 7800, 1275, 315}, {2040, 9840, 1575, 375}},
-    {"cmdRatios",        {390, 8160, 2565, 315},  {360, 10320, 3255, 375}},
+    {"cmdNew", {360, 120, 585, 285}, {360, 480, 735, 375}},
+    {"cmdOpen", {1020, 120, 585, 285}, {1200, 480, 735, 375}},
+    {"cmdSave", {1680, 120, 585, 285}, {2040, 480, 735, 375}},
+    {"cmdExit", {2340, 120, 585, 285}, {2880, 480, 735, 375}},
+    {"txtProject", {360, 450, 2565, 345}, {360, 960, 3255, 375}},
+    {"Frame1", {360, 750, 2565, 1875}, {360, 1320, 3255, 2295}},
+    {"lblCaptionPrice1", {120, 240, 600, 255}, {120, 330, 600, 255}},
+    {"lblCaptionDate1", {120, 630, 600, 255}, {120, 810, 600, 255}},
+    {"lblCaptionPrice2", {120, 1170, 600, 255}, {120, 1410, 600, 255}},
+    {"lblCaptionDate2", {120, 1560, 600, 255}, {120, 1890, 600, 255}},
+    {"txtPrice1", {720, 180, 1695, 315}, {720, 240, 2295, 375}},
+    {"dtpDate1", {720, 570, 1710, 315}, {720, 720, 2310, 375}},
+    {"txtPrice2", {720, 1080, 1695, 315}, {720, 1320, 2295, 375}},
+    {"dtpDate2", {720, 1470, 1710, 315}, {720, 1800, 2310, 375}},
+    {"cmdCalculate", {360, 2640, 2565, 315}, {360, 3720, 3255, 375}},
+    {"Frame2", {360, 2940, 2565, 3945}, {360, 4080, 3255, 4335}},
+    {"Label4", {420, 240, 1890, 165}, {720, 240, 1920, 165}},
+    {"lblPrices", {120, 480, 2115, 1245}, {120, 480, 3015, 1575}},
+    {"Label5", {420, 2010, 1800, 165}, {720, 2280, 1800, 165}},
+    {"lblDates", {120, 2340, 2325, 1125}, {120, 2520, 3015, 1575}},
+    {"txtNotes", {360, 6900, 2565, 855}, {360, 8520, 3255, 1215}},
+    {"cmdExport", {390, 7800, 1215, 315}, {360, 9840, 1575, 375}},
+    {"cmdPrint", {1680, 7800, 1275, 315}, {2040, 9840, 1575, 375}},
+    {"cmdRatios", {390, 8160, 2565, 315}, {360, 10320, 3255, 375}},
 };
 
 // Longest price a trader can type; longer prices from a file are still shown in full.
 constexpr int PriceMaxLength = 8;
 
-void SetPriceText(TextBox* box, const QString& text)
-{
-    box->setTextUncut(text);
-}
+void SetPriceText(TextBox* box, const QString& text) { box->setTextUncut(text); }
 
 }  // namespace
 
 FibonacciWindow::FibonacciWindow(Layout layout, ProgramRatios& ratios, QWidget* parent)
-    : DocumentWindow(parent), m_layout(layout), m_ratios(ratios)
+    : DocumentWindow(parent),
+      m_layout(layout),
+      m_ratios(ratios)
 {
     setObjectName(layout == Layout::Compact ? QStringLiteral("frmFibonacci86") : QStringLiteral("frmFibonacci"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -101,8 +101,8 @@ void FibonacciWindow::CreateControls()
     cmdRatios = MakeButton("cmdRatios", QStringLiteral("Configure Fibonacci &Ratios"), this);
     pbFibonacci = Named(new PictureBox(this), "pbFibonacci");
 
-    SetTabOrder({cmdNew, cmdOpen, cmdSave, cmdExit, txtProject, txtPrice1, dtpDate1, txtPrice2,
-                 dtpDate2, cmdCalculate, txtNotes, cmdExport, cmdPrint, cmdRatios});
+    SetTabOrder({cmdNew, cmdOpen, cmdSave, cmdExit, txtProject, txtPrice1, dtpDate1, txtPrice2, dtpDate2,
+                 cmdCalculate, txtNotes, cmdExport, cmdPrint, cmdRatios});
     pbFibonacci->setFocusPolicy(Qt::NoFocus);
     ConnectControls();
 }
@@ -134,7 +134,8 @@ void FibonacciWindow::CreateResultControls()
     lblPrices = Named(new QLabel(fraResults), "lblPrices");
     lblDatesHeading = MakeLabel("Label5", QStringLiteral("Potential Dates"), fraResults);
     lblDates = Named(new QLabel(fraResults), "lblDates");
-    for (QLabel* l : {lblPricesHeading, lblDatesHeading}) SetControlFont(l, ListingFontName, 8);
+    for (QLabel* l : {lblPricesHeading, lblDatesHeading})
+        SetControlFont(l, ListingFontName, 8);
     for (QLabel* l : {lblPrices, lblDates}) {
         l->setTextFormat(Qt::PlainText);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -175,10 +176,9 @@ void FibonacciWindow::Form_Load()
     setGeometry(area);
 
     const int room = windowWidth - ScrollBarAllowanceTwips(this, pbFibonacci);
-    ChartHalfSize = ChartHalfBesideInputs(FibonacciChartHalf(windowHeight), room,
-                                          ControlsRightTwips(this, pbFibonacci));
-    pbFibonacci->placeTwips(room - 2 * ChartHalfSize - ChartBoxRightGap, 0,
-                            2 * ChartHalfSize, 2 * ChartHalfSize);
+    ChartHalfSize =
+        ChartHalfBesideInputs(FibonacciChartHalf(windowHeight), room, ControlsRightTwips(this, pbFibonacci));
+    pbFibonacci->placeTwips(room - 2 * ChartHalfSize - ChartBoxRightGap, 0, 2 * ChartHalfSize, 2 * ChartHalfSize);
     ScrollWhenCut(this);
 
     ProjectFile.clear();
@@ -189,15 +189,9 @@ void FibonacciWindow::Form_Load()
     FirstShow = 1;
 }
 
-void FibonacciWindow::txtNotes_GotFocus()
-{
-    setDefaultButtonActive(false);
-}
+void FibonacciWindow::txtNotes_GotFocus() { setDefaultButtonActive(false); }
 
-void FibonacciWindow::txtNotes_LostFocus()
-{
-    setDefaultButtonActive(true);
-}
+void FibonacciWindow::txtNotes_LostFocus() { setDefaultButtonActive(true); }
 
 // ---------------------------------------------------------------------------------
 // Keyboard, clipboard and screen readers
@@ -212,7 +206,8 @@ void FibonacciWindow::AddDesktopManners()
     // reach each of them in one stroke.
     AddButtonShortcut(this, cmdRatios, QKeySequence(Qt::CTRL | Qt::Key_R),
                       QStringLiteral("Change the three ratios the projections use"));
-    for (QLabel* l : {lblPrices, lblDates}) l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    for (QLabel* l : {lblPrices, lblDates})
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     AddCopyCommands([this] { return ResultsText(); }, pbFibonacci, {fraResults, lblPrices, lblDates, pbFibonacci});
 
     NameButtonsByCaption(this);
@@ -222,8 +217,8 @@ void FibonacciWindow::AddDesktopManners()
     NameByLabel(dtpDate2, lblCaptionDate2, QStringLiteral("Date of the second turning point"));
     NameAnalysisControls(txtProject, txtNotes,
                          {lblPrices, lblPricesHeading, QStringLiteral("One potential price per ratio")},
-                         {lblDates, lblDatesHeading, QStringLiteral("One potential date per ratio")},
-                         pbFibonacci, QStringLiteral("Fibonacci chart"), ResultsText());
+                         {lblDates, lblDatesHeading, QStringLiteral("One potential date per ratio")}, pbFibonacci,
+                         QStringLiteral("Fibonacci chart"), ResultsText());
 }
 
 QString FibonacciWindow::ResultsText() const
@@ -251,7 +246,8 @@ FibonacciInputs FibonacciWindow::InputsFromControls() const
 int FibonacciWindow::ValidateInputs()
 {
     // A half-typed date is never replaced by another one behind the trader's back.
-    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return -1;
+    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete())
+        return -1;
     const std::optional<QString> message =
         ::ValidateInputs(InputsFromControls(), platform().today(), m_state.document);
     if (message) {
@@ -263,10 +259,11 @@ int FibonacciWindow::ValidateInputs()
 
 void FibonacciWindow::cmdCalculate_Click()
 {
-    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return;
+    if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete())
+        return;
     // The ratios in force now; changing them later does not touch these results.
-    const CalcOutcome outcome = CalculateFibonacci(InputsFromControls(), platform().today(),
-                                                   m_ratios.ratios(), m_state);
+    const CalcOutcome outcome =
+        CalculateFibonacci(InputsFromControls(), platform().today(), m_ratios.ratios(), m_state);
     if (!outcome.accepted()) {
         ShowMessage(outcome.message);
         return;
@@ -293,10 +290,7 @@ void FibonacciWindow::ClearChartBox()
     pbFibonacci->surface().cls();
 }
 
-void FibonacciWindow::DrawChart()
-{
-    m_shownChart = ::DrawChart(pbFibonacci->surface(), m_state, m_layout);
-}
+void FibonacciWindow::DrawChart() { m_shownChart = ::DrawChart(pbFibonacci->surface(), m_state, m_layout); }
 
 // ---------------------------------------------------------------------------------
 // Document
@@ -360,10 +354,7 @@ std::optional<QString> FibonacciWindow::NameToSave()
     return m_state.document.ProjectName;
 }
 
-bool FibonacciWindow::WriteProject(const QString& path)
-{
-    return SaveFibProject(path, m_state.document);
-}
+bool FibonacciWindow::WriteProject(const QString& path) { return SaveFibProject(path, m_state.document); }
 
 bool FibonacciWindow::ReadProject(const QString& path)
 {
@@ -380,7 +371,8 @@ bool FibonacciWindow::ReadProject(const QString& path)
 
 bool FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
 {
-    if (!NewDocument()) return false;
+    if (!NewDocument())
+        return false;
     SetPriceText(txtPrice1, GeneralNumber(price1));
     SetPriceText(txtPrice2, GeneralNumber(price2));
     dtpDate1->setValue(date1);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/fibonacci/fibonaccichart.h"
 #include "core/fibonacci/fibonaccicore.h"
@@ -54,9 +55,9 @@ public:
     DatePicker* dtpDate2;
     QPushButton* cmdCalculate;
     QGroupBox* fraResults;
-    QLabel* lblPricesHeading;   // "Potential Prices"
+    QLabel* lblPricesHeading;  // "Potential Prices"
     QLabel* lblPrices;
-    QLabel* lblDatesHeading;    // "Potential Dates"
+    QLabel* lblDatesHeading;  // "Potential Dates"
     QLabel* lblDates;
     MultiLineTextBox* txtNotes;
     QPushButton* cmdExport;
@@ -64,11 +65,11 @@ public:
     QPushButton* cmdRatios;
     PictureBox* pbFibonacci;
 
-    qint32 ChartHalfSize = 0;   // half the chart box's side, fixed at load (twips)
+    qint32 ChartHalfSize = 0;  // half the chart box's side, fixed at load (twips)
 
     // Reads and checks the inputs: 1 when acceptable, -1 when a message was shown.
     int ValidateInputs();
-    FibonacciInputs InputsFromControls() const;   // what the input controls hold
+    FibonacciInputs InputsFromControls() const;  // what the input controls hold
     // Writes the two results tables from the state.
     void ShowResults();
     // Draws the chart of the state onto the chart box (without erasing it first).
@@ -117,7 +118,7 @@ private:
     void txtNotes_LostFocus();
 
     const Layout m_layout;
-    ProgramRatios& m_ratios;   // the program's, read at each calculation
+    ProgramRatios& m_ratios;  // the program's, read at each calculation
     FibonacciState m_state;
     FibChartGeometry m_shownChart;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/gann/frmGann.h"
 
 #include "core/gann/ganncalc.h"
@@ -33,10 +34,10 @@ struct GannWindowGeometry {
     TwipRect inputs, priceCaption, txtPrice, dateCaption, dtpInputDate;
     TwipRect cmdCalculate;
     TwipRect results, pricesHeading, lblPrices, datesHeading, lblDates;
-    int ruleLeft, ruleRight, ruleY;   // the rule between the tables, inside the results frame
+    int ruleLeft, ruleRight, ruleY;  // the rule between the tables, inside the results frame
     TwipRect txtNotes, cmdExport, cmdPrint;
-    double titlePoints;     // "MS Sans Serif" bold
-    double headingPoints;   // the table headings, "Lucida Console" bold underlined
+    double titlePoints;    // "MS Sans Serif" bold
+    double headingPoints;  // the table headings, "Lucida Console" bold underlined
 };
 
 // Each place on its own line, the compact layout's first, the large one's second.
@@ -182,7 +183,7 @@ void GannWindow::CreateControls()
     cmdExport = MakeButton("cmdExport", QStringLiteral("Export &Results"), this, g.cmdExport);
     cmdPrint = MakeButton("cmdPrint", QStringLiteral("&Print Image"), this, g.cmdPrint);
 
-    pbGann = Named(new PictureBox(this), "pbGann");   // placed by Form_Load
+    pbGann = Named(new PictureBox(this), "pbGann");  // placed by Form_Load
     pbGann->setFocusPolicy(Qt::NoFocus);
 
     SetTabOrder({cmdNew, cmdOpen, cmdSave, cmdExit, txtProject, txtPrice, dtpInputDate, cmdCalculate, txtNotes,
@@ -236,15 +237,15 @@ void GannWindow::CreateResultControls()
     const double listingPoints = GannConstants(m_layout).listingFontPoints;
     fraResults = Named(new QGroupBox(this), "Frame2");
     PlaceTwips(fraResults, g.results);
-    lblPricesHeading = MakeHeading(fraResults, "Label4", QStringLiteral("Potential Prices"), g.headingPoints,
-                                   g.pricesHeading);
+    lblPricesHeading =
+        MakeHeading(fraResults, "Label4", QStringLiteral("Potential Prices"), g.headingPoints, g.pricesHeading);
     lblPrices = MakeListing(fraResults, "lblPrices", listingPoints, g.lblPrices);
     linListingsRule = Named(new QFrame(fraResults), "Line1");
     linListingsRule->setFrameShape(QFrame::HLine);
     linListingsRule->setFrameShadow(QFrame::Plain);
     PlaceTwips(linListingsRule, g.ruleLeft, g.ruleY, g.ruleRight - g.ruleLeft, int(platform().twipsPerPixel()));
-    lblDatesHeading = MakeHeading(fraResults, "Label5", QStringLiteral("Potential Dates"), g.headingPoints,
-                                  g.datesHeading);
+    lblDatesHeading =
+        MakeHeading(fraResults, "Label5", QStringLiteral("Potential Dates"), g.headingPoints, g.datesHeading);
     lblDates = MakeListing(fraResults, "lblDates", listingPoints, g.lblDates);
 }
 
@@ -268,8 +269,8 @@ void GannWindow::Form_Load()
     const double heightTwips = PixelsToTwips(area.height());
 
     // The chart is a square against the window's right edge, beside the inputs.
-    const qint32 chartHalf = ChartHalfBesideInputs(ChartHalfForHeight(heightTwips), int(widthTwips),
-                                                   ControlsRightTwips(this, pbGann));
+    const qint32 chartHalf =
+        ChartHalfBesideInputs(ChartHalfForHeight(heightTwips), int(widthTwips), ControlsRightTwips(this, pbGann));
     pbGann->placeTwips(int(widthTwips) - 2 * chartHalf - ChartBoxRightGap, 0, 2 * chartHalf, 2 * chartHalf);
     ScrollWhenCut(this);
 
@@ -293,10 +294,11 @@ void GannWindow::AddDesktopManners()
     AddCopyCommands([this] { return ResultsText(); }, pbGann, {fraResults, lblPrices, lblDates, pbGann});
 
     NameButtonsByCaption(this);
-    NameAnalysisControls(txtProject, txtNotes,
-                         {lblPrices, lblPricesHeading, QStringLiteral("Potential high and low for every 45 degrees")},
-                         {lblDates, lblDatesHeading, QStringLiteral("Potential date for every 45 degrees")},
-                         pbGann, QStringLiteral("Square of Nine chart"), ResultsText());
+    NameAnalysisControls(
+        txtProject, txtNotes,
+        {lblPrices, lblPricesHeading, QStringLiteral("Potential high and low for every 45 degrees")},
+        {lblDates, lblDatesHeading, QStringLiteral("Potential date for every 45 degrees")}, pbGann,
+        QStringLiteral("Square of Nine chart"), ResultsText());
     AddChartZoom();
 }
 
@@ -332,7 +334,8 @@ QImage GannWindow::ZoomedChart(double scale) const
 
 QString GannWindow::ResultsText() const
 {
-    return ResultsForClipboard(lblPricesHeading->text(), lblPrices->text(), lblDatesHeading->text(), lblDates->text());
+    return ResultsForClipboard(lblPricesHeading->text(), lblPrices->text(), lblDatesHeading->text(),
+                               lblDates->text());
 }
 
 GannDocument GannWindow::Document() const
@@ -416,10 +419,7 @@ std::optional<QString> GannWindow::NameToSave()
     return TrimBlanks(txtProject->text());
 }
 
-bool GannWindow::WriteProject(const QString& path)
-{
-    return WriteTextLines(path, GannProjectLines(Document()));
-}
+bool GannWindow::WriteProject(const QString& path) { return WriteTextLines(path, GannProjectLines(Document())); }
 
 bool GannWindow::ReadProject(const QString& path)
 {
@@ -440,15 +440,14 @@ void GannWindow::cmdExport_Click()
         return;
     // The input boxes as they are now, beside the results of the last calculation.
     ExportGannResults(GannReportValuesOf(m_state.results, txtProject->text(), txtPrice->text(),
-                                         dtpInputDate->value(), platform().today(),
-                                         txtNotes->text()));
+                                         dtpInputDate->value(), platform().today(), txtNotes->text()));
 }
 
 void GannWindow::cmdPrint_Click()
 {
     PrintGannImage(*pbGann, m_layout,
-                   GannReportValuesOf(m_state.results, txtProject->text(), txtPrice->text(),
-                                      dtpInputDate->value(), platform().today(), txtNotes->text()),
+                   GannReportValuesOf(m_state.results, txtProject->text(), txtPrice->text(), dtpInputDate->value(),
+                                      platform().today(), txtNotes->text()),
                    [this] { cmdCalculate_Click(); });
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/gann/gannchartgeometry.h"
 #include "core/gann/gannproject.h"
@@ -37,12 +38,12 @@ public:
 
     // The controls, top to bottom. Where a control's object name differs from its
     // member's, the comment gives it: tests and tools find controls by object name.
-    QLabel* lblTitle = nullptr;                                      // "Label3"
+    QLabel* lblTitle = nullptr;  // "Label3"
     QPushButton *cmdNew = nullptr, *cmdOpen = nullptr, *cmdSave = nullptr, *cmdExit = nullptr;
     TextBox* txtProject = nullptr;
 
-    QGroupBox* fraInputs = nullptr;                                  // "Frame1"
-    QLabel *lblPriceCaption = nullptr, *lblDateCaption = nullptr;    // "Label1", "Label2"
+    QGroupBox* fraInputs = nullptr;                                // "Frame1"
+    QLabel *lblPriceCaption = nullptr, *lblDateCaption = nullptr;  // "Label1", "Label2"
     TextBox* txtPrice = nullptr;
     DatePicker* dtpInputDate = nullptr;
     QPushButton* cmdCalculate = nullptr;
@@ -50,7 +51,7 @@ public:
     QGroupBox* fraResults = nullptr;                                 // "Frame2"
     QLabel *lblPricesHeading = nullptr, *lblDatesHeading = nullptr;  // "Label4", "Label5"
     QLabel *lblPrices = nullptr, *lblDates = nullptr;
-    QFrame* linListingsRule = nullptr;                               // "Line1"
+    QFrame* linListingsRule = nullptr;  // "Line1"
 
     MultiLineTextBox* txtNotes = nullptr;
     QPushButton *cmdExport = nullptr, *cmdPrint = nullptr;
@@ -86,9 +87,9 @@ protected:
 
 private:
     void CreateControls();
-    void CreateProjectControls();   // title, New / Open / Save / Exit, project name
-    void CreateInputControls();     // price and date frame, Calculate
-    void CreateResultControls();    // the two tables with their headings
+    void CreateProjectControls();  // title, New / Open / Save / Exit, project name
+    void CreateInputControls();    // price and date frame, Calculate
+    void CreateResultControls();   // the two tables with their headings
     void ConnectControls();
     // Shortcuts, copying, fonts and names for screen readers.
     void AddDesktopManners();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/history/evidencepanel.h"
 
 #include "platform/controls.h"
@@ -109,7 +110,8 @@ void EvidencePanel::LayOutControls()
 {
     auto* sideLayout = new QVBoxLayout(this);
     sideLayout->setContentsMargins(0, 0, 0, 0);
-    sideLayout->addWidget(new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), this));
+    sideLayout->addWidget(
+        new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), this));
     sideLayout->addWidget(cboEvidence, 0, Qt::AlignLeft);
     sideLayout->addWidget(tblEvidence);
     sideLayout->addWidget(lblVerdict);
@@ -168,7 +170,7 @@ void EvidencePanel::Measure(std::vector<std::shared_ptr<const PriceHistory>> his
             if (cancel->load())
                 return;
             QMetaObject::invokeMethod(this, [this, evidence] {
-                if (!m_due)   // else it measured what is no longer in force
+                if (!m_due)  // else it measured what is no longer in force
                     ShowEvidence(evidence, QString());
             });
         }
@@ -177,7 +179,7 @@ void EvidencePanel::Measure(std::vector<std::shared_ptr<const PriceHistory>> his
         m_worker->wait();
         delete std::exchange(m_worker, nullptr);
         if (m_due)
-            emit measurementDue();   // what it measured has changed since
+            emit measurementDue();  // what it measured has changed since
     });
     m_worker->start();
 }
@@ -227,12 +229,9 @@ void EvidencePanel::ShowChosenEvidence()
         }
     }
     tblEvidence->setHorizontalHeaderLabels(names);
-    lblVerdict->setText(drawing ? QStringLiteral("Drawing %L1 surrogate histories to compare with chance...")
-                                      .arg(DefaultDraws)
-                                : EvidenceVerdicts(shown).join(QLatin1Char('\n')));
+    lblVerdict->setText(
+        drawing ? QStringLiteral("Drawing %L1 surrogate histories to compare with chance...").arg(DefaultDraws)
+                : EvidenceVerdicts(shown).join(QLatin1Char('\n')));
 }
 
-void EvidencePanel::CopyEvidence()
-{
-    QGuiApplication::clipboard()->setText(TableText(*tblEvidence));
-}
+void EvidencePanel::CopyEvidence() { QGuiApplication::clipboard()->setText(TableText(*tblEvidence)); }

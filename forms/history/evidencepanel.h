@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/history/evidence.h"
 #include "forms/history/evidenceplots.h"
@@ -26,7 +27,7 @@ public:
     explicit EvidencePanel(QWidget* parent = nullptr);
     ~EvidencePanel() override;
 
-    QComboBox* cboEvidence;   // all files pooled, or one of them, when several are open
+    QComboBox* cboEvidence;  // all files pooled, or one of them, when several are open
     QTableWidget* tblEvidence;
     QAction* actCopyEvidence;
     QLabel* lblVerdict;
@@ -69,5 +70,5 @@ private:
     QString m_evidenceProblem;
     QThread* m_worker = nullptr;
     std::shared_ptr<std::atomic<bool>> m_cancel;
-    bool m_due = false;   // asked for while a measurement ran
+    bool m_due = false;  // asked for while a measurement ran
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/history/evidenceplots.h"
 
 #include "core/history/chartaxes.h"
@@ -55,7 +56,8 @@ void EvidencePlots::drawPlot(QPainter& p, const QRectF& box, const QString& titl
     const QRectF caption(box.left(), box.top(), box.width(), metrics.height());
     p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, title);
     if (measure.pValue)
-        p.drawText(caption, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("p %1").arg(*measure.pValue, 0, 'f', 3));
+        p.drawText(caption, Qt::AlignRight | Qt::AlignVCenter,
+                   QStringLiteral("p %1").arg(*measure.pValue, 0, 'f', 3));
     const QRectF area(box.left(), caption.bottom() + 2, box.width(), box.bottom() - caption.bottom() - 2);
     p.fillRect(area, palette().color(QPalette::Base));
     if (measure.nullMedians.empty() || std::isnan(measure.median)) {

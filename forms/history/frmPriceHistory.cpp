@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/history/frmPriceHistory.h"
 
 #include "core/settings/settings.h"
@@ -32,9 +33,9 @@
 namespace {
 
 const QString PriceHistoryFilter = QStringLiteral("Price History (CSV)| *.csv");
-constexpr int LoadBlinkMs = 150;          // work that takes longer shows the progress bar
-constexpr int TypingPauseMs = 700;        // a pause in typing this long applies a box
-constexpr int LargestScaleChoice = 9;     // the Square of Nine scales offered: 10^-9 .. 10^9
+constexpr int LoadBlinkMs = 150;       // work that takes longer shows the progress bar
+constexpr int TypingPauseMs = 700;     // a pause in typing this long applies a box
+constexpr int LargestScaleChoice = 9;  // the Square of Nine scales offered: 10^-9 .. 10^9
 
 const QString OpenHint = QStringLiteral("Open a CSV file of daily prices (Date and Close columns).");
 const QString ClickHint = QStringLiteral("Click a swing to project the Square of Nine from it, a second for "
@@ -77,7 +78,8 @@ SwingBasis BasisFor(SwingBasis chosen, const PriceHistory& history)
 }  // namespace
 
 frmPriceHistory::frmPriceHistory(const ProgramRatios& ratios, QWidget* parent)
-    : QWidget(parent), m_programRatios(ratios)
+    : QWidget(parent),
+      m_programRatios(ratios)
 {
     setObjectName(QStringLiteral("frmPriceHistory"));
     setWindowTitle(QStringLiteral("Price History"));
@@ -108,7 +110,8 @@ void frmPriceHistory::CreateControls()
     cboSwings->addItem(QStringLiteral("High/Low"), int(SwingBasis::HighLow));
     cboSwings->addItem(QStringLiteral("Closes"), int(SwingBasis::Close));
     txtRatios = Named(new QLineEdit(this), "txtRatios");
-    txtRatios->setMinimumWidth(txtRatios->fontMetrics().horizontalAdvance(QStringLiteral("0.236, 0.382, 0.5, 0.618, 0.786, 1.272")));
+    txtRatios->setMinimumWidth(
+        txtRatios->fontMetrics().horizontalAdvance(QStringLiteral("0.236, 0.382, 0.5, 0.618, 0.786, 1.272")));
     txtRatios->setToolTip(RatiosMessage());
     cboScale = Named(new QComboBox(this), "cboScale");
     cboScale->addItem(QStringLiteral("auto"));
@@ -368,7 +371,8 @@ void frmPriceHistory::ApplyRatios(bool refuseAloud)
         if (!typed)
             return RefuseTyped(txtRatios, refuseAloud, problem + QStringLiteral(". ") + RatiosMessage());
     }
-    const bool same = typed && m_typedRatios ? typed->values() == m_typedRatios->values() : !typed && !m_typedRatios;
+    const bool same =
+        typed && m_typedRatios ? typed->values() == m_typedRatios->values() : !typed && !m_typedRatios;
     if (same)
         return;
     m_typedRatios = typed;
@@ -379,7 +383,8 @@ void frmPriceHistory::ApplyRatios(bool refuseAloud)
 void frmPriceHistory::ShowRatiosInForce()
 {
     const std::optional<HistoryRatios> program = HistoryRatios::fromFibRatios(m_programRatios.ratios());
-    txtRatios->setPlaceholderText(program ? program->text().replace(QStringLiteral(" /"), QStringLiteral(",")) : QString());
+    txtRatios->setPlaceholderText(program ? program->text().replace(QStringLiteral(" /"), QStringLiteral(","))
+                                          : QString());
 }
 
 std::optional<HistoryRatios> frmPriceHistory::ratiosInForce(QString* problem) const
@@ -466,8 +471,9 @@ void frmPriceHistory::MeasureEvidenceLater()
     QString problem;
     const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
     if (m_files.empty() || !ratios) {
-        const QString why = m_files.empty() ? QString()
-                                            : QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem);
+        const QString why = m_files.empty()
+            ? QString()
+            : QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem);
         m_evidencePanel->ShowEvidence(PooledEvidence{}, why);
         return;
     }
@@ -491,10 +497,7 @@ PriceScaleChoice frmPriceHistory::ScaleChoice() const
     return power.isValid() ? PriceScaleChoice{false, power.toInt()} : PriceScaleChoice{};
 }
 
-const Evidence& frmPriceHistory::evidence() const
-{
-    return m_evidencePanel->evidence();
-}
+const Evidence& frmPriceHistory::evidence() const { return m_evidencePanel->evidence(); }
 
 // What is shown, always: the history with its swings and what the reader had to
 // decide or leave out to read it (a date order chosen, rows skipped, days made of
@@ -507,17 +510,18 @@ void frmPriceHistory::ShowStatus()
         return;
     }
     const PriceHistory& h = *history();
-    const QString which = fileCount() > 1 ? QStringLiteral(" (file %1 of %2)").arg(m_shown + 1).arg(fileCount())
-                                          : QString();
+    const QString which =
+        fileCount() > 1 ? QStringLiteral(" (file %1 of %2)").arg(m_shown + 1).arg(fileCount()) : QString();
     const QStringList notes = PriceReadNoteLines(h);
     // One pass over the pattern: a file name may hold a "%".
-    lblFile->setText(QStringLiteral("%1%2: %3 from %4 to %5; %6 swings of at least %7% %8.%9")
-                         .arg(h.fileName, which,
-                              h.bars.size() == 1 ? QStringLiteral("1 close") : QStringLiteral("%1 closes").arg(h.bars.size()),
-                              FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date),
-                              QString::number(swings().size()), GeneralNumber(m_threshold),
-                              swingBasis() == SwingBasis::HighLow ? QStringLiteral("on highs and lows")
-                                                                  : QStringLiteral("on closes"),
-                              notes.isEmpty() ? QString() : QLatin1Char(' ') + notes.join(QLatin1Char(' '))));
+    lblFile->setText(
+        QStringLiteral("%1%2: %3 from %4 to %5; %6 swings of at least %7% %8.%9")
+            .arg(h.fileName, which,
+                 h.bars.size() == 1 ? QStringLiteral("1 close") : QStringLiteral("%1 closes").arg(h.bars.size()),
+                 FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date),
+                 QString::number(swings().size()), GeneralNumber(m_threshold),
+                 swingBasis() == SwingBasis::HighLow ? QStringLiteral("on highs and lows")
+                                                     : QStringLiteral("on closes"),
+                 notes.isEmpty() ? QString() : QLatin1Char(' ') + notes.join(QLatin1Char(' '))));
     lblProjection->setText(m_selection.empty() ? ClickHint : m_projection);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/history/evidence.h"
 #include "core/history/pricehistory.h"
@@ -47,7 +48,7 @@ public:
     ~frmPriceHistory() override;
 
     QPushButton* cmdOpen;
-    QComboBox* cboFile;       // the file the chart shows, when several are open
+    QComboBox* cboFile;  // the file the chart shows, when several are open
     QLabel* lblFile;
     QLineEdit* txtThreshold;
     QComboBox* cboSwings;
@@ -141,15 +142,15 @@ private:
 
     using OpenFile = OpenPriceFile;
     std::vector<OpenFile> m_files;
-    int m_shown = 0;                // the file the chart shows
+    int m_shown = 0;  // the file the chart shows
     EvidencePanel* m_evidencePanel;
     double m_threshold = DefaultSwingThreshold;
-    SwingBasis m_basisChoice = SwingBasis::HighLow;   // closes for files without a High and a Low
+    SwingBasis m_basisChoice = SwingBasis::HighLow;  // closes for files without a High and a Low
     const ProgramRatios& m_programRatios;
-    std::optional<HistoryRatios> m_typedRatios;   // none: the program's ratios
-    std::vector<int> m_selection;   // indexes into swings(), at most three
+    std::optional<HistoryRatios> m_typedRatios;  // none: the program's ratios
+    std::vector<int> m_selection;                // indexes into swings(), at most three
     std::vector<ChartLevel> m_levelPrices, m_levelDates;
-    QString m_projection;           // what the selection projected, for the status line
-    QHash<QLineEdit*, QString> m_refused;   // refused aloud once; Tab after Enter does not repeat it
+    QString m_projection;                  // what the selection projected, for the status line
+    QHash<QLineEdit*, QString> m_refused;  // refused aloud once; Tab after Enter does not repeat it
     bool m_busy = false;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/history/frmPriceHistory.h"
 
 #include "core/gann/ganncalc.h"
@@ -100,10 +101,12 @@ bool frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
     // Named by angle: the square's levels lie close together, and the name tells which is which.
     for (int k = 1; k <= state->results.AngleCount; ++k) {
         if (state->results.PotentialHigh[size_t(k)] != 0)
-            m_levelPrices.push_back({scale.fromSquare(state->results.PotentialHigh[size_t(k)]), {},
+            m_levelPrices.push_back({scale.fromSquare(state->results.PotentialHigh[size_t(k)]),
+                                     {},
                                      Degrees(45 * k) + QStringLiteral(" high")});
         if (state->results.PotentialLow[size_t(k)] != 0)
-            m_levelPrices.push_back({scale.fromSquare(state->results.PotentialLow[size_t(k)]), {},
+            m_levelPrices.push_back({scale.fromSquare(state->results.PotentialLow[size_t(k)]),
+                                     {},
                                      Degrees(45 * k) + QStringLiteral(" low")});
         if (state->inputs.DateEntered)
             m_levelDates.push_back({0, state->results.AngleDate[size_t(k)], Degrees(45 * k)});
@@ -138,12 +141,13 @@ bool frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newe
         m_projection = problem;
         return true;
     }
-    if (announce && !HandOver(&frmPriceHistory::FibonacciRequested, older.price, older.date, newer.price, newer.date))
+    if (announce
+        && !HandOver(&frmPriceHistory::FibonacciRequested, older.price, older.date, newer.price, newer.date))
         return false;
     AddRatioLevels(*ratios, levels);
     m_projection = QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
-                       .arg(FormatShortDate(older.date), GeneralNumber(older.price),
-                            FormatShortDate(newer.date), GeneralNumber(newer.price));
+                       .arg(FormatShortDate(older.date), GeneralNumber(older.price), FormatShortDate(newer.date),
+                            GeneralNumber(newer.price));
     return true;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/history/pricechart.h"
 
 #include <QFontMetricsF>
@@ -10,14 +11,14 @@
 
 namespace {
 
-constexpr double MinSpanDays = 5;      // the closest zoom: a trading week across the chart
-constexpr double EdgeShare = 0.01;     // room beside the first and last bar in the whole view
-constexpr double ZoomStep = 1.25;      // one wheel notch or one + / -
-constexpr double MarkerGap = 3;        // between a wick's end and its swing's marker
-constexpr double MarkerBucket = 12;    // pixels that share one high and one low marker
-constexpr double PickRadius = 10;      // how near a click must come to a marker
+constexpr double MinSpanDays = 5;    // the closest zoom: a trading week across the chart
+constexpr double EdgeShare = 0.01;   // room beside the first and last bar in the whole view
+constexpr double ZoomStep = 1.25;    // one wheel notch or one + / -
+constexpr double MarkerGap = 3;      // between a wick's end and its swing's marker
+constexpr double MarkerBucket = 12;  // pixels that share one high and one low marker
+constexpr double PickRadius = 10;    // how near a click must come to a marker
 constexpr int RightMargin = 10;
-constexpr int DragThreshold = 4;       // a press that moves less is a click
+constexpr int DragThreshold = 4;  // a press that moves less is a click
 
 // The price a swing is on (its bar's high or low, or its close, as the swing rule read
 // it), which its label shows and the line joining the swings runs through.
@@ -81,7 +82,7 @@ void PriceChart::setLevels(std::vector<ChartLevel> prices, std::vector<ChartLeve
 {
     m_priceLevels = std::move(prices);
     m_dateLevels = std::move(dates);
-    setView(m_firstDay, m_lastDay);   // the dates may have moved the whole history's end
+    setView(m_firstDay, m_lastDay);  // the dates may have moved the whole history's end
 }
 
 void PriceChart::setLogarithmic(bool on)
@@ -181,7 +182,8 @@ PriceChart::Frame PriceChart::computeFrame() const
     if (m_bars.size() == 0)
         return f;
     f.columns = m_bars.columns(f.time);
-    f.dateTicks = DateTicks(f.time, [this](const QString& s) { return textWidth(s); }, 16);
+    f.dateTicks = DateTicks(
+        f.time, [this](const QString& s) { return textWidth(s); }, 16);
     placeMarkers(f);
     labelMarkers(f);
     return f;
@@ -202,8 +204,8 @@ void PriceChart::placePriceAxis(Frame& f) const
         seen = m_bars.span(0, m_bars.size());
     const double room = MarkerGap + MarkerSize + QFontMetricsF(font()).height() + 4;
     f.prices = PriceAxisRange(seen, m_logarithmic, std::min(0.3, room / f.plot.height()));
-    f.priceTicks = m_logarithmic ? LogPriceTicks(f.prices.low, f.prices.high)
-                                 : PriceTicks(f.prices.low, f.prices.high);
+    f.priceTicks =
+        m_logarithmic ? LogPriceTicks(f.prices.low, f.prices.high) : PriceTicks(f.prices.low, f.prices.high);
 }
 
 // One high and one low marker for every few pixels, the most extreme of each; the
@@ -221,7 +223,8 @@ void PriceChart::placeMarkers(Frame& f) const
         const bool high = s.kind == SwingKind::High;
         const double anchor = f.y(MarkerAnchor(bars[size_t(s.bar)], high, m_bars.shape()));
         const double offset = MarkerGap + MarkerSize / 2;
-        return Marker{i, QPointF(f.x(m_bars.julianDay(s.bar)), high ? anchor - offset : anchor + offset), high, {}};
+        return Marker{
+            i, QPointF(f.x(m_bars.julianDay(s.bar)), high ? anchor - offset : anchor + offset), high, {}};
     };
     int bucket = 0, bestHigh = -1, bestLow = -1;
     const auto flush = [&] {
@@ -239,9 +242,10 @@ void PriceChart::placeMarkers(Frame& f) const
         bucket = b;
         const double anchor = MarkerAnchor(bars[size_t(s.bar)], s.kind == SwingKind::High, m_bars.shape());
         int& best = s.kind == SwingKind::High ? bestHigh : bestLow;
-        const bool better = best < 0 || (s.kind == SwingKind::High
-            ? anchor > MarkerAnchor(bars[size_t(m_swings[size_t(best)].bar)], true, m_bars.shape())
-            : anchor < MarkerAnchor(bars[size_t(m_swings[size_t(best)].bar)], false, m_bars.shape()));
+        const bool better = best < 0
+            || (s.kind == SwingKind::High
+                    ? anchor > MarkerAnchor(bars[size_t(m_swings[size_t(best)].bar)], true, m_bars.shape())
+                    : anchor < MarkerAnchor(bars[size_t(m_swings[size_t(best)].bar)], false, m_bars.shape()));
         if (better)
             best = i;
     }
@@ -318,7 +322,6 @@ void PriceChart::labelMarkers(Frame& f) const
     }
 }
 
-
 // A label's width as the sum of its characters' advances: labels are digits, Latin
 // letters and signs, which fonts do not kern, and measuring each label whole would lay
 // it out anew on every frame.
@@ -332,7 +335,8 @@ double PriceChart::textWidth(const QString& text) const
     }
     double width = 0;
     for (const QChar c : text)
-        width += c.unicode() < m_charWidths.size() ? m_charWidths[c.unicode()] : QFontMetricsF(font()).horizontalAdvance(c);
+        width += c.unicode() < m_charWidths.size() ? m_charWidths[c.unicode()]
+                                                   : QFontMetricsF(font()).horizontalAdvance(c);
     return width;
 }
 
@@ -404,12 +408,24 @@ void PriceChart::keyPressEvent(QKeyEvent* event)
     const double middle = frame().plot.width() / 2.0, tenth = frame().plot.width() / 10.0;
     switch (event->key()) {
     case Qt::Key_Plus:
-    case Qt::Key_Equal: zoom(ZoomStep, middle); break;
-    case Qt::Key_Minus: zoom(1 / ZoomStep, middle); break;
-    case Qt::Key_Left: pan(-tenth); break;
-    case Qt::Key_Right: pan(tenth); break;
-    case Qt::Key_Home: showAll(); break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Equal:
+        zoom(ZoomStep, middle);
+        break;
+    case Qt::Key_Minus:
+        zoom(1 / ZoomStep, middle);
+        break;
+    case Qt::Key_Left:
+        pan(-tenth);
+        break;
+    case Qt::Key_Right:
+        pan(tenth);
+        break;
+    case Qt::Key_Home:
+        showAll();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
     }
     event->accept();
 }

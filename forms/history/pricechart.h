@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/history/chartaxes.h"
 #include "core/history/chartcolumns.h"
@@ -59,15 +60,15 @@ public:
     // Everything a paint draws, worked out ahead of it.
     struct Marker {
         int swing = 0;
-        QPointF at;          // the marker's centre
+        QPointF at;  // the marker's centre
         bool high = true;
-        QString label;       // empty where the label would crowd another
+        QString label;  // empty where the label would crowd another
         QRectF labelBox;
     };
     struct Frame {
         QRect plot;
-        TimeWindow time;                 // across the plot's width
-        PriceSpan prices;                // the price axis from bottom to top
+        TimeWindow time;   // across the plot's width
+        PriceSpan prices;  // the price axis from bottom to top
         bool logarithmic = false;
         std::vector<ColumnBar> columns;
         std::vector<AxisTick> priceTicks;
@@ -118,7 +119,7 @@ private:
     std::vector<ChartLevel> m_priceLevels, m_dateLevels;
     bool m_logarithmic = false;
     double m_firstDay = 0, m_lastDay = 1;
-    mutable int m_axisWidth = 0;   // grows, never shrinks, within a history: no jitter on pans
+    mutable int m_axisWidth = 0;  // grows, never shrinks, within a history: no jitter on pans
     mutable std::optional<Frame> m_frame;
     mutable std::array<double, 256> m_charWidths{};
     mutable std::optional<QFont> m_charWidthsFor;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/history/pricechart.h"
 
 #include <QFontMetricsF>
@@ -91,7 +92,7 @@ void PriceChart::drawGrid(QPainter& p, const Frame& f) const
 void PriceChart::drawCandles(QPainter& p, const Frame& f) const
 {
     int body = int(f.time.pixelsPerDay() * 0.7);
-    body -= body % 2 == 0 ? 1 : 0;   // odd, so the wick runs down its middle
+    body -= body % 2 == 0 ? 1 : 0;  // odd, so the wick runs down its middle
     for (const ColumnBar& c : f.columns) {
         const QColor& color = c.close >= c.open ? RisingColor : FallingColor;
         const int x = f.plot.left() + c.column;
@@ -148,7 +149,8 @@ void PriceChart::drawSwings(QPainter& p, const Frame& f) const
         p.setBrush(m_swings[size_t(m.swing)].confirmed ? QBrush(color) : QBrush(Qt::white));
         if (m.high) {
             // Pointing down at the high it marks.
-            const QPointF tip[] = {{m.at.x() - r, m.at.y() - r}, {m.at.x() + r, m.at.y() - r}, {m.at.x(), m.at.y() + r}};
+            const QPointF tip[] = {
+                {m.at.x() - r, m.at.y() - r}, {m.at.x() + r, m.at.y() - r}, {m.at.x(), m.at.y() + r}};
             p.drawPolygon(tip, 3);
         } else {
             p.drawRect(QRectF(m.at.x() - r + 0.5, m.at.y() - r + 0.5, MarkerSize - 1, MarkerSize - 1));
@@ -168,7 +170,7 @@ void PriceChart::drawPriceLevels(QPainter& p, const Frame& f) const
 {
     const QFontMetricsF metrics(font());
     const double h = metrics.height();
-    std::vector<std::pair<double, QString>> named, above, below;   // (y of the line, name)
+    std::vector<std::pair<double, QString>> named, above, below;  // (y of the line, name)
     p.setPen(QPen(PriceLevelColor, 1, Qt::DashLine));
     for (const ChartLevel& level : m_priceLevels) {
         const double y = f.y(level.price);
@@ -234,7 +236,7 @@ void PriceChart::drawAxes(QPainter& p, const Frame& f) const
     p.setPen(FrameColor);
     p.drawRect(f.plot);
     p.setPen(palette().color(QPalette::WindowText));
-    double above = 1e300;   // price labels are kept from the bottom up, none overlapping
+    double above = 1e300;  // price labels are kept from the bottom up, none overlapping
     for (const AxisTick& t : f.priceTicks) {
         const double w = textWidth(t.text);
         const QRectF r(f.plot.left() - 6 - w, f.y(t.value) - h / 2, w, h);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/history/pricefiles.h"
 
 #include "platform/platform.h"
@@ -44,7 +45,8 @@ bool ReadFiles(const QStringList& paths, const SwingRule& findSwings, const Back
             if (!order)
                 return false;
             runInBackground([&] {
-                reads[k] = ReadAndFindSwings(paths[qsizetype(k)], *order, findSwings, files[k].bars, files[k].swings);
+                reads[k] =
+                    ReadAndFindSwings(paths[qsizetype(k)], *order, findSwings, files[k].bars, files[k].swings);
             });
         }
         if (!files[k].bars.history()) {
@@ -67,9 +69,11 @@ std::optional<DateOrder> AskDateOrder(QWidget* owner, const QString& path)
                        "Cancel opens nothing.")
             .arg(QFileInfo(path).fileName());
     switch (platform().messageBox(text, ProgramTitle, MsgButtons::YesNoCancel, MsgIcon::None)) {
-    case MsgResult::Yes: return DateOrder::DayFirst;
-    case MsgResult::No: return DateOrder::MonthFirst;
-    default: return std::nullopt;
+    case MsgResult::Yes:
+        return DateOrder::DayFirst;
+    case MsgResult::No:
+        return DateOrder::MonthFirst;
+    default:
+        return std::nullopt;
     }
 }
-

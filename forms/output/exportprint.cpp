@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/output/exportprint.h"
 
 #include "forms/output/frmPrintOption.h"
@@ -9,10 +10,7 @@
 
 namespace {
 
-QString InProgramDir(const QString& fileName)
-{
-    return platform().programDir() + QLatin1Char('/') + fileName;
-}
+QString InProgramDir(const QString& fileName) { return platform().programDir() + QLatin1Char('/') + fileName; }
 
 // The chosen path is used as the trader typed it: no extension is added, and an
 // existing file is replaced without a question (the dialog asks none either).
@@ -21,7 +19,7 @@ void ExportReport(const QString& baseName, const QString& text, const QString& f
     const std::optional<QString> path =
         platform().saveFileName(QStringLiteral("Text File| *.txt"), InProgramDir(baseName + ".txt"));
     if (!path)
-        return;   // cancelled: nothing touched, nothing said
+        return;  // cancelled: nothing touched, nothing said
     if (!WriteTextFile(*path, text)) {
         ShowActionFailed(failure);
         return;
@@ -31,10 +29,10 @@ void ExportReport(const QString& baseName, const QString& text, const QString& f
 
 void SavePicture(PictureBox& box, const QString& defaultFileName)
 {
-    const std::optional<QString> path = platform().saveFileName(
-        QStringLiteral("BMP Image File| *.bmp"), InProgramDir(defaultFileName));
+    const std::optional<QString> path =
+        platform().saveFileName(QStringLiteral("BMP Image File| *.bmp"), InProgramDir(defaultFileName));
     if (!path)
-        return;   // cancelled: nothing written, nothing said
+        return;  // cancelled: nothing written, nothing said
     QString error;
     if (!box.surface().savePicture(*path, &error))
         ShowMessage(QStringLiteral("Error in Printing: ") + error);
@@ -60,7 +58,7 @@ void PrintPicture(PictureBox& box, bool monochrome)
     }
 }
 
-} // namespace
+}  // namespace
 
 void ExportFibonacciResults(const FibonacciReportValues& values)
 {
@@ -80,12 +78,11 @@ void PrintChartImage(PictureBox& box, const TextBlock& block, const TextBlockPla
     qint16 option = 0;
     frmPrintOption::GetOption(option);
     if (option < 1 || option > 3)
-        return;   // cancelled: the window stays exactly as it was
+        return;  // cancelled: the window stays exactly as it was
 
     const int width = box.widthTwips();
     const int height = box.heightTwips();
-    ComposeChartPicture(box.surface(), block, at,
-                        [&box](int w, int h) { box.setSizeTwips(w, h); });
+    ComposeChartPicture(box.surface(), block, at, [&box](int w, int h) { box.setSizeTwips(w, h); });
 
     if (option == 1)
         SavePicture(box, defaultFileName);
@@ -99,8 +96,8 @@ void PrintChartImage(PictureBox& box, const TextBlock& block, const TextBlockPla
         calculate();
 }
 
-void PrintFibonacciImage(PictureBox& box, const FibonacciReportValues& values, int timeAxisRight,
-                         int priceAxisTop, const std::function<void()>& calculate)
+void PrintFibonacciImage(PictureBox& box, const FibonacciReportValues& values, int timeAxisRight, int priceAxisTop,
+                         const std::function<void()>& calculate)
 {
     PrintChartImage(box, FibonacciTextBlock(values), FibonacciPlacement(timeAxisRight, priceAxisTop),
                     QStringLiteral("fibchart.bmp"), calculate);

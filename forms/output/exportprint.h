@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/reports/reports.h"
 
@@ -24,8 +25,8 @@ void ExportGannResults(const GannReportValues& values);
 
 // timeAxisRight, priceAxisTop: the chart geometry of the last drawing.
 // calculate: the window's cmdCalculate_Click.
-void PrintFibonacciImage(PictureBox& box, const FibonacciReportValues& values, int timeAxisRight,
-                         int priceAxisTop, const std::function<void()>& calculate);
+void PrintFibonacciImage(PictureBox& box, const FibonacciReportValues& values, int timeAxisRight, int priceAxisTop,
+                         const std::function<void()>& calculate);
 void PrintGannImage(PictureBox& box, Layout layout, const GannReportValues& values,
                     const std::function<void()>& calculate);
 

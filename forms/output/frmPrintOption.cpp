@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/output/frmPrintOption.h"
 
 #include "platform/accessibility.h"
@@ -26,11 +27,12 @@ QRadioButton* MakeOption(const char* name, const char* caption, QWidget* parent,
     return option;
 }
 
-} // namespace
+}  // namespace
 
 frmPrintOption::frmPrintOption(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmPrintOption"));
     setWindowTitle(QStringLiteral("Print Destination"));
@@ -41,13 +43,20 @@ frmPrintOption::frmPrintOption(QWidget* parent)
     SetTabOrder({cmdCancel, OptMonochrome, optColor, optFile, cmdOk, optPrinter});
 
     // An option's click happens when it becomes the chosen one, also when code chooses it.
-    connect(optFile, &QRadioButton::toggled, this, [this](bool on) { if (on) optFile_Click(); });
-    connect(optPrinter, &QRadioButton::toggled, this, [this](bool on) { if (on) optPrinter_Click(); });
+    connect(optFile, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optFile_Click();
+    });
+    connect(optPrinter, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optPrinter_Click();
+    });
     connect(cmdOk, &QPushButton::clicked, this, &frmPrintOption::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPrintOption::cmdCancel_Click);
     Form_Load();
     SettleDesignedWindow(this);
-    optPrinter->setToolTip(QStringLiteral("Print through the system's print dialog: another printer or a PDF file can be chosen there"));
+    optPrinter->setToolTip(QStringLiteral(
+        "Print through the system's print dialog: another printer or a PDF file can be chosen there"));
 }
 
 void frmPrintOption::CreateControls()
@@ -83,7 +92,7 @@ void frmPrintOption::CreateControls()
 void frmPrintOption::Form_Load()
 {
     optFile->setChecked(true);
-    optFile_Click();   // also when File was chosen already
+    optFile_Click();  // also when File was chosen already
 }
 
 void frmPrintOption::optFile_Click()
@@ -129,10 +138,7 @@ void frmPrintOption::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void frmPrintOption::setModalRunner(ModalRunner runner)
-{
-    s_runner = std::move(runner);
-}
+void frmPrintOption::setModalRunner(ModalRunner runner) { s_runner = std::move(runner); }
 
 void frmPrintOption::GetOption(qint16& option)
 {

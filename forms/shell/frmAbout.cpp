@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/shell/frmAbout.h"
 
 #include "core/numbers/licence.h"
@@ -22,20 +23,20 @@ const char* const Purpose =
     "projects three potential prices and dates by the Fibonacci ratios; from one price and "
     "one date it finds the potential highs, lows and dates every 45 degrees round the Gann "
     "Square of Nine.";
-} // namespace
+}  // namespace
 
 QString ProgramDisclaimer()
 {
-    return QString::fromLatin1(EducationOnly) +
-           QStringLiteral("\n\nThis software is for your own use only and is not to be passed on to others.");
+    return QString::fromLatin1(EducationOnly)
+        + QStringLiteral("\n\nThis software is for your own use only and is not to be passed on to others.");
 }
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + ProgramTitle);
-    auto* title = new QLabel(QStringLiteral("<b>%1</b><br>Version %2")
-                                 .arg(ProgramTitle, QStringLiteral(TESSARAY_VERSION)), this);
+    auto* title = new QLabel(
+        QStringLiteral("<b>%1</b><br>Version %2").arg(ProgramTitle, QStringLiteral(TESSARAY_VERSION)), this);
     title->setObjectName(QStringLiteral("lblTitle"));
     auto* purpose = new QLabel(QString::fromLatin1(Purpose), this);
     purpose->setObjectName(QStringLiteral("lblPurpose"));
@@ -45,7 +46,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     disclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
     auto* licence = new QLabel(ProgramLicence().trimmed(), this);
     licence->setObjectName(QStringLiteral("lblLicence"));
-    licence->setTextFormat(Qt::PlainText);   // the licence's <address> is no HTML tag
+    licence->setTextFormat(Qt::PlainText);  // the licence's <address> is no HTML tag
     for (QLabel* l : {title, purpose, disclaimer, licence}) {
         l->setWordWrap(true);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -53,9 +54,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
-    for (QWidget* w : {static_cast<QWidget*>(title), static_cast<QWidget*>(purpose),
-                       static_cast<QWidget*>(disclaimer), static_cast<QWidget*>(licence),
-                       static_cast<QWidget*>(buttons)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(title), static_cast<QWidget*>(purpose), static_cast<QWidget*>(disclaimer),
+          static_cast<QWidget*>(licence), static_cast<QWidget*>(buttons)})
         layout->addWidget(w);
     setMinimumWidth(360);
     NameButtonsByCaption(this);

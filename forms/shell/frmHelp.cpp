@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/shell/frmHelp.h"
 
 #include "forms/shell/frmAbout.h"
@@ -32,7 +33,7 @@ QString Slug(const QString& heading)
     slug.remove(QRegularExpression(QStringLiteral("[^a-z0-9 _-]")));
     return slug.replace(QLatin1Char(' '), QLatin1Char('-'));
 }
-} // namespace
+}  // namespace
 
 frmHelp::frmHelp(QWidget* parent) : QWidget(parent)
 {
@@ -69,7 +70,7 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent)
     txtGuide->viewport()->installEventFilter(this);
     AddKeys();
     NameButtonsByCaption(this);
-    txtGuide->setFocus();   // the keys scroll the page; Ctrl+F reaches the find box
+    txtGuide->setFocus();  // the keys scroll the page; Ctrl+F reaches the find box
 
     // A comfortable reading size, never larger than the desktop.
     const QRect area = platform().availableArea();
@@ -91,27 +92,30 @@ void frmHelp::AddKeys()
     connect(txtFind, &QLineEdit::textEdited, this, [this](const QString& text) {
         QTextCursor from = txtGuide->textCursor();
         from.setPosition(from.selectionStart());
-        if (txtGuide->viewport()->rect().intersects(txtGuide->cursorRect(from))) txtGuide->setTextCursor(from);
+        if (txtGuide->viewport()->rect().intersects(txtGuide->cursorRect(from)))
+            txtGuide->setTextCursor(from);
         FindText(text);
     });
-    connect(txtFind, &QLineEdit::returnPressed, this, [this] {
-        FindText(txtFind->text(), QGuiApplication::keyboardModifiers() & Qt::ShiftModifier);
-    });
+    connect(txtFind, &QLineEdit::returnPressed, this,
+            [this] { FindText(txtFind->text(), QGuiApplication::keyboardModifiers() & Qt::ShiftModifier); });
 }
 
 void frmHelp::ShowGuide(const QString& heading)
 {
     static QPointer<frmHelp> window;
-    if (!window) window = new frmHelp();
+    if (!window)
+        window = new frmHelp();
     window->show();
     window->raise();
     window->activateWindow();
-    if (!heading.isEmpty()) window->ShowHeading(heading);
+    if (!heading.isEmpty())
+        window->ShowHeading(heading);
 }
 
 bool frmHelp::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtGuide->viewport() && event->type() == QEvent::Resize) FitPictures();
+    if (watched == txtGuide->viewport() && event->type() == QEvent::Resize)
+        FitPictures();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -122,7 +126,8 @@ void frmHelp::WrapExamples()
     QTextCursor cursor(txtGuide->document());
     for (QTextBlock block = txtGuide->document()->begin(); block.isValid(); block = block.next()) {
         QTextBlockFormat format = block.blockFormat();
-        if (!format.nonBreakableLines()) continue;
+        if (!format.nonBreakableLines())
+            continue;
         format.setNonBreakableLines(false);
         cursor.setPosition(block.position());
         cursor.setBlockFormat(format);
@@ -139,11 +144,13 @@ void frmHelp::FitPictures()
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             QTextImageFormat picture = it.fragment().charFormat().toImageFormat();
-            if (!picture.isValid()) continue;
+            if (!picture.isValid())
+                continue;
             const QUrl url = txtGuide->source().resolved(QUrl(picture.name()));
             const QSize natural = QImageReader(QLatin1Char(':') + url.path()).size();
             const qreal width = std::min<qreal>(natural.width(), std::max<qreal>(room, 50));
-            if (natural.isEmpty() || picture.width() == width) continue;
+            if (natural.isEmpty() || picture.width() == width)
+                continue;
             picture.setWidth(width);
             picture.setHeight(natural.height() * width / natural.width());
             changes.append({it.fragment(), picture});
@@ -156,10 +163,7 @@ void frmHelp::FitPictures()
     }
 }
 
-bool frmHelp::ShowHeading(const QString& heading)
-{
-    return ScrollToHeading(Slug(heading));
-}
+bool frmHelp::ShowHeading(const QString& heading) { return ScrollToHeading(Slug(heading)); }
 
 bool frmHelp::FindText(const QString& text, bool backwards)
 {
@@ -188,14 +192,16 @@ void frmHelp::OpenLink(const QUrl& url)
         QDesktopServices::openUrl(url);
         return;
     }
-    if (url.hasFragment()) ScrollToHeading(url.fragment());
+    if (url.hasFragment())
+        ScrollToHeading(url.fragment());
 }
 
 bool frmHelp::ScrollToHeading(const QString& slug)
 {
     QTextDocument* doc = txtGuide->document();
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        if (block.blockFormat().headingLevel() == 0 || Slug(block.text()) != slug) continue;
+        if (block.blockFormat().headingLevel() == 0 || Slug(block.text()) != slug)
+            continue;
         const QRectF at = doc->documentLayout()->blockBoundingRect(block);
         txtGuide->verticalScrollBar()->setValue(int(at.top()));
         return true;

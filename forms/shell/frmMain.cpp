@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/shell/frmMain.h"
 
 #include "forms/fibonacci/frmFibonacci.h"
@@ -109,7 +110,7 @@ void CloseIfOpen(QWidget* window)
         window->close();
 }
 
-} // namespace
+}  // namespace
 
 frmMain::frmMain(ProgramRatios* ratios, QWidget* parent) : QWidget(parent)
 {
@@ -165,7 +166,8 @@ void frmMain::AddKeyboardAndHelp()
     programActions().showGuide = &frmHelp::ShowGuide;
     programActions().showPriceHistory = &ShowPriceHistory;
     programActions().exitProgram = [] {
-        if (g_frmMain) g_frmMain->cmdExit_Click();
+        if (g_frmMain)
+            g_frmMain->cmdExit_Click();
     };
     AddProgramShortcuts(this);
     cmdExit->setToolTip(QStringLiteral("Close every window and end the program (%1)")
@@ -193,26 +195,14 @@ void frmMain::ShowMainMenu()
     menu->activateWindow();
 }
 
-void frmMain::Form_Load()
-{
-    LoadRatios();
-}
+void frmMain::Form_Load() { LoadRatios(); }
 
 // Ratios come from the settings file beside the program.
-void frmMain::LoadRatios()
-{
-    m_ratios->load(SettingsPathFor(platform().programDir()));
-}
+void frmMain::LoadRatios() { m_ratios->load(SettingsPathFor(platform().programDir())); }
 
-void frmMain::cmdFibonacci_Click()
-{
-    ShowFibonacci();
-}
+void frmMain::cmdFibonacci_Click() { ShowFibonacci(); }
 
-void frmMain::cmdGann_Click()
-{
-    ShowGann();
-}
+void frmMain::cmdGann_Click() { ShowGann(); }
 
 // Each analysis window runs its own closing check and may stay open with its
 // project; the main menu closes regardless, and the program ends with the last window.

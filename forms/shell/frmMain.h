@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QWidget>
 
@@ -24,8 +25,8 @@ public:
     QPushButton* cmdGann;
     QFrame* fraDisclaimer;
     QLabel* lblDisclaimer;
-    QLabel* lblCompany;   // "Marlowind"
-    QLabel* lblProduct;   // "Tessaray"
+    QLabel* lblCompany;  // "Marlowind"
+    QLabel* lblProduct;  // "Tessaray"
     QPushButton* cmdExit;
 
 public slots:

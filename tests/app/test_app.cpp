@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tessaray` as a terminal and a file manager meet it: it answers --help and --version
 // without a display and opens a project file named on its command line in the window
 // of its analysis.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails, naming the file and the #include, when an include points up the tree.
 # The folders read as the dependency graph: core <- platform <- forms <- app, and inside
 # core and forms a folder may use only those of a lower rank (or itself). Run as

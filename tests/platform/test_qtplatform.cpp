@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real platform: message boxes, file dialogs and the printer as the user meets
 // them (scripted through the dialog watchdog), twips and pixels; and the controls the
 // windows are built from, driven through key events as the window tests drive them.

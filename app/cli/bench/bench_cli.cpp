@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The watch-list batch at the size a large desk would run it: 100,000 Gann rows
 // through the whole road of the tool (CSV reading, the window's calculation for each
 // row, CSV writing), on one worker and on every core. Wall-clock time: the work runs
@@ -23,7 +24,8 @@ QByteArray GannWatchList(int rows)
         csv += QStringLiteral("\"Instrument %1, Inc.\",").arg(i);
         csv += kind == 0 ? QString() : QString::number(price);
         csv += QLatin1Char(',');
-        csv += kind == 1 ? QString() : QStringLiteral("%1/%2/%3").arg(date.month()).arg(date.day()).arg(date.year());
+        csv +=
+            kind == 1 ? QString() : QStringLiteral("%1/%2/%3").arg(date.month()).arg(date.day()).arg(date.year());
         csv += QStringLiteral("\r\n");
     }
     return csv.toUtf8();
@@ -37,7 +39,7 @@ void BM_GannBatch(benchmark::State& state)
     settings.analysis = Analysis::Gann;
     settings.today = QDate(2024, 6, 1);
     settings.layout = Layout::Large;
-    settings.threads = int(state.range(0));   // 0: every core
+    settings.threads = int(state.range(0));  // 0: every core
     qint64 bytes = 0;
     for (auto _ : state) {
         bytes = 0;
@@ -49,7 +51,13 @@ void BM_GannBatch(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * rows);
     state.counters["output_bytes"] = double(bytes);
 }
-BENCHMARK(BM_GannBatch)->ArgName("workers")->Arg(1)->Arg(0)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GannBatch)
+    ->ArgName("workers")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Watch-list batches: RFC 4180 reading as bytes arrive and writing, cells a spreadsheet
 // would take for formulas, header checks, the strict and lenient reading of rows, rows
 // that match what the window calculates, and output that streams in input order.

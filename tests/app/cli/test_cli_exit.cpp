@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a script sees: exit status 0 done, 1 a file or calculation failed, 2 rejected
 // inputs (with the window's own message), 64 a wrong command line; and the settings file
 // the tool reads beside the program as the windows do.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --format json: one valid JSON object, the window's state names as keys in the window's
 // order, every double reading back to the very double the calculation holds, null for
 // what the calculation did not set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each row is calculated twice: in the real window, typed into its controls on a
 // scripted platform, and by the tessaray-cli program. The listing, the report and the
 // printed bitmap must be the window's, byte for byte.

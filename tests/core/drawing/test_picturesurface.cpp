@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart drawing surface: exact colours, sizes in twips, the kept picture and
 // the bitmap written from it; and the fonts it and the results lists draw with.
 #include "core/drawing/fonts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/fibonacci/fibonaccichart.h"
 #include "core/fibonacci/fibonaccicore.h"
 #include "core/fibonacci/fibonaccifile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/gann/ganncalc.h"
 #include "core/gann/gannchart.h"
 #include "core/gann/gannchartgeometry.h"

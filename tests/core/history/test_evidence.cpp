@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Projections from swings and the evidence on them: the levels equal the analysis
 // windows' own, the measures pick the right swings, the surrogate histories keep what
 // they should, and the p-values behave as p-values must: about uniform where there is

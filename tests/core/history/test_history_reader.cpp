@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The price reader and the swing rule: the layouts traders download, written from real
 // prices, read to the very bars (and swings) of the plain file; the cells of each
 // region and exporter; the refusals, each naming its line; the swing rule on closes and

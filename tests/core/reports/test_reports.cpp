@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/reports/reports.h"
 #include "core/numbers/dates.h"
 #include "core/drawing/picturesurface.h"

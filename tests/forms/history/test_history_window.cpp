@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Price History window beside tessaray-cli history on the same file: the same
 // swings, the same evidence, and the swings it hands to the Fibonacci and Gann windows
 // give what the tool's "fibonacci" and "gann" objects hold. Its chart: columns that sum

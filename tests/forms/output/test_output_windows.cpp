@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/fibonacci/frmFibonacci.h"
 #include "forms/gann/frmGann.h"
 #include "forms/output/exportprint.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing to a real print service: a cupsd of the test's own, in a temporary folder
 // and reached through CUPS_SERVER, with one queue "Test". The real platform prints to
 // it, its print dialog accepted as a trader accepts it; the queue is refused, paused,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows on today's desktops: fitted to the free area at any scale, reachable by
 // the keyboard, copyable, and named for screen readers.
 #include "forms/fibonacci/frmFibonacci.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "forms/output/frmPrintOption.h"
 #include "forms/fibonacci/frmFibRatios.h"
 #include "forms/history/frmPriceHistory.h"
