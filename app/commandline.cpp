@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 
-#include "modules/licence.h"
+#include "core/numbers/licence.h"
 
 #ifndef TESSARAY_VERSION
 #define TESSARAY_VERSION "unknown"

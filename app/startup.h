@@ -2,7 +2,7 @@
 // The program's start, shared by the program and the start-up benchmark so that what
 // is measured is what a user starts.
 #include "forms/shell/frmMain.h"
-#include "platform/fonts.h"
+#include "core/drawing/fonts.h"
 
 #include <QApplication>
 #include <QIcon>

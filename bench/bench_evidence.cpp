@@ -5,9 +5,9 @@
 // per day) and, harder, as the Dow did (1.16 % a day: shorter swings, more of them).
 // Also what one Square of Nine projection costs through the Gann window and through
 // the cache the evidence uses.
-#include "forms/gann/core/ganncalc.h"
-#include "forms/history/core/evidence.h"
-#include "forms/history/core/gannlevels.h"
+#include "core/gann/ganncalc.h"
+#include "core/history/evidence.h"
+#include "core/history/gannlevels.h"
 
 #include <QRandomGenerator>
 #include <array>

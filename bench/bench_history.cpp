@@ -6,8 +6,8 @@
 //   bench_history                     the benchmarks
 //   bench_history --write FOLDER      writes daily-1m.csv and intraday-1m.csv there, for
 //                                     measuring the command-line tool's time and memory
-#include "forms/history/core/pricehistory.h"
-#include "forms/history/core/swings.h"
+#include "core/history/pricehistory.h"
+#include "core/history/swings.h"
 
 #include <QDate>
 #include <QDir>

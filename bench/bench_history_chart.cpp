@@ -6,7 +6,8 @@
 //   bench_history_chart --benchmark_filter=Open    the opening, with bytes_per_bar
 //   bench_history_chart --benchmark_filter=Step    zoom and pan steps
 #include "forms/history/frmPriceHistory.h"
-#include "platform/fonts.h"
+#include "core/settings/settings.h"
+#include "core/drawing/fonts.h"
 #include "platform/widgets.h"
 #include "tests/support/fakeplatform.h"
 
@@ -23,6 +24,14 @@
 namespace {
 
 const QSize Screen(1920, 1080);
+
+// The ratios a main menu would hand the window: the classic three.
+const ProgramRatios& Ratios()
+{
+    static ProgramRatios ratios;
+    ratios.setRatios(DefaultRatios);
+    return ratios;
+}
 QTemporaryDir* g_dir = nullptr;
 
 // A random walk of daily candles from 1601 on, one a calendar day, about 1 % a day: a
@@ -71,7 +80,7 @@ void BM_OpenHistory(benchmark::State& st)
     const QString path = HistoryFile(int(st.range(0)));
     double bytesPerBar = 0;
     for (auto _ : st) {
-        auto window = std::make_unique<frmPriceHistory>();
+        auto window = std::make_unique<frmPriceHistory>(Ratios());
         window->show();
         QApplication::processEvents();
         st.PauseTiming();
@@ -103,7 +112,7 @@ frmPriceHistory& LoadedWindow(int bars)
 {
     std::unique_ptr<frmPriceHistory>& w = (*g_windows)[bars];
     if (!w) {
-        w = std::make_unique<frmPriceHistory>();
+        w = std::make_unique<frmPriceHistory>(Ratios());
         w->setAttribute(Qt::WA_DeleteOnClose, false);
         w->resize(Screen.width(), Screen.height() - 40);
         w->show();

@@ -1,13 +1,13 @@
 // How long a trader waits after pressing Calculate: the calculation alone, and the
 // calculation with the chart drawn into its image, on a 1920 x 1080 screen (large
 // layout, 96 DPI). Everything runs on the offscreen platform, in one thread.
-#include "forms/fibonacci/core/fibonaccichart.h"
-#include "forms/fibonacci/core/fibonaccicore.h"
+#include "core/fibonacci/fibonaccichart.h"
+#include "core/fibonacci/fibonaccicore.h"
 #include "forms/gann/frmGann.h"
-#include "forms/gann/core/ganncalc.h"
-#include "forms/gann/core/gannchart.h"
-#include "forms/output/core/reports.h"
-#include "platform/fonts.h"
+#include "core/gann/ganncalc.h"
+#include "core/gann/gannchart.h"
+#include "core/reports/reports.h"
+#include "core/drawing/fonts.h"
 #include "platform/widgets.h"
 #include "tests/support/fakeplatform.h"
 
@@ -38,9 +38,9 @@ void BM_FibonacciCalculate(benchmark::State& st)
     const FibonacciInputs in = FibInputs();
     for (auto _ : st) {
         FibonacciState state;
-        ValidateInputs(in, Today, state);
+        ValidateInputs(in, Today, state.document);
         Calculate(state, DefaultRatios);
-        benchmark::DoNotOptimize(state.PotentialPrice);
+        benchmark::DoNotOptimize(state.results.PotentialPrice);
     }
 }
 BENCHMARK(BM_FibonacciCalculate)->Unit(benchmark::kMicrosecond);
@@ -52,7 +52,7 @@ void BM_FibonacciCalculateAndDraw(benchmark::State& st)
     surface.setSizeTwips(2 * ChartHalf(), 2 * ChartHalf());
     for (auto _ : st) {
         FibonacciState state;
-        ValidateInputs(in, Today, state);
+        ValidateInputs(in, Today, state.document);
         Calculate(state, DefaultRatios);
         surface.setPictureNone();
         surface.cls();
@@ -70,7 +70,7 @@ void BM_GannCalculate(benchmark::State& st)
     GannState state = InitialGannState(Layout::Large, Today, ChartHalf());
     for (auto _ : st) {
         CalculateGann(state, price, QDate(2024, 3, 25), Today, Layout::Large);
-        benchmark::DoNotOptimize(state.PotentialHigh);
+        benchmark::DoNotOptimize(state.results.PotentialHigh);
     }
 }
 BENCHMARK(BM_GannCalculate)->Arg(100)->Arg(1000)->Arg(9999)->Unit(benchmark::kMicrosecond);
@@ -89,7 +89,7 @@ void BM_GannCalculateAndDraw(benchmark::State& st)
         benchmark::DoNotOptimize(surface.picture().constBits());
     }
     st.SetLabel(QStringLiteral("%1x%1 cells, %2x%3 px")
-                    .arg(state.GridSize)
+                    .arg(state.spiral.GridSize)
                     .arg(surface.widthPixels())
                     .arg(surface.heightPixels())
                     .toStdString());

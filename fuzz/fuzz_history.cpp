@@ -1,8 +1,8 @@
 // A price file as traders download it, or as a damaged download, a hand edit or a
 // foreign export leaves it. The first byte picks how slash dates are read and in what
 // pieces the file arrives; the rest is the file.
-#include "forms/history/core/pricehistory.h"
-#include "forms/history/core/swings.h"
+#include "core/history/pricehistory.h"
+#include "core/history/swings.h"
 #include "fuzzsupport.h"
 
 #include <QRegularExpression>

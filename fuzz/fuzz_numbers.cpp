@@ -1,7 +1,7 @@
 // The lenient reader of the price and ratio boxes, and the strict reader of numbers in
 // files, with the two forms numbers are written in.
 #include "fuzzsupport.h"
-#include "modules/numbers.h"
+#include "core/numbers/numbers.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
 // A ".fib" or ".gann" file as a trader may hand it to Open: damaged, truncated,
 // edited elsewhere, in another code page or with other line ends.
-#include "forms/fibonacci/core/fibonaccifile.h"
-#include "forms/gann/core/gannproject.h"
+#include "core/fibonacci/fibonaccifile.h"
+#include "core/gann/gannproject.h"
 #include "fuzzsupport.h"
-#include "modules/projectfile.h"
-#include "modules/textfile.h"
+#include "core/files/projectfile.h"
+#include "core/files/textfile.h"
 
 namespace {
 
@@ -19,12 +19,12 @@ QStringList SavedAndReread(const QStringList& lines)
 
 void CheckFib(const QStringList& lines)
 {
-    FibonacciState opened;
+    FibonacciDocument opened;
     if (!ApplyFibProjectLines(lines, opened))
         return;
     // A project that opened saves and opens again to the very same file.
     const QStringList saved = FibProjectLines(opened);
-    FibonacciState reopened;
+    FibonacciDocument reopened;
     FUZZ_CHECK(ApplyFibProjectLines(SavedAndReread(saved), reopened));
     FUZZ_CHECK(FibProjectLines(reopened) == saved);
 }
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckGann(lines);
 
     // Open reads the text line by line as it is split; that reads as the list of lines.
-    FibonacciState fromList, fromText;
+    FibonacciDocument fromList, fromText;
     FUZZ_CHECK(ApplyFibProjectLines(lines, fromList) == ApplyFibProjectLines(FileLines(text), fromText));
     FUZZ_CHECK(FibProjectLines(fromList) == FibProjectLines(fromText));
     return 0;

@@ -1,8 +1,8 @@
 // The settings file as a hand editor may leave it: any bytes, any line ends.
-#include "forms/shell/settings.h"
+#include "core/settings/settings.h"
 #include "fuzzsupport.h"
-#include "modules/numbers.h"
-#include "modules/textfile.h"
+#include "core/numbers/numbers.h"
+#include "core/files/textfile.h"
 
 #include <cmath>
 #include <cstring>

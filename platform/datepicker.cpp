@@ -1,6 +1,6 @@
 #include "platform/datepicker.h"
 
-#include "modules/dates.h"
+#include "core/numbers/dates.h"
 #include "platform/platform.h"
 
 #include <QKeyEvent>

@@ -1,5 +1,6 @@
 #include "platform/documentwindow.h"
 
+#include "core/numbers/modFunctions.h"
 #include "platform/picturebox.h"
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
@@ -18,11 +19,14 @@
 
 DocumentWindow::DocumentWindow(QWidget* parent) : QWidget(parent) {}
 
-void DocumentWindow::setDocumentButtons(QPushButton* newButton, QPushButton* defaultButton)
+void DocumentWindow::setDocumentControls(QPushButton* newButton, QPushButton* defaultButton, QWidget* firstInput,
+                                         const ProjectFileType& fileType)
 {
     m_newButton = newButton;
     m_defaultButton = defaultButton;
     m_defaultButton->setDefault(true);
+    m_firstInput = firstInput;
+    m_fileType = fileType;
 }
 
 void DocumentWindow::UpdateNewButton()
@@ -60,7 +64,71 @@ bool DocumentWindow::NewDocument()
     if (!SaveChangesPrompt())
         return false;
     ResetToNewDocument();
+    DocumentIsNew();
+    m_firstInput->setFocus();
     return true;
+}
+
+void DocumentWindow::cmdOpen_Click()
+{
+    if (!SaveChangesPrompt())
+        return;
+    const QString folder = m_fileType.openInProgramDir ? platform().programDir() + QLatin1Char('/') : QString();
+    const std::optional<QString> chosen = platform().openFileName(m_fileType.filter, folder);
+    if (chosen)
+        ReadProjectFile(*chosen);
+}
+
+void DocumentWindow::OpenProjectFile(const QString& path)
+{
+    if (SaveChangesPrompt())
+        ReadProjectFile(path);
+}
+
+void DocumentWindow::ReadProjectFile(const QString& path)
+{
+    if (!ReadProject(path)) {
+        ShowActionFailed(QStringLiteral("Can't open project file"));
+        return;
+    }
+    // Inputs that fail the check are reported, and the file still becomes the document.
+    cmdCalculate_Click();
+    DocumentBelongsTo(path);
+    m_firstInput->setFocus();
+}
+
+bool DocumentWindow::cmdSave_Click()
+{
+    const std::optional<QString> name = NameToSave();
+    if (!name)
+        return false;
+    if (name->isEmpty() || *name == ProjectNamePlaceholder) {
+        ShowMessage(QStringLiteral("Project name not specified!"));
+        return false;
+    }
+    // An opened or saved document always goes back to its own file.
+    QString path = ProjectFile;
+    if (ProjectState != ProjectStatus::Open) {
+        const std::optional<QString> chosen = platform().saveFileName(
+            m_fileType.filter, platform().programDir() + QLatin1Char('/') + *name + m_fileType.extension);
+        if (!chosen)
+            return false;
+        path = *chosen;
+    }
+    if (path.isEmpty() || !WriteProject(path)) {
+        ShowActionFailed(QStringLiteral("Can't save result file."));
+        return false;
+    }
+    DocumentBelongsTo(path);
+    ShowMessage(QStringLiteral("Project saved to file ") + path);
+    return true;
+}
+
+void DocumentWindow::Form_Activate()
+{
+    if (FirstShow == 1)
+        m_firstInput->setFocus();
+    FirstShow = 2;
 }
 
 bool DocumentWindow::SaveChangesPrompt()

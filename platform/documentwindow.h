@@ -1,9 +1,11 @@
 #pragma once
-#include "modules/layout.h"
+#include "core/numbers/layout.h"
 
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <utility>
 
 class PictureBox;
 class QAbstractButton;
@@ -28,10 +30,19 @@ struct DocumentButtons {
     QAbstractButton* exit;
 };
 
+// How an analysis's project files meet the file dialogs.
+struct ProjectFileType {
+    QString filter;           // "Fibonacci Project File| *.fib"
+    QString extension;        // ".fib": Save proposes the project's name with it
+    bool openInProgramDir;    // whether Open's dialog starts in the program's folder
+};
+
 // An analysis window holding one project document. Both analyses keep the same
 // rules: the document is changed as soon as an input control changes, and the
 // "Save Changes?" question comes before New, Open and closing, so a trader never
-// loses unsaved inputs.
+// loses unsaved inputs. New, Open, Save and the question are this class's; each
+// analysis supplies what differs: its file type, how it reads the inputs to save, and
+// how it writes and reads its document.
 class DocumentWindow : public QWidget {
     Q_OBJECT
 public:
@@ -42,16 +53,23 @@ public:
 
     // The buttons both analyses share, each run by its button and its shortcut.
     void cmdNew_Click() { NewDocument(); }
-    virtual void cmdOpen_Click() = 0;
+    // "Save Changes?" first, then the file the dialog chose becomes the document and is
+    // calculated.
+    void cmdOpen_Click();
     // Saves the document; true when it was written. A refused, cancelled or failed
     // save leaves the document changed.
-    virtual bool cmdSave_Click() = 0;
-    virtual void cmdExit_Click() = 0;
+    bool cmdSave_Click();
+    void cmdExit_Click() { close(); }
     virtual void cmdCalculate_Click() = 0;
     virtual void cmdExport_Click() = 0;
     virtual void cmdPrint_Click() = 0;
-    // Runs each time the window becomes the active one.
-    virtual void Form_Activate() = 0;
+    // Runs each time the window becomes the active one; the first time puts the focus
+    // in the first input.
+    void Form_Activate();
+
+    // Opens the project file at path as Open does once its dialog has chosen it ("Save
+    // Changes?" first); for a file named on the program's command line.
+    void OpenProjectFile(const QString& path);
 
     // New: "Save Changes?" first, then an empty window with a fresh document. false
     // when the trader kept the document he had (Cancel, or a save that did not go
@@ -65,9 +83,11 @@ public:
 protected:
     explicit DocumentWindow(QWidget* parent = nullptr);
 
-    // The New button, enabled unless the document is fresh and untouched; and the
-    // button that Enter presses when no button has the focus.
-    void setDocumentButtons(QPushButton* newButton, QPushButton* defaultButton);
+    // The New button, enabled unless the document is fresh and untouched; the button
+    // that Enter presses when no button has the focus; the input that takes the focus
+    // when a document starts; and the files the document is kept in.
+    void setDocumentControls(QPushButton* newButton, QPushButton* defaultButton, QWidget* firstInput,
+                             const ProjectFileType& fileType);
     void UpdateNewButton();
     // After a successful Open or Save: the document is the file at `path`, unchanged.
     void DocumentBelongsTo(const QString& path);
@@ -75,8 +95,18 @@ protected:
     void DocumentIsNew();
     // The change handler of every input control.
     void TrackChange();
-    // Empties the controls, results and chart into a fresh, untouched document.
+    // Empties the controls, results and chart into a fresh document (New then marks it
+    // untouched and focuses the first input).
     virtual void ResetToNewDocument() = 0;
+    // Save's reading of the inputs: the project name to save under, or std::nullopt
+    // when the inputs are refused (the window has said why).
+    virtual std::optional<QString> NameToSave() = 0;
+    // The document into the file at path, through a temporary file so that a failed
+    // save leaves the old file whole; false when it was not written.
+    virtual bool WriteProject(const QString& path) = 0;
+    // The file at path into the document and the controls; false when it cannot be
+    // read (what was read before the fault may stay, as each analysis says).
+    virtual bool ReadProject(const QString& path) = 0;
     // "Save Changes?" with Yes/No/Cancel over this window, brought to the front first;
     // true when the pending action may go ahead.
     bool SaveChangesPrompt();
@@ -102,20 +132,34 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Open's work after its dialog: the file into the document, then Calculate.
+    void ReadProjectFile(const QString& path);
     // Whether a key is one of this window's shortcuts (the buttons', the program's, the zoom).
     bool IsWindowShortcut(const QKeyEvent* key) const;
 
     QPushButton* m_newButton = nullptr;
     QPushButton* m_defaultButton = nullptr;
+    QWidget* m_firstInput = nullptr;
+    ProjectFileType m_fileType;
     std::function<QString()> m_resultsText;
     PictureBox* m_chart = nullptr;
 };
 
 // One layout of an analysis window as a class of its own, which the main window keeps
 // one of and opens when the screen calls for that layout. Window is constructed from
-// (Layout, QWidget* parent).
+// the layout followed by its own arguments (the parent widget last).
 template <typename Window, Layout L>
 class LayoutWindow : public Window {
 public:
-    explicit LayoutWindow(QWidget* parent = nullptr) : Window(L, parent) {}
+    template <typename... Args>
+    explicit LayoutWindow(Args&&... args) : Window(L, std::forward<Args>(args)...) {}
 };
+
+// The window in the layout given, for callers that choose the layout as they run.
+template <typename Window, typename... Args>
+Window* MakeLayoutWindow(Layout layout, Args&&... args)
+{
+    if (layout == Layout::Compact)
+        return new LayoutWindow<Window, Layout::Compact>(std::forward<Args>(args)...);
+    return new LayoutWindow<Window, Layout::Large>(std::forward<Args>(args)...);
+}

@@ -1,6 +1,6 @@
 #include "platform/geometry.h"
-#include "modules/layout.h"
-#include "platform/fonts.h"
+#include "core/numbers/layout.h"
+#include "core/drawing/fonts.h"
 #include "platform/platform.h"
 
 #include <QApplication>

@@ -17,7 +17,8 @@ inline void PlaceTwips(QWidget* widget, const TwipRect& r)
     PlaceTwips(widget, r.left, r.top, r.width, r.height);
 }
 
-// A control's font by the original name and size ("Lucida Console", 8, bold).
+// A control's font by the Windows name it was designed with and its size ("Lucida
+// Console", 8, bold); MakeFont finds the stand-in where that font is missing.
 void SetControlFont(QWidget* widget, const QString& name, double points, bool bold = false,
                     bool underline = false);
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/picturesurface.h"
+#include "core/drawing/picturesurface.h"
 #include <QImage>
 #include <QWidget>
 #include <functional>

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -35,9 +36,13 @@ public:
     virtual MsgResult messageBox(const QString& text, const QString& caption,
                                  MsgButtons buttons, MsgIcon icon) = 0;
 
-    // filter in the original form "Fibonacci Project File| *.fib"; initialName is a
-    // full path proposed to the user. std::nullopt when the user cancels.
+    // filter as "Fibonacci Project File| *.fib" (description, bar, patterns), the one
+    // form every window writes; initialName is a full path proposed to the user.
+    // std::nullopt when the user cancels.
     virtual std::optional<QString> openFileName(const QString& filter, const QString& initialName) = 0;
+    // Several files chosen at once, in the order the dialog gives them; empty when the
+    // user cancels.
+    virtual QStringList openFileNames(const QString& filter, const QString& initialName) = 0;
     virtual std::optional<QString> saveFileName(const QString& filter, const QString& initialName) = 0;
 
     virtual QDate today() = 0;

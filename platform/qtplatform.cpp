@@ -1,6 +1,6 @@
 #include "platform/qtplatform.h"
 
-#include "modules/programfolder.h"
+#include "core/files/programfolder.h"
 #include "platform/printservice.h"
 
 #include <QApplication>
@@ -90,6 +90,11 @@ std::optional<QString> QtPlatform::openFileName(const QString& filter, const QSt
                                                       ToQtFileFilter(filter));
     if (name.isEmpty()) return std::nullopt;
     return name;
+}
+
+QStringList QtPlatform::openFileNames(const QString& filter, const QString& initialName) {
+    return QFileDialog::getOpenFileNames(DialogParent(), QString(), DialogStartName(initialName),
+                                         ToQtFileFilter(filter));
 }
 
 std::optional<QString> QtPlatform::saveFileName(const QString& filter, const QString& initialName) {

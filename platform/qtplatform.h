@@ -10,6 +10,7 @@ public:
     MsgResult messageBox(const QString& text, const QString& caption, MsgButtons buttons,
                          MsgIcon icon) override;
     std::optional<QString> openFileName(const QString& filter, const QString& initialName) override;
+    QStringList openFileNames(const QString& filter, const QString& initialName) override;
     std::optional<QString> saveFileName(const QString& filter, const QString& initialName) override;
     QDate today() override;
     QString programDir() override;

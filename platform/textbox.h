@@ -3,7 +3,8 @@
 #include <QPlainTextEdit>
 #include <functional>
 
-// A one-line text box with the original key-press hook: for every key that types a
+// A one-line text box with a key-press hook, so each window's key filter (digits and
+// one point in a price box) is one function: for every key that types a
 // character the hook gets the character code (Ctrl+letter gives 1..26, so Ctrl+V
 // is 22) and may change it; 0 swallows the key. Keys without a character (arrows,
 // Delete) pass untouched. Pasted or program-set text is not filtered.

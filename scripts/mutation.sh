@@ -49,7 +49,7 @@ done
 
 # The widget-free cores: number and date semantics, the two analyses' calculations,
 # listings, charts and files. Windows (frm*) are left to the window tests.
-mapfile -t sources < <(ls modules/*.cpp forms/fibonacci/core/*.cpp forms/gann/core/*.cpp forms/output/core/*.cpp forms/history/core/*.cpp forms/shell/settings.cpp platform/picturesurface.cpp platform/fonts.cpp)
+mapfile -t sources < <(ls core/*/*.cpp)
 
 work="$build/mutation"
 mkdir -p "$work"

@@ -2,8 +2,8 @@
 
 #include "app/cli/fibrun.h"
 #include "app/cli/gannrun.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
 
 #include <QHash>
 #include <mutex>
@@ -55,11 +55,12 @@ public:
         const CalcOutcome outcome = CalculateFibonacci(in, m_settings.today, m_settings.ratios, state);
         if (!outcome.accepted())
             return outcome.message;
+        const FibonacciResults& found = state.results;
         QStringList values;
         for (int i = 1; i <= 3; ++i)
-            values << (state.HasPrices() ? Format00(state.PotentialPrice[i]) : QString());
+            values << (state.document.HasPrices() ? Format00(found.PotentialPrice[i]) : QString());
         for (int i = 1; i <= 3; ++i)
-            values << (state.HasDates() ? FormatShortDate(state.PotentialDate[i]) : QString());
+            values << (state.document.HasDates() ? FormatShortDate(found.PotentialDate[i]) : QString());
         cells = JoinCells(values);
         return QString();
     }
@@ -151,11 +152,12 @@ private:
             return *known;
         if (price > 0)
             calculate(QString::number(price), m_settings.today);
+        const GannResults& found = m_state->results;
         QStringList values;
         for (int k = 1; k <= 8; ++k)
-            values << (price > 0 && m_state->PotentialHigh[k] ? QString::number(m_state->PotentialHigh[k]) : QString());
+            values << (price > 0 && found.PotentialHigh[k] ? QString::number(found.PotentialHigh[k]) : QString());
         for (int k = 1; k <= 8; ++k)
-            values << (price > 0 && m_state->PotentialLow[k] ? QString::number(m_state->PotentialLow[k]) : QString());
+            values << (price > 0 && found.PotentialLow[k] ? QString::number(found.PotentialLow[k]) : QString());
         const QString cells = JoinCells(values);
         m_memory->rememberPrice(price, cells);
         return cells;
@@ -174,7 +176,8 @@ private:
         }
         QStringList values;
         for (int k = 1; k <= 8; ++k)
-            values << (hasDate && found.error.isEmpty() ? FormatMmDdYyyy(m_state->AngleDate[k]) : QString());
+            values << (hasDate && found.error.isEmpty() ? FormatMmDdYyyy(m_state->results.AngleDate[k])
+                                                         : QString());
         found.cells = JoinCells(values);
         m_memory->rememberDate(date, found);
         return found;

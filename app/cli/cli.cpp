@@ -6,8 +6,8 @@
 #include "app/cli/gannrun.h"
 #include "app/cli/historyrun.h"
 #include "app/cli/options.h"
-#include "modules/licence.h"
-#include "modules/textfile.h"
+#include "core/numbers/licence.h"
+#include "core/files/textfile.h"
 
 #include <QIODevice>
 #include <map>

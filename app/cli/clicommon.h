@@ -1,6 +1,6 @@
 #pragma once
-#include "modules/errors.h"
-#include "modules/layout.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/layout.h"
 
 #include <QSize>
 #include <QString>

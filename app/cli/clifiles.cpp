@@ -1,5 +1,5 @@
 #include "app/cli/clifiles.h"
-#include "modules/savefile.h"
+#include "core/files/savefile.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 
 #include "app/cli/batchrows.h"
 #include "app/cli/orderedpool.h"
-#include "modules/numbers.h"
-#include "modules/textfile.h"
+#include "core/numbers/numbers.h"
+#include "core/files/textfile.h"
 
 #include <QStringDecoder>
 #include <algorithm>

@@ -2,14 +2,14 @@
 
 #include "app/cli/clifiles.h"
 #include "app/cli/jsonout.h"
-#include "forms/fibonacci/core/fibonaccichart.h"
-#include "forms/fibonacci/core/fibonaccifile.h"
-#include "forms/fibonacci/core/fibonaccilisting.h"
-#include "forms/output/core/reportvalues.h"
-#include "modules/errors.h"
-#include "modules/numbers.h"
-#include "platform/fonts.h"
-#include "platform/picturesurface.h"
+#include "core/fibonacci/fibonaccichart.h"
+#include "core/fibonacci/fibonaccifile.h"
+#include "core/fibonacci/fibonaccilisting.h"
+#include "core/reports/reportvalues.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/numbers.h"
+#include "core/drawing/fonts.h"
+#include "core/drawing/picturesurface.h"
 
 
 std::optional<CliFailure> FibonacciRatiosFor(const CliOptions& options, const QString& programDir,
@@ -40,10 +40,10 @@ std::optional<CliFailure> RunFibonacci(const CliOptions& o, FibonacciRun& run)
     if (o.project) {
         QString problem;
         const std::optional<QString> text = ReadTextFile(*o.project, &problem);
-        if (!text || !ApplyFibProjectLines(FileLines(*text), run.state))
+        if (!text || !ApplyFibProjectLines(FileLines(*text), run.state.document))
             return ProjectFailure(*o.project, problem);
     }
-    run.inputs = InputsShowing(run.state, run.today);
+    run.inputs = InputsShowing(run.state.document, run.today);
 
     // The options are what the trader then types over the controls.
     if (o.price1) run.inputs.Price1Text = *o.price1;
@@ -114,36 +114,37 @@ QByteArray DateOrNull(const QDate& d, bool computed = true)
 QByteArray FibonacciJson(const FibonacciRun& run)
 {
     const FibonacciState& s = run.state;
-    const bool prices = s.HasPrices();
-    const bool dates = s.HasDates();
-    const bool months = dates && s.DateAxisMode == QLatin1String("M");
-    const bool days = dates && s.DateAxisMode == QLatin1String("D");
+    const bool prices = s.document.HasPrices();
+    const bool dates = s.document.HasDates();
+    const bool months = dates && s.scale.DateAxisMode == DateTickUnit::Months;
+    const bool days = dates && s.scale.DateAxisMode == DateTickUnit::Days;
 
     std::vector<QByteArray> potentialPrices, potentialDates;
     for (int i = 1; i <= 3; ++i) {
-        potentialPrices.push_back(prices ? JsonNumber(s.PotentialPrice[i]) : JsonNull());
-        potentialDates.push_back(DateOrNull(s.PotentialDate[i], dates && i <= s.DateLevelCount));
+        potentialPrices.push_back(prices ? JsonNumber(s.results.PotentialPrice[i]) : JsonNull());
+        potentialDates.push_back(DateOrNull(s.results.PotentialDate[i], dates && i <= s.results.DateLevelCount));
     }
 
     // A price of 0 and the null date are how the window says "not entered".
     JsonObject o;
-    o.add(QStringLiteral("Price1"), s.Price1 != 0 ? JsonNumber(s.Price1) : JsonNull())
-        .add(QStringLiteral("Price2"), s.Price2 != 0 ? JsonNumber(s.Price2) : JsonNull())
-        .add(QStringLiteral("Date1"), DateOrNull(s.Date1))
-        .add(QStringLiteral("Date2"), DateOrNull(s.Date2))
+    o.add(QStringLiteral("Price1"), s.document.Price1 != 0 ? JsonNumber(s.document.Price1) : JsonNull())
+        .add(QStringLiteral("Price2"), s.document.Price2 != 0 ? JsonNumber(s.document.Price2) : JsonNull())
+        .add(QStringLiteral("Date1"), DateOrNull(s.document.Date1))
+        .add(QStringLiteral("Date2"), DateOrNull(s.document.Date2))
         .add(QStringLiteral("PotentialPrice"), JsonArray(potentialPrices))
         .add(QStringLiteral("PotentialDate"), JsonArray(potentialDates))
-        .add(QStringLiteral("ChartMinPrice"), prices ? JsonNumber(s.ChartMinPrice) : JsonNull())
-        .add(QStringLiteral("ChartMaxPrice"), prices ? JsonNumber(s.ChartMaxPrice) : JsonNull())
-        .add(QStringLiteral("PriceStep"), prices ? JsonNumber(s.PriceStep) : JsonNull())
-        .add(QStringLiteral("PriceSteps"), prices ? JsonInteger(s.PriceSteps) : JsonNull())
-        .add(QStringLiteral("DateAxisMode"), dates ? JsonString(s.DateAxisMode) : JsonNull())
-        .add(QStringLiteral("ChartStartDate"), DateOrNull(s.ChartStartDate, dates))
-        .add(QStringLiteral("ChartEndDate"), DateOrNull(s.ChartEndDate, dates))
-        .add(QStringLiteral("MonthStep"), months ? JsonInteger(s.MonthStep) : JsonNull())
-        .add(QStringLiteral("MonthSteps"), months ? JsonInteger(s.MonthSteps) : JsonNull())
-        .add(QStringLiteral("DayStep"), days ? JsonInteger(s.DayStep) : JsonNull())
-        .add(QStringLiteral("DaySteps"), days ? JsonInteger(s.DaySteps) : JsonNull())
+        .add(QStringLiteral("ChartMinPrice"), prices ? JsonNumber(s.scale.ChartMinPrice) : JsonNull())
+        .add(QStringLiteral("ChartMaxPrice"), prices ? JsonNumber(s.scale.ChartMaxPrice) : JsonNull())
+        .add(QStringLiteral("PriceStep"), prices ? JsonNumber(s.scale.PriceStep) : JsonNull())
+        .add(QStringLiteral("PriceSteps"), prices ? JsonInteger(s.scale.PriceSteps) : JsonNull())
+        .add(QStringLiteral("DateAxisMode"),
+             dates ? JsonString(DateTickUnitCode(s.scale.DateAxisMode)) : JsonNull())
+        .add(QStringLiteral("ChartStartDate"), DateOrNull(s.scale.ChartStartDate, dates))
+        .add(QStringLiteral("ChartEndDate"), DateOrNull(s.scale.ChartEndDate, dates))
+        .add(QStringLiteral("MonthStep"), months ? JsonInteger(s.scale.MonthStep) : JsonNull())
+        .add(QStringLiteral("MonthSteps"), months ? JsonInteger(s.scale.MonthSteps) : JsonNull())
+        .add(QStringLiteral("DayStep"), days ? JsonInteger(s.scale.DayStep) : JsonNull())
+        .add(QStringLiteral("DaySteps"), days ? JsonInteger(s.scale.DaySteps) : JsonNull())
         .add(QStringLiteral("lblPrices"), JsonString(FibonacciPriceListing(run)))
         .add(QStringLiteral("lblDates"), JsonString(FibonacciDateListing(run)))
         .add(QStringLiteral("report"), JsonString(FibonacciReport(run)));
@@ -166,7 +167,7 @@ QImage FibonacciChartPicture(const FibonacciRun& run)
     const FibChartGeometry g = ::DrawChart(pb, run.state, run.layout);
 
     ComposeChartPicture(pb, FibonacciTextBlock(FibonacciValues(run)),
-                        FibonacciPlacement(g.TimeAxisRight, g.PriceAxisTop));
+                        FibonacciPlacement(g.axes.TimeAxisRight, g.axes.PriceAxisTop));
     return pb.picture();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 #include "app/cli/clicommon.h"
 #include "app/cli/options.h"
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "forms/output/core/reports.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/reports/reports.h"
 
 #include <QByteArray>
 

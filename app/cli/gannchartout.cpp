@@ -1,17 +1,17 @@
 #include "app/cli/gannrun.h"
 
 #include "app/cli/jsonout.h"
-#include "forms/gann/core/gannchart.h"
-#include "forms/gann/core/gannchartgeometry.h"
-#include "platform/fonts.h"
-#include "platform/picturesurface.h"
+#include "core/gann/gannchart.h"
+#include "core/gann/gannchartgeometry.h"
+#include "core/drawing/fonts.h"
+#include "core/drawing/picturesurface.h"
 
 // The Square of Nine as the window's chart step leaves it: which kind of chart, where
 // the band chart put each number it shows, and the picture Print Image saves.
 
 QString GannChartKindText(const GannRun& run)
 {
-    return GannChartKindName(GannChartKindFor(*run.state, run.layout));
+    return GannChartKindName(GannChartKindFor(run.state->spiral, run.layout));
 }
 
 QByteArray GannBandCellsJson(const GannRun& run)

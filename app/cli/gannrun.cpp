@@ -2,12 +2,12 @@
 
 #include "app/cli/clifiles.h"
 #include "app/cli/jsonout.h"
-#include "forms/gann/core/gannlisting.h"
-#include "forms/output/core/reportvalues.h"
-#include "modules/dates.h"
-#include "modules/errors.h"
-#include "modules/modFunctions.h"
-#include "modules/textfile.h"
+#include "core/gann/gannlisting.h"
+#include "core/reports/reportvalues.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/modFunctions.h"
+#include "core/files/textfile.h"
 
 
 qint32 GannChartHalf(const QSize& screenPixels)
@@ -40,7 +40,7 @@ std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
     LoadGannState(*run.state, run.layout, run.today, GannChartHalf(run.screen));
     if (auto failure = CalculateGannControls(run.controls, run.today, run.layout, *run.state))
         return failure;
-    if (run.state->GannPrice <= 0 && !run.state->DateEntered)
+    if (run.state->inputs.GannPrice <= 0 && !run.state->inputs.DateEntered)
         return CliFailure{ExitRejected, NothingProjectedMessage(run.controls.priceText)};
     return std::nullopt;
 }
@@ -55,14 +55,15 @@ QString NothingProjectedMessage(const QString& priceText)
 GannReportValues GannValues(const GannRun& run)
 {
     const GannDocument& c = run.controls;
-    return GannReportValuesOf(*run.state, c.projectName, c.priceText, c.date, run.today, c.notes);
+    return GannReportValuesOf(run.state->results, c.projectName, c.priceText, c.date, run.today, c.notes);
 }
 
 namespace {
 
 QString GannListing(const GannRun& run)
 {
-    return JoinListings(GannPriceListing(*run.state, *run.state), GannDateListing(*run.state, *run.state));
+    return JoinListings(GannPriceListing(run.state->inputs, run.state->results),
+                         GannDateListing(run.state->inputs, run.state->results));
 }
 
 QString GannReport(const GannRun& run)
@@ -75,25 +76,25 @@ QByteArray NumberOrNull(qint16 n) { return n == 0 ? JsonNull() : JsonInteger(n);
 QByteArray GannJson(const GannRun& run)
 {
     const GannState& s = *run.state;
-    const bool hasPrice = s.GannPrice > 0;
-    const bool hasDate = s.DateEntered;
+    const bool hasPrice = s.inputs.GannPrice > 0;
+    const bool hasDate = s.inputs.DateEntered;
 
     std::vector<QByteArray> highTargets, lowTargets, highs, lows, dates;
-    for (int k = 1; k <= s.AngleCount; ++k) {
-        highTargets.push_back(hasPrice ? JsonNumber(s.HighTargetAngle[k]) : JsonNull());
-        lowTargets.push_back(hasPrice ? JsonNumber(s.LowTargetAngle[k]) : JsonNull());
-        highs.push_back(NumberOrNull(s.PotentialHigh[k]));
-        lows.push_back(NumberOrNull(s.PotentialLow[k]));
-        dates.push_back(hasDate ? JsonDate(s.AngleDate[k]) : JsonNull());
+    for (int k = 1; k <= s.results.AngleCount; ++k) {
+        highTargets.push_back(hasPrice ? JsonNumber(s.results.HighTargetAngle[k]) : JsonNull());
+        lowTargets.push_back(hasPrice ? JsonNumber(s.results.LowTargetAngle[k]) : JsonNull());
+        highs.push_back(NumberOrNull(s.results.PotentialHigh[k]));
+        lows.push_back(NumberOrNull(s.results.PotentialLow[k]));
+        dates.push_back(hasDate ? JsonDate(s.results.AngleDate[k]) : JsonNull());
     }
 
     JsonObject o;
-    o.add(QStringLiteral("GannPrice"), NumberOrNull(s.GannPrice))
-        .add(QStringLiteral("GannDate"), hasDate ? JsonDate(s.GannDate) : JsonNull())
-        .add(QStringLiteral("GridCenter"), JsonInteger(s.GridCenter))
-        .add(QStringLiteral("GridSize"), JsonInteger(s.GridSize))
-        .add(QStringLiteral("ChartRadius"), JsonInteger(s.ChartRadius))
-        .add(QStringLiteral("PriceAngle"), JsonNumber(s.PriceAngle))
+    o.add(QStringLiteral("GannPrice"), NumberOrNull(s.inputs.GannPrice))
+        .add(QStringLiteral("GannDate"), hasDate ? JsonDate(s.inputs.GannDate) : JsonNull())
+        .add(QStringLiteral("GridCenter"), JsonInteger(s.spiral.GridCenter))
+        .add(QStringLiteral("GridSize"), JsonInteger(s.spiral.GridSize))
+        .add(QStringLiteral("ChartRadius"), JsonInteger(s.frame.ChartRadius))
+        .add(QStringLiteral("PriceAngle"), JsonNumber(s.results.PriceAngle))
         .add(QStringLiteral("HighTargetAngle"), JsonArray(highTargets))
         .add(QStringLiteral("LowTargetAngle"), JsonArray(lowTargets))
         .add(QStringLiteral("PotentialHigh"), JsonArray(highs))
@@ -101,8 +102,8 @@ QByteArray GannJson(const GannRun& run)
         .add(QStringLiteral("AngleDate"), JsonArray(dates))
         .add(QStringLiteral("ChartKind"), JsonString(GannChartKindText(run)))
         .add(QStringLiteral("BandCells"), GannBandCellsJson(run))
-        .add(QStringLiteral("lblPrices"), JsonString(GannPriceListing(s, s)))
-        .add(QStringLiteral("lblDates"), JsonString(GannDateListing(s, s)))
+        .add(QStringLiteral("lblPrices"), JsonString(GannPriceListing(s.inputs, s.results)))
+        .add(QStringLiteral("lblDates"), JsonString(GannDateListing(s.inputs, s.results)))
         .add(QStringLiteral("report"), JsonString(GannReport(run)));
     return o.text() + '\n';
 }

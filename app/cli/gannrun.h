@@ -1,9 +1,9 @@
 #pragma once
 #include "app/cli/clicommon.h"
 #include "app/cli/options.h"
-#include "forms/gann/core/ganncalc.h"
-#include "forms/gann/core/gannproject.h"
-#include "forms/output/core/reports.h"
+#include "core/gann/ganncalc.h"
+#include "core/gann/gannproject.h"
+#include "core/reports/reports.h"
 
 #include <QByteArray>
 #include <memory>

@@ -1,9 +1,9 @@
 #include "app/cli/historyreport.h"
 
 #include "app/cli/jsonout.h"
-#include "forms/fibonacci/core/fibonaccilisting.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
+#include "core/fibonacci/fibonaccilisting.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
 
 #include <QStringList>
 

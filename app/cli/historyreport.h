@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/history/core/evidence.h"
+#include "core/history/evidence.h"
 
 #include <QByteArray>
 #include <QString>

@@ -5,10 +5,10 @@
 #include "app/cli/historyreport.h"
 #include "app/cli/jsonout.h"
 #include "app/cli/options.h"
-#include "forms/shell/settings.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
-#include "modules/quotedtext.h"
+#include "core/settings/settings.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
+#include "core/numbers/quotedtext.h"
 
 #include <QDir>
 #include <QIODevice>
@@ -340,7 +340,7 @@ QByteArray ScaleJson(const FileRun& run)
 {
     if (!run.gann)
         return JsonNull();
-    const GannState& s = *run.gann->state;
+    const GannResults& s = run.gann->state->results;
     std::vector<QByteArray> highs, lows;
     for (int k = 1; k <= s.AngleCount; ++k) {
         highs.push_back(s.PotentialHigh[k] ? JsonNumber(run.scale.fromSquare(s.PotentialHigh[k])) : JsonNull());
@@ -413,7 +413,7 @@ QString SwingLine(const Swing& s)
 QString SwingText(const Swing& s) { return FormatMmDdYyyy(s.date) + QLatin1Char(' ') + GeneralNumber(s.price); }
 
 // The square's highs and lows divided by the scale again, in the history's prices.
-QString MappedBackLines(const GannState& s, const PriceScale& scale)
+QString MappedBackLines(const GannResults& s, const PriceScale& scale)
 {
     QStringList highs, lows;
     for (int k = 1; k <= s.AngleCount; ++k) {
@@ -460,7 +460,7 @@ QString GannText(const FileRun& file)
                        .arg(SwingText(last), file.gann->controls.priceText, file.scale.text());
     text += GannOutputs.listing(*file.gann).remove(QLatin1Char('\r'));
     if (file.scale.power != 0)
-        text += MappedBackLines(*file.gann->state, file.scale);
+        text += MappedBackLines(file.gann->state->results, file.scale);
     return text;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 #include "app/cli/cli.h"
 #include "app/cli/clicommon.h"
-#include "forms/history/core/evidence.h"
-#include "forms/history/core/pricehistory.h"
-#include "forms/history/core/swings.h"
+#include "core/history/evidence.h"
+#include "core/history/pricehistory.h"
+#include "core/history/swings.h"
 
 #include <QByteArray>
 #include <QStringList>

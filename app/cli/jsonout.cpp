@@ -1,6 +1,6 @@
 #include "app/cli/jsonout.h"
 
-#include "modules/dates.h"
+#include "core/numbers/dates.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,9 +1,9 @@
 #include "app/cli/options.h"
 
 #include "app/cli/clifiles.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
-#include "modules/quotedtext.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
+#include "core/numbers/quotedtext.h"
 
 #include <QRegularExpression>
 #include <functional>

@@ -1,8 +1,8 @@
 #pragma once
-#include "forms/shell/settings.h"
-#include "modules/dates.h"
-#include "modules/layout.h"
-#include "modules/quotedtext.h"
+#include "core/settings/settings.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/layout.h"
+#include "core/numbers/quotedtext.h"
 
 #include <QDate>
 #include <QSize>

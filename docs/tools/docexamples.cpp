@@ -129,7 +129,7 @@ int main(int argc, char* argv[])
         return Fail(QStringLiteral("cannot make a scratch folder with a copy of ") + args[3]);
     // The price histories the guide's walk-through reads, beside the commands.
     for (const QString prices : {QStringLiteral("djia-daily-1980-1989.csv"), QStringLiteral("msft-daily-ohlcv-2000-2001.csv")})
-        QFile::copy(QFileInfo(guidePath).dir().filePath(QStringLiteral("../tests/history/data/") + prices),
+        QFile::copy(QFileInfo(guidePath).dir().filePath(QStringLiteral("../tests/data/") + prices),
                     QDir(folder).filePath(prices));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PATH"), bin + QLatin1Char(':') + env.value(QStringLiteral("PATH")));

@@ -15,7 +15,7 @@
 #include "forms/history/frmPriceHistory.h"
 #include "forms/output/frmPrintOption.h"
 #include "forms/shell/frmMain.h"
-#include "platform/fonts.h"
+#include "core/drawing/fonts.h"
 #include "platform/qtplatform.h"
 
 #include <QAbstractButton>
@@ -49,13 +49,18 @@ public:
     MsgResult messageBox(const QString& text, const QString&, MsgButtons buttons, MsgIcon) override
     {
         messages << text;
-        // "Save Changes?" never comes up in these runs; if it does, nothing is lost.
+        // "Save Changes?" never comes up in these runs (the price history hands its swings
+        // to analysis windows that are still empty); if it does, nothing is lost.
         return buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Cancel;
     }
     // The trader accepts the name the window proposes.
     std::optional<QString> openFileName(const QString&, const QString& initialName) override
     {
         return initialName;
+    }
+    QStringList openFileNames(const QString&, const QString& initialName) override
+    {
+        return {initialName};
     }
     std::optional<QString> saveFileName(const QString&, const QString& initialName) override
     {
@@ -230,7 +235,7 @@ void EnterThreshold(frmPriceHistory* history, const QString& percent)
 }
 
 // The 1987 walk-through of the guide: the Dow's daily closes of the 1980s, swings of
-// 10 %, the August high and the October low chosen, the chart narrowed to 1987; then
+// 10 %, the October low and the August high chosen, the chart narrowed to 1987; then
 // the whole decade, and Microsoft's candles with their swings on the wicks.
 void PriceHistoryImages(frmMain& menu)
 {
@@ -249,11 +254,13 @@ void PriceHistoryImages(frmMain& menu)
         return -1;
     };
     history->pbPrices->setView(double(QDate(1987, 1, 1).toJulianDay()), double(QDate(1988, 12, 31).toJulianDay()));
-    history->SelectSwing(swingOn(QDate(1987, 8, 25)));
+    // Each analysis window is handed one projection, so neither has a document of its
+    // own to ask about: the October low alone for the Square of Nine, then the August
+    // high beside it for Fibonacci.
     history->SelectSwing(swingOn(QDate(1987, 10, 19)));
-    Grab(history, QStringLiteral("price-history.png"));
-    history->SelectSwing(swingOn(QDate(1987, 10, 19)));   // alone now: the Square of Nine
     Grab(history, QStringLiteral("price-history-gann.png"));
+    history->SelectSwing(swingOn(QDate(1987, 8, 25)));
+    Grab(history, QStringLiteral("price-history.png"));
     if (!history->LoadFile(QStringLiteral(TESSARAY_CANDLES_HISTORY)))
         return Fail(QStringLiteral("the candle history did not load"));
     WaitForEvidence(history);
@@ -266,6 +273,12 @@ int Images(frmMain& menu)
 {
     const QSize large(1024, 768), compact(800, 600);
     Grab(&menu, QStringLiteral("main-menu.png"));
+
+    // First, while the analysis windows are unopened: the swings clicked in the price
+    // history open them fresh, as a trader starting the day sees them, with nothing
+    // unsaved to ask about. The examples typed into them below replace the swings.
+    g_platform->screen = large;
+    PriceHistoryImages(menu);
 
     QWidget* fib = OpenFromMenu(menu, "cmdFibonacci", large, QStringLiteral("frmFibonacci"));
     FillFibonacci(fib, QStringLiteral("Swing2004"), QString());
@@ -310,9 +323,6 @@ int Images(frmMain& menu)
     FillGann(gann86, QStringLiteral("Band1000"), QStringLiteral("1000"), QDate(2024, 1, 15), QString());
     if (gann86)
         Grab(Control<QWidget>(gann86, "pbGann"), QStringLiteral("gann-band.png"));
-
-    g_platform->screen = large;
-    PriceHistoryImages(menu);
     return 0;
 }
 

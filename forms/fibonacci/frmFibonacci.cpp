@@ -1,19 +1,19 @@
 #include "forms/fibonacci/frmFibonacci.h"
 
-#include "forms/fibonacci/core/fibonaccifile.h"
-#include "forms/fibonacci/core/fibonaccilisting.h"
-#include "forms/output/core/clipboardtext.h"
+#include "core/fibonacci/fibonaccifile.h"
+#include "core/fibonacci/fibonaccilisting.h"
+#include "core/reports/clipboardtext.h"
 #include "forms/output/exportprint.h"
-#include "forms/output/core/reportvalues.h"
-#include "forms/shell/frmFibRatios.h"
-#include "forms/shell/settings.h"
-#include "modules/errors.h"
-#include "modules/modFunctions.h"
-#include "modules/numbers.h"
-#include "modules/textfile.h"
+#include "core/reports/reportvalues.h"
+#include "forms/fibonacci/frmFibRatios.h"
+#include "core/settings/settings.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/modFunctions.h"
+#include "core/numbers/numbers.h"
+#include "core/files/textfile.h"
 #include "platform/accessibility.h"
 #include "platform/controls.h"
-#include "platform/fonts.h"
+#include "core/drawing/fonts.h"
 #include "platform/platform.h"
 #include "platform/shortcuts.h"
 #include "platform/widgets.h"
@@ -71,27 +71,18 @@ void SetPriceText(TextBox* box, const QString& text)
 
 }  // namespace
 
-FibonacciWindow::FibonacciWindow(Layout layout, QWidget* parent)
-    : DocumentWindow(parent), m_layout(layout)
+FibonacciWindow::FibonacciWindow(Layout layout, ProgramRatios& ratios, QWidget* parent)
+    : DocumentWindow(parent), m_layout(layout), m_ratios(ratios)
 {
+    setObjectName(layout == Layout::Compact ? QStringLiteral("frmFibonacci86") : QStringLiteral("frmFibonacci"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Fibonacci"));
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
     CreateControls();
-    setDocumentButtons(cmdNew, cmdCalculate);
+    setDocumentControls(cmdNew, cmdCalculate, txtPrice1, {FibFileFilter, QStringLiteral(".fib"), true});
     PlaceControls();
     Form_Load();
     AddDesktopManners();
-}
-
-frmFibonacci::frmFibonacci(QWidget* parent) : FibonacciWindow(Layout::Large, parent)
-{
-    setObjectName(QStringLiteral("frmFibonacci"));
-}
-
-frmFibonacci86::frmFibonacci86(QWidget* parent) : FibonacciWindow(Layout::Compact, parent)
-{
-    setObjectName(QStringLiteral("frmFibonacci86"));
 }
 
 void FibonacciWindow::CreateControls()
@@ -179,36 +170,23 @@ void FibonacciWindow::Form_Load()
     // its height, at the right edge, beside the input column.
     const double tpp = platform().twipsPerPixel();
     const QRect area = DesktopClientArea();
-    WindowLeft = qint32(RoundHalfEven(area.left() * tpp));
-    WindowTop = qint32(RoundHalfEven(area.top() * tpp));
-    WindowWidth = qint32(RoundHalfEven(area.width() * tpp));
-    WindowHeight = qint32(RoundHalfEven(area.height() * tpp));
+    const qint32 windowWidth = qint32(RoundHalfEven(area.width() * tpp));
+    const qint32 windowHeight = qint32(RoundHalfEven(area.height() * tpp));
     setGeometry(area);
 
-    const int room = WindowWidth - ScrollBarAllowanceTwips(this, pbFibonacci);
-    ChartHalfSize = ChartHalfBesideInputs(FibonacciChartHalf(WindowHeight), room,
+    const int room = windowWidth - ScrollBarAllowanceTwips(this, pbFibonacci);
+    ChartHalfSize = ChartHalfBesideInputs(FibonacciChartHalf(windowHeight), room,
                                           ControlsRightTwips(this, pbFibonacci));
     pbFibonacci->placeTwips(room - 2 * ChartHalfSize - ChartBoxRightGap, 0,
                             2 * ChartHalfSize, 2 * ChartHalfSize);
     ScrollWhenCut(this);
 
     ProjectFile.clear();
-    Notes.clear();
-    ProjectName.clear();
-    Date1 = NullDate();
-    Date2 = NullDate();
-    Price1 = 0;
-    Price2 = 0;
+    m_state.document = FibonacciDocument();
     ShowInputs();
     DocumentIsNew();
     DrawChart();
     FirstShow = 1;
-}
-
-void FibonacciWindow::Form_Activate()
-{
-    if (FirstShow == 1) txtPrice1->setFocus();
-    FirstShow = 2;
 }
 
 void FibonacciWindow::txtNotes_GotFocus()
@@ -220,8 +198,6 @@ void FibonacciWindow::txtNotes_LostFocus()
 {
     setDefaultButtonActive(true);
 }
-
-bool FibonacciWindow::Form_QueryUnload() { return SaveChangesPrompt(); }
 
 // ---------------------------------------------------------------------------------
 // Keyboard, clipboard and screen readers
@@ -276,7 +252,8 @@ int FibonacciWindow::ValidateInputs()
 {
     // A half-typed date is never replaced by another one behind the trader's back.
     if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return -1;
-    const std::optional<QString> message = ::ValidateInputs(InputsFromControls(), platform().today(), state());
+    const std::optional<QString> message =
+        ::ValidateInputs(InputsFromControls(), platform().today(), m_state.document);
     if (message) {
         ShowMessage(*message);
         return -1;
@@ -289,7 +266,7 @@ void FibonacciWindow::cmdCalculate_Click()
     if (!dtpDate1->checkComplete() || !dtpDate2->checkComplete()) return;
     // The ratios in force now; changing them later does not touch these results.
     const CalcOutcome outcome = CalculateFibonacci(InputsFromControls(), platform().today(),
-                                                   FibRatios{FibRatio1, FibRatio2, FibRatio3}, state());
+                                                   m_ratios.ratios(), m_state);
     if (!outcome.accepted()) {
         ShowMessage(outcome.message);
         return;
@@ -301,12 +278,12 @@ void FibonacciWindow::cmdCalculate_Click()
 
 void FibonacciWindow::ShowResults()
 {
-    const FibRatios ratios{FibRatio1, FibRatio2, FibRatio3};
+    const FibRatios ratios = m_ratios.ratios();
     const double points = ListingFontPoints(m_layout);
     SetControlFont(lblPrices, ListingFontName, points, true);
-    lblPrices->setText(PriceListing(state(), ratios));
+    lblPrices->setText(PriceListing(m_state, ratios));
     SetControlFont(lblDates, ListingFontName, points, true);
-    lblDates->setText(DateListing(state(), ratios));
+    lblDates->setText(DateListing(m_state, ratios));
     pbFibonacci->setAccessibleDescription(ResultsText());
 }
 
@@ -318,13 +295,7 @@ void FibonacciWindow::ClearChartBox()
 
 void FibonacciWindow::DrawChart()
 {
-    const FibChartGeometry g = ::DrawChart(pbFibonacci->surface(), state(), m_layout);
-    TimeAxisLeft = g.TimeAxisLeft;
-    TimeAxisRight = g.TimeAxisRight;
-    TimeAxisY = g.TimeAxisY;
-    PriceAxisX = g.PriceAxisX;
-    PriceAxisBottom = g.PriceAxisBottom;
-    PriceAxisTop = g.PriceAxisTop;
+    m_shownChart = ::DrawChart(pbFibonacci->surface(), m_state, m_layout);
 }
 
 // ---------------------------------------------------------------------------------
@@ -332,7 +303,7 @@ void FibonacciWindow::DrawChart()
 
 void FibonacciWindow::ShowInputs()
 {
-    const FibonacciInputs shown = InputsShowing(state(), platform().today());
+    const FibonacciInputs shown = InputsShowing(m_state.document, platform().today());
     txtProject->setText(shown.ProjectText);
     txtNotes->setText(shown.NotesText);
     SetPriceText(txtPrice1, shown.Price1Text);
@@ -343,13 +314,9 @@ void FibonacciWindow::ShowInputs()
 
 void FibonacciWindow::ClearProject()
 {
-    ProjectName.clear();
-    Price1 = 0;
-    Price2 = 0;
-    Date1 = NullDate();
-    Date2 = NullDate();
+    // The results and the chart scale stay: nothing shows them until the next calculation.
+    m_state.document = FibonacciDocument();
     ProjectFile.clear();
-    Notes.clear();
     lblPrices->setText(QString());
     lblDates->setText(QString());
     ShowInputs();
@@ -360,15 +327,11 @@ void FibonacciWindow::ResetToNewDocument()
     ClearProject();
     ClearChartBox();
     DrawChart();
-    DocumentIsNew();
-    txtPrice1->setFocus();
 }
-
-void FibonacciWindow::cmdExit_Click() { close(); }
 
 void FibonacciWindow::cmdRatios_Click()
 {
-    frmFibRatios dialog(this);
+    frmFibRatios dialog(m_ratios, this);
     dialog.exec();
 }
 
@@ -377,80 +340,51 @@ void FibonacciWindow::cmdExport_Click()
     // The report shows the inputs as they are now checked, beside the last results.
     if (ValidateInputs() == -1)
         return;
-    ExportFibonacciResults(FibonacciReportValuesOf(state(), txtNotes->text()));
+    ExportFibonacciResults(FibonacciReportValuesOf(m_state, txtNotes->text()));
 }
 
 void FibonacciWindow::cmdPrint_Click()
 {
-    PrintFibonacciImage(*pbFibonacci, FibonacciReportValuesOf(state(), txtNotes->text()),
-                        TimeAxisRight, PriceAxisTop, [this] { cmdCalculate_Click(); });
+    PrintFibonacciImage(*pbFibonacci, FibonacciReportValuesOf(m_state, txtNotes->text()),
+                        m_shownChart.axes.TimeAxisRight, m_shownChart.axes.PriceAxisTop,
+                        [this] { cmdCalculate_Click(); });
 }
 
 // ---------------------------------------------------------------------------------
 // Project file
 
-void FibonacciWindow::cmdOpen_Click()
+std::optional<QString> FibonacciWindow::NameToSave()
 {
-    if (!SaveChangesPrompt()) return;
-    const std::optional<QString> chosen =
-        platform().openFileName(FibFileFilter, platform().programDir() + QLatin1Char('/'));
-    if (!chosen) return;
-    ReadProjectFile(*chosen);
+    if (ValidateInputs() == -1)
+        return std::nullopt;
+    return m_state.document.ProjectName;
 }
 
-void FibonacciWindow::OpenProjectFile(const QString& path)
+bool FibonacciWindow::WriteProject(const QString& path)
 {
-    if (SaveChangesPrompt()) ReadProjectFile(path);
+    return SaveFibProject(path, m_state.document);
 }
 
-void FibonacciWindow::ReadProjectFile(const QString& path)
+bool FibonacciWindow::ReadProject(const QString& path)
 {
+    // Fields read before a value that cannot be taken keep what was read; the controls
+    // keep showing the document as it was, and the next check reads them all again.
     const std::optional<QString> text = ReadTextFile(path);
-    if (!text || !ApplyFibProjectLines(FileLines(*text), state())) {
-        ShowActionFailed(QStringLiteral("Can't open project file"));
-        return;
-    }
+    if (!text || !ApplyFibProjectLines(FileLines(*text), m_state.document))
+        return false;
     ShowInputs();
-    // Inputs that fail the check are reported, and the file still becomes the document.
-    cmdCalculate_Click();
-    DocumentBelongsTo(path);
-    txtPrice1->setFocus();
-}
-
-bool FibonacciWindow::cmdSave_Click()
-{
-    if (ValidateInputs() == -1) return false;
-    if (ProjectName.isEmpty() || ProjectName == ProjectNamePlaceholder) {
-        ShowMessage(QStringLiteral("Project name not specified!"));
-        return false;
-    }
-    QString path;
-    if (ProjectState != ProjectStatus::Open) {
-        const std::optional<QString> chosen = platform().saveFileName(
-            FibFileFilter, platform().programDir() + QLatin1Char('/') + ProjectName + QStringLiteral(".fib"));
-        if (!chosen) return false;
-        path = *chosen;
-    } else {
-        // An opened or saved document always goes back to its own file.
-        path = ProjectFile;
-    }
-    if (!SaveFibProject(path, state())) {
-        ShowActionFailed(QStringLiteral("Can't save result file."));
-        return false;
-    }
-    DocumentBelongsTo(path);
-    ShowMessage(QStringLiteral("Project saved to file ") + path);
     return true;
 }
 
 // ---- Inputs handed over by another window -------------------------------------
 
-void FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
+bool FibonacciWindow::LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2)
 {
-    if (!NewDocument()) return;
+    if (!NewDocument()) return false;
     SetPriceText(txtPrice1, GeneralNumber(price1));
     SetPriceText(txtPrice2, GeneralNumber(price2));
     dtpDate1->setValue(date1);
     dtpDate2->setValue(date2);
     cmdCalculate_Click();
+    return true;
 }

@@ -1,13 +1,14 @@
 #pragma once
-#include "forms/fibonacci/core/fibonaccichart.h"
-#include "forms/fibonacci/core/fibonaccicore.h"
-#include "modules/layout.h"
+#include "core/fibonacci/fibonaccichart.h"
+#include "core/fibonacci/fibonaccicore.h"
+#include "core/numbers/layout.h"
 #include "platform/documentwindow.h"
 #include <QWidget>
 
 class DatePicker;
 class MultiLineTextBox;
 class PictureBox;
+class ProgramRatios;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -18,25 +19,23 @@ class TextBox;
 // How a calculation travels: the trader types two prices and moves the two date
 // pickers (each change marks the document changed). Calculate (the button, Enter
 // outside the notes, Open after reading a file, the end of printing) runs
-// cmdCalculate_Click: ValidateInputs reads the controls into the FibonacciState fields
-// this window inherits (Price1, Date1, ...) or shows why they are rejected; Calculate()
-// of the widget-free core projects the prices and dates with the ratios in force and
-// lays out the chart scale; ShowResults writes the two tables beside the inputs; the
+// cmdCalculate_Click: CalculateFibonacci (fibonaccicore.h) checks the control texts and
+// stores them in the document of the window's FibonacciState, or says why they are
+// rejected; it projects the prices and dates with the program's ratios in force and
+// lays out the chart scale. ShowResults writes the two tables beside the inputs; the
 // chart box is erased and DrawChart draws axes, ticks, level lines and the two input
 // points. A calculation that cannot go on (a date past 12/31/9999) is reported and the
 // window keeps everything as it was.
 //
-// The document: ProjectState, ChangedFlag, ProjectFile. New, Open and closing ask
-// "Save Changes?" when something changed; Save and Open read and write ".fib" files
-// through fibonaccifile.h.
-//
-// All state is in public plain fields so the export and printing code can read it.
-class FibonacciWindow : public DocumentWindow, public FibonacciState {
+// The document (state().document) is what a ".fib" file holds (fibonaccifile.h); New,
+// Open, Save and "Save Changes?" are the document window's.
+class FibonacciWindow : public DocumentWindow {
     Q_OBJECT
 public:
-    FibonacciState& state() { return *this; }
-    const FibonacciState& state() const { return *this; }
+    const FibonacciState& state() const { return m_state; }
     Layout layout() const { return m_layout; }
+    // The chart as DrawChart last drew it.
+    const FibChartGeometry& shownChart() const { return m_shownChart; }
 
     // Controls, named as the rest of the program refers to them.
     QPushButton* cmdNew;
@@ -65,14 +64,7 @@ public:
     QPushButton* cmdRatios;
     PictureBox* pbFibonacci;
 
-    qint32 ChartHalfSize = 0;
-
-    // Where the window was placed at load, in twips.
-    qint32 WindowLeft = 0, WindowTop = 0, WindowWidth = 0, WindowHeight = 0;
-
-    // Chart geometry of the last DrawChart, in twips.
-    qint32 TimeAxisLeft = 0, TimeAxisRight = 0, TimeAxisY = 0;
-    qint32 PriceAxisX = 0, PriceAxisBottom = 0, PriceAxisTop = 0;
+    qint32 ChartHalfSize = 0;   // half the chart box's side, fixed at load (twips)
 
     // Reads and checks the inputs: 1 when acceptable, -1 when a message was shown.
     int ValidateInputs();
@@ -89,16 +81,8 @@ public:
     // text for screen readers).
     QString ResultsText() const;
 
-    // Runs each time the window becomes active; the first time puts the focus in Price1.
-    void Form_Activate() override;
-    // The closing check: false when the trader chose to keep the window open.
-    bool Form_QueryUnload();
-
 public slots:
     void cmdCalculate_Click() override;
-    void cmdOpen_Click() override;
-    bool cmdSave_Click() override;
-    void cmdExit_Click() override;
     void cmdRatios_Click();
     // The text report and the chart picture are written by the output code.
     void cmdExport_Click() override;
@@ -109,15 +93,15 @@ public slots:
     // window as it was), types the two prices and moves the two pickers as a trader
     // would, then presses Calculate: the document is marked changed and a rejection
     // shows its message.
-    void LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2);
-
-    // Opens the project file at path as Open does once its dialog has chosen it ("Save
-    // Changes?" first); for a file named on the program's command line.
-    void OpenProjectFile(const QString& path);
+    // false when the trader kept the document (nothing was handed over).
+    bool LoadInputsAndCalculate(double price1, const QDate& date1, double price2, const QDate& date2);
 
 protected:
-    FibonacciWindow(Layout layout, QWidget* parent);
+    FibonacciWindow(Layout layout, ProgramRatios& ratios, QWidget* parent = nullptr);
     void ResetToNewDocument() override;
+    std::optional<QString> NameToSave() override;
+    bool WriteProject(const QString& path) override;
+    bool ReadProject(const QString& path) override;
 
 private:
     void CreateControls();
@@ -129,24 +113,16 @@ private:
     void AddDesktopManners();
     void Form_Load();
     void ClearProject();
-    // Open's work after its dialog: the file into the document, then Calculate.
-    void ReadProjectFile(const QString& path);
     void txtNotes_GotFocus();
     void txtNotes_LostFocus();
 
     const Layout m_layout;
+    ProgramRatios& m_ratios;   // the program's, read at each calculation
+    FibonacciState m_state;
+    FibChartGeometry m_shownChart;
 };
 
-// Large layout, for screens above 800 x 600.
-class frmFibonacci : public FibonacciWindow {
-    Q_OBJECT
-public:
-    explicit frmFibonacci(QWidget* parent = nullptr);
-};
-
-// Compact layout, for screens of at most 800 x 600.
-class frmFibonacci86 : public FibonacciWindow {
-    Q_OBJECT
-public:
-    explicit frmFibonacci86(QWidget* parent = nullptr);
-};
+// The window in each layout: large for screens above 800 x 600 pixels, compact for
+// screens of at most 800 x 600.
+using frmFibonacci = LayoutWindow<FibonacciWindow, Layout::Large>;
+using frmFibonacci86 = LayoutWindow<FibonacciWindow, Layout::Compact>;

@@ -1,16 +1,17 @@
 #include "forms/gann/frmGann.h"
 
-#include "forms/gann/core/ganncalc.h"
-#include "forms/gann/core/gannchart.h"
-#include "forms/gann/core/gannchartcell.h"
-#include "forms/gann/core/gannlisting.h"
-#include "forms/output/core/clipboardtext.h"
+#include "core/gann/ganncalc.h"
+#include "core/gann/gannchart.h"
+#include "core/gann/gannchartcell.h"
+#include "core/gann/gannlisting.h"
+#include "core/reports/clipboardtext.h"
 #include "forms/output/exportprint.h"
-#include "forms/output/core/reportvalues.h"
-#include "modules/errors.h"
-#include "modules/modFunctions.h"
-#include "modules/textfile.h"
+#include "core/reports/reportvalues.h"
+#include "core/numbers/errors.h"
+#include "core/numbers/modFunctions.h"
+#include "core/files/textfile.h"
 #include "platform/accessibility.h"
+#include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/widgets.h"
 
@@ -26,18 +27,14 @@
 
 namespace {
 
-struct Twips {
-    int left, top, width, height;
-};
-
 // Where the controls sit, in twips; controls inside a frame relative to the frame.
 struct GannWindowGeometry {
-    Twips title, cmdNew, cmdOpen, cmdSave, cmdExit, txtProject;
-    Twips inputs, priceCaption, txtPrice, dateCaption, dtpInputDate;
-    Twips cmdCalculate;
-    Twips results, pricesHeading, lblPrices, datesHeading, lblDates;
+    TwipRect title, cmdNew, cmdOpen, cmdSave, cmdExit, txtProject;
+    TwipRect inputs, priceCaption, txtPrice, dateCaption, dtpInputDate;
+    TwipRect cmdCalculate;
+    TwipRect results, pricesHeading, lblPrices, datesHeading, lblDates;
     int ruleLeft, ruleRight, ruleY;   // the rule between the tables, inside the results frame
-    Twips txtNotes, cmdExport, cmdPrint;
+    TwipRect txtNotes, cmdExport, cmdPrint;
     double titlePoints;     // "MS Sans Serif" bold
     double headingPoints;   // the table headings, "Lucida Console" bold underlined
 };
@@ -46,29 +43,29 @@ struct GannWindowGeometry {
 GannWindowGeometry GeometryFor(bool compact)
 {
     GannWindowGeometry g;
-    g.title = compact ? Twips{510, 150, 2160, 240} : Twips{600, 600, 2550, 300};
-    g.cmdNew = compact ? Twips{180, 450, 675, 315} : Twips{360, 1320, 735, 375};
-    g.cmdOpen = compact ? Twips{900, 450, 675, 315} : Twips{1200, 1320, 735, 375};
-    g.cmdSave = compact ? Twips{1620, 450, 675, 315} : Twips{2040, 1320, 735, 375};
-    g.cmdExit = compact ? Twips{2340, 450, 675, 315} : Twips{2880, 1320, 735, 375};
-    g.txtProject = compact ? Twips{150, 810, 2865, 315} : Twips{360, 1800, 3255, 375};
-    g.inputs = compact ? Twips{150, 1110, 2865, 1185} : Twips{360, 2160, 3255, 1335};
-    g.priceCaption = compact ? Twips{120, 330, 360, 195} : Twips{120, 360, 360, 195};
-    g.txtPrice = compact ? Twips{600, 270, 2145, 315} : Twips{600, 270, 2535, 375};
-    g.dateCaption = compact ? Twips{120, 720, 345, 195} : Twips{120, 840, 345, 195};
-    g.dtpInputDate = compact ? Twips{600, 660, 2175, 315} : Twips{600, 750, 2535, 375};
-    g.cmdCalculate = compact ? Twips{150, 2310, 2895, 345} : Twips{360, 3600, 3255, 375};
-    g.results = compact ? Twips{150, 2640, 2895, 4095} : Twips{360, 4080, 3255, 4665};
-    g.pricesHeading = compact ? Twips{480, 180, 1440, 135} : Twips{720, 240, 1920, 165};
-    g.lblPrices = compact ? Twips{120, 480, 2655, 1545} : Twips{120, 480, 3015, 1815};
-    g.datesHeading = compact ? Twips{510, 2220, 1350, 135} : Twips{720, 2460, 1800, 165};
-    g.lblDates = compact ? Twips{120, 2490, 2535, 1485} : Twips{120, 2760, 3015, 1785};
+    g.title = compact ? TwipRect{510, 150, 2160, 240} : TwipRect{600, 600, 2550, 300};
+    g.cmdNew = compact ? TwipRect{180, 450, 675, 315} : TwipRect{360, 1320, 735, 375};
+    g.cmdOpen = compact ? TwipRect{900, 450, 675, 315} : TwipRect{1200, 1320, 735, 375};
+    g.cmdSave = compact ? TwipRect{1620, 450, 675, 315} : TwipRect{2040, 1320, 735, 375};
+    g.cmdExit = compact ? TwipRect{2340, 450, 675, 315} : TwipRect{2880, 1320, 735, 375};
+    g.txtProject = compact ? TwipRect{150, 810, 2865, 315} : TwipRect{360, 1800, 3255, 375};
+    g.inputs = compact ? TwipRect{150, 1110, 2865, 1185} : TwipRect{360, 2160, 3255, 1335};
+    g.priceCaption = compact ? TwipRect{120, 330, 360, 195} : TwipRect{120, 360, 360, 195};
+    g.txtPrice = compact ? TwipRect{600, 270, 2145, 315} : TwipRect{600, 270, 2535, 375};
+    g.dateCaption = compact ? TwipRect{120, 720, 345, 195} : TwipRect{120, 840, 345, 195};
+    g.dtpInputDate = compact ? TwipRect{600, 660, 2175, 315} : TwipRect{600, 750, 2535, 375};
+    g.cmdCalculate = compact ? TwipRect{150, 2310, 2895, 345} : TwipRect{360, 3600, 3255, 375};
+    g.results = compact ? TwipRect{150, 2640, 2895, 4095} : TwipRect{360, 4080, 3255, 4665};
+    g.pricesHeading = compact ? TwipRect{480, 180, 1440, 135} : TwipRect{720, 240, 1920, 165};
+    g.lblPrices = compact ? TwipRect{120, 480, 2655, 1545} : TwipRect{120, 480, 3015, 1815};
+    g.datesHeading = compact ? TwipRect{510, 2220, 1350, 135} : TwipRect{720, 2460, 1800, 165};
+    g.lblDates = compact ? TwipRect{120, 2490, 2535, 1485} : TwipRect{120, 2760, 3015, 1785};
     g.ruleLeft = compact ? -60 : 120;
     g.ruleRight = compact ? 2940 : 3120;
     g.ruleY = compact ? 2130 : 2400;
-    g.txtNotes = compact ? Twips{150, 6750, 2895, 1095} : Twips{360, 8790, 3255, 1095};
-    g.cmdExport = compact ? Twips{180, 7890, 1455, 315} : Twips{360, 9960, 1575, 375};
-    g.cmdPrint = compact ? Twips{1650, 7890, 1425, 315} : Twips{2040, 9960, 1575, 375};
+    g.txtNotes = compact ? TwipRect{150, 6750, 2895, 1095} : TwipRect{360, 8790, 3255, 1095};
+    g.cmdExport = compact ? TwipRect{180, 7890, 1455, 315} : TwipRect{360, 9960, 1575, 375};
+    g.cmdPrint = compact ? TwipRect{1650, 7890, 1425, 315} : TwipRect{2040, 9960, 1575, 375};
     g.titlePoints = compact ? 9.75 : 12.0;
     g.headingPoints = compact ? 6.75 : 8.25;
     return g;
@@ -82,25 +79,10 @@ const GannWindowGeometry& Geometry(Layout layout)
     return layout == Layout::Compact ? CompactGeometry : LargeGeometry;
 }
 
-void Place(QWidget* w, const Twips& t) { PlaceTwips(w, t.left, t.top, t.width, t.height); }
-
-template <typename T>
-T* Named(T* widget, const char* name)
+// The captions keep to the top of their place, whatever the font's height.
+QLabel* MakeTopLabel(const char* name, const QString& caption, QWidget* parent, const TwipRect& place)
 {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const Twips& at)
-{
-    auto* button = Named(new QPushButton(caption, parent), name);
-    Place(button, at);
-    return button;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* label = Named(new QLabel(caption, parent), name);
+    QLabel* label = MakeLabel(name, caption, parent, place);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
@@ -151,19 +133,19 @@ protected:
     }
 };
 
-QLabel* MakeHeading(QWidget* frame, const char* name, const QString& caption, double points, const Twips& at)
+QLabel* MakeHeading(QWidget* frame, const char* name, const QString& caption, double points, const TwipRect& at)
 {
     QLabel* heading = Named(new HeadingLabel(caption, frame), name);
     SetControlFont(heading, GannListingFontName, points, true, true);
-    Place(heading, at);
+    PlaceTwips(heading, at);
     return heading;
 }
 
-QLabel* MakeListing(QWidget* frame, const char* name, double points, const Twips& at)
+QLabel* MakeListing(QWidget* frame, const char* name, double points, const TwipRect& at)
 {
     QLabel* listing = Named(new ListingLabel(frame), name);
     SetControlFont(listing, GannListingFontName, points, true);
-    Place(listing, at);
+    PlaceTwips(listing, at);
     return listing;
 }
 
@@ -175,14 +157,13 @@ const QString WindowCaption = QStringLiteral("Gann Square of Nine");
 
 }  // namespace
 
-GannWindow::GannWindow(Layout windowLayout, QWidget* parent)
-    : DocumentWindow(parent), layout(windowLayout)
+GannWindow::GannWindow(Layout layout, QWidget* parent) : DocumentWindow(parent), m_layout(layout)
 {
     setObjectName(layout == Layout::Compact ? QStringLiteral("frmGann86") : QStringLiteral("frmGann"));
     setWindowTitle(WindowCaption);
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
-    setDocumentButtons(cmdNew, cmdCalculate);
+    setDocumentControls(cmdNew, cmdCalculate, txtPrice, {GannProjectFilter, QStringLiteral(".gann"), false});
     Form_Load();
     AddDesktopManners();
 }
@@ -193,55 +174,53 @@ void GannWindow::CreateControls()
     CreateInputControls();
     CreateResultControls();
 
-    const GannWindowGeometry& g = Geometry(layout);
+    const GannWindowGeometry& g = Geometry(m_layout);
     txtNotes = Named(new MultiLineTextBox(this), "txtNotes");
     txtNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtNotes->setText(FreshGannDocument(QDate()).notes);
-    Place(txtNotes, g.txtNotes);
-    cmdExport = MakeButton(this, "cmdExport", QStringLiteral("Export &Results"), g.cmdExport);
-    cmdPrint = MakeButton(this, "cmdPrint", QStringLiteral("&Print Image"), g.cmdPrint);
+    PlaceTwips(txtNotes, g.txtNotes);
+    cmdExport = MakeButton("cmdExport", QStringLiteral("Export &Results"), this, g.cmdExport);
+    cmdPrint = MakeButton("cmdPrint", QStringLiteral("&Print Image"), this, g.cmdPrint);
 
     pbGann = Named(new PictureBox(this), "pbGann");   // placed by Form_Load
     pbGann->setFocusPolicy(Qt::NoFocus);
 
-    SetTabOrder();
+    SetTabOrder({cmdNew, cmdOpen, cmdSave, cmdExit, txtProject, txtPrice, dtpInputDate, cmdCalculate, txtNotes,
+                 cmdExport, cmdPrint});
     ConnectControls();
 }
 
 void GannWindow::CreateProjectControls()
 {
-    const GannWindowGeometry& g = Geometry(layout);
-    lblTitle = MakeLabel(this, "Label3", WindowCaption);
+    const GannWindowGeometry& g = Geometry(m_layout);
+    lblTitle = MakeTopLabel("Label3", WindowCaption, this, g.title);
     SetControlFont(lblTitle, QStringLiteral("MS Sans Serif"), g.titlePoints, true);
-    Place(lblTitle, g.title);
 
-    cmdNew = MakeButton(this, "cmdNew", QStringLiteral("&New"), g.cmdNew);
-    cmdOpen = MakeButton(this, "cmdOpen", QStringLiteral("&Open"), g.cmdOpen);
-    cmdSave = MakeButton(this, "cmdSave", QStringLiteral("&Save"), g.cmdSave);
-    cmdExit = MakeButton(this, "cmdExit", QStringLiteral("E&xit"), g.cmdExit);
+    cmdNew = MakeButton("cmdNew", QStringLiteral("&New"), this, g.cmdNew);
+    cmdOpen = MakeButton("cmdOpen", QStringLiteral("&Open"), this, g.cmdOpen);
+    cmdSave = MakeButton("cmdSave", QStringLiteral("&Save"), this, g.cmdSave);
+    cmdExit = MakeButton("cmdExit", QStringLiteral("E&xit"), this, g.cmdExit);
 
     txtProject = Named(new TextBox(this), "txtProject");
     txtProject->setText(FreshGannDocument(QDate()).projectName);
-    Place(txtProject, g.txtProject);
+    PlaceTwips(txtProject, g.txtProject);
 }
 
 void GannWindow::CreateInputControls()
 {
-    const GannWindowGeometry& g = Geometry(layout);
+    const GannWindowGeometry& g = Geometry(m_layout);
     fraInputs = Named(new QGroupBox(this), "Frame1");
-    Place(fraInputs, g.inputs);
-    lblPriceCaption = MakeLabel(fraInputs, "Label1", QStringLiteral("Price"));
-    Place(lblPriceCaption, g.priceCaption);
+    PlaceTwips(fraInputs, g.inputs);
+    lblPriceCaption = MakeTopLabel("Label1", QStringLiteral("Price"), fraInputs, g.priceCaption);
     txtPrice = Named(new TextBox(fraInputs), "txtPrice");
-    Place(txtPrice, g.txtPrice);
-    lblDateCaption = MakeLabel(fraInputs, "Label2", QStringLiteral("Date"));
-    Place(lblDateCaption, g.dateCaption);
+    PlaceTwips(txtPrice, g.txtPrice);
+    lblDateCaption = MakeTopLabel("Label2", QStringLiteral("Date"), fraInputs, g.dateCaption);
     dtpInputDate = Named(new DatePicker(fraInputs), "dtpInputDate");
-    Place(dtpInputDate, g.dtpInputDate);
+    PlaceTwips(dtpInputDate, g.dtpInputDate);
     NameByLabel(txtPrice, lblPriceCaption, QStringLiteral("The price placed on the square, a whole number"));
     NameByLabel(dtpInputDate, lblDateCaption, QStringLiteral("The date placed on the seasonal calendar"));
 
-    cmdCalculate = MakeButton(this, "cmdCalculate", QStringLiteral("&Calculate"), g.cmdCalculate);
+    cmdCalculate = MakeButton("cmdCalculate", QStringLiteral("&Calculate"), this, g.cmdCalculate);
 
     txtPrice->keyPress = [this](int& keyAscii) {
         FilterNumericKey(txtPrice->text(), keyAscii, false);
@@ -253,10 +232,10 @@ void GannWindow::CreateInputControls()
 
 void GannWindow::CreateResultControls()
 {
-    const GannWindowGeometry& g = Geometry(layout);
-    const double listingPoints = GannConstants(layout).listingFontPoints;
+    const GannWindowGeometry& g = Geometry(m_layout);
+    const double listingPoints = GannConstants(m_layout).listingFontPoints;
     fraResults = Named(new QGroupBox(this), "Frame2");
-    Place(fraResults, g.results);
+    PlaceTwips(fraResults, g.results);
     lblPricesHeading = MakeHeading(fraResults, "Label4", QStringLiteral("Potential Prices"), g.headingPoints,
                                    g.pricesHeading);
     lblPrices = MakeListing(fraResults, "lblPrices", listingPoints, g.lblPrices);
@@ -267,14 +246,6 @@ void GannWindow::CreateResultControls()
     lblDatesHeading = MakeHeading(fraResults, "Label5", QStringLiteral("Potential Dates"), g.headingPoints,
                                   g.datesHeading);
     lblDates = MakeListing(fraResults, "lblDates", listingPoints, g.lblDates);
-}
-
-void GannWindow::SetTabOrder()
-{
-    const QList<QWidget*> order{cmdNew,       cmdOpen,      cmdSave,  cmdExit,   txtProject, txtPrice,
-                                dtpInputDate, cmdCalculate, txtNotes, cmdExport, cmdPrint};
-    for (int i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
 }
 
 void GannWindow::ConnectControls()
@@ -304,7 +275,7 @@ void GannWindow::Form_Load()
 
     const QDate today = platform().today();
     dtpInputDate->setValue(today);
-    LoadGannState(state, layout, today, chartHalf);
+    LoadGannState(m_state, m_layout, today, chartHalf);
 
     DocumentIsNew();
     RedrawChart();
@@ -364,13 +335,6 @@ QString GannWindow::ResultsText() const
     return ResultsForClipboard(lblPricesHeading->text(), lblPrices->text(), lblDatesHeading->text(), lblDates->text());
 }
 
-void GannWindow::Form_Activate()
-{
-    if (FirstShow == 1)
-        txtPrice->setFocus();
-    FirstShow = 2;
-}
-
 GannDocument GannWindow::Document() const
 {
     return GannDocument{txtProject->text(), txtPrice->text(), dtpInputDate->value(), WithCrLf(txtNotes->text())};
@@ -397,7 +361,7 @@ void GannWindow::ClearProject()
     txtNotes->setText(NotesPlaceholder);
     lblPrices->setText(QString());
     lblDates->setText(QString());
-    ClearGannResults(state);
+    ClearGannResults(m_state);
 }
 
 void GannWindow::cmdCalculate_Click()
@@ -405,7 +369,7 @@ void GannWindow::cmdCalculate_Click()
     if (!dtpInputDate->checkComplete())
         return;
     const CalcOutcome outcome =
-        CalculateGann(state, txtPrice->text(), dtpInputDate->value(), platform().today(), layout);
+        CalculateGann(m_state, txtPrice->text(), dtpInputDate->value(), platform().today(), m_layout);
     if (!outcome.accepted()) {
         ShowMessage(outcome.message);
         return;
@@ -416,11 +380,11 @@ void GannWindow::cmdCalculate_Click()
 
 void GannWindow::ShowResults()
 {
-    const double points = GannConstants(layout).listingFontPoints;
+    const double points = GannConstants(m_layout).listingFontPoints;
     SetControlFont(lblPrices, GannListingFontName, points, true);
     SetControlFont(lblDates, GannListingFontName, points, true);
-    lblPrices->setText(GannPriceListing(state, state));
-    lblDates->setText(GannDateListing(state, state));
+    lblPrices->setText(GannPriceListing(m_state.inputs, m_state.results));
+    lblDates->setText(GannDateListing(m_state.inputs, m_state.results));
     pbGann->setAccessibleDescription(ResultsText());
 }
 
@@ -428,14 +392,14 @@ void GannWindow::RedrawChart()
 {
     // The band chart is only drawn by a calculation; a square too large to draw whole
     // leaves the box blank here.
-    m_shownChart = RedrawGannChart(pbGann->surface(), state, layout);
+    m_shownChart = RedrawGannChart(pbGann->surface(), m_state, m_layout);
     pbGann->update();
 }
 
 void GannWindow::DrawChartStep()
 {
     // The full square, or the band chart beyond fullSquareLimit.
-    m_shownChart = DrawGannChartStep(pbGann->surface(), state, layout);
+    m_shownChart = DrawGannChartStep(pbGann->surface(), m_state, m_layout);
     pbGann->update();
 }
 
@@ -443,86 +407,31 @@ void GannWindow::ResetToNewDocument()
 {
     ClearProject();
     Form_Load();
-    DocumentIsNew();
-    txtPrice->setFocus();
 }
 
-void GannWindow::cmdOpen_Click()
+std::optional<QString> GannWindow::NameToSave()
 {
-    if (!SaveChangesPrompt())
-        return;
-    const std::optional<QString> chosen = platform().openFileName(GannProjectFilter, QString());
-    if (!chosen)
-        return;
-    ReadProjectFile(*chosen);
+    if (!dtpInputDate->checkComplete())
+        return std::nullopt;
+    return TrimBlanks(txtProject->text());
 }
 
-void GannWindow::OpenProjectFile(const QString& path)
+bool GannWindow::WriteProject(const QString& path)
 {
-    if (SaveChangesPrompt())
-        ReadProjectFile(path);
+    return WriteTextLines(path, GannProjectLines(Document()));
 }
 
-void GannWindow::ReadProjectFile(const QString& path)
+bool GannWindow::ReadProject(const QString& path)
 {
     const std::optional<QString> text = ReadTextFile(path);
-    if (!text) {
-        ShowActionFailed(QStringLiteral("Can't open project file"));
-        return;
-    }
+    if (!text)
+        return false;
     // The file goes straight into the controls; what it set before an unreadable
     // line stays there.
     GannDocument doc = Document();
     const bool complete = ApplyGannProjectLines(FileLines(*text), doc);
     ShowDocument(doc);
-    if (!complete) {
-        ShowActionFailed(QStringLiteral("Can't open project file"));
-        return;
-    }
-
-    // Rejected inputs show their message and keep the previous results; the file is
-    // open all the same.
-    cmdCalculate_Click();
-
-    DocumentBelongsTo(path);
-    txtPrice->setFocus();
-}
-
-bool GannWindow::cmdSave_Click()
-{
-    if (!dtpInputDate->checkComplete())
-        return false;
-    const QString name = TrimBlanks(txtProject->text());
-    if (name.isEmpty() || name == ProjectNamePlaceholder) {
-        ShowMessage(QStringLiteral("Project name not specified!"));
-        return false;
-    }
-
-    QString path;
-    if (ProjectState == ProjectStatus::Open) {
-        path = ProjectFile;
-    } else {
-        const std::optional<QString> chosen = platform().saveFileName(
-            GannProjectFilter, platform().programDir() + QLatin1Char('/') + name + QStringLiteral(".gann"));
-        if (!chosen)
-            return false;
-        path = *chosen;
-    }
-
-    // Written through a temporary file: a failed save leaves the old file whole.
-    if (path.isEmpty() || !WriteTextLines(path, GannProjectLines(Document()))) {
-        ShowActionFailed(QStringLiteral("Can't save result file."));
-        return false;
-    }
-
-    DocumentBelongsTo(path);
-    ShowMessage(QStringLiteral("Project saved to file ") + path);
-    return true;
-}
-
-void GannWindow::cmdExit_Click()
-{
-    close();
+    return complete;
 }
 
 void GannWindow::cmdExport_Click()
@@ -530,28 +439,29 @@ void GannWindow::cmdExport_Click()
     if (!dtpInputDate->checkComplete())
         return;
     // The input boxes as they are now, beside the results of the last calculation.
-    ExportGannResults(GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
+    ExportGannResults(GannReportValuesOf(m_state.results, txtProject->text(), txtPrice->text(),
                                          dtpInputDate->value(), platform().today(),
                                          txtNotes->text()));
 }
 
 void GannWindow::cmdPrint_Click()
 {
-    PrintGannImage(*pbGann, layout,
-                   GannReportValuesOf(state, txtProject->text(), txtPrice->text(),
+    PrintGannImage(*pbGann, m_layout,
+                   GannReportValuesOf(m_state.results, txtProject->text(), txtPrice->text(),
                                       dtpInputDate->value(), platform().today(), txtNotes->text()),
                    [this] { cmdCalculate_Click(); });
 }
 
 // ---- Inputs handed over by another window -------------------------------------
 
-void GannWindow::LoadInputsAndCalculate(const QString& priceText, const QDate& date)
+bool GannWindow::LoadInputsAndCalculate(const QString& priceText, const QDate& date)
 {
     if (!NewDocument())
-        return;
+        return false;
     GannDocument doc = Document();
     doc.priceText = priceText;
     doc.date = date;
     ShowDocument(doc);
     cmdCalculate_Click();
+    return true;
 }

@@ -1,8 +1,8 @@
 #pragma once
-#include "forms/gann/core/gannchartgeometry.h"
-#include "forms/gann/core/gannproject.h"
-#include "forms/gann/core/gannstate.h"
-#include "modules/layout.h"
+#include "core/gann/gannchartgeometry.h"
+#include "core/gann/gannproject.h"
+#include "core/gann/gannstate.h"
+#include "core/numbers/layout.h"
 #include "platform/documentwindow.h"
 
 #include <QWidget>
@@ -22,22 +22,18 @@ class TextBox;
 // filtered key by key) and moves dtpInputDate away from today. cmdCalculate_Click
 // hands the box texts to CalculateGann (ganncalc.h), which checks them, builds the
 // number spiral, finds the highs and lows and walks the seasons for the dates, all
-// on `state`. The window then writes the two tables (gannlisting.h) into lblPrices
-// and lblDates and runs the chart step, which redraws pbGann from `state`.
+// on the window's GannState. The window then writes the two tables (gannlisting.h)
+// into lblPrices and lblDates and runs the chart step, which redraws pbGann from it.
 //
-// The four input controls are the project document: Save writes them to a ".gann"
-// file, Open writes a file straight back into them and calculates again. Any change
-// to them sets ChangedFlag, and New, Open and closing ask "Save Changes?" first.
-//
-// Everything others need after a calculation (export, printing, the chart) is in
-// the public fields: `state` for the results, the controls for the inputs.
+// The four input controls are the project document (GannDocument): Save writes them
+// to a ".gann" file, Open writes a file straight back into them and calculates again.
+// New, Open, Save and "Save Changes?" are the document window's.
 class GannWindow : public DocumentWindow {
     Q_OBJECT
 public:
-    const Layout layout;
-
+    Layout layout() const { return m_layout; }
     // Results of the last calculation and the spiral the chart draws.
-    GannState state;
+    const GannState& state() const { return m_state; }
 
     // The controls, top to bottom. Where a control's object name differs from its
     // member's, the comment gives it: tests and tools find controls by object name.
@@ -67,43 +63,36 @@ public:
     QString ResultsText() const;
 
 public slots:
-    // The buttons, top to bottom (New is the document window's).
-    void cmdOpen_Click() override;
-    bool cmdSave_Click() override;
-    void cmdExit_Click() override;
+    // The buttons, top to bottom (New, Open, Save and Exit are the document window's).
     void cmdCalculate_Click() override;
     void cmdExport_Click() override;
     void cmdPrint_Click() override;
 
     void Form_Load();
-    void Form_Activate() override;
 
     // ---- Inputs handed over by another window (the price history's swings) ----
     // Starts a new document as New does ("Save Changes?" first; Cancel leaves the
     // window as it was), puts the price text into the price box and the date into the
     // picker as a paste would, then presses Calculate.
-    void LoadInputsAndCalculate(const QString& priceText, const QDate& date);
-
-    // Opens the project file at path as Open does once its dialog has chosen it ("Save
-    // Changes?" first); for a file named on the program's command line.
-    void OpenProjectFile(const QString& path);
+    // false when the trader kept the document (nothing was handed over).
+    bool LoadInputsAndCalculate(const QString& priceText, const QDate& date);
 
 protected:
-    GannWindow(Layout layout, QWidget* parent);
+    GannWindow(Layout layout, QWidget* parent = nullptr);
     void ResetToNewDocument() override;
+    std::optional<QString> NameToSave() override;
+    bool WriteProject(const QString& path) override;
+    bool ReadProject(const QString& path) override;
 
 private:
     void CreateControls();
     void CreateProjectControls();   // title, New / Open / Save / Exit, project name
     void CreateInputControls();     // price and date frame, Calculate
     void CreateResultControls();    // the two tables with their headings
-    void SetTabOrder();
     void ConnectControls();
     // Shortcuts, copying, fonts and names for screen readers.
     void AddDesktopManners();
     void ClearProject();
-    // Open's work after its dialog: the file into the controls, then Calculate.
-    void ReadProjectFile(const QString& path);
     // Writes a document into the controls, touching only what differs, so that
     // change tracking sees exactly the controls a file changed.
     void ShowDocument(const GannDocument& doc);
@@ -119,6 +108,9 @@ private:
     // tooltip per cell, both from the chart last drawn.
     void AddChartZoom();
     QImage ZoomedChart(double scale) const;
+
+    const Layout m_layout;
+    GannState m_state;
     GannChartGeometry m_shownChart;
 };
 

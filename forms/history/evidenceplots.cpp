@@ -1,6 +1,6 @@
 #include "forms/history/evidenceplots.h"
 
-#include "forms/history/core/chartaxes.h"
+#include "core/history/chartaxes.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,9 +1,8 @@
 #include "forms/history/frmPriceHistory.h"
 
-#include "forms/gann/core/ganncalc.h"
-#include "forms/shell/settings.h"
-#include "modules/dates.h"
-#include "modules/numbers.h"
+#include "core/settings/settings.h"
+#include "core/numbers/dates.h"
+#include "core/numbers/numbers.h"
 #include "platform/controls.h"
 #include "platform/enterkey.h"
 #include "platform/platform.h"
@@ -12,18 +11,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTableWidget>
@@ -71,62 +67,46 @@ QString ThresholdMessage()
         .arg(GeneralNumber(MinSwingThreshold), GeneralNumber(MaxSwingThreshold));
 }
 
-// The evidence table as a spreadsheet takes it: tab-separated, with the headings.
-QString TableText(const QTableWidget& table)
+// The swings turn where a candle chart shows the turns, at the wicks, when the trader
+// wants that and every bar has its High and Low; a file of closes has nothing else.
+SwingBasis BasisFor(SwingBasis chosen, const PriceHistory& history)
 {
-    const auto cell = [](const QTableWidgetItem* item) {
-        return item ? item->text().replace(QRegularExpression(QStringLiteral("[\t\r\n]+")), QStringLiteral(" "))
-                    : QString();
-    };
-    QStringList heading{QString()};
-    for (int c = 0; c < table.columnCount(); ++c)
-        heading << cell(table.horizontalHeaderItem(c));
-    QStringList lines{heading.join(QLatin1Char('\t'))};
-    for (int r = 0; r < table.rowCount(); ++r) {
-        QStringList row{cell(table.verticalHeaderItem(r))};
-        for (int c = 0; c < table.columnCount(); ++c)
-            row << cell(table.item(r, c));
-        lines << row.join(QLatin1Char('\t'));
-    }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return chosen == SwingBasis::HighLow && history.hasHighLow() ? SwingBasis::HighLow : SwingBasis::Close;
 }
-
-QString Degrees(int angle) { return QString::number(angle) + QChar(0x00B0); }
 
 }  // namespace
 
-frmPriceHistory::frmPriceHistory(QWidget* parent) : QWidget(parent)
+frmPriceHistory::frmPriceHistory(const ProgramRatios& ratios, QWidget* parent)
+    : QWidget(parent), m_programRatios(ratios)
 {
     setObjectName(QStringLiteral("frmPriceHistory"));
     setWindowTitle(QStringLiteral("Price History"));
     setAttribute(Qt::WA_DeleteOnClose);
     CreateControls();
     EnterPressesFocusedButton(this);
-    AddProgramShortcuts(this);
+    AddProgramShortcuts(this, QStringLiteral("9. Price histories: swings and how projections fared"));
     // Roomy on a large screen, never larger than a small one.
     const QSize screen = platform().screenSize();
     resize(std::min(1180, screen.width()), std::min(720, screen.height() - 40));
     ShowStatus();
 }
 
-frmPriceHistory::~frmPriceHistory()
-{
-    // A measurement still running holds only its own copies; told to stop, it soon does.
-    if (m_evidenceWorker) {
-        m_evidenceCancel->store(true);
-        m_evidenceWorker->wait();
-        delete m_evidenceWorker;
-    }
-}
+frmPriceHistory::~frmPriceHistory() = default;
 
 void frmPriceHistory::CreateControls()
 {
     cmdOpen = MakeButton("cmdOpen", QStringLiteral("&Open..."), this);
+    cboFile = Named(new QComboBox(this), "cboFile");
+    cboFile->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cboFile->hide();
     lblFile = Named(new QLabel(this), "lblFile");
     lblFile->setWordWrap(true);
     txtThreshold = Named(new QLineEdit(GeneralNumber(DefaultSwingThreshold), this), "txtThreshold");
     txtThreshold->setMaximumWidth(txtThreshold->fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
     txtThreshold->setToolTip(ThresholdMessage());
+    cboSwings = Named(new QComboBox(this), "cboSwings");
+    cboSwings->addItem(QStringLiteral("High/Low"), int(SwingBasis::HighLow));
+    cboSwings->addItem(QStringLiteral("Closes"), int(SwingBasis::Close));
     txtRatios = Named(new QLineEdit(this), "txtRatios");
     txtRatios->setMinimumWidth(txtRatios->fontMetrics().horizontalAdvance(QStringLiteral("0.236, 0.382, 0.5, 0.618, 0.786, 1.272")));
     txtRatios->setToolTip(RatiosMessage());
@@ -136,16 +116,29 @@ void frmPriceHistory::CreateControls()
         cboScale->addItem(PriceScale{k}.text(), k);
     chkLogScale = Named(new QCheckBox(QStringLiteral("&Logarithmic prices"), this), "chkLogScale");
     pbPrices = Named(new PriceChart(this), "pbPrices");
-    CreateEvidenceControls();
+    m_evidencePanel = new EvidencePanel(this);
+    cboEvidence = m_evidencePanel->cboEvidence;
+    tblEvidence = m_evidencePanel->tblEvidence;
+    actCopyEvidence = m_evidencePanel->actCopyEvidence;
+    lblVerdict = m_evidencePanel->lblVerdict;
+    pbChance = m_evidencePanel->pbChance;
+    lblProjection = Named(new QLabel(this), "lblProjection");
+    lblProjection->setWordWrap(true);
+    prgLoad = Named(new QProgressBar(this), "prgLoad");
+    prgLoad->setRange(0, 0);
+    prgLoad->hide();
     LayOutControls();
 
     connect(cmdOpen, &QPushButton::clicked, this, &frmPriceHistory::cmdOpen_Click);
+    connect(cboFile, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ShowFile);
     ApplyWhenTyped(txtThreshold, &frmPriceHistory::ApplyThreshold);
     ApplyWhenTyped(txtRatios, &frmPriceHistory::ApplyRatios);
+    connect(cboSwings, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ApplySwingBasis);
     connect(cboScale, &QComboBox::currentIndexChanged, this, &frmPriceHistory::ProjectAndMeasureAgain);
     connect(chkLogScale, &QCheckBox::toggled, pbPrices, &PriceChart::setLogarithmic);
     connect(pbPrices, &PriceChart::swingClicked, this, &frmPriceHistory::SelectSwing);
-    WhenRatiosChange(this, [this] {
+    connect(m_evidencePanel, &EvidencePanel::measurementDue, this, &frmPriceHistory::MeasureEvidenceLater);
+    connect(&m_programRatios, &ProgramRatios::changed, this, [this] {
         ShowRatiosInForce();
         ProjectAndMeasureAgain();
     });
@@ -178,55 +171,6 @@ void frmPriceHistory::RefuseTyped(QLineEdit* box, bool aloud, const QString& mes
     ShowMessage(message);
 }
 
-namespace {
-
-// The rows of the evidence table: the price measures, then the time measures (the
-// count, the same for both, once).
-QStringList EvidenceMeasures(const std::vector<EvidenceTable>& tables)
-{
-    QStringList rows = tables[0].columns;
-    rows[1] = QStringLiteral("Median price error");
-    rows[2] = QStringLiteral("Price error by chance");
-    rows[3] = QStringLiteral("Price p-value");
-    rows << tables[1].columns.mid(1);
-    rows[6] = QStringLiteral("Days off by chance");
-    rows[7] = QStringLiteral("Days p-value");
-    return rows;
-}
-
-}  // namespace
-
-void frmPriceHistory::CreateEvidenceControls()
-{
-    // The kinds of projection side by side, one column each; the measures are the rows.
-    tblEvidence = Named(new QTableWidget(this), "tblEvidence");
-    const QStringList measures = EvidenceMeasures(EvidenceTables(Evidence{}));
-    tblEvidence->setRowCount(measures.size());
-    tblEvidence->setVerticalHeaderLabels(measures);
-    tblEvidence->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblEvidence->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    tblEvidence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
-    tblEvidence->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Ctrl+C and the context menu copy the whole table, whatever cell is current.
-    actCopyEvidence = Named(new QAction(QStringLiteral("&Copy"), tblEvidence), "actCopyEvidence");
-    actCopyEvidence->setShortcut(QKeySequence::Copy);
-    actCopyEvidence->setShortcutContext(Qt::WidgetShortcut);
-    tblEvidence->addAction(actCopyEvidence);
-    tblEvidence->setContextMenuPolicy(Qt::ActionsContextMenu);
-    tblEvidence->installEventFilter(this);
-    connect(actCopyEvidence, &QAction::triggered, this, &frmPriceHistory::CopyEvidence);
-
-    tblEvidence->verticalHeader()->setDefaultSectionSize(tblEvidence->fontMetrics().height() + 6);
-    lblVerdict = Named(new QLabel(this), "lblVerdict");
-    lblVerdict->setWordWrap(true);
-    pbChance = Named(new EvidencePlots(this), "pbChance");
-    lblProjection = Named(new QLabel(this), "lblProjection");
-    lblProjection->setWordWrap(true);
-    prgLoad = Named(new QProgressBar(this), "prgLoad");
-    prgLoad->setRange(0, 0);
-    prgLoad->hide();
-}
-
 // The file and the settings in a row on top; the chart beside the evidence, which
 // keeps its own width as the window grows; the projection's line and the progress bar
 // below.
@@ -234,6 +178,7 @@ void frmPriceHistory::LayOutControls()
 {
     auto* file = new QHBoxLayout();
     file->addWidget(cmdOpen);
+    file->addWidget(cboFile);
     file->addWidget(lblFile, 1);
     // The choices that shape the swings and their levels, with room for more.
     auto* choices = new QHBoxLayout();
@@ -246,6 +191,8 @@ void frmPriceHistory::LayOutControls()
     labelled(QStringLiteral("Swing &threshold:"), txtThreshold);
     choices->addWidget(new QLabel(QStringLiteral("%"), this));
     choices->addSpacing(12);
+    labelled(QStringLiteral("S&wings on:"), cboSwings);
+    choices->addSpacing(12);
     labelled(QStringLiteral("&Ratios:"), txtRatios);
     choices->addSpacing(12);
     labelled(QStringLiteral("Gann price &scale:"), cboScale);
@@ -253,23 +200,9 @@ void frmPriceHistory::LayOutControls()
     choices->addWidget(chkLogScale);
     choices->addStretch(1);
 
-    auto* side = new QWidget(this);
-    auto* sideLayout = new QVBoxLayout(side);
-    sideLayout->setContentsMargins(0, 0, 0, 0);
-    sideLayout->addWidget(new QLabel(QStringLiteral("How projections from earlier swings met the next swing"), side));
-    sideLayout->addWidget(tblEvidence);
-    sideLayout->addWidget(lblVerdict);
-    sideLayout->addWidget(pbChance);
-    sideLayout->addStretch(1);
-    // A small screen scrolls the evidence rather than squeeze it.
-    auto* sideScroll = new QScrollArea(this);
-    sideScroll->setWidget(side);
-    sideScroll->setWidgetResizable(true);
-    sideScroll->setFrameShape(QFrame::NoFrame);
-    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* split = new QSplitter(this);
     split->addWidget(pbPrices);
-    split->addWidget(sideScroll);
+    split->addWidget(ScrolledEvidence());
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 0);
     split->setSizes({740, 420});
@@ -280,12 +213,26 @@ void frmPriceHistory::LayOutControls()
     layout->addWidget(split, 1);
     layout->addWidget(lblProjection);
     layout->addWidget(prgLoad);
-    setTabOrder(cmdOpen, txtThreshold);
-    setTabOrder(txtThreshold, txtRatios);
+    setTabOrder(cmdOpen, cboFile);
+    setTabOrder(cboFile, txtThreshold);
+    setTabOrder(txtThreshold, cboSwings);
+    setTabOrder(cboSwings, txtRatios);
     setTabOrder(txtRatios, cboScale);
     setTabOrder(cboScale, chkLogScale);
     setTabOrder(chkLogScale, pbPrices);
-    setTabOrder(pbPrices, tblEvidence);
+    setTabOrder(pbPrices, cboEvidence);
+    setTabOrder(cboEvidence, tblEvidence);
+}
+
+// A small screen scrolls the evidence rather than squeeze it.
+QWidget* frmPriceHistory::ScrolledEvidence()
+{
+    auto* sideScroll = new QScrollArea(this);
+    sideScroll->setWidget(m_evidencePanel);
+    sideScroll->setWidgetResizable(true);
+    sideScroll->setFrameShape(QFrame::NoFrame);
+    sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    return sideScroll;
 }
 
 void frmPriceHistory::closeEvent(QCloseEvent* event)
@@ -297,23 +244,11 @@ void frmPriceHistory::closeEvent(QCloseEvent* event)
         QWidget::closeEvent(event);
 }
 
-// A table view copies its current cell on Ctrl+C before any shortcut sees the key; the
-// trader wants the whole table.
-bool frmPriceHistory::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == tblEvidence && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
-        CopyEvidence();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void frmPriceHistory::cmdOpen_Click()
 {
-    const std::optional<QString> path = platform().openFileName(PriceHistoryFilter, QString());
-    if (path)
-        LoadFile(*path);
+    const QStringList paths = platform().openFileNames(PriceHistoryFilter, QString());
+    if (!paths.isEmpty())
+        LoadFiles(paths);
 }
 
 // Work on a long history runs on a worker thread while this one keeps painting; the
@@ -339,44 +274,70 @@ void frmPriceHistory::RunInBackground(const std::function<void()>& work)
     m_busy = false;
 }
 
-bool frmPriceHistory::LoadFile(const QString& path)
+bool frmPriceHistory::LoadFiles(const QStringList& paths)
 {
-    if (m_busy)
+    if (m_busy || paths.isEmpty())
         return false;
-    const double threshold = m_threshold;
-    QString problem;
-    ChartBars bars;
-    std::vector<Swing> swings;
-    RunInBackground([&] {
-        PriceHistoryRead read = LoadPriceHistoryFile(path);
-        if (!read.history) {
-            problem = read.problem;
-            return;
-        }
-        // The table stays as long as the window shows it: no room kept for rows to come.
-        read.history->bars.shrink_to_fit();
-        bars = ChartBars(std::make_shared<const PriceHistory>(std::move(*read.history)));
-        swings = FindSwings(*bars.history(), threshold);
-    });
-    if (!bars.history()) {
-        ShowProblem(problem);
+    std::vector<OpenFile> files;
+    const auto runInBackground = [this](const std::function<void()>& work) { RunInBackground(work); };
+    if (!ReadFiles(paths, SwingRuleInForce(), runInBackground, this, files))
         return false;
-    }
-    m_history = bars.sharedHistory();
-    m_swings = std::move(swings);
-    m_selection.clear();
-    m_levelPrices.clear();
-    m_levelDates.clear();
-    pbPrices->setBars(std::move(bars));
-    pbPrices->setSwings(m_swings);
-    ShowStatus();
+    m_files = std::move(files);
+    m_shown = 0;
+    ShowFileChoices();
+    ShowSwingBasis();
+    ShowShownFile();
     MeasureEvidenceLater();
     return true;
 }
 
-void frmPriceHistory::ShowProblem(const QString& text)
+// With several files, one picks the file the chart shows and the other the evidence
+// the table shows; with one, neither is needed and neither shows.
+void frmPriceHistory::ShowFileChoices()
 {
-    platform().messageBox(text, ProgramTitle, MsgButtons::Ok, MsgIcon::Critical);
+    const QSignalBlocker quiet(cboFile);
+    cboFile->clear();
+    for (const OpenFile& f : m_files)
+        cboFile->addItem(f.history().fileName);
+    cboFile->setVisible(m_files.size() > 1);
+    QStringList names;
+    for (const OpenFile& f : m_files)
+        names << f.history().fileName;
+    m_evidencePanel->SetFiles(names);
+}
+
+void frmPriceHistory::ShowFile(int index)
+{
+    if (m_busy || index < 0 || index >= fileCount() || index == m_shown)
+        return;
+    m_shown = index;
+    const QSignalBlocker quiet(cboFile);
+    cboFile->setCurrentIndex(index);
+    ShowSwingBasis();
+    ShowShownFile();
+}
+
+// The file picked for the chart, seen whole. No swing is chosen: a choice belonged to
+// another file's swings.
+void frmPriceHistory::ShowShownFile()
+{
+    m_selection.clear();
+    m_levelPrices.clear();
+    m_levelDates.clear();
+    pbPrices->setBars(m_files[size_t(m_shown)].bars);
+    pbPrices->setSwings(swings());
+    ShowStatus();
+}
+
+const PriceHistory* frmPriceHistory::history() const
+{
+    return m_files.empty() ? nullptr : m_files[size_t(m_shown)].bars.history();
+}
+
+const std::vector<Swing>& frmPriceHistory::swings() const
+{
+    static const std::vector<Swing> none;
+    return m_files.empty() ? none : m_files[size_t(m_shown)].swings;
 }
 
 void frmPriceHistory::ApplyThreshold(bool refuseAloud)
@@ -417,7 +378,7 @@ void frmPriceHistory::ApplyRatios(bool refuseAloud)
 // An empty ratio box shows the program's ratios, which it stands for, in grey.
 void frmPriceHistory::ShowRatiosInForce()
 {
-    const std::optional<HistoryRatios> program = HistoryRatios::fromFibRatios(CurrentRatios());
+    const std::optional<HistoryRatios> program = HistoryRatios::fromFibRatios(m_programRatios.ratios());
     txtRatios->setPlaceholderText(program ? program->text().replace(QStringLiteral(" /"), QStringLiteral(",")) : QString());
 }
 
@@ -425,22 +386,61 @@ std::optional<HistoryRatios> frmPriceHistory::ratiosInForce(QString* problem) co
 {
     if (m_typedRatios)
         return m_typedRatios;
-    return HistoryRatios::fromFibRatios(CurrentRatios(), problem);
+    return HistoryRatios::fromFibRatios(m_programRatios.ratios(), problem);
+}
+
+// The swings on another basis, on files that have both; the view stays.
+void frmPriceHistory::ApplySwingBasis()
+{
+    if (!cboSwings->isEnabled())
+        return;
+    m_basisChoice = SwingBasis(cboSwings->currentData().toInt());
+    FindSwingsAgain();
+}
+
+// The choice is the trader's and outlasts the files; a file without a High and a Low
+// shows closes, the only basis it has, and keeps the choice for the next one.
+void frmPriceHistory::ShowSwingBasis()
+{
+    const bool choosable = history() && history()->hasHighLow();
+    const QSignalBlocker quiet(cboSwings);
+    cboSwings->setEnabled(choosable);
+    cboSwings->setCurrentIndex(cboSwings->findData(int(choosable ? m_basisChoice : SwingBasis::Close)));
+    cboSwings->setToolTip(history() && !choosable ? QStringLiteral("The file has no High and Low on every row, so "
+                                                                   "the swings are found on closes.")
+                                                  : QString());
+}
+
+SwingBasis frmPriceHistory::swingBasis() const
+{
+    return history() ? BasisFor(m_basisChoice, *history()) : m_basisChoice;
+}
+
+// The one rule every history of the window is read with, the real ones and their
+// surrogates alike.
+SwingRule frmPriceHistory::SwingRuleInForce() const
+{
+    return [threshold = m_threshold, chosen = m_basisChoice](const PriceHistory& h) {
+        return FindSwings(h, threshold, BasisFor(chosen, h));
+    };
 }
 
 // New swings at the threshold in force, found on the worker thread; the chart keeps
 // its view. They end the selection, since the swings it named are gone.
 void frmPriceHistory::FindSwingsAgain()
 {
-    if (!m_history || m_busy)
+    if (m_files.empty() || m_busy)
         return;
-    const std::shared_ptr<const PriceHistory> history = m_history;
-    const double threshold = m_threshold;
-    std::vector<Swing> swings;
-    RunInBackground([&] { swings = FindSwings(*history, threshold); });
-    m_swings = std::move(swings);
+    const SwingRule findSwings = SwingRuleInForce();
+    std::vector<std::vector<Swing>> swings(m_files.size());
+    RunInBackground([&] {
+        for (size_t k = 0; k < m_files.size(); ++k)
+            swings[k] = findSwings(m_files[k].history());
+    });
+    for (size_t k = 0; k < m_files.size(); ++k)
+        m_files[k].swings = std::move(swings[k]);
     m_selection.clear();
-    pbPrices->setSwings(m_swings);
+    pbPrices->setSwings(this->swings());
     ProjectSelection(false);
     ShowStatus();
     MeasureEvidenceLater();
@@ -450,63 +450,39 @@ void frmPriceHistory::FindSwingsAgain()
 // evidence measured again.
 void frmPriceHistory::ProjectAndMeasureAgain()
 {
-    if (!m_history)
+    if (m_files.empty())
         return;
     ProjectSelection(false);
     ShowStatus();
     MeasureEvidenceLater();
 }
 
-// The evidence takes longer than the swings, and the surrogate histories far longer
-// still, so it is measured on a thread of its own while the trader works with the
-// chart: the real swings first, which fill the table, then the surrogates, which add
-// the comparison with chance and the plots. One measurement runs at a time; a change
-// while it runs stops it, and the new one starts when it has.
+// A new measurement of the evidence for what is in force now. One runs at a time; a
+// change while it runs stops it, and the panel asks again when it has.
 void frmPriceHistory::MeasureEvidenceLater()
 {
-    m_evidenceDue = true;
-    if (m_evidenceWorker) {
-        m_evidenceCancel->store(true);
+    if (!m_evidencePanel->ReadyToMeasure())
         return;
-    }
-    m_evidenceDue = false;
     QString problem;
     const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
-    if (!m_history || !ratios) {
-        ShowEvidence(Evidence{}, m_history ? QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem)
-                                           : QString());
+    if (m_files.empty() || !ratios) {
+        const QString why = m_files.empty() ? QString()
+                                            : QStringLiteral("The Fibonacci ratios cannot be measured: %1.").arg(problem);
+        m_evidencePanel->ShowEvidence(PooledEvidence{}, why);
         return;
     }
     EvidenceRequest request;
     request.ratios = *ratios;
     request.scale = ScaleChoice();
     request.today = platform().today();
-    request.swingRule = [threshold = m_threshold](const PriceHistory& h) { return FindSwings(h, threshold); };
+    // The surrogates keep the shape of the file's bars, so they turn on the same basis.
+    request.swingRule = SwingRuleInForce();
     // One core is left to the window, so the chart keeps moving while the draws run.
     request.settings.threads = std::max(1, QThread::idealThreadCount() - 1);
-    m_evidenceCancel = std::make_shared<std::atomic<bool>>(false);
-    request.cancel = m_evidenceCancel.get();
-    lblVerdict->setText(QStringLiteral("Measuring how the projections fared..."));
-    tblEvidence->setEnabled(false);
-    m_evidenceWorker = QThread::create([this, request, cancel = m_evidenceCancel, history = m_history]() mutable {
-        for (const int draws : {0, DefaultDraws}) {
-            request.settings.draws = draws;
-            const Evidence evidence = MeasureEvidence({history.get()}, request).pooled;
-            if (cancel->load())
-                return;
-            QMetaObject::invokeMethod(this, [this, evidence] {
-                if (!m_evidenceDue)   // else it measured what is no longer in force
-                    ShowEvidence(evidence, QString());
-            });
-        }
-    });
-    connect(m_evidenceWorker, &QThread::finished, this, [this] {
-        m_evidenceWorker->wait();
-        delete std::exchange(m_evidenceWorker, nullptr);
-        if (m_evidenceDue)
-            MeasureEvidenceLater();   // what it measured has changed since
-    });
-    m_evidenceWorker->start();
+    std::vector<std::shared_ptr<const PriceHistory>> histories;
+    for (const OpenFile& f : m_files)
+        histories.push_back(f.bars.sharedHistory());
+    m_evidencePanel->Measure(std::move(histories), std::move(request));
 }
 
 PriceScaleChoice frmPriceHistory::ScaleChoice() const
@@ -515,182 +491,33 @@ PriceScaleChoice frmPriceHistory::ScaleChoice() const
     return power.isValid() ? PriceScaleChoice{false, power.toInt()} : PriceScaleChoice{};
 }
 
-// A measurement, or why there is none. While the surrogates are still being drawn the
-// sentences say so; the real swings' rows are final already.
-void frmPriceHistory::ShowEvidence(const Evidence& evidence, const QString& problem)
+const Evidence& frmPriceHistory::evidence() const
 {
-    m_evidence = evidence;
-    const bool drawing = m_evidenceWorker && evidence.settings.draws == 0 && !evidence.methods.empty();
-    tblEvidence->setEnabled(!evidence.methods.empty());
-    pbChance->setEvidence(evidence);
-    if (!problem.isEmpty() || evidence.methods.empty()) {
-        tblEvidence->setColumnCount(0);
-        lblVerdict->setText(problem);
-        return;
-    }
-    // Each method's price cells, then its time cells without the count again.
-    const std::vector<EvidenceTable> tables = EvidenceTables(m_evidence);
-    tblEvidence->setColumnCount(int(m_evidence.methods.size()));
-    QStringList names;
-    for (int c = 0; c < int(m_evidence.methods.size()); ++c) {
-        // "Gann" over "Square of Nine" keeps the columns narrow.
-        QString name = tables[0].rows[c].name;
-        if (const qsizetype blank = name.indexOf(QLatin1Char(' ')); blank >= 0)
-            name[blank] = QLatin1Char('\n');
-        names << name;
-        const QStringList cells = tables[0].rows[c].cells + tables[1].rows[c].cells.mid(1);
-        for (int r = 0; r < cells.size(); ++r) {
-            auto* item = new QTableWidgetItem(cells[r]);
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            tblEvidence->setItem(r, c, item);
-        }
-    }
-    tblEvidence->setHorizontalHeaderLabels(names);
-    lblVerdict->setText(drawing ? QStringLiteral("Drawing %L1 surrogate histories to compare with chance...")
-                                      .arg(DefaultDraws)
-                                : EvidenceVerdicts(m_evidence).join(QLatin1Char('\n')));
+    return m_evidencePanel->evidence();
 }
 
-void frmPriceHistory::CopyEvidence()
-{
-    QGuiApplication::clipboard()->setText(TableText(*tblEvidence));
-}
-
-// What is shown, always: the history with its swings, and what the selection projected.
+// What is shown, always: the history with its swings and what the reader had to
+// decide or leave out to read it (a date order chosen, rows skipped, days made of
+// intraday bars), and what the selection projected.
 void frmPriceHistory::ShowStatus()
 {
-    if (!m_history) {
+    if (!history()) {
         lblFile->setText(OpenHint);
         lblProjection->setText(QString());
         return;
     }
-    const PriceHistory& h = *m_history;
-    lblFile->setText(QStringLiteral("%1: %2 from %3 to %4; %5 swings of at least %6%")
-                         .arg(h.fileName)
-                         .arg(h.bars.size() == 1 ? QStringLiteral("1 close") : QStringLiteral("%1 closes").arg(h.bars.size()))
-                         .arg(FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date))
-                         .arg(m_swings.size()).arg(GeneralNumber(m_threshold)));
+    const PriceHistory& h = *history();
+    const QString which = fileCount() > 1 ? QStringLiteral(" (file %1 of %2)").arg(m_shown + 1).arg(fileCount())
+                                          : QString();
+    const QStringList notes = PriceReadNoteLines(h);
+    // One pass over the pattern: a file name may hold a "%".
+    lblFile->setText(QStringLiteral("%1%2: %3 from %4 to %5; %6 swings of at least %7% %8.%9")
+                         .arg(h.fileName, which,
+                              h.bars.size() == 1 ? QStringLiteral("1 close") : QStringLiteral("%1 closes").arg(h.bars.size()),
+                              FormatShortDate(h.bars.front().date), FormatShortDate(h.bars.back().date),
+                              QString::number(swings().size()), GeneralNumber(m_threshold),
+                              swingBasis() == SwingBasis::HighLow ? QStringLiteral("on highs and lows")
+                                                                  : QStringLiteral("on closes"),
+                              notes.isEmpty() ? QString() : QLatin1Char(' ') + notes.join(QLatin1Char(' '))));
     lblProjection->setText(m_selection.empty() ? ClickHint : m_projection);
-}
-
-std::vector<double> frmPriceHistory::projectedPrices() const
-{
-    std::vector<double> prices;
-    for (const ChartLevel& level : m_levelPrices)
-        prices.push_back(level.price);
-    return prices;
-}
-
-std::vector<QDate> frmPriceHistory::projectedDates() const
-{
-    std::vector<QDate> dates;
-    for (const ChartLevel& level : m_levelDates)
-        dates.push_back(level.date);
-    return dates;
-}
-
-void frmPriceHistory::SelectSwing(int index)
-{
-    if (index < 0 || index >= int(m_swings.size()))
-        return;
-    // A fourth click starts a new choice; clicking a chosen swing again keeps it alone.
-    if (m_selection.size() == 3 || std::find(m_selection.begin(), m_selection.end(), index) != m_selection.end())
-        m_selection.clear();
-    m_selection.push_back(index);
-    std::sort(m_selection.begin(), m_selection.end());
-    ProjectSelection(true);
-    ShowStatus();
-}
-
-// The projection of the chosen swings, drawn: the Square of Nine from one, Fibonacci
-// from two, the 3-point extension from three. `announce` hands the first two to the
-// analysis windows too, as a click does.
-void frmPriceHistory::ProjectSelection(bool announce)
-{
-    m_levelPrices.clear();
-    m_levelDates.clear();
-    const auto chosen = [this](size_t k) -> const Swing& { return m_swings[size_t(m_selection[k])]; };
-    if (m_selection.size() == 1)
-        ProjectGannFrom(chosen(0), announce);
-    else if (m_selection.size() == 2)
-        ProjectFibonacciFrom(chosen(0), chosen(1), announce);
-    else if (m_selection.size() == 3)
-        ProjectExtensionFrom(chosen(0), chosen(1), chosen(2));
-    pbPrices->setSelection(m_selection);
-    pbPrices->setLevels(m_levelPrices, m_levelDates);
-}
-
-void frmPriceHistory::ProjectGannFrom(const Swing& swing, bool announce)
-{
-    const PriceScale scale = ScaleForPrice(ScaleChoice(), swing.price);
-    auto state = std::make_unique<GannState>();
-    LoadGannState(*state, Layout::Large, platform().today(), 0);
-    GannProjection g;
-    if (const std::optional<QString> m = ProjectGann(swing, scale, platform().today(), Layout::Large, *state, g)) {
-        m_projection = *m;
-        return;
-    }
-    // Named by angle: the square's levels lie close together, and the name tells which is which.
-    for (int k = 1; k <= state->AngleCount; ++k) {
-        if (state->PotentialHigh[size_t(k)] != 0)
-            m_levelPrices.push_back({scale.fromSquare(state->PotentialHigh[size_t(k)]), {},
-                                     Degrees(45 * k) + QStringLiteral(" high")});
-        if (state->PotentialLow[size_t(k)] != 0)
-            m_levelPrices.push_back({scale.fromSquare(state->PotentialLow[size_t(k)]), {},
-                                     Degrees(45 * k) + QStringLiteral(" low")});
-        if (state->DateEntered)
-            m_levelDates.push_back({0, state->AngleDate[size_t(k)], Degrees(45 * k)});
-    }
-    const QString onSquare = PriceBoxText(g.squarePrice);
-    m_projection = QStringLiteral("Square of Nine from %1 %2: on the square as %3 (x %4); levels mapped back.")
-                       .arg(FormatShortDate(swing.date), GeneralNumber(swing.price), onSquare, scale.text());
-    if (announce)
-        emit GannRequested(onSquare, swing.date);
-}
-
-// Levels named by their ratios, one price and one date each.
-void frmPriceHistory::AddRatioLevels(const HistoryRatios& ratios, const ProjectedLevels& levels)
-{
-    for (size_t k = 0; k < levels.prices.size(); ++k)
-        m_levelPrices.push_back({levels.prices[k], {}, GeneralNumber(ratios.values()[k])});
-    for (size_t k = 0; k < levels.dates.size(); ++k)
-        m_levelDates.push_back({0, levels.dates[k], GeneralNumber(ratios.values()[k])});
-}
-
-// The chart draws the history's ratios, however many; the Fibonacci window receives
-// the two swings and works with its own three.
-void frmPriceHistory::ProjectFibonacciFrom(const Swing& older, const Swing& newer, bool announce)
-{
-    QString problem;
-    const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
-    ProjectedLevels levels;
-    if (ratios)
-        problem = FibonacciLevels(older, newer, *ratios, levels).value_or(QString());
-    if (!problem.isEmpty()) {
-        m_projection = problem;
-        return;
-    }
-    AddRatioLevels(*ratios, levels);
-    m_projection = QStringLiteral("Fibonacci from %1 %2 to %3 %4.")
-                       .arg(FormatShortDate(older.date), GeneralNumber(older.price),
-                            FormatShortDate(newer.date), GeneralNumber(newer.price));
-    if (announce)
-        emit FibonacciRequested(older.price, older.date, newer.price, newer.date);
-}
-
-void frmPriceHistory::ProjectExtensionFrom(const Swing& a, const Swing& b, const Swing& c)
-{
-    QString problem;
-    const std::optional<HistoryRatios> ratios = ratiosInForce(&problem);
-    ProjectedLevels levels;
-    if (ratios)
-        problem = ExtensionLevels(a, b, c, *ratios, levels).value_or(QString());
-    if (!problem.isEmpty()) {
-        m_projection = problem;
-        return;
-    }
-    AddRatioLevels(*ratios, levels);
-    m_projection = QStringLiteral("3-point extension of %1 %2 to %3 %4 from %5 %6.")
-                       .arg(FormatShortDate(a.date), GeneralNumber(a.price), FormatShortDate(b.date),
-                            GeneralNumber(b.price), FormatShortDate(c.date), GeneralNumber(c.price));
 }

@@ -1,7 +1,7 @@
 #pragma once
-#include "forms/history/core/chartaxes.h"
-#include "forms/history/core/chartcolumns.h"
-#include "forms/history/core/swings.h"
+#include "core/history/chartaxes.h"
+#include "core/history/chartcolumns.h"
+#include "core/history/swings.h"
 
 #include <QDate>
 #include <QFont>
@@ -50,6 +50,11 @@ public:
     void zoom(double factor, double plotX);
     void pan(double pixels);
     void showAll();
+
+    // A swing's marker across, and the least room between two labels side by side, in
+    // pixels: the frame is worked out with them and painted with them.
+    static constexpr double MarkerSize = 9;
+    static constexpr double LabelGap = 6;
 
     // Everything a paint draws, worked out ahead of it.
     struct Marker {

@@ -1,7 +1,7 @@
 #include "forms/output/exportprint.h"
 
 #include "forms/output/frmPrintOption.h"
-#include "modules/textfile.h"
+#include "core/files/textfile.h"
 #include "platform/picturebox.h"
 #include "platform/platform.h"
 

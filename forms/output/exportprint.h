@@ -1,5 +1,5 @@
 #pragma once
-#include "forms/output/core/reports.h"
+#include "core/reports/reports.h"
 
 #include <QString>
 #include <functional>

@@ -2,7 +2,7 @@
 
 #include "platform/accessibility.h"
 #include "platform/controls.h"
-#include "platform/fonts.h"
+#include "core/drawing/fonts.h"
 #include "platform/geometry.h"
 #include "platform/platform.h"
 

@@ -1,6 +1,6 @@
 #include "forms/shell/frmAbout.h"
 
-#include "modules/licence.h"
+#include "core/numbers/licence.h"
 #include "platform/accessibility.h"
 #include "platform/platform.h"
 

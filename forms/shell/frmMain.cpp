@@ -5,9 +5,9 @@
 #include "forms/history/frmPriceHistory.h"
 #include "forms/shell/frmAbout.h"
 #include "forms/shell/frmHelp.h"
-#include "forms/shell/settings.h"
-#include "modules/layout.h"
-#include "platform/fonts.h"
+#include "core/settings/settings.h"
+#include "core/numbers/layout.h"
+#include "core/drawing/fonts.h"
 #include "platform/accessibility.h"
 #include "platform/controls.h"
 #include "platform/platform.h"
@@ -15,6 +15,7 @@
 #include "platform/widgets.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -30,14 +31,25 @@ namespace {
 // (windows delete themselves on close), so the next request loads it afresh.
 QPointer<QWidget> g_frmFibonacci, g_frmFibonacci86, g_frmGann, g_frmGann86, g_frmPriceHistory;
 QPointer<frmMain> g_frmMain;
+// The ratios the latest menu loaded, which every window it opens calculates with. They
+// outlive any one menu: Ctrl+M opens a closed menu again while the analysis windows stay
+// open with the ratios they were handed, so they belong to the application.
+QPointer<ProgramRatios> g_ratios;
+
+ProgramRatios& Ratios()
+{
+    if (!g_ratios)
+        g_ratios = new ProgramRatios(QCoreApplication::instance());
+    return *g_ratios;
+}
 
 void AddPriceHistoryAction(QWidget* window);
 
-template <class Window>
-Window* ShowSingle(QPointer<QWidget>& instance)
+template <class Window, class... Args>
+Window* ShowSingle(QPointer<QWidget>& instance, Args&... args)
 {
     if (!instance) {
-        instance = new Window();
+        instance = new Window(args...);
         AddPriceHistoryAction(instance);
     }
     instance->show();
@@ -50,8 +62,8 @@ Window* ShowSingle(QPointer<QWidget>& instance)
 FibonacciWindow* ShowFibonacci()
 {
     if (ChooseLayout(platform().screenSize()) == Layout::Compact)
-        return ShowSingle<frmFibonacci86>(g_frmFibonacci86);
-    return ShowSingle<frmFibonacci>(g_frmFibonacci);
+        return ShowSingle<frmFibonacci86>(g_frmFibonacci86, Ratios());
+    return ShowSingle<frmFibonacci>(g_frmFibonacci, Ratios());
 }
 
 GannWindow* ShowGann()
@@ -61,19 +73,20 @@ GannWindow* ShowGann()
     return ShowSingle<frmGann>(g_frmGann);
 }
 
-// The price history hands its swings to the analysis windows; they calculate at once.
+// The price history hands its swings to the analysis windows; they calculate at once,
+// or answer that the trader kept the document they had.
 void ShowPriceHistory()
 {
     const bool fresh = !g_frmPriceHistory;
-    auto* history = ShowSingle<frmPriceHistory>(g_frmPriceHistory);
+    auto* history = ShowSingle<frmPriceHistory>(g_frmPriceHistory, std::as_const(Ratios()));
     if (!fresh)
         return;
     QObject::connect(history, &frmPriceHistory::FibonacciRequested,
                      [](double price1, const QDate& date1, double price2, const QDate& date2) {
-                         ShowFibonacci()->LoadInputsAndCalculate(price1, date1, price2, date2);
+                         return ShowFibonacci()->LoadInputsAndCalculate(price1, date1, price2, date2);
                      });
     QObject::connect(history, &frmPriceHistory::GannRequested, [](const QString& price, const QDate& date) {
-        ShowGann()->LoadInputsAndCalculate(price, date);
+        return ShowGann()->LoadInputsAndCalculate(price, date);
     });
 }
 
@@ -98,8 +111,11 @@ void CloseIfOpen(QWidget* window)
 
 } // namespace
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent)
+frmMain::frmMain(ProgramRatios* ratios, QWidget* parent) : QWidget(parent)
 {
+    if (ratios)
+        g_ratios = ratios;
+    m_ratios = &Ratios();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Marlowind Tessaray"));
     setFont(MakeFont(QStringLiteral("MS Sans Serif"), 8));
@@ -182,13 +198,10 @@ void frmMain::Form_Load()
     LoadRatios();
 }
 
-// Ratios come from the settings file beside the program; anything wrong with the
-// file quietly gives the classic 0.382 / 0.5 / 0.618, so start-up always succeeds.
+// Ratios come from the settings file beside the program.
 void frmMain::LoadRatios()
 {
-    FibRatios ratios = CurrentRatios();
-    ReadRatiosFile(SettingsPathFor(platform().programDir()), ratios);
-    SetCurrentRatios(ratios);
+    m_ratios->load(SettingsPathFor(platform().programDir()));
 }
 
 void frmMain::cmdFibonacci_Click()

@@ -1,19 +1,24 @@
 #pragma once
 #include <QWidget>
 
+class ProgramRatios;
 class QFrame;
 class QLabel;
 class QPushButton;
 
-// The main menu. It loads the program-wide Fibonacci ratios, then opens the two
-// analyses. Each analysis window is a single program-wide instance; the layout
-// (compact or large) is chosen from the screen size every time a button is pressed,
-// so a trader who changes the screen resolution gets the other layout as a second,
-// separate window.
+// The main menu. It loads the program's Fibonacci ratios, then opens the two
+// analyses and hands the ratios to the windows that use them. Each analysis window
+// is a single program-wide instance; the layout (compact or large) is chosen from
+// the screen size every time a button is pressed, so a trader who changes the screen
+// resolution gets the other layout as a second, separate window.
 class frmMain : public QWidget {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    // `ratios` is the set the menu loads and hands on; without one, the program's own,
+    // which outlives every menu.
+    explicit frmMain(ProgramRatios* ratios = nullptr, QWidget* parent = nullptr);
+
+    ProgramRatios& ratios() const { return *m_ratios; }
 
     QPushButton* cmdFibonacci;
     QPushButton* cmdGann;
@@ -41,4 +46,6 @@ private:
     void AddKeyboardAndHelp();
     void Form_Load();
     void LoadRatios();
+
+    ProgramRatios* m_ratios;
 };

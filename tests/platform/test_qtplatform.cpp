@@ -1,8 +1,8 @@
 // The real platform: message boxes, file dialogs and the printer as the user meets
 // them (scripted through the dialog watchdog), twips and pixels; and the controls the
 // windows are built from, driven through key events as the window tests drive them.
-#include "modules/programfolder.h"
-#include "platform/picturesurface.h"
+#include "core/files/programfolder.h"
+#include "core/drawing/picturesurface.h"
 #include "platform/platform.h"
 #include "platform/qtplatform.h"
 #include "platform/widgets.h"

@@ -23,6 +23,7 @@ public:
 
     QQueue<MsgResult> answers;         // for Yes/No/Cancel boxes; OK boxes need none
     QQueue<std::optional<QString>> openAnswers, saveAnswers;
+    QQueue<QStringList> openManyAnswers;   // an empty list cancels
     // What the print service answers; the picture is recorded when it takes the job.
     PrintResult printAnswer = {PrintStatus::Printed, QStringLiteral("PDF"), QString()};
 
@@ -43,6 +44,11 @@ public:
         openRequests << filter + "|" + initial;
         if (openAnswers.isEmpty()) { unexpected << "open dialog"; return std::nullopt; }
         return openAnswers.dequeue();
+    }
+    QStringList openFileNames(const QString& filter, const QString& initial) override {
+        openRequests << filter + "|" + initial;
+        if (openManyAnswers.isEmpty()) { unexpected << "open dialog"; return {}; }
+        return openManyAnswers.dequeue();
     }
     std::optional<QString> saveFileName(const QString& filter, const QString& initial) override {
         saveRequests << filter + "|" + initial;

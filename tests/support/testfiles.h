@@ -1,5 +1,5 @@
 #pragma once
-#include "modules/savefile.h"
+#include "core/files/savefile.h"
 
 #include <QFile>
 #include <QStringList>

@@ -51,6 +51,7 @@ void UiTest::installFreshPlatform() {
     // The previous fake goes only now, after nothing can reach it any more.
     m_fake = std::move(fresh);
     m_dir = std::move(dir);
+    m_ratios.setRatios(DefaultRatios);
 }
 
 void UiTest::cleanup() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "fakeplatform.h"
+#include "core/settings/settings.h"
 #include "platform/documentwindow.h"
 
 #include <QHash>
@@ -36,8 +37,8 @@ private:
 
 // Base of window test classes: from construction on a scripted FakePlatform is
 // installed and the watchdog runs. Each test gets a fresh fake with an empty temporary
-// program folder, and fails when a scripted dialog found no answer or an expected
-// dialog never came. A class with init()/cleanup() slots of its own calls these first.
+// program folder and the classic ratios for the windows it makes, and fails when a
+// scripted dialog found no answer or an expected dialog never came. A class with init()/cleanup() slots of its own calls these first.
 class UiTest : public QObject {
     Q_OBJECT
 public:
@@ -46,6 +47,7 @@ public:
     FakePlatform& fake() { return *m_fake; }
     DialogWatchdog& watchdog() { return m_watchdog; }
     QString programDir() const { return m_dir->path(); }
+    ProgramRatios& ratios() { return m_ratios; }
 
 protected slots:
     void init() { installFreshPlatform(); }
@@ -56,6 +58,7 @@ private:
     std::unique_ptr<FakePlatform> m_fake;
     std::unique_ptr<QTemporaryDir> m_dir;
     DialogWatchdog m_watchdog;
+    ProgramRatios m_ratios;
 };
 
 namespace ui {
