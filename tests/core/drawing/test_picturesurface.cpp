@@ -43,6 +43,7 @@ private slots:
         QCOMPARE(s.at(1000, 1750), Blue);
         QCOMPARE(s.foreColor(), Black);
         QCOMPARE(s.font().pointSizeF(), 8.0);   // a new box writes in black 8-point text
+        QCOMPARE(PictureSurface(0).toPixels(1500), 100);   // no resolution known: 96 dpi
         s.setForeColor(Blue);
         s.line(1000, 1000, 2500, 1000);
         QCOMPARE(s.at(1750, 1000), Blue);
