@@ -48,8 +48,9 @@ while [[ $# -gt 0 ]]; do
     esac
 done
 
-# The widget-free cores: number and date semantics, the two analyses' calculations,
-# listings, charts and files. Windows (frm*) are left to the window tests.
+# Every widget-free library under core/: numbers and dates, files, settings, the drawing
+# surface, both analyses, the reports and price histories. Windows are left to the
+# window tests.
 mapfile -t sources < <(ls core/*/*.cpp)
 
 work="$build/mutation"
