@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 // Project files and reports travel between machines and editors: the code page,
 // the line ends and the atomic save decide whether a trader gets his notes back.
@@ -59,10 +60,20 @@ private slots:
         QTest::newRow("empty line kept") << "a\r\n\r\nb\r\n" << QStringList{"a", "", "b"};
         QTest::newRow("final empty line") << "NT=Notes\r\n\r\n" << QStringList{"NT=Notes", ""};
         QTest::newRow("lone CR stays in the line") << "a\rb\r\nc" << QStringList{"a\rb", "c"};
+        QTest::newRow("empty first line") << "\nb" << QStringList{"", "b"};
     }
     void splitLines() {
         QFETCH(QString, text);
-        QTEST(SplitFileLines(text), "lines");
+        QFETCH(QStringList, lines);
+        QCOMPARE(SplitFileLines(text), lines);
+        // A view into a longer text: a CR just before the view is not part of it.
+        const QString behindCr = QLatin1Char('\r') + text;
+        QStringList inView;
+        ForEachFileLine(QStringView(behindCr).sliced(1), [&inView](QStringView line) {
+            inView << line.toString();
+            return true;
+        });
+        QCOMPARE(inView, lines);
     }
 
     void writeAndReadBack() {
@@ -73,6 +84,14 @@ private slots:
         QVERIFY2(WriteTextLines(path, lines, &error), qPrintable(error));
         QCOMPARE(ReadBytes(path), QByteArray("NM=Caf\xC3\xA9\r\n\r\n\xCE\xA9\r\n"));
         QCOMPARE(ReadTextLines(path, &error).value_or(QStringList()), lines);
+        // Started with its standard input closed, the program gets descriptor 0 for the
+        // file it opens: a file like any other.
+        const int input = ::dup(0);
+        ::close(0);
+        const std::optional<QStringList> read = ReadTextLines(path, &error);
+        ::dup2(input, 0);
+        ::close(input);
+        QCOMPARE(read.value_or(QStringList{error}), lines);
     }
 
     // Failed writes are the save tests'. A pipe would block the reader for ever, an

@@ -121,6 +121,15 @@ private slots:
             QVERIFY(LabelOf(chart.cellNumbers, cells * cells));
         else   // no cell numbers; the outer edge and three ring boundaries
             QCOMPARE(int(chart.cellNumbers.size() + chart.ringOutlines.size()), 16);
+        // The outlines are black whatever colour the last drawing left on the surface.
+        PictureSurface surface(15.0);
+        surface.setSizeTwips(2 * Half, 2 * Half);
+        surface.setForeColor(Qt::red);
+        PaintGannChart(surface, chart);
+        const GannSegment& edge = chart.ringOutlines.front();
+        const QPoint quarter = QPoint(3 * edge.x1 + edge.x2, 3 * edge.y1 + edge.y2) / 4;
+        QCOMPARE(surface.image().pixelColor(surface.toPixels(quarter.x()), surface.toPixels(quarter.y())),
+                 QColor(Qt::black));
     }
 
     void dateProjection_data() {
@@ -128,6 +137,8 @@ private slots:
         QTest::addColumn<QString>("dates");
         QTest::newRow("the day before a seasonal date") << QDate(2023, 12, 20)
             << "02/03/2024 03/19/2024 05/04/2024 06/19/2024 08/05/2024 09/21/2024 11/05/2024 12/20/2024";
+        QTest::newRow("on a seasonal date: the quarters fall on the next marks") << QDate(2023, 12, 21)
+            << "02/04/2024 03/21/2024 05/06/2024 06/21/2024 08/07/2024 09/23/2024 11/06/2024 12/21/2024";
         QTest::newRow("a full turn ends on the last day") << QDate(9998, 12, 31)
             << "02/14/9999 03/31/9999 05/16/9999 07/01/9999 08/17/9999 10/02/9999 11/16/9999 12/31/9999";
     }
@@ -362,6 +373,12 @@ private slots:
         for (double rotation : {-GannPi / 2, 3 * GannPi / 2 - 0.0001, 3.93, 4.5})
             QVERIFY(AngleWheel(s, square, rotation).spokes[spoke - 1].angle >= 0
                     && AngleWheel(s, square, rotation).spokes[spoke - 1].angle <= GannFullTurn);
+        // A price straight above the middle turns spoke 4 exactly onto the 5q bound; a
+        // spoke on a corner belongs to the side counter-clockwise from it.
+        QCOMPARE(AngleWheel(s, square, GannPi / 2).spokes[3].side, GannLabelSide::Bottom);
+        // A price straight left of the middle puts spoke 5 exactly one turn round; it is
+        // drawn at that angle of the rounded pi, a twip below the spoke at 0 degrees.
+        QCOMPARE(AngleWheel(s, square, GannPi).spokes[4].end, QPoint(8400, 4251));
     }
 
     void bandStart_data() {
@@ -387,6 +404,7 @@ private slots:
         QTest::addColumn<Layout>("layout");
         QTest::addColumn<QString>("price");
         QTest::newRow("842 compact") << Layout::Compact << "842";
+        QTest::newRow("960 compact: the last high one cell before the band's end") << Layout::Compact << "960";
         QTest::newRow("5000 large") << Layout::Large << "5000";
         QTest::newRow("9999 compact") << Layout::Compact << "9999";
     }

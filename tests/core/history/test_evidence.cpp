@@ -148,6 +148,13 @@ private slots:
             if (windowProblem)
                 refusals << windowProblem->left(20);
         }
+        // A span of one day, as a one-row file gives.
+        const Swing s = At(0, 100, Today);
+        const PriceScale scale = ScaleForPrice(PriceScaleChoice{}, s.price);
+        GannProjection window, cached;
+        QCOMPARE(GannLevelCache(Today, Today, Today).project(s, scale, cached),
+                 ProjectGann(s, scale, Today, Layout::Large, *state, window));
+        QCOMPARE(cached.highs, window.highs);
         QVERIFY(!refusals.filter(QStringLiteral("A projection from")).isEmpty());
         QVERIFY(!refusals.filter(QStringLiteral("The price")).isEmpty());
     }

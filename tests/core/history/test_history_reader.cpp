@@ -206,6 +206,7 @@ private slots:
             << QByteArray("\xEF\xBB\xBF Volume , CLOSE ,Adj Close, Date \n5,10,99,2024-01-02\n") << "1/2/2024 - - - 10";
         QTest::newRow("quoted cells with commas and quotes")
             << QByteArray("\"Date\",\"Note, with comma\",\"Close\"\n\"2024-01-02\",\"say \"\"hi\"\"\",\"10.5\"\n") << "1/2/2024 - - - 10.5";
+        QTest::newRow("the close column first") << QByteArray("Close,Date\n10,2024-01-02\n") << "1/2/2024 - - - 10";
         QTest::newRow("the time column first") << QByteArray("Time,Date,Close\n10:00,2024-01-02,9\n15:30,2024-01-02,10\n")
                                                << "1/2/2024 - - - 10";
         QTest::newRow("an empty low") << QByteArray("Date,Open,High,Low,Close\n2024-01-02,9,12,,10\n") << "1/2/2024 9 12 - 10";
@@ -243,6 +244,7 @@ private slots:
         QTest::newRow("four digits before the comma: decimal") << QByteArray("1234,567") << ';' << ',' << "1234.567!";
         QTest::newRow("two decimal commas") << QByteArray("1,2,3") << ';' << ',' << "bad";
         QTest::newRow("sign and exponent") << QByteArray("+1.5e3") << ',' << '.' << "1500";
+        QTest::newRow("fifteen digits") << QByteArray("123456789012345") << ',' << '.' << "123456789012345";
         QTest::newRow("Yahoo's null") << QByteArray("null") << ',' << '.' << "empty";
         QTest::newRow("infinity is no price") << QByteArray("inf") << ',' << '.' << "bad";
         QTest::newRow("a damaged file's NUL among the digits") << QByteArray("12\0" "3", 4) << ',' << '.' << "bad";
@@ -253,7 +255,9 @@ private slots:
         QFETCH(char, separator);
         QFETCH(char, mark);
         QFETCH(QString, read);
-        const PriceCell c = ReadPriceCell(std::string_view(cell.constData(), size_t(cell.size())), separator, mark);
+        // A view into its line: the digit that follows the cell is not read.
+        const QByteArray line = cell + '9';
+        const PriceCell c = ReadPriceCell(std::string_view(line.constData(), size_t(cell.size())), separator, mark);
         QString got = c.kind == PriceCell::Value ? QString::number(c.value, 'g', 15)
                                                  : c.kind == PriceCell::Empty ? QStringLiteral("empty") : QStringLiteral("bad");
         if (c.shows)
@@ -272,7 +276,7 @@ private slots:
         QTest::newRow("Investing") << QByteArray("Jan 03, 2006") << "1/3/2006";
         QTest::newRow("whole month name") << QByteArray("january 3 2006") << "1/3/2006";
         QTest::newRow("slash dates wait for the column") << QByteArray("3/1/2006") << "3/1/2006?";
-        QTest::newRow("timestamp, zone ignored") << QByteArray("2005-10-21T23:30:15.25-05:00") << "10/21/2005 23:30:15.250";
+        QTest::newRow("timestamp, any zone to 23:59 ignored") << QByteArray("2005-10-21T23:30:15.25-23:59") << "10/21/2005 23:30:15.250";
         QTest::newRow("no such day") << QByteArray("2024-02-30") << "no date";
         QTest::newRow("neither order") << QByteArray("13/13/2024") << "no date";
         QTest::newRow("hour 24") << QByteArray("2024-01-02 24:00") << "no date";
@@ -284,7 +288,8 @@ private slots:
         QFETCH(QString, read);
         DateCell c;
         QString got = QStringLiteral("no date");
-        if (ReadDateCell(std::string_view(cell.constData(), size_t(cell.size())), c)) {
+        const QByteArray line = cell + '9';   // a view into its line, as the reader passes it
+        if (ReadDateCell(std::string_view(line.constData(), size_t(cell.size())), c)) {
             got = c.slash ? QStringLiteral("%1/%2/%3?").arg(c.first).arg(c.second).arg(c.year) : FormatShortDate(c.date);
             if (c.msecs >= 0)
                 got += QTime::fromMSecsSinceStartOfDay(c.msecs).toString(QStringLiteral(" HH:mm:ss.zzz"));
@@ -323,6 +328,8 @@ private slots:
             << "p.csv, line 4: the date 1/3/2024 is repeated (first on line 3).";
         QTest::newRow("repeated time, midnight") << QByteArray("Date,Close\n2024-01-01 23:30,1\n2024-01-02 00:00,1\n2024-01-02 00:00,2\n")
             << autoOrder << "p.csv, line 4: the time 1/2/2024 00:00 is repeated (first on line 3).";
+        QTest::newRow("repeated time, hhmmss") << QByteArray("Date,Time,Close\n20240102,093000,1\n20240102,101530,2\n20240102,101530,3\n")
+            << autoOrder << "p.csv, line 4: the time 1/2/2024 10:15:30 is repeated (first on line 3).";
         QTest::newRow("out of order") << head + "2024-01-05,11\n2024-01-04,12\n" << autoOrder
             << "p.csv, line 4: 1/4/2024 comes before 1/5/2024 on line 3, but the rows run oldest first; the rows must "
                "be in date order.";

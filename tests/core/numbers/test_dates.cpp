@@ -55,6 +55,7 @@ private slots:
                  {"century not leap", Months, D(2100, 1, 29), 1, D(2100, 2, 28), ""},
                  {"last month", Months, D(9999, 11, 30), 1, D(9999, 12, 30), ""},
                  {"month past the end", Months, D(9999, 12, 1), 1, QDate(), Late},
+                 {"month before the first", Months, D(100, 1, 31), -1, QDate(), Early},
                  {"half day down to even", RoundedDays, D(2004, 1, 1), 2.5, D(2004, 1, 3), ""},
                  {"half day up to even", RoundedDays, D(2004, 1, 1), 3.5, D(2004, 1, 5), ""},
                  {"negative half day", RoundedDays, D(2004, 1, 1), -0.5, D(2004, 1, 1), ""},

@@ -168,7 +168,7 @@ private slots:
         for (int i = 0; i < pivots.size(); ++i) {
             const Swing& s = m_window->swings()[i];
             QCOMPARE(FormatMmDdYyyy(s.date), pivots[i]["date"].toString());
-            QCOMPARE(s.close, pivots[i]["close"].toDouble());
+            QCOMPARE(pivots[i]["close"].toDouble(), m_window->history()->bars[size_t(s.bar)].close);
             QCOMPARE(s.kind == SwingKind::High, pivots[i]["kind"].toString() == "high");
             QCOMPARE(s.confirmed, pivots[i]["confirmed"].toBool());
             if (s.confirmed)
@@ -462,6 +462,12 @@ private slots:
         }
     }
 
+    // Swing and level labels keep about four figures, and at least two decimals.
+    void priceLabels() {
+        QCOMPARE(QStringList({PriceText(0.6234), PriceText(1.23456), PriceText(25.5), PriceText(12345.678)}),
+                 QStringList({"0.6234", "1.235", "25.50", "12345.68"}));
+    }
+
     // Labels of the unit the span calls for, never crowding one another.
     void dateLabelsFitTheSpan_data() {
         QTest::addColumn<QDate>("from");
@@ -473,6 +479,7 @@ private slots:
         QTest::newRow("the 1950s") << QDate(1950, 1, 1) << QDate(1960, 1, 1) << "^195[0-9]$";
         QTest::newRow("thirty years, every other") << QDate(1960, 1, 1) << QDate(1990, 1, 1) << "^19[6-9][02468]$";
         QTest::newRow("four centuries from 1601") << QDate(1601, 1, 1) << QDate(2001, 1, 1) << "^(1[6-9]|20)[0-9]0$";
+        QTest::newRow("five millennia") << QDate(1001, 1, 1) << QDate(6001, 1, 1) << "^[1-6][05]00$";
     }
     void dateLabelsFitTheSpan() {
         QFETCH(QDate, from);

@@ -12,6 +12,8 @@
 #include <QAbstractButton>
 #include <QFile>
 
+#include <climits>
+
 Q_DECLARE_METATYPE(Layout)
 Q_DECLARE_METATYPE(PrintStatus)
 
@@ -19,10 +21,10 @@ namespace {
 
 int Pixels(int twips) { return qRound(twips / 15.0); }
 
-// Pixels of img in the column range that are not background.
-int InkBetween(const QImage& img, int fromX, int toX) {
+// Pixels of img in columns fromX..toX - 1, above row toY, that are not background.
+int InkBetween(const QImage& img, int fromX, int toX, int toY = INT_MAX) {
     int ink = 0;
-    for (int y = 0; y < img.height(); ++y)
+    for (int y = 0; y < qMin(toY, img.height()); ++y)
         for (int x = fromX; x < qMin(toX, img.width()); ++x)
             ink += img.pixelColor(x, y) != QColor(Qt::white);
     return ink;
@@ -190,8 +192,9 @@ private slots:
         PictureBox* box = w->findChild<PictureBox*>(gann ? "pbGann" : "pbFibonacci");
         const QImage chart = box->surface().image().convertToFormat(QImage::Format_RGB32);
         const int width = box->widthTwips();
-        const int axisRight = gann ? 0 : static_cast<FibonacciWindow*>(w.get())->shownChart().axes.TimeAxisRight;
-        const int textLeft = Pixels(gann ? width + 200 : axisRight + 200);
+        const FibChartAxes* axes = gann ? nullptr : &static_cast<FibonacciWindow*>(w.get())->shownChart().axes;
+        const int textLeft = Pixels(gann ? width + 200 : axes->TimeAxisRight + 200);
+        const int textTop = Pixels(!gann ? axes->PriceAxisTop + 200 : layout == Layout::Compact ? 500 : 1000);
         const QString bmp = InDir(gann ? "gannchart.bmp" : "fibchart.bmp");
 
         Destination(clicks);
@@ -219,6 +222,7 @@ private slots:
         QCOMPARE(picture.copy(0, 0, chartPart, chart.height()), chart.copy(0, 0, chartPart, chart.height()));
         QCOMPARE(InkBetween(picture, chart.width(), textLeft), 0);
         QVERIFY(InkBetween(picture, qMax(textLeft, chart.width()), picture.width()) > 200);
+        QCOMPARE(InkBetween(picture, qMax(textLeft, chart.width()), picture.width(), textTop), 0);
     }
 };
 
