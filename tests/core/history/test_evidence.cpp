@@ -19,7 +19,27 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <cstdlib>
 #include <memory>
+#include <new>
+
+// Allocations not yet freed, to see a cache give back what it took.
+static std::atomic<long> g_liveAllocations{0};
+void* operator new(std::size_t size) {
+    if (void* p = std::malloc(size ? size : 1)) {
+        ++g_liveAllocations;
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    if (p) {
+        --g_liveAllocations;
+        std::free(p);
+    }
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
 
@@ -155,6 +175,16 @@ private slots:
         QCOMPARE(GannLevelCache(Today, Today, Today).project(s, scale, cached),
                  ProjectGann(s, scale, Today, Layout::Large, *state, window));
         QCOMPARE(cached.highs, window.highs);
+
+        // Gone, a cache gives back every price and date it kept.
+        const long live = g_liveAllocations;
+        {
+            const GannLevelCache days(Today, Today.addDays(-9), Today);
+            GannProjection projection;
+            for (int d = 0; d < 10; ++d)
+                days.project(At(-d, 100 + d, Today), scale, projection);
+        }
+        QCOMPARE(g_liveAllocations.load(), live);
         QVERIFY(!refusals.filter(QStringLiteral("A projection from")).isEmpty());
         QVERIFY(!refusals.filter(QStringLiteral("The price")).isEmpty());
     }
