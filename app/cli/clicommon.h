@@ -52,6 +52,14 @@ struct RunOutputs {
     QImage (*chartPicture)(const Run&);  // what Print Image -> File saves: the chart with its text block
 };
 
+// An option given on the command line is typed over what the project put in that box.
+template <class T>
+void TypeOver(T& box, const std::optional<T>& option)
+{
+    if (option)
+        box = *option;
+}
+
 // Bitmaps and window sizes are worked out at 96 dots per inch: 15 twips per pixel.
 constexpr double CliTwipsPerPixel = 15.0;
 

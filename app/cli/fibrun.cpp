@@ -46,16 +46,11 @@ std::optional<CliFailure> RunFibonacci(const CliOptions& o, FibonacciRun& run)
     run.inputs = InputsShowing(run.state.document, run.today);
 
     // The options are what the trader then types over the controls.
-    if (o.price1)
-        run.inputs.Price1Text = *o.price1;
-    if (o.price2)
-        run.inputs.Price2Text = *o.price2;
-    if (o.date1)
-        run.inputs.Picker1 = *o.date1;
-    if (o.date2)
-        run.inputs.Picker2 = *o.date2;
-    if (o.name)
-        run.inputs.ProjectText = *o.name;
+    TypeOver(run.inputs.Price1Text, o.price1);
+    TypeOver(run.inputs.Price2Text, o.price2);
+    TypeOver(run.inputs.Picker1, o.date1);
+    TypeOver(run.inputs.Picker2, o.date2);
+    TypeOver(run.inputs.ProjectText, o.name);
     if (o.notes)
         run.inputs.NotesText = WithCrLf(*o.notes);
 

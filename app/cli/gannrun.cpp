@@ -28,12 +28,9 @@ std::optional<CliFailure> RunGann(const CliOptions& o, GannRun& run)
         if (!text || !ApplyGannProjectLines(FileLines(*text), run.controls))
             return ProjectFailure(*o.project, problem);
     }
-    if (o.name)
-        run.controls.projectName = *o.name;
-    if (o.price)
-        run.controls.priceText = *o.price;
-    if (o.date)
-        run.controls.date = *o.date;
+    TypeOver(run.controls.projectName, o.name);
+    TypeOver(run.controls.priceText, o.price);
+    TypeOver(run.controls.date, o.date);
     if (o.notes)
         run.controls.notes = WithCrLf(*o.notes);
 

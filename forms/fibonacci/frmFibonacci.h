@@ -99,6 +99,7 @@ public slots:
 
 protected:
     FibonacciWindow(Layout layout, ProgramRatios& ratios, QWidget* parent = nullptr);
+    // The Fibonacci document behind DocumentWindow's New, Open and Save.
     void ResetToNewDocument() override;
     std::optional<QString> NameToSave() override;
     bool WriteProject(const QString& path) override;

@@ -80,6 +80,7 @@ public slots:
 
 protected:
     GannWindow(Layout layout, QWidget* parent = nullptr);
+    // The Gann document behind DocumentWindow's New, Open and Save.
     void ResetToNewDocument() override;
     std::optional<QString> NameToSave() override;
     bool WriteProject(const QString& path) override;
