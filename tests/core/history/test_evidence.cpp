@@ -168,18 +168,12 @@ private slots:
             if (windowProblem)
                 refusals << windowProblem->left(20);
         }
-        // A span of one day, as a one-row file gives.
-        const Swing s = At(0, 100, Today);
-        const PriceScale scale = ScaleForPrice(PriceScaleChoice{}, s.price);
-        GannProjection window, cached;
-        QCOMPARE(GannLevelCache(Today, Today, Today).project(s, scale, cached),
-                 ProjectGann(s, scale, Today, Layout::Large, *state, window));
-        QCOMPARE(cached.highs, window.highs);
 
         // Gone, a cache gives back every price and date it kept.
         const long live = g_liveAllocations;
         {
             const GannLevelCache days(Today, Today.addDays(-9), Today);
+            const PriceScale scale = ScaleForPrice(PriceScaleChoice{}, 100);
             GannProjection projection;
             for (int d = 0; d < 10; ++d)
                 days.project(At(-d, 100 + d, Today), scale, projection);

@@ -36,7 +36,7 @@ private slots:
                  {"exponent sign without digits", "4e-", 4, NaN}, {"no D exponent", "1D2", 1, NaN},
                  {"point after exponent stops", "1e2.5", 100, NaN}, {"largest finite", "1.7e308", 1.7e308, 1.7e308},
                  {"tiny underflows to zero", "1e-400", 0, 0}, {"just past the largest double", "1.8e308", Inf, NaN},
-                 {"1e400", "1e400", Inf, NaN}, {"-1e400", "-1e400", -Inf, NaN}, {"huge exponent", "0.001e99999999999999999999", Inf, NaN}})
+                 {"-1e400", "-1e400", -Inf, NaN}, {"huge exponent", "0.001e99999999999999999999", Inf, NaN}})
             QTest::newRow(r.name) << QString::fromLatin1(r.text) << r.box << r.file;
         const QString third = "0." + QString(6000, QLatin1Char('3'));
         QTest::newRow("6000 pasted digits") << third << 1.0 / 3 << 1.0 / 3;
